@@ -1,0 +1,42 @@
+# Set-up, build and run on a fresh Debian 12 machine.
+#   make run   installs what is missing, builds, runs the main job
+#   make test  installs what is missing, builds with the sanitizers, runs every test
+
+# The Debian packages the build, the tests and the benchmarks need: the one list.
+PACKAGES := cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev \
+            libbenchmark-dev zlib1g-dev libpng-dev libjpeg-dev
+
+JOBS ?= $(shell nproc)
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+RELEASE_DIR := build/release
+TEST_DIR := build/asan
+
+.PHONY: deps build run test bench clean
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing: $$missing"; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+build: deps
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOREVER_TESTS=OFF
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+run: build
+	$(RELEASE_DIR)/bin/vorever --batch
+
+test: deps
+	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVOREVER_SANITIZE=ON
+	cmake --build $(TEST_DIR) -j $(JOBS)
+	cd $(TEST_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVOREVER_TESTS=OFF -DVOREVER_BENCH=ON
+	cmake --build build/bench -j $(JOBS)
+
+clean:
+	rm -rf build

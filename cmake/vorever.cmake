@@ -1,0 +1,45 @@
+# Helpers shared by the folders' build files.
+
+# An empty translation unit for a library whose folders hold no source yet.
+set(VOREVER_EMPTY_SOURCE ${CMAKE_BINARY_DIR}/vorever_empty.cpp CACHE INTERNAL "")
+file(WRITE ${VOREVER_EMPTY_SOURCE} "")
+
+# vorever_library(NAME DIRS dir... [LINKS lib...])
+# A shared library from every .cpp file of the given folders (relative to the
+# calling folder).
+function(vorever_library name)
+  cmake_parse_arguments(ARG "" "" "DIRS;LINKS" ${ARGN})
+  set(sources)
+  foreach(dir IN LISTS ARG_DIRS)
+    file(GLOB found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+    list(APPEND sources ${found})
+  endforeach()
+  if(NOT sources)
+    set(sources ${VOREVER_EMPTY_SOURCE})
+  endif()
+  add_library(${name} SHARED ${sources})
+  foreach(dir IN LISTS ARG_DIRS)
+    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/${dir})
+  endforeach()
+  target_link_libraries(${name} PUBLIC ${ARG_LINKS})
+endfunction()
+
+# The nine deliverables, the platform layer and the outside libraries: what an
+# executable links to have every symbol of the system at load time.
+set(VOREVER_ALL_LIBRARIES
+  qorshell qorxchg qorlamp qorstage qorgfx qorsimp qorscene qortask qorcommon
+  CACHE INTERNAL "")
+
+function(vorever_runtime_folders)
+  foreach(folder media samples Tools html)
+    set(src ${CMAKE_SOURCE_DIR}/${folder})
+    set(dst ${CMAKE_BINARY_DIR}/${folder})
+    file(MAKE_DIRECTORY ${dst})
+    if(EXISTS ${src})
+      file(GLOB_RECURSE files CONFIGURE_DEPENDS RELATIVE ${src} ${src}/*)
+      foreach(f IN LISTS files)
+        configure_file(${src}/${f} ${dst}/${f} COPYONLY)
+      endforeach()
+    endif()
+  endforeach()
+endfunction()
