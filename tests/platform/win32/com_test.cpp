@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unknwn.h>
 #include <windows.h>
 
 DEFINE_GUID(kSample, 0x3D82AB44, 0x62DA, 0x11CF, 0xAB, 0x39, 0x00, 0x20, 0xAF, 0x71, 0xE4, 0x33);
@@ -36,4 +37,38 @@ TEST(Win32Types, HaveTheirWindowsSizes) {
   static_assert(sizeof(WPARAM) == sizeof(void*) && sizeof(LPARAM) == sizeof(void*));
   EXPECT_TRUE(FAILED(E_FAIL));
   EXPECT_TRUE(SUCCEEDED(S_FALSE));
+}
+
+namespace {
+
+DEFINE_GUID(IID_ISample, 0x11111111, 0x2222, 0x3333, 0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55);
+struct ISample : IUnknown {
+  virtual int Value() = 0;
+};
+struct Sample final : TComObject<ISample, &IID_ISample> {
+  explicit Sample(bool* deleted) : m_deleted(deleted) {}
+  ~Sample() override { *m_deleted = true; }
+  int Value() override { return 7; }
+  bool* m_deleted;
+};
+
+}  // namespace
+
+TEST(ComObject, CountsReferencesExactly) {
+  bool deleted = false;
+  ISample* sample = new Sample(&deleted);
+  EXPECT_EQ(sample->AddRef(), 2u);
+  void* other = nullptr;
+  ASSERT_EQ(sample->QueryInterface(IID_ISample, &other), S_OK);
+  EXPECT_EQ(static_cast<ISample*>(other)->Value(), 7);
+  IUnknown* unknown = nullptr;
+  ASSERT_EQ(sample->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown)), S_OK);
+  EXPECT_EQ(sample->QueryInterface(GUID_NULL, &other), E_NOINTERFACE);
+  EXPECT_EQ(other, nullptr);
+  EXPECT_EQ(unknown->Release(), 3u);
+  EXPECT_EQ(sample->Release(), 2u);
+  EXPECT_EQ(sample->Release(), 1u);
+  EXPECT_FALSE(deleted);
+  EXPECT_EQ(sample->Release(), 0u);
+  EXPECT_TRUE(deleted);
 }
