@@ -109,6 +109,7 @@ HRESULT CD3DXMesh::Create(const MeshData& data, IDirect3DDevice8* device, CD3DXM
 CD3DXMesh* CD3DXMesh::From(ID3DXBaseMesh* mesh) { return dynamic_cast<CD3DXMesh*>(mesh); }
 
 CD3DXMesh::~CD3DXMesh() {
+  for (IUnknown* buffer : m_retiredBuffers) buffer->Release();
   if (m_vertexBuffer) m_vertexBuffer->Release();
   if (m_indexBuffer) m_indexBuffer->Release();
 }
@@ -138,8 +139,15 @@ HRESULT CD3DXMesh::Allocate(IDirect3DDevice8* device, DWORD numFaces, DWORD numV
     if (ib) ib->Release();
     return hr;
   }
-  if (m_vertexBuffer) m_vertexBuffer->Release();
-  if (m_indexBuffer) m_indexBuffer->Release();
+  auto retire = [this](IUnknown* buffer, bool locked) {
+    if (!buffer) return;
+    if (locked)
+      m_retiredBuffers.push_back(buffer);
+    else
+      buffer->Release();
+  };
+  retire(m_vertexBuffer, m_locks[kVertices] > 0);
+  retire(m_indexBuffer, m_locks[kIndices] > 0);
   m_vertexBuffer = vb;
   m_indexBuffer = ib;
   m_numFaces = numFaces;
@@ -215,6 +223,8 @@ HRESULT CD3DXMesh::Write(const MeshData& data) {
   }
   m_indexBuffer->Unlock();
   m_vertexBuffer->Unlock();
+  if (m_locks[kAttributes] && data.attributes.size() != m_attributes.size())
+    m_retiredAttributes.push_back(std::move(m_attributes));
   m_attributes = data.attributes;
   m_table = data.table;
   return D3D_OK;
@@ -294,18 +304,41 @@ HRESULT CD3DXMesh::GetIndexBuffer(IDirect3DIndexBuffer8** buffer) {
   return D3D_OK;
 }
 
-HRESULT CD3DXMesh::LockVertexBuffer(DWORD flags, BYTE** data) { return m_vertexBuffer->Lock(0, 0, data, flags); }
-HRESULT CD3DXMesh::UnlockVertexBuffer() { return m_vertexBuffer->Unlock(); }
-HRESULT CD3DXMesh::LockIndexBuffer(DWORD flags, BYTE** data) { return m_indexBuffer->Lock(0, 0, data, flags); }
-HRESULT CD3DXMesh::UnlockIndexBuffer() { return m_indexBuffer->Unlock(); }
+HRESULT CD3DXMesh::Locked(Part part, HRESULT lock) {
+  if (SUCCEEDED(lock)) ++m_locks[part];
+  return lock;
+}
+
+HRESULT CD3DXMesh::Unlock(Part part) {
+  if (m_locks[part] == 0) return D3DERR_INVALIDCALL;
+  --m_locks[part];
+  // The lock may have been taken on a buffer replaced since; that one is
+  // released below, and this Unlock finds the present one unlocked.
+  if (part == kVertices) m_vertexBuffer->Unlock();
+  if (part == kIndices) m_indexBuffer->Unlock();
+  if (m_locks[kVertices] + m_locks[kIndices] + m_locks[kAttributes] == 0) {
+    for (IUnknown* buffer : m_retiredBuffers) buffer->Release();
+    m_retiredBuffers.clear();
+    m_retiredAttributes.clear();
+  }
+  return D3D_OK;
+}
+
+HRESULT CD3DXMesh::LockVertexBuffer(DWORD flags, BYTE** data) {
+  return Locked(kVertices, m_vertexBuffer->Lock(0, 0, data, flags));
+}
+HRESULT CD3DXMesh::UnlockVertexBuffer() { return Unlock(kVertices); }
+HRESULT CD3DXMesh::LockIndexBuffer(DWORD flags, BYTE** data) {
+  return Locked(kIndices, m_indexBuffer->Lock(0, 0, data, flags));
+}
+HRESULT CD3DXMesh::UnlockIndexBuffer() { return Unlock(kIndices); }
 
 HRESULT CD3DXMesh::LockAttributeBuffer(DWORD, DWORD** data) {
   if (!data) return D3DERR_INVALIDCALL;
   *data = m_attributes.data();
-  return D3D_OK;
+  return Locked(kAttributes, D3D_OK);
 }
-
-HRESULT CD3DXMesh::UnlockAttributeBuffer() { return D3D_OK; }
+HRESULT CD3DXMesh::UnlockAttributeBuffer() { return Unlock(kAttributes); }
 
 HRESULT CD3DXMesh::GetAttributeTable(D3DXATTRIBUTERANGE* table, DWORD* size) {
   if (!size) return D3DERR_INVALIDCALL;

@@ -15,7 +15,8 @@ class CD3DXMesh : public TComObject<ID3DXMesh, &IID_ID3DXMesh> {
   // The whole content as arrays.
   HRESULT Read(MeshData* data);
   // Replaces the content; the format and options must stay, the counts may
-  // change. With other counts the mesh takes new buffers, and buffers handed
+  // change. Memory that a lock of the mesh still points to stays until the
+  // last of its locks is released. With other counts the mesh takes new buffers, and buffers handed
   // out before keep their old content.
   HRESULT Write(const MeshData& data);
 
@@ -49,6 +50,9 @@ class CD3DXMesh : public TComObject<ID3DXMesh, &IID_ID3DXMesh> {
   HRESULT Allocate(IDirect3DDevice8* device, DWORD numFaces, DWORD numVertices);
   // Read with every index in range; D3DXERR_INVALIDDATA otherwise.
   HRESULT ReadChecked(MeshData* data);
+  enum Part { kVertices, kIndices, kAttributes };
+  HRESULT Locked(Part part, HRESULT lock);
+  HRESULT Unlock(Part part);
 
   DWORD m_options = 0;
   DWORD m_fvf = 0;
@@ -56,6 +60,10 @@ class CD3DXMesh : public TComObject<ID3DXMesh, &IID_ID3DXMesh> {
   DWORD m_numVertices = 0;
   IDirect3DVertexBuffer8* m_vertexBuffer = nullptr;
   IDirect3DIndexBuffer8* m_indexBuffer = nullptr;
+  ULONG m_locks[3] = {};  // Lock…Buffer calls not yet unlocked, per part
+  // Buffers and attributes replaced while locked, kept for those locks.
+  std::vector<IUnknown*> m_retiredBuffers;
+  std::vector<std::vector<DWORD>> m_retiredAttributes;
   std::vector<DWORD> m_attributes;
   std::vector<D3DXATTRIBUTERANGE> m_table;
 };

@@ -260,3 +260,23 @@ TEST_F(Mesh, BuffersCarryAnyNumberOfBytes) {
   EXPECT_TRUE(std::all_of(bytes, bytes + 12, [](BYTE b) { return b == 0; }));
   EXPECT_EQ(D3DXCreateBuffer(4, nullptr), D3DERR_INVALIDCALL);
 }
+
+TEST_F(Mesh, LockedPointersStayValidWhileTheMeshChangesItsCounts) {
+  std::vector<D3DXVECTOR3> positions = kSquare;
+  positions.push_back(D3DXVECTOR3(5, 5, 5));  // unused
+  ComRef<ID3DXMesh> mesh(MakeMesh(m_device.get(), positions, kSquareFaces, {1, 0}));
+  ASSERT_TRUE(mesh);
+  MeshVertex* vertices = nullptr;
+  DWORD* attributes = nullptr;
+  ASSERT_EQ(mesh->LockVertexBuffer(0, reinterpret_cast<BYTE**>(&vertices)), D3D_OK);
+  ASSERT_EQ(mesh->LockAttributeBuffer(0, &attributes), D3D_OK);
+  ASSERT_EQ(mesh->OptimizeInplace(D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT, nullptr, nullptr, nullptr, nullptr),
+            D3D_OK);
+  EXPECT_EQ(mesh->GetNumVertices(), 4u);
+  EXPECT_TRUE(vertices[4].position == D3DXVECTOR3(5, 5, 5));  // the memory locked before
+  EXPECT_EQ(attributes[0], 0u);                               // sorted in place: same face count
+  EXPECT_EQ(mesh->UnlockAttributeBuffer(), D3D_OK);
+  EXPECT_EQ(mesh->UnlockVertexBuffer(), D3D_OK);
+  EXPECT_EQ(mesh->UnlockVertexBuffer(), D3DERR_INVALIDCALL);
+  EXPECT_EQ(Vertices(mesh.get()).size(), 4u);
+}
