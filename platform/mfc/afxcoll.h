@@ -1,0 +1,4 @@
+// Collections: filled in with the collection classes.
+#pragma once
+
+#include "afx.h"
