@@ -1,11 +1,11 @@
 // The framework's core: strings, the object root with run-time class
-// information, and the helpers every framework header relies on. Window and
-// thread classes are in afxwin.h, collections in afxcoll.h and afxtempl.h.
+// information, exceptions, files, times and collections. Window and thread
+// classes are in afxwin.h.
 #pragma once
 
-#include <cassert>
-
 #include <windows.h>
+
+#include <cassert>
 
 using TCHAR = char;
 #define _T(text) text
@@ -15,9 +15,6 @@ using TCHAR = char;
 #define AFX_EXT_API
 #define AFX_EXT_DATA
 #define AFXAPI
-#define PASCAL
-#define CALLBACK
-#define WINAPI
 
 #define ASSERT(condition) assert(condition)
 #define VERIFY(expression) ((void)(expression))
@@ -26,5 +23,9 @@ using TCHAR = char;
 #define TRACE(...) ((void)0)
 #define TRACE0(text) ((void)0)
 
-#include "afxstr.h"
+#include "afxcoll.h"
+#include "afxexcept.h"
+#include "afxfile.h"
 #include "afxobj.h"
+#include "afxstr.h"
+#include "afxtime.h"
