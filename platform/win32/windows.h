@@ -48,6 +48,9 @@ using LPDWORD = DWORD*;
 using LPWORD = WORD*;
 using LPLONG = LONG*;
 
+// A colour: red in the low byte, then green, then blue.
+using COLORREF = DWORD;
+
 // Handles are opaque pointers; each kind is a distinct type.
 using HANDLE = void*;
 struct HWND__;
@@ -105,6 +108,11 @@ using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 #endif
 
 #define INFINITE 0xFFFFFFFFu
+
+// Calling conventions: one convention here.
+#define WINAPI
+#define CALLBACK
+#define PASCAL
 
 #define ZeroMemory(dst, size) std::memset((dst), 0, (size))
 #define FillMemory(dst, size, value) std::memset((dst), (value), (size))
@@ -173,6 +181,6 @@ bool GuidFromString(const char* text, GUID* guid);
 
 // Kernel objects, threads, errors and modules; windows and messages; the
 // multimedia timer and sounds.
+#include "mmsystem.h"
 #include "winbase.h"
 #include "winuser.h"
-#include "mmsystem.h"
