@@ -125,6 +125,20 @@ TEST_F(ConfigFileTest, FileRules) {
   ASSERT_TRUE(ReadConfigFile(cf));
   EXPECT_EQ(RecordBytes(cf), RecordBytes(changed));
 
+  // SaveAppOptions stores the program-wide options and keeps the file's others.
+  CONFIGFILE options = Defaults();
+  std::strcpy(options.szImportFolder, "/data/scenes");
+  options.dwXFileFormat = 1;
+  options.fConvScaling = 0.5f;
+  SetAppOptions(options);
+  ASSERT_TRUE(SaveAppOptions());
+  ASSERT_TRUE(ReadConfigFile(cf));
+  EXPECT_EQ(cf.dwShadeMode, 77u);
+  EXPECT_EQ(cf.fReductionPercent, 42.0f);
+  EXPECT_EQ(cf.dwXFileFormat, 1u);
+  EXPECT_EQ(cf.fConvScaling, 0.5f);
+  EXPECT_STREQ(cf.szImportFolder, "/data/scenes");
+
   // A write failure is shown in a message box and reported.
   fs::remove(ConfigPath());
   fs::create_directory(ConfigPath());  // neither readable as a record nor writable as a file
@@ -139,6 +153,7 @@ TEST_F(ConfigFileTest, FileRules) {
 
   EXPECT_FALSE(SaveConfigFile(cf));
   EXPECT_EQ(GetLastMessageBox().caption, "Creating a new document");
+  EXPECT_FALSE(SaveAppOptions());
 }
 
 }  // namespace
