@@ -4,6 +4,7 @@
 
 #include "math_expect.h"
 #include "test_device.h"
+#include "test_mesh.h"
 #include "vectortransforms.h"
 
 using math_expect::Near;
@@ -77,6 +78,21 @@ TEST_F(VertexBufferBounds, BoxOfTheBuffersPositions) {
   // The buffer is not left locked: it can be locked for writing again.
   ASSERT_EQ(vb->Lock(0, 0, &data, 0), D3D_OK);
   vb->Unlock();
+}
+
+TEST_F(VertexBufferBounds, BoxOfAMeshsVertices) {
+  ID3DXMesh* mesh = MakeMesh(m_device.get(), {{1, 2, 3}, {-4, 5, 0}, {0, -1, 7}}, {0, 1, 2});
+  ASSERT_NE(mesh, nullptr);
+  D3DXVECTOR3 min, max, corners[8], min2, max2, corners2[8];
+  ASSERT_TRUE(ComputeBoundingBoxD3DMesh(mesh, &min, &max, corners));
+  EXPECT_EQ(min, D3DXVECTOR3(-4, -1, 0));
+  EXPECT_EQ(max, D3DXVECTOR3(1, 5, 7));
+  EXPECT_EQ(corners[BackBottomLeft], D3DXVECTOR3(-4, -1, 7));
+  ComputeBoundingBoxD3DMesh2(mesh, &min2, &max2, corners2);
+  EXPECT_EQ(min2, min);
+  EXPECT_EQ(max2, max);
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(corners2[i], corners[i]) << i;
+  mesh->Release();
 }
 
 }  // namespace
