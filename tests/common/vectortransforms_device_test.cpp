@@ -74,7 +74,7 @@ TEST_F(VertexBufferBounds, BoxOfTheBuffersPositions) {
   ASSERT_TRUE(ComputeBoundingBoxD3DVertexVB(vb.get(), &min, &max, corners));
   EXPECT_EQ(min, D3DXVECTOR3(-4, -1, 0));
   EXPECT_EQ(max, D3DXVECTOR3(1, 5, 7));
-  EXPECT_EQ(corners[FrontTopRight], D3DXVECTOR3(1, 5, 0));
+  EXPECT_EQ(corners[BoxFrontTopRight], D3DXVECTOR3(1, 5, 0));
   // The buffer is not left locked: it can be locked for writing again.
   ASSERT_EQ(vb->Lock(0, 0, &data, 0), D3D_OK);
   vb->Unlock();
@@ -87,7 +87,7 @@ TEST_F(VertexBufferBounds, BoxOfAMeshsVertices) {
   ASSERT_TRUE(ComputeBoundingBoxD3DMesh(mesh, &min, &max, corners));
   EXPECT_EQ(min, D3DXVECTOR3(-4, -1, 0));
   EXPECT_EQ(max, D3DXVECTOR3(1, 5, 7));
-  EXPECT_EQ(corners[BackBottomLeft], D3DXVECTOR3(-4, -1, 7));
+  EXPECT_EQ(corners[BoxBackBottomLeft], D3DXVECTOR3(-4, -1, 7));
   ComputeBoundingBoxD3DMesh2(mesh, &min2, &max2, corners2);
   EXPECT_EQ(min2, min);
   EXPECT_EQ(max2, max);
