@@ -38,7 +38,9 @@ WORD PrimitiveToken(Primitive p) {
 
 std::string GuidText(const GUID& id) {
   std::string text = GuidToString(id);
-  return "<" + text.substr(1, text.size() - 2) + ">";
+  text.front() = '<';
+  text.back() = '>';
+  return text;
 }
 
 void AppendReal(std::string& out, double value, bool single) {
@@ -275,7 +277,10 @@ HRESULT Writer::WriteObject(const Node& node, int indent) {
           if (!child.referenceName.empty() && !IsTextName(child.referenceName)) return DXFILEERR_BADVALUE;
           Indent(indent + 1);
           m_out += "{ " + child.referenceName;
-          if (child.referenceHasId) m_out += (child.referenceName.empty() ? "" : " ") + GuidText(child.referenceId);
+          if (child.referenceHasId) {
+            if (!child.referenceName.empty()) m_out += " ";
+            m_out += GuidText(child.referenceId);
+          }
           m_out += " }\n";
         } else {
           Token(kOBrace);
