@@ -200,7 +200,21 @@ TEST_F(XFileWrite, RefusesWhatCannotBeWrittenOrReadBack) {
   EXPECT_EQ(vector->AddDataReference("outer", nullptr), DXFILEERR_BADOBJECT) << "a closed template";
   BYTE blob[3] = {1, 2, 3};
   ASSERT_EQ(inner->AddBinaryObject("blob", nullptr, "application/octet-stream", blob, 3), S_OK);
-  EXPECT_EQ(text->SaveData(outer.get()), DXFILEERR_NOTDONEYET);
+  EXPECT_EQ(text->SaveData(outer.get()), DXFILEERR_NOTDONEYET) << "binary objects have no written form";
+  Com<IDirectXFileObject> child;
+  ASSERT_EQ(inner->GetNextObject(&child), S_OK);
+  Com<IDirectXFileBinary> binaryObject;
+  ASSERT_EQ(child->QueryInterface(IID_IDirectXFileBinary, reinterpret_cast<void**>(&binaryObject)), S_OK);
+  DWORD size = 0;
+  LPCSTR mime = nullptr;
+  BYTE read[4] = {};
+  ASSERT_EQ(binaryObject->GetSize(&size), S_OK);
+  ASSERT_EQ(binaryObject->GetMimeType(&mime), S_OK);
+  ASSERT_EQ(binaryObject->Read(read, sizeof(read), &size), S_OK);
+  EXPECT_EQ(size, 3u);
+  EXPECT_STREQ(mime, "application/octet-stream");
+  EXPECT_EQ(read[2], 3);
+  EXPECT_EQ(binaryObject->Read(read, sizeof(read), &size), DXFILEERR_NOMOREDATA);
 
   Com<IDirectXFileSaveObject> binary;
   ASSERT_EQ(m_file->CreateSaveObject(path.c_str(), DXFILEFORMAT_BINARY, &binary), S_OK);
