@@ -94,6 +94,7 @@ TEST_F(DXThreadTest, CounterChangesPostAtMostOnceASecondAndSetsAlways) {
   CDXThread job;
   job.SetUpParameters(frame.GetSafeHwnd(), NULL, "title", "type", "input");
   job.IncreaseThreadOutputTrianglesCount(1, 0.0f);
+  Sleep(10);
   job.IncreaseThreadOutputVerticesCount(1);
   for (int i = 0; i < 10; ++i) job.DecreaseThreadOutputEdgesCount(1, 0.0f);
   int throttled = Posted(WM_JOB_READ_THREAD_INFO);

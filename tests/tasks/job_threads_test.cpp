@@ -142,6 +142,23 @@ TEST_F(JobThreadsTest, EveryJobEndsWithItsStatusClosingMessagesAndSound) {
   }
 }
 
+TEST_F(JobThreadsTest, JobWaitsSuspendedUntilResumedThenRunsToItsEnd) {
+  auto* job = static_cast<CFrameReductionThread*>(
+      AfxBeginThread(RUNTIME_CLASS(CFrameReductionThread), THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED));
+  ASSERT_NE(job, nullptr);
+  job->SetUpParameters(&doc, &frame, mainFrame.GetSafeHwnd());
+  mainFrame.Pump();
+  EXPECT_TRUE(mainFrame.MessagesAbout(job).empty());
+  EXPECT_EQ(job->GetEThreadStatus(), CDXThread::eThreadCreated);
+  EXPECT_EQ(WaitForSingleObject(job->m_hThread, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+  job->ResumeThread();
+  ASSERT_TRUE(mainFrame.WaitForEnd(job));
+  EXPECT_EQ(job->GetEThreadStatus(), CDXThread::eThreadCompleted);
+  EXPECT_EQ(mainFrame.MessagesAbout(job).back(), WM_JOB_READ_THREAD_INFO);
+  delete job;
+}
+
 TEST_F(JobThreadsTest, ASoundThatCannotPlayKeepsTheClosingMessages) {
   SetSoundsThrow(true);
   Manager()->ReduceTrianglesCount(&doc, &frame);

@@ -4,9 +4,11 @@
 #include <threads_manager.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "job_test_support.h"
 
@@ -193,44 +195,56 @@ TEST_F(ThreadsManagerTest, AClosedDocumentLeavesNoPauseBehind) {
   EXPECT_FALSE(JobsPaused());
 }
 
-TEST_F(ThreadsManagerTest, LaunchersRefuseWhileAJobRunsUnlessTheySkipTheCheck) {
+// Every launcher, aimed at one frame where it takes one, with the checks it
+// makes before it starts a job.
+struct Launcher {
+  const char* name;
+  std::function<void()> launch;
+  bool locksManager;
+  bool checksFrame;
+  bool checksActivity;
+};
+
+std::vector<Launcher> LaunchersOn(CThreadsManager* m, CDXDoc* doc, CFrame* frame) {
+  static char title[] = "scene", name[] = "scene.x", path[] = "/in/scene.x", folder[] = "/in/";
+  CCameraFrame* camera = nullptr;
+  return {
+      {"connectivity", [=] { m->CreateConnectivityMeshFrame(doc, frame, camera); }, true, true, false},
+      {"snapshot", [=] { m->CreateRetainedModeMeshFrame(doc, frame, camera); }, true, true, true},
+      {"progressive", [=] { m->CreateProgressiveMeshFrame(doc, frame, camera); }, true, true, true},
+      {"display options", [=] { m->ApplyPMeshDisplayOptions(doc, frame, camera, 50.0f); }, true, true, true},
+      {"reduction", [=] { m->ReduceTrianglesCount(doc, frame); }, true, true, true},
+      {"x import", [=] { m->InsertXFileObjects(doc, title, name, path, folder, camera); }, true, false, true},
+      {"3ds import", [=] { m->Insert3dsFileObjects(doc, title, name, path, folder, camera); }, true, false, true},
+      {"conv3ds import", [=] { m->InsertConverted3dsFileObjects(doc, title, name, path, folder, camera); }, true, false,
+       true},
+      {"x export", [=] { m->ExportXFileObjects(doc, title, name, path, folder, frame); }, true, true, true},
+      {"3ds export", [=] { m->Export3dsFileObjects(doc, title, name, path, folder, frame); }, true, true, true},
+      {"do it all", [=] { m->DoItAllPMesh(doc, camera); }, false, false, false},
+  };
+}
+
+TEST_F(ThreadsManagerTest, LaunchersRefuseAFrameInWorkAndAnActiveManagerUnlessTheySkipTheCheck) {
   doc.body = EBody::kWaitForGate;
   Manager()->ReduceTrianglesCount(&doc, &frameA);
   CDXThread* blocker = Newest();
-  char title[] = "scene", name[] = "scene.x", path[] = "/in/scene.x", folder[] = "/in/";
-  CCameraFrame* camera = nullptr;
-  struct Case {
-    const char* launcher;
-    std::function<void()> launch;
-    bool starts;
-  };
-  const Case cases[] = {
-      {"connectivity, the busy frame", [&] { Manager()->CreateConnectivityMeshFrame(&doc, &frameA, camera); }, false},
-      {"connectivity, another frame", [&] { Manager()->CreateConnectivityMeshFrame(&doc, &frameB, camera); }, true},
-      {"snapshot", [&] { Manager()->CreateRetainedModeMeshFrame(&doc, &frameB, camera); }, false},
-      {"progressive", [&] { Manager()->CreateProgressiveMeshFrame(&doc, &frameB, camera); }, false},
-      {"display options", [&] { Manager()->ApplyPMeshDisplayOptions(&doc, &frameB, camera, 50.0f); }, false},
-      {"reduction, the busy frame", [&] { Manager()->ReduceTrianglesCount(&doc, &frameA); }, false},
-      {"reduction, another frame", [&] { Manager()->ReduceTrianglesCount(&doc, &frameB); }, false},
-      {"x import", [&] { Manager()->InsertXFileObjects(&doc, title, name, path, folder, camera); }, false},
-      {"3ds import", [&] { Manager()->Insert3dsFileObjects(&doc, title, name, path, folder, camera); }, false},
-      {"conv3ds import", [&] { Manager()->InsertConverted3dsFileObjects(&doc, title, name, path, folder, camera); },
-       false},
-      {"x export", [&] { Manager()->ExportXFileObjects(&doc, title, name, path, folder, &frameB); }, false},
-      {"3ds export", [&] { Manager()->Export3dsFileObjects(&doc, title, name, path, folder, &frameB); }, false},
-      {"do it all", [&] { Manager()->DoItAllPMesh(&doc, camera); }, true},
-  };
-  for (const Case& c : cases) {
-    int before = JobCount();
-    c.launch();
-    EXPECT_EQ(JobCount(), before + (c.starts ? 1 : 0)) << c.launcher;
+  // frameA is in work; frameB is free until a launcher that starts claims it.
+  for (CFrame* frame : {&frameA, &frameB}) {
+    for (const Launcher& l : LaunchersOn(Manager(), &doc, frame)) {
+      bool frameInWork = l.checksFrame && Manager()->IsThreadForSelectedFrame(frame);
+      int before = JobCount();
+      l.launch();
+      EXPECT_EQ(JobCount(), before + (frameInWork || l.checksActivity ? 0 : 1))
+          << l.name << (frame == &frameA ? " on the busy frame" : " on a free frame");
+    }
   }
-  EXPECT_TRUE(Manager()->IsThreadForSelectedFrame(&frameA));
+  // Started: the blocker, do-it-all twice and the connectivity job on frameB.
+  EXPECT_EQ(JobCount(), 4);
   EXPECT_TRUE(Manager()->IsThreadForSelectedFrame(&frameB));
   EXPECT_FALSE(Manager()->IsThreadForSelectedFrame(NULL));
   EXPECT_STREQ(Manager()->GetActiveThreadType(), "Do it all");
 
-  // The active flag stays up while any of the three jobs runs.
+  // The active flag stays up while any of the jobs runs.
   blocker->KillThread();
   EXPECT_TRUE(Manager()->ActiveThread());
   FinishAll();
@@ -239,7 +253,7 @@ TEST_F(ThreadsManagerTest, LaunchersRefuseWhileAJobRunsUnlessTheySkipTheCheck) {
   EXPECT_FALSE(Manager()->IsThreadForSelectedFrame(&frameA));
 }
 
-TEST_F(ThreadsManagerTest, BusyManagerMakesTheLauncherThrow) {
+TEST_F(ThreadsManagerTest, BusyManagerMakesEveryLockingLauncherThrow) {
   HANDLE held = CreateEventA(NULL, TRUE, FALSE, NULL);
   HANDLE release = CreateEventA(NULL, TRUE, FALSE, NULL);
   std::thread holder([&] {
@@ -249,18 +263,22 @@ TEST_F(ThreadsManagerTest, BusyManagerMakesTheLauncherThrow) {
     Manager()->UnlockThreadManager();
   });
   WaitForSingleObject(held, INFINITE);
-  std::string thrown;
-  try {
-    Manager()->ReduceTrianglesCount(&doc, &frameA);
-  } catch (const char* text) {
-    thrown = text;
+  for (const Launcher& l : LaunchersOn(Manager(), &doc, &frameA)) {
+    std::string thrown;
+    int before = JobCount();
+    try {
+      l.launch();
+    } catch (const char* text) {
+      thrown = text;
+    }
+    EXPECT_EQ(thrown, l.locksManager ? "Info: Cannot lock the threads manager mutex." : "") << l.name;
+    EXPECT_EQ(JobCount(), before + (l.locksManager ? 0 : 1)) << l.name;
   }
   SetEvent(release);
   holder.join();
   CloseHandle(held);
   CloseHandle(release);
-  EXPECT_EQ(thrown, "Info: Cannot lock the threads manager mutex.");
-  EXPECT_EQ(JobCount(), 0);
+  FinishAll();
 }
 
 TEST_F(ThreadsManagerTest, RemoveDXThreadUnlistsWithoutDeleting) {
