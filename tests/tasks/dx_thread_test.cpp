@@ -179,3 +179,25 @@ TEST_F(DXThreadTest, KillingAJobThatNeverRanChangesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MainFrameTest, EveryJobMessageReachesItsHandler) {
+  CRecordingMainFrame frame;
+  ASSERT_TRUE(frame.Create());
+  EXPECT_EQ(GetMainFrame(), &frame);
+  for (UINT message = WM_JOB_DESTROY_PROGRESS_BAR; message <= WM_JOB_SET_MESSAGE_TEXT; ++message) {
+    PostMessageA(frame.GetSafeHwnd(), message, message + 100, message + 200);
+  }
+  PostMessageA(frame.GetSafeHwnd(), WM_USER + 16, 0, 0);
+  frame.Pump();
+  ASSERT_EQ(frame.messages.size(), 15u);
+  for (UINT i = 0; i < 15; ++i) {
+    UINT message = WM_JOB_DESTROY_PROGRESS_BAR + i;
+    EXPECT_EQ(frame.messages[i].message, message);
+    EXPECT_EQ(frame.messages[i].wParam, message + 100);
+    EXPECT_EQ(frame.messages[i].lParam, static_cast<LPARAM>(message + 200));
+  }
+}
+
+}  // namespace
