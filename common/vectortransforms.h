@@ -5,14 +5,6 @@
 
 #include <d3dx8math.h>
 
-// The fixed vertex of position, normal and one texture pair (format 0x112).
-struct D3DVERTEX {
-  float x, y, z;
-  float nx, ny, nz;
-  float tu, tv;
-};
-static_assert(sizeof(D3DVERTEX) == 32);
-
 // Indices of the corners of a box in every array of eight corners; x grows to
 // the right, y to the top, z to the back.
 enum EBoxCorner {
