@@ -1,6 +1,6 @@
 // The framework's core: strings, the object root with run-time class
-// information, and the helpers every framework header relies on. Window and
-// thread classes are in afxwin.h, collections in afxcoll.h and afxtempl.h.
+// information, exceptions, files, times and collections. Window and thread
+// classes are in afxwin.h.
 #pragma once
 
 #include <cassert>
@@ -28,3 +28,7 @@ using TCHAR = char;
 
 #include "afxstr.h"
 #include "afxobj.h"
+#include "afxexcept.h"
+#include "afxfile.h"
+#include "afxtime.h"
+#include "afxcoll.h"

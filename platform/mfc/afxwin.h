@@ -111,6 +111,8 @@ class CWinApp : public CWinThread {
 };
 
 CWinApp* AfxGetApp();
+// The application's name, or "" without an application object.
+LPCSTR AfxGetAppName();
 HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();
 // The calling thread's main window, else the application's.
