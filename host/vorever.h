@@ -6,6 +6,8 @@
 
 #include <afxwin.h>
 
+#include "appoptions.h"
+
 class CDocumentManager;
 
 class CVorever : public CWinApp {

@@ -95,5 +95,8 @@ class CStdioFile : public CFile {
   std::FILE* m_pStream = nullptr;
 
  private:
+  // Throws CFileException (invalidFile) when the file is not open.
+  void CheckOpen() const;
+
   bool m_text = true;
 };

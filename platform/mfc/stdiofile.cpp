@@ -26,7 +26,12 @@ BOOL CStdioFile::Open(LPCSTR fileName, UINT openFlags, CFileException* error) {
   return TRUE;
 }
 
+void CStdioFile::CheckOpen() const {
+  if (!m_pStream) AfxThrowFileException(CFileException::invalidFile, ERROR_INVALID_HANDLE, m_strFileName);
+}
+
 UINT CStdioFile::Read(void* buffer, UINT count) {
+  CheckOpen();
   if (!m_text) {
     size_t got = std::fread(buffer, 1, count, m_pStream);
     if (got < count && std::ferror(m_pStream)) ThrowLastErrno();
@@ -52,6 +57,7 @@ UINT CStdioFile::Read(void* buffer, UINT count) {
 }
 
 void CStdioFile::Write(const void* buffer, UINT count) {
+  CheckOpen();
   const auto* bytes = static_cast<const char*>(buffer);
   bool ok = true;
   if (!m_text) {
@@ -104,6 +110,7 @@ LPSTR CStdioFile::ReadString(LPSTR buffer, UINT maxLength) {
 }
 
 LONG CStdioFile::Seek(LONG offset, UINT from) {
+  CheckOpen();
   static const int kWhence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
   if (from > end || std::fseek(m_pStream, offset, kWhence[from]) != 0) {
     CFileException::ThrowOsError(ERROR_SEEK, m_strFileName);
@@ -112,12 +119,14 @@ LONG CStdioFile::Seek(LONG offset, UINT from) {
 }
 
 DWORD CStdioFile::GetPosition() const {
+  CheckOpen();
   long position = std::ftell(m_pStream);
   if (position < 0) ThrowLastErrno();
   return static_cast<DWORD>(position);
 }
 
 DWORD CStdioFile::GetLength() const {
+  CheckOpen();
   if (std::fflush(m_pStream) != 0) ThrowLastErrno();
   return CFile::GetLength();
 }
