@@ -145,4 +145,30 @@ TEST(NewFrameListTest, ProcessListAttachesEachFrameToItsParent) {
   EXPECT_TRUE(math_expect::Near(*frame->GetWorldTransform(), expected));
 }
 
+TEST(NewFrameListTest, AFrameWhoseParentIsBusyStaysQueued) {
+  CFrame parent;
+  ASSERT_EQ(parent.Initialize(const_cast<char*>("parent")), S_OK);
+  auto* frame = new CFrame;
+  ASSERT_EQ(frame->Initialize(const_cast<char*>("child")), S_OK);
+  CNewFrameList queue;
+  queue.AddObject(frame, &parent, eOwnedChild);
+
+  std::atomic<bool> held{false}, release{false};
+  std::thread job([&] {
+    parent.Lock();
+    held = true;
+    while (!release) std::this_thread::yield();
+    parent.Unlock();
+  });
+  while (!held) std::this_thread::yield();
+  EXPECT_THROW(queue.ProcessList(), const char*);
+  EXPECT_EQ(queue.GetCount(), 1);
+  release = true;
+  job.join();
+
+  queue.ProcessList();
+  EXPECT_EQ(queue.GetCount(), 0);
+  EXPECT_EQ(parent.GetAtChild(0), frame);
+}
+
 }  // namespace
