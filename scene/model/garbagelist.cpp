@@ -38,7 +38,7 @@ void CFDOGarbageList::DestroyContent() {
 bool CFDOGarbageList::LockGarbageList(bool tryLock) {
   if (!m_lockValid || !m_lock) return false;
   if (tryLock) {
-    if (WaitForSingleObject(m_lock, 0) != WAIT_OBJECT_0) throw "Info: Cannot lock the dx file object.";
+    if (!TryLockGarbageList()) throw "Info: Cannot lock the dx file object.";
   } else {
     WaitForSingleObject(m_lock, INFINITE);
   }
@@ -47,6 +47,7 @@ bool CFDOGarbageList::LockGarbageList(bool tryLock) {
 
 bool CFDOGarbageList::TryLockGarbageList() {
   if (!m_lockValid) return false;
+  // An abandoned mutex is acquired all the same.
   DWORD result = WaitForSingleObject(m_lock, 0);
   return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
 }
@@ -57,7 +58,12 @@ void CFDOGarbageList::UnlockGarbageList() {
 
 void CFDOGarbageList::AddObject(CXFileDataObject* object) {
   bool locked = LockGarbageList(false);
-  m_queue.AddTail(object);
+  try {
+    m_queue.AddTail(object);
+  } catch (...) {
+    if (locked) UnlockGarbageList();
+    throw;
+  }
   if (locked) UnlockGarbageList();
 }
 
