@@ -4,8 +4,8 @@
 #include <headerobject.h>
 #include <material.h>
 #include <rmxfguid.h>
-#include <rmxftmpl.h>
 #include <texturefile.h>
+#include <xfiletemplates.h>
 
 #include <cstring>
 #include <filesystem>
@@ -26,13 +26,13 @@ struct SBlock {
 };
 
 // Reads the top-level data objects of a file, and of each its first nested
-// data object, through the file API, with the standard templates registered.
+// data object, through the file API, with the system's templates registered.
 // The file object stays open until the reader goes.
 class CReader {
  public:
   explicit CReader(const std::string& path) {
     EXPECT_EQ(DirectXFileCreate(&m_file), DXFILE_OK);
-    EXPECT_EQ(m_file->RegisterTemplates(const_cast<BYTE*>(D3DRM_XTEMPLATES), D3DRM_XTEMPLATE_BYTES), DXFILE_OK);
+    EXPECT_EQ(RegisterXFileTemplates(m_file), DXFILE_OK);
     IDirectXFileEnumObject* objects = nullptr;
     EXPECT_EQ(m_file->CreateEnumObject(const_cast<char*>(path.c_str()), DXFILELOAD_FROMFILE, &objects), DXFILE_OK);
     if (!objects) return;
