@@ -6,6 +6,8 @@
 #include <afxtempl.h>
 #include <windows.h>
 
+#include <atomic>
+
 class CDXDoc;
 class CDXThread;
 class CXFileDataObject;
@@ -148,6 +150,7 @@ class CXFileDataObject {
   HANDLE m_lock;
   bool m_lockValid;
   unsigned char* m_uniqueID;
-  bool m_deleted;
+  // Read without the lock by other threads.
+  std::atomic<bool> m_deleted;
   bool m_tearingDown;
 };
