@@ -1,3 +1,4 @@
+#include <appoptions.h>
 #include <dxfile.h>
 #include <frametransformmatrix.h>
 #include <gtest/gtest.h>
@@ -215,6 +216,30 @@ TEST(LeafObjectsTest, ABackslashIsWrittenDoubled) {
   char* name = nullptr;
   std::memcpy(&name, saved.At(0).bytes.data(), sizeof(name));
   EXPECT_STREQ(name, "maps\\\\glass.png");
+  std::filesystem::remove(path);
+}
+
+TEST(LeafObjectsTest, TextFilesGetNamesThatAreIdentifiers) {
+  CReader original(kFixture);
+  IDirectXFileSaveObject* saver = nullptr;
+  std::string path = (std::filesystem::temp_directory_path() / "vorever_leaf_names.x").string();
+  ASSERT_EQ(original.File()->CreateSaveObject(path.c_str(), DXFILEFORMAT_TEXT, &saver), DXFILE_OK);
+  CMaterial material;
+  ASSERT_TRUE(material.Initialize());
+  material.SetName(const_cast<char*>("2nd glass #1"), false);
+  const DWORD format = g_appOptions.dwXFileFormat;
+  for (DWORD text : {0u, 1u}) {
+    g_appOptions.dwXFileFormat = text;
+    IDirectXFileData* data = nullptr;
+    ASSERT_EQ(material.Save(saver, &data, nullptr), S_OK);
+    char name[64] = {};
+    DWORD length = sizeof(name);
+    ASSERT_EQ(data->GetName(name, &length), DXFILE_OK);
+    EXPECT_STREQ(name, text ? "_2nd_glass__1" : "2nd glass #1");
+    data->Release();
+  }
+  g_appOptions.dwXFileFormat = format;
+  saver->Release();
   std::filesystem::remove(path);
 }
 
