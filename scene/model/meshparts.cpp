@@ -61,11 +61,14 @@ bool CMeshFaceWraps::Load(IDirectXFileData* data, DWORD size, BYTE* block, char*
     if (!CXFileDataObject::Load(data, size, block, fileDirectory, thread)) throw "\nCXFileDataObject::Load() failed.";
     CDataBlockReader reader(block, size);
     const DWORD count = reader.ReadDword();
-    reader.Require(count, 2 * sizeof(DWORD));
+    // The Boolean template holds a WORD; a block of DWORD flags is read too.
+    const bool wordFlags = !block || static_cast<size_t>(size) - 4 != 8 * static_cast<size_t>(count);
+    reader.Require(count, wordFlags ? 2 * sizeof(WORD) : 2 * sizeof(DWORD));
+    auto flag = [&] { return (wordFlags ? reader.ReadWord() : reader.ReadDword()) == 1; };
     auto values = std::make_unique<CBoolean2d[]>(count);
     for (DWORD i = 0; i < count; ++i) {
-      values[i].SetU(reader.ReadDword() == 1);
-      values[i].SetV(reader.ReadDword() == 1);
+      values[i].SetU(flag());
+      values[i].SetV(flag());
     }
     delete[] m_values;
     m_values = values.release();
@@ -76,11 +79,12 @@ bool CMeshFaceWraps::Load(IDirectXFileData* data, DWORD size, BYTE* block, char*
 HRESULT CMeshFaceWraps::Save(IDirectXFileSaveObject* saveObject, IDirectXFileData** out, CDXThread*) {
   *out = nullptr;
   const bool saved = GuardedCall([&] {
-    CDataBlockWriter writer(8 * static_cast<size_t>(m_count) + 4);
+    // In the layout of the registered Boolean template: one WORD per flag.
+    CDataBlockWriter writer(4 * static_cast<size_t>(m_count) + 4);
     writer.Write(m_count);
     for (DWORD i = 0; i < m_count; ++i) {
-      writer.Write<DWORD>(m_values[i].GetU() ? 1 : 0);
-      writer.Write<DWORD>(m_values[i].GetV() ? 1 : 0);
+      writer.Write<WORD>(m_values[i].GetU() ? 1 : 0);
+      writer.Write<WORD>(m_values[i].GetV() ? 1 : 0);
     }
     *out = CreateSaveData(saveObject, writer.GetSize(), writer.GetData(),
                           "IDirectXFileSaveObject::CreateDataObject failed in CMeshFaceWraps::Save");
