@@ -400,7 +400,7 @@ class BlockFiller {
     if (FAILED(hr)) return hr;
     if (IsString(m.primitive)) return AppendString(v.text);
     if (IsReal(m.primitive)) {
-      if (m.primitive == Primitive::Float) return Append(static_cast<float>(v.real));
+      if (m.primitive == Primitive::Float) return Append(ToFloat(v.real));
       return Append(v.real);
     }
     std::size_t size = PrimitiveSize(m.primitive);

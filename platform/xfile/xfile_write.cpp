@@ -53,7 +53,7 @@ void AppendReal(std::string& out, double value, bool single) {
     return;
   }
   char text[64];
-  auto result = single ? std::to_chars(text, text + sizeof(text), static_cast<float>(value))
+  auto result = single ? std::to_chars(text, text + sizeof(text), ToFloat(value))
                        : std::to_chars(text, text + sizeof(text), value);
   std::string_view written(text, static_cast<std::size_t>(result.ptr - text));
   out += written;
@@ -349,7 +349,7 @@ HRESULT Writer::WriteValues(const Template& t, const BYTE*& p, const BYTE* end, 
         if (text) {
           AppendReal(m_out, value, m.primitive == Primitive::Float);
         } else {
-          ListFloat(static_cast<float>(value));
+          ListFloat(ToFloat(value));
         }
         continue;
       }

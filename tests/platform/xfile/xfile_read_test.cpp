@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <rmxfguid.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -243,6 +244,23 @@ TEST(XFileRead, SixtyFourBitFloatsAreReadAsFloats) {
   EXPECT_EQ(read[0], 1.5f);
   EXPECT_EQ(read[1], -2.25f);
   EXPECT_EQ(read[2], 1e-3f);
+}
+
+TEST(XFileRead, RealsBeyondTheFloatRangeBecomeInfinite) {
+  Com<IDirectXFile> file;
+  file.p = CreateRegisteredFile();
+  Com<IDirectXFileEnumObject> enumObject;
+  ASSERT_EQ(OpenMemory(file.get(), "xof 0303txt 0032\nVector { 1e300; -1.#INF00; 1.#QNAN0; }", &enumObject), S_OK);
+  Com<IDirectXFileData> vector;
+  ASSERT_EQ(enumObject->GetNextDataObject(&vector), S_OK);
+  DWORD size = 0;
+  void* data = nullptr;
+  ASSERT_EQ(vector->GetData(nullptr, &size, &data), S_OK);
+  float xyz[3];
+  std::memcpy(xyz, data, sizeof(xyz));
+  EXPECT_EQ(xyz[0], HUGE_VALF);
+  EXPECT_EQ(xyz[1], -HUGE_VALF);
+  EXPECT_TRUE(std::isnan(xyz[2]));
 }
 
 TEST(XFileRead, BadInputFailsWithAnErrorCode) {

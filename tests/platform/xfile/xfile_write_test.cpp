@@ -203,6 +203,16 @@ TEST_F(XFileWrite, RefusesWhatCannotBeWrittenOrReadBack) {
   EXPECT_EQ(outer->AddDataObject(outer.get()), DXFILEERR_BADVALUE);
   EXPECT_EQ(vector->AddDataObject(inner.get()), DXFILEERR_BADVALUE) << "already nested";
   EXPECT_EQ(vector->AddDataReference("outer", nullptr), DXFILEERR_BADOBJECT) << "a closed template";
+  {
+    Com<IDirectXFileData> gone, kept, last;
+    ASSERT_EQ(text->CreateDataObject(TID_D3DRMFrame, "gone", nullptr, 0, nullptr, &gone), S_OK);
+    ASSERT_EQ(text->CreateDataObject(TID_D3DRMFrame, "kept", nullptr, 0, nullptr, &kept), S_OK);
+    ASSERT_EQ(text->CreateDataObject(TID_D3DRMFrame, "last", nullptr, 0, nullptr, &last), S_OK);
+    ASSERT_EQ(gone->AddDataObject(kept.get()), S_OK);
+    gone.p->Release();
+    gone.p = nullptr;
+    EXPECT_EQ(kept->AddDataObject(last.get()), S_OK) << "its former parent is released";
+  }
   BYTE blob[3] = {1, 2, 3};
   ASSERT_EQ(inner->AddBinaryObject("blob", nullptr, "application/octet-stream", blob, 3), S_OK);
   EXPECT_EQ(text->SaveData(outer.get()), DXFILEERR_NOTDONEYET) << "binary objects have no written form";
