@@ -48,14 +48,14 @@ void OrientationSteps(D3DXQUATERNION& q1, D3DXQUATERNION& q2, const D3DXVECTOR3*
 }
 
 void CornersOf(const D3DXVECTOR3& lo, const D3DXVECTOR3& hi, D3DXVECTOR3* corners) {
-  corners[BackTopRight] = D3DXVECTOR3(hi.x, hi.y, hi.z);
-  corners[FrontTopRight] = D3DXVECTOR3(hi.x, hi.y, lo.z);
-  corners[BackBottomRight] = D3DXVECTOR3(hi.x, lo.y, hi.z);
-  corners[FrontBottomRight] = D3DXVECTOR3(hi.x, lo.y, lo.z);
-  corners[BackTopLeft] = D3DXVECTOR3(lo.x, hi.y, hi.z);
-  corners[FrontTopLeft] = D3DXVECTOR3(lo.x, hi.y, lo.z);
-  corners[BackBottomLeft] = D3DXVECTOR3(lo.x, lo.y, hi.z);
-  corners[FrontBottomLeft] = D3DXVECTOR3(lo.x, lo.y, lo.z);
+  corners[BoxBackTopRight] = D3DXVECTOR3(hi.x, hi.y, hi.z);
+  corners[BoxFrontTopRight] = D3DXVECTOR3(hi.x, hi.y, lo.z);
+  corners[BoxBackBottomRight] = D3DXVECTOR3(hi.x, lo.y, hi.z);
+  corners[BoxFrontBottomRight] = D3DXVECTOR3(hi.x, lo.y, lo.z);
+  corners[BoxBackTopLeft] = D3DXVECTOR3(lo.x, hi.y, hi.z);
+  corners[BoxFrontTopLeft] = D3DXVECTOR3(lo.x, hi.y, lo.z);
+  corners[BoxBackBottomLeft] = D3DXVECTOR3(lo.x, lo.y, hi.z);
+  corners[BoxFrontBottomLeft] = D3DXVECTOR3(lo.x, lo.y, lo.z);
 }
 
 D3DXVECTOR3 PositionOf(const D3DVERTEX& v) { return D3DXVECTOR3(v.x, v.y, v.z); }

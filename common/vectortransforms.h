@@ -9,14 +9,14 @@
 // Indices of the corners of a box in every array of eight corners; x grows to
 // the right, y to the top, z to the back.
 enum EBoxCorner {
-  BackTopRight = 0,
-  FrontTopRight = 1,
-  BackBottomRight = 2,
-  FrontBottomRight = 3,
-  BackTopLeft = 4,
-  FrontTopLeft = 5,
-  BackBottomLeft = 6,
-  FrontBottomLeft = 7,
+  BoxBackTopRight = 0,
+  BoxFrontTopRight = 1,
+  BoxBackBottomRight = 2,
+  BoxFrontBottomRight = 3,
+  BoxBackTopLeft = 4,
+  BoxFrontTopLeft = 5,
+  BoxBackBottomLeft = 6,
+  BoxFrontBottomLeft = 7,
 };
 
 // The shortest-arc rotation turning the direction of from onto that of to;

@@ -233,8 +233,7 @@ D3DXVECTOR3 CGBox::GetRightFaceNormalFS() const {
   return r;
 }
 
-DWORD CGBox::ComputeRayBoxIntersections(D3DXVECTOR3 out[2], D3DXVECTOR3* origin, D3DXVECTOR3* direction,
-                                        bool tryLock) {
+DWORD CGBox::ComputeRayBoxIntersections(D3DXVECTOR3 out[2], D3DXVECTOR3* origin, D3DXVECTOR3* direction, bool tryLock) {
   return RayCrossings(out, nullptr, origin, direction, tryLock);
 }
 
@@ -351,8 +350,8 @@ float CGSphere::GetRadiusWS(const D3DXMATRIX* matrix, bool tryLock) {
   return sphere.m_radius;
 }
 
-bool CGSphere::GetSphereSphereCollision(CGSphere* other, D3DXVECTOR3* targetA, D3DXVECTOR3* targetB,
-                                        D3DXVECTOR3* outA, D3DXVECTOR3* outB, D3DXVECTOR3* contact) {
+bool CGSphere::GetSphereSphereCollision(CGSphere* other, D3DXVECTOR3* targetA, D3DXVECTOR3* targetB, D3DXVECTOR3* outA,
+                                        D3DXVECTOR3* outB, D3DXVECTOR3* contact) {
   *outA = *outB = *contact = D3DXVECTOR3(0, 0, 0);
   if (m_zeroSize || other->m_zeroSize) return false;
   const D3DXVECTOR3& a0 = m_center;

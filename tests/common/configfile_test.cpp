@@ -1,5 +1,6 @@
 #include "configfile.h"
 
+#include <appoptions.h>
 #include <gtest/gtest.h>
 #include <winuser.h>
 
@@ -138,6 +139,12 @@ TEST_F(ConfigFileTest, FileRules) {
   EXPECT_EQ(cf.dwXFileFormat, 1u);
   EXPECT_EQ(cf.fConvScaling, 0.5f);
   EXPECT_STREQ(cf.szImportFolder, "/data/scenes");
+  std::memset(g_appOptions.szImportFolder, 'g', sizeof(g_appOptions.szImportFolder));  // no zero
+  std::memcpy(g_appOptions.szConvTextureExt, "tiffs", 5);
+  ASSERT_TRUE(SaveAppOptions());
+  ASSERT_TRUE(ReadConfigFile(cf));
+  EXPECT_EQ(std::string(cf.szImportFolder), std::string(259, 'g'));  // cut and terminated
+  EXPECT_STREQ(cf.szConvTextureExt, "tiff");
 
   // A write failure is shown in a message box and reported.
   fs::remove(ConfigPath());
