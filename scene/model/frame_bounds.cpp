@@ -193,6 +193,7 @@ CGSphere CFrame::ConvertBoundingSpherePFS(D3DXMATRIX* m, bool tryLock) {
 }
 
 CGBox CFrame::ConvertBoundingBoxWS() {
+  if (!m_boundingBox) throw "\nError: m_pBoundingBox is NULL";
   CGBox box = *m_boundingBox;
   D3DXMATRIX world = ComputeWorldTransform(false);
   box.TransformCoord(&world, false);

@@ -88,6 +88,24 @@ TEST_F(FrameBoundsTest, RotatedChildBoundsInFrameParentAndWorldSpace) {
   ExpectExtent(*root->GetBoundingBox(), D3DXVECTOR3(5, 0, 10), D3DXVECTOR3(7, 1, 11));
 }
 
+TEST_F(FrameBoundsTest, TheSkinningPassStoresEveryWorldTransform) {
+  D3DXMATRIX a, b, c, start;
+  D3DXMatrixTranslation(&a, 1, 0, 0);
+  D3DXMatrixRotationY(&b, 0.5f);
+  D3DXMatrixScaling(&c, 2, 2, 2);
+  D3DXMatrixTranslation(&start, 0, 0, 5);
+  std::unique_ptr<CFrame> root(MakeFrame("root", &a));
+  CFrame* middle = MakeFrame("middle", &b);
+  CFrame* leaf = MakeFrame("leaf", &c);
+  root->SetAsRootRenderFrame();
+  middle->AddChildRenderFrame(eOwnedChild, leaf, false);
+  root->AddChildRenderFrame(eOwnedChild, middle, false);
+  ASSERT_TRUE(root->ComputeBoundingObjectsHierarchy(&start, false, false, false));
+  EXPECT_TRUE(Near(*root->GetWorldTransform(), a * start));
+  EXPECT_TRUE(Near(*leaf->GetWorldTransform(), c * b * a * start));
+  EXPECT_TRUE(Near(*leaf->GetWorldTransform(), leaf->ComputeWorldTransform(false) * start));
+}
+
 TEST_F(FrameBoundsTest, AnEmptyHierarchyHasZeroBoundsAndNoBoundingObjectFrames) {
   D3DXMATRIX identity = Identity();
   std::unique_ptr<CFrame> root(MakeFrame("root", &identity));

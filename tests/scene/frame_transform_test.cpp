@@ -1,11 +1,13 @@
 #include <dynamicworldboundaryframe.h>
 #include <frame.h>
 #include <gtest/gtest.h>
+#include <rmxfguid.h>
 #include <rootrenderframe.h>
 
 #include <cmath>
 
 #include "math_expect.h"
+#include "scene_probe.h"
 
 namespace {
 
@@ -249,6 +251,65 @@ TEST(FrameTest, ClonesCopyTransformNameAndTypeButNoChildFrames) {
   ASSERT_NE(copied, nullptr);
   EXPECT_NE(copied, child);
   EXPECT_EQ(std::string(copied->GetName()).rfind("childClone", 0), 0u);
+}
+
+TEST(FrameTest, HierarchyCopiesShareMeshesOnlyWhenAsked) {
+  CFrame source;
+  ASSERT_EQ(source.Initialize(const_cast<char*>("source")), S_OK);
+  auto* mesh = new scene_test::CProbe("mesh", nullptr, &TID_D3DRMMesh);
+  source.AddChildObject(eOwnedChild, mesh, false);
+  auto* camera = new CFrame;
+  ASSERT_EQ(camera->Initialize(nullptr, const_cast<char*>("camera"), CFrame::eCameraFrame, false), S_OK);
+  source.AddChildObject(eOwnedChild, camera, false);
+
+  for (bool share : {true, false}) {
+    CFrame copy;
+    ASSERT_TRUE(copy.InitializeHierarchy(&source, share, nullptr));
+    EXPECT_EQ(CountFrames(copy), 0);  // frames of other kinds than plain stay behind
+    POSITION pos = copy.GetChildHeadPosition();
+    EXPECT_EQ(copy.GetNextMesh(pos, false, false), share ? mesh : nullptr);
+    if (share) {
+      EXPECT_TRUE(copy.GetChildObjectList().GetTail()->IsReference());
+    }
+  }
+  EXPECT_FALSE(mesh->IsDeleted());
+}
+
+TEST(FrameTest, InitialTransformsAndTheDynamicObjectsRoot) {
+  CFrame root;
+  ASSERT_EQ(root.Initialize(const_cast<char*>("root")), S_OK);
+  root.SetAsRootRenderFrame();
+  ASSERT_TRUE(root.CreateDynamicObjectsRootFrame());
+  CFrame* dynamic = root.GetDynamicObjectsRootFrame();
+  ASSERT_NE(dynamic, nullptr);
+  EXPECT_STREQ(dynamic->GetName(), "DynamicObjectsRootFrame");
+  EXPECT_FALSE(dynamic->IsOriginalFrame());
+  EXPECT_EQ(dynamic->GetParentRenderFrame(), &root);
+
+  D3DXMATRIX moved = Translation(0, 3, 0), turned = RotationZ(1);
+  root.SetTransformMatrix(&moved, false, CFrame::eReplace, false, false);
+  dynamic->SetTransformMatrix(&turned, false, CFrame::eReplace, false, false);
+  EXPECT_TRUE(Near(*dynamic->GetInitialFrameTransform(), Identity()));
+  root.SetFrameHierarchyInitialTransforms();
+  EXPECT_TRUE(Near(*root.GetInitialFrameTransform(), moved));
+  EXPECT_TRUE(Near(*dynamic->GetInitialFrameTransform(), turned));
+}
+
+TEST(FrameTest, ScalingKeepsTheBoxCentreInPlace) {
+  CFrame frame;
+  ASSERT_EQ(frame.Initialize(const_cast<char*>("f")), S_OK);
+  D3DXVECTOR3 min(2, 2, 2), max(4, 4, 4), centre(3, 3, 3), moved;
+  frame.GetBoundingBox()->Initialize(&min, &max, false);
+  frame.SetTransformMatrix(3.0f, false, CFrame::eReplace);
+  D3DXMATRIX local = frame.GetTransformMatrix(false);
+  D3DXVec3TransformCoord(&moved, &centre, &local);
+  EXPECT_TRUE(Near(moved, centre));
+  D3DXVec3TransformCoord(&moved, &max, &local);
+  EXPECT_TRUE(Near(moved, D3DXVECTOR3(6, 6, 6)));
+
+  D3DXVECTOR3 position(1, 0, 0);
+  frame.SetTransformMatrix(&position, false, CFrame::eApplyAfter);
+  EXPECT_TRUE(Near(frame.GetTransformMatrix(false), local * Translation(1, 0, 0)));
 }
 
 TEST(FrameTest, CountersWrapAroundAndReadZeroOnceDeleted) {
