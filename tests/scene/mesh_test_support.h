@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <rmxfguid.h>
 #include <rmxftmpl.h>
+#include <xskinexp.h>
 
 #include <cstdio>
 #include <cstring>
@@ -37,12 +38,20 @@ inline std::string ReadFixture(const char* name) {
   return content.str();
 }
 
+// Registers the standard and skin templates, as the program does.
+inline void RegisterTemplates(IDirectXFile* file) {
+  EXPECT_EQ(file->RegisterTemplates(const_cast<BYTE*>(D3DRM_XTEMPLATES), D3DRM_XTEMPLATE_BYTES), DXFILE_OK);
+  EXPECT_EQ(file->RegisterTemplates(const_cast<char*>(XSKINEXP_TEMPLATES),
+                                    static_cast<DWORD>(std::strlen(XSKINEXP_TEMPLATES))),
+            DXFILE_OK);
+}
+
 // The top-level data objects of a text or binary .x file held in memory.
 class XFileObjects {
  public:
   explicit XFileObjects(const std::string& content) : m_content(content) {
     EXPECT_EQ(DirectXFileCreate(&m_file), DXFILE_OK);
-    EXPECT_EQ(m_file->RegisterTemplates(const_cast<BYTE*>(D3DRM_XTEMPLATES), D3DRM_XTEMPLATE_BYTES), DXFILE_OK);
+    RegisterTemplates(m_file);
     DXFILELOADMEMORY memory{m_content.data(), static_cast<DWORD>(m_content.size())};
     EXPECT_EQ(m_file->CreateEnumObject(&memory, DXFILELOAD_FROMMEMORY, &m_enum), DXFILE_OK);
     IDirectXFileData* data = nullptr;
@@ -198,7 +207,7 @@ class XFileSaver {
   XFileSaver() {
     m_path = ::testing::TempDir() + "mesh_save_" + std::to_string(reinterpret_cast<uintptr_t>(this)) + ".x";
     EXPECT_EQ(DirectXFileCreate(&m_file), DXFILE_OK);
-    EXPECT_EQ(m_file->RegisterTemplates(const_cast<BYTE*>(D3DRM_XTEMPLATES), D3DRM_XTEMPLATE_BYTES), DXFILE_OK);
+    RegisterTemplates(m_file);
     EXPECT_EQ(m_file->CreateSaveObject(m_path.c_str(), DXFILEFORMAT_TEXT, &m_save), DXFILE_OK);
   }
   XFileSaver(const XFileSaver&) = delete;
@@ -207,6 +216,16 @@ class XFileSaver {
     if (m_save) m_save->Release();
     if (m_file) m_file->Release();
     std::remove(m_path.c_str());
+  }
+
+  // Loads into copy what object saves, from the saved data object.
+  template <class T>
+  bool Reload(T& object, T& copy) {
+    IDirectXFileData* saved = nullptr;
+    if (FAILED(object.Save(m_save, &saved, nullptr)) || !saved) return false;
+    const bool loaded = LoadObject(copy, saved);
+    saved->Release();
+    return loaded;
   }
 
   // The block that object saves; empty when Save fails.
