@@ -112,15 +112,7 @@ TEST_F(XFileSaveTest, AFrameWithOnlyItsTransformGivesAFileWithoutData) {
   auto frame = NewRoot();
   const std::string path = Temporary("transform_only.x");
   ASSERT_TRUE(Save(frame.get(), path, DXFILEFORMAT_TEXT));
-  IDirectXFile* file = nullptr;
-  ASSERT_EQ(DirectXFileCreate(&file), DXFILE_OK);
-  ASSERT_EQ(RegisterXFileTemplates(file), DXFILE_OK);
-  IDirectXFileEnumObject* enumObject = nullptr;
-  ASSERT_EQ(file->CreateEnumObject(const_cast<char*>(path.c_str()), DXFILELOAD_FROMFILE, &enumObject), DXFILE_OK);
-  IDirectXFileData* data = nullptr;
-  EXPECT_EQ(enumObject->GetNextDataObject(&data), DXFILEERR_NOMOREOBJECTS);
-  enumObject->Release();
-  file->Release();
+  EXPECT_EQ(ForEachTopLevelObject(path, [](IDirectXFileData*) {}), 0u);
 }
 
 TEST_F(XFileSaveTest, AFrameMarkedDeletedWritesNothing) {

@@ -156,20 +156,27 @@ void ExpectSameContent(CXFileDataObject* a, CXFileDataObject* b) {
 
 }  // namespace
 
-SCounts CountFileContent(const std::string& path) {
-  SCounts counts;
+size_t ForEachTopLevelObject(const std::string& path, const std::function<void(IDirectXFileData*)>& visit) {
   IDirectXFile* file = nullptr;
   EXPECT_EQ(DirectXFileCreate(&file), DXFILE_OK);
   EXPECT_EQ(RegisterXFileTemplates(file), DXFILE_OK);
   IDirectXFileEnumObject* enumObject = nullptr;
   EXPECT_EQ(file->CreateEnumObject(const_cast<char*>(path.c_str()), DXFILELOAD_FROMFILE, &enumObject), DXFILE_OK);
+  size_t count = 0;
   IDirectXFileData* data = nullptr;
   while (enumObject && SUCCEEDED(enumObject->GetNextDataObject(&data))) {
-    CountFileObject(data, counts);
+    visit(data);
     data->Release();
+    ++count;
   }
   if (enumObject) enumObject->Release();
   file->Release();
+  return count;
+}
+
+SCounts CountFileContent(const std::string& path) {
+  SCounts counts;
+  ForEachTopLevelObject(path, [&](IDirectXFileData* data) { CountFileObject(data, counts); });
   return counts;
 }
 

@@ -18,6 +18,7 @@
 #include <xfiledatalist.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "mesh_test_support.h"
@@ -31,6 +32,10 @@ inline std::string Fixture(const char* name) { return std::string(VOREVER_FIXTUR
 inline std::string TempPath(const std::string& name) {
   return (std::filesystem::temp_directory_path() / ("vorever_" + std::to_string(getpid()) + "_" + name)).string();
 }
+
+// Calls visit with every top-level data object of the file (read with the
+// file API only, the program's templates registered); answers how many.
+size_t ForEachTopLevelObject(const std::string& path, const std::function<void(IDirectXFileData*)>& visit);
 
 // Frames, meshes, vertices and faces of a scene.
 struct SCounts {
