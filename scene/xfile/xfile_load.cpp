@@ -6,8 +6,6 @@
 #include <tracelog.h>
 #include <xskinexp.h>
 
-#include <appoptions.h>
-
 #include "animation.h"
 #include "animationkey.h"
 #include "frame.h"
@@ -15,7 +13,6 @@
 #include "material.h"
 #include "mesh.h"
 #include "meshparts.h"
-#include "xfiletemplates.h"
 #include "skinweights.h"
 #include "texturefile.h"
 #include "xfile.h"
@@ -115,8 +112,8 @@ bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, ch
   ResetXfileLists();
   m_framesByName.InitHashTable(100);
   SetFileDirectory(path);
-  const bool dxMeshes = false;  // Direct3D meshes are not loaded by this build: see CreateObjectOfTemplate
-  root->SetFrameType(dxMeshes ? CFrame::eDXMeshFrame : CFrame::ePlainFrame);
+  // Meshes load as X-file meshes, in plain frames (see CreateObjectOfTemplate).
+  root->SetFrameType(CFrame::ePlainFrame);
 
   IDirectXFile* file = nullptr;
   IDirectXFileEnumObject* primary = nullptr;

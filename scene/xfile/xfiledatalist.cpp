@@ -1,12 +1,14 @@
 #include "xfiledatalist.h"
 
 #include <dxwindoweddevice.h>
+#include <materialpresets.h>
 #include <dynamicworldboundaryframe.h>
 #include <rmxfguid.h>
 #include <rootrenderframe.h>
 #include <tracelog.h>
 
 #include "frame.h"
+#include "simpleshape.h"
 
 namespace {
 
@@ -155,6 +157,20 @@ bool CXFileDataList::CreateRenderFrame(IDirect3DDevice8*, bool tryLock) {
   return true;
 }
 
+bool CXFileDataList::CreateSeedFrame() {
+  auto* seed = new CFrame;
+  m_pWorldContentFrame->AddChildObject(eOwnedChild, seed, false);
+  if (FAILED(seed->Initialize(nullptr, const_cast<char*>("WorldSeedFrame"), CFrame::ePlainFrame, false))) return false;
+  seed->SetPickableCapability(false);
+  auto* sphere = new CSphere;
+  seed->AddChildObject(eOwnedChild, sphere, false);
+  D3DMATERIAL8 invisible = InvisibleMaterial();
+  if (FAILED(sphere->Initialize(0.01f, &invisible, const_cast<char*>("SeedSphereShape"), 0)))
+    throw "\nError: CSphere::Initialize() failed in CXFileDataList::CreateSeedFrame().";
+  seed->ComputeBoundingObjectsHierarchy(false, false, false);
+  return true;
+}
+
 bool CXFileDataList::SetInitialRenderFramePosition(IDirect3DDevice8* device) {
   if (!m_pRenderFrame || !device) return false;
   const float radius = m_pRenderFrame->GetRadiusFS();
@@ -229,6 +245,41 @@ bool CXFileDataList::DeleteWorldRenderFrame(CFrame* frame, bool tryLock) {
   ForgetFrame(frame);
   CFrame* parent = frame->GetParentRenderFrame();
   return parent && parent->DeleteDirectChildObject(frame, tryLock) == 1;
+}
+
+bool CXFileDataList::DeleteWorldRenderFrame2(CChildObject* entry) {
+  auto* frame = static_cast<CFrame*>(entry->GetXfileDataObject());
+  if (!frame) return false;
+  ForgetFrame(frame);
+  if (!entry->IsReference()) {
+    CChildObjectList& children = frame->GetChildObjectList();
+    while (!children.IsEmpty()) {
+      CChildObject* child = children.RemoveHead();
+      CXFileDataObject* object = child->GetXfileDataObject();
+      // A frame goes through this same walk, which leaves its entry empty.
+      if (object && object->IsAFrame() && !DeleteWorldRenderFrame2(child)) {
+        delete child;
+        return false;
+      }
+      delete child;
+    }
+    delete frame;
+  }
+  entry->SetXfileDataObject(nullptr);
+  return true;
+}
+
+DWORD CXFileDataList::DeleteWorldRenderFrameObject(CXFileDataObject* object) {
+  if (object->IsAFrame() && static_cast<CFrame*>(object)->IsSelected()) ForgetFrame(object);
+  return m_pRenderFrame ? m_pRenderFrame->DeleteChildObjects(object) : 0;
+}
+
+DWORD CXFileDataList::DeleteCameraRenderFrameObject(CXFileDataObject* object) {
+  if (object->IsAFrame() && static_cast<CFrame*>(object)->IsSelected()) m_selection.hitFrame = nullptr;
+  DWORD count = 0;
+  for (POSITION pos = m_cameraRenderFrames.GetHeadPosition(); pos;)
+    count += m_cameraRenderFrames.GetNext(pos)->DeleteChildObjectReferences(object);
+  return count;
 }
 
 bool CXFileDataList::RemoveRenderFrameHierarchyFromWorld() {

@@ -39,6 +39,10 @@ class CXFileDataList {
   void DestroyContent(bool tryLock);
   void DestroyXfileObjects();
   bool CreateRenderFrame(IDirect3DDevice8* device, bool tryLock);
+  // A not pickable "WorldSeedFrame" in the content frame holding a tiny
+  // invisible sphere; false when the frame cannot be made, a failing sphere
+  // is thrown.
+  bool CreateSeedFrame();
   // Moves the root render frame back along z so that the whole world fits
   // the device's projection.
   bool SetInitialRenderFramePosition(IDirect3DDevice8* device);
@@ -57,6 +61,12 @@ class CXFileDataList {
   DWORD DeleteChildObjects(CXFileDataObject* root, CXFileDataObject* object);
   DWORD DeleteChildObjectReferences(CXFileDataObject* root, CXFileDataObject* object);
   bool DeleteWorldRenderFrame(CFrame* frame, bool tryLock);
+  // Deletes the frame of the entry, its owned frames and their entries.
+  bool DeleteWorldRenderFrame2(CChildObject* entry);
+  // Every entry of object in the render hierarchy.
+  DWORD DeleteWorldRenderFrameObject(CXFileDataObject* object);
+  // The references to object below the camera render frames.
+  DWORD DeleteCameraRenderFrameObject(CXFileDataObject* object);
   bool RemoveRenderFrameHierarchyFromWorld();
   bool RemoveRenderFrameFromHierarchy(CFrame* frame);
   bool DestroyWorldRenderFrameContent(CFrame* frame);

@@ -127,6 +127,46 @@ TEST_F(WorldTest, DeletingAWorldObjectRemovesItsReferencesEverywhere) {
   EXPECT_FALSE(world.DeleteTopLevelObject(shared));
 }
 
+TEST_F(WorldTest, ASeedFrameHoldsAnInvisibleSphere) {
+  CXFileDataList world;
+  ASSERT_TRUE(world.Initialize(nullptr, false));
+  ASSERT_TRUE(world.CreateSeedFrame());
+  auto* seed = static_cast<CFrame*>(world.GetWorldContentFrame()->GetAtChild(1));
+  EXPECT_STREQ(seed->GetName(), "WorldSeedFrame");
+  EXPECT_FALSE(seed->IsPickable());
+  using Entry = std::pair<std::string, EChildObjectType>;
+  EXPECT_EQ(Entries(seed), (std::vector<Entry>{{"SeedSphereShape", eOwnedChild}}));
+  EXPECT_GT(seed->GetRadiusFS(), 0.0f);
+}
+
+TEST_F(WorldTest, RenderFramesGoWithTheirOwnedFramesAndLeaveReferencedOnes) {
+  CXFileDataList world;
+  ASSERT_TRUE(world.Initialize(nullptr, false));
+  CFrame* top = NewFrame("Top");
+  world.AddTail(top);
+  CFrame* content = world.GetWorldContentFrame();
+  CFrame* outer = NewFrame("Outer");
+  content->AddChildRenderFrame(eOwnedChild, outer, false);
+  outer->AddChildRenderFrame(eOwnedChild, NewFrame("Inner"), false);
+  outer->AddChildObject(eReferenceChild, top, false);
+  content->AddChildObject(eReferenceChild, top, false);
+  CFrame camera;
+  camera.AddChildObject(eReferenceChild, top, false);
+  world.RegisterCameraRenderFrame(&camera);
+
+  EXPECT_EQ(world.DeleteCameraRenderFrameObject(top), 1u);
+  EXPECT_EQ(world.DeleteWorldRenderFrameObject(top), 2u);
+  POSITION pos = content->GetChildObjectList().Find(content->GetChildObjectList().GetTail());
+  CChildObject* entry = content->GetChildObjectList().GetAt(pos);
+  ASSERT_EQ(entry->GetXfileDataObject(), outer);
+  EXPECT_TRUE(world.DeleteWorldRenderFrame2(entry));
+  EXPECT_EQ(entry->GetXfileDataObject(), nullptr);
+  content->GetChildObjectList().RemoveAt(pos);
+  delete entry;
+  EXPECT_STREQ(top->GetName(), "Top");  // the world still owns it
+  world.UnregisterCameraRenderFrame(&camera);
+}
+
 TEST_F(WorldTest, AnImportedFileHangsBelowTheContentFrameAndGoesWithTheWorld) {
   auto world = std::make_unique<CXFileDataList>();
   ASSERT_TRUE(world->Initialize(nullptr, false));
