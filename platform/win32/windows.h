@@ -1,10 +1,12 @@
 // The Win32 types, result codes and identifiers that the system's code uses,
 // with the sizes it relies on (DWORD, LONG, HRESULT, BOOL and UINT 32 bits;
-// WORD 16; BYTE 8; WPARAM and LPARAM as wide as a pointer).
+// WORD 16; BYTE 8; WPARAM and LPARAM as wide as a pointer). The functions
+// follow in winbase.h, winuser.h and mmsystem.h, which this header includes.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 using BYTE = std::uint8_t;
@@ -57,6 +59,40 @@ struct HFONT__;
 using HFONT = HFONT__*;
 struct HDC__;
 using HDC = HDC__*;
+struct HMENU__;
+using HMENU = HMENU__*;
+struct HICON__;
+using HICON = HICON__*;
+using HCURSOR = HICON;
+struct HBRUSH__;
+using HBRUSH = HBRUSH__*;
+using HLOCAL = HANDLE;
+using ATOM = WORD;
+
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)))
+
+struct POINT {
+  LONG x;
+  LONG y;
+};
+using LPPOINT = POINT*;
+
+struct RECT {
+  LONG left;
+  LONG top;
+  LONG right;
+  LONG bottom;
+};
+using LPRECT = RECT*;
+using LPCRECT = const RECT*;
+
+// Accepted and ignored: objects are never shared between processes.
+struct SECURITY_ATTRIBUTES {
+  DWORD nLength;
+  LPVOID lpSecurityDescriptor;
+  BOOL bInheritHandle;
+};
+using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 
 #ifndef TRUE
 #define TRUE 1
@@ -69,6 +105,11 @@ using HDC = HDC__*;
 #endif
 
 #define INFINITE 0xFFFFFFFFu
+
+#define ZeroMemory(dst, size) std::memset((dst), 0, (size))
+#define FillMemory(dst, size, value) std::memset((dst), (value), (size))
+#define CopyMemory(dst, src, size) std::memcpy((dst), (src), (size))
+#define MoveMemory(dst, src, size) std::memmove((dst), (src), (size))
 
 #define LOWORD(l) (static_cast<WORD>(static_cast<DWORD_PTR>(l) & 0xFFFF))
 #define HIWORD(l) (static_cast<WORD>((static_cast<DWORD_PTR>(l) >> 16) & 0xFFFF))
@@ -129,3 +170,9 @@ bool GuidFromString(const char* text, GUID* guid);
 
 #define DEFINE_GUID(name, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8) \
   inline constexpr GUID name = {l, w1, w2, {b1, b2, b3, b4, b5, b6, b7, b8}}
+
+// Kernel objects, threads, errors and modules; windows and messages; the
+// multimedia timer and sounds.
+#include "winbase.h"
+#include "winuser.h"
+#include "mmsystem.h"

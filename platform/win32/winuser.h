@@ -1,0 +1,186 @@
+// Windows and posted messages without a screen: each window belongs to the
+// thread that created it and has a window procedure; each thread has its own
+// message queue. Message boxes go to one replaceable handler. Included by
+// windows.h.
+#pragma once
+
+#include <string>
+
+#include "windows.h"
+
+using WNDPROC = LRESULT (*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+struct MSG {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  DWORD time;
+  POINT pt;
+};
+using LPMSG = MSG*;
+
+struct WNDCLASSA {
+  UINT style;
+  WNDPROC lpfnWndProc;
+  int cbClsExtra;
+  int cbWndExtra;
+  HINSTANCE hInstance;
+  HICON hIcon;
+  HCURSOR hCursor;
+  HBRUSH hbrBackground;
+  LPCSTR lpszMenuName;
+  LPCSTR lpszClassName;
+};
+
+struct CREATESTRUCTA {
+  LPVOID lpCreateParams;
+  HINSTANCE hInstance;
+  HMENU hMenu;
+  HWND hwndParent;
+  int cy;
+  int cx;
+  int y;
+  int x;
+  LONG style;
+  LPCSTR lpszName;
+  LPCSTR lpszClass;
+  DWORD dwExStyle;
+};
+
+// Messages.
+#define WM_NULL 0x0000u
+#define WM_CREATE 0x0001u
+#define WM_DESTROY 0x0002u
+#define WM_MOVE 0x0003u
+#define WM_SIZE 0x0005u
+#define WM_ACTIVATE 0x0006u
+#define WM_SETFOCUS 0x0007u
+#define WM_KILLFOCUS 0x0008u
+#define WM_CLOSE 0x0010u
+#define WM_QUIT 0x0012u
+#define WM_ERASEBKGND 0x0014u
+#define WM_SETFONT 0x0030u
+#define WM_NCCREATE 0x0081u
+#define WM_NCDESTROY 0x0082u
+#define WM_NCACTIVATE 0x0086u
+#define WM_CHAR 0x0102u
+#define WM_COMMAND 0x0111u
+#define WM_TIMER 0x0113u
+#define WM_HSCROLL 0x0114u
+#define WM_MDIACTIVATE 0x0222u
+#define WM_CLEAR 0x0303u
+#define WM_USER 0x0400u
+#define WM_APP 0x8000u
+
+#define PM_NOREMOVE 0x0000u
+#define PM_REMOVE 0x0001u
+#define PM_NOYIELD 0x0002u
+
+#define CW_USEDEFAULT (static_cast<int>(0x80000000u))
+#define GWLP_WNDPROC (-4)
+#define GWLP_USERDATA (-21)
+
+// Windows.
+// Answers 0 with ERROR_CLASS_ALREADY_EXISTS when the name is taken.
+ATOM RegisterClassA(const WNDCLASSA* windowClass);
+BOOL UnregisterClassA(LPCSTR className, HINSTANCE instance);
+// Creates a window of a registered class on the calling thread, which owns it.
+// The procedure gets WM_NCCREATE (FALSE fails the creation) and WM_CREATE (-1
+// fails it), both with the CREATESTRUCTA in lParam.
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID parameter);
+// Only the owner thread may destroy a window: WM_DESTROY and WM_NCDESTROY go
+// to its procedure, then its pending posted messages are dropped.
+BOOL DestroyWindow(HWND window);
+BOOL IsWindow(HWND window);
+// WM_NCCREATE answers TRUE, WM_CLOSE destroys the window, the rest 0.
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+DWORD GetWindowThreadProcessId(HWND window, LPDWORD processId);
+LONG_PTR GetWindowLongPtrA(HWND window, int index);
+LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value);
+
+// Messages. A window's messages are queued to its owner thread in posting
+// order. A NULL or destroyed window makes PostMessageA answer FALSE.
+BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
+// Calls the procedure at once; only on the window's owner thread (0 and
+// ERROR_ACCESS_DENIED from another thread).
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// WM_QUIT for the calling thread, retrieved once no other message is pending.
+void PostQuitMessage(int exitCode);
+// Filters: window NULL takes every message of the thread, (HWND)-1 only
+// thread messages, a window only its own; first == last == 0 takes every
+// message number. WM_QUIT comes only to a call whose filters admit it.
+// GetMessageA answers 0 for WM_QUIT, -1 for a window that is not the calling
+// thread's, otherwise non-zero.
+BOOL GetMessageA(LPMSG msg, HWND window, UINT first, UINT last);
+BOOL PeekMessageA(LPMSG msg, HWND window, UINT first, UINT last, UINT removeFlags);
+// Calls the window procedure of msg->hwnd on its owner thread; thread
+// messages are not dispatched (0).
+LRESULT DispatchMessageA(const MSG* msg);
+// No keyboard layout: nothing to translate (FALSE).
+BOOL TranslateMessage(const MSG* msg);
+
+#define RegisterClass RegisterClassA
+#define UnregisterClass UnregisterClassA
+#define CreateWindowEx CreateWindowExA
+#define DefWindowProc DefWindowProcA
+#define CallWindowProc CallWindowProcA
+#define GetWindowLongPtr GetWindowLongPtrA
+#define SetWindowLongPtr SetWindowLongPtrA
+#define PostMessage PostMessageA
+#define PostThreadMessage PostThreadMessageA
+#define SendMessage SendMessageA
+#define GetMessage GetMessageA
+#define PeekMessage PeekMessageA
+#define DispatchMessage DispatchMessageA
+
+// Message boxes.
+#define MB_OK 0x00000000u
+#define MB_OKCANCEL 0x00000001u
+#define MB_ABORTRETRYIGNORE 0x00000002u
+#define MB_YESNOCANCEL 0x00000003u
+#define MB_YESNO 0x00000004u
+#define MB_RETRYCANCEL 0x00000005u
+#define MB_TYPEMASK 0x0000000Fu
+#define MB_ICONHAND 0x00000010u
+#define MB_ICONSTOP MB_ICONHAND
+#define MB_ICONERROR MB_ICONHAND
+#define MB_ICONQUESTION 0x00000020u
+#define MB_ICONEXCLAMATION 0x00000030u
+#define MB_ICONWARNING MB_ICONEXCLAMATION
+#define MB_ICONASTERISK 0x00000040u
+#define MB_ICONINFORMATION MB_ICONASTERISK
+#define MB_APPLMODAL 0x00000000u
+#define MB_TASKMODAL 0x00002000u
+
+#define IDOK 1
+#define IDCANCEL 2
+#define IDABORT 3
+#define IDRETRY 4
+#define IDIGNORE 5
+#define IDYES 6
+#define IDNO 7
+
+// Shows text under caption through the current handler, from any thread.
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+#define MessageBox MessageBoxA
+
+// The handler that shows message boxes; the desktop installs its dialog. The
+// default one writes "caption: text" to standard error and answers the first
+// button of the type (IDOK, IDABORT, IDYES or IDRETRY). Every box is recorded
+// before the handler runs.
+using MessageBoxHandler = int (*)(HWND owner, const char* text, const char* caption, UINT type);
+// Answers the previous handler; NULL restores the default one.
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
+
+struct MessageBoxRecord {
+  DWORD count;  // boxes shown in the process so far
+  std::string caption;
+  std::string text;
+  UINT type;
+};
+// The last box shown, for tests.
+MessageBoxRecord GetLastMessageBox();
