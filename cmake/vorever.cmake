@@ -21,6 +21,8 @@ function(vorever_library name)
   foreach(dir IN LISTS ARG_DIRS)
     target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/${dir})
   endforeach()
+  # The host's shared records (host/appoptions.h); the host library defines them.
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/host)
   target_link_libraries(${name} PUBLIC ${ARG_LINKS})
 endfunction()
 

@@ -2,6 +2,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "vorever.h"
+
 namespace {
 
 void PrintUsage(std::FILE* out) {
@@ -9,9 +11,17 @@ void PrintUsage(std::FILE* out) {
       "usage: vorever --batch\n"
       "       vorever --help\n"
       "\n"
-      "Batch mode runs without a window. Nothing is loaded yet: this build\n"
-      "knows no scene operations.\n",
+      "Batch mode runs without a window.\n",
       out);
+}
+
+// What batch mode can do in this build.
+void PrintBatchAbilities() {
+  std::printf(
+      "vorever batch mode\n"
+      "trace log: %s\n"
+      "No scene operations are available yet: nothing is loaded or saved.\n",
+      static_cast<LPCSTR>(GetTraceLogPath()));
 }
 
 }  // namespace
@@ -22,7 +32,13 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc >= 2 && std::strcmp(argv[1], "--batch") == 0) {
-    PrintUsage(stdout);
+    try {
+      g_appOptions.traceLog.WriteString("\nInfo: Batch mode started.");
+      g_appOptions.traceLog.Flush();
+    } catch (CException* e) {
+      e->Delete();  // no trace log: batch mode goes on without it
+    }
+    PrintBatchAbilities();
     return 0;
   }
   PrintUsage(stderr);

@@ -506,30 +506,30 @@ D3DXPLANE* D3DXPlaneFromPoints(D3DXPLANE* out, const D3DXVECTOR3* v1, const D3DX
 
 UINT D3DXGetFVFVertexSize(DWORD fvf) {
   UINT size = 0;
-  switch (fvf & 0x00E) {  // position
-    case 0x002:
+  switch (fvf & D3DFVF_POSITION_MASK) {
+    case D3DFVF_XYZ:
       size = 12;
-      break;  // xyz
-    case 0x004:
+      break;
+    case D3DFVF_XYZRHW:
       size = 16;
-      break;  // xyz, rhw
-    case 0x006:
-    case 0x008:
-    case 0x00A:
-    case 0x00C:
-    case 0x00E:
-      size = ((fvf & 0x00E) / 2) * 4 + 4;  // xyz and 1 to 5 blend values
+      break;
+    case D3DFVF_XYZB1:
+    case D3DFVF_XYZB2:
+    case D3DFVF_XYZB3:
+    case D3DFVF_XYZB4:
+    case D3DFVF_XYZB5:
+      size = ((fvf & D3DFVF_POSITION_MASK) / 2) * 4 + 4;  // xyz and 1 to 5 blend values
       break;
     default:
       break;
   }
-  if (fvf & 0x010) size += 12;  // normal
-  if (fvf & 0x020) size += 4;   // point size
-  if (fvf & 0x040) size += 4;   // diffuse
-  if (fvf & 0x080) size += 4;   // specular
-  const UINT sets = std::min<UINT>((fvf >> 8) & 0xF, 8);
+  if (fvf & D3DFVF_NORMAL) size += 12;
+  if (fvf & D3DFVF_PSIZE) size += 4;
+  if (fvf & D3DFVF_DIFFUSE) size += 4;
+  if (fvf & D3DFVF_SPECULAR) size += 4;
+  const UINT sets = std::min<UINT>((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT, 8);
   for (UINT i = 0; i < sets; ++i) {
-    static constexpr UINT kSetSize[4] = {8, 12, 16, 4};  // 2, 3, 4 or 1 floats
+    static constexpr UINT kSetSize[4] = {8, 12, 16, 4};  // by texture format: 2, 3, 4 or 1 floats
     size += kSetSize[(fvf >> (16 + 2 * i)) & 3];
   }
   return size;
@@ -539,7 +539,7 @@ namespace {
 
 // The stride of a format that has a position; false when it has none.
 bool PositionStride(DWORD fvf, UINT* stride) {
-  if ((fvf & 0x00E) == 0) return false;
+  if ((fvf & D3DFVF_POSITION_MASK) == 0) return false;
   *stride = D3DXGetFVFVertexSize(fvf);
   return true;
 }

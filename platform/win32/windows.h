@@ -48,6 +48,9 @@ using LPDWORD = DWORD*;
 using LPWORD = WORD*;
 using LPLONG = LONG*;
 
+// A colour: red in the low byte, then green, then blue.
+using COLORREF = DWORD;
+
 // Handles are opaque pointers; each kind is a distinct type.
 using HANDLE = void*;
 struct HWND__;

@@ -1,0 +1,7 @@
+#include "vorever.h"
+
+IMPLEMENT_DYNAMIC(CVorever, CWinApp)
+
+CVorever::CVorever() : CWinApp("vorever") {}
+
+CVorever theApp;
