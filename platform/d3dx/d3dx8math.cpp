@@ -504,37 +504,6 @@ D3DXPLANE* D3DXPlaneFromPoints(D3DXPLANE* out, const D3DXVECTOR3* v1, const D3DX
 
 // ---- Vertex data ----
 
-UINT D3DXGetFVFVertexSize(DWORD fvf) {
-  UINT size = 0;
-  switch (fvf & D3DFVF_POSITION_MASK) {
-    case D3DFVF_XYZ:
-      size = 12;
-      break;
-    case D3DFVF_XYZRHW:
-      size = 16;
-      break;
-    case D3DFVF_XYZB1:
-    case D3DFVF_XYZB2:
-    case D3DFVF_XYZB3:
-    case D3DFVF_XYZB4:
-    case D3DFVF_XYZB5:
-      size = ((fvf & D3DFVF_POSITION_MASK) / 2) * 4 + 4;  // xyz and 1 to 5 blend values
-      break;
-    default:
-      break;
-  }
-  if (fvf & D3DFVF_NORMAL) size += 12;
-  if (fvf & D3DFVF_PSIZE) size += 4;
-  if (fvf & D3DFVF_DIFFUSE) size += 4;
-  if (fvf & D3DFVF_SPECULAR) size += 4;
-  const UINT sets = std::min<UINT>((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT, 8);
-  for (UINT i = 0; i < sets; ++i) {
-    static constexpr UINT kSetSize[4] = {8, 12, 16, 4};  // by texture format: 2, 3, 4 or 1 floats
-    size += kSetSize[(fvf >> (16 + 2 * i)) & 3];
-  }
-  return size;
-}
-
 namespace {
 
 // The stride of a format that has a position; false when it has none.
