@@ -3,8 +3,11 @@
 #include <afx.h>
 #include <afxexcept.h>
 #include <afxfile.h>
+#include <appoptions.h>
 #include <winuser.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "appfiles.h"
@@ -34,6 +37,38 @@ bool WriteConfigFile(const CONFIGFILE& cf, const char* caption) {
     MessageBoxA(nullptr, text, caption, MB_ICONHAND);
     return false;
   }
+}
+
+// Copies the string at src, read up to its first zero or srcSize bytes,
+// into a fixed array, cut to fit and always terminated; the rest of the array
+// is zeroed.
+template <size_t N>
+void CopyTerminated(char (&dst)[N], const char* src, size_t srcSize) {
+  const size_t length = strnlen(src, std::min(srcSize, N - 1));
+  std::memcpy(dst, src, length);
+  std::memset(dst + length, 0, N - length);
+}
+
+// The program-wide fields, from either record into the other.
+template <class To, class From>
+void CopyProgramWideOptions(To& to, const From& from) {
+  to.dwXFileFormat = from.dwXFileFormat;
+  to.bSaveTemplates = from.bSaveTemplates;
+  to.dw3dsLoadingMethod = from.dw3dsLoadingMethod;
+  to.fConvAlphaAdd = from.fConvAlphaAdd;
+  to.bConvSingleMesh = from.bConvSingleMesh;
+  to.fConvAlphaUnder = from.fConvAlphaUnder;
+  to.bConvNoFrameTransform = from.bConvNoFrameTransform;
+  to.bConvFlattenHierarchy = from.bConvFlattenHierarchy;
+  to.bConvNoTexture = from.bConvNoTexture;
+  to.bConvReverseWinding = from.bConvReverseWinding;
+  to.fConvScaling = from.fConvScaling;
+  CopyTerminated(to.szConvTextureExt, from.szConvTextureExt, sizeof(from.szConvTextureExt));
+  to.bConvLightwave = from.bConvLightwave;
+  to.dwConvVerbose = from.dwConvVerbose;
+  to.bConvWrapTopFrame = from.bConvWrapTopFrame;
+  to.bReverse3dsWinding = from.bReverse3dsWinding;
+  CopyTerminated(to.szImportFolder, from.szImportFolder, sizeof(from.szImportFolder));
 }
 
 }  // namespace
@@ -133,6 +168,31 @@ bool GetConfigData(CONFIGFILE& cf) {
     } else if (!CreateDefaultConfigFile(cf)) {
       throw "\nCannot create the config file.";
     }
+    return true;
+  } catch (const char* message) {
+    DEBUG_TRACE("%s", message);
+    return false;
+  }
+}
+
+void SetAppOptions(CONFIGFILE& cf) {
+  CopyProgramWideOptions(g_appOptions, cf);
+  if (g_appOptions.szImportFolder[0] == '\0') {
+    try {
+      const CString samples = GetDefaultImportDirectory();
+      CopyTerminated(g_appOptions.szImportFolder, samples, SIZE_MAX);
+    } catch (const char* message) {
+      DEBUG_TRACE("%s", message);  // no samples folder: the import folder stays empty
+    }
+  }
+}
+
+bool SaveAppOptions() {
+  try {
+    CONFIGFILE cf;
+    if (!GetConfigData(cf)) throw "\nGetConfigData() failed.";
+    CopyProgramWideOptions(cf, g_appOptions);
+    if (!SaveConfigFile(cf)) throw "\nSaveConfigFile() failed.";
     return true;
   } catch (const char* message) {
     DEBUG_TRACE("%s", message);

@@ -2,6 +2,7 @@
 // of the last system error, and COM reference helpers.
 #pragma once
 
+#include <afx.h>
 #include <unknwn.h>
 #include <windows.h>
 
@@ -15,6 +16,8 @@ void WriteTrace(const char* text);
 // timeGetTime value; a wrap of the millisecond counter is allowed for) and
 // flushes.
 void WriteTrace(DWORD startTime, const char* text);
+// The line of the timed form for an elapsed time.
+CString TimedTraceText(DWORD elapsedMilliseconds, const char* text);
 
 // The libraries' own diagnostic texts. They are switched off: nothing is
 // formatted or written. Switch them on here to have them on standard error.

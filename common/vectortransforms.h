@@ -4,19 +4,19 @@
 #pragma once
 
 #include <d3d8.h>
-#include <d3dx8math.h>
+#include <d3dx8.h>
 
 // Indices of the corners of a box in every array of eight corners; x grows to
 // the right, y to the top, z to the back.
 enum EBoxCorner {
-  BackTopRight = 0,
-  FrontTopRight = 1,
-  BackBottomRight = 2,
-  FrontBottomRight = 3,
-  BackTopLeft = 4,
-  FrontTopLeft = 5,
-  BackBottomLeft = 6,
-  FrontBottomLeft = 7,
+  BoxBackTopRight = 0,
+  BoxFrontTopRight = 1,
+  BoxBackBottomRight = 2,
+  BoxFrontBottomRight = 3,
+  BoxBackTopLeft = 4,
+  BoxFrontTopLeft = 5,
+  BoxBackBottomLeft = 6,
+  BoxFrontBottomLeft = 7,
 };
 
 // The shortest-arc rotation turning the direction of from onto that of to;
@@ -62,6 +62,12 @@ void ComputeBoundingBox(D3DVERTEX* vertices, DWORD count, D3DXVECTOR3* min, D3DX
 // format. False when the buffer cannot be described or locked.
 bool ComputeBoundingBoxD3DVertexVB(IDirect3DVertexBuffer8* vb, D3DXVECTOR3* min, D3DXVECTOR3* max,
                                    D3DXVECTOR3 corners[8]);
+// The bounds of a mesh's vertex positions by D3DXComputeBoundingBox. False
+// when its vertex buffer cannot be locked or the box cannot be computed.
+bool ComputeBoundingBoxD3DMesh(ID3DXMesh* mesh, D3DXVECTOR3* min, D3DXVECTOR3* max, D3DXVECTOR3 corners[8]);
+// The same read directly at the stride of the mesh's format; a mesh without
+// vertices, or whose buffer cannot be locked, leaves everything zero.
+void ComputeBoundingBoxD3DMesh2(ID3DXMesh* mesh, D3DXVECTOR3* min, D3DXVECTOR3* max, D3DXVECTOR3 corners[8]);
 // (min + max) / 2 of the positions.
 void ComputeBoundingBoxCenter(D3DVERTEX* vertices, DWORD count, D3DXVECTOR3& centre);
 // centre = (min + max) / 2 of the given box; radius = the largest distance of

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "fvflayout.h"
+
 // ---- Matrix and quaternion members ----
 
 D3DXMATRIX::D3DXMATRIX(const float* f) : D3DMATRIX{} { std::memcpy(m, f, sizeof(m)); }
@@ -508,9 +510,9 @@ namespace {
 
 // The stride of a format that has a position; false when it has none.
 bool PositionStride(DWORD fvf, UINT* stride) {
-  if ((fvf & D3DFVF_POSITION_MASK) == 0) return false;
-  *stride = D3DXGetFVFVertexSize(fvf);
-  return true;
+  const FvfLayout layout = DecodeFvf(fvf);
+  *stride = layout.stride;
+  return layout.HasPosition();
 }
 
 D3DXVECTOR3 PositionAt(const void* points, UINT stride, DWORD i) {

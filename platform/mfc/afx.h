@@ -3,9 +3,9 @@
 // classes are in afxwin.h.
 #pragma once
 
-#include <cassert>
-
 #include <windows.h>
+
+#include <cassert>
 
 using TCHAR = char;
 #define _T(text) text
@@ -15,9 +15,6 @@ using TCHAR = char;
 #define AFX_EXT_API
 #define AFX_EXT_DATA
 #define AFXAPI
-#define PASCAL
-#define CALLBACK
-#define WINAPI
 
 #define ASSERT(condition) assert(condition)
 #define VERIFY(expression) ((void)(expression))
@@ -26,9 +23,9 @@ using TCHAR = char;
 #define TRACE(...) ((void)0)
 #define TRACE0(text) ((void)0)
 
-#include "afxstr.h"
-#include "afxobj.h"
+#include "afxcoll.h"
 #include "afxexcept.h"
 #include "afxfile.h"
+#include "afxobj.h"
+#include "afxstr.h"
 #include "afxtime.h"
-#include "afxcoll.h"

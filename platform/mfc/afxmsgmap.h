@@ -31,38 +31,36 @@ struct AFX_MSGMAP {
   const AFX_MSGMAP_ENTRY* lpEntries;
 };
 
-#define DECLARE_MESSAGE_MAP()                      \
- protected:                                        \
-  static const AFX_MSGMAP* GetThisMessageMap();    \
+#define DECLARE_MESSAGE_MAP()                   \
+ protected:                                     \
+  static const AFX_MSGMAP* GetThisMessageMap(); \
   virtual const AFX_MSGMAP* GetMessageMap() const;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                 \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                      \
   const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
-  const AFX_MSGMAP* theClass::GetThisMessageMap() {                            \
-    using ThisClass [[maybe_unused]] = theClass;                               \
-    using TheBaseClass = baseClass;                                            \
+  const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
+    using ThisClass [[maybe_unused]] = theClass;                                    \
+    using TheBaseClass = baseClass;                                                 \
     static const AFX_MSGMAP_ENTRY messageEntries[] = {
-#define END_MESSAGE_MAP()                                                                \
-  {0, 0, 0, 0, AfxSig_end, nullptr}                                                      \
-  }                                                                                      \
-  ;                                                                                      \
+#define END_MESSAGE_MAP()                                                                      \
+  { 0, 0, 0, 0, AfxSig_end, nullptr }                                                          \
+  }                                                                                            \
+  ;                                                                                            \
   static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &messageEntries[0]}; \
-  return &messageMap;                                                                    \
+  return &messageMap;                                                                          \
   }
 
 // LRESULT memberFxn(WPARAM, LPARAM), for a window's message.
-#define ON_MESSAGE(message, memberFxn)                                    \
-  {static_cast<UINT>(message), 0, 0, 0, AfxSig_lwl,                       \
-   [](CCmdTarget* target, WPARAM wParam, LPARAM lParam) -> LRESULT {      \
-     return static_cast<ThisClass*>(target)->memberFxn(wParam, lParam); \
+#define ON_MESSAGE(message, memberFxn)                                                                                \
+  {static_cast<UINT>(message), 0, 0, 0, AfxSig_lwl, [](CCmdTarget* target, WPARAM wParam, LPARAM lParam) -> LRESULT { \
+     return static_cast<ThisClass*>(target)->memberFxn(wParam, lParam);                                               \
    }},
 
 // void memberFxn(WPARAM, LPARAM), for a message posted to a thread.
-#define ON_THREAD_MESSAGE(message, memberFxn)                        \
-  {static_cast<UINT>(message), 0, 0, 0, AfxSig_vwl,                  \
-   [](CCmdTarget* target, WPARAM wParam, LPARAM lParam) -> LRESULT { \
-     static_cast<ThisClass*>(target)->memberFxn(wParam, lParam);     \
-     return 0;                                                       \
+#define ON_THREAD_MESSAGE(message, memberFxn)                                                                         \
+  {static_cast<UINT>(message), 0, 0, 0, AfxSig_vwl, [](CCmdTarget* target, WPARAM wParam, LPARAM lParam) -> LRESULT { \
+     static_cast<ThisClass*>(target)->memberFxn(wParam, lParam);                                                      \
+     return 0;                                                                                                        \
    }},
 
 class CCmdTarget : public CObject {

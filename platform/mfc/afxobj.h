@@ -35,24 +35,24 @@ class CObject {
 
 #define RUNTIME_CLASS(class_name) (const_cast<CRuntimeClass*>(&class_name::class##class_name))
 
-#define DECLARE_DYNAMIC(class_name)                    \
- public:                                               \
-  static const CRuntimeClass class##class_name;        \
+#define DECLARE_DYNAMIC(class_name)             \
+ public:                                        \
+  static const CRuntimeClass class##class_name; \
   virtual CRuntimeClass* GetRuntimeClass() const;
 
 #define DECLARE_DYNCREATE(class_name) \
   DECLARE_DYNAMIC(class_name)         \
   static CObject* CreateObject();
 
-#define IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, schema, create)                                 \
-  const CRuntimeClass class_name::class##class_name = {#class_name, static_cast<int>(sizeof(class_name)),     \
-                                                       schema, create, RUNTIME_CLASS(base_class_name)};       \
+#define IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, schema, create)                                       \
+  const CRuntimeClass class_name::class##class_name = {#class_name, static_cast<int>(sizeof(class_name)), schema, \
+                                                       create, RUNTIME_CLASS(base_class_name)};                   \
   CRuntimeClass* class_name::GetRuntimeClass() const { return RUNTIME_CLASS(class_name); }
 
 #define IMPLEMENT_DYNAMIC(class_name, base_class_name) \
   IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, 0xFFFF, nullptr)
 
-#define IMPLEMENT_DYNCREATE(class_name, base_class_name)          \
+#define IMPLEMENT_DYNCREATE(class_name, base_class_name)         \
   CObject* class_name::CreateObject() { return new class_name; } \
   IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, 0xFFFF, class_name::CreateObject)
 

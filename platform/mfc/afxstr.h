@@ -2,10 +2,10 @@
 // LoadString reads.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdarg>
 #include <string>
-
-#include <windows.h>
 
 class CString {
  public:

@@ -41,10 +41,17 @@ BOOL CFile::OpenDescriptor(LPCSTR fileName, UINT openFlags, CFileException* erro
   if (!fileName || !*fileName) return fail(ERROR_INVALID_NAME);
   int flags = O_CLOEXEC;
   switch (openFlags & 3) {
-    case modeRead: flags |= O_RDONLY; break;
-    case modeWrite: flags |= O_WRONLY; break;
-    case modeReadWrite: flags |= O_RDWR; break;
-    default: return fail(ERROR_INVALID_PARAMETER);
+    case modeRead:
+      flags |= O_RDONLY;
+      break;
+    case modeWrite:
+      flags |= O_WRONLY;
+      break;
+    case modeReadWrite:
+      flags |= O_RDWR;
+      break;
+    default:
+      return fail(ERROR_INVALID_PARAMETER);
   }
   if (openFlags & modeCreate) flags |= O_CREAT | ((openFlags & modeNoTruncate) ? 0 : O_TRUNC);
   std::string path = ToNativePath(fileName);

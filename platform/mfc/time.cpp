@@ -25,12 +25,24 @@ CString CTimeSpan::Format(LPCSTR format) const {
     }
     CString part;
     switch (*++p) {
-      case 'D': part.Format("%lld", static_cast<long long>(GetDays())); break;
-      case 'H': part.Format("%02ld", static_cast<long>(GetHours())); break;
-      case 'M': part.Format("%02ld", static_cast<long>(GetMinutes())); break;
-      case 'S': part.Format("%02ld", static_cast<long>(GetSeconds())); break;
-      case '%': part = "%"; break;
-      default: part = CString('%') + *p; break;
+      case 'D':
+        part.Format("%lld", static_cast<long long>(GetDays()));
+        break;
+      case 'H':
+        part.Format("%02ld", static_cast<long>(GetHours()));
+        break;
+      case 'M':
+        part.Format("%02ld", static_cast<long>(GetMinutes()));
+        break;
+      case 'S':
+        part.Format("%02ld", static_cast<long>(GetSeconds()));
+        break;
+      case '%':
+        part = "%";
+        break;
+      default:
+        part = CString('%') + *p;
+        break;
     }
     result += part;
   }

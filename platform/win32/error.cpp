@@ -1,6 +1,6 @@
 // The calling thread's last error, its text, and local memory.
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <string>
 
@@ -69,30 +69,49 @@ void SetLastError(DWORD error) { t_lastError = error; }
 
 DWORD Win32ErrorFromErrno(int errnoValue) {
   switch (errnoValue) {
-    case 0: return ERROR_SUCCESS;
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case 0:
+      return ERROR_SUCCESS;
+    case ENOENT:
+      return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
     case EMFILE:
-    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
+    case ENFILE:
+      return ERROR_TOO_MANY_OPEN_FILES;
     case EACCES:
     case EPERM:
-    case EISDIR: return ERROR_ACCESS_DENIED;
-    case EBADF: return ERROR_INVALID_HANDLE;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-    case EROFS: return ERROR_WRITE_PROTECT;
-    case ESPIPE: return ERROR_SEEK;
-    case EIO: return ERROR_WRITE_FAULT;
+    case EISDIR:
+      return ERROR_ACCESS_DENIED;
+    case EBADF:
+      return ERROR_INVALID_HANDLE;
+    case ENOMEM:
+      return ERROR_NOT_ENOUGH_MEMORY;
+    case EROFS:
+      return ERROR_WRITE_PROTECT;
+    case ESPIPE:
+      return ERROR_SEEK;
+    case EIO:
+      return ERROR_WRITE_FAULT;
     case ETXTBSY:
-    case EBUSY: return ERROR_SHARING_VIOLATION;
-    case EEXIST: return ERROR_FILE_EXISTS;
-    case EINVAL: return ERROR_INVALID_PARAMETER;
-    case EPIPE: return ERROR_BROKEN_PIPE;
+    case EBUSY:
+      return ERROR_SHARING_VIOLATION;
+    case EEXIST:
+      return ERROR_FILE_EXISTS;
+    case EINVAL:
+      return ERROR_INVALID_PARAMETER;
+    case EPIPE:
+      return ERROR_BROKEN_PIPE;
     case ENOSPC:
-    case EDQUOT: return ERROR_DISK_FULL;
-    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
-    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
-    case EFAULT: return ERROR_INVALID_ADDRESS;
-    default: return ERROR_INVALID_FUNCTION;
+    case EDQUOT:
+      return ERROR_DISK_FULL;
+    case ENAMETOOLONG:
+      return ERROR_FILENAME_EXCED_RANGE;
+    case ENOTEMPTY:
+      return ERROR_DIR_NOT_EMPTY;
+    case EFAULT:
+      return ERROR_INVALID_ADDRESS;
+    default:
+      return ERROR_INVALID_FUNCTION;
   }
 }
 

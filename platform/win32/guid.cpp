@@ -1,8 +1,8 @@
-#include "windows.h"
-
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+
+#include "windows.h"
 
 bool operator==(const GUID& a, const GUID& b) noexcept { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
 

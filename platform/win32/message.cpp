@@ -151,7 +151,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     handle = reinterpret_cast<HWND>(registry.nextWindow++ << 4);
     registry.windows.emplace(handle, std::make_shared<Window>(Window{handle, GetCurrentThreadId(), procedure}));
   }
-  CREATESTRUCTA create{parameter, instance, menu, parent, height, width, y, x, static_cast<LONG>(style),
+  CREATESTRUCTA create{parameter,  instance,  menu,   parent, height, width, y, x, static_cast<LONG>(style),
                        windowName, className, exStyle};
   LPARAM createParam = reinterpret_cast<LPARAM>(&create);
   if (!procedure(handle, WM_NCCREATE, 0, createParam) || procedure(handle, WM_CREATE, 0, createParam) == -1) {
@@ -197,9 +197,13 @@ BOOL IsWindow(HWND handle) {
 
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
   switch (message) {
-    case WM_NCCREATE: return TRUE;
-    case WM_CLOSE: DestroyWindow(window); return 0;
-    default: return 0;
+    case WM_NCCREATE:
+      return TRUE;
+    case WM_CLOSE:
+      DestroyWindow(window);
+      return 0;
+    default:
+      return 0;
   }
 }
 

@@ -1,12 +1,22 @@
 // The multimedia timer and sounds.
 #include <sys/stat.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 
 #include "windows.h"
 
+namespace {
+
+std::atomic<TimeSource> g_timeSource{nullptr};
+
+}  // namespace
+
+TimeSource SetTimeGetTimeSource(TimeSource source) { return g_timeSource.exchange(source); }
+
 DWORD timeGetTime() {
+  if (TimeSource source = g_timeSource.load()) return source();
   auto since = std::chrono::steady_clock::now().time_since_epoch();
   return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
 }

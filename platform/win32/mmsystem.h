@@ -7,6 +7,12 @@
 // around; intervals are unsigned differences.
 DWORD timeGetTime();
 
+// Replaces the clock behind timeGetTime, so that tests can put the counter
+// where they need it (near its wrap-around, say); NULL restores the steady
+// clock. Answers the previous replacement, or NULL.
+using TimeSource = DWORD (*)();
+TimeSource SetTimeGetTimeSource(TimeSource source);
+
 #define SND_SYNC 0x0000u
 #define SND_ASYNC 0x0001u
 #define SND_NODEFAULT 0x0002u

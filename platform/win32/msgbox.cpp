@@ -10,11 +10,15 @@ namespace {
 int DefaultMessageBox(HWND, const char* text, const char* caption, UINT type) {
   std::fprintf(stderr, "%s: %s\n", caption ? caption : "Error", text ? text : "");
   switch (type & MB_TYPEMASK) {
-    case MB_ABORTRETRYIGNORE: return IDABORT;
+    case MB_ABORTRETRYIGNORE:
+      return IDABORT;
     case MB_YESNO:
-    case MB_YESNOCANCEL: return IDYES;
-    case MB_RETRYCANCEL: return IDRETRY;
-    default: return IDOK;
+    case MB_YESNOCANCEL:
+      return IDYES;
+    case MB_RETRYCANCEL:
+      return IDRETRY;
+    default:
+      return IDOK;
   }
 }
 

@@ -109,6 +109,11 @@ using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 
 #define INFINITE 0xFFFFFFFFu
 
+// Calling conventions: one convention here.
+#define WINAPI
+#define CALLBACK
+#define PASCAL
+
 #define ZeroMemory(dst, size) std::memset((dst), 0, (size))
 #define FillMemory(dst, size, value) std::memset((dst), (value), (size))
 #define CopyMemory(dst, src, size) std::memcpy((dst), (src), (size))
@@ -176,6 +181,6 @@ bool GuidFromString(const char* text, GUID* guid);
 
 // Kernel objects, threads, errors and modules; windows and messages; the
 // multimedia timer and sounds.
+#include "mmsystem.h"
 #include "winbase.h"
 #include "winuser.h"
-#include "mmsystem.h"

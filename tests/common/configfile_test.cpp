@@ -1,5 +1,6 @@
 #include "configfile.h"
 
+#include <appoptions.h>
 #include <gtest/gtest.h>
 #include <winuser.h>
 
@@ -125,6 +126,26 @@ TEST_F(ConfigFileTest, FileRules) {
   ASSERT_TRUE(ReadConfigFile(cf));
   EXPECT_EQ(RecordBytes(cf), RecordBytes(changed));
 
+  // SaveAppOptions stores the program-wide options and keeps the file's others.
+  CONFIGFILE options = Defaults();
+  std::strcpy(options.szImportFolder, "/data/scenes");
+  options.dwXFileFormat = 1;
+  options.fConvScaling = 0.5f;
+  SetAppOptions(options);
+  ASSERT_TRUE(SaveAppOptions());
+  ASSERT_TRUE(ReadConfigFile(cf));
+  EXPECT_EQ(cf.dwShadeMode, 77u);
+  EXPECT_EQ(cf.fReductionPercent, 42.0f);
+  EXPECT_EQ(cf.dwXFileFormat, 1u);
+  EXPECT_EQ(cf.fConvScaling, 0.5f);
+  EXPECT_STREQ(cf.szImportFolder, "/data/scenes");
+  std::memset(g_appOptions.szImportFolder, 'g', sizeof(g_appOptions.szImportFolder));  // no zero
+  std::memcpy(g_appOptions.szConvTextureExt, "tiffs", 5);
+  ASSERT_TRUE(SaveAppOptions());
+  ASSERT_TRUE(ReadConfigFile(cf));
+  EXPECT_EQ(std::string(cf.szImportFolder), std::string(259, 'g'));  // cut and terminated
+  EXPECT_STREQ(cf.szConvTextureExt, "tiff");
+
   // A write failure is shown in a message box and reported.
   fs::remove(ConfigPath());
   fs::create_directory(ConfigPath());  // neither readable as a record nor writable as a file
@@ -139,6 +160,7 @@ TEST_F(ConfigFileTest, FileRules) {
 
   EXPECT_FALSE(SaveConfigFile(cf));
   EXPECT_EQ(GetLastMessageBox().caption, "Creating a new document");
+  EXPECT_FALSE(SaveAppOptions());
 }
 
 }  // namespace

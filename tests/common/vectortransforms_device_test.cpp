@@ -1,9 +1,11 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "math_expect.h"
 #include "test_device.h"
+#include "test_mesh.h"
 #include "vectortransforms.h"
 
 using math_expect::Near;
@@ -73,10 +75,84 @@ TEST_F(VertexBufferBounds, BoxOfTheBuffersPositions) {
   ASSERT_TRUE(ComputeBoundingBoxD3DVertexVB(vb.get(), &min, &max, corners));
   EXPECT_EQ(min, D3DXVECTOR3(-4, -1, 0));
   EXPECT_EQ(max, D3DXVECTOR3(1, 5, 7));
-  EXPECT_EQ(corners[FrontTopRight], D3DXVECTOR3(1, 5, 0));
+  EXPECT_EQ(corners[BoxFrontTopRight], D3DXVECTOR3(1, 5, 0));
   // The buffer is not left locked: it can be locked for writing again.
   ASSERT_EQ(vb->Lock(0, 0, &data, 0), D3D_OK);
   vb->Unlock();
+}
+
+TEST_F(VertexBufferBounds, BoxOfAMeshsVertices) {
+  ID3DXMesh* mesh = MakeMesh(m_device.get(), {{1, 2, 3}, {-4, 5, 0}, {0, -1, 7}}, {0, 1, 2});
+  ASSERT_NE(mesh, nullptr);
+  D3DXVECTOR3 min, max, corners[8], min2, max2, corners2[8];
+  ASSERT_TRUE(ComputeBoundingBoxD3DMesh(mesh, &min, &max, corners));
+  EXPECT_EQ(min, D3DXVECTOR3(-4, -1, 0));
+  EXPECT_EQ(max, D3DXVECTOR3(1, 5, 7));
+  EXPECT_EQ(corners[BoxBackBottomLeft], D3DXVECTOR3(-4, -1, 7));
+  ComputeBoundingBoxD3DMesh2(mesh, &min2, &max2, corners2);
+  EXPECT_EQ(min2, min);
+  EXPECT_EQ(max2, max);
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(corners2[i], corners[i]) << i;
+  mesh->Release();
+}
+
+// A mesh that answers what a test sets up, to reach the empty and the
+// failing cases.
+class FakeMesh : public ID3DXMesh {
+ public:
+  MOCK_METHOD(HRESULT, QueryInterface, (REFIID, void**), (override));
+  MOCK_METHOD(ULONG, AddRef, (), (override));
+  MOCK_METHOD(ULONG, Release, (), (override));
+  MOCK_METHOD(HRESULT, DrawSubset, (DWORD), (override));
+  MOCK_METHOD(DWORD, GetNumFaces, (), (override));
+  MOCK_METHOD(DWORD, GetNumVertices, (), (override));
+  MOCK_METHOD(DWORD, GetFVF, (), (override));
+  MOCK_METHOD(DWORD, GetOptions, (), (override));
+  MOCK_METHOD(HRESULT, GetDevice, (IDirect3DDevice8**), (override));
+  MOCK_METHOD(HRESULT, CloneMeshFVF, (DWORD, DWORD, IDirect3DDevice8*, ID3DXMesh**), (override));
+  MOCK_METHOD(HRESULT, GetVertexBuffer, (IDirect3DVertexBuffer8**), (override));
+  MOCK_METHOD(HRESULT, GetIndexBuffer, (IDirect3DIndexBuffer8**), (override));
+  MOCK_METHOD(HRESULT, LockVertexBuffer, (DWORD, BYTE**), (override));
+  MOCK_METHOD(HRESULT, UnlockVertexBuffer, (), (override));
+  MOCK_METHOD(HRESULT, LockIndexBuffer, (DWORD, BYTE**), (override));
+  MOCK_METHOD(HRESULT, UnlockIndexBuffer, (), (override));
+  MOCK_METHOD(HRESULT, GetAttributeTable, (D3DXATTRIBUTERANGE*, DWORD*), (override));
+  MOCK_METHOD(HRESULT, ConvertPointRepsToAdjacency, (const DWORD*, DWORD*), (override));
+  MOCK_METHOD(HRESULT, ConvertAdjacencyToPointReps, (const DWORD*, DWORD*), (override));
+  MOCK_METHOD(HRESULT, GenerateAdjacency, (float, DWORD*), (override));
+  MOCK_METHOD(HRESULT, LockAttributeBuffer, (DWORD, DWORD**), (override));
+  MOCK_METHOD(HRESULT, UnlockAttributeBuffer, (), (override));
+  MOCK_METHOD(HRESULT, Optimize, (DWORD, const DWORD*, DWORD*, DWORD*, ID3DXBuffer**, ID3DXMesh**), (override));
+  MOCK_METHOD(HRESULT, OptimizeInplace, (DWORD, const DWORD*, DWORD*, DWORD*, ID3DXBuffer**), (override));
+};
+
+using ::testing::_;
+using ::testing::NiceMock;
+using ::testing::Return;
+
+TEST(MeshBounds, AnEmptyMeshGivesZerosAndLocksNothing) {
+  NiceMock<FakeMesh> mesh;
+  ON_CALL(mesh, GetNumVertices()).WillByDefault(Return(0));
+  ON_CALL(mesh, GetFVF()).WillByDefault(Return(D3DFVF_XYZ));
+  EXPECT_CALL(mesh, LockVertexBuffer(_, _)).Times(0);
+  D3DXVECTOR3 min(1, 1, 1), max(2, 2, 2), corners[8];
+  corners[3] = D3DXVECTOR3(5, 5, 5);
+  ComputeBoundingBoxD3DMesh2(&mesh, &min, &max, corners);
+  EXPECT_EQ(min, D3DXVECTOR3());
+  EXPECT_EQ(max, D3DXVECTOR3());
+  for (const D3DXVECTOR3& c : corners) EXPECT_EQ(c, D3DXVECTOR3());
+}
+
+TEST(MeshBounds, AFailedLockIsReportedAndNotUnlocked) {
+  NiceMock<FakeMesh> mesh;
+  ON_CALL(mesh, GetNumVertices()).WillByDefault(Return(3));
+  ON_CALL(mesh, GetFVF()).WillByDefault(Return(D3DFVF_XYZ));
+  ON_CALL(mesh, LockVertexBuffer(_, _)).WillByDefault(Return(D3DERR_INVALIDCALL));
+  EXPECT_CALL(mesh, UnlockVertexBuffer()).Times(0);
+  D3DXVECTOR3 min, max, corners[8];
+  EXPECT_FALSE(ComputeBoundingBoxD3DMesh(&mesh, &min, &max, corners));
+  ComputeBoundingBoxD3DMesh2(&mesh, &min, &max, corners);
+  EXPECT_EQ(min, D3DXVECTOR3());
 }
 
 }  // namespace

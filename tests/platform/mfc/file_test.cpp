@@ -21,8 +21,8 @@ TEST(CFile, BinaryRoundTripAndPositions) {
   const char record[540] = {1, 2, 3, 0, 5};
   {
     CFile file;
-    ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::shareDenyWrite |
-                                            CFile::typeBinary));
+    ASSERT_TRUE(
+        file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::shareDenyWrite | CFile::typeBinary));
     file.Write(record, sizeof(record));
     EXPECT_EQ(file.GetLength(), 540u);
     file.Close();

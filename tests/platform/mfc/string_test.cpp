@@ -38,8 +38,8 @@ TEST(CString, ComparesInByteOrder) {
     const char* a;
     const char* b;
     int sign;
-  } cases[] = {{"abc", "abc", 0}, {"abc", "abd", -1}, {"b", "abc", 1}, {"", "a", -1},
-               {"Z", "a", -1},    {"\xE9", "z", 1},    {"ab", "abc", -1}};
+  } cases[] = {{"abc", "abc", 0}, {"abc", "abd", -1}, {"b", "abc", 1},  {"", "a", -1},
+               {"Z", "a", -1},    {"\xE9", "z", 1},   {"ab", "abc", -1}};
   for (const Case& c : cases) {
     CString a(c.a), b(c.b);
     int sign = (a.Compare(c.b) > 0) - (a.Compare(c.b) < 0);

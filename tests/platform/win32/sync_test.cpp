@@ -177,6 +177,14 @@ TEST(Thread, IdentifiersAreDistinctAndStable) {
   EXPECT_NE(other, main);
 }
 
+TEST(Timer, SourceCanBeReplacedForTests) {
+  TimeSource previous = SetTimeGetTimeSource([]() -> DWORD { return 0xFFFFFF00u; });
+  DWORD start = timeGetTime();
+  SetTimeGetTimeSource([]() -> DWORD { return 0x000005DCu - 0x100u; });
+  EXPECT_EQ(timeGetTime() - start, 1500u);  // across the wrap-around
+  SetTimeGetTimeSource(previous);
+}
+
 TEST(Timer, TimeGetTimeNeverGoesBack) {
   DWORD previous = timeGetTime();
   for (int i = 0; i < 3; ++i) {
