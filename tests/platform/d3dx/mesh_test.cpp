@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <set>
+#include <thread>
 
 #include "test_mesh.h"
 
@@ -279,4 +281,45 @@ TEST_F(Mesh, LockedPointersStayValidWhileTheMeshChangesItsCounts) {
   EXPECT_EQ(mesh->UnlockVertexBuffer(), D3D_OK);
   EXPECT_EQ(mesh->UnlockVertexBuffer(), D3DERR_INVALIDCALL);
   EXPECT_EQ(Vertices(mesh.get()).size(), 4u);
+}
+
+TEST_F(Mesh, NonFinitePositionsJoinNothing) {
+  const float nan = std::nanf("");
+  const std::vector<D3DXVECTOR3> positions = {{0, 0, 0}, {0, 1, 0}, {1, 0, 0}, {nan, 0, 0}, {0, 1, 0}, {1, 0, 0}};
+  ComRef<ID3DXMesh> mesh(MakeMesh(m_device.get(), positions, {0, 1, 2, 3, 2, 1}));
+  ASSERT_TRUE(mesh);
+  for (float epsilon : {0.0f, 0.5f}) {
+    const std::vector<DWORD> adjacency = Adjacency(mesh.get(), epsilon);
+    EXPECT_EQ(adjacency[1], 1u) << epsilon;  // the shared edge 1–2 still links
+    EXPECT_EQ(adjacency[3], kNone) << epsilon;
+  }
+}
+
+TEST_F(Mesh, AJobBuildsAndRepairsAMeshWhileTheMainThreadDrawsAnother) {
+  ComRef<ID3DXMesh> shown;
+  ASSERT_EQ(D3DXCreateSphere(m_device.get(), 1, 16, 16, &shown, nullptr), D3D_OK);
+  ASSERT_EQ(shown->OptimizeInplace(D3DXMESHOPT_ATTRSORT, nullptr, nullptr, nullptr, nullptr), D3D_OK);
+  HRESULT jobResult = E_FAIL;
+  DWORD weldedVertices = 0;
+  std::thread job([&] {
+    for (int round = 0; round < 10; ++round) {
+      ID3DXMesh* mesh = nullptr;
+      jobResult = D3DXCreateCylinder(m_device.get(), 1, 2, 3, 12, 6, &mesh, nullptr);
+      if (FAILED(jobResult)) return;
+      D3DXWELDEPSILONS epsilons{};
+      epsilons.Flags = D3DXWELDEPSILONS_WELDALL;
+      jobResult = D3DXWeldVertices(mesh, &epsilons, nullptr, nullptr, nullptr, nullptr);
+      weldedVertices = mesh->GetNumVertices();
+      mesh->Release();
+      if (FAILED(jobResult)) return;
+    }
+  });
+  for (int frame = 0; frame < 50; ++frame) {
+    ASSERT_EQ(m_device->BeginScene(), D3D_OK);
+    EXPECT_EQ(shown->DrawSubset(0), D3D_OK);
+    ASSERT_EQ(m_device->EndScene(), D3D_OK);
+  }
+  job.join();
+  EXPECT_EQ(jobResult, D3D_OK);
+  EXPECT_EQ(weldedVertices, 7u * 12u + 2u);  // the rings, and the two centres
 }
