@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "dxfile.h"
 #include "xfile_model.h"
@@ -261,6 +262,7 @@ class SaveObject final : public TComObject<IDirectXFileSaveObject, &IID_IDirectX
  private:
   HRESULT Emit(const std::string& body);
   HRESULT Publish();
+  void WriteTemplate(Writer& writer, const Template& t);
 
   File* m_file;
   Encoding m_encoding;
@@ -271,6 +273,7 @@ class SaveObject final : public TComObject<IDirectXFileSaveObject, &IID_IDirectX
   bool m_published = false;
   std::uint64_t m_bodySize = 0;
   std::string m_history;  // compressed files: the last 32 KiB written
+  std::set<std::string> m_written;  // names of the templates declared so far
 };
 
 class File final : public TComObject<IDirectXFile, &IID_IDirectXFile> {
@@ -412,10 +415,18 @@ HRESULT SaveObject::SaveTemplates(DWORD count, const GUID** templates) {
     if (!templates[i]) return DXFILEERR_BADVALUE;
     TemplatePtr t = m_file->FindTemplate(*templates[i]);
     if (!t) return DXFILEERR_NOTFOUND;
-    HRESULT hr = writer.WriteTemplate(*t);
-    if (FAILED(hr)) return hr;
+    WriteTemplate(writer, *t);
   }
   return Emit(writer.Output());
+}
+
+// The templates of its members go first, so that the file reads on its own.
+void SaveObject::WriteTemplate(Writer& writer, const Template& t) {
+  if (!m_written.insert(t.name).second) return;
+  for (const Member& m : t.members) {
+    if (m.type) WriteTemplate(writer, *m.type);
+  }
+  writer.WriteTemplate(t);
 }
 
 HRESULT SaveObject::CreateDataObject(REFGUID templateId, LPCSTR name, const GUID* id, DWORD /*size*/, LPVOID data,

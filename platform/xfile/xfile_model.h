@@ -174,7 +174,7 @@ class Writer {
   explicit Writer(Encoding encoding) : m_encoding(encoding) {}
   // "xof 0303txt 0032" or its binary/compressed counterparts.
   static std::string Header(Encoding encoding, bool compressed);
-  HRESULT WriteTemplate(const Template& t);
+  void WriteTemplate(const Template& t);
   HRESULT WriteObject(const Node& node);
   // The values of the node's block alone.
   HRESULT WriteBlock(const Node& node);

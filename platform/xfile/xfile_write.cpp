@@ -126,9 +126,11 @@ void Writer::ListFloat(float value) {
   m_list.push_back(bits);
 }
 
-void Writer::Indent(int indent) { m_out.append(static_cast<std::size_t>(indent), ' '); }
+void Writer::Indent(int indent) {
+  if (m_encoding == Encoding::Text) m_out.append(static_cast<std::size_t>(indent), ' ');
+}
 
-HRESULT Writer::WriteTemplate(const Template& t) {
+void Writer::WriteTemplate(const Template& t) {
   bool text = m_encoding == Encoding::Text;
   if (text) {
     m_out += "template " + t.name + " {\n " + GuidText(t.id) + "\n";
@@ -215,7 +217,6 @@ HRESULT Writer::WriteTemplate(const Template& t) {
   } else {
     Token(kCBrace);
   }
-  return S_OK;
 }
 
 HRESULT Writer::WriteObject(const Node& node) {
