@@ -44,8 +44,8 @@ bool CGeoMeshTriangles::Initialize3(DWORD, IDirect3DVertexBuffer8* vertices, DWO
   DestroyContent();
   m_pGeoMesh = mesh;
   m_dwGeoMeshTrianglesIndex = groupIndex;
+  m_d3dMaterial.MatD3D = material ? material->MatD3D : DefaultMaterial();
   if (material) {
-    m_d3dMaterial.MatD3D = material->MatD3D;
     if (const char* name = material->pTextureFilename) {
       const size_t length = std::strlen(name);
       char* copy = new char[length + 1];
@@ -271,14 +271,18 @@ bool CGeoMeshTriangles::CreateEdgesRM3(CGeoHalfEdgeMap* map, CGeoEdgeList* edges
   return SetVerticesOutEdgesNoMate(&created, thread);
 }
 
+// Registers e at its end points when it is a border edge.
+static void RegisterBorderEdge(CGeoEdge* e) {
+  if (CGeoHalfEdge* h = e->GetUniqueHalfEdge()) {
+    h->GetStartVertex()->SetOutEdgeNoMate(e);
+    h->GetEndVertex()->SetOutEdgeNoMate(e);
+  }
+}
+
 bool CGeoMeshTriangles::SetVerticesOutEdgesNoMate(CGeoEdgesArray* edges, CDXThread* thread) {
   for (DWORD i = 0; i < edges->GetCurrentEdgesCount(); ++i) {
     if (thread && !thread->WaitForThreadPlayingEvent()) return false;
-    CGeoEdge* e = edges->GetAt(i);
-    if (CGeoHalfEdge* h = e->GetUniqueHalfEdge()) {
-      h->GetStartVertex()->SetOutEdgeNoMate(e);
-      h->GetEndVertex()->SetOutEdgeNoMate(e);
-    }
+    RegisterBorderEdge(edges->GetAt(i));
   }
   return true;
 }
@@ -286,10 +290,7 @@ bool CGeoMeshTriangles::SetVerticesOutEdgesNoMate(CGeoEdgesArray* edges, CDXThre
 bool CGeoMeshTriangles::SetVerticesOutEdgesNoMate(const CGeoEdgeList* edges, CDXThread* thread) {
   for (CGeoEdge* e : *edges) {
     if (thread && !thread->WaitForThreadPlayingEvent()) return false;
-    if (CGeoHalfEdge* h = e->GetUniqueHalfEdge()) {
-      h->GetStartVertex()->SetOutEdgeNoMate(e);
-      h->GetEndVertex()->SetOutEdgeNoMate(e);
-    }
+    RegisterBorderEdge(e);
   }
   return true;
 }

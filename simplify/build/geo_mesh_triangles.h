@@ -31,6 +31,7 @@ class CGeoMeshTriangles {
   // Builds the group from the triangles of a 32-bit index list into the
   // records of a vertex buffer of D3DVERTEX (format 0x112). Triangles with an
   // index past the buffer, repeated corner positions or no area are skipped.
+  // Without a material the group takes the default one.
   // False on a stop request (the buffer is unlocked) or a failed lock.
   bool Initialize3(DWORD nVertices, IDirect3DVertexBuffer8* vertices, DWORD nIndices, const DWORD* indices,
                    const D3DXMATERIAL* material, IDirect3DTexture8* texture, CGeoMesh* mesh, DWORD groupIndex,
