@@ -59,6 +59,7 @@ bool CGeoMesh::Initialize2(DWORD nVertices, IDirect3DVertexBuffer8* vertices, DW
                            REDUCTIONOPTIONS* options, CDXThread* thread) {
   if (!DestroyContent() || !InitializeBase(name)) return false;
   m_pParentFrame = parent;
+  if (nIndices && !indices) return false;
   const DWORD nFaces = nIndices / 3;
   const DWORD nGroups = faceMaterials ? nMaterials : 1;
   if (nGroups == 0) return false;

@@ -117,10 +117,6 @@ TEST_F(GeoMeshTest, VertexWithMoreThanTwoBorderEdgesGetsNoHandle) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 class GeoMeshD3DXTest : public DeviceTest {};
 
 // A 2 x 2 grid as a D3DX mesh of position and normal, its triangles of
@@ -168,6 +164,18 @@ TEST_F(GeoMeshD3DXTest, AttributeWithoutMaterialTakesTheDefault) {
                               m_device.get(), nullptr, nullptr));
   const D3DMATERIAL8 expected = DefaultMaterial();
   EXPECT_EQ(std::memcmp(&geo.GetGeoMeshTriangles(1)->Getd3dMaterial()->MatD3D, &expected, sizeof expected), 0);
+}
+
+class GeoMeshInputTest : public DeviceTest {};
+
+// A vertex count past the records the buffer holds is refused, not read.
+TEST_F(GeoMeshInputTest, VertexCountPastTheBufferIsRefused) {
+  const SGeoTestMesh mesh = MakeGridMesh(1, 1);
+  ComRef<IDirect3DVertexBuffer8> vb(MakeVertexBuffer(m_device.get(), mesh));
+  CGeoMesh geo;
+  EXPECT_FALSE(geo.Initialize2(static_cast<DWORD>(mesh.vertices.size()) + 1, vb.get(),
+                               static_cast<DWORD>(mesh.indices.size()), mesh.indices.data(), nullptr, 1, nullptr,
+                               nullptr, nullptr, nullptr, m_device.get(), nullptr, nullptr));
 }
 
 }  // namespace
