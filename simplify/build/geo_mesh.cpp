@@ -138,7 +138,8 @@ bool CGeoMesh::Initialize2(ID3DXMesh* mesh, DWORD* adjacency, DWORD nMaterials, 
     if (!CreateMaterialTrianglesGroups2(work, nMaterials, materials, textures, nRanges, table.data(), groups))
       throw "\nCreateMaterialTrianglesGroups2() failed";
     return BuildGroups(nVertices, held.vertices, groups, options, thread);
-  } catch (const char*) {
+  } catch (const char* message) {
+    DEBUG_TRACE("%s", message);
     return false;
   }
 }

@@ -128,25 +128,24 @@ bool CGeoMeshTriangles::AddFaceHalfEdges(CGeoHalfEdge* const h[3], CGeoHalfEdgeM
   return true;
 }
 
+bool CGeoMeshTriangles::LinkFaceHalfEdges(CGeoFace* face, CGeoHalfEdge* const h[3], CGeoVertex* const v[3],
+                                          CGeoHalfEdgeMap* map) {
+  for (int k = 0; k < 3; ++k) h[k]->Initialize(v[k], h[(k + 1) % 3], h[(k + 2) % 3], face);
+  if (AddFaceHalfEdges(h, map)) return true;
+  // A third face on an edge: it is kept and drawn, but its corners must stay.
+  for (CGeoVertex* corner : {v[0], v[1], v[2]}) corner->SetCannotRemoveFlag();
+  return false;
+}
+
 bool CGeoMeshTriangles::InitializeFaceWithHalfEdges2(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c,
                                                      CGeoHalfEdgeMap* map, CDXThread* thread) {
   CGeoFace* face = m_OriginalFaces.NewFace();
   CGeoHalfEdge* h[3];
   for (auto& e : h) e = &m_pHalfEdges[GetNextAvailableHalfEdgeIndex()];
-  h[0]->Initialize(a, h[1], h[2], face);
-  h[1]->Initialize(b, h[2], h[0], face);
-  h[2]->Initialize(c, h[0], h[1], face);
+  CGeoVertex* const v[3] = {a, b, c};
   if (thread) thread->IncreaseThreadOutputHalfEdgesCount(3);
-  if (AddFaceHalfEdges(h, map)) {
-    a->SetFirstOutHalfEdge(h[0]);
-    b->SetFirstOutHalfEdge(h[1]);
-    c->SetFirstOutHalfEdge(h[2]);
-  } else {
-    // A third face on an edge: it is kept and drawn, but its corners must stay.
-    a->SetCannotRemoveFlag();
-    b->SetCannotRemoveFlag();
-    c->SetCannotRemoveFlag();
-  }
+  if (LinkFaceHalfEdges(face, h, v, map))
+    for (int k = 0; k < 3; ++k) v[k]->SetFirstOutHalfEdge(h[k]);
   face->Initialize(h[0], eFaceTypeSource);
   if (thread) thread->IncreaseThreadOutputTrianglesCount(1, face->GetTriangleArea());
   m_OriginalFaces.SetRenderedFaceVertexIndices(face);
@@ -158,18 +157,10 @@ bool CGeoMeshTriangles::CreateFaceRM2(CGeoVertex* a, CGeoVertex* b, CGeoVertex* 
   CGeoFace* face = m_NewFaces.NewFace();
   CGeoHalfEdge* h[3];
   for (auto& e : h) e = m_HalfEdgesRM.NewHalfEdge();
-  h[0]->Initialize(a, h[1], h[2], face);
-  h[1]->Initialize(b, h[2], h[0], face);
-  h[2]->Initialize(c, h[0], h[1], face);
-  if (AddFaceHalfEdges(h, map)) {
+  CGeoVertex* const v[3] = {a, b, c};
+  if (LinkFaceHalfEdges(face, h, v, map)) {
     if (thread) thread->IncreaseThreadOutputHalfEdgesCount(3);
-    a->SetFirstOutHalfEdgeRM(h[0]);
-    b->SetFirstOutHalfEdgeRM(h[1]);
-    c->SetFirstOutHalfEdgeRM(h[2]);
-  } else {
-    a->SetCannotRemoveFlag();
-    b->SetCannotRemoveFlag();
-    c->SetCannotRemoveFlag();
+    for (int k = 0; k < 3; ++k) v[k]->SetFirstOutHalfEdgeRM(h[k]);
   }
   face->Initialize(h[0], eFaceTypeContraction);
   if (thread) thread->IncreaseThreadOutputTrianglesCount(1, face->GetTriangleArea());

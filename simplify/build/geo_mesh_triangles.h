@@ -93,6 +93,9 @@ class CGeoMeshTriangles {
   // The triangle loop of the build, with the vertex buffer locked.
   bool BuildTriangles(const D3DVERTEX* records, DWORD nRecords, DWORD nIndices, const DWORD* indices,
                       CDXThread* thread);
+  // Links h as the cycle of face on the corners v and enters it in the map;
+  // false, with the corners made unremovable, when an edge is already full.
+  bool LinkFaceHalfEdges(CGeoFace* face, CGeoHalfEdge* const h[3], CGeoVertex* const v[3], CGeoHalfEdgeMap* map);
   // Enters a face's three half edges; on a failure none stays entered.
   bool AddFaceHalfEdges(CGeoHalfEdge* const h[3], CGeoHalfEdgeMap* map);
   // The mate of h, as FindMate2; entered tells whether h itself is in the map.
