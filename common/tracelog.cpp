@@ -12,16 +12,12 @@ void WriteTrace(const char* text) {
   g_appOptions.traceLog.Flush();
 }
 
-CString TimedTraceText(DWORD elapsedMilliseconds, const char* text) {
-  const float seconds = static_cast<float>(elapsedMilliseconds) / 1000.0f;
-  CString line;
-  line.Format("\n%f\tseconds: %s.", static_cast<double>(seconds), text);
-  return line;
-}
-
 void WriteTrace(DWORD startTime, const char* text) {
   // Unsigned: a wrap of the millisecond counter still gives the interval.
-  WriteTrace(TimedTraceText(timeGetTime() - startTime, text));
+  const float seconds = static_cast<float>(timeGetTime() - startTime) / 1000.0f;
+  CString line;
+  line.Format("\n%f\tseconds: %s.", static_cast<double>(seconds), text);
+  WriteTrace(line);
 }
 
 void DebugTraceWrite(const char* format, ...) {

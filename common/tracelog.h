@@ -16,8 +16,6 @@ void WriteTrace(const char* text);
 // timeGetTime value; a wrap of the millisecond counter is allowed for) and
 // flushes.
 void WriteTrace(DWORD startTime, const char* text);
-// The line of the timed form for an elapsed time.
-CString TimedTraceText(DWORD elapsedMilliseconds, const char* text);
 
 // The libraries' own diagnostic texts. They are switched off: nothing is
 // formatted or written. Switch them on here to have them on standard error.

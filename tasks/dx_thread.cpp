@@ -23,16 +23,18 @@ bool ThrottleElapsed(DWORD& lastPost) {
   return true;
 }
 
-// A job's closing sound; a sound that cannot play never ends the job's thread
-// before its closing messages.
-void PlayJobSound(const char* fileName) {
+// Runs step on the job's thread: whatever it throws counts as false, so
+// that the job still ends with its status and closing messages.
+template <class Step>
+bool Contained(Step step) {
   try {
-    PlaySoundFile(fileName);
+    return step();
   } catch (const char*) {
   } catch (CException* e) {
     e->Delete();
   } catch (...) {
   }
+  return false;
 }
 
 }  // namespace
@@ -124,16 +126,11 @@ int CDXThread::ExitInstance() {
 
 BOOL CDXThread::RunJob(const std::function<bool()>& body, const char* failureSound, UINT closingNotice) {
   CDXThread::InitInstance();
-  bool succeeded = false;
-  try {
-    succeeded = body();
-  } catch (const char*) {
-  } catch (CException* e) {
-    e->Delete();
-  }
+  bool succeeded = Contained(body);
   SetThreadStatus(succeeded ? eThreadCompleted : eThreadFailed);
   const char* sound = succeeded ? "Windows XP Ding.wav" : failureSound;
-  if (sound != NULL) PlayJobSound(sound);
+  // A sound that cannot play (no media folder) must not cut the job short.
+  if (sound != NULL) Contained([sound] { return PlaySoundFile(sound); });
   if (closingNotice != 0) PostToMainWindow(closingNotice, 0, reinterpret_cast<LPARAM>(this));
   PostQuitMessage(0);
   return TRUE;

@@ -48,6 +48,8 @@ class CDXThread : public CWinThread {
   // The pause-and-stop point: false once the job is to stop; while jobs are
   // paused it waits until they play again or the job is stopped.
   bool WaitForThreadPlayingEvent();
+  // The job's own nested pause over its own playing event; they answer the
+  // new nesting count. The pause of all jobs belongs to the threads manager.
   DWORD PauseThread();
   DWORD PlayThread();
 

@@ -1,5 +1,6 @@
 #include "job_threads.h"
 
+#include <dx_doc.h>
 #include <frame.h>
 
 #include "job_messages.h"

@@ -2,7 +2,7 @@
 // the threads view and runs one job body of the document on its own thread.
 #pragma once
 
-#include <dx_doc.h>
+#include <reduction_options.h>
 
 #include "dx_thread.h"
 

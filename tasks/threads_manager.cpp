@@ -23,6 +23,12 @@ int g_nManagersPausing = 0;
 std::atomic<HANDLE>& SharedPlayingEvent() { return g_appOptions.hPlayingEvent; }
 std::atomic<bool>& JobsPaused() { return g_appOptions.bJobsPaused; }
 
+// A job that has not ended yet (it may not have started).
+bool IsLive(CDXThread* job) {
+  CDXThread::EThreadStatus status = job->GetEThreadStatus();
+  return status == CDXThread::eThreadCreated || status == CDXThread::eThreadInProgress;
+}
+
 HWND MainWindowHandle() {
   CDXMainFrame* frame = GetMainFrame();
   return frame != NULL ? frame->GetSafeHwnd() : NULL;
@@ -71,10 +77,7 @@ bool CThreadsManager::Initialize() {
 void CThreadsManager::DestroyContent() {
   DestroyThreadsList();
   // A closed document holds no pause over the jobs of the others.
-  if (m_dwPauseCount > 0) {
-    m_dwPauseCount = 1;
-    PlayThreads();
-  }
+  while (m_dwPauseCount > 0) PlayThreads();
   if (m_bSharesPlayingEvent) {
     std::lock_guard<std::mutex> guard(g_playingLock);
     if (--g_nManagersSharingEvent == 0) {
@@ -175,9 +178,7 @@ bool CThreadsManager::IsThreadForSelectedFrame(CFrame* frame) {
   POSITION pos = m_ThreadList.GetHeadPosition();
   while (pos != NULL) {
     CDXThread* job = m_ThreadList.GetNext(pos);
-    CDXThread::EThreadStatus status = job->GetEThreadStatus();
-    bool live = status == CDXThread::eThreadCreated || status == CDXThread::eThreadInProgress;
-    if (live && job->IsForSelectedFrame(frame)) return true;
+    if (IsLive(job) && job->IsForSelectedFrame(frame)) return true;
   }
   return false;
 }
@@ -187,8 +188,7 @@ CString CThreadsManager::GetActiveThreadType() {
     POSITION pos = m_ThreadList.GetHeadPosition();
     while (pos != NULL) {
       CDXThread* job = m_ThreadList.GetNext(pos);
-      CDXThread::EThreadStatus status = job->GetEThreadStatus();
-      if (status == CDXThread::eThreadCreated || status == CDXThread::eThreadInProgress) return job->GetThreadType();
+      if (IsLive(job)) return job->GetThreadType();
     }
   } catch (CException* e) {
     e->Delete();

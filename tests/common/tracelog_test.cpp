@@ -7,7 +7,6 @@
 #include <mmsystem.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -50,20 +49,27 @@ TEST_F(TraceLogTest, LinesAreAppendedUnchangedAndFlushed) {
   EXPECT_EQ(Written(), "\nError: first\nInfo: second");
 }
 
-TEST_F(TraceLogTest, TimedLine) {
-  EXPECT_EQ(std::string(TimedTraceText(1500, "Loading")), "\n1.500000\tseconds: Loading.");
-  EXPECT_EQ(std::string(TimedTraceText(0, "x")), "\n0.000000\tseconds: x.");
+DWORD g_now = 0;
+DWORD FixedClock() { return g_now; }
 
-  // A start time 1.5 s back, taken as an unsigned difference: it holds also
-  // when the start lies numerically above the counter (the counter wrapped).
-  const DWORD start = timeGetTime() - 1500u;
-  WriteTrace(start, "Loading");
-  const std::string line = Written();
-  ASSERT_EQ(line.substr(0, 1), "\n");
-  EXPECT_EQ(line.substr(line.size() - 18), "\tseconds: Loading.");
-  const double seconds = std::strtod(line.c_str() + 1, nullptr);
-  EXPECT_GE(seconds, 1.5);
-  EXPECT_LT(seconds, 60.0);  // not the wrapped 4294967 seconds
+TEST_F(TraceLogTest, TimedLineCountsAcrossTheCountersWrap) {
+  const struct {
+    DWORD start, now;
+    const char* expected;
+  } cases[] = {
+      {10000, 11500, "\n1.500000\tseconds: Loading."},
+      {0xFFFFFFFFu - 767, 732, "\n1.500000\tseconds: Loading."},  // started before the wrap
+      {5, 5, "\n0.000000\tseconds: Loading."},
+  };
+  const TimeSource previous = SetTimeGetTimeSource(FixedClock);
+  std::string expected;
+  for (const auto& c : cases) {
+    g_now = c.now;
+    WriteTrace(c.start, "Loading");
+    expected += c.expected;
+    EXPECT_EQ(Written(), expected);
+  }
+  SetTimeGetTimeSource(previous);
 }
 
 TEST(SystemError, TraceWithAndWithoutAText) {

@@ -112,7 +112,13 @@ TEST_F(JobThreadsTest, EveryJobEndsWithItsStatusClosingMessagesAndSound) {
       const JobCase& e = row.expected;
       SCOPED_TRACE(std::string(e.title) + (succeeds ? ", succeeding" : ", failing"));
       ForgetPlayedSounds();
+      int viewUpdates = mainFrame.viewUpdates;
       row.launch();
+      // The views show the job's type instead of the scene, except while the
+      // display options or a reduction work.
+      const bool viewsUpdated = mainFrame.viewUpdates > viewUpdates;
+      EXPECT_EQ(viewsUpdated,
+                std::string(e.type) != "Applying display options" && std::string(e.type) != "Reducing triangles count");
       CDXThread* job = Newest();
       ASSERT_TRUE(mainFrame.WaitForEnd(job));
 

@@ -110,6 +110,11 @@ TEST_F(Mesh, AttributeSortIsStableIdempotentAndCoversEachRangesVertices) {
               std::vector<DWORD>(expected[r], expected[r] + 5))
         << r;
   }
+  D3DXATTRIBUTERANGE first[2] = {};
+  DWORD room = 1;
+  ASSERT_EQ(mesh->GetAttributeTable(first, &room), D3D_OK);
+  EXPECT_EQ(room, 1u);
+  EXPECT_EQ(first[1].FaceCount, 0u);  // nothing past the room given
   const std::vector<DWORD> sorted = Indices(mesh.get());
   ASSERT_EQ(mesh->OptimizeInplace(D3DXMESHOPT_ATTRSORT, nullptr, nullptr, remap.data(), nullptr), D3D_OK);
   EXPECT_EQ(remap, (std::vector<DWORD>{0, 1, 2, 3, 4}));
