@@ -34,6 +34,18 @@ TEST_F(GeoMeshTest, EachMaterialGetsItsOwnGroup) {
   EXPECT_EQ(geo.GetOriginalCurrentVerticesCount(), 12u + 4u);
 }
 
+TEST_F(GeoMeshTest, RebuildingReplacesTheWholeContent) {
+  CGeoMesh geo;
+  ASSERT_TRUE(BuildGeoMesh(geo, m_device.get(), MakeSphereMesh(6, 8)));
+  ASSERT_TRUE(BuildGeoMesh(geo, m_device.get(), MakeCubeMesh()));
+  EXPECT_EQ(geo.GetOriginalCurrentVerticesCount(), 8u);
+  EXPECT_EQ(geo.GetActiveHandlesIndicesCount(), 3 * 8u);
+  EXPECT_EQ(InspectGroup(*geo.GetGeoMeshTriangles(0)).faces, 12u);
+  ASSERT_TRUE(geo.DestroyContent());
+  EXPECT_EQ(geo.GetOriginalCurrentVerticesCount(), 0u);
+  EXPECT_EQ(geo.GetMaterialsCount(), 0u);
+}
+
 TEST_F(GeoMeshTest, MaterialIndexPastTheMaterialsIsRefused) {
   const SGeoTestMesh mesh = MakeGridMesh(1, 1);
   const DWORD materials[2] = {0, 2};
