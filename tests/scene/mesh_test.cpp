@@ -2,6 +2,8 @@
 #include <cmath>
 #include <string>
 
+#include <geo_mesh.h>
+
 #include "mesh_test_support.h"
 
 namespace {
@@ -197,6 +199,23 @@ TEST_F(MeshTest, SaveWritesTheBlockItLoaded) {
   ASSERT_EQ(metrics.size(), 4u);
   EXPECT_STREQ(metrics[2], "Vertices count: 8");
   EXPECT_STREQ(metrics[3], "Faces count: 6");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MeshTest, HandsItsTrianglesAndMaterialsToTheConnectivityMesh) {
+  CMesh mesh;
+  ASSERT_TRUE(LoadText(mesh, ReadFixture("mesh_cube_two_materials.x")));
+  ASSERT_TRUE(PrepareMesh(mesh));
+  CGeoMesh geo;
+  ASSERT_TRUE(mesh.InitializeClone(&geo, nullptr, nullptr, nullptr));
+  EXPECT_EQ(geo.GetMaterialsCount(), 2u);
+  EXPECT_EQ(geo.GetUnlitVerticesCount(), 8u);
+
+  CMesh empty;
+  EXPECT_FALSE(empty.InitializeClone(&geo, nullptr, nullptr, nullptr));
 }
 
 }  // namespace
