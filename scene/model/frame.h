@@ -1,5 +1,6 @@
 // A node of the scene graph: its local transform lives in a
-// FrameTransformMatrix child; its world transform is stored beside it.
+// FrameTransformMatrix child; its world transform is stored beside it. This
+// frame holds no meshes and keeps no bounding volumes.
 #pragma once
 
 #include <d3dx8math.h>
@@ -19,10 +20,10 @@ class CFrame : public CXFileDataObject {
   void SetWorldTransform(D3DXMATRIX* matrix, bool tryLock);
   CFrame* GetParentRenderFrame() const { return m_parentRenderFrame; }
   void AddChildRenderFrame(EChildObjectType type, CFrame* child, bool tryLock);
+  // Without bounding volumes there is nothing to recompute: true.
   bool ComputeAncestorsBoundingObjects(bool sphereFrame, bool boxFrame, bool tryLock);
 
-  // The counts of the frame's active elements; a frame that holds no mesh
-  // counts none.
+  // The counts of the frame's active elements: none without meshes.
   DWORD GetActiveVerticesCount(bool) { return 0; }
   DWORD GetActiveTrianglesCount(bool) { return 0; }
   DWORD GetActiveHalfEdgesCount() { return 0; }

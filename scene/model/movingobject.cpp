@@ -2,8 +2,7 @@
 
 #include <appfiles.h>
 #include <mmsystem.h>
-
-#include "objectguids.h"
+#include <xfiletemplates.h>
 
 namespace {
 

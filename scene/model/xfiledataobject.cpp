@@ -7,13 +7,13 @@
 #include <dxfile.h>
 #include <rmxfguid.h>
 #include <tracelog.h>
+#include <xfiletemplates.h>
 #include <xskinexp.h>
 
 #include <cstdio>
 #include <cstring>
 
 #include "garbagelist.h"
-#include "objectguids.h"
 #include "texturefile.h"
 
 namespace {

@@ -6,6 +6,8 @@
 #include <afxtempl.h>
 #include <windows.h>
 
+#include <atomic>
+
 class CDXDoc;
 class CDXThread;
 class CXFileDataObject;
@@ -26,6 +28,9 @@ class CChildObject {
   CChildObject();
   CChildObject(EChildObjectType type, CXFileDataObject* object, CXFileDataObject* parent);
   ~CChildObject();
+  CChildObject(const CChildObject&) = delete;
+  // Copies the type and the object as they are: the caller decides which of
+  // the two entries keeps an owned object.
   CChildObject& operator=(const CChildObject& other);
 
   bool DestroyContent();
@@ -148,6 +153,7 @@ class CXFileDataObject {
   HANDLE m_lock;
   bool m_lockValid;
   unsigned char* m_uniqueID;
-  bool m_deleted;
+  // Read without the lock by other threads.
+  std::atomic<bool> m_deleted;
   bool m_tearingDown;
 };

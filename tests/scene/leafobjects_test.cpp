@@ -1,11 +1,12 @@
+#include <appoptions.h>
 #include <dxfile.h>
 #include <frametransformmatrix.h>
 #include <gtest/gtest.h>
 #include <headerobject.h>
 #include <material.h>
 #include <rmxfguid.h>
-#include <rmxftmpl.h>
 #include <texturefile.h>
+#include <xfiletemplates.h>
 
 #include <cstring>
 #include <filesystem>
@@ -26,13 +27,13 @@ struct SBlock {
 };
 
 // Reads the top-level data objects of a file, and of each its first nested
-// data object, through the file API, with the standard templates registered.
+// data object, through the file API, with the system's templates registered.
 // The file object stays open until the reader goes.
 class CReader {
  public:
   explicit CReader(const std::string& path) {
     EXPECT_EQ(DirectXFileCreate(&m_file), DXFILE_OK);
-    EXPECT_EQ(m_file->RegisterTemplates(const_cast<BYTE*>(D3DRM_XTEMPLATES), D3DRM_XTEMPLATE_BYTES), DXFILE_OK);
+    EXPECT_EQ(RegisterXFileTemplates(m_file), DXFILE_OK);
     IDirectXFileEnumObject* objects = nullptr;
     EXPECT_EQ(m_file->CreateEnumObject(const_cast<char*>(path.c_str()), DXFILELOAD_FROMFILE, &objects), DXFILE_OK);
     if (!objects) return;
@@ -218,6 +219,30 @@ TEST(LeafObjectsTest, ABackslashIsWrittenDoubled) {
   std::filesystem::remove(path);
 }
 
+TEST(LeafObjectsTest, TextFilesGetNamesThatAreIdentifiers) {
+  CReader original(kFixture);
+  IDirectXFileSaveObject* saver = nullptr;
+  std::string path = (std::filesystem::temp_directory_path() / "vorever_leaf_names.x").string();
+  ASSERT_EQ(original.File()->CreateSaveObject(path.c_str(), DXFILEFORMAT_TEXT, &saver), DXFILE_OK);
+  CMaterial material;
+  ASSERT_TRUE(material.Initialize());
+  material.SetName(const_cast<char*>("2nd glass #1"), false);
+  const DWORD format = g_appOptions.dwXFileFormat;
+  for (DWORD text : {0u, 1u}) {
+    g_appOptions.dwXFileFormat = text;
+    IDirectXFileData* data = nullptr;
+    ASSERT_EQ(material.Save(saver, &data, nullptr), S_OK);
+    char name[64] = {};
+    DWORD length = sizeof(name);
+    ASSERT_EQ(data->GetName(name, &length), DXFILE_OK);
+    EXPECT_STREQ(name, text ? "_2nd_glass__1" : "2nd glass #1");
+    data->Release();
+  }
+  g_appOptions.dwXFileFormat = format;
+  saver->Release();
+  std::filesystem::remove(path);
+}
+
 TEST(LeafObjectsTest, MaterialInitializeForms) {
   CMaterial standard;
   ASSERT_TRUE(standard.Initialize());
@@ -252,6 +277,99 @@ TEST(LeafObjectsTest, TextureStatusWithoutADocumentIsUnknown) {
   CTextureFile texture;
   ASSERT_TRUE(texture.Initialize(const_cast<char*>("a.png"), nullptr, nullptr, nullptr));
   EXPECT_STREQ(texture.GetTextureStatus(nullptr), "a.png (status unkown)");
+}
+
+// Every Header, Material, TextureFilename and FrameTransformMatrix of the
+// real files, in text, binary and compressed form, loads into its object and
+// saves as the block it was read from.
+class CLeafWalker {
+ public:
+  explicit CLeafWalker(IDirectXFileSaveObject* saver) : m_saver(saver) {}
+  int Checked() const { return m_checked; }
+
+  void Visit(IDirectXFileData* data) {
+    const GUID* type = nullptr;
+    ASSERT_EQ(data->GetType(&type), DXFILE_OK);
+    if (*type == TID_DXFILEHeader) {
+      CHeader header;
+      Check(header, data);
+    } else if (*type == TID_D3DRMMaterial) {
+      CMaterial material;
+      Check(material, data);
+    } else if (*type == TID_D3DRMTextureFilename) {
+      CTextureFile texture;
+      Check(texture, data);
+    } else if (*type == TID_D3DRMFrameTransformMatrix) {
+      CFrameTransformMatrix transform;
+      Check(transform, data);
+    }
+    IDirectXFileObject* child = nullptr;
+    while (SUCCEEDED(data->GetNextObject(&child))) {
+      IDirectXFileData* childData = nullptr;
+      if (SUCCEEDED(child->QueryInterface(IID_IDirectXFileData, reinterpret_cast<void**>(&childData)))) {
+        Visit(childData);
+        childData->Release();
+      }
+      child->Release();
+    }
+  }
+
+ private:
+  void Check(CXFileDataObject& object, IDirectXFileData* data) {
+    DWORD size = 0;
+    void* block = nullptr;
+    ASSERT_EQ(data->GetData(nullptr, &size, &block), DXFILE_OK);
+    ASSERT_TRUE(object.Load(data, size, static_cast<BYTE*>(block), nullptr, nullptr)) << object.GetTemplateName();
+    IDirectXFileData* saved = nullptr;
+    ASSERT_EQ(object.Save(m_saver, &saved, nullptr), S_OK);
+    ASSERT_NE(saved, nullptr);
+    DWORD savedSize = 0;
+    void* savedBlock = nullptr;
+    ASSERT_EQ(saved->GetData(nullptr, &savedSize, &savedBlock), DXFILE_OK);
+    if (object.IsATemplateGUID(&TID_D3DRMTextureFilename)) {
+      std::string name = *static_cast<char**>(block), doubled;
+      for (char c : name) doubled += c == '\\' ? std::string("\\\\") : std::string(1, c);
+      EXPECT_STREQ(*static_cast<char**>(savedBlock), doubled.c_str());
+    } else {
+      ASSERT_EQ(savedSize, size) << object.GetTemplateName();
+      EXPECT_EQ(std::memcmp(savedBlock, block, size), 0) << object.GetTemplateName();
+    }
+    saved->Release();
+    ++m_checked;
+  }
+
+  IDirectXFileSaveObject* m_saver;
+  int m_checked = 0;
+};
+
+TEST(LeafObjectsTest, RealFilesSaveTheBlocksTheyRead) {
+  const char* files[] = {"test_cube_text.x", "test_cube_binary.x", "test_cube_compressed.x",
+                         "kwxport_test_cubewithvcolors.x", "fromtruespace_bin32.x"};
+  std::string folder = std::string(VOREVER_TESTDATA) + "/x/";
+  if (!std::filesystem::exists(folder + files[0])) GTEST_SKIP() << "no test data in " << folder;
+  std::string scratch = (std::filesystem::temp_directory_path() / "vorever_leaf_scratch.x").string();
+  for (const char* name : files) {
+    SCOPED_TRACE(name);
+    IDirectXFile* file = nullptr;
+    ASSERT_EQ(DirectXFileCreate(&file), DXFILE_OK);
+    ASSERT_EQ(RegisterXFileTemplates(file), DXFILE_OK);
+    IDirectXFileEnumObject* objects = nullptr;
+    ASSERT_EQ(file->CreateEnumObject(const_cast<char*>((folder + name).c_str()), DXFILELOAD_FROMFILE, &objects),
+              DXFILE_OK);
+    IDirectXFileSaveObject* saver = nullptr;
+    ASSERT_EQ(file->CreateSaveObject(scratch.c_str(), DXFILEFORMAT_BINARY, &saver), DXFILE_OK);
+    CLeafWalker walker(saver);
+    IDirectXFileData* data = nullptr;
+    while (SUCCEEDED(objects->GetNextDataObject(&data))) {
+      walker.Visit(data);
+      data->Release();
+    }
+    EXPECT_GT(walker.Checked(), 1);
+    saver->Release();
+    objects->Release();
+    file->Release();
+  }
+  std::filesystem::remove(scratch);
 }
 
 }  // namespace

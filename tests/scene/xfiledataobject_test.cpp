@@ -133,6 +133,20 @@ TEST(DataObjectTest, DeleteChildObjectFindsAnEntryAnywhereBelow) {
   EXPECT_FALSE(root.DeleteChildObject(entry));
 }
 
+TEST(DataObjectTest, DeleteChildObjectsRemovesEveryEntryOfTheObject) {
+  int destroyed = 0;
+  CProbe root("root", &destroyed);
+  CProbe* child = new CProbe("child", &destroyed);
+  CProbe* target = new CProbe("target", &destroyed);
+  root.AddChildObject(eOwnedChild, child, false);
+  child->AddChildObject(eOwnedChild, target, false);
+  root.AddChildObject(eReferenceChild, target, false);
+  EXPECT_EQ(root.DeleteChildObjects(target), 2u);
+  EXPECT_EQ(destroyed, 1);
+  EXPECT_EQ(root.GetChildObjectList().GetCount(), 1);
+  EXPECT_EQ(child->GetChildObjectList().GetCount(), 0);
+}
+
 TEST(DataObjectTest, AcquireChildObjectListMovesEntriesInOrder) {
   int destroyed = 0;
   CProbe target("target"), source("source"), shared("shared");
