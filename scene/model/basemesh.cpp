@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "failureguard.h"
-#include "objectguids.h"
+#include "xfiletemplates.h"
 
 namespace {
 const char kCannotLockMeshBuffers[] = "Info: Cannot lock the mesh buffer mutex.";

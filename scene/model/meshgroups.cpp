@@ -7,7 +7,7 @@
 
 #include "failureguard.h"
 #include "material.h"
-#include "objectguids.h"
+#include "xfiletemplates.h"
 
 // ---------------------------------------------------------------------------
 // CMeshVerticesGroup

@@ -10,7 +10,7 @@
 
 #include "failureguard.h"
 #include "frame.h"
-#include "objectguids.h"
+#include "xfiletemplates.h"
 
 namespace {
 IDirect3DDevice8* GetDevice() { return g_pWindowedDevice ? g_pWindowedDevice->GetD3DDevice() : nullptr; }
