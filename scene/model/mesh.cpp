@@ -14,6 +14,7 @@
 
 #include "datablock.h"
 #include "failureguard.h"
+#include "frame.h"
 #include "material.h"
 #include "texturefile.h"
 
@@ -518,6 +519,10 @@ CMeshVertexColors* CMesh::GetMeshVertexColors() {
 
 CMeshFaceWraps* CMesh::GetMeshFaceWraps() {
   return static_cast<CMeshFaceWraps*>(GetChildXfileDataObject(&TID_D3DRMMeshFaceWraps, false, false));
+}
+
+CFrame* CMesh::GetNextFrame(POSITION& pos) {
+  return static_cast<CFrame*>(GetNextChild(pos, &TID_D3DRMFrame, false, false));
 }
 
 DWORD CMesh::GetDataObjectSize() {
