@@ -248,6 +248,8 @@ HRESULT CMesh::CreateOneVerticesGroup(CMaterial* material, CDXThread* thread) {
 HRESULT CMesh::CreateMeshVerticesGroups(CDXThread* thread) {
   const bool created = GuardedCall([&] {
     DestroyGroups();
+    // A deleted mesh takes no new children.
+    if (IsDeleted()) throw "\nError: The mesh is deleted.";
     if (!GetDevice()) throw "\nCreateIndexBuffer() failed.";
     if (m_nVertices && m_nVertices - 1 > g_pWindowedDevice->GetMaxVertexIndex())
       throw "\nError: Cannot create a face index buffer of this size.";
