@@ -3,6 +3,7 @@
 #include <appfiles.h>
 #include <dx_thread.h>
 #include <dxwindoweddevice.h>
+#include <geo_mesh.h>
 #include <rmxfguid.h>
 #include <vectortransforms.h>
 
@@ -13,7 +14,9 @@
 
 #include "datablock.h"
 #include "failureguard.h"
+#include "frame.h"
 #include "material.h"
+#include "texturefile.h"
 
 namespace {
 
@@ -245,6 +248,8 @@ HRESULT CMesh::CreateOneVerticesGroup(CMaterial* material, CDXThread* thread) {
 HRESULT CMesh::CreateMeshVerticesGroups(CDXThread* thread) {
   const bool created = GuardedCall([&] {
     DestroyGroups();
+    // A deleted mesh takes no new children.
+    if (IsDeleted()) throw "\nError: The mesh is deleted.";
     if (!GetDevice()) throw "\nCreateIndexBuffer() failed.";
     if (m_nVertices && m_nVertices - 1 > g_pWindowedDevice->GetMaxVertexIndex())
       throw "\nError: Cannot create a face index buffer of this size.";
@@ -455,6 +460,45 @@ HRESULT CMesh::Render(IDirect3DDevice8* device, int opaqueOnly, int transparentO
   return hr;
 }
 
+bool CMesh::InitializeClone(CGeoMesh* target, CFrame* frame, REDUCTIONOPTIONS* options, CDXThread* thread) {
+  if (!target || !m_vertices) return false;
+  std::vector<CMaterial*> materials;
+  CMeshMaterialList* list = GetMeshMaterialList();
+  if (list) {
+    POSITION pos = list->GetChildHeadPosition();
+    while (CMaterial* material = list->GetNextMaterial(pos)) materials.push_back(material);
+  }
+  // Per-face materials as the vertex groups use them; each must name one of
+  // the list's materials.
+  const DWORD* faceIndexes = list ? list->GetFaceMaterialIndices() : nullptr;
+  const bool perFace = faceIndexes && list->GetFacesCount() == m_nFaces && list->GetMaterialsCount() > 0;
+  std::vector<DWORD> indices, triangleMaterials;
+  for (DWORD i = 0; i < m_nFaces; ++i) {
+    const DWORD* v = m_faces[i].GetFaceVertexIndices();
+    for (DWORD j = 2; j < m_faces[i].GetFaceVertexCount(); ++j) {
+      indices.insert(indices.end(), {v[0], v[j - 1], v[j]});
+      if (perFace) triangleMaterials.push_back(faceIndexes[i]);
+    }
+  }
+  for (DWORD m : triangleMaterials)
+    if (m >= materials.size() || m >= list->GetMaterialsCount()) return false;
+  if (!perFace && materials.size() > 1) materials.resize(1);
+  std::vector<D3DXMATERIAL> d3dxMaterials(materials.size());
+  std::vector<IDirect3DTexture8*> textures(materials.size());
+  for (size_t m = 0; m < materials.size(); ++m) {
+    d3dxMaterials[m].MatD3D = *materials[m]->GetMaterial();
+    CTextureFile* texture = materials[m]->GetTextureFile();
+    d3dxMaterials[m].pTextureFilename = texture ? texture->GetFileName() : nullptr;
+    textures[m] = materials[m]->GetTexture();
+  }
+  return target->Initialize2(m_nVertices, m_vertices, static_cast<DWORD>(indices.size()), indices.data(),
+                             perFace ? triangleMaterials.data() : nullptr,
+                             perFace ? static_cast<DWORD>(materials.size()) : 1,
+                             d3dxMaterials.empty() ? nullptr : d3dxMaterials.data(),
+                             textures.empty() ? nullptr : textures.data(), frame, GetName(), GetDevice(), options,
+                             thread);
+}
+
 void CMesh::GetCenterWS(D3DXVECTOR3& out, D3DXMATRIX* world) const {
   D3DXVec3TransformCoord(&out, m_boundingSphere->GetCenterFS(), world);
 }
@@ -477,6 +521,10 @@ CMeshVertexColors* CMesh::GetMeshVertexColors() {
 
 CMeshFaceWraps* CMesh::GetMeshFaceWraps() {
   return static_cast<CMeshFaceWraps*>(GetChildXfileDataObject(&TID_D3DRMMeshFaceWraps, false, false));
+}
+
+CFrame* CMesh::GetNextFrame(POSITION& pos) {
+  return static_cast<CFrame*>(GetNextChild(pos, &TID_D3DRMFrame, false, false));
 }
 
 DWORD CMesh::GetDataObjectSize() {

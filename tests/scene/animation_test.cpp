@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 #include <rmxfguid.h>
 
+#include <atomic>
 #include <cmath>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "frame_test_io.h"
 #include "math_expect.h"
@@ -146,7 +148,8 @@ TEST(AnimationKeyTest, SavedKeysReadBackTheSame) {
 
 // One frame driven by all four kinds of keys; the set's rate is its largest
 // key time.
-const std::string kAnimatedScene = R"(
+const std::string kAnimatedScene =
+    R"(
 Frame Bone {
   FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 7,7,7,1;; }
 }
@@ -155,11 +158,8 @@ AnimationSet Walk {
     { Bone }
     AnimationOptions { 1; 1; }
 )" + KeyList(2, {"0;3;0,0,0", "100;3;10,0,0", "200;3;0,0,0"}) +
-                                   KeyList(1, {"0;3;1,1,1", "200;3;3,3,3"}) +
-                                   KeyList(0, {"0;4;1,0,0,0", "200;4;1,0,0,0"}) +
-                                   KeyList(4, {"0;16;1,0,0,0,0,1,0,0,0,0,1,0,0,1,0,1",
-                                               "200;16;1,0,0,0,0,1,0,0,0,0,1,0,0,2,0,1"}) +
-                                   "  }\n}\n";
+    KeyList(1, {"0;3;1,1,1", "200;3;3,3,3"}) + KeyList(0, {"0;4;1,0,0,0", "200;4;1,0,0,0"}) +
+    KeyList(4, {"0;16;1,0,0,0,0,1,0,0,0,0,1,0,0,1,0,1", "200;16;1,0,0,0,0,1,0,0,0,0,1,0,0,2,0,1"}) + "  }\n}\n";
 
 TEST(AnimationTest, AnAnimationWritesItsFramesTransformFromEveryKindOfKey) {
   ObjectList objects = Read(kAnimatedScene);
@@ -203,11 +203,40 @@ TEST(AnimationTest, KeyListsGrowPastFiftyKeys) {
   EXPECT_TRUE(Near(static_cast<CFrame*>(objects[0].get())->GetTransformMatrix(false), Translation(60, 0, 0)));
 }
 
+TEST(AnimationTest, TheMainThreadGivesUpOnABusyFrameAndHoldsNothingAfterwards) {
+  ObjectList objects = Read(kAnimatedScene);
+  auto* bone = static_cast<CFrame*>(objects[0].get());
+  auto* set = static_cast<CAnimationSet*>(objects[1].get());
+  CAnimation* move = set->GetAnimationList().GetHead();
+  std::atomic<bool> held{false}, release{false};
+  std::thread job([&] {
+    bone->Lock();
+    held = true;
+    while (!release) std::this_thread::yield();
+    bone->Unlock();
+  });
+  while (!held) std::this_thread::yield();
+  try {
+    set->AnimateTL(nullptr, true);
+    ADD_FAILURE() << "a busy frame was animated";
+  } catch (const char* message) {
+    EXPECT_STREQ(message, "\nInfo: Failed to lock the frame.");
+  }
+  release = true;
+  job.join();
+  // Nothing stayed locked: a job thread animates the set at once.
+  std::thread([&] { set->AnimateTL(nullptr, true); }).join();
+  EXPECT_TRUE(move->GetKeysMutex().Trylock());
+  move->GetKeysMutex().Unlock();
+  EXPECT_TRUE(Near(bone->GetTransformMatrix(false), Translation(0, 1, 0)));
+}
+
 TEST(AnimationTest, OptionsAboveOneFailTheLoad) {
   struct {
     const char* text;
     bool loads;
-  } cases[] = {{"AnimationOptions { 1; 1; }", true}, {"AnimationOptions { 2; 0; }", false},
+  } cases[] = {{"AnimationOptions { 1; 1; }", true},
+               {"AnimationOptions { 2; 0; }", false},
                {"AnimationOptions { 0; 7; }", false}};
   for (const auto& c : cases) {
     bool ok = false;
