@@ -240,7 +240,7 @@ class BinaryLexer final : public Lexer {
 
  protected:
   HRESULT Read(Token& t) override {
-    t = Token{};
+    if (m_listLeft == 0) t = Token{};
     while (m_listLeft == 0) {
       if (m_p == m_end) return S_OK;
       if (Left() < 2) return DXFILEERR_PARSEERROR;
@@ -411,14 +411,20 @@ class BlockFiller {
     std::uint64_t bits = static_cast<std::uint64_t>(v.integer);
     BYTE bytes[4];
     for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<BYTE>(bits >> (8 * i));
-    m_node.block.insert(m_node.block.end(), bytes, bytes + size);
+    AppendBytes(bytes, size);
     return S_OK;
+  }
+
+  void AppendBytes(const BYTE* bytes, std::size_t size) {
+    std::vector<BYTE>& block = m_node.block;
+    std::size_t at = block.size();
+    block.resize(at + size);
+    std::memcpy(block.data() + at, bytes, size);
   }
 
   template <class T>
   HRESULT Append(T value) {
-    const BYTE* bytes = reinterpret_cast<const BYTE*>(&value);
-    m_node.block.insert(m_node.block.end(), bytes, bytes + sizeof(T));
+    AppendBytes(reinterpret_cast<const BYTE*>(&value), sizeof(T));
     return S_OK;
   }
 
