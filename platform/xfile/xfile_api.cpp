@@ -1,5 +1,6 @@
 // The COM objects of the .x file API over the in-memory model.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>

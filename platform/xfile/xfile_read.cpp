@@ -1,6 +1,10 @@
 // Reading .x files: the header, the text and binary token streams, template
 // declarations and data objects laid out by their templates.
 
+#include <strings.h>
+
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -507,10 +511,15 @@ class MemorySource {
   const BYTE* m_p;
 };
 
-bool IsKeyword(const Token& t, Tok binaryKind, std::string_view word) {
-  if (t.kind == binaryKind) return true;
+// A name token spelling the word in any case.
+bool IsWord(const Token& t, std::string_view word) {
   return t.kind == Tok::Name && t.text.size() == word.size() &&
          strncasecmp(t.text.data(), word.data(), word.size()) == 0;
+}
+
+// A keyword: its own token in binary files, a word in text files.
+bool IsKeyword(const Token& t, Tok binaryKind, std::string_view word) {
+  return t.kind == binaryKind || IsWord(t, word);
 }
 
 #define RETURN_IF_FAILED(expr)       \
@@ -650,7 +659,7 @@ class Parser {
     t.openness = Openness::Restricted;
     for (;;) {
       if (tok.kind != Tok::Name) return DXFILEERR_PARSEERROR;
-      if (IsKeyword(tok, Tok::End, "BINARY")) {
+      if (IsWord(tok, "BINARY")) {
         t.binaryAllowed = true;
       } else {
         Restriction r;
