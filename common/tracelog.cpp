@@ -1,13 +1,40 @@
 #include "tracelog.h"
 
+#include <afxwin.h>
+#include <appoptions.h>
+#include <mmsystem.h>
+
 #include <cstdarg>
 #include <cstdio>
+
+void WriteTrace(const char* text) {
+  g_appOptions.traceLog.WriteString(text);
+  g_appOptions.traceLog.Flush();
+}
+
+void WriteTrace(DWORD startTime, const char* text) {
+  // Unsigned: a wrap of the millisecond counter still gives the interval.
+  const float seconds = static_cast<float>(timeGetTime() - startTime) / 1000.0f;
+  CString line;
+  line.Format("\n%f\tseconds: %s.", static_cast<double>(seconds), text);
+  WriteTrace(line);
+}
 
 void DebugTraceWrite(const char* format, ...) {
   va_list arguments;
   va_start(arguments, format);
   std::vfprintf(stderr, format, arguments);
   va_end(arguments);
+}
+
+void TraceSystemError() {
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      GetLastError(), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  if (length == 0) return;
+  DEBUG_TRACE("\nCalling thread's last-error is: %s", text);
+  LocalFree(text);
 }
 
 int SafeRelease(IUnknown** pp) {
@@ -33,4 +60,10 @@ DWORD SafeRelease2(IUnknown** pp) {
 DWORD GetReferencesCount(IUnknown* p) {
   p->AddRef();
   return p->Release();
+}
+
+CWnd* GetOtherThreadMainWindow() {
+  CWinApp* app = AfxGetApp();
+  if (!app || !app->m_pMainWnd) return nullptr;
+  return CWnd::FromHandlePermanent(app->m_pMainWnd->GetSafeHwnd());
 }

@@ -2,6 +2,7 @@
 // of the last system error, and COM reference helpers.
 #pragma once
 
+#include <afx.h>
 #include <unknwn.h>
 #include <windows.h>
 

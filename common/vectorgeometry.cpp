@@ -20,7 +20,7 @@ bool ComputeTriangleArea(float& area, float a, float b, float c) {
 bool ComputeTriangleBasedPyramidVolume(float& volume, float a, float b, float c, float height) {
   float area = 0.0f;
   if (!ComputeTriangleArea(area, a, b, c)) return false;
-  volume = area * height / 3.0f;
+  volume = static_cast<float>(static_cast<double>(area) * height / 3.0);
   return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "tracelog.h"
 
@@ -47,14 +48,14 @@ void OrientationSteps(D3DXQUATERNION& q1, D3DXQUATERNION& q2, const D3DXVECTOR3*
 }
 
 void CornersOf(const D3DXVECTOR3& lo, const D3DXVECTOR3& hi, D3DXVECTOR3* corners) {
-  corners[BackTopRight] = D3DXVECTOR3(hi.x, hi.y, hi.z);
-  corners[FrontTopRight] = D3DXVECTOR3(hi.x, hi.y, lo.z);
-  corners[BackBottomRight] = D3DXVECTOR3(hi.x, lo.y, hi.z);
-  corners[FrontBottomRight] = D3DXVECTOR3(hi.x, lo.y, lo.z);
-  corners[BackTopLeft] = D3DXVECTOR3(lo.x, hi.y, hi.z);
-  corners[FrontTopLeft] = D3DXVECTOR3(lo.x, hi.y, lo.z);
-  corners[BackBottomLeft] = D3DXVECTOR3(lo.x, lo.y, hi.z);
-  corners[FrontBottomLeft] = D3DXVECTOR3(lo.x, lo.y, lo.z);
+  corners[BoxBackTopRight] = D3DXVECTOR3(hi.x, hi.y, hi.z);
+  corners[BoxFrontTopRight] = D3DXVECTOR3(hi.x, hi.y, lo.z);
+  corners[BoxBackBottomRight] = D3DXVECTOR3(hi.x, lo.y, hi.z);
+  corners[BoxFrontBottomRight] = D3DXVECTOR3(hi.x, lo.y, lo.z);
+  corners[BoxBackTopLeft] = D3DXVECTOR3(lo.x, hi.y, hi.z);
+  corners[BoxFrontTopLeft] = D3DXVECTOR3(lo.x, hi.y, lo.z);
+  corners[BoxBackBottomLeft] = D3DXVECTOR3(lo.x, lo.y, hi.z);
+  corners[BoxFrontBottomLeft] = D3DXVECTOR3(lo.x, lo.y, lo.z);
 }
 
 D3DXVECTOR3 PositionOf(const D3DVERTEX& v) { return D3DXVECTOR3(v.x, v.y, v.z); }
@@ -136,6 +137,34 @@ D3DXMATRIX ComputeInverseTransform(D3DXMATRIX* m) {
   return inverse;
 }
 
+namespace {
+
+void PickRay(D3DXVECTOR3& out, POINT& point, IDirect3DDevice8* device, bool toWorld) {
+  D3DVIEWPORT8 viewport{};
+  D3DXMATRIX projection, view;
+  device->GetViewport(&viewport);
+  device->GetTransform(D3DTS_PROJECTION, &projection);
+  device->GetTransform(D3DTS_VIEW, &view);
+  const float halfWidth = static_cast<float>(viewport.Width) / 2.0f;
+  const float halfHeight = static_cast<float>(viewport.Height) / 2.0f;
+  D3DXMATRIX toViewport(halfWidth, 0, 0, 0, 0, -halfHeight, 0, 0, 0, 0, viewport.MaxZ - viewport.MinZ, 0,
+                        static_cast<float>(viewport.X) + halfWidth, static_cast<float>(viewport.Y) + halfHeight,
+                        viewport.MinZ, 1);
+  D3DXVECTOR4 ray(static_cast<float>(point.x), static_cast<float>(point.y), viewport.MaxZ, 1.0f);
+  D3DXMATRIX back = ComputeInverseTransform(&toViewport) * ComputeInverseTransform(&projection);
+  if (toWorld) back *= ComputeInverseTransform(&view);
+  D3DXVec4Transform(&ray, &ray, &back);
+  out = D3DXVECTOR3(ray.x, ray.y, ray.z);
+}
+
+}  // namespace
+
+void GetMousePickRay(D3DXVECTOR3& out, POINT& point, IDirect3DDevice8* device) { PickRay(out, point, device, true); }
+
+void GetViewSpaceMousePickRay(D3DXVECTOR3& out, POINT& point, IDirect3DDevice8* device) {
+  PickRay(out, point, device, false);
+}
+
 void ComputeBoundingBox(D3DXVECTOR3* points, DWORD count, D3DXVECTOR3* min, D3DXVECTOR3* max, D3DXVECTOR3 corners[8]) {
   BoundsOf(
       count, [points](DWORD i) { return points[i]; }, *min, *max);
@@ -146,6 +175,65 @@ void ComputeBoundingBox(D3DVERTEX* vertices, DWORD count, D3DXVECTOR3* min, D3DX
   BoundsOf(
       count, [vertices](DWORD i) { return PositionOf(vertices[i]); }, *min, *max);
   CornersOf(*min, *max, corners);
+}
+
+bool ComputeBoundingBoxD3DVertexVB(IDirect3DVertexBuffer8* vb, D3DXVECTOR3* min, D3DXVECTOR3* max,
+                                   D3DXVECTOR3 corners[8]) {
+  try {
+    D3DVERTEXBUFFER_DESC desc{};
+    if (FAILED(vb->GetDesc(&desc))) throw "\nError: IDirect3DVertexBuffer8::GetDesc() failed.";
+    BYTE* data = nullptr;
+    if (FAILED(vb->Lock(0, 0, &data, D3DLOCK_READONLY))) throw "\nError: IDirect3DVertexBuffer8::Lock() failed.";
+    ComputeBoundingBox(reinterpret_cast<D3DVERTEX*>(data), desc.Size / sizeof(D3DVERTEX), min, max, corners);
+    vb->Unlock();
+    return true;
+  } catch (const char* message) {
+    DEBUG_TRACE("%s", message);
+    return false;
+  }
+}
+
+bool ComputeBoundingBoxD3DMesh(ID3DXMesh* mesh, D3DXVECTOR3* min, D3DXVECTOR3* max, D3DXVECTOR3 corners[8]) {
+  BYTE* data = nullptr;
+  try {
+    if (FAILED(mesh->LockVertexBuffer(D3DLOCK_READONLY, &data))) {
+      data = nullptr;
+      throw "\nError: LockVertexBuffer() failed.";
+    }
+    if (FAILED(D3DXComputeBoundingBox(data, mesh->GetNumVertices(), mesh->GetFVF(), min, max)))
+      throw "\nD3DXComputeBoundingBox() failed.";
+    CornersOf(*min, *max, corners);
+    mesh->UnlockVertexBuffer();
+    return true;
+  } catch (const char* message) {
+    DEBUG_TRACE("%s", message);
+    if (data) mesh->UnlockVertexBuffer();
+    return false;
+  }
+}
+
+void ComputeBoundingBoxD3DMesh2(ID3DXMesh* mesh, D3DXVECTOR3* min, D3DXVECTOR3* max, D3DXVECTOR3 corners[8]) {
+  *min = *max = D3DXVECTOR3();
+  CornersOf(*min, *max, corners);
+  const DWORD count = mesh->GetNumVertices();
+  if (count == 0) return;
+  BYTE* data = nullptr;
+  if (FAILED(mesh->LockVertexBuffer(0, &data))) {
+    DEBUG_TRACE("\nError: LockVertexBuffer() failed.");
+    return;
+  }
+  const UINT stride = D3DXGetFVFVertexSize(mesh->GetFVF());
+  D3DXVECTOR3 lo(3.4028235e+38f, 3.4028235e+38f, 3.4028235e+38f), hi = -lo;
+  for (DWORD i = 0; i < count; ++i) {
+    D3DXVECTOR3 p;
+    std::memcpy(&p, data + static_cast<size_t>(i) * stride, sizeof(p));
+    D3DXVec3Minimize(&lo, &lo, &p);
+    D3DXVec3Maximize(&hi, &hi, &p);
+  }
+  *min = lo;
+  *max = hi;
+  CornersOf(*min, *max, corners);
+  mesh->UnlockVertexBuffer();
 }
 
 void ComputeBoundingBoxCenter(D3DVERTEX* vertices, DWORD count, D3DXVECTOR3& centre) {

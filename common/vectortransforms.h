@@ -3,27 +3,20 @@
 // Stateless; safe on any thread.
 #pragma once
 
-#include <d3dx8math.h>
-
-// The fixed vertex of position, normal and one texture pair (format 0x112).
-struct D3DVERTEX {
-  float x, y, z;
-  float nx, ny, nz;
-  float tu, tv;
-};
-static_assert(sizeof(D3DVERTEX) == 32);
+#include <d3d8.h>
+#include <d3dx8.h>
 
 // Indices of the corners of a box in every array of eight corners; x grows to
 // the right, y to the top, z to the back.
 enum EBoxCorner {
-  BackTopRight = 0,
-  FrontTopRight = 1,
-  BackBottomRight = 2,
-  FrontBottomRight = 3,
-  BackTopLeft = 4,
-  FrontTopLeft = 5,
-  BackBottomLeft = 6,
-  FrontBottomLeft = 7,
+  BoxBackTopRight = 0,
+  BoxFrontTopRight = 1,
+  BoxBackBottomRight = 2,
+  BoxFrontBottomRight = 3,
+  BoxBackTopLeft = 4,
+  BoxFrontTopLeft = 5,
+  BoxBackBottomLeft = 6,
+  BoxFrontBottomLeft = 7,
 };
 
 // The shortest-arc rotation turning the direction of from onto that of to;
@@ -54,10 +47,27 @@ void SetTranslationComponent(D3DXMATRIX* m, D3DXVECTOR3* translation);
 // The inverse of m, or the zero matrix when m is singular.
 D3DXMATRIX ComputeInverseTransform(D3DXMATRIX* m);
 
+// The pick ray through a point of the viewport: (x, y, MaxZ, 1) carried back
+// through the viewport, projection and view transforms of the device (no
+// division by w). A transform that cannot be inverted gives a zero ray.
+void GetMousePickRay(D3DXVECTOR3& out, POINT& point, IDirect3DDevice8* device);
+// The same in view space (without the view transform).
+void GetViewSpaceMousePickRay(D3DXVECTOR3& out, POINT& point, IDirect3DDevice8* device);
+
 // Axis-aligned bounds of count points and the box's eight corners (in the
 // EBoxCorner order). No points gives zeros.
 void ComputeBoundingBox(D3DXVECTOR3* points, DWORD count, D3DXVECTOR3* min, D3DXVECTOR3* max, D3DXVECTOR3 corners[8]);
 void ComputeBoundingBox(D3DVERTEX* vertices, DWORD count, D3DXVECTOR3* min, D3DXVECTOR3* max, D3DXVECTOR3* corners);
+// The bounds of a vertex buffer read as D3DVERTEX records, whatever its
+// format. False when the buffer cannot be described or locked.
+bool ComputeBoundingBoxD3DVertexVB(IDirect3DVertexBuffer8* vb, D3DXVECTOR3* min, D3DXVECTOR3* max,
+                                   D3DXVECTOR3 corners[8]);
+// The bounds of a mesh's vertex positions by D3DXComputeBoundingBox. False
+// when its vertex buffer cannot be locked or the box cannot be computed.
+bool ComputeBoundingBoxD3DMesh(ID3DXMesh* mesh, D3DXVECTOR3* min, D3DXVECTOR3* max, D3DXVECTOR3 corners[8]);
+// The same read directly at the stride of the mesh's format; a mesh without
+// vertices, or whose buffer cannot be locked, leaves everything zero.
+void ComputeBoundingBoxD3DMesh2(ID3DXMesh* mesh, D3DXVECTOR3* min, D3DXVECTOR3* max, D3DXVECTOR3 corners[8]);
 // (min + max) / 2 of the positions.
 void ComputeBoundingBoxCenter(D3DVERTEX* vertices, DWORD count, D3DXVECTOR3& centre);
 // centre = (min + max) / 2 of the given box; radius = the largest distance of

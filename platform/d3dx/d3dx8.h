@@ -2,3 +2,5 @@
 #pragma once
 
 #include "d3dx8math.h"
+#include "d3dx8mesh.h"
+#include "d3dx8shape.h"

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "fvflayout.h"
+
 // ---- Matrix and quaternion members ----
 
 D3DXMATRIX::D3DXMATRIX(const float* f) : D3DMATRIX{} { std::memcpy(m, f, sizeof(m)); }
@@ -504,44 +506,13 @@ D3DXPLANE* D3DXPlaneFromPoints(D3DXPLANE* out, const D3DXVECTOR3* v1, const D3DX
 
 // ---- Vertex data ----
 
-UINT D3DXGetFVFVertexSize(DWORD fvf) {
-  UINT size = 0;
-  switch (fvf & 0x00E) {  // position
-    case 0x002:
-      size = 12;
-      break;  // xyz
-    case 0x004:
-      size = 16;
-      break;  // xyz, rhw
-    case 0x006:
-    case 0x008:
-    case 0x00A:
-    case 0x00C:
-    case 0x00E:
-      size = ((fvf & 0x00E) / 2) * 4 + 4;  // xyz and 1 to 5 blend values
-      break;
-    default:
-      break;
-  }
-  if (fvf & 0x010) size += 12;  // normal
-  if (fvf & 0x020) size += 4;   // point size
-  if (fvf & 0x040) size += 4;   // diffuse
-  if (fvf & 0x080) size += 4;   // specular
-  const UINT sets = std::min<UINT>((fvf >> 8) & 0xF, 8);
-  for (UINT i = 0; i < sets; ++i) {
-    static constexpr UINT kSetSize[4] = {8, 12, 16, 4};  // 2, 3, 4 or 1 floats
-    size += kSetSize[(fvf >> (16 + 2 * i)) & 3];
-  }
-  return size;
-}
-
 namespace {
 
 // The stride of a format that has a position; false when it has none.
 bool PositionStride(DWORD fvf, UINT* stride) {
-  if ((fvf & 0x00E) == 0) return false;
-  *stride = D3DXGetFVFVertexSize(fvf);
-  return true;
+  const FvfLayout layout = DecodeFvf(fvf);
+  *stride = layout.stride;
+  return layout.HasPosition();
 }
 
 D3DXVECTOR3 PositionAt(const void* points, UINT stride, DWORD i) {

@@ -242,6 +242,17 @@ TEST(RayBox, ThroughTheFacesOfAnAxisAlignedBox) {
   }
 }
 
+TEST(RayBox, ATurnedBoxAlongItsDiagonal) {
+  // A unit cube whose diagonal lies on the x axis: the first variant turns it
+  // back; a line along the diagonal crosses at the two corners, each of
+  // which three faces accept.
+  D3DXVECTOR3 corner(0, 0, 0), opposite(std::sqrt(3.0f), 0, 0), origin(-1, 0, 0), direction(1, 0, 0), out[2];
+  ASSERT_EQ(GetRayBoxIntersections(out, &corner, &opposite, 1, 1, 1, &origin, &direction), 2u);
+  const bool inOrder = Near(out[0], corner, 1e-4f);  // the z of both is 0: either order
+  EXPECT_TRUE(Near(out[inOrder ? 0 : 1], corner, 1e-4f));
+  EXPECT_TRUE(Near(out[inOrder ? 1 : 0], opposite, 1e-4f));
+}
+
 TEST(RayBox, AheadOnlyVariantsDropPointsBehindTheOrigin) {
   Box box;
   const RayBoxCase cases[] = {

@@ -141,7 +141,7 @@ TEST(Bounds, BoxOfPointsAndCorners) {
 
   ComputeBoundingBox(points, 0, &min, &max, corners);  // none: zeros, nothing read
   EXPECT_EQ(min, D3DXVECTOR3());
-  EXPECT_EQ(corners[BackTopRight], D3DXVECTOR3());
+  EXPECT_EQ(corners[BoxBackTopRight], D3DXVECTOR3());
 }
 
 TEST(Bounds, VerticesCentreSphere) {
@@ -150,7 +150,7 @@ TEST(Bounds, VerticesCentreSphere) {
   ComputeBoundingBox(vertices, 3, &min, &max, corners);
   EXPECT_EQ(min, D3DXVECTOR3(0, 0, 0));
   EXPECT_EQ(max, D3DXVECTOR3(4, 2, 6));
-  EXPECT_EQ(corners[FrontBottomLeft], min);
+  EXPECT_EQ(corners[BoxFrontBottomLeft], min);
   ComputeBoundingBoxCenter(vertices, 3, centre);
   EXPECT_EQ(centre, D3DXVECTOR3(2, 1, 3));
   float radius = -1;

@@ -1,0 +1,185 @@
+// D3DX 8 meshes: ID3DXMesh with its vertex, index and attribute buffers,
+// ID3DXBuffer, and the functions that build, check, repair and weld meshes.
+// Faces are triangles, wound clockwise when seen from their front.
+#pragma once
+
+#include <d3d8.h>
+
+#include "d3dx8math.h"
+#include "fvflayout.h"
+
+// Mesh options: index width and where the buffers live.
+#define D3DXMESH_32BIT 0x001
+#define D3DXMESH_DONOTCLIP 0x002
+#define D3DXMESH_POINTS 0x004
+#define D3DXMESH_RTPATCHES 0x008
+#define D3DXMESH_NPATCHES 0x4000
+#define D3DXMESH_VB_SYSTEMMEM 0x010
+#define D3DXMESH_VB_MANAGED 0x020
+#define D3DXMESH_VB_WRITEONLY 0x040
+#define D3DXMESH_VB_DYNAMIC 0x080
+#define D3DXMESH_VB_SOFTWAREPROCESSING 0x8000
+#define D3DXMESH_IB_SYSTEMMEM 0x100
+#define D3DXMESH_IB_MANAGED 0x200
+#define D3DXMESH_IB_WRITEONLY 0x400
+#define D3DXMESH_IB_DYNAMIC 0x800
+#define D3DXMESH_IB_SOFTWAREPROCESSING 0x10000
+#define D3DXMESH_VB_SHARE 0x1000
+#define D3DXMESH_USEHWONLY 0x2000
+#define D3DXMESH_SYSTEMMEM 0x110
+#define D3DXMESH_MANAGED 0x220
+#define D3DXMESH_WRITEONLY 0x440
+#define D3DXMESH_DYNAMIC 0x880
+#define D3DXMESH_SOFTWAREPROCESSING 0x18000
+
+// Optimisation steps.
+#define D3DXMESHOPT_COMPACT 0x01000000
+#define D3DXMESHOPT_ATTRSORT 0x02000000
+#define D3DXMESHOPT_VERTEXCACHE 0x04000000
+#define D3DXMESHOPT_STRIPREORDER 0x08000000
+#define D3DXMESHOPT_IGNOREVERTS 0x10000000
+#define D3DXMESHOPT_SHAREVB 0x00001000
+
+#define D3DXWELDEPSILONS_WELDALL 0x1
+#define D3DXWELDEPSILONS_WELDPARTIALMATCHES 0x2
+#define D3DXWELDEPSILONS_DONOTREMOVEVERTICES 0x4
+
+// Result codes of D3DX.
+#define _FACDD 0x876
+#define MAKE_DDHRESULT(code) MAKE_HRESULT(1, _FACDD, code)
+inline constexpr HRESULT D3DXERR_CANNOTMODIFYINDEXBUFFER = MAKE_DDHRESULT(2900);
+inline constexpr HRESULT D3DXERR_INVALIDMESH = MAKE_DDHRESULT(2901);
+inline constexpr HRESULT D3DXERR_CANNOTATTRSORT = MAKE_DDHRESULT(2902);
+inline constexpr HRESULT D3DXERR_SKINNINGNOTSUPPORTED = MAKE_DDHRESULT(2903);
+inline constexpr HRESULT D3DXERR_TOOMANYINFLUENCES = MAKE_DDHRESULT(2904);
+inline constexpr HRESULT D3DXERR_INVALIDDATA = MAKE_DDHRESULT(2905);
+inline constexpr HRESULT D3DXERR_LOADEDMESHASNODATA = MAKE_DDHRESULT(2906);
+
+// The faces FaceStart … FaceStart + FaceCount − 1 carry AttribId and use
+// vertices within VertexStart … VertexStart + VertexCount − 1.
+struct D3DXATTRIBUTERANGE {
+  DWORD AttribId;
+  DWORD FaceStart;
+  DWORD FaceCount;
+  DWORD VertexStart;
+  DWORD VertexCount;
+};
+static_assert(sizeof(D3DXATTRIBUTERANGE) == 20);
+
+struct D3DXMATERIAL {
+  D3DMATERIAL8 MatD3D;
+  char* pTextureFilename;
+};
+
+// Largest differences of the components of two coincident vertices that
+// D3DXWeldVertices still merges.
+struct D3DXWELDEPSILONS {
+  float SkinWeights;
+  float Normal;
+  float Tex[8];
+  DWORD Flags;
+};
+
+DEFINE_GUID(IID_ID3DXBuffer, 0x932E6A7E, 0xC68E, 0x45DD, 0xA7, 0xBF, 0x53, 0xD1, 0x9C, 0x86, 0xDB, 0x1F);
+DEFINE_GUID(IID_ID3DXMesh, 0xCCAE5C3B, 0x4DD1, 0x4D0F, 0x99, 0x7E, 0x46, 0x84, 0xCA, 0x64, 0x55, 0x7F);
+
+struct ID3DXBuffer : IUnknown {
+  virtual void* GetBufferPointer() = 0;
+  virtual DWORD GetBufferSize() = 0;
+};
+
+// No adjacent face, in adjacency arrays (three entries per face, entry k for
+// the edge from corner k to corner k + 1).
+inline constexpr DWORD D3DX_NO_ADJACENT_FACE = 0xFFFFFFFF;
+
+struct ID3DXMesh;
+
+struct ID3DXBaseMesh : IUnknown {
+  // Draws the faces of one attribute id through the device.
+  virtual HRESULT DrawSubset(DWORD attribId) = 0;
+  virtual DWORD GetNumFaces() = 0;
+  virtual DWORD GetNumVertices() = 0;
+  virtual DWORD GetFVF() = 0;
+  virtual DWORD GetOptions() = 0;
+  // Adds a reference to the device; fails once the device has gone.
+  virtual HRESULT GetDevice(IDirect3DDevice8** device) = 0;
+  // A copy with another vertex layout, converted component by component
+  // (components the source lacks are zero), and other options; indices,
+  // attributes and the attribute table are kept.
+  virtual HRESULT CloneMeshFVF(DWORD options, DWORD fvf, IDirect3DDevice8* device, ID3DXMesh** clone) = 0;
+  // Each adds a reference.
+  virtual HRESULT GetVertexBuffer(IDirect3DVertexBuffer8** buffer) = 0;
+  virtual HRESULT GetIndexBuffer(IDirect3DIndexBuffer8** buffer) = 0;
+  virtual HRESULT LockVertexBuffer(DWORD flags, BYTE** data) = 0;
+  virtual HRESULT UnlockVertexBuffer() = 0;
+  virtual HRESULT LockIndexBuffer(DWORD flags, BYTE** data) = 0;
+  virtual HRESULT UnlockIndexBuffer() = 0;
+  // With table NULL gives the number of ranges, which is 0 until the faces
+  // are sorted by attribute; otherwise copies at most *size ranges (the room
+  // in table) and sets *size to the number copied.
+  virtual HRESULT GetAttributeTable(D3DXATTRIBUTERANGE* table, DWORD* size) = 0;
+  // Point representatives: for each vertex the lowest-numbered vertex that
+  // is the same point across the adjacency, or the vertex itself.
+  virtual HRESULT ConvertPointRepsToAdjacency(const DWORD* pointReps, DWORD* adjacency) = 0;
+  virtual HRESULT ConvertAdjacencyToPointReps(const DWORD* adjacency, DWORD* pointReps) = 0;
+  // Faces are adjacent across an edge whose end points lie within epsilon
+  // of each other in every coordinate.
+  virtual HRESULT GenerateAdjacency(float epsilon, DWORD* adjacency) = 0;
+};
+
+struct ID3DXMesh : ID3DXBaseMesh {
+  virtual HRESULT LockAttributeBuffer(DWORD flags, DWORD** data) = 0;
+  virtual HRESULT UnlockAttributeBuffer() = 0;
+  // As OptimizeInplace, into a new mesh with the same options.
+  virtual HRESULT Optimize(DWORD flags, const DWORD* adjacencyIn, DWORD* adjacencyOut, DWORD* faceRemap,
+                           ID3DXBuffer** vertexRemap, ID3DXMesh** optimized) = 0;
+  // D3DXMESHOPT_ATTRSORT sorts the faces by attribute id (stable) and builds
+  // the attribute table; D3DXMESHOPT_COMPACT drops unused vertices;
+  // D3DXMESHOPT_VERTEXCACHE renumbers the vertices in the order the faces
+  // first use them. adjacencyOut may be adjacencyIn. faceRemap gets the old
+  // number of each new face, vertexRemap the old number of each new vertex.
+  virtual HRESULT OptimizeInplace(DWORD flags, const DWORD* adjacencyIn, DWORD* adjacencyOut, DWORD* faceRemap,
+                                  ID3DXBuffer** vertexRemap) = 0;
+};
+
+using LPD3DXBUFFER = ID3DXBuffer*;
+using LPD3DXBASEMESH = ID3DXBaseMesh*;
+using LPD3DXMESH = ID3DXMesh*;
+
+// A buffer of numBytes zero bytes.
+HRESULT D3DXCreateBuffer(DWORD numBytes, ID3DXBuffer** buffer);
+
+// A mesh of zero-filled buffers. Fails (D3DERR_INVALIDCALL) without faces or
+// vertices, for a format without a position, and for more than 65,535
+// vertices without D3DXMESH_32BIT.
+HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf, IDirect3DDevice8* device,
+                          ID3DXMesh** mesh);
+
+// S_OK for a valid mesh; D3DXERR_INVALIDMESH, with the reasons as text in
+// *errors, when an index lies past the vertex count, the adjacency is out of
+// range or one-sided, or a vertex joins two fans of faces that share no edge
+// around it (a bowtie). NULL adjacency stands for the exact adjacency.
+HRESULT D3DXValidMesh(ID3DXMesh* mesh, const DWORD* adjacency, ID3DXBuffer** errors);
+
+// A valid mesh with the same faces: links of the adjacency that are out of
+// range or one-sided are dropped and every bowtie vertex gets a copy for each
+// further fan. A mesh that needs no change comes back itself, with a
+// reference added. Indices past the vertex count cannot be repaired:
+// D3DXERR_INVALIDMESH.
+HRESULT D3DXCleanMesh(ID3DXMesh* mesh, const DWORD* adjacencyIn, ID3DXMesh** cleaned, DWORD* adjacencyOut,
+                      ID3DXBuffer** errors);
+
+// Merges, in place, each vertex into the lowest-numbered earlier vertex at
+// the same point (across the adjacency, or by exact position without one)
+// whose components are equal within the epsilons; colours and point sizes
+// must be equal. D3DXWELDEPSILONS_WELDALL merges whatever the components,
+// D3DXWELDEPSILONS_WELDPARTIALMATCHES also makes the components that match of
+// unmerged coincident vertices equal, D3DXWELDEPSILONS_DONOTREMOVEVERTICES
+// remaps the faces but keeps every vertex. The faces stay as they are.
+HRESULT D3DXWeldVertices(ID3DXMesh* mesh, D3DXWELDEPSILONS* epsilons, const DWORD* adjacencyIn,
+                         DWORD* adjacencyOut, DWORD* faceRemap, ID3DXBuffer** vertexRemap);
+
+// Each vertex normal becomes the normalised sum of the unit normals of the
+// faces that use it (that use its point, with an adjacency). Fails
+// (D3DERR_INVALIDCALL) when the format has no normal.
+HRESULT D3DXComputeNormals(ID3DXBaseMesh* mesh, const DWORD* adjacency);
