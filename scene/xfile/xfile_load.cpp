@@ -6,6 +6,8 @@
 #include <tracelog.h>
 #include <xskinexp.h>
 
+#include <memory>
+
 #include "animation.h"
 #include "animationkey.h"
 #include "frame.h"
@@ -109,6 +111,11 @@ CXFileDataObject* CXFile::FindXfileDataObject(const char* name, const GUID* guid
 
 bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, char* texturePath, CDXThread* thread) {
   m_failureText.Empty();
+  if (root->IsDeleted()) {
+    // A deleted frame takes no children: what the load made would be lost.
+    m_failureText = "Error: The receiving frame is deleted.";
+    return false;
+  }
   ResetXfileLists();
   m_framesByName.InitHashTable(100);
   SetFileDirectory(path);
@@ -156,7 +163,10 @@ bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, ch
         throw SLoadFailure{"\nError: CXFile::LoadXfileData() failed in CXFile::LoadXfile().", S_OK};
       }
       if (made && BelongsBelowRoot(made)) {
+        // Held here until the root frame takes it (its lock may be busy).
+        std::unique_ptr<CXFileDataObject> holder(made);
         root->AddChildObject(eOwnedChild, made, false);
+        holder.release();
         attachedToRoot.AddTail(made);
         if (made->IsAFrame()) {
           auto* frame = static_cast<CFrame*>(made);
@@ -181,6 +191,10 @@ bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, ch
       m_failureText += DXGetErrorString8A(failure.result);
       m_failureText += ")";
     }
+  } catch (const char* message) {
+    // An object that could not be locked (the main thread only tries).
+    ok = false;
+    if (m_failureText.IsEmpty()) m_failureText = message[0] == '\n' ? message + 1 : message;
   } catch (CException* e) {
     ok = false;
     char text[255] = "";

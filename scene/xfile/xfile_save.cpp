@@ -126,13 +126,13 @@ bool CXFile::CreateReferencesList(CXFileDataObject* object, CObjectList& referen
 
 bool CXFile::SaveXFrame2(CFrame* frame, char* path, DWORD format, bool saveTemplates, CDXThread* thread) {
   m_failureText.Empty();
-  CScopedObjectLock frameLock(frame);
-  if (frame->IsDeleted()) return true;
-
   IDirectXFile* file = nullptr;
   IDirectXFileSaveObject* saveObject = nullptr;
   bool ok = true;
+  CString reason;  // the failing result's name
   try {
+    CScopedObjectLock frameLock(frame);
+    if (frame->IsDeleted()) return true;
     Check(DirectXFileCreate(&file), "Error: DirectXFileCreate failed in CXFile::SaveXfile");
     Check(RegisterXFileTemplates(file), "Error: IDirectXFile::RegisterTemplates() failed in CXFile::SaveXFrame2().");
     Check(file->CreateSaveObject(path, format, &saveObject), "Error: IDirectXFile::CreateSaveObject() failed.");
@@ -168,10 +168,15 @@ bool CXFile::SaveXFrame2(CFrame* frame, char* path, DWORD format, bool saveTempl
     }
   } catch (const SSaveFailure& failure) {
     ok = false;
-    CString reason;
     if (failure.result != S_OK && failure.result != DXFILEERR_NOMOREOBJECTS)
       reason.Format(" (error %s)", DXGetErrorString8A(failure.result));
     m_failureText.Format("%s%s", failure.message, static_cast<LPCSTR>(reason));
+  } catch (const char* message) {
+    // An object that could not be locked (the main thread only tries).
+    ok = false;
+    m_failureText = message[0] == '\n' ? message + 1 : message;
+  }
+  if (!ok) {
     CString text;
     text.Format("\nFailed to save the file %s%s", path, static_cast<LPCSTR>(reason));
     MessageBoxA(nullptr, text, "Export a 3D object", MB_OK | MB_ICONERROR);

@@ -2,6 +2,9 @@
 // format; references name what they refer to; edge cases of the frame.
 #include <xfiletemplates.h>
 
+#include <atomic>
+#include <thread>
+
 #include "xfile_test_support.h"
 
 using namespace xfile_test;
@@ -130,6 +133,30 @@ TEST_F(XFileSaveTest, AFailedSaveSaysWhyAndLeavesNoFile) {
   EXPECT_FALSE(file.SaveXFrame2(scene->root.get(), const_cast<char*>(path.c_str()), DXFILEFORMAT_TEXT, false, nullptr));
   EXPECT_FALSE(file.GetFailureText().IsEmpty());
   EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(XFileSaveTest, OnTheMainThreadABusyFrameFailsTheSaveAndTheLoad) {
+  auto scene = LoadScene(Fixture("world_scene.x"));
+  std::atomic<bool> held{false}, release{false};
+  std::thread job([&] {
+    scene->root->Lock();
+    held = true;
+    while (!release) std::this_thread::yield();
+    scene->root->Unlock();
+  });
+  while (!held) std::this_thread::yield();
+  const std::string path = Temporary("busy.x");
+  CXFile file;
+  EXPECT_FALSE(file.SaveXFrame2(scene->root.get(), const_cast<char*>(path.c_str()), DXFILEFORMAT_TEXT, false, nullptr));
+  EXPECT_FALSE(file.GetFailureText().IsEmpty());
+  EXPECT_FALSE(std::filesystem::exists(path));
+  const size_t before = Received(scene->root.get()).size();
+  CXFileDataList world;
+  EXPECT_FALSE(file.LoadXfile(Fixture("world_scene.x").c_str(), scene->root.get(), world, nullptr, nullptr));
+  release = true;
+  job.join();
+  EXPECT_EQ(Received(scene->root.get()).size(), before);
+  EXPECT_EQ(world.GetCount(), 0);
 }
 
 }  // namespace
