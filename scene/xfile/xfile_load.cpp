@@ -69,6 +69,49 @@ void AddCounts(CFrame* parent, CFrame* child) {
             static_cast<LONG>(child->GetActiveTrianglesCount(false)));
 }
 
+// The class made for each template that loading keeps. Meshes load as
+// X-file meshes: the Direct3D mesh class is not part of this build, so the
+// host's Direct3D-mesh loading switch has no effect here. Vertex colours are
+// kept so that a saved mesh keeps them.
+struct STemplateClass {
+  const GUID* type;
+  const char* name;
+  CXFileDataObject* (*make)();
+};
+
+template <class T>
+CXFileDataObject* Make() {
+  return new T;
+}
+
+constexpr STemplateClass kTemplateClasses[] = {
+    {&TID_D3DRMFrame, "Frame", Make<CFrame>},
+    {&TID_D3DRMFrameTransformMatrix, "FrameTransformMatrix", Make<CFrameTransformMatrix>},
+    {&TID_D3DRMMesh, "Mesh", Make<CMesh>},
+    {&TID_D3DRMMeshFaceWraps, "MeshFaceWraps", Make<CMeshFaceWraps>},
+    {&TID_D3DRMMeshNormals, "MeshNormals", Make<CMeshNormals>},
+    {&TID_D3DRMMeshMaterialList, "MeshMaterialList", Make<CMeshMaterialList>},
+    {&TID_D3DRMMeshTextureCoords, "MeshTextureCoords", Make<CMeshTextureCoords>},
+    {&TID_D3DRMMeshVertexColors, "MeshVertexColors", Make<CMeshVertexColors>},
+    {&TID_D3DRMMaterial, "Material", Make<CMaterial>},
+    {&TID_D3DRMTextureFilename, "TextureFilename", Make<CTextureFile>},
+    {&TID_D3DRMAnimationKey, "AnimationKey", Make<CAnimationKey>},
+    {&TID_D3DRMAnimation, "Animation", Make<CAnimation>},
+    {&TID_D3DRMAnimationOptions, "AnimationOptions", Make<CAnimationOptions>},
+    {&TID_D3DRMAnimationSet, "AnimationSet", Make<CAnimationSet>},
+    {&DXFILEOBJ_SkinWeights, "SkinWeights", Make<CSkinWeights>},
+    {&DXFILEOBJ_XSkinMeshHeader, "XSkinMeshHeader", Make<CSkinMeshHeader>},
+};
+
+const STemplateClass* FindTemplateClass(const GUID& type) {
+  for (const STemplateClass& entry : kTemplateClasses)
+    if (*entry.type == type) return &entry;
+  return nullptr;
+}
+
+// A message without the line break that the system's messages begin with.
+const char* WithoutLineBreak(const char* message) { return message[0] == '\n' ? message + 1 : message; }
+
 // A failed step: its message, and the result code that made it fail (0 when
 // none).
 struct SLoadFailure {
@@ -158,10 +201,9 @@ bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, ch
       if (!secondaryFailed && FAILED(secondary->GetNextDataObject(&data2))) secondaryFailed = true;
 
       CXFileDataObject* made = nullptr;
-      if (!LoadXfileData2(data, nullptr, device, &made, texturePath, thread, data2)) {
-        delete made;  // a top-level object that failed is attached nowhere yet
+      // A top-level object that fails is freed by LoadXfileData2 itself.
+      if (!LoadXfileData2(data, nullptr, device, &made, texturePath, thread, data2))
         throw SLoadFailure{"\nError: CXFile::LoadXfileData() failed in CXFile::LoadXfile().", S_OK};
-      }
       if (made && BelongsBelowRoot(made)) {
         // Held here until the root frame takes it (its lock may be busy).
         std::unique_ptr<CXFileDataObject> holder(made);
@@ -185,7 +227,7 @@ bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, ch
   } catch (const SLoadFailure& failure) {
     ok = false;
     // The innermost failure, when an object failed, says most.
-    if (m_failureText.IsEmpty()) m_failureText = failure.message + 1;  // without the leading line break
+    if (m_failureText.IsEmpty()) m_failureText = WithoutLineBreak(failure.message);
     if (failure.result != S_OK && failure.result != DXFILEERR_NOMOREOBJECTS) {
       m_failureText += " (error ";
       m_failureText += DXGetErrorString8A(failure.result);
@@ -194,7 +236,7 @@ bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, ch
   } catch (const char* message) {
     // An object that could not be locked (the main thread only tries).
     ok = false;
-    if (m_failureText.IsEmpty()) m_failureText = message[0] == '\n' ? message + 1 : message;
+    if (m_failureText.IsEmpty()) m_failureText = WithoutLineBreak(message);
   } catch (CException* e) {
     ok = false;
     char text[255] = "";
@@ -228,26 +270,8 @@ void CXFile::DetachLoadedObjects(CFrame* root, CXFileDataList& world, const CObj
 }
 
 CXFileDataObject* CXFile::CreateObjectOfTemplate(const GUID& type) {
-  // Meshes are loaded as CMesh: the Direct3D mesh class is not part of this
-  // build, so the host's Direct3D-mesh loading switch has no effect here.
-  if (type == TID_D3DRMFrame) return new CFrame;
-  if (type == TID_D3DRMFrameTransformMatrix) return new CFrameTransformMatrix;
-  if (type == TID_D3DRMMesh) return new CMesh;
-  if (type == TID_D3DRMMeshFaceWraps) return new CMeshFaceWraps;
-  if (type == TID_D3DRMMeshNormals) return new CMeshNormals;
-  if (type == TID_D3DRMMeshMaterialList) return new CMeshMaterialList;
-  if (type == TID_D3DRMMeshTextureCoords) return new CMeshTextureCoords;
-  // Vertex colours are kept so that a saved mesh keeps them.
-  if (type == TID_D3DRMMeshVertexColors) return new CMeshVertexColors;
-  if (type == TID_D3DRMMaterial) return new CMaterial;
-  if (type == TID_D3DRMTextureFilename) return new CTextureFile;
-  if (type == TID_D3DRMAnimationKey) return new CAnimationKey;
-  if (type == TID_D3DRMAnimation) return new CAnimation;
-  if (type == TID_D3DRMAnimationOptions) return new CAnimationOptions;
-  if (type == TID_D3DRMAnimationSet) return new CAnimationSet;
-  if (type == DXFILEOBJ_SkinWeights) return new CSkinWeights;
-  if (type == DXFILEOBJ_XSkinMeshHeader) return new CSkinMeshHeader;
-  return nullptr;
+  const STemplateClass* entry = FindTemplateClass(type);
+  return entry ? entry->make() : nullptr;
 }
 
 bool CXFile::LoadXfileData2(IDirectXFileData* data, CXFileDataObject* parent, IDirect3DDevice8* device,
@@ -274,7 +298,12 @@ bool CXFile::LoadXfileData2(IDirectXFileData* data, CXFileDataObject* parent, ID
     const bool fromSecondary = data2 && (*type == TID_D3DRMMesh || *type2 == TID_D3DRMMesh);
     const bool loaded = fromSecondary ? object->Load(data2, size2, static_cast<BYTE*>(block2), texturePath, thread)
                                       : object->Load(data, size, static_cast<BYTE*>(block), texturePath, thread);
-    if (!loaded) throw "\nError: CXFileDataObject::Load() failed in CXFile::LoadXfileData2().";
+    if (!loaded) {
+      const CString name = ObjectName(data);
+      m_failureText.Format("Error: The %s data object %s could not be read.", FindTemplateClass(*type)->name,
+                           name.IsEmpty() ? "without a name" : static_cast<LPCSTR>(name));
+      throw "\nError: CXFileDataObject::Load() failed in CXFile::LoadXfileData2().";
+    }
     if (parent) {
       parent->AddChildObject(eOwnedChild, object, false);
       attached = true;
@@ -283,7 +312,7 @@ bool CXFile::LoadXfileData2(IDirectXFileData* data, CXFileDataObject* parent, ID
     FinishObject(object, parent, thread);
     return true;
   } catch (const char* message) {
-    if (m_failureText.IsEmpty()) m_failureText = message + 1;
+    if (m_failureText.IsEmpty()) m_failureText = WithoutLineBreak(message);
   } catch (CException* e) {
     e->Delete();
   }
