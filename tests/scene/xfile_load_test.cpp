@@ -69,7 +69,7 @@ TEST_F(XFileLoadTest, AFailureAfterSomeObjectsTakesThemBack) {
   CXFileDataList world;
   CString failure;
   EXPECT_FALSE(Load(path, root.get(), world, &failure));
-  EXPECT_FALSE(failure.IsEmpty());
+  EXPECT_STREQ(failure, "Error: The Mesh data object Bad could not be read.");
   EXPECT_TRUE(Received(root.get()).empty());
   EXPECT_EQ(world.GetCount(), 0);
   EXPECT_EQ(root->GetActiveVerticesCount(false), 0u);
