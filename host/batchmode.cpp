@@ -123,6 +123,10 @@ bool ParseBatchArguments(int argc, char** argv, SBatchOptions& options, CString&
         error.Format("unknown format \"%s\" (text, binary or compressed)", value);
         return false;
       }
+    } else if (!hasValue && (std::strcmp(arg, "--batch") == 0 || std::strcmp(arg, "--export") == 0 ||
+                             std::strcmp(arg, "--format") == 0)) {
+      error.Format("%s needs a value", arg);
+      return false;
     } else {
       error.Format("unexpected argument \"%s\"", arg);
       return false;
