@@ -154,6 +154,19 @@ class CPixels {
 };
 using CPixelsPtr = std::shared_ptr<CPixels>;
 
+HRESULT Describe(const CPixels& pixels, DWORD usage, D3DPOOL pool, D3DSURFACE_DESC* desc) {
+  if (!desc) return D3DERR_INVALIDCALL;
+  desc->Format = pixels.Format();
+  desc->Type = D3DRTYPE_SURFACE;
+  desc->Usage = usage;
+  desc->Pool = pool;
+  desc->Size = pixels.Size();
+  desc->MultiSampleType = D3DMULTISAMPLE_NONE;
+  desc->Width = pixels.Width();
+  desc->Height = pixels.Height();
+  return D3D_OK;
+}
+
 class CSurface8 : public TComObject<IDirect3DSurface8, &IID_IDirect3DSurface8> {
  public:
   // A texture level keeps its container alive through the reference given.
@@ -166,18 +179,7 @@ class CSurface8 : public TComObject<IDirect3DSurface8, &IID_IDirect3DSurface8> {
   }
 
   HRESULT GetDevice(IDirect3DDevice8** device) override { return m_core->GetDevice(device); }
-  HRESULT GetDesc(D3DSURFACE_DESC* desc) override {
-    if (!desc) return D3DERR_INVALIDCALL;
-    desc->Format = m_pixels->Format();
-    desc->Type = D3DRTYPE_SURFACE;
-    desc->Usage = m_usage;
-    desc->Pool = m_pool;
-    desc->Size = m_pixels->Size();
-    desc->MultiSampleType = D3DMULTISAMPLE_NONE;
-    desc->Width = m_pixels->Width();
-    desc->Height = m_pixels->Height();
-    return D3D_OK;
-  }
+  HRESULT GetDesc(D3DSURFACE_DESC* desc) override { return Describe(*m_pixels, m_usage, m_pool, desc); }
   HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override {
     return m_pixels->LockRect(locked, rect, flags);
   }
@@ -201,9 +203,7 @@ class CTexture8 : public TComObject<IDirect3DTexture8, &IID_IDirect3DTexture8> {
   DWORD GetLevelCount() override { return static_cast<DWORD>(m_levels.size()); }
   HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override {
     if (level >= m_levels.size()) return D3DERR_INVALIDCALL;
-    CSurface8 surface(m_core, m_levels[level], m_usage, m_pool, nullptr);
-    HRESULT hr = surface.GetDesc(desc);
-    return hr;
+    return Describe(*m_levels[level], m_usage, m_pool, desc);
   }
   HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface8** surface) override {
     if (!surface) return D3DERR_INVALIDCALL;

@@ -58,10 +58,14 @@ struct CellHash {
   }
 };
 
-long long CellOf(float v, float size) {
+// The grid cell of a coordinate; false when it has none (NaN, infinite or
+// too far out for the cell size).
+bool CellOf(float v, float size, long long* cell) {
   const double c = std::floor(static_cast<double>(v) / size);
-  constexpr double kLimit = 1e15;  // also catches NaN and infinities
-  return c > -kLimit && c < kLimit ? static_cast<long long>(c) : 0;
+  constexpr double kLimit = 1e15;
+  if (!(c > -kLimit && c < kLimit)) return false;
+  *cell = static_cast<long long>(c);
+  return true;
 }
 
 // Exact coordinates as a cell, with −0 and +0 alike.
@@ -91,14 +95,19 @@ std::vector<DWORD> PointRepsByPosition(const MeshData& mesh, float epsilon) {
       if (!added) sets.Join(slot->second.front(), i);
       continue;
     }
-    // Points of one cell lie within epsilon of each other; the neighbouring
-    // cells are compared point by point.
-    const Cell c{CellOf(p.x, epsilon), CellOf(p.y, epsilon), CellOf(p.z, epsilon)};
+    // Points of one cell lie within epsilon of each other, so joining the
+    // first is enough; the neighbouring cells are compared point by point.
+    Cell c;
+    if (!CellOf(p.x, epsilon, &c.x) || !CellOf(p.y, epsilon, &c.y) || !CellOf(p.z, epsilon, &c.z)) continue;
     for (long long dx = -1; dx <= 1; ++dx)
       for (long long dy = -1; dy <= 1; ++dy)
         for (long long dz = -1; dz <= 1; ++dz) {
           auto found = grid.find(Cell{c.x + dx, c.y + dy, c.z + dz});
           if (found == grid.end()) continue;
+          if (dx == 0 && dy == 0 && dz == 0) {
+            sets.Join(i, found->second.front());
+            continue;
+          }
           for (DWORD j : found->second)
             if (Within(p, mesh.Position(j), epsilon)) sets.Join(i, j);
         }

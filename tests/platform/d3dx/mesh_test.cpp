@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 #include "test_mesh.h"
@@ -279,4 +280,16 @@ TEST_F(Mesh, LockedPointersStayValidWhileTheMeshChangesItsCounts) {
   EXPECT_EQ(mesh->UnlockVertexBuffer(), D3D_OK);
   EXPECT_EQ(mesh->UnlockVertexBuffer(), D3DERR_INVALIDCALL);
   EXPECT_EQ(Vertices(mesh.get()).size(), 4u);
+}
+
+TEST_F(Mesh, NonFinitePositionsJoinNothing) {
+  const float nan = std::nanf("");
+  const std::vector<D3DXVECTOR3> positions = {{0, 0, 0}, {0, 1, 0}, {1, 0, 0}, {nan, 0, 0}, {0, 1, 0}, {1, 0, 0}};
+  ComRef<ID3DXMesh> mesh(MakeMesh(m_device.get(), positions, {0, 1, 2, 3, 2, 1}));
+  ASSERT_TRUE(mesh);
+  for (float epsilon : {0.0f, 0.5f}) {
+    const std::vector<DWORD> adjacency = Adjacency(mesh.get(), epsilon);
+    EXPECT_EQ(adjacency[1], 1u) << epsilon;  // the shared edge 1–2 still links
+    EXPECT_EQ(adjacency[3], kNone) << epsilon;
+  }
 }
