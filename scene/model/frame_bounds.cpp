@@ -6,17 +6,47 @@
 #include <memory>
 #include <vector>
 
+#include "basemesh.h"
 #include "boundingobjectframe.h"
 #include "frame.h"
 #include "garbagelist.h"
+#include "mesh.h"
 #include "objectlock.h"
+#include "simpleshape.h"
 
 // ---------------------------------------------------------------------------
 // Merging
 
-void CFrame::MergeContentBoundingBoxes(CGBox*, bool, bool, D3DXMATRIX*) {
-  // Meshes, simple shapes and base meshes contribute their own frame-space
-  // boxes; no kind of content keeps a box in this library yet.
+namespace {
+
+// Merges a copy of a content child's box, read under the child's lock.
+void MergeContentBox(CXFileDataObject* child, CGBox* box, CGBox* into, bool tryLock) {
+  CObjectLock lock(child, tryLock);
+  if (child->IsDeleted() || !box) return;
+  CGBox copy;
+  copy.Initialize(box->GetMinFS(), box->GetMaxFS(), box->GetCornersFS(), tryLock);
+  into->Merge(&copy, tryLock);
+}
+
+}  // namespace
+
+void CFrame::MergeContentBoundingBoxes(CGBox* into, bool tryLock, bool, D3DXMATRIX*) {
+  const D3DXVECTOR3 origin(0, 0, 0);
+  POSITION pos = GetChildHeadPosition();
+  while (auto* mesh = static_cast<CMesh*>(GetNextMesh(pos, tryLock, false)))
+    MergeContentBox(mesh, mesh->GetBoundingBox(), into, tryLock);
+  pos = GetChildHeadPosition();
+  while (auto* shape = static_cast<CSimpleShape*>(GetNextShape(pos, tryLock, false))) {
+    CGBox* box = shape->GetBoundingBox();
+    // A shape without extent at the origin (no mesh yet) adds nothing.
+    if (box && *box->GetMinFS() == origin && *box->GetMaxFS() == origin) continue;
+    MergeContentBox(shape, box, into, tryLock);
+  }
+  // Skinned Direct3D meshes refresh their boxes from their bones first; no
+  // mesh of this library is skinned yet.
+  pos = GetChildHeadPosition();
+  while (auto* mesh = static_cast<CBaseMesh*>(GetNextBaseMesh(pos, tryLock, false)))
+    MergeContentBox(mesh, mesh->GetBoundingBox(), into, tryLock);
 }
 
 void CFrame::MergeChildFrameBox(CFrame* child, CGBox* into, bool tryLock) {
@@ -44,7 +74,7 @@ bool CFrame::MergeDirectChildrenBoundingObjects(bool sphereFrame, bool boxFrame,
   CObjectLock lock(this, tryLock);
   if (IsDeleted()) return true;
   m_boundingBox->InitializeZeroSize(tryLock);
-  MergeContentBoundingBoxes(m_boundingBox, tryLock, false, nullptr);
+  MergeContentBoundingBoxes(m_boundingBox, false, false, nullptr);
   POSITION pos = GetChildHeadPosition();
   while (CFrame* child = GetNextFrame(pos, tryLock, false)) {
     CObjectLock childLock(child, tryLock);

@@ -10,6 +10,7 @@
 
 #include "frame_test_io.h"
 #include "math_expect.h"
+#include "mesh_test_support.h"
 
 namespace {
 
@@ -275,7 +276,9 @@ TEST_F(AnimationSetClockTest, ASetWithoutKeyTimesNeverWraps) {
   EXPECT_EQ(set.GetFPS(), 30u);
 }
 
-TEST(AnimationTest, KeysOfARealFileGiveTheirValuesAtTheirTimes) {
+using AnimationFileTest = MeshDeviceTest;  // the file's meshes need a device
+
+TEST_F(AnimationFileTest, KeysOfARealFileGiveTheirValuesAtTheirTimes) {
   std::ifstream in(std::string(VOREVER_TESTDATA) + "/x/anim_test.x");
   if (!in) GTEST_SKIP() << "no test data";
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

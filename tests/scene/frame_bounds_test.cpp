@@ -1,12 +1,16 @@
+#include <basemesh.h>
 #include <boundingobjectframe.h>
 #include <frame.h>
+#include <simpleshape.h>
 #include <garbagelist.h>
+#include <materialpresets.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 
 #include "math_expect.h"
+#include "mesh_test_support.h"
 
 namespace {
 
@@ -199,6 +203,79 @@ TEST_F(FrameBoundsTest, EachCreationReplacesTheBoundingObjectFrameOfItsKind) {
   EXPECT_EQ(spheres, 1);
   EXPECT_EQ(frame->DestroyBoundingSphereFrame(false), 1u);
   EXPECT_EQ(frame->DestroyBoundingSphereFrame(false), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+class FrameContentBoundsTest : public MeshDeviceTest {
+ protected:
+  void TearDown() override { g_FDOGarbageList.DestroyGarbageList(); }
+};
+
+// The box carried through the bounding-box frame's transform.
+CGBox ShownBox(CFrame* frame) {
+  POSITION pos = frame->GetChildHeadPosition();
+  while (CFrame* child = frame->GetNextFrame(pos, false, false)) {
+    if (child->GetFrameType() != CFrame::eBoundingObjectFrame) continue;
+    auto* shown = static_cast<CBoundingObjectFrame*>(child);
+    if (shown->GetBoundingObjectType() != eBoundingBoxObject) continue;
+    CBox* shape = static_cast<CBoundingBoxFrame*>(shown)->GetBoxShape();
+    EXPECT_NE(shape, nullptr);
+    if (!shape) break;
+    CGBox box = *shape->GetBoundingBox();
+    D3DXMATRIX local = shown->GetTransformMatrix(false);
+    box.TransformCoord(&local, false);
+    return box;
+  }
+  ADD_FAILURE() << "no bounding box frame below " << frame->GetName();
+  return CGBox();
+}
+
+// root holds a base mesh (0,0,0)-(1,1,1), an empty shape and a child turned a
+// quarter about z and moved 5 along x, which holds a 2 × 1 × 1 box shape.
+TEST_F(FrameContentBoundsTest, ContentBoxesMergeUpTheTreeAndVisibleBoxesCoverThem) {
+  D3DXMATRIX identity = Identity(), turn, move;
+  D3DXMatrixRotationZ(&turn, static_cast<float>(M_PI / 2));
+  D3DXMatrixTranslation(&move, 5, 0, 0);
+  D3DXMATRIX childLocal = turn * move;
+  std::unique_ptr<CFrame> root(MakeFrame("root", &identity));
+  CFrame* child = MakeFrame("child", &childLocal);
+  root->SetAsRootRenderFrame();
+  root->AddChildRenderFrame(eOwnedChild, child, false);
+
+  D3DMATERIAL8 white = WhiteMaterial();
+  auto* shape = new CBox;
+  ASSERT_EQ(shape->Initialize(2, 1, 1, &white, const_cast<char*>("shape"), 0, false), S_OK);
+  child->AddChildObject(eOwnedChild, shape, false);
+  auto* empty = new CBox;
+  ASSERT_EQ(empty->Initialize(0, 0, 0, &white, const_cast<char*>("empty"), 0, false), S_OK);
+  root->AddChildObject(eOwnedChild, empty, false);
+  auto* mesh = new CBaseMesh;
+  ASSERT_TRUE(mesh->Initialize(const_cast<char*>("mesh")));
+  CGBox meshBox;
+  D3DXVECTOR3 lo(0, 0, 0), hi(1, 1, 1);
+  meshBox.Initialize(&lo, &hi, false);
+  CGSphere meshSphere;
+  meshBox.ComputeBoundingSphere(&meshSphere, false);
+  mesh->SetBoundingObjects(meshBox, meshSphere);
+  root->AddChildObject(eOwnedChild, mesh, false);
+
+  ASSERT_TRUE(root->ComputeBoundingObjectsHierarchy(false, true, false));
+  ExpectExtent(*child->GetBoundingBox(), D3DXVECTOR3(-1, -0.5f, -0.5f), D3DXVECTOR3(1, 0.5f, 0.5f));
+  ExpectExtent(child->ConvertBoundingBoxPFS(nullptr, false), D3DXVECTOR3(4.5f, -1, -0.5f),
+               D3DXVECTOR3(5.5f, 1, 0.5f));
+  ExpectExtent(*root->GetBoundingBox(), D3DXVECTOR3(0, -1, -0.5f), D3DXVECTOR3(5.5f, 1, 1));
+  ExpectExtent(ShownBox(child), D3DXVECTOR3(-1, -0.5f, -0.5f), D3DXVECTOR3(1, 0.5f, 0.5f));
+  ExpectExtent(ShownBox(root.get()), D3DXVECTOR3(0, -1, -0.5f), D3DXVECTOR3(5.5f, 1, 1));
+
+  // Moving the child and walking again refits the root's visible box.
+  D3DXMATRIX further;
+  D3DXMatrixTranslation(&further, 10, 0, 0);
+  child->SetTransformMatrix(&further, false, CFrame::eReplace, false, false);
+  ASSERT_TRUE(root->ComputeBoundingObjectsHierarchy(false, true, false));
+  ExpectExtent(ShownBox(root.get()), D3DXVECTOR3(0, -0.5f, -0.5f), D3DXVECTOR3(11, 1, 1));
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include <appoptions.h>
 #include <frame.h>
 #include <gtest/gtest.h>
+#include <mesh.h>
 #include <rmxfguid.h>
 
 #include "frame_test_io.h"
 #include "math_expect.h"
+#include "mesh_test_support.h"
 
 namespace {
 
@@ -25,22 +27,37 @@ CFrame* AddFrame(CFrame* parent, const char* name, D3DXMATRIX local) {
   return frame;
 }
 
-// Names, transforms and child frames, depth first.
+// Names, transforms, meshes and child frames, depth first.
 std::string Describe(CFrame* frame) {
   D3DXMATRIX m = frame->GetTransformMatrix(false);
   std::string text = std::string(frame->GetName()) + "[";
   for (int i = 0; i < 16; ++i) text += std::to_string(m.m[i / 4][i % 4]) + " ";
   POSITION pos = frame->GetChildHeadPosition();
+  while (auto* mesh = static_cast<CMesh*>(frame->GetNextMesh(pos, false, false)))
+    text += std::string(" mesh ") + mesh->GetName() + " " + std::to_string(mesh->GetVerticesCount()) + "/" +
+            std::to_string(mesh->GetFacesCount());
+  pos = frame->GetChildHeadPosition();
   while (CFrame* child = frame->GetNextFrame(pos, false, false)) text += Describe(child);
   return text + "]";
 }
 
-TEST(FrameFileTest, AFrameTreeSavesAndReloadsTheSameInEveryFormat) {
+using FrameFileTest = MeshDeviceTest;
+
+TEST_F(FrameFileTest, AFrameTreeWithAMeshSavesAndReloadsTheSameInEveryFormat) {
+  bool read = false;
+  frame_test::ObjectList meshes =
+      frame_test::ReadObjects("xof 0303txt 0032\nMesh Tri { 4; 0;0;0;, 1;0;0;, 0;1;0;, 0;0;1;; "
+                              "2; 3;0,1,2;, 3;0,2,3;; }\n",
+                              &read);
+  ASSERT_TRUE(read);
+  ASSERT_EQ(meshes.size(), 1u);
   std::unique_ptr<CFrame> body(AddFrame(nullptr, "Body", Transform(0.25f, 1, 2, 3)));
   CFrame* arm = AddFrame(body.get(), "Arm", Transform(-1.5f, 0, 4, 0));
+  arm->AddChildObject(eOwnedChild, meshes[0].release(), false);
   AddFrame(arm, "Hand", Transform(0.75f, 0, 0, 2));
   AddFrame(body.get(), "Leg", Transform(0, 0, -4, 0));
   const std::string expected = Describe(body.get());
+  ASSERT_NE(expected.find("mesh Tri 4/2"), std::string::npos);
 
   for (DXFILEFORMAT format : {DXFILEFORMAT_TEXT, DXFILEFORMAT_BINARY, DXFILEFORMAT_COMPRESSED}) {
     std::string path = ::testing::TempDir() + "/frame_tree.x";
@@ -58,7 +75,7 @@ TEST(FrameFileTest, AFrameTreeSavesAndReloadsTheSameInEveryFormat) {
   }
 }
 
-TEST(FrameFileTest, TextSavesWriteNamesAsIdentifiers) {
+TEST_F(FrameFileTest, TextSavesWriteNamesAsIdentifiers) {
   const DWORD format = g_appOptions.dwXFileFormat;
   struct {
     DWORD format;

@@ -6,6 +6,7 @@
 #include <animationkey.h>
 #include <frame.h>
 #include <frametransformmatrix.h>
+#include <mesh.h>
 #include <rmxfguid.h>
 
 #include <cstring>
@@ -23,6 +24,7 @@ CXFileDataObject* Make(const GUID& type) {
   if (type == TID_D3DRMAnimation) return new CAnimation;
   if (type == TID_D3DRMAnimationKey) return new CAnimationKey;
   if (type == TID_D3DRMAnimationOptions) return new CAnimationOptions;
+  if (type == TID_D3DRMMesh) return new CMesh;
   return nullptr;
 }
 
