@@ -8,8 +8,9 @@
 
 #include <memory>
 
-#include "xfiletemplates.h"
 #include "objectlock.h"
+#include "simpleshape.h"
+#include "xfiletemplates.h"
 
 namespace {
 
@@ -104,6 +105,15 @@ bool CFrame::Initialize(CFrame* source, char* name) {
 
 bool CFrame::Initialize(CXFileDataObject* source, char* name) {
   return Initialize(static_cast<CFrame*>(source), name);
+}
+
+bool CFrame::Initialize(CSimpleShape* shape, D3DXVECTOR3* position, D3DXVECTOR3* centre, D3DXVECTOR3* dir,
+                        D3DXVECTOR3* up, D3DXVECTOR3* newDir, D3DXVECTOR3* newUp, bool pickable, char* name) {
+  if (FAILED(Initialize(name))) return false;
+  AddChildObject(eReferenceChild, shape, false);
+  SetTransformMatrix(position, centre, dir, up, newDir, newUp, false, eReplace);
+  m_pickable = pickable;
+  return true;
 }
 
 bool CFrame::InitializeClone(CXFileDataObject** clone, char* name) {

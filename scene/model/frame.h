@@ -13,6 +13,7 @@
 #include "xfiledataobject.h"
 
 class CDynamicWorldBoundaryFrame;
+class CSimpleShape;
 class CSkinWeights;
 class CXFileDataList;
 struct IDirect3DDevice8;
@@ -79,6 +80,10 @@ class CFrame : public CXFileDataObject {
   HRESULT Initialize(D3DXMATRIX* transform, char* name, EFrameType type, bool tryLock);
   HRESULT Initialize(char* name);
   bool Initialize(CFrame* source, char* name);
+  // A frame holding the shape by reference, placed by the rotation (dir, up)
+  // → (newDir, newUp) about centre and then moved to position.
+  bool Initialize(CSimpleShape* shape, D3DXVECTOR3* position, D3DXVECTOR3* centre, D3DXVECTOR3* dir,
+                  D3DXVECTOR3* up, D3DXVECTOR3* newDir, D3DXVECTOR3* newUp, bool pickable, char* name);
   bool CloneFramePosition(CFrame** out, char* name, EFrameType type);
   // Name, transform, type and copies of the source's box and sphere.
   bool InitializeShell(CFrame* source);

@@ -5,8 +5,10 @@
 #include <rmxfguid.h>
 
 #include <cmath>
+#include <atomic>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "frame_test_io.h"
 #include "math_expect.h"
@@ -201,6 +203,34 @@ TEST(AnimationTest, KeyListsGrowPastFiftyKeys) {
   EXPECT_EQ(many->GetKeysCount(), 60);
   many->SetTransformTL(0, false);  // a later key of one kind replaces an earlier one
   EXPECT_TRUE(Near(static_cast<CFrame*>(objects[0].get())->GetTransformMatrix(false), Translation(60, 0, 0)));
+}
+
+TEST(AnimationTest, TheMainThreadGivesUpOnABusyFrameAndHoldsNothingAfterwards) {
+  ObjectList objects = Read(kAnimatedScene);
+  auto* bone = static_cast<CFrame*>(objects[0].get());
+  auto* set = static_cast<CAnimationSet*>(objects[1].get());
+  CAnimation* move = set->GetAnimationList().GetHead();
+  std::atomic<bool> held{false}, release{false};
+  std::thread job([&] {
+    bone->Lock();
+    held = true;
+    while (!release) std::this_thread::yield();
+    bone->Unlock();
+  });
+  while (!held) std::this_thread::yield();
+  try {
+    set->AnimateTL(nullptr, true);
+    ADD_FAILURE() << "a busy frame was animated";
+  } catch (const char* message) {
+    EXPECT_STREQ(message, "\nInfo: Failed to lock the frame.");
+  }
+  release = true;
+  job.join();
+  // Nothing stayed locked: a job thread animates the set at once.
+  std::thread([&] { set->AnimateTL(nullptr, true); }).join();
+  EXPECT_TRUE(move->GetKeysMutex().Trylock());
+  move->GetKeysMutex().Unlock();
+  EXPECT_TRUE(Near(bone->GetTransformMatrix(false), Translation(0, 1, 0)));
 }
 
 TEST(AnimationTest, OptionsAboveOneFailTheLoad) {

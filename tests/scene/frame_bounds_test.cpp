@@ -270,6 +270,18 @@ TEST_F(FrameContentBoundsTest, ContentBoxesMergeUpTheTreeAndVisibleBoxesCoverThe
   ExpectExtent(ShownBox(child), D3DXVECTOR3(-1, -0.5f, -0.5f), D3DXVECTOR3(1, 0.5f, 0.5f));
   ExpectExtent(ShownBox(root.get()), D3DXVECTOR3(0, -1, -0.5f), D3DXVECTOR3(5.5f, 1, 1));
 
+  // A frame placed by a rotation about a centre and a move holds the shape
+  // by reference.
+  CFrame placed;
+  D3DXVECTOR3 position(0, 0, 3), centre(1, 0, 0), x(1, 0, 0), y(0, 1, 0), z(0, 0, 1);
+  ASSERT_TRUE(placed.Initialize(shape, &position, &centre, &x, &y, &z, &y, false, const_cast<char*>("placed")));
+  EXPECT_FALSE(placed.IsPickable());
+  EXPECT_TRUE(placed.GetChildObjectList().GetTail()->IsReference());
+  ASSERT_TRUE(placed.ComputeBoundingObjectsHierarchy(false, false, false));
+  // x turns onto z about (1, 0, 0): (x, y, z) → (1 - z, y, x - 1), then up 3 in z.
+  ExpectExtent(placed.ConvertBoundingBoxPFS(nullptr, false), D3DXVECTOR3(0.5f, -0.5f, 1),
+               D3DXVECTOR3(1.5f, 0.5f, 3));
+
   // Moving the child and walking again refits the root's visible box.
   D3DXMATRIX further;
   D3DXMatrixTranslation(&further, 10, 0, 0);
