@@ -205,9 +205,7 @@ void CAnimationSet::Pause() {
   }
 }
 
-float CAnimationSet::Wrap(float t) const {
-  return m_maxTime ? std::fmod(t, static_cast<float>(m_maxTime)) : t;
-}
+float CAnimationSet::Wrap(float t) const { return m_maxTime ? std::fmod(t, static_cast<float>(m_maxTime)) : t; }
 
 void CAnimationSet::SetAnimationTime(float t) {
   m_time = Wrap(t);
@@ -255,8 +253,7 @@ bool CAnimationOptions::DestroyContent() {
   return true;
 }
 
-bool CAnimationOptions::Load(IDirectXFileData* data, DWORD size, BYTE* block, char* fileDirectory,
-                             CDXThread* thread) {
+bool CAnimationOptions::Load(IDirectXFileData* data, DWORD size, BYTE* block, char* fileDirectory, CDXThread* thread) {
   if (!CXFileDataObject::Load(data, size, block, fileDirectory, thread)) return false;
   DWORD values[2];
   if (!block || size < sizeof(values)) return false;

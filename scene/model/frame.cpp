@@ -99,13 +99,11 @@ HRESULT CFrame::Initialize(char* name) { return Initialize(nullptr, name, ePlain
 bool CFrame::Initialize(CFrame* source, char* name) {
   CString made = CloneName(source->GetName(), name);
   D3DXMATRIX transform = source->GetTransformMatrix(false);
-  return SUCCEEDED(Initialize(&transform, const_cast<char*>(static_cast<const char*>(made)), source->GetFrameType(),
-                              false));
+  return SUCCEEDED(
+      Initialize(&transform, const_cast<char*>(static_cast<const char*>(made)), source->GetFrameType(), false));
 }
 
-bool CFrame::Initialize(CXFileDataObject* source, char* name) {
-  return Initialize(static_cast<CFrame*>(source), name);
-}
+bool CFrame::Initialize(CXFileDataObject* source, char* name) { return Initialize(static_cast<CFrame*>(source), name); }
 
 bool CFrame::Initialize(CSimpleShape* shape, D3DXVECTOR3* position, D3DXVECTOR3* centre, D3DXVECTOR3* dir,
                         D3DXVECTOR3* up, D3DXVECTOR3* newDir, D3DXVECTOR3* newUp, bool pickable, char* name) {

@@ -46,9 +46,9 @@ class CFrame : public CXFileDataObject {
   // How a new matrix M meets the local transform K (row vectors: A × B
   // applies A first).
   enum ETransformCombination : std::int32_t {
-    eReplace = 0,           // M
-    eApplyBefore = 1,       // M × K
-    eApplyAfter = 2,        // K × M
+    eReplace = 0,      // M
+    eApplyBefore = 1,  // M × K
+    eApplyAfter = 2,   // K × M
   };
 
   CFrame();
@@ -82,8 +82,8 @@ class CFrame : public CXFileDataObject {
   bool Initialize(CFrame* source, char* name);
   // A frame holding the shape by reference, placed by the rotation (dir, up)
   // → (newDir, newUp) about centre and then moved to position.
-  bool Initialize(CSimpleShape* shape, D3DXVECTOR3* position, D3DXVECTOR3* centre, D3DXVECTOR3* dir,
-                  D3DXVECTOR3* up, D3DXVECTOR3* newDir, D3DXVECTOR3* newUp, bool pickable, char* name);
+  bool Initialize(CSimpleShape* shape, D3DXVECTOR3* position, D3DXVECTOR3* centre, D3DXVECTOR3* dir, D3DXVECTOR3* up,
+                  D3DXVECTOR3* newDir, D3DXVECTOR3* newUp, bool pickable, char* name);
   bool CloneFramePosition(CFrame** out, char* name, EFrameType type);
   // Name, transform, type and copies of the source's box and sphere.
   bool InitializeShell(CFrame* source);
@@ -100,8 +100,7 @@ class CFrame : public CXFileDataObject {
   void SetTransformMatrix(D3DXVECTOR3* centre, D3DXVECTOR3* dir, D3DXVECTOR3* up, D3DXVECTOR3* newDir,
                           D3DXVECTOR3* newUp, bool setInitial, ETransformCombination combination);
   void SetTransformMatrix(D3DXVECTOR3* position, D3DXVECTOR3* centre, D3DXVECTOR3* dir, D3DXVECTOR3* up,
-                          D3DXVECTOR3* newDir, D3DXVECTOR3* newUp, bool setInitial,
-                          ETransformCombination combination);
+                          D3DXVECTOR3* newDir, D3DXVECTOR3* newUp, bool setInitial, ETransformCombination combination);
   void SetTransformMatrix(D3DXVECTOR3* position, D3DXVECTOR3* centre, D3DXVECTOR3* dir, D3DXVECTOR3* up,
                           D3DXVECTOR3* newDir, D3DXVECTOR3* newUp, float scaling, bool setInitial,
                           ETransformCombination combination);
@@ -120,7 +119,6 @@ class CFrame : public CXFileDataObject {
   void GetCenterWS(D3DXVECTOR3& out, D3DXMATRIX* m);
   void GetCenterInWorldSpace(D3DXVECTOR3& out, D3DXMATRIX* parentWorld);
   void SetSkinWeights(CSkinWeights* weights) { m_skinWeights = weights; }
-  CSkinWeights* GetSkinWeights() const { return m_skinWeights; }
 
   // The render-frame hierarchy.
   void AddChildRenderFrame(EChildObjectType type, CFrame* child, bool tryLock);
@@ -151,9 +149,7 @@ class CFrame : public CXFileDataObject {
   bool CreateBoundingSphereFrame(bool tryLock);
   DWORD DestroyBoundingObjectFrame(EBoundingObjectFrameType kind, bool tryLock);
   DWORD DestroyBoundingBoxFrame(bool tryLock) { return DestroyBoundingObjectFrame(eBoundingBoxObject, tryLock); }
-  DWORD DestroyBoundingSphereFrame(bool tryLock) {
-    return DestroyBoundingObjectFrame(eBoundingSphereObject, tryLock);
-  }
+  DWORD DestroyBoundingSphereFrame(bool tryLock) { return DestroyBoundingObjectFrame(eBoundingSphereObject, tryLock); }
 
   // Centre and radius of the bounding sphere.
   D3DXVECTOR3* GetCenterFS() { return m_boundingSphere->GetCenterFS(); }

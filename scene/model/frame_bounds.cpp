@@ -89,8 +89,7 @@ bool CFrame::ComputeBoundingObjectsHierarchy(bool sphereFrame, bool boxFrame, bo
   return ComputeBoundingObjectsHierarchyWalk(nullptr, sphereFrame, boxFrame, tryLock);
 }
 
-bool CFrame::ComputeBoundingObjectsHierarchy(D3DXMATRIX* parentWorld, bool sphereFrame, bool boxFrame,
-                                             bool tryLock) {
+bool CFrame::ComputeBoundingObjectsHierarchy(D3DXMATRIX* parentWorld, bool sphereFrame, bool boxFrame, bool tryLock) {
   return ComputeBoundingObjectsHierarchyWalk(parentWorld, sphereFrame, boxFrame, tryLock);
 }
 
@@ -246,8 +245,7 @@ void LockForBoundingObjects(CFrame* frame, bool tryLock) {
 }
 
 template <class TBoundingFrame, class TVolume>
-bool CreateBoundingObjectFrame(CFrame* frame, TVolume* volume, const char* name, const char* failure,
-                               bool tryLock) {
+bool CreateBoundingObjectFrame(CFrame* frame, TVolume* volume, const char* name, const char* failure, bool tryLock) {
   LockForBoundingObjects(frame, tryLock);
   try {
     if (!frame->IsDeleted()) {

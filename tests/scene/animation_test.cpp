@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <rmxfguid.h>
 
-#include <cmath>
 #include <atomic>
+#include <cmath>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -148,7 +148,8 @@ TEST(AnimationKeyTest, SavedKeysReadBackTheSame) {
 
 // One frame driven by all four kinds of keys; the set's rate is its largest
 // key time.
-const std::string kAnimatedScene = R"(
+const std::string kAnimatedScene =
+    R"(
 Frame Bone {
   FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 7,7,7,1;; }
 }
@@ -157,11 +158,8 @@ AnimationSet Walk {
     { Bone }
     AnimationOptions { 1; 1; }
 )" + KeyList(2, {"0;3;0,0,0", "100;3;10,0,0", "200;3;0,0,0"}) +
-                                   KeyList(1, {"0;3;1,1,1", "200;3;3,3,3"}) +
-                                   KeyList(0, {"0;4;1,0,0,0", "200;4;1,0,0,0"}) +
-                                   KeyList(4, {"0;16;1,0,0,0,0,1,0,0,0,0,1,0,0,1,0,1",
-                                               "200;16;1,0,0,0,0,1,0,0,0,0,1,0,0,2,0,1"}) +
-                                   "  }\n}\n";
+    KeyList(1, {"0;3;1,1,1", "200;3;3,3,3"}) + KeyList(0, {"0;4;1,0,0,0", "200;4;1,0,0,0"}) +
+    KeyList(4, {"0;16;1,0,0,0,0,1,0,0,0,0,1,0,0,1,0,1", "200;16;1,0,0,0,0,1,0,0,0,0,1,0,0,2,0,1"}) + "  }\n}\n";
 
 TEST(AnimationTest, AnAnimationWritesItsFramesTransformFromEveryKindOfKey) {
   ObjectList objects = Read(kAnimatedScene);
@@ -237,7 +235,8 @@ TEST(AnimationTest, OptionsAboveOneFailTheLoad) {
   struct {
     const char* text;
     bool loads;
-  } cases[] = {{"AnimationOptions { 1; 1; }", true}, {"AnimationOptions { 2; 0; }", false},
+  } cases[] = {{"AnimationOptions { 1; 1; }", true},
+               {"AnimationOptions { 2; 0; }", false},
                {"AnimationOptions { 0; 7; }", false}};
   for (const auto& c : cases) {
     bool ok = false;

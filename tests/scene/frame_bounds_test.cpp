@@ -1,10 +1,10 @@
 #include <basemesh.h>
 #include <boundingobjectframe.h>
 #include <frame.h>
-#include <simpleshape.h>
 #include <garbagelist.h>
-#include <materialpresets.h>
 #include <gtest/gtest.h>
+#include <materialpresets.h>
+#include <simpleshape.h>
 
 #include <algorithm>
 #include <cmath>
@@ -25,10 +25,10 @@ SExtent ExtentOf(CGBox box) {
   D3DXVECTOR3* corners = box.GetCornersFS();
   SExtent e{corners[0], corners[0]};
   for (int i = 1; i < 8; ++i) {
-    e.min = D3DXVECTOR3(std::min(e.min.x, corners[i].x), std::min(e.min.y, corners[i].y),
-                        std::min(e.min.z, corners[i].z));
-    e.max = D3DXVECTOR3(std::max(e.max.x, corners[i].x), std::max(e.max.y, corners[i].y),
-                        std::max(e.max.z, corners[i].z));
+    e.min =
+        D3DXVECTOR3(std::min(e.min.x, corners[i].x), std::min(e.min.y, corners[i].y), std::min(e.min.z, corners[i].z));
+    e.max =
+        D3DXVECTOR3(std::max(e.max.x, corners[i].x), std::max(e.max.y, corners[i].y), std::max(e.max.z, corners[i].z));
   }
   return e;
 }
@@ -264,8 +264,7 @@ TEST_F(FrameContentBoundsTest, ContentBoxesMergeUpTheTreeAndVisibleBoxesCoverThe
 
   ASSERT_TRUE(root->ComputeBoundingObjectsHierarchy(false, true, false));
   ExpectExtent(*child->GetBoundingBox(), D3DXVECTOR3(-1, -0.5f, -0.5f), D3DXVECTOR3(1, 0.5f, 0.5f));
-  ExpectExtent(child->ConvertBoundingBoxPFS(nullptr, false), D3DXVECTOR3(4.5f, -1, -0.5f),
-               D3DXVECTOR3(5.5f, 1, 0.5f));
+  ExpectExtent(child->ConvertBoundingBoxPFS(nullptr, false), D3DXVECTOR3(4.5f, -1, -0.5f), D3DXVECTOR3(5.5f, 1, 0.5f));
   ExpectExtent(*root->GetBoundingBox(), D3DXVECTOR3(0, -1, -0.5f), D3DXVECTOR3(5.5f, 1, 1));
   ExpectExtent(ShownBox(child), D3DXVECTOR3(-1, -0.5f, -0.5f), D3DXVECTOR3(1, 0.5f, 0.5f));
   ExpectExtent(ShownBox(root.get()), D3DXVECTOR3(0, -1, -0.5f), D3DXVECTOR3(5.5f, 1, 1));
@@ -279,8 +278,7 @@ TEST_F(FrameContentBoundsTest, ContentBoxesMergeUpTheTreeAndVisibleBoxesCoverThe
   EXPECT_TRUE(placed.GetChildObjectList().GetTail()->IsReference());
   ASSERT_TRUE(placed.ComputeBoundingObjectsHierarchy(false, false, false));
   // x turns onto z about (1, 0, 0): (x, y, z) → (1 - z, y, x - 1), then up 3 in z.
-  ExpectExtent(placed.ConvertBoundingBoxPFS(nullptr, false), D3DXVECTOR3(0.5f, -0.5f, 1),
-               D3DXVECTOR3(1.5f, 0.5f, 3));
+  ExpectExtent(placed.ConvertBoundingBoxPFS(nullptr, false), D3DXVECTOR3(0.5f, -0.5f, 1), D3DXVECTOR3(1.5f, 0.5f, 3));
 
   // Moving the child and walking again refits the root's visible box.
   D3DXMATRIX further;

@@ -45,10 +45,10 @@ using FrameFileTest = MeshDeviceTest;
 
 TEST_F(FrameFileTest, AFrameTreeWithAMeshSavesAndReloadsTheSameInEveryFormat) {
   bool read = false;
-  frame_test::ObjectList meshes =
-      frame_test::ReadObjects("xof 0303txt 0032\nMesh Tri { 4; 0;0;0;, 1;0;0;, 0;1;0;, 0;0;1;; "
-                              "2; 3;0,1,2;, 3;0,2,3;; }\n",
-                              &read);
+  frame_test::ObjectList meshes = frame_test::ReadObjects(
+      "xof 0303txt 0032\nMesh Tri { 4; 0;0;0;, 1;0;0;, 0;1;0;, 0;0;1;; "
+      "2; 3;0,1,2;, 3;0,2,3;; }\n",
+      &read);
   ASSERT_TRUE(read);
   ASSERT_EQ(meshes.size(), 1u);
   std::unique_ptr<CFrame> body(AddFrame(nullptr, "Body", Transform(0.25f, 1, 2, 3)));

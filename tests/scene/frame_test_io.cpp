@@ -1,7 +1,5 @@
 #include "frame_test_io.h"
 
-#include "../platform/xfile/xfile_helpers.h"
-
 #include <animation.h>
 #include <animationkey.h>
 #include <frame.h>
@@ -13,6 +11,8 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+
+#include "../platform/xfile/xfile_helpers.h"
 
 namespace frame_test {
 namespace {
@@ -57,15 +57,15 @@ class CReader {
       Com<IDirectXFileDataReference> reference;
       if (SUCCEEDED(child->QueryInterface(IID_IDirectXFileData, reinterpret_cast<void**>(&nested)))) {
         if (CXFileDataObject* made = Read(nested.p, ok)) object->AddChildObject(eOwnedChild, made, false);
-      } else if (SUCCEEDED(child->QueryInterface(IID_IDirectXFileDataReference, reinterpret_cast<void**>(&reference)))) {
+      } else if (SUCCEEDED(
+                     child->QueryInterface(IID_IDirectXFileDataReference, reinterpret_cast<void**>(&reference)))) {
         auto found = m_named.find(NameOf(reference.p));
         if (found == m_named.end()) return Fail(ok);
         object->AddChildObject(eReferenceChild, found->second, false);
       }
     }
     if (object->IsATemplateGUID(&TID_D3DRMAnimation)) static_cast<CAnimation*>(object.get())->SetOptionalMembers();
-    if (object->IsATemplateGUID(&TID_D3DRMAnimationSet))
-      static_cast<CAnimationSet*>(object.get())->FillAnimationList();
+    if (object->IsATemplateGUID(&TID_D3DRMAnimationSet)) static_cast<CAnimationSet*>(object.get())->FillAnimationList();
     if (object->GetName() && *object->GetName()) m_named.emplace(object->GetName(), object.get());
     return object.release();
   }
