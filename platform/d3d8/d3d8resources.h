@@ -40,6 +40,11 @@ HRESULT D3D8CreateSurface(const D3D8DeviceCorePtr& core, UINT width, UINT height
 HRESULT D3D8CreateSwapChain(const D3D8DeviceCorePtr& core, const D3DPRESENT_PARAMETERS& parameters,
                             IDirect3DSwapChain8** swapChain);
 
+// How often a vertex buffer, index buffer or texture has been locked for
+// writing since it was made, for a renderer to know when to upload it again;
+// 0 for other objects.
+ULONGLONG D3D8ChangeCount(IUnknown* resource);
+
 // The size of an index buffer in bytes, for range checks of indexed drawing;
 // 0 when buffer is NULL.
 UINT D3D8IndexBufferSize(IDirect3DIndexBuffer8* buffer, UINT* indexSize);

@@ -60,6 +60,7 @@ class CByteStore {
 
   UINT Size() const { return static_cast<UINT>(m_data.size()); }
   BYTE* Data() { return m_data.data(); }
+  ULONGLONG Changes() const { return m_changes.load(std::memory_order_acquire); }
 
   HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags) {
     if (!data) return D3DERR_INVALIDCALL;
@@ -85,8 +86,17 @@ class CByteStore {
   std::atomic<ULONGLONG> m_changes{0};
 };
 
+// A resource whose content a renderer copies.
+class CChangeTracked {
+ public:
+  virtual ULONGLONG Changes() const = 0;
+
+ protected:
+  ~CChangeTracked() = default;
+};
+
 template <class Interface, const IID* Iid, D3DRESOURCETYPE Type, class Desc>
-class TBuffer : public TComObject<Interface, Iid> {
+class TBuffer : public TComObject<Interface, Iid>, public CChangeTracked {
  public:
   TBuffer(D3D8DeviceCorePtr core, const Desc& desc) : m_core(std::move(core)), m_store(desc.Size), m_desc(desc) {}
 
@@ -96,6 +106,7 @@ class TBuffer : public TComObject<Interface, Iid> {
     return m_store.Lock(offset, size, data, flags);
   }
   HRESULT Unlock() override { return m_store.Unlock(); }
+  ULONGLONG Changes() const override { return m_store.Changes(); }
   HRESULT GetDesc(Desc* desc) override {
     if (!desc) return D3DERR_INVALIDCALL;
     *desc = m_desc;
@@ -125,6 +136,7 @@ class CPixels {
   UINT Pitch() const { return m_width * D3D8FormatSize(m_format); }
   UINT Size() const { return m_store.Size(); }
   BYTE* Data() { return m_store.Data(); }
+  ULONGLONG Changes() const { return m_store.Changes(); }
 
   HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
     if (!locked) return D3DERR_INVALIDCALL;
@@ -193,7 +205,7 @@ class CSurface8 : public TComObject<IDirect3DSurface8, &IID_IDirect3DSurface8> {
   IUnknown* m_container;
 };
 
-class CTexture8 : public TComObject<IDirect3DTexture8, &IID_IDirect3DTexture8> {
+class CTexture8 : public TComObject<IDirect3DTexture8, &IID_IDirect3DTexture8>, public CChangeTracked {
  public:
   CTexture8(D3D8DeviceCorePtr core, std::vector<CPixelsPtr> levels, DWORD usage, D3DPOOL pool)
       : m_core(std::move(core)), m_levels(std::move(levels)), m_usage(usage), m_pool(pool) {}
@@ -219,6 +231,11 @@ class CTexture8 : public TComObject<IDirect3DTexture8, &IID_IDirect3DTexture8> {
   HRESULT UnlockRect(UINT level) override {
     if (level >= m_levels.size()) return D3DERR_INVALIDCALL;
     return m_levels[level]->UnlockRect();
+  }
+  ULONGLONG Changes() const override {
+    ULONGLONG sum = 0;
+    for (const CPixelsPtr& level : m_levels) sum += level->Changes();
+    return sum;
   }
 
  private:
@@ -329,6 +346,11 @@ HRESULT D3D8CreateSwapChain(const D3D8DeviceCorePtr& core, const D3DPRESENT_PARA
   hr = Make<CSwapChain8>(swapChain, backBuffer);
   if (FAILED(hr)) backBuffer->Release();
   return hr;
+}
+
+ULONGLONG D3D8ChangeCount(IUnknown* resource) {
+  const auto* tracked = dynamic_cast<const CChangeTracked*>(resource);
+  return tracked ? tracked->Changes() : 0;
 }
 
 UINT D3D8IndexBufferSize(IDirect3DIndexBuffer8* buffer, UINT* indexSize) {

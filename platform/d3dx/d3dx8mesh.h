@@ -115,7 +115,8 @@ struct ID3DXBaseMesh : IUnknown {
   virtual HRESULT LockIndexBuffer(DWORD flags, BYTE** data) = 0;
   virtual HRESULT UnlockIndexBuffer() = 0;
   // With table NULL gives the number of ranges, which is 0 until the faces
-  // are sorted by attribute; otherwise copies that many ranges.
+  // are sorted by attribute; otherwise copies at most *size ranges (the room
+  // in table) and sets *size to the number copied.
   virtual HRESULT GetAttributeTable(D3DXATTRIBUTERANGE* table, DWORD* size) = 0;
   // Point representatives: for each vertex the lowest-numbered vertex that
   // is the same point across the adjacency, or the vertex itself.

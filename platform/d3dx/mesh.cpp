@@ -342,7 +342,13 @@ HRESULT CD3DXMesh::UnlockAttributeBuffer() { return Unlock(kAttributes); }
 
 HRESULT CD3DXMesh::GetAttributeTable(D3DXATTRIBUTERANGE* table, DWORD* size) {
   if (!size) return D3DERR_INVALIDCALL;
-  if (table) std::copy(m_table.begin(), m_table.end(), table);
+  if (table) {
+    // *size is the room in table; never write past it.
+    const DWORD count = std::min(*size, static_cast<DWORD>(m_table.size()));
+    std::copy(m_table.begin(), m_table.begin() + count, table);
+    *size = count;
+    return D3D_OK;
+  }
   *size = static_cast<DWORD>(m_table.size());
   return D3D_OK;
 }

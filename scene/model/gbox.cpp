@@ -248,6 +248,8 @@ DWORD CGBox::RayCrossings(D3DXVECTOR3 out[2], EBoxFace faces[2], D3DXVECTOR3* or
   if (faces) faces[0] = faces[1] = eNone;
   LockBox(tryLock);
   CBoxLockScope unlock(m_lock);
+  // An empty box has no surface to cross.
+  if (m_zeroSize) return 0;
 
   // Carry a copy of the box to the origin, axis-aligned, stretching from
   // (0, 0, 0) to (width, height, depth).

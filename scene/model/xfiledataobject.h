@@ -28,6 +28,9 @@ class CChildObject {
   CChildObject();
   CChildObject(EChildObjectType type, CXFileDataObject* object, CXFileDataObject* parent);
   ~CChildObject();
+  CChildObject(const CChildObject&) = delete;
+  // Copies the type and the object as they are: the caller decides which of
+  // the two entries keeps an owned object.
   CChildObject& operator=(const CChildObject& other);
 
   bool DestroyContent();

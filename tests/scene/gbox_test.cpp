@@ -168,6 +168,12 @@ TEST(GBoxTest, RayCrossingsOfAUnitBox) {
   }
 }
 
+TEST(GBoxTest, ARayThroughAnEmptyBoxCrossesNothing) {
+  CGBox empty;
+  D3DXVECTOR3 out[2], origin(0, 0, -2), direction(0, 0, 1);
+  EXPECT_EQ(empty.ComputeRayBoxIntersections(out, &origin, &direction, false), 0u);
+}
+
 TEST(GBoxTest, ARayAlongAnEdgeStoresAtMostTwoPoints) {
   CGBox box = MakeBox({0, 0, 0}, {1, 1, 1});
   D3DXVECTOR3 out[2], origin(0, 0, -2), direction(0, 0, 1);

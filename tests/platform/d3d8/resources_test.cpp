@@ -3,6 +3,7 @@
 #include <cstring>
 #include <thread>
 
+#include "d3d8resources.h"
 #include "test_device.h"
 
 using Direct3DResources = DeviceTest;
@@ -87,14 +88,17 @@ TEST_F(Direct3DResources, BuffersStartZeroedAndLockWithoutCopying) {
   EXPECT_EQ(desc.Type, D3DRTYPE_VERTEXBUFFER);
   EXPECT_EQ(desc.Usage, static_cast<DWORD>(D3DUSAGE_WRITEONLY));
 
+  EXPECT_EQ(D3D8ChangeCount(vb.get()), 0u);
   BYTE* first = nullptr;
   ASSERT_EQ(vb->Lock(0, 0, &first, 0), D3D_OK);
+  EXPECT_EQ(D3D8ChangeCount(vb.get()), 1u);
   for (int i = 0; i < 96; ++i) ASSERT_EQ(first[i], 0) << i;
   first[95] = 7;
   BYTE* again = nullptr;
   ASSERT_EQ(vb->Lock(0, 0, &again, D3DLOCK_READONLY), D3D_OK);  // several locks at once, read-only in DEFAULT
   EXPECT_EQ(again, first);
   EXPECT_EQ(again[95], 7);
+  EXPECT_EQ(D3D8ChangeCount(vb.get()), 1u);  // reading changes nothing
   BYTE* part = nullptr;
   ASSERT_EQ(vb->Lock(32, 32, &part, 0), D3D_OK);
   EXPECT_EQ(part, first + 32);
@@ -142,6 +146,7 @@ TEST_F(Direct3DResources, TexturesHaveLevelsAndSurfaces) {
   EXPECT_EQ(locked.Pitch, 32);
   static_cast<DWORD*>(locked.pBits)[0] = 0xAABBCCDD;
   ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
+  EXPECT_EQ(D3D8ChangeCount(texture.get()), 1u);
   const RECT outside{6, 0, 9, 1};
   EXPECT_EQ(texture->LockRect(0, &locked, &outside, 0), D3DERR_INVALIDCALL);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <thread>
 
 #include "test_mesh.h"
 
@@ -109,6 +110,11 @@ TEST_F(Mesh, AttributeSortIsStableIdempotentAndCoversEachRangesVertices) {
               std::vector<DWORD>(expected[r], expected[r] + 5))
         << r;
   }
+  D3DXATTRIBUTERANGE first[2] = {};
+  DWORD room = 1;
+  ASSERT_EQ(mesh->GetAttributeTable(first, &room), D3D_OK);
+  EXPECT_EQ(room, 1u);
+  EXPECT_EQ(first[1].FaceCount, 0u);  // nothing past the room given
   const std::vector<DWORD> sorted = Indices(mesh.get());
   ASSERT_EQ(mesh->OptimizeInplace(D3DXMESHOPT_ATTRSORT, nullptr, nullptr, remap.data(), nullptr), D3D_OK);
   EXPECT_EQ(remap, (std::vector<DWORD>{0, 1, 2, 3, 4}));
@@ -292,4 +298,33 @@ TEST_F(Mesh, NonFinitePositionsJoinNothing) {
     EXPECT_EQ(adjacency[1], 1u) << epsilon;  // the shared edge 1–2 still links
     EXPECT_EQ(adjacency[3], kNone) << epsilon;
   }
+}
+
+TEST_F(Mesh, AJobBuildsAndRepairsAMeshWhileTheMainThreadDrawsAnother) {
+  ComRef<ID3DXMesh> shown;
+  ASSERT_EQ(D3DXCreateSphere(m_device.get(), 1, 16, 16, &shown, nullptr), D3D_OK);
+  ASSERT_EQ(shown->OptimizeInplace(D3DXMESHOPT_ATTRSORT, nullptr, nullptr, nullptr, nullptr), D3D_OK);
+  HRESULT jobResult = E_FAIL;
+  DWORD weldedVertices = 0;
+  std::thread job([&] {
+    for (int round = 0; round < 10; ++round) {
+      ID3DXMesh* mesh = nullptr;
+      jobResult = D3DXCreateCylinder(m_device.get(), 1, 2, 3, 12, 6, &mesh, nullptr);
+      if (FAILED(jobResult)) return;
+      D3DXWELDEPSILONS epsilons{};
+      epsilons.Flags = D3DXWELDEPSILONS_WELDALL;
+      jobResult = D3DXWeldVertices(mesh, &epsilons, nullptr, nullptr, nullptr, nullptr);
+      weldedVertices = mesh->GetNumVertices();
+      mesh->Release();
+      if (FAILED(jobResult)) return;
+    }
+  });
+  for (int frame = 0; frame < 50; ++frame) {
+    ASSERT_EQ(m_device->BeginScene(), D3D_OK);
+    EXPECT_EQ(shown->DrawSubset(0), D3D_OK);
+    ASSERT_EQ(m_device->EndScene(), D3D_OK);
+  }
+  job.join();
+  EXPECT_EQ(jobResult, D3D_OK);
+  EXPECT_EQ(weldedVertices, 7u * 12u + 2u);  // the rings, and the two centres
 }
