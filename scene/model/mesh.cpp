@@ -3,6 +3,7 @@
 #include <appfiles.h>
 #include <dx_thread.h>
 #include <dxwindoweddevice.h>
+#include <geo_mesh.h>
 #include <rmxfguid.h>
 #include <vectortransforms.h>
 
@@ -14,6 +15,7 @@
 #include "datablock.h"
 #include "failureguard.h"
 #include "material.h"
+#include "texturefile.h"
 
 namespace {
 
@@ -453,6 +455,45 @@ HRESULT CMesh::Render(IDirect3DDevice8* device, int opaqueOnly, int transparentO
     }
   }
   return hr;
+}
+
+bool CMesh::InitializeClone(CGeoMesh* target, CFrame* frame, REDUCTIONOPTIONS* options, CDXThread* thread) {
+  if (!target || !m_vertices) return false;
+  std::vector<CMaterial*> materials;
+  CMeshMaterialList* list = GetMeshMaterialList();
+  if (list) {
+    POSITION pos = list->GetChildHeadPosition();
+    while (CMaterial* material = list->GetNextMaterial(pos)) materials.push_back(material);
+  }
+  // Per-face materials as the vertex groups use them; each must name one of
+  // the list's materials.
+  const DWORD* faceIndexes = list ? list->GetFaceMaterialIndices() : nullptr;
+  const bool perFace = faceIndexes && list->GetFacesCount() == m_nFaces && list->GetMaterialsCount() > 0;
+  std::vector<DWORD> indices, triangleMaterials;
+  for (DWORD i = 0; i < m_nFaces; ++i) {
+    const DWORD* v = m_faces[i].GetFaceVertexIndices();
+    for (DWORD j = 2; j < m_faces[i].GetFaceVertexCount(); ++j) {
+      indices.insert(indices.end(), {v[0], v[j - 1], v[j]});
+      if (perFace) triangleMaterials.push_back(faceIndexes[i]);
+    }
+  }
+  for (DWORD m : triangleMaterials)
+    if (m >= materials.size() || m >= list->GetMaterialsCount()) return false;
+  if (!perFace && materials.size() > 1) materials.resize(1);
+  std::vector<D3DXMATERIAL> d3dxMaterials(materials.size());
+  std::vector<IDirect3DTexture8*> textures(materials.size());
+  for (size_t m = 0; m < materials.size(); ++m) {
+    d3dxMaterials[m].MatD3D = *materials[m]->GetMaterial();
+    CTextureFile* texture = materials[m]->GetTextureFile();
+    d3dxMaterials[m].pTextureFilename = texture ? texture->GetFileName() : nullptr;
+    textures[m] = materials[m]->GetTexture();
+  }
+  return target->Initialize2(m_nVertices, m_vertices, static_cast<DWORD>(indices.size()), indices.data(),
+                             perFace ? triangleMaterials.data() : nullptr,
+                             perFace ? static_cast<DWORD>(materials.size()) : 1,
+                             d3dxMaterials.empty() ? nullptr : d3dxMaterials.data(),
+                             textures.empty() ? nullptr : textures.data(), frame, GetName(), GetDevice(), options,
+                             thread);
 }
 
 void CMesh::GetCenterWS(D3DXVECTOR3& out, D3DXMATRIX* world) const {

@@ -43,6 +43,9 @@ class CMesh : public CXFileDataObject {
   bool SetMaterialsArray();
 
   HRESULT Render(IDirect3DDevice8* device, int opaqueOnly, int transparentOnly, CDXDoc* doc);
+  // Builds the connectivity mesh of this mesh: its vertices, its faces fanned
+  // into triangles and their materials as the vertex groups take them.
+  bool InitializeClone(CGeoMesh* target, CFrame* frame, REDUCTIONOPTIONS* options, CDXThread* thread);
 
   CMeshMaterialList* GetMeshMaterialList();
   CMeshNormals* GetMeshNormals();

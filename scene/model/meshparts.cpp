@@ -22,36 +22,23 @@ T* CopyArray(DWORD count, const T* source) {
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// CMeshFaceWraps
+// Array parts
 
-CMeshFaceWraps::CMeshFaceWraps() { ClearContent(); }
-
-CMeshFaceWraps::~CMeshFaceWraps() {
-  BeginTeardown();
-  DestroyContent();
-}
-
-void CMeshFaceWraps::ClearContent() {
-  m_count = 0;
-  m_values = nullptr;
-}
-
-bool CMeshFaceWraps::DestroyContent() {
-  delete[] m_values;
-  m_values = nullptr;
-  if (!CXFileDataObject::DestroyContent(false)) return false;
-  ClearContent();
-  return true;
-}
-
-bool CMeshFaceWraps::Initialize(DWORD count, CBoolean2d* values, char* name) {
+template <class Value>
+bool CMeshArrayPart<Value>::InitializeArray(DWORD count, const Value* values, char* name, const GUID* guid) {
   return GuardedCall([&] {
     DestroyContent();
-    if (FAILED(CXFileDataObject::Initialize(NameOrEmpty(name), &TID_D3DRMMeshFaceWraps, false)))
+    if (FAILED(CXFileDataObject::Initialize(NameOrEmpty(name), guid, false)))
       throw "\nCXFileDataObject::Initialize() failed.";
-    m_values = CopyArray(count, values);
-    m_count = count;
+    SetArray(count, CopyArray(count, values));
   });
+}
+
+// ---------------------------------------------------------------------------
+// CMeshFaceWraps
+
+bool CMeshFaceWraps::Initialize(DWORD count, CBoolean2d* values, char* name) {
+  return InitializeArray(count, values, name, &TID_D3DRMMeshFaceWraps);
 }
 
 DWORD CMeshFaceWraps::GetDataObjectSize() { return CXFileDataObject::GetDataObjectSize() + 8 * m_count + 64; }
@@ -70,9 +57,7 @@ bool CMeshFaceWraps::Load(IDirectXFileData* data, DWORD size, BYTE* block, char*
       values[i].SetU(flag());
       values[i].SetV(flag());
     }
-    delete[] m_values;
-    m_values = values.release();
-    m_count = count;
+    SetArray(count, values.release());
   });
 }
 
@@ -95,40 +80,8 @@ HRESULT CMeshFaceWraps::Save(IDirectXFileSaveObject* saveObject, IDirectXFileDat
 // ---------------------------------------------------------------------------
 // CMeshTextureCoords
 
-CMeshTextureCoords::CMeshTextureCoords() { ClearContent(); }
-
-CMeshTextureCoords::~CMeshTextureCoords() {
-  BeginTeardown();
-  DestroyContent();
-}
-
-void CMeshTextureCoords::ClearContent() {
-  m_count = 0;
-  m_coords = nullptr;
-}
-
-bool CMeshTextureCoords::DestroyContent() {
-  delete[] m_coords;
-  m_coords = nullptr;
-  if (!CXFileDataObject::DestroyContent(false)) return false;
-  ClearContent();
-  return true;
-}
-
 bool CMeshTextureCoords::Initialize(DWORD count, CCoords2d* coords, char* name) {
-  return GuardedCall([&] {
-    DestroyContent();
-    if (FAILED(CXFileDataObject::Initialize(NameOrEmpty(name), &TID_D3DRMMeshTextureCoords, false)))
-      throw "\nCXFileDataObject::Initialize() failed.";
-    m_coords = CopyArray(count, coords);
-    m_count = count;
-  });
-}
-
-void CMeshTextureCoords::SetMandatoryMembers(DWORD count, CCoords2d* coords) {
-  delete[] m_coords;
-  m_count = count;
-  m_coords = coords;
+  return InitializeArray(count, coords, name, &TID_D3DRMMeshTextureCoords);
 }
 
 bool CMeshTextureCoords::Load(IDirectXFileData* data, DWORD size, BYTE* block, char* fileDirectory,
@@ -143,9 +96,7 @@ bool CMeshTextureCoords::Load(IDirectXFileData* data, DWORD size, BYTE* block, c
       coords[i].SetU(reader.ReadFloat());
       coords[i].SetV(reader.ReadFloat());
     }
-    delete[] m_coords;
-    m_coords = coords.release();
-    m_count = count;
+    SetArray(count, coords.release());
   });
 }
 
@@ -155,8 +106,8 @@ HRESULT CMeshTextureCoords::Save(IDirectXFileSaveObject* saveObject, IDirectXFil
     CDataBlockWriter writer(8 * static_cast<size_t>(m_count) + 4);
     writer.Write(m_count);
     for (DWORD i = 0; i < m_count; ++i) {
-      writer.Write(m_coords[i].GetU());
-      writer.Write(m_coords[i].GetV());
+      writer.Write(m_values[i].GetU());
+      writer.Write(m_values[i].GetV());
     }
     *out = CreateSaveData(saveObject, writer.GetSize(), writer.GetData(),
                           "Error: IDirectXFileSaveObject::CreateDataObject failed in CMeshTextureCoords::Save");
@@ -167,34 +118,8 @@ HRESULT CMeshTextureCoords::Save(IDirectXFileSaveObject* saveObject, IDirectXFil
 // ---------------------------------------------------------------------------
 // CMeshVertexColors
 
-CMeshVertexColors::CMeshVertexColors() { ClearContent(); }
-
-CMeshVertexColors::~CMeshVertexColors() {
-  BeginTeardown();
-  DestroyContent();
-}
-
-void CMeshVertexColors::ClearContent() {
-  m_count = 0;
-  m_colors = nullptr;
-}
-
-bool CMeshVertexColors::DestroyContent() {
-  delete[] m_colors;
-  m_colors = nullptr;
-  if (!CXFileDataObject::DestroyContent(false)) return false;
-  ClearContent();
-  return true;
-}
-
 bool CMeshVertexColors::Initialize(DWORD count, CIndexedColor* colors, char* name) {
-  return GuardedCall([&] {
-    DestroyContent();
-    if (FAILED(CXFileDataObject::Initialize(NameOrEmpty(name), &TID_D3DRMMeshVertexColors, false)))
-      throw "\nCXFileDataObject::Initialize() failed.";
-    m_colors = CopyArray(count, colors);
-    m_count = count;
-  });
+  return InitializeArray(count, colors, name, &TID_D3DRMMeshVertexColors);
 }
 
 bool CMeshVertexColors::Load(IDirectXFileData* data, DWORD size, BYTE* block, char* fileDirectory,
@@ -211,9 +136,7 @@ bool CMeshVertexColors::Load(IDirectXFileData* data, DWORD size, BYTE* block, ch
       reader.ReadArray(&color.r, 4, sizeof(float));
       colors[i].SetVertexColor(color);
     }
-    delete[] m_colors;
-    m_colors = colors.release();
-    m_count = count;
+    SetArray(count, colors.release());
   });
 }
 
@@ -223,8 +146,8 @@ HRESULT CMeshVertexColors::Save(IDirectXFileSaveObject* saveObject, IDirectXFile
     CDataBlockWriter writer(20 * static_cast<size_t>(m_count) + 4);
     writer.Write(m_count);
     for (DWORD i = 0; i < m_count; ++i) {
-      writer.Write(m_colors[i].GetVertexIndex());
-      writer.WriteArray(&m_colors[i].GetVertexColor()->r, 4, sizeof(float));
+      writer.Write(m_values[i].GetVertexIndex());
+      writer.WriteArray(&m_values[i].GetVertexColor()->r, 4, sizeof(float));
     }
     *out = CreateSaveData(saveObject, writer.GetSize(), writer.GetData(),
                           "Error: IDirectXFileSaveObject::CreateDataObject failed in CMeshVertexColors::Save");

@@ -11,70 +11,72 @@
 
 class CMaterial;
 
-class CMeshFaceWraps : public CXFileDataObject {
+// A part that holds one array of value records, owned.
+template <class Value>
+class CMeshArrayPart : public CXFileDataObject {
  public:
-  CMeshFaceWraps();
-  ~CMeshFaceWraps() override;
+  ~CMeshArrayPart() override {
+    BeginTeardown();
+    DestroyContent();
+  }
+  bool DestroyContent() {
+    delete[] m_values;
+    m_values = nullptr;
+    if (!CXFileDataObject::DestroyContent(false)) return false;
+    ClearContent();
+    return true;
+  }
 
+ protected:
+  CMeshArrayPart() { ClearContent(); }
+  void ClearContent() {
+    m_count = 0;
+    m_values = nullptr;
+  }
+  // Named name (empty for NULL), holding a copy of count values.
+  bool InitializeArray(DWORD count, const Value* values, char* name, const GUID* guid);
+  // Takes over the array.
+  void SetArray(DWORD count, Value* values) {
+    delete[] m_values;
+    m_count = count;
+    m_values = values;
+  }
+
+  DWORD m_count;
+  Value* m_values;
+};
+
+class CMeshFaceWraps : public CMeshArrayPart<CBoolean2d> {
+ public:
   bool Initialize(DWORD count, CBoolean2d* values, char* name);
-  bool DestroyContent();
   DWORD GetFaceWrapValuesCount() const { return m_count; }
   CBoolean2d* GetFaceWrapValues() const { return m_values; }
 
   DWORD GetDataObjectSize() override;
   HRESULT Save(IDirectXFileSaveObject* saveObject, IDirectXFileData** out, CDXThread* thread) override;
   bool Load(IDirectXFileData* data, DWORD size, BYTE* block, char* fileDirectory, CDXThread* thread) override;
-
- protected:
-  void ClearContent();
-
- private:
-  DWORD m_count;
-  CBoolean2d* m_values;
 };
 
-class CMeshTextureCoords : public CXFileDataObject {
+class CMeshTextureCoords : public CMeshArrayPart<CCoords2d> {
  public:
-  CMeshTextureCoords();
-  ~CMeshTextureCoords() override;
-
   bool Initialize(DWORD count, CCoords2d* coords, char* name);
   // Takes over the array.
-  void SetMandatoryMembers(DWORD count, CCoords2d* coords);
-  bool DestroyContent();
+  void SetMandatoryMembers(DWORD count, CCoords2d* coords) { SetArray(count, coords); }
   DWORD GetMeshVertexCount() const { return m_count; }
-  CCoords2d* GetTextureCoords() const { return m_coords; }
+  CCoords2d* GetTextureCoords() const { return m_values; }
 
   HRESULT Save(IDirectXFileSaveObject* saveObject, IDirectXFileData** out, CDXThread* thread) override;
   bool Load(IDirectXFileData* data, DWORD size, BYTE* block, char* fileDirectory, CDXThread* thread) override;
-
- protected:
-  void ClearContent();
-
- private:
-  DWORD m_count;
-  CCoords2d* m_coords;
 };
 
-class CMeshVertexColors : public CXFileDataObject {
+class CMeshVertexColors : public CMeshArrayPart<CIndexedColor> {
  public:
-  CMeshVertexColors();
-  ~CMeshVertexColors() override;
-
   bool Initialize(DWORD count, CIndexedColor* colors, char* name);
-  bool DestroyContent();
   DWORD GetVertexColorsCount() const { return m_count; }
-  CIndexedColor* GetIndexedColor() const { return m_colors; }
+  CIndexedColor* GetIndexedColor() const { return m_values; }
 
   HRESULT Save(IDirectXFileSaveObject* saveObject, IDirectXFileData** out, CDXThread* thread) override;
   bool Load(IDirectXFileData* data, DWORD size, BYTE* block, char* fileDirectory, CDXThread* thread) override;
-
- protected:
-  void ClearContent();
-
- private:
-  DWORD m_count;
-  CIndexedColor* m_colors;
 };
 
 // The material number of each face; the materials are the Material children.

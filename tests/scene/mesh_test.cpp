@@ -2,6 +2,8 @@
 #include <cmath>
 #include <string>
 
+#include <geo_mesh.h>
+
 #include "mesh_test_support.h"
 
 namespace {
@@ -197,6 +199,71 @@ TEST_F(MeshTest, SaveWritesTheBlockItLoaded) {
   ASSERT_EQ(metrics.size(), 4u);
   EXPECT_STREQ(metrics[2], "Vertices count: 8");
   EXPECT_STREQ(metrics[3], "Faces count: 6");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MeshTest, HandsItsTrianglesAndMaterialsToTheConnectivityMesh) {
+  CMesh mesh;
+  ASSERT_TRUE(LoadText(mesh, ReadFixture("mesh_cube_two_materials.x")));
+  ASSERT_TRUE(PrepareMesh(mesh));
+  CGeoMesh geo;
+  ASSERT_TRUE(mesh.InitializeClone(&geo, nullptr, nullptr, nullptr));
+  EXPECT_EQ(geo.GetMaterialsCount(), 2u);
+  EXPECT_EQ(geo.GetUnlitVerticesCount(), 8u);
+
+  CMesh empty;
+  EXPECT_FALSE(empty.InitializeClone(&geo, nullptr, nullptr, nullptr));
+}
+
+}  // namespace
+
+namespace {
+
+D3DMATERIAL8 DeviceMaterial(IDirect3DDevice8* device) {
+  D3DMATERIAL8 material{};
+  device->GetMaterial(&material);
+  return material;
+}
+
+// The glass group (diffuse alpha 0.5) draws only in the transparent pass;
+// edge lines follow their own material and never draw over wireframe.
+TEST_F(MeshTest, GroupsAndEdgeLinesDrawInTheirPass) {
+  CMesh mesh;
+  ASSERT_TRUE(LoadText(mesh, ReadFixture("mesh_cube_two_materials.x")));
+  ASSERT_TRUE(PrepareMesh(mesh));
+  CMeshVerticesGroup& glass = mesh.GetMeshVerticesGroup()[1];
+  D3DMATERIAL8 marker{};
+  marker.Power = 42;
+  struct Case {
+    int opaqueOnly, transparentOnly;
+    bool drawn;
+  } passes[] = {{1, 0, false}, {0, 1, true}, {0, 0, true}};
+  for (const Case& pass : passes) {
+    Device()->SetMaterial(&marker);
+    EXPECT_EQ(glass.Render(Device(), 8, mesh.GetVertexBuffer(), pass.opaqueOnly, pass.transparentOnly, nullptr), S_OK);
+    EXPECT_EQ(DeviceMaterial(Device()).Power == 42, !pass.drawn);
+  }
+
+  D3DMATERIAL8 edges{};
+  edges.Diffuse.a = 1.0f;
+  edges.Power = 7;
+  Device()->SetRenderState(D3DRS_ZBIAS, 2);
+  Device()->SetMaterial(&marker);
+  EXPECT_EQ(glass.RenderEdgesLine(Device(), 0, 1, &edges), S_OK);
+  EXPECT_EQ(DeviceMaterial(Device()).Power, 42.0f);
+  EXPECT_EQ(glass.RenderEdgesLine(Device(), 1, 0, &edges), S_OK);
+  EXPECT_EQ(DeviceMaterial(Device()).Power, 7.0f);
+  DWORD zBias = 0;
+  Device()->GetRenderState(D3DRS_ZBIAS, &zBias);
+  EXPECT_EQ(zBias, 2u);
+
+  Device()->SetMaterial(&marker);
+  Device()->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
+  EXPECT_EQ(glass.RenderEdgesLine(Device(), 0, 0, &edges), S_OK);
+  EXPECT_EQ(DeviceMaterial(Device()).Power, 42.0f);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "material.h"
+#include "skinweights.h"
 #include "mesh.h"
 #include "test_device.h"
 
@@ -41,9 +42,9 @@ inline std::string ReadFixture(const char* name) {
 // Registers the standard and skin templates, as the program does.
 inline void RegisterTemplates(IDirectXFile* file) {
   EXPECT_EQ(file->RegisterTemplates(const_cast<BYTE*>(D3DRM_XTEMPLATES), D3DRM_XTEMPLATE_BYTES), DXFILE_OK);
-  EXPECT_EQ(file->RegisterTemplates(const_cast<char*>(XSKINEXP_TEMPLATES),
-                                    static_cast<DWORD>(std::strlen(XSKINEXP_TEMPLATES))),
-            DXFILE_OK);
+  for (const char* templates : {XSKINEXP_TEMPLATES, XEXTENSIONS_TEMPLATES})
+    EXPECT_EQ(file->RegisterTemplates(const_cast<char*>(templates), static_cast<DWORD>(std::strlen(templates))),
+              DXFILE_OK);
 }
 
 // The top-level data objects of a text or binary .x file held in memory.
@@ -90,9 +91,9 @@ bool LoadObject(T& object, IDirectXFileData* data) {
   return object.Load(data, static_cast<DWORD>(block.size()), block.data(), nullptr, nullptr);
 }
 
-// Loads a Mesh data object and its part children as the X-file loader does
-// (the material list counts its Material children), without the
-// preparation steps.
+// Loads a Mesh data object and its part and skin-weight children as the
+// X-file loader does (the material list counts its Material children),
+// without the preparation steps.
 inline bool LoadMeshTree(CMesh& mesh, IDirectXFileData* data) {
   if (!LoadObject(mesh, data)) return false;
   IDirectXFileObject* child = nullptr;
@@ -127,6 +128,10 @@ inline bool LoadMeshTree(CMesh& mesh, IDirectXFileData* data) {
       auto normals = std::make_unique<CMeshNormals>();
       loaded = LoadObject(*normals, part);
       object = normals.release();
+    } else if (*type == DXFILEOBJ_SkinWeights) {
+      auto weights = std::make_unique<CSkinWeights>();
+      loaded = LoadObject(*weights, part);
+      object = weights.release();
     } else if (*type == TID_D3DRMMeshTextureCoords) {
       auto coords = std::make_unique<CMeshTextureCoords>();
       loaded = LoadObject(*coords, part);
@@ -137,6 +142,27 @@ inline bool LoadMeshTree(CMesh& mesh, IDirectXFileData* data) {
     if (object && !loaded) return false;
   }
   return true;
+}
+
+// Calls visit for every data object of the tree below data (data included)
+// that has the given template, depth first; the walk does not enter those.
+template <class Visit>
+void ForEachDataObject(IDirectXFileData* data, const GUID& type, Visit visit) {
+  const GUID* own = nullptr;
+  data->GetType(&own);
+  if (*own == type) {
+    visit(data);
+    return;
+  }
+  IDirectXFileObject* child = nullptr;
+  while (SUCCEEDED(data->GetNextObject(&child))) {
+    IDirectXFileData* nested = nullptr;
+    if (SUCCEEDED(child->QueryInterface(IID_IDirectXFileData, reinterpret_cast<void**>(&nested)))) {
+      ForEachDataObject(nested, type, visit);
+      nested->Release();
+    }
+    child->Release();
+  }
 }
 
 // The five preparation steps in the loader's order.
