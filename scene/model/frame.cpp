@@ -185,9 +185,9 @@ void CFrame::SetWorldTransform(D3DXMATRIX* m, bool tryLock) {
   if (!IsDeleted()) m_worldTransform = *m;
 }
 
-DWORD CFrame::LockedCount(const DWORD& field, bool tryLock) {
+DWORD CFrame::LockedCount(const Counter& field, bool tryLock) {
   CObjectLock lock(this, tryLock);
-  return IsDeleted() ? 0 : field;
+  return IsDeleted() ? 0 : field.load();
 }
 
 D3DXVECTOR3 CFrame::GetCenterPFS(D3DXMATRIX* m) {

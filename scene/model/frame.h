@@ -7,6 +7,7 @@
 
 #include <d3dx8math.h>
 
+#include <atomic>
 #include <cstdint>
 
 #include "gbox.h"
@@ -221,7 +222,9 @@ class CFrame : public CXFileDataObject {
   void MergeContentBoundingBoxes(CGBox* into, bool tryLock, bool refreshSkinned, D3DXMATRIX* world);
 
  private:
-  DWORD LockedCount(const DWORD& field, bool tryLock);
+  // Counters are written by jobs while the views read them.
+  using Counter = std::atomic<DWORD>;
+  DWORD LockedCount(const Counter& field, bool tryLock);
   void CreateBoundingObjects(bool tryLock);
   // The shared walk of the two ComputeBoundingObjectsHierarchy forms; world is
   // NULL for the plain one.
@@ -245,16 +248,16 @@ class CFrame : public CXFileDataObject {
   bool m_readyForRendering;
   CFrame* m_dynamicObjectsRoot;
   bool m_metricsComputed;
-  DWORD m_activeVertices;
-  DWORD m_activeTriangles;
-  DWORD m_activeEdges;
-  DWORD m_activeHalfEdges;
-  double m_totalEdgesMagnitude;
-  double m_totalTrianglesArea;
+  Counter m_activeVertices;
+  Counter m_activeTriangles;
+  Counter m_activeEdges;
+  Counter m_activeHalfEdges;
+  std::atomic<double> m_totalEdgesMagnitude;
+  std::atomic<double> m_totalTrianglesArea;
   bool m_hidden;
-  DWORD m_originalVertices;
-  DWORD m_originalTriangles;
-  DWORD m_maxVertices;
-  DWORD m_maxTriangles;
+  Counter m_originalVertices;
+  Counter m_originalTriangles;
+  Counter m_maxVertices;
+  Counter m_maxTriangles;
   CSkinWeights* m_skinWeights;
 };
