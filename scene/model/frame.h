@@ -13,6 +13,7 @@
 #include "gbox.h"
 #include "xfiledataobject.h"
 
+class CCameraFrame;
 class CDynamicWorldBoundaryFrame;
 class CSimpleShape;
 class CSkinWeights;
@@ -114,6 +115,9 @@ class CFrame : public CXFileDataObject {
   void SetFrameHierarchyInitialTransforms();
   // Turns the frame about an axis through pivot (parent-frame space).
   void Rotate(D3DXVECTOR3* pivot, D3DXQUATERNION* rotation);
+  // The same with the rotation and the pivot in the camera's view space;
+  // parentWorld NULL stands for the identity.
+  void RotateInViewSpace(D3DXMATRIX* parentWorld, CCameraFrame* camera, D3DXVECTOR3* pivot, D3DXQUATERNION* rotation);
   // The local transform times those of the parent render frames up to the
   // root; not stored.
   D3DXMATRIX ComputeWorldTransform(bool tryLock);
@@ -226,6 +230,8 @@ class CFrame : public CXFileDataObject {
   using Counter = std::atomic<DWORD>;
   DWORD LockedCount(const Counter& field, bool tryLock);
   void CreateBoundingObjects(bool tryLock);
+  // The transform child, made (the identity) when the frame has none.
+  CXFileDataObject* GetOrCreateFrameTransformMatrix();
   // The shared walk of the two ComputeBoundingObjectsHierarchy forms; world is
   // NULL for the plain one.
   bool ComputeBoundingObjectsHierarchyWalk(D3DXMATRIX* parentWorld, bool sphereFrame, bool boxFrame, bool tryLock);
