@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 #include <rmxfguid.h>
 
-#include <atomic>
 #include <cmath>
 #include <fstream>
 #include <string>
 #include <thread>
 
+#include "frame_test_holder.h"
 #include "frame_test_io.h"
 #include "math_expect.h"
 #include "mesh_test_support.h"
@@ -208,22 +208,14 @@ TEST(AnimationTest, TheMainThreadGivesUpOnABusyFrameAndHoldsNothingAfterwards) {
   auto* bone = static_cast<CFrame*>(objects[0].get());
   auto* set = static_cast<CAnimationSet*>(objects[1].get());
   CAnimation* move = set->GetAnimationList().GetHead();
-  std::atomic<bool> held{false}, release{false};
-  std::thread job([&] {
-    bone->Lock();
-    held = true;
-    while (!release) std::this_thread::yield();
-    bone->Unlock();
-  });
-  while (!held) std::this_thread::yield();
+  frame_test::CBusyObject busy(bone);
   try {
     set->AnimateTL(nullptr, true);
     ADD_FAILURE() << "a busy frame was animated";
   } catch (const char* message) {
     EXPECT_STREQ(message, "\nInfo: Failed to lock the frame.");
   }
-  release = true;
-  job.join();
+  busy.Release();
   // Nothing stayed locked: a job thread animates the set at once.
   std::thread([&] { set->AnimateTL(nullptr, true); }).join();
   EXPECT_TRUE(move->GetKeysMutex().Trylock());

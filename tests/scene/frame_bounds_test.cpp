@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "math_expect.h"
+#include "frame_test_holder.h"
 #include "mesh_test_support.h"
 
 namespace {
@@ -302,14 +303,7 @@ TEST_F(FrameContentBoundsTest, AResizeGivesUpOnABusyBoundedFrameHoldingNothing) 
   ASSERT_TRUE(shown.Initialize(bounded->GetBoundingBox(), const_cast<char*>("shown")));
   ASSERT_NE(shown.GetBoxShape(), nullptr);
 
-  std::atomic<bool> held{false}, release{false};
-  std::thread job([&] {
-    bounded->Lock();
-    held = true;
-    while (!release) std::this_thread::yield();
-    bounded->Unlock();
-  });
-  while (!held) std::this_thread::yield();
+  frame_test::CBusyObject busy(bounded.get());
   try {
     shown.ResizeBoundingBoxFrame(bounded.get(), true);
     ADD_FAILURE() << "a busy frame was read";
@@ -324,8 +318,7 @@ TEST_F(FrameContentBoundsTest, AResizeGivesUpOnABusyBoundedFrameHoldingNothing) 
     shown.Unlock();
   }).join();
   EXPECT_TRUE(taken);
-  release = true;
-  job.join();
+  busy.Release();
 
   SetBox(bounded.get(), D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(4, 1, 1));
   shown.ResizeBoundingBoxFrame(bounded.get(), true);
