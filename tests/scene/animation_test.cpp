@@ -329,4 +329,37 @@ TEST_F(AnimationFileTest, KeysOfARealFileGiveTheirValuesAtTheirTimes) {
   EXPECT_TRUE(Near(joint1->GetFrame()->GetTransformMatrix(false), expected, 1e-4f));
 }
 
+// Every animation of the real files: keys of known kinds, and finite
+// transforms for their frames halfway through the set.
+TEST_F(AnimationFileTest, RealFilesAnimateTheirFramesWithFiniteTransforms) {
+  int files = 0;
+  for (const char* name : {"anim_test.x", "BCN_Epileptic.X", "Testwuson.X", "stand.x"}) {
+    std::ifstream in(std::string(VOREVER_TESTDATA) + "/x/" + name, std::ios::binary);
+    if (!in) continue;
+    ++files;
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    bool ok = false;
+    ObjectList objects = ReadObjects(text, &ok);
+    ASSERT_TRUE(ok) << name;
+    int animations = 0;
+    for (auto& object : objects) {
+      if (!object->IsATemplateGUID(&TID_D3DRMAnimationSet)) continue;
+      auto* set = static_cast<CAnimationSet*>(object.get());
+      set->SetAnimationTime(set->GetMaxAnimationTime() / 2.0f);
+      set->AnimateTL(nullptr, false);
+      for (POSITION pos = set->GetAnimationList().GetHeadPosition(); pos;) {
+        CAnimation* animation = set->GetAnimationList().GetNext(pos);
+        ++animations;
+        EXPECT_GT(animation->GetKeysCount(), 0) << name;
+        EXPECT_LE(animation->GetAnimationTime(), set->GetMaxAnimationTime()) << name;
+        if (!animation->GetFrame()) continue;
+        D3DXMATRIX m = animation->GetFrame()->GetTransformMatrix(false);
+        for (int i = 0; i < 16; ++i) ASSERT_TRUE(std::isfinite(m.m[i / 4][i % 4])) << name;
+      }
+    }
+    EXPECT_GT(animations, 0) << name;
+  }
+  if (!files) GTEST_SKIP() << "no test data";
+}
+
 }  // namespace
