@@ -103,7 +103,9 @@ bool CFrame::Initialize(CFrame* source, char* name) {
       Initialize(&transform, const_cast<char*>(static_cast<const char*>(made)), source->GetFrameType(), false));
 }
 
-bool CFrame::Initialize(CXFileDataObject* source, char* name) { return Initialize(static_cast<CFrame*>(source), name); }
+bool CFrame::Initialize(CXFileDataObject* source, char* name) {
+  return source && source->IsAFrame() && Initialize(static_cast<CFrame*>(source), name);
+}
 
 bool CFrame::Initialize(CSimpleShape* shape, D3DXVECTOR3* position, D3DXVECTOR3* centre, D3DXVECTOR3* dir,
                         D3DXVECTOR3* up, D3DXVECTOR3* newDir, D3DXVECTOR3* newUp, bool pickable, char* name) {
@@ -185,9 +187,9 @@ void CFrame::SetWorldTransform(D3DXMATRIX* m, bool tryLock) {
   if (!IsDeleted()) m_worldTransform = *m;
 }
 
-DWORD CFrame::LockedCount(const DWORD& field, bool tryLock) {
+DWORD CFrame::LockedCount(const Counter& field, bool tryLock) {
   CObjectLock lock(this, tryLock);
-  return IsDeleted() ? 0 : field;
+  return IsDeleted() ? 0 : field.load();
 }
 
 D3DXVECTOR3 CFrame::GetCenterPFS(D3DXMATRIX* m) {

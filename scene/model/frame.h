@@ -7,11 +7,13 @@
 
 #include <d3dx8math.h>
 
+#include <atomic>
 #include <cstdint>
 
 #include "gbox.h"
 #include "xfiledataobject.h"
 
+class CCameraFrame;
 class CDynamicWorldBoundaryFrame;
 class CSimpleShape;
 class CSkinWeights;
@@ -113,6 +115,9 @@ class CFrame : public CXFileDataObject {
   void SetFrameHierarchyInitialTransforms();
   // Turns the frame about an axis through pivot (parent-frame space).
   void Rotate(D3DXVECTOR3* pivot, D3DXQUATERNION* rotation);
+  // The same with the rotation and the pivot in the camera's view space;
+  // parentWorld NULL stands for the identity.
+  void RotateInViewSpace(D3DXMATRIX* parentWorld, CCameraFrame* camera, D3DXVECTOR3* pivot, D3DXQUATERNION* rotation);
   // The local transform times those of the parent render frames up to the
   // root; not stored.
   D3DXMATRIX ComputeWorldTransform(bool tryLock);
@@ -221,8 +226,12 @@ class CFrame : public CXFileDataObject {
   void MergeContentBoundingBoxes(CGBox* into, bool tryLock, bool refreshSkinned, D3DXMATRIX* world);
 
  private:
-  DWORD LockedCount(const DWORD& field, bool tryLock);
+  // Counters are written by jobs while the views read them.
+  using Counter = std::atomic<DWORD>;
+  DWORD LockedCount(const Counter& field, bool tryLock);
   void CreateBoundingObjects(bool tryLock);
+  // The transform child, made (the identity) when the frame has none.
+  CXFileDataObject* GetOrCreateFrameTransformMatrix();
   // The shared walk of the two ComputeBoundingObjectsHierarchy forms; world is
   // NULL for the plain one.
   bool ComputeBoundingObjectsHierarchyWalk(D3DXMATRIX* parentWorld, bool sphereFrame, bool boxFrame, bool tryLock);
@@ -245,16 +254,16 @@ class CFrame : public CXFileDataObject {
   bool m_readyForRendering;
   CFrame* m_dynamicObjectsRoot;
   bool m_metricsComputed;
-  DWORD m_activeVertices;
-  DWORD m_activeTriangles;
-  DWORD m_activeEdges;
-  DWORD m_activeHalfEdges;
-  double m_totalEdgesMagnitude;
-  double m_totalTrianglesArea;
+  Counter m_activeVertices;
+  Counter m_activeTriangles;
+  Counter m_activeEdges;
+  Counter m_activeHalfEdges;
+  std::atomic<double> m_totalEdgesMagnitude;
+  std::atomic<double> m_totalTrianglesArea;
   bool m_hidden;
-  DWORD m_originalVertices;
-  DWORD m_originalTriangles;
-  DWORD m_maxVertices;
-  DWORD m_maxTriangles;
+  Counter m_originalVertices;
+  Counter m_originalTriangles;
+  Counter m_maxVertices;
+  Counter m_maxTriangles;
   CSkinWeights* m_skinWeights;
 };

@@ -1,5 +1,6 @@
 // CFrame: local, initial and world transforms, and the render-frame
 // hierarchy that links frames to the root of their world.
+#include <cameraframe.h>
 #include <dynamicworldboundaryframe.h>
 #include <qorcommon.h>
 
@@ -29,6 +30,16 @@ D3DXMATRIX RotationAbout(D3DXVECTOR3* centre, D3DXVECTOR3* dir, D3DXVECTOR3* up,
   D3DXMATRIX rotation;
   GetRotationTransform(&rotation, dir, up, newDir, newUp);
   return Translation(-*centre) * rotation * Translation(*centre);
+}
+
+// T(-pivot) × the rotation of q × T(pivot).
+D3DXMATRIX TurnAbout(const D3DXVECTOR3& pivot, const D3DXQUATERNION& q) {
+  D3DXVECTOR3 axis;
+  float angle = 0;
+  D3DXQuaternionToAxisAngle(&q, &axis, &angle);
+  D3DXMATRIX turn;
+  D3DXMatrixRotationAxis(&turn, &axis, angle);
+  return Translation(-pivot) * turn * Translation(pivot);
 }
 
 }  // namespace
@@ -87,23 +98,35 @@ void CFrame::SetFrameHierarchyInitialTransforms() {
   UnlockChildList();
 }
 
+CXFileDataObject* CFrame::GetOrCreateFrameTransformMatrix() {
+  CXFileDataObject* current = GetFrameTransformMatrix(false, false);
+  if (current) return current;
+  // A frame without a transform child gets the identity, which a rotation
+  // then turns.
+  D3DXMATRIX identity = Identity();
+  auto made = std::make_unique<CFrameTransformMatrix>();
+  made->Initialize(&identity, false, nullptr, false);
+  current = made.get();
+  AddChildObject(eOwnedChild, made.release(), false);
+  return current;
+}
+
 void CFrame::Rotate(D3DXVECTOR3* pivot, D3DXQUATERNION* rotation) {
-  auto* current = static_cast<CFrameTransformMatrix*>(GetFrameTransformMatrix(false, false));
-  if (!current) {
-    // A frame without a transform child gets the identity, which the
-    // rotation then turns.
-    D3DXMATRIX identity = Identity();
-    auto made = std::make_unique<CFrameTransformMatrix>();
-    made->Initialize(&identity, false, nullptr, false);
-    current = made.get();
-    AddChildObject(eOwnedChild, made.release(), false);
-  }
-  D3DXVECTOR3 axis;
-  float angle = 0;
-  D3DXQuaternionToAxisAngle(rotation, &axis, &angle);
-  D3DXMATRIX turn;
-  D3DXMatrixRotationAxis(&turn, &axis, angle);
-  D3DXMATRIX local = current->GetFrameMatrix(false) * Translation(-*pivot) * turn * Translation(*pivot);
+  auto* current = static_cast<CFrameTransformMatrix*>(GetOrCreateFrameTransformMatrix());
+  D3DXMATRIX local = current->GetFrameMatrix(false) * TurnAbout(*pivot, *rotation);
+  current->SetFrameMatrix(&local, false);
+}
+
+void CFrame::RotateInViewSpace(D3DXMATRIX* parentWorld, CCameraFrame* camera, D3DXVECTOR3* pivot,
+                               D3DXQUATERNION* rotation) {
+  auto* current = static_cast<CFrameTransformMatrix*>(GetOrCreateFrameTransformMatrix());
+  D3DXMATRIX placed = current->GetFrameMatrix(false);
+  if (parentWorld) placed = placed * *parentWorld;
+  D3DXMATRIX cameraWorld = camera->ComputeWorldTransform(false);
+  D3DXMATRIX view = camera->ComputeViewTransform(&cameraWorld, false);
+  D3DXMATRIX inView = placed * view * TurnAbout(*pivot, *rotation);
+  D3DXMATRIX local = inView * ComputeInverseTransform(&view);
+  if (parentWorld) local = local * ComputeInverseTransform(parentWorld);
   current->SetFrameMatrix(&local, false);
 }
 

@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 #include <rmxfguid.h>
 
-#include <atomic>
 #include <cmath>
 #include <fstream>
 #include <string>
 #include <thread>
 
+#include "frame_test_holder.h"
 #include "frame_test_io.h"
 #include "math_expect.h"
 #include "mesh_test_support.h"
@@ -208,22 +208,14 @@ TEST(AnimationTest, TheMainThreadGivesUpOnABusyFrameAndHoldsNothingAfterwards) {
   auto* bone = static_cast<CFrame*>(objects[0].get());
   auto* set = static_cast<CAnimationSet*>(objects[1].get());
   CAnimation* move = set->GetAnimationList().GetHead();
-  std::atomic<bool> held{false}, release{false};
-  std::thread job([&] {
-    bone->Lock();
-    held = true;
-    while (!release) std::this_thread::yield();
-    bone->Unlock();
-  });
-  while (!held) std::this_thread::yield();
+  frame_test::CBusyObject busy(bone);
   try {
     set->AnimateTL(nullptr, true);
     ADD_FAILURE() << "a busy frame was animated";
   } catch (const char* message) {
     EXPECT_STREQ(message, "\nInfo: Failed to lock the frame.");
   }
-  release = true;
-  job.join();
+  busy.Release();
   // Nothing stayed locked: a job thread animates the set at once.
   std::thread([&] { set->AnimateTL(nullptr, true); }).join();
   EXPECT_TRUE(move->GetKeysMutex().Trylock());
@@ -335,6 +327,39 @@ TEST_F(AnimationFileTest, KeysOfARealFileGiveTheirValuesAtTheirTimes) {
   D3DXMatrixRotationQuaternion(&rotation, &q);
   D3DXMATRIX expected = rotation * Translation(0, -4.795322f, 0.02924f);
   EXPECT_TRUE(Near(joint1->GetFrame()->GetTransformMatrix(false), expected, 1e-4f));
+}
+
+// Every animation of the real files: keys of known kinds, and finite
+// transforms for their frames halfway through the set.
+TEST_F(AnimationFileTest, RealFilesAnimateTheirFramesWithFiniteTransforms) {
+  int files = 0;
+  for (const char* name : {"anim_test.x", "BCN_Epileptic.X", "Testwuson.X", "stand.x"}) {
+    std::ifstream in(std::string(VOREVER_TESTDATA) + "/x/" + name, std::ios::binary);
+    if (!in) continue;
+    ++files;
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    bool ok = false;
+    ObjectList objects = ReadObjects(text, &ok);
+    ASSERT_TRUE(ok) << name;
+    int animations = 0;
+    for (auto& object : objects) {
+      if (!object->IsATemplateGUID(&TID_D3DRMAnimationSet)) continue;
+      auto* set = static_cast<CAnimationSet*>(object.get());
+      set->SetAnimationTime(set->GetMaxAnimationTime() / 2.0f);
+      set->AnimateTL(nullptr, false);
+      for (POSITION pos = set->GetAnimationList().GetHeadPosition(); pos;) {
+        CAnimation* animation = set->GetAnimationList().GetNext(pos);
+        ++animations;
+        EXPECT_GT(animation->GetKeysCount(), 0) << name;
+        EXPECT_LE(animation->GetAnimationTime(), set->GetMaxAnimationTime()) << name;
+        if (!animation->GetFrame()) continue;
+        D3DXMATRIX m = animation->GetFrame()->GetTransformMatrix(false);
+        for (int i = 0; i < 16; ++i) ASSERT_TRUE(std::isfinite(m.m[i / 4][i % 4])) << name;
+      }
+    }
+    EXPECT_GT(animations, 0) << name;
+  }
+  if (!files) GTEST_SKIP() << "no test data";
 }
 
 }  // namespace

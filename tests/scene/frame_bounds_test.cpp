@@ -7,9 +7,12 @@
 #include <simpleshape.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 #include "math_expect.h"
+#include "frame_test_holder.h"
 #include "mesh_test_support.h"
 
 namespace {
@@ -214,20 +217,24 @@ class FrameContentBoundsTest : public MeshDeviceTest {
   void TearDown() override { g_FDOGarbageList.DestroyGarbageList(); }
 };
 
-// The box carried through the bounding-box frame's transform.
+// The shape's box carried through the bounding-box frame's transform.
+CGBox ShapeBox(CBoundingBoxFrame* shown) {
+  CBox* shape = shown->GetBoxShape();
+  EXPECT_NE(shape, nullptr);
+  if (!shape) return CGBox();
+  CGBox box = *shape->GetBoundingBox();
+  D3DXMATRIX local = shown->GetTransformMatrix(false);
+  box.TransformCoord(&local, false);
+  return box;
+}
+
+// The same for the bounding-box frame below frame.
 CGBox ShownBox(CFrame* frame) {
   POSITION pos = frame->GetChildHeadPosition();
   while (CFrame* child = frame->GetNextFrame(pos, false, false)) {
-    if (child->GetFrameType() != CFrame::eBoundingObjectFrame) continue;
-    auto* shown = static_cast<CBoundingObjectFrame*>(child);
-    if (shown->GetBoundingObjectType() != eBoundingBoxObject) continue;
-    CBox* shape = static_cast<CBoundingBoxFrame*>(shown)->GetBoxShape();
-    EXPECT_NE(shape, nullptr);
-    if (!shape) break;
-    CGBox box = *shape->GetBoundingBox();
-    D3DXMATRIX local = shown->GetTransformMatrix(false);
-    box.TransformCoord(&local, false);
-    return box;
+    if (child->GetFrameType() == CFrame::eBoundingObjectFrame &&
+        static_cast<CBoundingObjectFrame*>(child)->GetBoundingObjectType() == eBoundingBoxObject)
+      return ShapeBox(static_cast<CBoundingBoxFrame*>(child));
   }
   ADD_FAILURE() << "no bounding box frame below " << frame->GetName();
   return CGBox();
@@ -286,6 +293,36 @@ TEST_F(FrameContentBoundsTest, ContentBoxesMergeUpTheTreeAndVisibleBoxesCoverThe
   child->SetTransformMatrix(&further, false, CFrame::eReplace, false, false);
   ASSERT_TRUE(root->ComputeBoundingObjectsHierarchy(false, true, false));
   ExpectExtent(ShownBox(root.get()), D3DXVECTOR3(0, -0.5f, -0.5f), D3DXVECTOR3(11, 1, 1));
+}
+
+TEST_F(FrameContentBoundsTest, AResizeGivesUpOnABusyBoundedFrameHoldingNothing) {
+  D3DXMATRIX identity = Identity();
+  std::unique_ptr<CFrame> bounded(MakeFrame("bounded", &identity));
+  SetBox(bounded.get(), D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(2, 2, 2));
+  CBoundingBoxFrame shown;
+  ASSERT_TRUE(shown.Initialize(bounded->GetBoundingBox(), const_cast<char*>("shown")));
+  ASSERT_NE(shown.GetBoxShape(), nullptr);
+
+  frame_test::CBusyObject busy(bounded.get());
+  try {
+    shown.ResizeBoundingBoxFrame(bounded.get(), true);
+    ADD_FAILURE() << "a busy frame was read";
+  } catch (const char* message) {
+    EXPECT_STREQ(message, "Info: Cannot lock the bounded frame object.");
+  }
+  // The frame and its shape were let go: another thread takes them at once.
+  std::atomic<bool> taken{false};
+  std::thread([&] {
+    taken = shown.Trylock() && shown.GetBoxShape()->Trylock();
+    shown.GetBoxShape()->Unlock();
+    shown.Unlock();
+  }).join();
+  EXPECT_TRUE(taken);
+  busy.Release();
+
+  SetBox(bounded.get(), D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(4, 1, 1));
+  shown.ResizeBoundingBoxFrame(bounded.get(), true);
+  ExpectExtent(ShapeBox(&shown), D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(4, 1, 1));
 }
 
 }  // namespace

@@ -59,9 +59,9 @@ class CReader {
         if (CXFileDataObject* made = Read(nested.p, ok)) object->AddChildObject(eOwnedChild, made, false);
       } else if (SUCCEEDED(
                      child->QueryInterface(IID_IDirectXFileDataReference, reinterpret_cast<void**>(&reference)))) {
+        // As the loader does, a reference to an object not read yet is dropped.
         auto found = m_named.find(NameOf(reference.p));
-        if (found == m_named.end()) return Fail(ok);
-        object->AddChildObject(eReferenceChild, found->second, false);
+        if (found != m_named.end()) object->AddChildObject(eReferenceChild, found->second, false);
       }
     }
     if (object->IsATemplateGUID(&TID_D3DRMAnimation)) static_cast<CAnimation*>(object.get())->SetOptionalMembers();

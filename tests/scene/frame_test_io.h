@@ -1,6 +1,7 @@
 // .x input and output of small object trees for the frame and animation
-// tests: reads a file into data objects of the frame and animation classes
-// (references by name among the objects read before) and writes a tree back.
+// tests: reads a file into data objects of the frame, mesh and animation
+// classes (references by name among the objects read before; others are
+// dropped) and writes a tree back.
 #pragma once
 
 #include <dxfile.h>

@@ -1,3 +1,4 @@
+#include <cameraframe.h>
 #include <dynamicworldboundaryframe.h>
 #include <frame.h>
 #include <gtest/gtest.h>
@@ -188,6 +189,27 @@ TEST(FrameTest, RotateTurnsAboutThePivotAlsoOnItsFirstCall) {
   local = bare.GetTransformMatrix(false);
   D3DXVec3TransformCoord(&moved, &origin, &local);
   EXPECT_TRUE(Near(moved, D3DXVECTOR3(2, 0, 0)));
+}
+
+// A camera 10 back along z and lifted 2 looks at the frame; its view space
+// is the parent space moved by (0, -2, 10).
+TEST(FrameTest, RotateInViewSpaceTurnsAboutThePivotAsTheCameraSeesIt) {
+  CCameraFrame camera;
+  D3DXMATRIX eye = Translation(0, 2, -10);
+  ASSERT_EQ(camera.Initialize(&eye, const_cast<char*>("camera"), CFrame::eCameraFrame, false), S_OK);
+  D3DXMATRIX view = camera.ComputeViewTransform(&eye, false);
+  EXPECT_TRUE(Near(view, Translation(0, -2, 10)));
+  EXPECT_TRUE(Near(camera.ComputeInverseViewTransform(&view), eye));
+
+  D3DXQUATERNION quarter;
+  D3DXVECTOR3 axis(0, 0, 1), pivotVS(1, -2, 10), origin(0, 0, 0), moved;
+  D3DXQuaternionRotationAxis(&quarter, &axis, static_cast<float>(M_PI / 2));
+  D3DXMATRIX parentWorld = Translation(0, 0, 0);
+  CFrame frame;  // no transform child yet: the first turn holds too
+  frame.RotateInViewSpace(&parentWorld, &camera, &pivotVS, &quarter);
+  D3DXMATRIX local = frame.GetTransformMatrix(false);
+  D3DXVec3TransformCoord(&moved, &origin, &local);
+  EXPECT_TRUE(Near(moved, D3DXVECTOR3(1, -1, 0)));
 }
 
 TEST(FrameTest, RenderHierarchyLinksTheSubtreeAndFindsItsWorldAndBoundary) {
