@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <rmxfguid.h>
 
-#include <atomic>
 #include <cmath>
 #include <fstream>
 #include <string>

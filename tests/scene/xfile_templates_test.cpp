@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <rmxfguid.h>
+#include <patchmesh.h>
 #include <xfiletemplates.h>
 #include <xskinexp.h>
 
@@ -58,6 +59,39 @@ TEST(SceneTemplates, ASavedFileDeclaresTheListsItIsGiven) {
   ASSERT_EQ(file.p->CreateSaveObject(path.c_str(), DXFILEFORMAT_TEXT, &save.p), S_OK);
   Released<IDirectXFileData> data;
   EXPECT_EQ(save.p->CreateDataObject(GUID_BaseMesh, nullptr, nullptr, 0, nullptr, &data.p), DXFILEERR_NOTEMPLATE);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ScenePatchMesh, LoadsItsNameAndTemplateAndWritesNothing) {
+  Released<IDirectXFile> file;
+  ASSERT_EQ(DirectXFileCreate(&file.p), S_OK);
+  ASSERT_EQ(RegisterXFileTemplates(file.p), S_OK);
+  std::string text =
+      "xof 0303txt 0032\n"
+      "PatchMesh Patches { 4; 0;0;0;, 1;0;0;, 0;1;0;, 1;1;0;; 1; 4; 0,1,2,3;;; }\n";
+  DXFILELOADMEMORY memory{text.data(), static_cast<DWORD>(text.size())};
+  Released<IDirectXFileEnumObject> enumObject;
+  ASSERT_EQ(file.p->CreateEnumObject(&memory, DXFILELOAD_FROMMEMORY, &enumObject.p), S_OK);
+  Released<IDirectXFileData> data;
+  ASSERT_EQ(enumObject.p->GetNextDataObject(&data.p), S_OK);
+  DWORD size = 0;
+  BYTE* block = nullptr;
+  ASSERT_EQ(data.p->GetData(nullptr, &size, reinterpret_cast<void**>(&block)), S_OK);
+
+  CPatchMesh patches;
+  EXPECT_FALSE(patches.IsLoaded());
+  ASSERT_TRUE(patches.Load(data.p, size, block, nullptr, nullptr));
+  EXPECT_TRUE(patches.IsLoaded());
+  EXPECT_STREQ(patches.GetName(), "Patches");
+  EXPECT_TRUE(patches.IsATemplateGUID(&DXFILEOBJ_PatchMesh));
+  IDirectXFileData* out = reinterpret_cast<IDirectXFileData*>(&patches);
+  EXPECT_EQ(patches.Save(nullptr, &out, nullptr), S_OK);
+  EXPECT_EQ(out, nullptr);
+  patches.DestroyContent();
+  EXPECT_FALSE(patches.IsLoaded());
 }
 
 }  // namespace
