@@ -183,7 +183,7 @@ bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, ch
       throw SLoadFailure{"\nError: IDirectXFile::RegisterTemplates() failed in CXFile::LoadXfile().", hr};
     hr = file->CreateEnumObject(const_cast<char*>(path), DXFILELOAD_FROMFILE, &primary);
     if (SUCCEEDED(hr)) hr = file->CreateEnumObject(const_cast<char*>(path), DXFILELOAD_FROMFILE, &secondary);
-    if (FAILED(hr)) throw SLoadFailure{"\nError: IDirectXFile::CreateEnumObject() failed in CXFile::LoadXfile().", hr};
+    if (FAILED(hr)) throw SLoadFailure{"\nError: The file does not open as a .x file.", hr};
     IDirect3DDevice8* device = g_pWindowedDevice ? g_pWindowedDevice->GetD3DDevice() : nullptr;
 
     int enumerationFailures = 0;
