@@ -391,8 +391,12 @@ void CXFile::FinishObject(CXFileDataObject* object, CXFileDataObject* parent, CD
   } else if (object->IsATemplateGUID(&TID_D3DRMMesh)) {
     auto* mesh = static_cast<CMesh*>(object);
     if (FAILED(mesh->CreateMeshVerticesGroups(thread)) || !mesh->CreateMeshEdgesLine(thread) ||
-        FAILED(mesh->SetMeshVerticesNormal()) || FAILED(mesh->SetMeshTextureCoords()) || !mesh->SetMaterialsArray())
+        FAILED(mesh->SetMeshVerticesNormal()) || FAILED(mesh->SetMeshTextureCoords()) || !mesh->SetMaterialsArray()) {
+      // Its parts name materials, normals or vertices that it does not have.
+      m_failureText.Format("Error: The mesh %s does not fit its materials, normals, texture coordinates or colours.",
+                           mesh->GetName() && *mesh->GetName() ? mesh->GetName() : "without a name");
       throw "\nError: The mesh could not be prepared for drawing.";
+    }
   } else if (object->IsAFrame()) {
     auto* frame = static_cast<CFrame*>(object);
     frame->SetInitialFrameTransform();

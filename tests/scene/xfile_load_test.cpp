@@ -69,10 +69,40 @@ TEST_F(XFileLoadTest, AFailureAfterSomeObjectsTakesThemBack) {
   CXFileDataList world;
   CString failure;
   EXPECT_FALSE(Load(path, root.get(), world, &failure));
-  EXPECT_STREQ(failure, "Error: The Mesh data object Bad could not be read.");
+  EXPECT_FALSE(failure.IsEmpty());
   EXPECT_TRUE(Received(root.get()).empty());
   EXPECT_EQ(world.GetCount(), 0);
   EXPECT_EQ(root->GetActiveVerticesCount(false), 0u);
+}
+
+TEST_F(XFileLoadTest, AFailureNamesTheObjectThatDoesNotFit) {
+  const std::string triangle = "Mesh M { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,";
+  const char* material = " Material { 1;0;0;1;; 0; 0;0;0;; 0;0;0;; }";
+  struct {
+    std::string text;
+    const char* failure;
+  } cases[] = {
+      {triangle + "7;; }", "Error: The Mesh data object M could not be read."},
+      {triangle + "2;; MeshNormals { 1; 0;0;1;; 1; 3;0,0,5;; } }",
+       "Error: The MeshNormals data object without a name could not be read."},
+      {triangle + "2;; MeshMaterialList { 1; 1; 1;;" + material + " } }",
+       "Error: The MeshMaterialList data object without a name could not be read."},
+      // Two materials claimed, one held: the count follows, face 0's second
+      // material is gone.
+      {triangle + "2;; MeshMaterialList { 2; 1; 1;;" + material + " } }",
+       "Error: The mesh M does not fit its materials, normals, texture coordinates or colours."},
+      {triangle + "2;; MeshTextureCoords { 4; 0;0;, 1;0;, 1;1;, 0;1;; } }",
+       "Error: The mesh M does not fit its materials, normals, texture coordinates or colours."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    auto root = NewRoot();
+    CXFileDataList world;
+    CString failure;
+    EXPECT_FALSE(Load(WriteText("misfit.x", "xof 0303txt 0032\n" + c.text + "\n"), root.get(), world, &failure));
+    EXPECT_STREQ(failure, c.failure);
+    EXPECT_TRUE(Received(root.get()).empty());
+  }
 }
 
 TEST_F(XFileLoadTest, TopLevelObjectsGoBelowTheFrameOrIntoTheWorld) {
