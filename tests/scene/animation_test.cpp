@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "frame_test_holder.h"
+#include "busy_object.h"
 #include "frame_test_io.h"
 #include "math_expect.h"
 #include "mesh_test_support.h"
@@ -208,7 +208,7 @@ TEST(AnimationTest, TheMainThreadGivesUpOnABusyFrameAndHoldsNothingAfterwards) {
   auto* bone = static_cast<CFrame*>(objects[0].get());
   auto* set = static_cast<CAnimationSet*>(objects[1].get());
   CAnimation* move = set->GetAnimationList().GetHead();
-  frame_test::CBusyObject busy(bone);
+  scene_test::CBusyObject busy(bone);
   try {
     set->AnimateTL(nullptr, true);
     ADD_FAILURE() << "a busy frame was animated";
