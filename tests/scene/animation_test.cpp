@@ -1,5 +1,6 @@
 #include <animation.h>
 #include <animationkey.h>
+#include <basemesh.h>
 #include <frame.h>
 #include <gtest/gtest.h>
 #include <rmxfguid.h>
@@ -190,6 +191,31 @@ TEST(AnimationTest, AnAnimationWritesItsFramesTransformFromEveryKindOfKey) {
   }
   // The animation keeps the frame's initial transform.
   EXPECT_TRUE(Near(*bone->GetInitialFrameTransform(), D3DXMATRIX(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0)));
+}
+
+TEST(AnimationTest, TheBonesMeshCentreIsFoundByTheFramesName) {
+  ObjectList objects = Read(kAnimatedScene);
+  auto* set = static_cast<CAnimationSet*>(objects[1].get());
+  CAnimation* move = set->GetAnimationList().GetHead();
+  CBaseMesh skin;
+  ASSERT_TRUE(skin.Initialize(const_cast<char*>("Skin")));
+  CGBox box;
+  CGSphere sphere;
+  const D3DXVECTOR3 centre(1, 2, 3);
+  sphere.Initialize(4, &centre);
+  skin.SetBoundingObjects(box, sphere);
+
+  CTypedPtrMap<CMapStringToPtr, CString, CBaseMesh*> meshes;
+  meshes.SetAt("Other", &skin);
+  move->SetMeshCenterFS(meshes);
+  EXPECT_EQ(move->GetMeshCenterFS(), D3DXVECTOR3(0, 0, 0));
+  meshes.SetAt("Bone", &skin);
+  move->SetMeshCenterFS(meshes);
+  EXPECT_EQ(move->GetMeshCenterFS(), centre);
+
+  CAnimation unbound;
+  unbound.SetMeshCenterFS(meshes);
+  EXPECT_EQ(unbound.GetMeshCenterFS(), D3DXVECTOR3(0, 0, 0));
 }
 
 TEST(AnimationTest, KeyListsGrowPastFiftyKeys) {
