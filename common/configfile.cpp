@@ -145,7 +145,11 @@ bool ReadConfigFile(CONFIGFILE& cf) {
     return false;
   }
   try {
-    if (file.Read(&cf, kRecordSize) != kRecordSize) return false;
+    const UINT got = file.Read(&cf, kRecordSize);
+    // Whatever the file holds, the text fields stay zero-terminated strings.
+    cf.szConvTextureExt[sizeof(cf.szConvTextureExt) - 1] = '\0';
+    cf.szImportFolder[sizeof(cf.szImportFolder) - 1] = '\0';
+    if (got != kRecordSize) return false;
     file.Close();
     return true;
   } catch (CException* e) {

@@ -137,8 +137,9 @@ static_assert(offsetof(CONFIGFILE, cvSelectedPMesh) == 524);
 // Sets every field to its built-in default (padding is left as it was).
 void SetDefaultConfigData(CONFIGFILE& cf);
 
-// Zeroes cf and reads the first 540 bytes of "Config.dat"; false when the
-// file cannot be opened or is shorter (cf then holds what was read, then zeros).
+// Zeroes cf and reads the first 540 bytes of "Config.dat", its two text
+// fields cut to stay terminated; false when the file cannot be opened or is
+// shorter (cf then holds what was read, then zeros).
 bool ReadConfigFile(CONFIGFILE& cf);
 // Sets the defaults and writes them as "Config.dat". False, after a message
 // box, when the file cannot be written; cf keeps the defaults.

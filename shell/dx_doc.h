@@ -36,7 +36,9 @@ class CDXDoc {
   DISPLAYOPTIONS GetDisplayOptions() const { return m_DisplayOptions; }
   void SetDisplayOptions(const DISPLAYOPTIONS& options) { m_DisplayOptions = options; }
   // The document's settings; the defaults until the settings file is read.
-  CONFIGFILE* GetConfigFile() { return &m_Config; }
+  CONFIGFILE* GetConfig() { return &m_Config; }
+  // Whether renderers use a material's diffuse colour as its ambient colour.
+  bool DiffuseForAmbientColor() const { return m_Config.bDiffuseForAmbientColor != 0; }
   // Sets the shade mode (Gouraud or flat) and the fill mode (solid or
   // wireframe) of the device from the settings, each only when it differs.
   void SetDeviceFillingShading(IDirect3DDevice8* device);

@@ -5,6 +5,7 @@
 #include <main_frame.h>
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 
 #include "dx_thread.h"
@@ -209,14 +210,21 @@ void CThreadsManager::Launch(const LaunchRules& rules, CRuntimeClass* jobClass, 
 
   if (rules.checkFrame && IsThreadForSelectedFrame(frame)) return;
   if (rules.checkActivity && ActiveThread()) return;
-  CWinThread* thread = AfxBeginThread(jobClass, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
-  if (thread == NULL) throw "\nError: Failed to create the job thread.";
-  TJob* job = static_cast<TJob*>(thread);
-  setUp(job, MainWindowHandle());
-  m_ThreadList.AddHead(job);
+  // The job is set up before its thread exists (suspended, at normal
+  // priority), so that a set-up that throws leaves neither a job nor a thread.
+  std::unique_ptr<TJob> job(static_cast<TJob*>(jobClass->CreateObject()));
+  if (!job) throw "\nError: Failed to create the job thread.";
+  try {
+    setUp(job.get(), MainWindowHandle());
+    if (!job->CreateThread(CREATE_SUSPENDED)) throw "\nError: Failed to create the job thread.";
+  } catch (...) {
+    RemoveThreadMessages();  // what the set-up posted names the job
+    throw;
+  }
+  m_ThreadList.AddHead(job.get());
   // Counted before the thread runs, so that its end cannot come first.
   SetActiveThread(true);
-  job->ResumeThread();
+  job.release()->ResumeThread();
   if (rules.updateViews && GetMainFrame() != NULL) GetMainFrame()->UpdateAll3DViews(true);
 }
 

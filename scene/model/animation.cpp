@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "animationkey.h"
+#include "basemesh.h"
 #include "frame.h"
 #include "objectlock.h"
 
@@ -69,6 +70,17 @@ void CAnimation::SetOptionalMembers() {
   m_keys.FreeExtra();
   m_options.FreeExtra();
   m_keysLock.Unlock();
+}
+
+void CAnimation::SetMeshCenterFS(CTypedPtrMap<CMapStringToPtr, CString, CBaseMesh*>& meshesByBoneName) {
+  if (!m_frame) return;
+  try {
+    CBaseMesh* mesh = nullptr;
+    if (!meshesByBoneName.Lookup(m_frame->GetName() ? m_frame->GetName() : "", mesh) || !mesh) return;
+    if (const D3DXVECTOR3* centre = mesh->GetCenterFS()) m_meshCenter = *centre;
+  } catch (const char* message) {
+    DEBUG_TRACE("%s", message);
+  }
 }
 
 DWORD CAnimation::GetAnimationTime() {

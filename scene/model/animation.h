@@ -14,6 +14,7 @@
 
 class CAnimationKey;
 class CAnimationOptions;
+class CBaseMesh;
 class CFrame;
 
 class CAnimation : public CXFileDataObject {
@@ -32,6 +33,10 @@ class CAnimation : public CXFileDataObject {
   void SetOptionalMembers();
   // The largest last-key time of the keys; 0 without keys.
   DWORD GetAnimationTime();
+  // Keeps the frame-space centre of the skinned mesh that the animated frame
+  // moves as a bone, looked up by the frame's name; failures are swallowed.
+  void SetMeshCenterFS(CTypedPtrMap<CMapStringToPtr, CString, CBaseMesh*>& meshesByBoneName);
+  const D3DXVECTOR3& GetMeshCenterFS() const { return m_meshCenter; }
   void AnimateTL(float time, bool tryLock) { SetTransformTL(time, tryLock); }
   // Replaces the frame's transform by the keys' combined transform at time
   // (matrix key × scaling, rotation, translation) and updates the bounds of

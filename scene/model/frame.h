@@ -124,6 +124,7 @@ class CFrame : public CXFileDataObject {
   void GetCenterWS(D3DXVECTOR3& out, D3DXMATRIX* m);
   void GetCenterInWorldSpace(D3DXVECTOR3& out, D3DXMATRIX* parentWorld);
   void SetSkinWeights(CSkinWeights* weights) { m_skinWeights = weights; }
+  CSkinWeights* GetSkinWeights() const { return m_skinWeights; }
 
   // The render-frame hierarchy.
   void AddChildRenderFrame(EChildObjectType type, CFrame* child, bool tryLock);

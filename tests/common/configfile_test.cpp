@@ -126,6 +126,16 @@ TEST_F(ConfigFileTest, FileRules) {
   ASSERT_TRUE(ReadConfigFile(cf));
   EXPECT_EQ(RecordBytes(cf), RecordBytes(changed));
 
+  // Text fields without their terminating zero are cut to keep it.
+  CONFIGFILE unterminated = changed;
+  std::memcpy(unterminated.szConvTextureExt, "jpegx", 5);
+  std::memset(unterminated.szImportFolder, 'f', sizeof(unterminated.szImportFolder));
+  WriteBytes(ConfigPath(), RecordBytes(unterminated));
+  ASSERT_TRUE(GetConfigData(cf));
+  EXPECT_STREQ(cf.szConvTextureExt, "jpeg");
+  EXPECT_EQ(std::string(cf.szImportFolder), std::string(259, 'f'));
+  EXPECT_EQ(FileBytes(ConfigPath()), RecordBytes(cf));
+
   // SaveAppOptions stores the program-wide options and keeps the file's others.
   CONFIGFILE options = Defaults();
   std::strcpy(options.szImportFolder, "/data/scenes");

@@ -1,5 +1,6 @@
 #include <animation.h>
 #include <animationkey.h>
+#include <basemesh.h>
 #include <frame.h>
 #include <gtest/gtest.h>
 #include <rmxfguid.h>
@@ -9,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "frame_test_holder.h"
+#include "busy_object.h"
 #include "frame_test_io.h"
 #include "math_expect.h"
 #include "mesh_test_support.h"
@@ -192,6 +193,31 @@ TEST(AnimationTest, AnAnimationWritesItsFramesTransformFromEveryKindOfKey) {
   EXPECT_TRUE(Near(*bone->GetInitialFrameTransform(), D3DXMATRIX(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0)));
 }
 
+TEST(AnimationTest, TheBonesMeshCentreIsFoundByTheFramesName) {
+  ObjectList objects = Read(kAnimatedScene);
+  auto* set = static_cast<CAnimationSet*>(objects[1].get());
+  CAnimation* move = set->GetAnimationList().GetHead();
+  CBaseMesh skin;
+  ASSERT_TRUE(skin.Initialize(const_cast<char*>("Skin")));
+  CGBox box;
+  CGSphere sphere;
+  const D3DXVECTOR3 centre(1, 2, 3);
+  sphere.Initialize(4, &centre);
+  skin.SetBoundingObjects(box, sphere);
+
+  CTypedPtrMap<CMapStringToPtr, CString, CBaseMesh*> meshes;
+  meshes.SetAt("Other", &skin);
+  move->SetMeshCenterFS(meshes);
+  EXPECT_EQ(move->GetMeshCenterFS(), D3DXVECTOR3(0, 0, 0));
+  meshes.SetAt("Bone", &skin);
+  move->SetMeshCenterFS(meshes);
+  EXPECT_EQ(move->GetMeshCenterFS(), centre);
+
+  CAnimation unbound;
+  unbound.SetMeshCenterFS(meshes);
+  EXPECT_EQ(unbound.GetMeshCenterFS(), D3DXVECTOR3(0, 0, 0));
+}
+
 TEST(AnimationTest, KeyListsGrowPastFiftyKeys) {
   std::string text = "Frame Bone { }\nAnimation Many {\n{ Bone }\n";
   for (int i = 1; i <= 60; ++i) text += KeyList(2, {"0;3;" + std::to_string(i) + ",0,0"});
@@ -208,7 +234,7 @@ TEST(AnimationTest, TheMainThreadGivesUpOnABusyFrameAndHoldsNothingAfterwards) {
   auto* bone = static_cast<CFrame*>(objects[0].get());
   auto* set = static_cast<CAnimationSet*>(objects[1].get());
   CAnimation* move = set->GetAnimationList().GetHead();
-  frame_test::CBusyObject busy(bone);
+  scene_test::CBusyObject busy(bone);
   try {
     set->AnimateTL(nullptr, true);
     ADD_FAILURE() << "a busy frame was animated";

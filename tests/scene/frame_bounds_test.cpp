@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "math_expect.h"
-#include "frame_test_holder.h"
+#include "busy_object.h"
 #include "mesh_test_support.h"
 
 namespace {
@@ -303,7 +303,7 @@ TEST_F(FrameContentBoundsTest, AResizeGivesUpOnABusyBoundedFrameHoldingNothing) 
   ASSERT_TRUE(shown.Initialize(bounded->GetBoundingBox(), const_cast<char*>("shown")));
   ASSERT_NE(shown.GetBoxShape(), nullptr);
 
-  frame_test::CBusyObject busy(bounded.get());
+  scene_test::CBusyObject busy(bounded.get());
   try {
     shown.ResizeBoundingBoxFrame(bounded.get(), true);
     ADD_FAILURE() << "a busy frame was read";

@@ -31,8 +31,8 @@ TEST_F(MeshRenderTest, SettingsChooseShadingAndFilling) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "shade " << c.shadeWord << ", fill " << c.fillWord);
     CDXDoc doc;
-    doc.GetConfigFile()->dwShadeMode = c.shadeWord;
-    doc.GetConfigFile()->dwFillMode = c.fillWord;
+    doc.GetConfig()->dwShadeMode = c.shadeWord;
+    doc.GetConfig()->dwFillMode = c.fillWord;
     Device()->SetRenderState(D3DRS_SHADEMODE, c.shadeBefore);
     Device()->SetRenderState(D3DRS_FILLMODE, c.fillBefore);
     doc.SetDeviceFillingShading(Device());
@@ -51,7 +51,7 @@ TEST_F(MeshRenderTest, GroupsDrawUnderTheDocumentAndItsActiveEdges) {
   ASSERT_TRUE(red.IsOpaque());
 
   CDXDoc doc;
-  doc.GetConfigFile()->dwShadeMode = 1;
+  doc.GetConfig()->dwShadeMode = 1;
   DISPLAYOPTIONS options{};
   options.activeEdgesMaterial.Diffuse = {0.f, 0.f, 1.f, 1.f};
   doc.SetDisplayOptions(options);
@@ -69,7 +69,7 @@ TEST_F(MeshRenderTest, GroupsDrawUnderTheDocumentAndItsActiveEdges) {
   EXPECT_EQ(std::memcmp(&drawn, &options.activeEdgesMaterial, sizeof drawn), 0) << "edges drawn over the group";
 
   // In wireframe the edge overlay is left out.
-  doc.GetConfigFile()->dwFillMode = 1;
+  doc.GetConfig()->dwFillMode = 1;
   ASSERT_EQ(mesh.Render(Device(), 1, 0, &doc), S_OK);
   EXPECT_EQ(State(D3DRS_FILLMODE), D3DFILL_WIREFRAME);
   Device()->GetMaterial(&drawn);

@@ -90,6 +90,12 @@ TEST(SkinWeightsTest, BindingKeepsTheBoneAndItsWorldTransform) {
   weights.SetInternalMembers(&bone, nullptr, &world);
   EXPECT_EQ(weights.GetBoneFrame(), &bone);
   EXPECT_EQ(weights.GetBoneWorldTransform(), &world);
+  EXPECT_EQ(bone.GetSkinWeights(), &weights);
+  EXPECT_EQ(weights.GetMesh(), nullptr);
+
+  CSkinWeights unbound;
+  unbound.SetInternalMembers(nullptr, nullptr, &world);
+  EXPECT_EQ(bone.GetSkinWeights(), &weights);
 }
 
 TEST(SkinWeightsTest, WeightArraysResetGrowAndShrink) {

@@ -8,11 +8,13 @@
 #include <string>
 #include <thread>
 
+#include "busy_object.h"
 #include "scene_probe.h"
 
 namespace {
 
 using scene_test::CProbe;
+using scene_test::CBusyObject;
 
 TEST(DataObjectTest, OwnedAndBinaryChildrenGoWithTheirParentReferencesDoNot) {
   int destroyed = 0;
@@ -225,33 +227,9 @@ TEST(DataObjectTest, IdentifiersAreUniqueAndNamesAreCopies) {
   EXPECT_GT(a.GetDataObjectHierarchySize(), b.GetDataObjectSize());
 }
 
-// A job thread holds the object until released.
-class CHolder {
- public:
-  explicit CHolder(CXFileDataObject& object)
-      : m_thread([this, &object] {
-          object.Lock();
-          m_held = true;
-          while (!m_release) std::this_thread::yield();
-          object.Unlock();
-        }) {
-    while (!m_held) std::this_thread::yield();
-  }
-  ~CHolder() { Release(); }
-  void Release() {
-    m_release = true;
-    if (m_thread.joinable()) m_thread.join();
-  }
-
- private:
-  std::atomic<bool> m_held{false};
-  std::atomic<bool> m_release{false};
-  std::thread m_thread;
-};
-
 TEST(DataObjectLockTest, TheMainThreadGivesUpOnABusyObject) {
   CProbe object("busy");
-  CHolder holder(object);
+  CBusyObject holder(&object);
   try {
     object.Lock(true, false);
     FAIL() << "a busy object was locked";

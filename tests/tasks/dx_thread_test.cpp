@@ -123,6 +123,29 @@ TEST_F(DXThreadTest, CounterChangesPostAtMostOnceASecondAndSetsAlways) {
   EXPECT_EQ(Posted(WM_JOB_READ_THREAD_INFO), 3);
 }
 
+TEST_F(DXThreadTest, ProgressStepsAndTraceReadsKeepClocksOfTheirOwn) {
+  FixedClockScope clock;
+  CDXThread job;
+  job.SetUpParameters(frame.GetSafeHwnd(), NULL, "title", "type", "input");
+  g_clock = 5000;
+  job.IncreaseThreadOutputVerticesCount(1);
+  job.StepProgressBar();
+  job.TraceFileUpdated();
+  g_clock += 999;
+  job.StepProgressBar();
+  job.TraceFileUpdated();
+  job.IncreaseThreadOutputVerticesCount(1);
+  EXPECT_EQ(Posted(WM_JOB_READ_THREAD_INFO), 1);
+  EXPECT_EQ(Posted(WM_JOB_STEP_PROGRESS_BAR), 1);
+  EXPECT_EQ(Posted(WM_JOB_READ_TRACE_FILE), 1);
+  g_clock += 1;
+  job.StepProgressBar();
+  job.TraceFileUpdated();
+  EXPECT_EQ(Posted(WM_JOB_STEP_PROGRESS_BAR), 2);
+  EXPECT_EQ(Posted(WM_JOB_READ_TRACE_FILE), 2);
+  EXPECT_EQ(Posted(WM_JOB_READ_THREAD_INFO), 1);
+}
+
 TEST_F(DXThreadTest, PostsCarryTheJobOrTheDocumentAndSkipNullObjects) {
   CDXThread job;
   CDXDoc* document = reinterpret_cast<CDXDoc*>(0x1234);

@@ -281,6 +281,37 @@ TEST_F(ThreadsManagerTest, BusyManagerMakesEveryLockingLauncherThrow) {
   FinishAll();
 }
 
+TEST_F(ThreadsManagerTest, ASetUpThatThrowsStartsNothingAndKeepsNothing) {
+  // A job holds the frame, so the reduction cannot read its counts at launch.
+  HANDLE held = CreateEventA(NULL, TRUE, FALSE, NULL);
+  HANDLE release = CreateEventA(NULL, TRUE, FALSE, NULL);
+  std::thread holder([&] {
+    frameA.Lock(false, false);
+    SetEvent(held);
+    WaitForSingleObject(release, INFINITE);
+    frameA.Unlock();
+  });
+  WaitForSingleObject(held, INFINITE);
+  std::string thrown;
+  try {
+    Manager()->ReduceTrianglesCount(&doc, &frameA);
+  } catch (const char* text) {
+    thrown = text;
+  }
+  SetEvent(release);
+  holder.join();
+  CloseHandle(held);
+  CloseHandle(release);
+  EXPECT_EQ(thrown, "Info: Cannot lock the dx file object.");
+  EXPECT_EQ(JobCount(), 0);
+  EXPECT_FALSE(Manager()->ActiveThread());
+
+  // The manager is free for the next launch.
+  Manager()->ReduceTrianglesCount(&doc, &frameA);
+  EXPECT_EQ(JobCount(), 1);
+  FinishAll();
+}
+
 TEST_F(ThreadsManagerTest, RemoveDXThreadUnlistsWithoutDeleting) {
   Manager()->ReduceTrianglesCount(&doc, &frameA);
   CDXThread* job = Newest();

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <thread>
 
-namespace frame_test {
+namespace scene_test {
 
 class CBusyObject {
  public:
@@ -35,4 +35,4 @@ class CBusyObject {
   std::thread m_thread;
 };
 
-}  // namespace frame_test
+}  // namespace scene_test
