@@ -7,6 +7,8 @@
 #include <dxfile.h>
 #include <windows.h>
 
+class CAnimation;
+class CBaseMesh;
 class CDXThread;
 class CFrame;
 class CXFileDataList;
@@ -81,7 +83,9 @@ class CXFile {
 
   CString m_fileDirectory;
   CMapStringToPtr m_framesByName;
+  // The Direct3D mesh that each bone's skin weights belong to, by bone name.
+  CTypedPtrMap<CMapStringToPtr, CString, CBaseMesh*> m_skinnedMeshesByBoneName;
   CObjectList m_loadedObjects;
-  CTypedPtrList<CPtrList, CXFileDataObject*> m_animations;
+  CTypedPtrList<CPtrList, CAnimation*> m_animations;
   CString m_failureText;
 };

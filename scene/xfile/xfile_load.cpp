@@ -10,6 +10,7 @@
 
 #include "animation.h"
 #include "animationkey.h"
+#include "basemesh.h"
 #include "frame.h"
 #include "frametransformmatrix.h"
 #include "material.h"
@@ -121,13 +122,14 @@ struct SLoadFailure {
 
 }  // namespace
 
-CXFile::CXFile() : m_framesByName(10), m_loadedObjects(10), m_animations(10) {}
+CXFile::CXFile() : m_framesByName(10), m_skinnedMeshesByBoneName(10), m_loadedObjects(10), m_animations(10) {}
 
 CXFile::~CXFile() { ResetXfileLists(); }
 
 void CXFile::ResetXfileLists() {
   m_loadedObjects.RemoveAll();
   m_framesByName.RemoveAll();
+  m_skinnedMeshesByBoneName.RemoveAll();
   m_animations.RemoveAll();
 }
 
@@ -161,6 +163,7 @@ bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, ch
   }
   ResetXfileLists();
   m_framesByName.InitHashTable(100);
+  m_skinnedMeshesByBoneName.InitHashTable(100);
   SetFileDirectory(path);
   // Meshes load as X-file meshes, in plain frames (see CreateObjectOfTemplate).
   root->SetFrameType(CFrame::ePlainFrame);
@@ -224,6 +227,9 @@ bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, ch
       Release(data2);
     }
     DEBUG_TRACE("\nInfo: All objects in the .x file %s are enumerated.", path);
+    // Animations of bones keep the centre of the skinned mesh they move.
+    for (POSITION pos = m_animations.GetHeadPosition(); pos;)
+      m_animations.GetNext(pos)->SetMeshCenterFS(m_skinnedMeshesByBoneName);
   } catch (const SLoadFailure& failure) {
     ok = false;
     // The innermost failure, when an object failed, says most.
@@ -407,6 +413,9 @@ void CXFile::FinishObject(CXFileDataObject* object, CXFileDataObject* parent, CD
     // Weights of vertices that the mesh does not have would be bound to
     // memory outside it.
     auto* weights = static_cast<CSkinWeights*>(object);
+    if (parent && parent->IsATemplateGUID(&GUID_BaseMesh) &&
+        static_cast<CBaseMesh*>(parent)->GetMeshType() == eBaseMeshTypeDXMesh)
+      m_skinnedMeshesByBoneName.SetAt(weights->GetTransformNodeName(), static_cast<CBaseMesh*>(parent));
     if (parent && parent->IsATemplateGUID(&TID_D3DRMMesh)) {
       const DWORD vertices = static_cast<CMesh*>(parent)->GetVerticesCount();
       for (DWORD i = 0; i < weights->GetWeightsCount(); ++i)
