@@ -1,0 +1,478 @@
+// The COM objects of the .x file API over the in-memory model.
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+#include "dxfile.h"
+#include "xfile_model.h"
+
+namespace xfile {
+
+namespace {
+
+// An object of the IDirectXFileObject family also answers for that base.
+template <class Interface, const IID* Iid>
+class FileObject : public TComObject<Interface, Iid> {
+ public:
+  HRESULT QueryInterface(REFIID riid, void** object) override {
+    if (object && riid == IID_IDirectXFileObject) {
+      *object = static_cast<IDirectXFileObject*>(this);
+      this->AddRef();
+      return S_OK;
+    }
+    return TComObject<Interface, Iid>::QueryInterface(riid, object);
+  }
+
+ protected:
+  static HRESULT CopyName(const std::string& name, LPSTR buffer, LPDWORD length) {
+    if (!length) return DXFILEERR_BADVALUE;
+    DWORD needed = name.empty() ? 0 : static_cast<DWORD>(name.size() + 1);
+    if (buffer) {
+      if (*length < needed) return DXFILEERR_BADVALUE;
+      if (needed) std::memcpy(buffer, name.c_str(), needed);
+    }
+    *length = needed;
+    return DXFILE_OK;
+  }
+  static HRESULT CopyId(bool hasId, const GUID& id, LPGUID out) {
+    if (!out) return DXFILEERR_BADVALUE;
+    *out = hasId ? id : GUID_NULL;
+    return DXFILE_OK;
+  }
+};
+
+class DataObject;
+
+DataObject* AsDataObject(IDirectXFileData* data);
+
+class DataReference final : public FileObject<IDirectXFileDataReference, &IID_IDirectXFileDataReference> {
+ public:
+  DataReference(std::shared_ptr<const Document> document, const Child& child)
+      : m_document(std::move(document)), m_child(child) {}
+  HRESULT GetName(LPSTR name, LPDWORD length) override { return CopyName(m_child.referenceName, name, length); }
+  HRESULT GetId(LPGUID id) override { return CopyId(m_child.referenceHasId, m_child.referenceId, id); }
+  HRESULT Resolve(LPDIRECTXFILEDATA* data) override;
+
+ private:
+  std::shared_ptr<const Document> m_document;
+  Child m_child;
+};
+
+class Binary final : public FileObject<IDirectXFileBinary, &IID_IDirectXFileBinary> {
+ public:
+  explicit Binary(std::shared_ptr<BinaryObject> binary) : m_binary(std::move(binary)) {}
+  HRESULT GetName(LPSTR name, LPDWORD length) override { return CopyName(m_binary->name, name, length); }
+  HRESULT GetId(LPGUID id) override { return CopyId(m_binary->hasId, m_binary->id, id); }
+  HRESULT GetSize(DWORD* size) override {
+    if (!size) return DXFILEERR_BADVALUE;
+    *size = static_cast<DWORD>(m_binary->bytes.size());
+    return DXFILE_OK;
+  }
+  HRESULT GetMimeType(LPCSTR* mimeType) override {
+    if (!mimeType) return DXFILEERR_BADVALUE;
+    *mimeType = m_binary->mimeType.c_str();
+    return DXFILE_OK;
+  }
+  HRESULT Read(LPVOID data, DWORD size, LPDWORD read) override {
+    if (!data && size) return DXFILEERR_BADVALUE;
+    std::size_t left = m_binary->bytes.size() - m_position;
+    if (left == 0 && size) return DXFILEERR_NOMOREDATA;
+    std::size_t count = std::min<std::size_t>(left, size);
+    if (count) std::memcpy(data, m_binary->bytes.data() + m_position, count);
+    m_position += count;
+    if (read) *read = static_cast<DWORD>(count);
+    return DXFILE_OK;
+  }
+
+ private:
+  std::shared_ptr<BinaryObject> m_binary;
+  std::size_t m_position = 0;
+};
+
+class DataObject final : public FileObject<IDirectXFileData, &IID_IDirectXFileData> {
+ public:
+  DataObject(NodePtr node, std::shared_ptr<const Document> document)
+      : m_node(std::move(node)), m_document(std::move(document)) {}
+
+  const NodePtr& node() const { return m_node; }
+
+  HRESULT GetName(LPSTR name, LPDWORD length) override { return CopyName(m_node->name, name, length); }
+  HRESULT GetId(LPGUID id) override { return CopyId(m_node->hasId, m_node->id, id); }
+
+  HRESULT GetData(LPCSTR member, DWORD* size, void** data) override {
+    if (!size || !data) return DXFILEERR_BADVALUE;
+    static BYTE empty = 0;
+    BYTE* base = m_node->block.empty() ? &empty : m_node->block.data();
+    if (!member) {
+      *size = static_cast<DWORD>(m_node->block.size());
+      *data = base;
+      return DXFILE_OK;
+    }
+    int index = m_node->type ? m_node->type->MemberIndex(member) : -1;
+    if (index < 0 || static_cast<std::size_t>(index) + 1 >= m_node->offsets.size()) return DXFILEERR_BADDATAREFERENCE;
+    DWORD start = m_node->offsets[index];
+    *size = m_node->offsets[index + 1] - start;
+    *data = base + start;
+    return DXFILE_OK;
+  }
+
+  HRESULT GetType(const GUID** type) override {
+    if (!type) return DXFILEERR_BADVALUE;
+    *type = m_node->type ? &m_node->type->id : &GUID_NULL;
+    return DXFILE_OK;
+  }
+
+  HRESULT GetNextObject(LPDIRECTXFILEOBJECT* child) override {
+    if (!child) return DXFILEERR_BADVALUE;
+    *child = nullptr;
+    if (m_cursor >= m_node->children.size()) return DXFILEERR_NOMOREOBJECTS;
+    const Child& next = m_node->children[m_cursor++];
+    switch (next.kind) {
+      case Child::Kind::Data:
+        *child = new DataObject(next.node, m_document);
+        break;
+      case Child::Kind::Reference:
+        *child = new DataReference(m_document, next);
+        break;
+      case Child::Kind::Binary:
+        *child = new Binary(next.binary);
+        break;
+    }
+    return DXFILE_OK;
+  }
+
+  HRESULT AddDataObject(LPDIRECTXFILEDATA data) override {
+    DataObject* child = AsDataObject(data);
+    if (!child) return DXFILEERR_BADVALUE;
+    const NodePtr& node = child->node();
+    if (node->parent) return DXFILEERR_BADVALUE;
+    for (const Node* up = m_node.get(); up; up = up->parent) {
+      if (up == node.get()) return DXFILEERR_BADVALUE;
+    }
+    if (!m_node->type || !m_node->type->Allows(node->type.get(), node->typeName)) return DXFILEERR_BADOBJECT;
+    node->parent = m_node.get();
+    Child entry;
+    entry.node = node;
+    m_node->children.push_back(std::move(entry));
+    return DXFILE_OK;
+  }
+
+  HRESULT AddDataReference(LPCSTR name, const GUID* id) override {
+    if ((!name || !*name) && !id) return DXFILEERR_BADVALUE;
+    if (!m_node->type || m_node->type->openness == Openness::Closed) return DXFILEERR_BADOBJECT;
+    Child entry;
+    entry.kind = Child::Kind::Reference;
+    entry.referenceName = name ? name : "";
+    if (id) {
+      entry.referenceId = *id;
+      entry.referenceHasId = true;
+    }
+    m_node->children.push_back(std::move(entry));
+    return DXFILE_OK;
+  }
+
+  HRESULT AddBinaryObject(LPCSTR name, const GUID* id, LPCSTR mimeType, LPVOID data, DWORD size) override {
+    if (!data && size) return DXFILEERR_BADVALUE;
+    if (!m_node->type || m_node->type->openness == Openness::Closed) return DXFILEERR_BADOBJECT;
+    auto binary = std::make_shared<BinaryObject>();
+    binary->name = name ? name : "";
+    if (id) {
+      binary->id = *id;
+      binary->hasId = true;
+    }
+    binary->mimeType = mimeType ? mimeType : "";
+    const BYTE* bytes = static_cast<const BYTE*>(data);
+    binary->bytes.assign(bytes, bytes + size);
+    Child entry;
+    entry.kind = Child::Kind::Binary;
+    entry.binary = std::move(binary);
+    m_node->children.push_back(std::move(entry));
+    return DXFILE_OK;
+  }
+
+ private:
+  NodePtr m_node;
+  std::shared_ptr<const Document> m_document;  // null for objects made to be saved
+  std::size_t m_cursor = 0;
+};
+
+DataObject* AsDataObject(IDirectXFileData* data) { return dynamic_cast<DataObject*>(data); }
+
+HRESULT DataReference::Resolve(LPDIRECTXFILEDATA* data) {
+  if (!data) return DXFILEERR_BADVALUE;
+  *data = nullptr;
+  NodePtr target =
+      m_document ? m_document->Find(m_child.referenceName, m_child.referenceHasId ? &m_child.referenceId : nullptr)
+                 : nullptr;
+  if (!target) return DXFILEERR_NOTFOUND;
+  *data = new DataObject(std::move(target), m_document);
+  return DXFILE_OK;
+}
+
+class EnumObject final : public TComObject<IDirectXFileEnumObject, &IID_IDirectXFileEnumObject> {
+ public:
+  explicit EnumObject(std::shared_ptr<const Document> document) : m_document(std::move(document)) {}
+
+  HRESULT GetNextDataObject(LPDIRECTXFILEDATA* data) override {
+    if (!data) return DXFILEERR_BADVALUE;
+    *data = nullptr;
+    if (m_next >= m_document->top.size()) return DXFILEERR_NOMOREOBJECTS;
+    *data = new DataObject(m_document->top[m_next++], m_document);
+    return DXFILE_OK;
+  }
+  HRESULT GetDataObjectById(REFGUID id, LPDIRECTXFILEDATA* data) override { return Found(m_document->Find("", &id), data); }
+  HRESULT GetDataObjectByName(LPCSTR name, LPDIRECTXFILEDATA* data) override {
+    if (!name) return DXFILEERR_BADVALUE;
+    return Found(m_document->Find(name, nullptr), data);
+  }
+
+ private:
+  HRESULT Found(NodePtr node, LPDIRECTXFILEDATA* data) {
+    if (!data) return DXFILEERR_BADVALUE;
+    *data = nullptr;
+    if (!node) return DXFILEERR_NOTFOUND;
+    *data = new DataObject(std::move(node), m_document);
+    return DXFILE_OK;
+  }
+
+  std::shared_ptr<const Document> m_document;
+  std::size_t m_next = 0;
+};
+
+class File;
+
+// Writes to a temporary file beside the target and puts it in the target's
+// place once the first templates or data are written, so that a save that
+// fails before never destroys an existing file. After every call the file on
+// disk is complete.
+class SaveObject final : public TComObject<IDirectXFileSaveObject, &IID_IDirectXFileSaveObject> {
+ public:
+  SaveObject(File* file, Encoding encoding, bool compressed);
+  ~SaveObject() override;
+  HRESULT Open(const char* path);
+
+  HRESULT SaveTemplates(DWORD count, const GUID** templates) override;
+  HRESULT CreateDataObject(REFGUID templateId, LPCSTR name, const GUID* id, DWORD size, LPVOID data,
+                           LPDIRECTXFILEDATA* dataObject) override;
+  HRESULT SaveData(LPDIRECTXFILEDATA dataObject) override;
+
+ private:
+  HRESULT Emit(const std::string& body);
+  HRESULT Publish();
+  void WriteTemplate(Writer& writer, const Template& t);
+
+  File* m_file;
+  Encoding m_encoding;
+  bool m_compressed;
+  std::string m_path;
+  std::string m_temporary;
+  std::FILE* m_stream = nullptr;
+  bool m_published = false;
+  std::uint64_t m_bodySize = 0;
+  std::string m_history;  // compressed files: the last 32 KiB written
+  std::set<std::string> m_written;  // names of the templates declared so far
+};
+
+class File final : public TComObject<IDirectXFile, &IID_IDirectXFile> {
+ public:
+  HRESULT CreateEnumObject(LPVOID source, DXFILELOADOPTIONS options, LPDIRECTXFILEENUMOBJECT* enumObject) override {
+    if (!enumObject) return DXFILEERR_BADVALUE;
+    *enumObject = nullptr;
+    if (!source) return DXFILEERR_BADVALUE;
+    std::vector<BYTE> bytes;
+    const BYTE* data = nullptr;
+    std::size_t size = 0;
+    if (options == DXFILELOAD_FROMFILE) {
+      std::ifstream in(static_cast<const char*>(source), std::ios::binary);
+      if (!in) return DXFILEERR_FILENOTFOUND;
+      bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+      if (in.bad()) return DXFILEERR_BADFILE;
+      data = bytes.data();
+      size = bytes.size();
+    } else if (options == DXFILELOAD_FROMMEMORY) {
+      const auto* memory = static_cast<const DXFILELOADMEMORY*>(source);
+      data = static_cast<const BYTE*>(memory->lpMemory);
+      size = memory->dSize;
+    } else {
+      return DXFILEERR_BADVALUE;
+    }
+    TemplateSet templates = Templates();
+    std::vector<TemplatePtr> declared;
+    auto document = std::make_shared<Document>();
+    HRESULT hr = ParseFile(data, size, templates, &declared, document.get());
+    if (FAILED(hr)) return hr;
+    {
+      std::lock_guard lock(m_mutex);
+      m_templates.AddAll(declared);
+    }
+    *enumObject = new EnumObject(std::move(document));
+    return DXFILE_OK;
+  }
+
+  HRESULT CreateSaveObject(LPCSTR fileName, DXFILEFORMAT format, LPDIRECTXFILESAVEOBJECT* saveObject) override {
+    if (!saveObject) return DXFILEERR_BADVALUE;
+    *saveObject = nullptr;
+    if (!fileName || !*fileName || (format & ~DWORD{DXFILEFORMAT_TEXT | DXFILEFORMAT_COMPRESSED}))
+      return DXFILEERR_BADVALUE;
+    Encoding encoding = (format & DXFILEFORMAT_TEXT) ? Encoding::Text : Encoding::Binary;
+    auto* save = new SaveObject(this, encoding, (format & DXFILEFORMAT_COMPRESSED) != 0);
+    HRESULT hr = save->Open(fileName);
+    if (FAILED(hr)) {
+      save->Release();
+      return hr;
+    }
+    *saveObject = save;
+    return DXFILE_OK;
+  }
+
+  HRESULT RegisterTemplates(LPVOID data, DWORD size) override {
+    if (!data) return DXFILEERR_BADVALUE;
+    TemplateSet templates = Templates();
+    HRESULT hr = ParseFile(static_cast<const BYTE*>(data), size, templates, nullptr, nullptr);
+    if (FAILED(hr)) return hr;
+    std::lock_guard lock(m_mutex);
+    m_templates = std::move(templates);
+    return DXFILE_OK;
+  }
+
+  TemplateSet Templates() {
+    std::lock_guard lock(m_mutex);
+    return m_templates;
+  }
+
+  TemplatePtr FindTemplate(const GUID& id) {
+    std::lock_guard lock(m_mutex);
+    return m_templates.Find(id);
+  }
+
+ private:
+  std::mutex m_mutex;
+  TemplateSet m_templates;
+};
+
+SaveObject::SaveObject(File* file, Encoding encoding, bool compressed)
+    : m_file(file), m_encoding(encoding), m_compressed(compressed) {
+  m_file->AddRef();
+}
+
+SaveObject::~SaveObject() {
+  if (m_stream) std::fclose(m_stream);
+  if (!m_published) std::remove(m_temporary.c_str());
+  m_file->Release();
+}
+
+HRESULT SaveObject::Open(const char* path) {
+  m_path = path;
+  m_temporary = m_path + ".partial";
+  m_stream = std::fopen(m_temporary.c_str(), "w+b");
+  if (!m_stream) return DXFILEERR_BADFILE;
+  std::string header = Writer::Header(m_encoding, m_compressed);
+  if (m_compressed) header.append({16, 0, 0, 0});
+  if (std::fwrite(header.data(), 1, header.size(), m_stream) != header.size() || std::fflush(m_stream) != 0)
+    return DXFILEERR_BADFILE;
+  return DXFILE_OK;
+}
+
+HRESULT SaveObject::Publish() {
+  if (std::rename(m_temporary.c_str(), m_path.c_str()) != 0) return DXFILEERR_BADFILE;
+  m_published = true;
+  return DXFILE_OK;
+}
+
+HRESULT SaveObject::Emit(const std::string& body) {
+  if (!m_stream) return DXFILEERR_BADFILE;
+  std::string bytes;
+  if (m_compressed) {
+    HRESULT hr = DeflateBlocks(body, m_history, &bytes);
+    if (FAILED(hr)) return hr;
+  } else {
+    bytes = body;
+  }
+  if (std::fwrite(bytes.data(), 1, bytes.size(), m_stream) != bytes.size()) return DXFILEERR_BADFILE;
+  if (m_compressed) {
+    m_bodySize += body.size();
+    m_history += body;
+    if (m_history.size() > 32768) m_history.erase(0, m_history.size() - 32768);
+    std::uint64_t total = m_bodySize + 16;
+    if (total > 0xFFFFFFFFu) return DXFILEERR_BADFILE;
+    BYTE size[4] = {static_cast<BYTE>(total), static_cast<BYTE>(total >> 8), static_cast<BYTE>(total >> 16),
+                    static_cast<BYTE>(total >> 24)};
+    if (std::fseek(m_stream, 16, SEEK_SET) != 0 || std::fwrite(size, 1, 4, m_stream) != 4 ||
+        std::fseek(m_stream, 0, SEEK_END) != 0)
+      return DXFILEERR_BADFILE;
+  }
+  if (std::fflush(m_stream) != 0) return DXFILEERR_BADFILE;
+  return m_published ? DXFILE_OK : Publish();
+}
+
+HRESULT SaveObject::SaveTemplates(DWORD count, const GUID** templates) {
+  if (count && !templates) return DXFILEERR_BADVALUE;
+  Writer writer(m_encoding);
+  for (DWORD i = 0; i < count; ++i) {
+    if (!templates[i]) return DXFILEERR_BADVALUE;
+    TemplatePtr t = m_file->FindTemplate(*templates[i]);
+    if (!t) return DXFILEERR_NOTFOUND;
+    WriteTemplate(writer, *t);
+  }
+  return Emit(writer.Output());
+}
+
+// The templates of its members go first, so that the file reads on its own.
+void SaveObject::WriteTemplate(Writer& writer, const Template& t) {
+  if (!m_written.insert(t.name).second) return;
+  for (const Member& m : t.members) {
+    if (m.type) WriteTemplate(writer, *m.type);
+  }
+  writer.WriteTemplate(t);
+}
+
+HRESULT SaveObject::CreateDataObject(REFGUID templateId, LPCSTR name, const GUID* id, DWORD /*size*/, LPVOID data,
+                                     LPDIRECTXFILEDATA* dataObject) {
+  if (!dataObject) return DXFILEERR_BADVALUE;
+  *dataObject = nullptr;
+  TemplatePtr t = m_file->FindTemplate(templateId);
+  if (!t) return DXFILEERR_NOTEMPLATE;
+  auto node = std::make_shared<Node>();
+  node->type = t;
+  node->typeName = t->name;
+  node->name = name ? name : "";
+  if (id) {
+    node->id = *id;
+    node->hasId = true;
+  }
+  HRESULT hr = BuildBlockFromMemory(*t, data, node.get());
+  if (FAILED(hr)) return hr;
+  *dataObject = new DataObject(std::move(node), nullptr);
+  return DXFILE_OK;
+}
+
+HRESULT SaveObject::SaveData(LPDIRECTXFILEDATA dataObject) {
+  DataObject* data = AsDataObject(dataObject);
+  if (!data) return DXFILEERR_BADVALUE;
+  Writer writer(m_encoding);
+  HRESULT hr = writer.WriteObject(*data->node());
+  if (FAILED(hr)) return hr;
+  return Emit(writer.Output());
+}
+
+}  // namespace
+
+HRESULT DescribeBlock(IDirectXFileData* data, std::string* text) {
+  DataObject* object = AsDataObject(data);
+  if (!object || !text) return DXFILEERR_BADVALUE;
+  Writer writer(Encoding::Text);
+  HRESULT hr = writer.WriteBlock(*object->node());
+  *text = writer.Output();
+  return hr;
+}
+
+}  // namespace xfile
+
+HRESULT DirectXFileCreate(LPDIRECTXFILE* file) {
+  if (!file) return DXFILEERR_BADVALUE;
+  *file = new xfile::File();
+  return DXFILE_OK;
+}

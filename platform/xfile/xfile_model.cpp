@@ -1,0 +1,215 @@
+#include "xfile_model.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <cctype>
+
+namespace xfile {
+
+namespace {
+
+struct PrimitiveInfo {
+  const char* name;
+  Primitive primitive;
+};
+
+constexpr PrimitiveInfo kPrimitives[] = {
+    {"WORD", Primitive::Word},     {"DWORD", Primitive::Dword},     {"FLOAT", Primitive::Float},
+    {"DOUBLE", Primitive::Double}, {"CHAR", Primitive::Char},       {"UCHAR", Primitive::Uchar},
+    {"BYTE", Primitive::Byte},     {"SWORD", Primitive::Sword},     {"SDWORD", Primitive::Sdword},
+    {"STRING", Primitive::String}, {"CSTRING", Primitive::Cstring}, {"UNICODE", Primitive::Unicode},
+    {"LPSTR", Primitive::String},
+};
+
+bool SameFolded(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+std::string Folded(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+}  // namespace
+
+std::size_t PrimitiveSize(Primitive p) {
+  switch (p) {
+    case Primitive::Word:
+    case Primitive::Sword:
+      return 2;
+    case Primitive::Dword:
+    case Primitive::Sdword:
+    case Primitive::Float:
+      return 4;
+    case Primitive::Double:
+      return 8;
+    case Primitive::Char:
+    case Primitive::Uchar:
+    case Primitive::Byte:
+      return 1;
+    case Primitive::String:
+    case Primitive::Cstring:
+    case Primitive::Unicode:
+      return sizeof(char*);
+    case Primitive::None:
+      break;
+  }
+  return 0;
+}
+
+bool IsInteger(Primitive p) {
+  switch (p) {
+    case Primitive::Word:
+    case Primitive::Dword:
+    case Primitive::Char:
+    case Primitive::Uchar:
+    case Primitive::Byte:
+    case Primitive::Sword:
+    case Primitive::Sdword:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsReal(Primitive p) { return p == Primitive::Float || p == Primitive::Double; }
+
+bool IsString(Primitive p) {
+  return p == Primitive::String || p == Primitive::Cstring || p == Primitive::Unicode;
+}
+
+bool PrimitiveFromName(std::string_view name, Primitive* p) {
+  for (const PrimitiveInfo& info : kPrimitives) {
+    if (SameFolded(name, info.name)) {
+      *p = info.primitive;
+      return true;
+    }
+  }
+  return false;
+}
+
+const char* PrimitiveName(Primitive p) {
+  for (const PrimitiveInfo& info : kPrimitives) {
+    if (info.primitive == p) return info.name;
+  }
+  return "";
+}
+
+std::uint64_t ElementCount(const Member& m, MemberValues& values) {
+  constexpr std::uint64_t kLimit = std::uint64_t{1} << 40;
+  std::uint64_t count = 1;
+  for (const Dimension& d : m.dimensions) {
+    count *= d.member >= 0 ? values[d.member] : d.fixed;
+    if (count > kLimit) return kLimit;
+  }
+  return count;
+}
+
+int Template::MemberIndex(std::string_view memberName) const {
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    if (!members[i].name.empty() && members[i].name == memberName) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+bool Template::Allows(const Template* child, std::string_view childName) const {
+  switch (openness) {
+    case Openness::Open:
+      return true;
+    case Openness::Closed:
+      return false;
+    case Openness::Restricted:
+      break;
+  }
+  for (const Restriction& r : restrictions) {
+    if (child && r.hasId) {
+      if (r.id == child->id) return true;
+    } else if (SameFolded(r.name, child ? std::string_view(child->name) : childName)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+TemplatePtr TemplateSet::Find(std::string_view name) const {
+  auto exact = m_byName.find(std::string(name));
+  if (exact != m_byName.end()) return m_all[exact->second];
+  auto folded = m_byFoldedName.find(Folded(name));
+  return folded == m_byFoldedName.end() ? nullptr : m_all[folded->second];
+}
+
+TemplatePtr TemplateSet::Find(const GUID& id) const {
+  auto it = m_byId.find(id);
+  return it == m_byId.end() ? nullptr : m_all[it->second];
+}
+
+void TemplateSet::Add(TemplatePtr t) {
+  std::size_t index = m_all.size();
+  m_byName[t->name] = index;
+  m_byFoldedName[Folded(t->name)] = index;
+  m_byId[t->id] = index;
+  m_all.push_back(std::move(t));
+}
+
+void TemplateSet::AddAll(const std::vector<TemplatePtr>& templates) {
+  for (const TemplatePtr& t : templates) Add(t);
+}
+
+void Document::BuildIndex() const {
+  // Depth first, in file order, without recursion.
+  std::vector<const std::vector<Child>*> lists;
+  std::vector<std::size_t> positions;
+  for (const NodePtr& node : top) {
+    m_all.push_back(node);
+    lists.assign(1, &node->children);
+    positions.assign(1, 0);
+    while (!lists.empty()) {
+      const std::vector<Child>& list = *lists.back();
+      std::size_t& at = positions.back();
+      if (at == list.size()) {
+        lists.pop_back();
+        positions.pop_back();
+        continue;
+      }
+      const Child& child = list[at++];
+      if (child.kind != Child::Kind::Data) continue;
+      m_all.push_back(child.node);
+      lists.push_back(&child.node->children);
+      positions.push_back(0);
+    }
+  }
+  for (const NodePtr& node : m_all) {
+    if (!node->name.empty()) m_byName[node->name].push_back(node);
+  }
+}
+
+NodePtr Document::Find(std::string_view name, const GUID* id) const {
+  std::call_once(m_indexed, [this] { BuildIndex(); });
+  if (name.empty()) {
+    if (!id) return nullptr;
+    for (const NodePtr& node : m_all) {
+      if (node->hasId && node->id == *id) return node;
+    }
+    return nullptr;
+  }
+  auto it = m_byName.find(std::string(name));
+  if (it == m_byName.end()) return nullptr;
+  for (const NodePtr& node : it->second) {
+    if (!id || (node->hasId && node->id == *id)) return node;
+  }
+  return nullptr;
+}
+
+bool IsTextName(std::string_view name) {
+  if (name.empty()) return false;
+  auto nameChar = [](unsigned char c) {
+    return std::isalnum(c) || c == '_' || c == '-' || c == '.' || c >= 0x80;
+  };
+  unsigned char first = static_cast<unsigned char>(name[0]);
+  if (!(std::isalpha(first) || first == '_' || first >= 0x80)) return false;
+  return std::all_of(name.begin(), name.end(), [&](char c) { return nameChar(static_cast<unsigned char>(c)); });
+}
+
+}  // namespace xfile

@@ -1,0 +1,214 @@
+// Templates, data objects and whole files as held in memory by the .x file
+// API; shared by the reader, the writer and the COM objects.
+#pragma once
+
+#include <windows.h>
+
+#include "dxfile.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace xfile {
+
+enum class Primitive : std::uint8_t {
+  Word, Dword, Float, Double, Char, Uchar, Byte, Sword, Sdword, String, Cstring, Unicode,
+  None,  // the member is a template
+};
+
+// Bytes a value of the primitive takes in a data block (a string is a char*).
+std::size_t PrimitiveSize(Primitive p);
+bool IsInteger(Primitive p);
+bool IsReal(Primitive p);
+bool IsString(Primitive p);
+// The keyword of a primitive type ("WORD", "STRING", ...), any case; false
+// when the name is none.
+bool PrimitiveFromName(std::string_view name, Primitive* p);
+const char* PrimitiveName(Primitive p);
+
+struct Template;
+
+// One bracket of an array member: a fixed count or an earlier member.
+struct Dimension {
+  DWORD fixed = 0;
+  int member = -1;
+};
+
+struct Member {
+  Primitive primitive = Primitive::None;
+  std::shared_ptr<const Template> type;  // when primitive is None
+  std::string name;                      // may be empty
+  std::vector<Dimension> dimensions;     // empty for a single value
+};
+
+// The integer values of one template instance's single members, by member
+// index, for the array sizes that refer to them.
+class MemberValues {
+ public:
+  explicit MemberValues(std::size_t count) {
+    if (count > kLocal) m_heap.resize(count);
+  }
+  DWORD& operator[](std::size_t i) { return m_heap.empty() ? m_local[i] : m_heap[i]; }
+
+ private:
+  static constexpr std::size_t kLocal = 16;
+  DWORD m_local[kLocal] = {};
+  std::vector<DWORD> m_heap;
+};
+
+// Elements of an array member (1 for a single value), saturating at 2^40.
+std::uint64_t ElementCount(const Member& m, MemberValues& values);
+
+struct Restriction {
+  std::string name;
+  GUID id{};
+  bool hasId = false;
+};
+
+enum class Openness : std::uint8_t { Closed, Open, Restricted };
+
+struct Template {
+  std::string name;
+  GUID id{};
+  std::vector<Member> members;
+  Openness openness = Openness::Closed;
+  std::vector<Restriction> restrictions;
+  bool binaryAllowed = false;
+  int depth = 1;  // levels of nested template members, this one included
+
+  int MemberIndex(std::string_view memberName) const;
+  // Whether a data object of `child` (null: an undeclared template called
+  // childName) may be nested in a data object of this template.
+  bool Allows(const Template* child, std::string_view childName) const;
+};
+
+using TemplatePtr = std::shared_ptr<const Template>;
+
+// Registered templates by name and identifier; a later declaration of a name
+// replaces the earlier one.
+class TemplateSet {
+ public:
+  // Exact name first, then any case.
+  TemplatePtr Find(std::string_view name) const;
+  TemplatePtr Find(const GUID& id) const;
+  void Add(TemplatePtr t);
+  void AddAll(const std::vector<TemplatePtr>& templates);
+
+ private:
+  std::vector<TemplatePtr> m_all;
+  std::unordered_map<std::string, std::size_t> m_byName;
+  std::unordered_map<std::string, std::size_t> m_byFoldedName;
+  std::map<GUID, std::size_t> m_byId;
+};
+
+struct Node;
+using NodePtr = std::shared_ptr<Node>;
+
+struct BinaryObject {
+  std::string name;
+  GUID id{};
+  bool hasId = false;
+  std::string mimeType;
+  std::vector<BYTE> bytes;
+};
+
+struct Child {
+  enum class Kind : std::uint8_t { Data, Reference, Binary } kind = Kind::Data;
+  NodePtr node;                          // Data
+  std::string referenceName;             // Reference
+  GUID referenceId{};
+  bool referenceHasId = false;
+  std::shared_ptr<BinaryObject> binary;  // Binary
+};
+
+// One data object: its template, name, identifier, block and children.
+struct Node {
+  TemplatePtr type;      // null for a template that was never declared
+  std::string typeName;  // the template name as written
+  std::string name;
+  GUID id{};
+  bool hasId = false;
+  std::vector<BYTE> block;
+  std::vector<std::unique_ptr<char[]>> strings;  // what the block's char* point at
+  std::vector<DWORD> offsets;  // member i spans offsets[i] .. offsets[i + 1]
+  std::vector<Child> children;
+  Node* parent = nullptr;  // set when added to another object in memory
+};
+
+// A file read into memory: its top-level data objects.
+class Document {
+ public:
+  std::vector<NodePtr> top;
+
+  // The first object in file order (depth first) with that name and, when
+  // given, that identifier; null when none.
+  NodePtr Find(std::string_view name, const GUID* id) const;
+
+ private:
+  void BuildIndex() const;
+  mutable std::once_flag m_indexed;
+  mutable std::unordered_map<std::string, std::vector<NodePtr>> m_byName;
+  mutable std::vector<NodePtr> m_all;
+};
+
+// Reading. `templates` receives the file's template declarations; on failure
+// it may hold part of them. Errors are DXFILEERR_ codes.
+HRESULT ParseFile(const BYTE* data, std::size_t size, TemplateSet& templates,
+                  std::vector<TemplatePtr>* declared, Document* document);
+
+// Builds a node's block by the template's layout from a block in memory (the
+// caller's layout: values packed, strings as char*).
+HRESULT BuildBlockFromMemory(const Template& type, const void* data, Node* node);
+
+// Writing.
+enum class Encoding : std::uint8_t { Text, Binary };
+
+class Writer {
+ public:
+  explicit Writer(Encoding encoding) : m_encoding(encoding) {}
+  // "xof 0303txt 0032" or its binary/compressed counterparts.
+  static std::string Header(Encoding encoding, bool compressed);
+  void WriteTemplate(const Template& t);
+  HRESULT WriteObject(const Node& node);
+  // The values of the node's block alone.
+  HRESULT WriteBlock(const Node& node);
+  std::string& Output() { return m_out; }
+
+ private:
+  HRESULT WriteObject(const Node& node, int indent);
+  HRESULT WriteValues(const Template& t, const BYTE*& p, const BYTE* end, int indent);
+  void Name(std::string_view name);
+  void Token(WORD token);
+  void Dword(DWORD value);
+  void FlushList();
+  void ListInteger(DWORD value);
+  void ListFloat(float value);
+  void Indent(int indent);
+
+  Encoding m_encoding;
+  std::string m_out;
+  // Binary: the integer or float list being gathered.
+  std::vector<DWORD> m_list;
+  bool m_listIsFloat = false;
+};
+
+// MSZIP: the body after the 16-byte header of a compressed file.
+HRESULT Inflate(const BYTE* data, std::size_t size, std::vector<BYTE>* out);
+// Compresses `body` as blocks appended to `out`; `history` is the uncompressed
+// data written before (its last 32 KiB serve as dictionary).
+HRESULT DeflateBlocks(std::string_view body, std::string_view history, std::string* out);
+
+// The block of a data object of this API as text values (for diagnostics);
+// fails for objects of undeclared templates.
+HRESULT DescribeBlock(IDirectXFileData* data, std::string* text);
+
+// Whether a name can be written in a text file as it stands.
+bool IsTextName(std::string_view name);
+
+}  // namespace xfile

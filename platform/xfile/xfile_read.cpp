@@ -1,0 +1,811 @@
+// Reading .x files: the header, the text and binary token streams, template
+// declarations and data objects laid out by their templates.
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "dxfile.h"
+#include "xfile_model.h"
+
+namespace xfile {
+
+namespace {
+
+// Deepest nesting of data objects accepted in a file.
+constexpr int kMaxObjectDepth = 256;
+// Deepest nesting of template members accepted in a declaration.
+constexpr int kMaxTemplateDepth = 32;
+
+enum class Tok : std::uint8_t {
+  End, Name, String, Integer, Real, Guid,
+  OBrace, CBrace, OParen, CParen, OBracket, CBracket, OAngle, CAngle, Dot, Comma, Semicolon,
+  Template, Array, Primitive,
+};
+
+struct Token {
+  Tok kind = Tok::End;
+  std::string_view text;  // Name, String, and Integer (as written)
+  std::int64_t integer = 0;
+  double real = 0;
+  GUID guid{};
+  xfile::Primitive primitive = xfile::Primitive::None;
+};
+
+// Bytes as little-endian values, read without alignment.
+DWORD Read32(const BYTE* p) { return DWORD(p[0]) | DWORD(p[1]) << 8 | DWORD(p[2]) << 16 | DWORD(p[3]) << 24; }
+WORD Read16(const BYTE* p) { return WORD(p[0] | p[1] << 8); }
+
+class Lexer {
+ public:
+  virtual ~Lexer() = default;
+  HRESULT Next(Token& t) {
+    if (m_peeked) {
+      m_peeked = false;
+      t = m_peek;
+      return S_OK;
+    }
+    return Read(t);
+  }
+  HRESULT Peek(Token& t) {
+    if (!m_peeked) {
+      HRESULT hr = Read(m_peek);
+      if (FAILED(hr)) return hr;
+      m_peeked = true;
+    }
+    t = m_peek;
+    return S_OK;
+  }
+
+ protected:
+  virtual HRESULT Read(Token& t) = 0;
+
+ private:
+  Token m_peek;
+  bool m_peeked = false;
+};
+
+bool IsHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool IsNameStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
+bool IsNameChar(unsigned char c) { return std::isalnum(c) || c == '_' || c == '-' || c == '.' || c >= 0x80; }
+
+class TextLexer final : public Lexer {
+ public:
+  TextLexer(const char* begin, const char* end) : m_p(begin), m_end(end) {}
+
+ protected:
+  HRESULT Read(Token& t) override {
+    SkipBlanks();
+    t = Token{};
+    if (m_p == m_end) return S_OK;
+    char c = *m_p;
+    switch (c) {
+      case '{': return Punct(t, Tok::OBrace);
+      case '}': return Punct(t, Tok::CBrace);
+      case '(': return Punct(t, Tok::OParen);
+      case ')': return Punct(t, Tok::CParen);
+      case '[': return Punct(t, Tok::OBracket);
+      case ']': return Punct(t, Tok::CBracket);
+      case ',': return Punct(t, Tok::Comma);
+      case ';': return Punct(t, Tok::Semicolon);
+      case '<': return AngleGuid(t);
+      case '"': return QuotedString(t);
+      default: break;
+    }
+    if (c == '.' && !(m_end - m_p > 1 && std::isdigit(static_cast<unsigned char>(m_p[1])))) return Punct(t, Tok::Dot);
+    if (IsHex(c) && BareGuid(t)) return S_OK;
+    if (std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '+' || c == '.') return Number(t);
+    if (IsNameStart(static_cast<unsigned char>(c))) {
+      const char* start = m_p;
+      while (m_p != m_end && IsNameChar(static_cast<unsigned char>(*m_p))) ++m_p;
+      t.kind = Tok::Name;
+      t.text = std::string_view(start, static_cast<std::size_t>(m_p - start));
+      return S_OK;
+    }
+    return DXFILEERR_PARSEERROR;
+  }
+
+ private:
+  void SkipBlanks() {
+    while (m_p != m_end) {
+      unsigned char c = static_cast<unsigned char>(*m_p);
+      if (c <= ' ') {
+        ++m_p;
+      } else if (c == '#' || (c == '/' && m_end - m_p > 1 && m_p[1] == '/')) {
+        const void* eol = std::memchr(m_p, '\n', static_cast<std::size_t>(m_end - m_p));
+        m_p = eol ? static_cast<const char*>(eol) + 1 : m_end;
+      } else {
+        return;
+      }
+    }
+  }
+
+  HRESULT Punct(Token& t, Tok kind) {
+    ++m_p;
+    t.kind = kind;
+    return S_OK;
+  }
+
+  HRESULT AngleGuid(Token& t) {
+    const char* close = static_cast<const char*>(std::memchr(m_p, '>', std::min<std::size_t>(m_end - m_p, 64)));
+    if (!close) return DXFILEERR_PARSEERROR;
+    std::string text(m_p + 1, close);
+    std::size_t first = text.find_first_not_of(" \t\r\n");
+    std::size_t last = text.find_last_not_of(" \t\r\n");
+    text = first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+    if (!GuidFromString(text.c_str(), &t.guid)) return DXFILEERR_PARSEERROR;
+    t.kind = Tok::Guid;
+    m_p = close + 1;
+    return S_OK;
+  }
+
+  // An identifier written without angle brackets, as a reference may hold.
+  bool BareGuid(Token& t) {
+    constexpr std::size_t kLength = 36;
+    if (static_cast<std::size_t>(m_end - m_p) < kLength || m_p[8] != '-') return false;
+    for (std::size_t i = 0; i < kLength; ++i) {
+      bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+      if (dash ? m_p[i] != '-' : !IsHex(m_p[i])) return false;
+    }
+    if (static_cast<std::size_t>(m_end - m_p) > kLength && IsNameChar(static_cast<unsigned char>(m_p[kLength])))
+      return false;
+    std::string text(m_p, kLength);
+    if (!GuidFromString(text.c_str(), &t.guid)) return false;
+    t.kind = Tok::Guid;
+    m_p += kLength;
+    return true;
+  }
+
+  HRESULT QuotedString(Token& t) {
+    const char* start = m_p + 1;
+    const void* close = std::memchr(start, '"', static_cast<std::size_t>(m_end - start));
+    if (!close) return DXFILEERR_PARSEERROR;
+    t.kind = Tok::String;
+    t.text = std::string_view(start, static_cast<std::size_t>(static_cast<const char*>(close) - start));
+    m_p = static_cast<const char*>(close) + 1;
+    return S_OK;
+  }
+
+  HRESULT Number(Token& t) {
+    const char* start = m_p;
+    const char* p = m_p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    const char* digits = p;
+    auto isDigit = [&](const char* q) { return q != m_end && std::isdigit(static_cast<unsigned char>(*q)); };
+    while (isDigit(p)) ++p;
+    bool real = false;
+    if (p != m_end && *p == '.') {
+      real = true;
+      ++p;
+      while (isDigit(p)) ++p;
+    }
+    if (p == digits || (real && p == digits + 1 && !isDigit(digits))) return DXFILEERR_PARSEERROR;
+    if (p != m_end && (*p == 'e' || *p == 'E')) {
+      const char* q = p + 1;
+      if (q != m_end && (*q == '+' || *q == '-')) ++q;
+      if (isDigit(q)) {
+        real = true;
+        p = q;
+        while (isDigit(p)) ++p;
+      }
+    }
+    if (p != m_end && *p == '#') {
+      // "1.#INF00", "-1.#IND00", "1.#QNAN0": special values as printed on Windows.
+      const char* word = ++p;
+      while (p != m_end && std::isalnum(static_cast<unsigned char>(*p))) ++p;
+      bool infinite = p - word >= 3 && std::strncmp(word, "INF", 3) == 0;
+      t.kind = Tok::Real;
+      t.real = infinite ? (negative ? -HUGE_VAL : HUGE_VAL) : std::numeric_limits<double>::quiet_NaN();
+      m_p = p;
+      return S_OK;
+    }
+    if (!real && p != m_end && IsNameStart(static_cast<unsigned char>(*p)) && !negative) {
+      // A name that begins with digits, such as "01_Bone".
+      while (p != m_end && IsNameChar(static_cast<unsigned char>(*p))) ++p;
+      t.kind = Tok::Name;
+      t.text = std::string_view(start, static_cast<std::size_t>(p - start));
+      m_p = p;
+      return S_OK;
+    }
+    const char* from = *start == '+' ? start + 1 : start;
+    if (real) {
+      auto [end, ec] = std::from_chars(from, p, t.real);
+      if (ec == std::errc::result_out_of_range) {
+        t.real = negative ? -HUGE_VAL : HUGE_VAL;
+      } else if (ec != std::errc() || end != p) {
+        return DXFILEERR_PARSEERROR;
+      }
+      t.kind = Tok::Real;
+    } else {
+      auto [end, ec] = std::from_chars(from, p, t.integer);
+      if (ec != std::errc() || end != p) return DXFILEERR_PARSEERROR;
+      t.kind = Tok::Integer;
+      t.real = static_cast<double>(t.integer);
+      t.text = std::string_view(start, static_cast<std::size_t>(p - start));
+    }
+    m_p = p;
+    return S_OK;
+  }
+
+  const char* m_p;
+  const char* m_end;
+};
+
+class BinaryLexer final : public Lexer {
+ public:
+  BinaryLexer(const BYTE* begin, const BYTE* end, std::size_t floatSize)
+      : m_p(begin), m_end(end), m_floatSize(floatSize) {}
+
+ protected:
+  HRESULT Read(Token& t) override {
+    t = Token{};
+    while (m_listLeft == 0) {
+      if (m_p == m_end) return S_OK;
+      if (Left() < 2) return DXFILEERR_PARSEERROR;
+      WORD code = Read16(m_p);
+      m_p += 2;
+      switch (code) {
+        case 1:  // name
+        case 2:  // string
+        {
+          DWORD count = 0;
+          HRESULT hr = Count(&count, 1);
+          if (FAILED(hr)) return hr;
+          t.kind = code == 1 ? Tok::Name : Tok::String;
+          t.text = std::string_view(reinterpret_cast<const char*>(m_p), count);
+          m_p += count;
+          if (code == 2) {
+            if (Left() < 2) return DXFILEERR_PARSEERROR;
+            WORD terminator = Read16(m_p);
+            if (terminator != 19 && terminator != 20) return DXFILEERR_PARSEERROR;
+            m_p += 2;
+          }
+          return S_OK;
+        }
+        case 3:  // integer
+          if (Left() < 4) return DXFILEERR_PARSEERROR;
+          t.kind = Tok::Integer;
+          t.integer = Read32(m_p);
+          t.real = static_cast<double>(t.integer);
+          m_p += 4;
+          return S_OK;
+        case 5:  // GUID
+          if (Left() < 16) return DXFILEERR_PARSEERROR;
+          t.kind = Tok::Guid;
+          t.guid.Data1 = Read32(m_p);
+          t.guid.Data2 = Read16(m_p + 4);
+          t.guid.Data3 = Read16(m_p + 6);
+          std::memcpy(t.guid.Data4, m_p + 8, 8);
+          m_p += 16;
+          return S_OK;
+        case 6:  // integer list
+        case 7:  // float list
+        {
+          m_listIsFloat = code == 7;
+          HRESULT hr = Count(&m_listLeft, m_listIsFloat ? m_floatSize : 4);
+          if (FAILED(hr)) return hr;
+          break;
+        }
+        case 10: t.kind = Tok::OBrace; return S_OK;
+        case 11: t.kind = Tok::CBrace; return S_OK;
+        case 12: t.kind = Tok::OParen; return S_OK;
+        case 13: t.kind = Tok::CParen; return S_OK;
+        case 14: t.kind = Tok::OBracket; return S_OK;
+        case 15: t.kind = Tok::CBracket; return S_OK;
+        case 16: t.kind = Tok::OAngle; return S_OK;
+        case 17: t.kind = Tok::CAngle; return S_OK;
+        case 18: t.kind = Tok::Dot; return S_OK;
+        case 19: t.kind = Tok::Comma; return S_OK;
+        case 20: t.kind = Tok::Semicolon; return S_OK;
+        case 31: t.kind = Tok::Template; return S_OK;
+        case 52: t.kind = Tok::Array; return S_OK;
+        default:
+          if (code >= 40 && code <= 51 && code != 48) {
+            static constexpr xfile::Primitive kTypes[] = {
+                xfile::Primitive::Word,   xfile::Primitive::Dword,  xfile::Primitive::Float,
+                xfile::Primitive::Double, xfile::Primitive::Char,   xfile::Primitive::Uchar,
+                xfile::Primitive::Sword,  xfile::Primitive::Sdword, xfile::Primitive::None,
+                xfile::Primitive::String, xfile::Primitive::Unicode, xfile::Primitive::Cstring};
+            t.kind = Tok::Primitive;
+            t.primitive = kTypes[code - 40];
+            return S_OK;
+          }
+          return DXFILEERR_PARSEERROR;
+      }
+    }
+    --m_listLeft;
+    if (!m_listIsFloat) {
+      t.kind = Tok::Integer;
+      t.integer = Read32(m_p);
+      t.real = static_cast<double>(t.integer);
+      m_p += 4;
+    } else if (m_floatSize == 4) {
+      float f;
+      std::memcpy(&f, m_p, 4);
+      t.kind = Tok::Real;
+      t.real = f;
+      m_p += 4;
+    } else {
+      std::memcpy(&t.real, m_p, 8);
+      t.kind = Tok::Real;
+      m_p += 8;
+    }
+    return S_OK;
+  }
+
+ private:
+  std::size_t Left() const { return static_cast<std::size_t>(m_end - m_p); }
+  // A count followed by that many items of itemSize bytes.
+  HRESULT Count(DWORD* count, std::size_t itemSize) {
+    if (Left() < 4) return DXFILEERR_PARSEERROR;
+    *count = Read32(m_p);
+    m_p += 4;
+    if (static_cast<std::uint64_t>(*count) * itemSize > Left()) return DXFILEERR_PARSEERROR;
+    return S_OK;
+  }
+
+  const BYTE* m_p;
+  const BYTE* m_end;
+  std::size_t m_floatSize;
+  DWORD m_listLeft = 0;
+  bool m_listIsFloat = false;
+};
+
+struct Value {
+  std::int64_t integer = 0;
+  double real = 0;
+  std::string_view text;
+};
+
+// Appends values to a node's block by the template's layout. Budget bounds the
+// values and array elements one fill may produce.
+template <class Source>
+class BlockFiller {
+ public:
+  BlockFiller(Source& source, Node& node, std::uint64_t& budget) : m_source(source), m_node(node), m_budget(budget) {}
+
+  HRESULT Fill(const Template& t, bool top) {
+    MemberValues counts(t.members.size());
+    if (top) m_node.offsets.reserve(t.members.size() + 1);
+    for (std::size_t i = 0; i < t.members.size(); ++i) {
+      const Member& m = t.members[i];
+      if (top) m_node.offsets.push_back(static_cast<DWORD>(m_node.block.size()));
+      HRESULT hr = S_OK;
+      if (m.dimensions.empty()) {
+        hr = Single(m, &counts[i]);
+      } else {
+        std::uint64_t count = ElementCount(m, counts);
+        if (count > m_budget) return DXFILEERR_BADARRAYSIZE;
+        m_budget -= count;
+        for (std::uint64_t k = 0; k < count && SUCCEEDED(hr); ++k) hr = Single(m, nullptr);
+      }
+      if (FAILED(hr)) return hr;
+    }
+    if (top) m_node.offsets.push_back(static_cast<DWORD>(m_node.block.size()));
+    if (m_node.block.size() > std::numeric_limits<DWORD>::max()) return DXFILEERR_BADARRAYSIZE;
+    return S_OK;
+  }
+
+ private:
+  HRESULT Single(const Member& m, DWORD* count) {
+    if (m.primitive == Primitive::None) return Fill(*m.type, false);
+    if (m_budget == 0) return DXFILEERR_BADARRAYSIZE;
+    --m_budget;
+    Value v;
+    HRESULT hr = m_source.Read(m.primitive, v);
+    if (FAILED(hr)) return hr;
+    if (IsString(m.primitive)) return AppendString(v.text);
+    if (IsReal(m.primitive)) {
+      if (m.primitive == Primitive::Float) return Append(static_cast<float>(v.real));
+      return Append(v.real);
+    }
+    std::size_t size = PrimitiveSize(m.primitive);
+    std::int64_t low = -(std::int64_t{1} << (size * 8 - 1));
+    std::int64_t high = (std::int64_t{1} << (size * 8)) - 1;
+    if (v.integer < low || v.integer > high) return DXFILEERR_BADVALUE;
+    if (count) *count = static_cast<DWORD>(v.integer);
+    std::uint64_t bits = static_cast<std::uint64_t>(v.integer);
+    BYTE bytes[4];
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<BYTE>(bits >> (8 * i));
+    m_node.block.insert(m_node.block.end(), bytes, bytes + size);
+    return S_OK;
+  }
+
+  template <class T>
+  HRESULT Append(T value) {
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(&value);
+    m_node.block.insert(m_node.block.end(), bytes, bytes + sizeof(T));
+    return S_OK;
+  }
+
+  HRESULT AppendString(std::string_view text) {
+    auto copy = std::make_unique<char[]>(text.size() + 1);
+    std::memcpy(copy.get(), text.data(), text.size());
+    copy[text.size()] = '\0';
+    char* pointer = copy.get();
+    m_node.strings.push_back(std::move(copy));
+    return Append(pointer);
+  }
+
+  Source& m_source;
+  Node& m_node;
+  std::uint64_t& m_budget;
+};
+
+// Values from the token stream of a file; separators between them are skipped.
+class TokenSource {
+ public:
+  explicit TokenSource(Lexer& lexer) : m_lexer(lexer) {}
+  HRESULT Read(Primitive p, Value& v) {
+    Token t;
+    do {
+      HRESULT hr = m_lexer.Next(t);
+      if (FAILED(hr)) return hr;
+    } while (t.kind == Tok::Comma || t.kind == Tok::Semicolon);
+    if (IsString(p)) {
+      if (t.kind != Tok::String) return DXFILEERR_PARSEERROR;
+      v.text = t.text;
+    } else if (IsReal(p)) {
+      if (t.kind != Tok::Real && t.kind != Tok::Integer) return DXFILEERR_PARSEERROR;
+      v.real = t.real;
+    } else {
+      if (t.kind != Tok::Integer) return DXFILEERR_PARSEERROR;
+      v.integer = t.integer;
+    }
+    return S_OK;
+  }
+
+ private:
+  Lexer& m_lexer;
+};
+
+// Values from a block in memory, packed by the template's layout.
+class MemorySource {
+ public:
+  explicit MemorySource(const BYTE* p) : m_p(p) {}
+  HRESULT Read(Primitive p, Value& v) {
+    switch (p) {
+      case Primitive::Word: v.integer = Load<WORD>(); break;
+      case Primitive::Sword: v.integer = Load<SHORT>(); break;
+      case Primitive::Dword: v.integer = Load<DWORD>(); break;
+      case Primitive::Sdword: v.integer = Load<LONG>(); break;
+      case Primitive::Char: v.integer = Load<signed char>(); break;
+      case Primitive::Uchar:
+      case Primitive::Byte: v.integer = Load<unsigned char>(); break;
+      case Primitive::Float: v.real = Load<float>(); break;
+      case Primitive::Double: v.real = Load<double>(); break;
+      case Primitive::String:
+      case Primitive::Cstring:
+      case Primitive::Unicode: {
+        const char* s = Load<const char*>();
+        v.text = s ? std::string_view(s) : std::string_view();
+        break;
+      }
+      case Primitive::None: return DXFILEERR_BADVALUE;
+    }
+    return S_OK;
+  }
+
+ private:
+  template <class T>
+  T Load() {
+    T value;
+    std::memcpy(&value, m_p, sizeof(T));
+    m_p += sizeof(T);
+    return value;
+  }
+  const BYTE* m_p;
+};
+
+bool IsKeyword(const Token& t, Tok binaryKind, std::string_view word) {
+  if (t.kind == binaryKind) return true;
+  return t.kind == Tok::Name && t.text.size() == word.size() &&
+         strncasecmp(t.text.data(), word.data(), word.size()) == 0;
+}
+
+#define RETURN_IF_FAILED(expr)       \
+  do {                               \
+    HRESULT hr_ = (expr);            \
+    if (FAILED(hr_)) return hr_;     \
+  } while (false)
+
+class Parser {
+ public:
+  Parser(Lexer& lexer, TemplateSet& templates, std::vector<TemplatePtr>* declared, Document* document,
+         std::uint64_t budget)
+      : m_lexer(lexer), m_templates(templates), m_declared(declared), m_document(document), m_budget(budget) {}
+
+  HRESULT ParseAll() {
+    for (;;) {
+      Token t;
+      RETURN_IF_FAILED(m_lexer.Next(t));
+      if (t.kind == Tok::End) return S_OK;
+      if (IsKeyword(t, Tok::Template, "template")) {
+        RETURN_IF_FAILED(ParseTemplate());
+      } else if ((t.kind == Tok::Name || t.kind == Tok::Primitive) && m_document) {
+        NodePtr node;
+        RETURN_IF_FAILED(ParseObject(Identifier(t), 0, &node));
+        m_document->top.push_back(std::move(node));
+      } else {
+        return DXFILEERR_PARSEERROR;
+      }
+    }
+  }
+
+ private:
+  static std::string_view Identifier(const Token& t) {
+    return t.kind == Tok::Primitive ? std::string_view(PrimitiveName(t.primitive)) : t.text;
+  }
+
+  HRESULT Expect(Tok kind, Token* out = nullptr) {
+    Token t;
+    RETURN_IF_FAILED(m_lexer.Next(t));
+    if (t.kind != kind) return DXFILEERR_PARSEERROR;
+    if (out) *out = t;
+    return S_OK;
+  }
+
+  HRESULT ParseTemplate() {
+    auto t = std::make_shared<Template>();
+    Token name;
+    RETURN_IF_FAILED(Expect(Tok::Name, &name));
+    t->name = std::string(name.text);
+    RETURN_IF_FAILED(Expect(Tok::OBrace));
+    Token id;
+    RETURN_IF_FAILED(Expect(Tok::Guid, &id));
+    t->id = id.guid;
+    for (;;) {
+      Token tok;
+      RETURN_IF_FAILED(m_lexer.Next(tok));
+      if (tok.kind == Tok::CBrace) break;
+      if (tok.kind == Tok::Semicolon) continue;
+      if (tok.kind == Tok::OBracket) {
+        RETURN_IF_FAILED(ParseRestrictions(*t));
+        RETURN_IF_FAILED(Expect(Tok::CBrace));
+        break;
+      }
+      RETURN_IF_FAILED(ParseMember(*t, tok));
+    }
+    if (t->depth > kMaxTemplateDepth) return DXFILEERR_PARSEERROR;
+    m_templates.Add(t);
+    if (m_declared) m_declared->push_back(t);
+    return S_OK;
+  }
+
+  HRESULT MemberType(const Token& tok, Member& m, int* depth) {
+    if (tok.kind == Tok::Primitive) {
+      if (tok.primitive == Primitive::None) return DXFILEERR_PARSEERROR;
+      m.primitive = tok.primitive;
+      return S_OK;
+    }
+    if (tok.kind != Tok::Name) return DXFILEERR_PARSEERROR;
+    if (PrimitiveFromName(tok.text, &m.primitive)) return S_OK;
+    m.type = m_templates.Find(tok.text);
+    if (!m.type) return DXFILEERR_NOTEMPLATE;
+    m.primitive = Primitive::None;
+    *depth = std::max(*depth, m.type->depth + 1);
+    return S_OK;
+  }
+
+  HRESULT ParseMember(Template& t, const Token& first) {
+    Member m;
+    bool array = IsKeyword(first, Tok::Array, "array");
+    Token type = first;
+    if (array) RETURN_IF_FAILED(m_lexer.Next(type));
+    RETURN_IF_FAILED(MemberType(type, m, &t.depth));
+    Token tok;
+    RETURN_IF_FAILED(m_lexer.Peek(tok));
+    if (tok.kind == Tok::Name) {
+      m_lexer.Next(tok);
+      m.name = std::string(tok.text);
+    } else if (array) {
+      return DXFILEERR_PARSEERROR;
+    }
+    while (array) {
+      RETURN_IF_FAILED(m_lexer.Peek(tok));
+      if (tok.kind != Tok::OBracket) break;
+      m_lexer.Next(tok);
+      RETURN_IF_FAILED(m_lexer.Next(tok));
+      Dimension d;
+      if (tok.kind == Tok::Integer) {
+        if (tok.integer < 0 || tok.integer > std::numeric_limits<DWORD>::max()) return DXFILEERR_BADARRAYSIZE;
+        d.fixed = static_cast<DWORD>(tok.integer);
+      } else if (tok.kind == Tok::Name) {
+        d.member = t.MemberIndex(tok.text);
+        if (d.member < 0) return DXFILEERR_PARSEERROR;
+        const Member& counter = t.members[d.member];
+        if (!IsInteger(counter.primitive) || !counter.dimensions.empty()) return DXFILEERR_PARSEERROR;
+      } else {
+        return DXFILEERR_PARSEERROR;
+      }
+      m.dimensions.push_back(d);
+      RETURN_IF_FAILED(Expect(Tok::CBracket));
+    }
+    if (array && m.dimensions.empty()) return DXFILEERR_PARSEERROR;
+    RETURN_IF_FAILED(Expect(Tok::Semicolon));
+    t.members.push_back(std::move(m));
+    return S_OK;
+  }
+
+  HRESULT ParseRestrictions(Template& t) {
+    Token tok;
+    RETURN_IF_FAILED(m_lexer.Next(tok));
+    if (tok.kind == Tok::Dot) {
+      RETURN_IF_FAILED(Expect(Tok::Dot));
+      RETURN_IF_FAILED(Expect(Tok::Dot));
+      RETURN_IF_FAILED(Expect(Tok::CBracket));
+      t.openness = Openness::Open;
+      return S_OK;
+    }
+    t.openness = Openness::Restricted;
+    for (;;) {
+      if (tok.kind != Tok::Name) return DXFILEERR_PARSEERROR;
+      if (IsKeyword(tok, Tok::End, "BINARY")) {
+        t.binaryAllowed = true;
+      } else {
+        Restriction r;
+        r.name = std::string(tok.text);
+        Token id;
+        RETURN_IF_FAILED(m_lexer.Peek(id));
+        if (id.kind == Tok::Guid) {
+          m_lexer.Next(id);
+          r.id = id.guid;
+          r.hasId = true;
+        }
+        t.restrictions.push_back(std::move(r));
+      }
+      RETURN_IF_FAILED(m_lexer.Next(tok));
+      if (tok.kind == Tok::CBracket) return S_OK;
+      if (tok.kind != Tok::Comma) return DXFILEERR_PARSEERROR;
+      RETURN_IF_FAILED(m_lexer.Next(tok));
+    }
+  }
+
+  HRESULT ParseObject(std::string_view identifier, int depth, NodePtr* out) {
+    if (depth > kMaxObjectDepth) return DXFILEERR_PARSEERROR;
+    auto node = std::make_shared<Node>();
+    node->typeName = std::string(identifier);
+    node->type = m_templates.Find(identifier);
+    Token tok;
+    RETURN_IF_FAILED(m_lexer.Next(tok));
+    if (tok.kind == Tok::Name || tok.kind == Tok::Integer) {
+      node->name = std::string(tok.text);
+      RETURN_IF_FAILED(m_lexer.Next(tok));
+    }
+    if (tok.kind != Tok::OBrace) return DXFILEERR_PARSEERROR;
+    RETURN_IF_FAILED(m_lexer.Peek(tok));
+    if (tok.kind == Tok::Guid) {
+      m_lexer.Next(tok);
+      node->id = tok.guid;
+      node->hasId = true;
+    }
+    if (node->type) {
+      TokenSource source(m_lexer);
+      BlockFiller<TokenSource> filler(source, *node, m_budget);
+      RETURN_IF_FAILED(filler.Fill(*node->type, true));
+    }
+    RETURN_IF_FAILED(ParseChildren(*node, depth));
+    *out = std::move(node);
+    return S_OK;
+  }
+
+  // What follows the members: nested objects and references up to the closing
+  // brace. An undeclared template's values are passed over.
+  HRESULT ParseChildren(Node& node, int depth) {
+    const Template* type = node.type.get();
+    for (;;) {
+      if (m_budget == 0) return DXFILEERR_BADARRAYSIZE;
+      --m_budget;
+      Token tok;
+      RETURN_IF_FAILED(m_lexer.Next(tok));
+      switch (tok.kind) {
+        case Tok::CBrace:
+          return S_OK;
+        case Tok::Comma:
+        case Tok::Semicolon:
+          continue;
+        case Tok::Integer:
+        case Tok::Real:
+        case Tok::String:
+        case Tok::Guid:
+          if (type) return DXFILEERR_PARSEERROR;
+          continue;
+        case Tok::OBrace: {
+          if (type && type->openness == Openness::Closed) return DXFILEERR_PARSEERROR;
+          Child child;
+          child.kind = Child::Kind::Reference;
+          RETURN_IF_FAILED(ParseReference(child));
+          node.children.push_back(std::move(child));
+          continue;
+        }
+        case Tok::Name:
+        case Tok::Primitive: {
+          Child child;
+          RETURN_IF_FAILED(ParseObject(Identifier(tok), depth + 1, &child.node));
+          if (type && !type->Allows(child.node->type.get(), child.node->typeName)) return DXFILEERR_PARSEERROR;
+          node.children.push_back(std::move(child));
+          continue;
+        }
+        default:
+          return DXFILEERR_PARSEERROR;
+      }
+    }
+  }
+
+  HRESULT ParseReference(Child& child) {
+    Token tok;
+    RETURN_IF_FAILED(m_lexer.Next(tok));
+    if (tok.kind == Tok::Name) {
+      child.referenceName = std::string(tok.text);
+      RETURN_IF_FAILED(m_lexer.Next(tok));
+    }
+    if (tok.kind == Tok::Guid) {
+      child.referenceId = tok.guid;
+      child.referenceHasId = true;
+      RETURN_IF_FAILED(m_lexer.Next(tok));
+    }
+    if (tok.kind != Tok::CBrace) return DXFILEERR_PARSEERROR;
+    if (child.referenceName.empty() && !child.referenceHasId) return DXFILEERR_BADDATAREFERENCE;
+    return S_OK;
+  }
+
+  Lexer& m_lexer;
+  TemplateSet& m_templates;
+  std::vector<TemplatePtr>* m_declared;
+  Document* m_document;
+  std::uint64_t m_budget;
+};
+
+}  // namespace
+
+HRESULT ParseFile(const BYTE* data, std::size_t size, TemplateSet& templates, std::vector<TemplatePtr>* declared,
+                  Document* document) {
+  constexpr std::size_t kHeader = 16;
+  if (!data || size < 4 || std::memcmp(data, "xof ", 4) != 0) return DXFILEERR_BADFILETYPE;
+  if (size < kHeader) return DXFILEERR_BADFILE;
+  auto digits = [&](std::size_t at) {
+    for (std::size_t i = at; i < at + 4; ++i) {
+      if (!std::isdigit(data[i])) return false;
+    }
+    return true;
+  };
+  if (!digits(4) || data[4] != '0' || data[5] != '3') return DXFILEERR_BADFILEVERSION;
+  std::string_view format(reinterpret_cast<const char*>(data + 8), 4);
+  bool text = format == "txt " || format == "tzip";
+  bool compressed = format == "tzip" || format == "bzip";
+  if (!text && format != "bin " && format != "bzip") return DXFILEERR_BADFILETYPE;
+  std::string_view floats(reinterpret_cast<const char*>(data + 12), 4);
+  if (floats != "0032" && floats != "0064") return DXFILEERR_BADFILEFLOATSIZE;
+  std::size_t floatSize = floats == "0064" ? 8 : 4;
+
+  const BYTE* body = data + kHeader;
+  std::size_t bodySize = size - kHeader;
+  std::vector<BYTE> inflated;
+  if (compressed) {
+    RETURN_IF_FAILED(Inflate(body, bodySize, &inflated));
+    body = inflated.data();
+    bodySize = inflated.size();
+  }
+  // Every value and array element costs at least one byte of input, apart
+  // from elements of empty templates; this bounds the work on hostile counts.
+  std::uint64_t budget = 2 * static_cast<std::uint64_t>(bodySize) + 4096;
+  if (text) {
+    const char* begin = reinterpret_cast<const char*>(body);
+    TextLexer lexer(begin, begin + bodySize);
+    return Parser(lexer, templates, declared, document, budget).ParseAll();
+  }
+  BinaryLexer lexer(body, body + bodySize, floatSize);
+  return Parser(lexer, templates, declared, document, budget).ParseAll();
+}
+
+HRESULT BuildBlockFromMemory(const Template& type, const void* data, Node* node) {
+  if (!data && !type.members.empty()) return DXFILEERR_BADVALUE;
+  MemorySource source(static_cast<const BYTE*>(data));
+  std::uint64_t budget = std::uint64_t{1} << 31;
+  BlockFiller<MemorySource> filler(source, *node, budget);
+  return filler.Fill(type, true);
+}
+
+}  // namespace xfile

@@ -1,0 +1,68 @@
+// CDXDoc: the document of one open scene: its threads manager, its reduction
+// options and the job bodies that its jobs run on their own threads.
+#pragma once
+
+#include <threads_manager.h>
+#include <windows.h>
+
+#include "reduction_options.h"
+
+class CCameraFrame;
+class CDXThread;
+class CFrame;
+class CReductionOptionsFormView;
+
+class CDXDoc {
+ public:
+  CDXDoc();
+  virtual ~CDXDoc();
+
+  // Makes the threads manager; false when it cannot.
+  bool Initialize();
+  // The document's window closes: stops and deletes its jobs.
+  void KillThreads();
+
+  CThreadsManager* GetThreadsManager() { return &m_ThreadsManager; }
+  CReductionOptionsFormView* GetReductionOptionsFormView() { return m_pReductionOptionsFormView; }
+  void SetReductionOptionsFormView(CReductionOptionsFormView* view) { m_pReductionOptionsFormView = view; }
+  REDUCTIONOPTIONS GetReductionOptions() const { return m_ReductionOptions; }
+  void SetReductionOptions(REDUCTIONOPTIONS& options) { m_ReductionOptions = options; }
+
+  // Job bodies: each runs on the job's thread, reports through the job and
+  // answers true on success, false on failure or when the job was stopped.
+  virtual bool InsertXFileObjects(char* fileName, char* pathName, char* folder, CCameraFrame* camera,
+                                  CDXThread* thread);
+  virtual bool Insert3dsFileObjects(char* fileName, char* pathName, char* folder, CCameraFrame* camera,
+                                    CDXThread* thread);
+  virtual bool InsertConverted3dsFileObjects(char* fileName, char* pathName, char* folder, CCameraFrame* camera,
+                                             CDXThread* thread);
+  virtual bool Export3dObject(CFrame* frame, char* pathName, CDXThread* thread);
+  virtual bool Export3dObjectIn3dsFile(CFrame* frame, char* pathName, CDXThread* thread);
+  virtual bool CreateConnectivityMeshFrame(CFrame* frame, CCameraFrame* camera, CDXThread* thread);
+  virtual bool ConvertIntoPMeshFrame(CFrame* frame, CCameraFrame* camera, CDXThread* thread);
+  virtual bool ConvertIntoDXMeshFrame(CFrame* frame, CCameraFrame* camera, CDXThread* thread);
+  virtual bool ApplyPMeshDisplayOptions(CFrame* frame, CCameraFrame* camera, CDXThread* thread, float value);
+  virtual bool ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* options, CDXThread* thread);
+  virtual bool DoItAllPMesh(CCameraFrame* camera, CDXThread* thread);
+
+ private:
+  CThreadsManager m_ThreadsManager;
+  REDUCTIONOPTIONS m_ReductionOptions;
+  CReductionOptionsFormView* m_pReductionOptionsFormView;
+};
+
+// The form of a document's reduction options.
+class CReductionOptionsFormView {
+ public:
+  explicit CReductionOptionsFormView(CDXDoc* document);
+  virtual ~CReductionOptionsFormView();
+
+  // The values on the form.
+  REDUCTIONOPTIONS& GetFormOptions() { return m_FormOptions; }
+  // Copies the values on the form into the document.
+  void SetInDocument();
+
+ private:
+  CDXDoc* m_pDocument;
+  REDUCTIONOPTIONS m_FormOptions;
+};

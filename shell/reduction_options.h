@@ -1,0 +1,39 @@
+// REDUCTIONOPTIONS: a document's options of the reduction and progressive-mesh
+// jobs. A plain record, handed out and taken in as whole copies.
+#pragma once
+
+#include <d3d8types.h>
+#include <windows.h>
+
+class CGeoVertex;
+class CSphere;
+
+struct REDUCTIONOPTIONS {
+  float reductionPercent;
+  DWORD allowMidpoint;
+  float maxNormalAngle;
+  float maxAreaChangePercent;
+  float faceAreaFactor;
+  DWORD removeCompletelySurroundedVertices;
+  DWORD completelySurroundedValue;
+  DWORD removePartiallySurroundedVertices;
+  DWORD partiallySurroundedValue;
+  DWORD partiallySurroundedOptions[2];
+  DWORD desiredNumberOfEdges;
+  DWORD desiredNumberOfEdgesOptions[2];
+  D3DMATERIAL8 removedVerticesMaterial;
+  DWORD reductionOption1;
+  DWORD reductionOption2;
+  CGeoVertex* selectedVertex;  // not owned
+  CSphere* vertexHandleShape;  // owned by the document's record
+  D3DMATERIAL8 handleMaterials[4];
+  DWORD reductionMethod;
+  float pmeshDisplayPercent;
+  DWORD pmeshByVertices;
+  float pmeshBoundaryWeight;
+  float pmeshDiffuseWeight;
+  float pmeshNormalWeight;
+  float pmeshPositionWeight;
+  float pmeshSpecularWeight;
+  float pmeshTextureWeight;
+};

@@ -1,0 +1,120 @@
+#include "geo_edge.h"
+
+#include "dx_thread.h"
+#include "geo_half_edge.h"
+#include "geo_vertex.h"
+
+DWORD CGeoEdge::m_dwEdgeNextAvailableId = 1;
+
+void CGeoEdge::ClearContent() {
+  m_pHalfEdge1 = nullptr;
+  m_pHalfEdge2 = nullptr;
+  m_bDisabled = false;
+  m_fEdgeContractionCost = 0.0f;
+  m_bOutdatedCost = true;
+  m_pLeastRemovalCostVertex = nullptr;
+  m_eEdgeContractionType = eEdgeContractionTypeNone;
+  m_eSelectedVertexRemovalValidity = eValidityUnknown;
+  m_eOtherVertexRemovalValidity = eValidityUnknown;
+  m_eBothEndPointsRemovalValidity = eValidityUnknown;
+  m_eLowestCostEdgeContraction = eQualificationReset;
+  m_pSelectedVertex = nullptr;
+  m_vOptimalMidPointPosition = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+  m_eMidPointCreationMethod = eMidPointCreationNone;
+  m_dwEdgeHandleFirstIndex = 0;
+  m_dwEdgeHandleBufferIndex = 0;
+  m_fEdgeMagnitude = 0.0f;
+}
+
+bool CGeoEdge::Initialize(CGeoHalfEdge* h1, CGeoHalfEdge* h2) {
+  DestroyContent();
+  m_pHalfEdge1 = h1;
+  m_pHalfEdge2 = h2;
+  m_dwEdgeId = m_dwEdgeNextAvailableId++;
+  if (CGeoHalfEdge* h = AnyHalfEdge()) m_fEdgeMagnitude = h->Magnitude();
+  return true;
+}
+
+bool CGeoEdge::SetHalfEdge(CGeoHalfEdge* h) {
+  if (h == m_pHalfEdge1 || h == m_pHalfEdge2) return true;
+  if (!m_pHalfEdge1) {
+    m_pHalfEdge1 = h;
+    return true;
+  }
+  if (!m_pHalfEdge2) {
+    m_pHalfEdge2 = h;
+    return true;
+  }
+  return false;
+}
+
+CGeoHalfEdge* CGeoEdge::GetUniqueHalfEdge() const {
+  if (!m_pHalfEdge2) return m_pHalfEdge1;
+  if (!m_pHalfEdge1) return m_pHalfEdge2;
+  return nullptr;
+}
+
+bool CGeoEdge::InEdge(const CGeoVertex* v) const {
+  CGeoHalfEdge* h = AnyHalfEdge();
+  return h && h->InHalfEdge(v);
+}
+
+CGeoVertex* CGeoEdge::GetOtherVertex(const CGeoVertex* v) const {
+  CGeoHalfEdge* h = AnyHalfEdge();
+  return h ? h->GetOtherVertex(v) : nullptr;
+}
+
+void CGeoEdge::GetEdgeVertices(CGeoVertex*& a, CGeoVertex*& b) const {
+  CGeoHalfEdge* h = AnyHalfEdge();
+  a = h ? h->GetStartVertex() : nullptr;
+  b = h ? h->GetEndVertex() : nullptr;
+}
+
+void CGeoEdge::GetEdgeVerticesPosition(D3DXVECTOR3*& pa, D3DXVECTOR3*& pb) const {
+  CGeoVertex *a, *b;
+  GetEdgeVertices(a, b);
+  pa = a ? a->GetPosition() : nullptr;
+  pb = b ? b->GetPosition() : nullptr;
+}
+
+void CGeoEdge::GetFacesApexPosition(D3DXVECTOR3*& pa, D3DXVECTOR3*& pb) const {
+  if (m_pHalfEdge1) pa = m_pHalfEdge1->GetNextHalfEdge()->GetNextHalfEdge()->GetStartVertexPosition();
+  if (m_pHalfEdge2) pb = m_pHalfEdge2->GetNextHalfEdge()->GetNextHalfEdge()->GetStartVertexPosition();
+}
+
+void CGeoEdge::GetEdgeFaces(CGeoFace*& f1, CGeoFace*& f2) const {
+  f1 = m_pHalfEdge1 ? m_pHalfEdge1->GetFace() : nullptr;
+  f2 = m_pHalfEdge2 ? m_pHalfEdge2->GetFace() : nullptr;
+}
+
+void CGeoEdge::SetSelectedVertex2() {
+  CGeoHalfEdge* h = AnyHalfEdge();
+  m_pSelectedVertex = h ? h->GetStartVertex() : nullptr;
+}
+
+void CGeoEdge::SetEdgeContractionCost(float cost, CGeoVertex* v, EEdgeContractionType type) {
+  m_fEdgeContractionCost = cost;
+  m_pLeastRemovalCostVertex = v;
+  m_eEdgeContractionType = type;
+  m_bOutdatedCost = false;
+}
+
+void CGeoEdge::SetLowestCostEdgeContraction(EQualificationStatus s, float cost) {
+  m_fEdgeContractionCost = cost;
+  m_eLowestCostEdgeContraction = s;
+  m_bOutdatedCost = false;
+}
+
+void CGeoEdge::DisableRM(CDXThread* thread) {
+  if (m_bDisabled) return;
+  m_bDisabled = true;
+  CGeoVertex *a, *b;
+  GetEdgeVertices(a, b);
+  if (a) a->DecreaseOutEdgesCount();
+  if (b) b->DecreaseOutEdgesCount();
+  if (WithUniqueHalfEdge()) {
+    if (a) a->ResetOutEdgeNoMate(this);
+    if (b) b->ResetOutEdgeNoMate(this);
+  }
+  if (thread) thread->DecreaseThreadOutputEdgesCount(1, m_fEdgeMagnitude);
+}

@@ -1,0 +1,103 @@
+// An edge of the connectivity mesh: one or two half edges (a border edge has
+// one), with the state the reduction keeps about contracting it.
+#pragma once
+
+#include "geo_types.h"
+
+class CGeoEdge {
+ public:
+  CGeoEdge() : m_dwEdgeId(0) { ClearContent(); }
+  CGeoEdge(const CGeoEdge&) = default;
+  CGeoEdge& operator=(const CGeoEdge&) = default;
+  virtual ~CGeoEdge() { DestroyContent(); }
+
+  void DestroyContent() { ClearContent(); }
+
+  // Clears the edge, stores its half edges and takes the next edge id.
+  bool Initialize(CGeoHalfEdge* h1, CGeoHalfEdge* h2);
+  // Fills an empty slot with h; false when both slots hold other half edges.
+  bool SetHalfEdge(CGeoHalfEdge* h);
+
+  static DWORD GetEdgeNextAvailableId() { return m_dwEdgeNextAvailableId; }
+  DWORD GetEdgeId() const { return m_dwEdgeId; }
+  CGeoHalfEdge* GetHalfEdge1() const { return m_pHalfEdge1; }
+  CGeoHalfEdge* GetHalfEdge2() const { return m_pHalfEdge2; }
+  bool IsDisabled() const { return m_bDisabled; }
+  float GetEdgeMagnitude() const { return m_fEdgeMagnitude; }
+
+  bool WithUniqueHalfEdge() const { return (m_pHalfEdge1 == nullptr) != (m_pHalfEdge2 == nullptr); }
+  CGeoHalfEdge* GetUniqueHalfEdge() const;
+  bool InEdge(const CGeoVertex* v) const;
+  CGeoVertex* GetOtherVertex(const CGeoVertex* v) const;
+  void GetEdgeVertices(CGeoVertex*& a, CGeoVertex*& b) const;
+  void GetEdgeVerticesPosition(D3DXVECTOR3*& pa, D3DXVECTOR3*& pb) const;
+  void GetFacesApexPosition(D3DXVECTOR3*& pa, D3DXVECTOR3*& pb) const;
+  void GetEdgeFaces(CGeoFace*& f1, CGeoFace*& f2) const;
+
+  void SetSelectedVertex2();
+  void SetSelectedVertex(CGeoVertex* v) { m_pSelectedVertex = v; }
+  CGeoVertex* GetSelectedVertex() const { return m_pSelectedVertex; }
+
+  void SetEdgeContractionCost(float cost, CGeoVertex* v, EEdgeContractionType type);
+  void SetLowestCostEdgeContraction(EQualificationStatus s, float cost);
+  void ResetEdgeQualificationStatus() { m_eLowestCostEdgeContraction = eQualificationReset; }
+  void SetOutdatedCost() { m_bOutdatedCost = true; }
+  bool HavingOutdatedCost() const { return m_bOutdatedCost; }
+  float GetEdgeContractionCost() const { return m_fEdgeContractionCost; }
+  CGeoVertex* GetLeastRemovalCostVertex() const { return m_pLeastRemovalCostVertex; }
+  EQualificationStatus GetLowestCostEdgeContraction() const { return m_eLowestCostEdgeContraction; }
+
+  EValidityStatus GetSelectedVertexRemovalValidity() const { return m_eSelectedVertexRemovalValidity; }
+  void SetSelectedVertexRemovalValidity(EValidityStatus s) { m_eSelectedVertexRemovalValidity = s; }
+  EValidityStatus GetOtherVertexRemovalValidity() const { return m_eOtherVertexRemovalValidity; }
+  void SetOtherVertexRemovalValidity(EValidityStatus s) { m_eOtherVertexRemovalValidity = s; }
+  EValidityStatus GetBothEndPointsRemovalValidity() const { return m_eBothEndPointsRemovalValidity; }
+  void SetBothEndPointsRemovalValidity(EValidityStatus s) { m_eBothEndPointsRemovalValidity = s; }
+
+  D3DXVECTOR3* GetOptimalMidPointPosition() { return &m_vOptimalMidPointPosition; }
+  void SetOptimalMidPointPosition(const D3DXVECTOR3& p) { m_vOptimalMidPointPosition = p; }
+  EMidPointCreationMethod GetMidPointCreationMethod() const { return m_eMidPointCreationMethod; }
+  void SetMidPointCreationMethod(EMidPointCreationMethod m) { m_eMidPointCreationMethod = m; }
+
+  void SetEdgeHandleVertexFirstIndex(DWORD bufferIndex, DWORD firstIndex) {
+    m_dwEdgeHandleBufferIndex = bufferIndex;
+    m_dwEdgeHandleFirstIndex = firstIndex;
+  }
+  void GetEdgeHandleFirstIndex(DWORD& bufferIndex, DWORD& firstIndex) const {
+    bufferIndex = m_dwEdgeHandleBufferIndex;
+    firstIndex = m_dwEdgeHandleFirstIndex;
+  }
+
+  // Takes the edge out of the reduced mesh: its end points lose an out edge
+  // (and a border edge), and the job's edge count and length drop once.
+  void DisableRM(CDXThread* thread);
+
+ protected:
+  // Clears every field but the id; the cost starts outdated.
+  void ClearContent();
+
+ private:
+  // Half edge 1, or half edge 2 when there is no half edge 1.
+  CGeoHalfEdge* AnyHalfEdge() const { return m_pHalfEdge1 ? m_pHalfEdge1 : m_pHalfEdge2; }
+
+  static DWORD m_dwEdgeNextAvailableId;
+
+  CGeoHalfEdge* m_pHalfEdge1;
+  CGeoHalfEdge* m_pHalfEdge2;
+  bool m_bDisabled;
+  float m_fEdgeContractionCost;
+  bool m_bOutdatedCost;
+  CGeoVertex* m_pLeastRemovalCostVertex;
+  EEdgeContractionType m_eEdgeContractionType;
+  EValidityStatus m_eSelectedVertexRemovalValidity;
+  EValidityStatus m_eOtherVertexRemovalValidity;
+  EValidityStatus m_eBothEndPointsRemovalValidity;
+  EQualificationStatus m_eLowestCostEdgeContraction;
+  CGeoVertex* m_pSelectedVertex;
+  D3DXVECTOR3 m_vOptimalMidPointPosition;
+  EMidPointCreationMethod m_eMidPointCreationMethod;
+  DWORD m_dwEdgeId;
+  DWORD m_dwEdgeHandleFirstIndex;
+  DWORD m_dwEdgeHandleBufferIndex;
+  float m_fEdgeMagnitude;
+};

@@ -1,0 +1,76 @@
+#include "geo_face.h"
+
+#include "dx_thread.h"
+#include "geo_half_edge.h"
+#include "geo_vertex.h"
+#include "qorcommon.h"
+
+void CGeoFace::ClearContent() {
+  m_pFirstHalfEdge = nullptr;
+  m_bDisabled = false;
+  m_eFaceType = eFaceTypeNone;
+  m_fTriangleArea = 0.0f;
+}
+
+bool CGeoFace::Initialize(CGeoHalfEdge* first, EFaceType type) {
+  DestroyContent();
+  m_pFirstHalfEdge = first;
+  m_eFaceType = type;
+  ComputeTriangleArea(m_fTriangleArea);
+  return true;
+}
+
+void CGeoFace::GetTriangleVertices(CGeoVertex*& a, CGeoVertex*& b, CGeoVertex*& c) const {
+  CGeoHalfEdge* h = m_pFirstHalfEdge;
+  a = h->GetStartVertex();
+  b = h->GetNextHalfEdge()->GetStartVertex();
+  c = h->GetNextHalfEdge()->GetNextHalfEdge()->GetStartVertex();
+}
+
+void CGeoFace::GetTriangleVerticesPosition(D3DXVECTOR3*& pa, D3DXVECTOR3*& pb, D3DXVECTOR3*& pc) const {
+  CGeoVertex *a, *b, *c;
+  GetTriangleVertices(a, b, c);
+  pa = a->GetPosition();
+  pb = b->GetPosition();
+  pc = c->GetPosition();
+}
+
+void CGeoFace::GetTriangleVerticesIndex(DWORD* i0, DWORD* i1, DWORD* i2) const {
+  CGeoVertex *a, *b, *c;
+  GetTriangleVertices(a, b, c);
+  *i0 = a->GetVerticesMapIndex();
+  *i1 = b->GetVerticesMapIndex();
+  *i2 = c->GetVerticesMapIndex();
+}
+
+bool CGeoFace::InTriangleFace(const CGeoVertex* v) const {
+  CGeoVertex *a, *b, *c;
+  GetTriangleVertices(a, b, c);
+  return v == a || v == b || v == c;
+}
+
+bool CGeoFace::InTriangleFace(const CGeoVertex* a, const CGeoVertex* b) const {
+  return InTriangleFace(a) && InTriangleFace(b);
+}
+
+bool CGeoFace::ComputeTriangleArea(float& area) const {
+  D3DXVECTOR3 *p0, *p1, *p2;
+  GetTriangleVerticesPosition(p0, p1, p2);
+  D3DXVECTOR3 d01 = *p0 - *p1, d12 = *p1 - *p2, d20 = *p2 - *p0;
+  return ::ComputeTriangleArea(area, D3DXVec3Length(&d01), D3DXVec3Length(&d12), D3DXVec3Length(&d20));
+}
+
+bool CGeoFace::ComputeFaceNormal(D3DXVECTOR3& n) const {
+  D3DXVECTOR3 *p0, *p1, *p2;
+  GetTriangleVerticesPosition(p0, p1, p2);
+  D3DXVECTOR3 a = *p1 - *p0, b = *p2 - *p0, c;
+  D3DXVec3Cross(&c, &a, &b);
+  n = c / D3DXVec3Length(&c);
+  return true;
+}
+
+void CGeoFace::DisableRM(CDXThread* thread) {
+  if (m_bDisabled) return;
+  m_bDisabled = true;
+  if (thread) thread->DecreaseThreadOutputTrianglesCount(1, m_fTriangleArea);
+}

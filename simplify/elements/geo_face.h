@@ -1,0 +1,50 @@
+// A triangle of the connectivity mesh, bounded by a cycle of three half edges.
+#pragma once
+
+#include "geo_types.h"
+
+class CGeoFace {
+ public:
+  CGeoFace() : m_dwRenderedFacePosition(0) { ClearContent(); }
+  CGeoFace(const CGeoFace&) = default;
+  CGeoFace& operator=(const CGeoFace&) = default;
+  virtual ~CGeoFace() { DestroyContent(); }
+
+  void DestroyContent() { ClearContent(); }
+  // Stores the first half edge and the type and computes the area (0 when the
+  // triangle has none). The rendered position is kept.
+  bool Initialize(CGeoHalfEdge* first, EFaceType type);
+
+  CGeoHalfEdge* GetFirstHalfEdge() const { return m_pFirstHalfEdge; }
+  void SetFirstHalfEdge(CGeoHalfEdge* h) { m_pFirstHalfEdge = h; }
+  DWORD GetRenderedFacePosition() const { return m_dwRenderedFacePosition; }
+  void SetRenderedFacePosition(DWORD p) { m_dwRenderedFacePosition = p; }
+  EFaceType GetType() const { return m_eFaceType; }
+  float GetTriangleArea() const { return m_fTriangleArea; }
+  bool IsDisabled() const { return m_bDisabled; }
+
+  // Corners p0 (start of the first half edge), p1, p2, in that order.
+  void GetTriangleVertices(CGeoVertex*& a, CGeoVertex*& b, CGeoVertex*& c) const;
+  void GetTriangleVerticesPosition(D3DXVECTOR3*& pa, D3DXVECTOR3*& pb, D3DXVECTOR3*& pc) const;
+  void GetTriangleVerticesIndex(DWORD* i0, DWORD* i1, DWORD* i2) const;
+  bool InTriangleFace(const CGeoVertex* a) const;
+  bool InTriangleFace(const CGeoVertex* a, const CGeoVertex* b) const;
+
+  // False for a degenerate triangle, with area untouched.
+  bool ComputeTriangleArea(float& area) const;
+  bool ComputeFaceNormal(D3DXVECTOR3& n) const;
+
+  // Takes the face out; the job's triangle count and area drop once.
+  void DisableRM(CDXThread* thread);
+
+ protected:
+  // Clears every field but the rendered position, which the pool sets first.
+  void ClearContent();
+
+ private:
+  DWORD m_dwRenderedFacePosition;
+  CGeoHalfEdge* m_pFirstHalfEdge;
+  bool m_bDisabled;
+  EFaceType m_eFaceType;
+  float m_fTriangleArea;
+};

@@ -1,0 +1,281 @@
+#include "geo_vertex.h"
+
+#include "dx_thread.h"
+#include "geo_edge.h"
+#include "geo_half_edge.h"
+
+DWORD CGeoVertex::m_dwVertexNextAvailableUniqueId = 0;
+
+void CGeoVertex::ClearContent() {
+  m_dwVerticesMapIndex = 0;
+  m_wGeoMeshTrianglesIndex = 0;
+  m_pFirstOutHalfEdge = nullptr;
+  m_vPosition = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+  m_vNormal = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+  m_fTextureU = 0.0f;
+  m_fTextureV = 0.0f;
+  m_bDisabled = false;
+  m_pFirstOutHalfEdgeRM = nullptr;
+  m_pReplacingVertex = nullptr;
+  m_eVertexType = eVertexTypeNone;
+  m_eRemovalCategory = eRemovalCategoryNone;
+  m_dwOutEdgesNoMateCount = 0;
+  m_pFirstOutEdgeNoMate = nullptr;
+  m_pSecondOutEdgeNoMate = nullptr;
+  m_dwVertexHandleIndex = 0;
+  m_dwOutEdgesCount = 0;
+  m_dwVertexUniqueId = 0;
+  m_bCannotRemove = false;
+  m_eMidPointCreationMethod = eMidPointCreationNone;
+  m_dwRetainedModeMeshVertexIndex = 0;
+}
+
+void CGeoVertex::Initialize(const D3DVERTEX* v, DWORD mapIndex, WORD groupIndex, EVertexType type) {
+  m_vPosition = D3DXVECTOR3(v->x, v->y, v->z);
+  m_vNormal = D3DXVECTOR3(v->nx, v->ny, v->nz);
+  m_fTextureU = v->tu;
+  m_fTextureV = v->tv;
+  m_dwVerticesMapIndex = mapIndex;
+  m_wGeoMeshTrianglesIndex = groupIndex;
+  m_eVertexType = type;
+  m_dwVertexUniqueId = GetNextAvailableUniqueId();
+}
+
+void CGeoVertex::Initialize(const D3DXVECTOR3* position, const D3DXVECTOR3* normal, float u, float v,
+                            DWORD mapIndex) {
+  m_vPosition = *position;
+  m_vNormal = *normal;
+  m_fTextureU = u;
+  m_fTextureV = v;
+  m_dwVerticesMapIndex = mapIndex;
+}
+
+void CGeoVertex::SetOutEdgeNoMate(CGeoEdge* e) {
+  ++m_dwOutEdgesNoMateCount;
+  if (!m_pFirstOutEdgeNoMate)
+    m_pFirstOutEdgeNoMate = e;
+  else if (!m_pSecondOutEdgeNoMate)
+    m_pSecondOutEdgeNoMate = e;
+}
+
+void CGeoVertex::ResetOutEdgeNoMate(CGeoEdge* e) {
+  --m_dwOutEdgesNoMateCount;
+  if (m_pFirstOutEdgeNoMate == e) m_pFirstOutEdgeNoMate = nullptr;
+  if (m_pSecondOutEdgeNoMate == e) m_pSecondOutEdgeNoMate = nullptr;
+}
+
+CGeoEdge* CGeoVertex::GetOtherOutEdgeNoMateRM(const CGeoEdge* e) const {
+  if (m_dwOutEdgesNoMateCount != 2) return nullptr;
+  if (m_pFirstOutEdgeNoMate != e) return m_pFirstOutEdgeNoMate;
+  if (m_pSecondOutEdgeNoMate != e) return m_pSecondOutEdgeNoMate;
+  return nullptr;
+}
+
+void CGeoVertex::DisableRM(REDUCTIONOPTIONS*, CDXThread* thread) {
+  if (m_bDisabled) return;
+  m_bDisabled = true;
+  if (thread) thread->DecreaseThreadOutputVerticesCount(1);
+}
+
+// Original links.
+
+CGeoHalfEdge* CGeoVertex::GetNextOutHalfEdge(CGeoHalfEdge* h) const { return h->GetPrevHalfEdge()->GetMate(); }
+
+CGeoHalfEdge* CGeoVertex::GetFirstInHalfEdge() const {
+  return m_pFirstOutHalfEdge ? m_pFirstOutHalfEdge->GetMate() : nullptr;
+}
+
+CGeoHalfEdge* CGeoVertex::GetNextInHalfEdge(CGeoHalfEdge* h) const {
+  CGeoHalfEdge* mate = h->GetMate();
+  return mate ? mate->GetPrevHalfEdge() : nullptr;
+}
+
+CGeoVertex* CGeoVertex::GetFirstNeighborVertex() const {
+  return m_pFirstOutHalfEdge ? m_pFirstOutHalfEdge->GetEndVertex() : nullptr;
+}
+
+CGeoVertex* CGeoVertex::GetNextNeighborVertex(const CGeoVertex* u) const {
+  CGeoHalfEdge* h = m_pFirstOutHalfEdge;
+  while (h) {
+    CGeoHalfEdge* next = GetNextOutHalfEdge(h);
+    if (h->GetEndVertex() == u) return (next && next != m_pFirstOutHalfEdge) ? next->GetEndVertex() : nullptr;
+    if (next == m_pFirstOutHalfEdge) return nullptr;
+    h = next;
+  }
+  return nullptr;
+}
+
+CGeoEdge* CGeoVertex::GetFirstSurroundingEdge() const {
+  return m_pFirstOutHalfEdge ? m_pFirstOutHalfEdge->GetNextHalfEdge()->GetEdge() : nullptr;
+}
+
+CGeoEdge* CGeoVertex::GetNextSurroundingEdge(CGeoEdge* e) const {
+  auto startingHere = [this](CGeoHalfEdge* h) -> CGeoHalfEdge* {
+    for (int i = 0; h && i < 3; ++i, h = h->GetNextHalfEdge())
+      if (h->GetStartVertex() == this) return h;
+    return nullptr;
+  };
+  CGeoHalfEdge* out = startingHere(e->GetHalfEdge1());
+  if (!out) out = startingHere(e->GetHalfEdge2());
+  if (!out) return nullptr;
+  CGeoHalfEdge* next = GetNextOutHalfEdge(out);
+  return next ? next->GetNextHalfEdge()->GetEdge() : nullptr;
+}
+
+// Reduced-mesh links.
+
+CGeoHalfEdge* CGeoVertex::OtherBorderHalfEdge(const CGeoHalfEdge* h) const {
+  CGeoEdge* e = GetOtherOutEdgeNoMateRM(h->GetEdgeRM());
+  return e ? e->GetUniqueHalfEdge() : nullptr;
+}
+
+CGeoHalfEdge* CGeoVertex::GetNextOutHalfEdgeRM(CGeoHalfEdge* h, bool& crossed) const {
+  if (!crossed) {
+    CGeoHalfEdge* x = h->GetOtherHalfEdgeWithVertex(this);
+    if (!x) return nullptr;
+    if (CGeoHalfEdge* mate = x->GetMateRM()) return mate;
+    crossed = true;
+    return x;
+  }
+  crossed = false;
+  return OtherBorderHalfEdge(h);
+}
+
+CGeoFace* CGeoVertex::GetFirstSurroundingFaceRM(CGeoHalfEdge*& h) const {
+  h = m_pFirstOutHalfEdgeRM;
+  return h ? h->GetFace() : nullptr;
+}
+
+CGeoFace* CGeoVertex::GetNextSurroundingFaceRM(CGeoHalfEdge*& h) const {
+  CGeoHalfEdge* across = h->GetMateRM();
+  if (!across) across = OtherBorderHalfEdge(h);
+  h = across ? across->GetOtherHalfEdgeWithVertex(this) : nullptr;
+  return h ? h->GetFace() : nullptr;
+}
+
+CGeoVertex* CGeoVertex::GetFirstSurroundingVertexRM(CGeoHalfEdge*& h) const {
+  h = m_pFirstOutHalfEdgeRM;
+  return h ? h->GetEndVertex() : nullptr;
+}
+
+CGeoVertex* CGeoVertex::GetNextSurroundingVertexRM(CGeoHalfEdge*& h, bool& crossed) const {
+  if (!crossed) {
+    if (CGeoHalfEdge* mate = h->GetMateRM()) {
+      h = mate;
+    } else {
+      h = OtherBorderHalfEdge(h);
+      if (!h) return nullptr;
+      crossed = true;
+      return h->GetOtherVertex(this);
+    }
+  } else {
+    crossed = false;
+  }
+  h = h->GetOtherHalfEdgeWithVertex(this);
+  return h ? h->GetOtherVertex(this) : nullptr;
+}
+
+CGeoVertex* CGeoVertex::GetNextSurroundingVertexRM(CGeoHalfEdge*& h) const {
+  h = h->GetMateRM();
+  if (!h) return nullptr;
+  h = h->GetOtherHalfEdgeWithVertex(this);
+  return h ? h->GetOtherVertex(this) : nullptr;
+}
+
+CGeoHalfEdge* CGeoVertex::GetSurroundingVertexOutHalfEdgeRM(const CGeoVertex* u) const {
+  CGeoHalfEdge* h = nullptr;
+  bool crossed = false;
+  CGeoVertex* first = GetFirstSurroundingVertexRM(h);
+  CGeoVertex* w = first;
+  while (w) {
+    if (w == u) return h;
+    w = GetNextSurroundingVertexRM(h, crossed);
+    if (w == first) return nullptr;
+  }
+  return nullptr;
+}
+
+CGeoHalfEdge* CGeoVertex::GetSurroundingVertexOutHalfEdgeRM2(const CGeoVertex* u) const {
+  CGeoHalfEdge* h = m_pFirstOutHalfEdgeRM;
+  bool crossed = false;
+  while (h) {
+    if (h->GetOtherVertex(this) == u) return h;
+    h = GetNextOutHalfEdgeRM(h, crossed);
+    if (h == m_pFirstOutHalfEdgeRM) return nullptr;
+  }
+  return nullptr;
+}
+
+CGeoVertex* CGeoVertex::GetNextNeighborVertexRM(const CGeoVertex* u) const {
+  CGeoHalfEdge* h = m_pFirstOutHalfEdgeRM;
+  bool crossed = false;
+  while (h) {
+    CGeoHalfEdge* next = GetNextOutHalfEdgeRM(h, crossed);
+    if (h->GetOtherVertex(this) == u)
+      return (next && next != m_pFirstOutHalfEdgeRM) ? next->GetOtherVertex(this) : nullptr;
+    if (next == m_pFirstOutHalfEdgeRM) return nullptr;
+    h = next;
+  }
+  return nullptr;
+}
+
+CGeoHalfEdge* CGeoVertex::GetFirstSurroundingHalfEdgeRM(CGeoHalfEdge*& h) const {
+  h = m_pFirstOutHalfEdgeRM;
+  return h ? h->GetNextHalfEdge() : nullptr;
+}
+
+CGeoHalfEdge* CGeoVertex::GetNextSurroundingHalfEdgeRM(CGeoHalfEdge*& h) const {
+  CGeoVertex* w = h->GetOtherVertex(this);
+  CGeoHalfEdge* across = h->GetMateRM();
+  if (!across) {
+    across = OtherBorderHalfEdge(h);
+    if (!across) {
+      h = nullptr;
+      return nullptr;
+    }
+    w = across->GetOtherVertex(this);
+  }
+  CGeoHalfEdge* opposite = across->GetOtherHalfEdgeWithVertex(w);
+  h = across->GetOtherHalfEdgeWithVertex(this);
+  return opposite;
+}
+
+CGeoHalfEdge* CGeoVertex::GetNextSurroundingHalfEdgeRMV2(CGeoHalfEdge*& h) const {
+  CGeoVertex* w = h->GetOtherVertex(this);
+  CGeoHalfEdge* mate = h->GetMateRM();
+  if (!mate) {
+    h = nullptr;
+    return nullptr;
+  }
+  h = mate->GetOtherHalfEdgeWithVertex(this);
+  return mate->GetOtherHalfEdgeWithVertex(w);
+}
+
+bool CGeoVertex::SurroundingEdgesEnclosedSurfaceConvex(CDXThread* thread) const {
+  CGeoHalfEdge* h = nullptr;
+  bool crossed = false;
+  CGeoVertex* prev = GetFirstSurroundingVertexRM(h);
+  if (!prev || !h) return false;
+  CGeoVertex* cur = GetNextSurroundingVertexRM(h, crossed);
+  if (!cur || !h) return false;
+  CGeoVertex* next = GetNextSurroundingVertexRM(h, crossed);
+  if (!next || !h) return false;
+  D3DXVECTOR3 r;
+  D3DXVECTOR3 a = Vector(prev, cur), b = Vector(cur, next);
+  D3DXVec3Cross(&r, &a, &b);
+  const CGeoVertex* stop = cur;
+  for (;;) {
+    if (thread && !thread->WaitForThreadPlayingEvent()) return false;
+    prev = cur;
+    cur = next;
+    next = h ? GetNextSurroundingVertexRM(h, crossed) : nullptr;
+    if (!next) return false;
+    D3DXVECTOR3 c;
+    a = Vector(prev, cur);
+    b = Vector(cur, next);
+    D3DXVec3Cross(&c, &a, &b);
+    if (!(D3DXVec3Dot(&c, &r) >= 0.0f)) return false;
+    r = c;
+    if (cur == stop) return true;
+  }
+}

@@ -1,0 +1,127 @@
+// A vertex of the half-edge connectivity mesh.
+#pragma once
+
+#include "geo_types.h"
+
+class CGeoVertex {
+ public:
+  CGeoVertex() { ClearContent(); }
+  CGeoVertex(const CGeoVertex&) = default;
+  CGeoVertex& operator=(const CGeoVertex&) = default;
+  virtual ~CGeoVertex() { DestroyContent(); }
+
+  void DestroyContent() { ClearContent(); }
+
+  // Copies the record's position, normal and texture coordinates and takes
+  // the next unique id; the other fields stay as the pool cleared them.
+  void Initialize(const D3DVERTEX* v, DWORD mapIndex, WORD groupIndex, EVertexType type);
+  void Initialize(const D3DXVECTOR3* position, const D3DXVECTOR3* normal, float u, float v, DWORD mapIndex);
+
+  static DWORD GetNextAvailableUniqueId() { return ++m_dwVertexNextAvailableUniqueId; }
+  // position(b) - position(a)
+  static D3DXVECTOR3 Vector(const CGeoVertex* a, const CGeoVertex* b) { return b->m_vPosition - a->m_vPosition; }
+
+  DWORD GetVerticesMapIndex() const { return m_dwVerticesMapIndex; }
+  WORD GetGeoMeshTrianglesIndex() const { return m_wGeoMeshTrianglesIndex; }
+  D3DXVECTOR3* GetPosition() { return &m_vPosition; }
+  const D3DXVECTOR3* GetPosition() const { return &m_vPosition; }
+  void SetPosition(const D3DXVECTOR3& p) { m_vPosition = p; }
+  D3DXVECTOR3 GetNormal() const { return m_vNormal; }
+  float GetTextureU() const { return m_fTextureU; }
+  float GetTextureV() const { return m_fTextureV; }
+  bool IsDisabled() const { return m_bDisabled; }
+  EVertexType GetVertexType() const { return m_eVertexType; }
+  DWORD GetVertexUniqueId() const { return m_dwVertexUniqueId; }
+
+  // Sets the original and the reduced-mesh link.
+  void SetFirstOutHalfEdge(CGeoHalfEdge* h) { m_pFirstOutHalfEdge = m_pFirstOutHalfEdgeRM = h; }
+  void SetFirstOutHalfEdgeRM(CGeoHalfEdge* h) { m_pFirstOutHalfEdgeRM = h; }
+  CGeoHalfEdge* GetFirstOutHalfEdge() const { return m_pFirstOutHalfEdge; }
+  CGeoHalfEdge* GetFirstOutHalfEdgeRM() const { return m_pFirstOutHalfEdgeRM; }
+
+  void SetReplacingVertex(CGeoVertex* v) { m_pReplacingVertex = v; }
+  CGeoVertex* GetReplacingVertex() const { return m_pReplacingVertex; }
+
+  // Border edges registered at the vertex: all are counted, the first two kept.
+  void SetOutEdgeNoMate(CGeoEdge* e);
+  void ResetOutEdgeNoMate(CGeoEdge* e);
+  DWORD GetOutEdgesNoMateCount() const { return m_dwOutEdgesNoMateCount; }
+  CGeoEdge* GetFirstOutEdgeNoMate() const { return m_pFirstOutEdgeNoMate; }
+  CGeoEdge* GetSecondOutEdgeNoMate() const { return m_pSecondOutEdgeNoMate; }
+  // The border edge other than e when exactly two are registered, else NULL.
+  CGeoEdge* GetOtherOutEdgeNoMateRM(const CGeoEdge* e) const;
+
+  DWORD GetVertexHandleIndex() const { return m_dwVertexHandleIndex; }
+  void SetVertexHandleIndex(DWORD i) { m_dwVertexHandleIndex = i; }
+  DWORD GetOutEdgesCount() const { return m_dwOutEdgesCount; }
+  void IncreaseOutEdgesCount() { ++m_dwOutEdgesCount; }
+  void DecreaseOutEdgesCount() { --m_dwOutEdgesCount; }
+  bool CannotRemove() const { return m_bCannotRemove; }
+  void SetCannotRemoveFlag() { m_bCannotRemove = true; }
+  EMidPointCreationMethod GetMidPointCreationMethod() const { return m_eMidPointCreationMethod; }
+  void SetMidPointCreationMethod(EMidPointCreationMethod m) { m_eMidPointCreationMethod = m; }
+  DWORD GetRetainedModeMeshVertexIndex() const { return m_dwRetainedModeMeshVertexIndex; }
+  void SetRetainedModeMeshVertexIndex(DWORD i) { m_dwRetainedModeMeshVertexIndex = i; }
+
+  // Takes the vertex out of the reduced mesh; the job's vertex count drops once.
+  void DisableRM(REDUCTIONOPTIONS* options, CDXThread* thread);
+
+  // Walks round the vertex on the original links; NULL at a border.
+  CGeoHalfEdge* GetNextOutHalfEdge(CGeoHalfEdge* h) const;
+  CGeoHalfEdge* GetFirstInHalfEdge() const;
+  CGeoHalfEdge* GetNextInHalfEdge(CGeoHalfEdge* h) const;
+  CGeoVertex* GetFirstNeighborVertex() const;
+  CGeoVertex* GetNextNeighborVertex(const CGeoVertex* u) const;
+  CGeoEdge* GetFirstSurroundingEdge() const;
+  CGeoEdge* GetNextSurroundingEdge(CGeoEdge* e) const;
+
+  // Walks round the vertex on the reduced-mesh links. At a border they jump to
+  // the vertex's other border edge, so a fan with two border edges is covered
+  // in one walk; the caller stops on NULL or on its first element.
+  CGeoHalfEdge* GetNextOutHalfEdgeRM(CGeoHalfEdge* h, bool& crossed) const;
+  CGeoFace* GetFirstSurroundingFaceRM(CGeoHalfEdge*& h) const;
+  CGeoFace* GetNextSurroundingFaceRM(CGeoHalfEdge*& h) const;
+  CGeoVertex* GetFirstSurroundingVertexRM(CGeoHalfEdge*& h) const;
+  CGeoVertex* GetNextSurroundingVertexRM(CGeoHalfEdge*& h, bool& crossed) const;
+  CGeoVertex* GetNextSurroundingVertexRM(CGeoHalfEdge*& h) const;
+  CGeoHalfEdge* GetSurroundingVertexOutHalfEdgeRM(const CGeoVertex* u) const;
+  CGeoHalfEdge* GetSurroundingVertexOutHalfEdgeRM2(const CGeoVertex* u) const;
+  CGeoVertex* GetNextNeighborVertexRM(const CGeoVertex* u) const;
+  CGeoHalfEdge* GetFirstSurroundingHalfEdgeRM(CGeoHalfEdge*& h) const;
+  CGeoHalfEdge* GetNextSurroundingHalfEdgeRM(CGeoHalfEdge*& h) const;
+  CGeoHalfEdge* GetNextSurroundingHalfEdgeRMV2(CGeoHalfEdge*& h) const;
+
+  // Whether the ring of reduced-mesh neighbours turns one way all round.
+  bool SurroundingEdgesEnclosedSurfaceConvex(CDXThread* thread) const;
+
+ protected:
+  void ClearContent();
+
+ private:
+  // The unique half edge of the vertex's other border edge than h's, or NULL.
+  CGeoHalfEdge* OtherBorderHalfEdge(const CGeoHalfEdge* h) const;
+
+  static DWORD m_dwVertexNextAvailableUniqueId;
+
+  DWORD m_dwVerticesMapIndex;
+  WORD m_wGeoMeshTrianglesIndex;
+  CGeoHalfEdge* m_pFirstOutHalfEdge;
+  D3DXVECTOR3 m_vPosition;
+  D3DXVECTOR3 m_vNormal;
+  float m_fTextureU;
+  float m_fTextureV;
+  bool m_bDisabled;
+  CGeoHalfEdge* m_pFirstOutHalfEdgeRM;
+  CGeoVertex* m_pReplacingVertex;
+  EVertexType m_eVertexType;
+  ERemovalCategory m_eRemovalCategory;
+  DWORD m_dwOutEdgesNoMateCount;
+  CGeoEdge* m_pFirstOutEdgeNoMate;
+  CGeoEdge* m_pSecondOutEdgeNoMate;
+  DWORD m_dwVertexHandleIndex;
+  DWORD m_dwOutEdgesCount;
+  DWORD m_dwVertexUniqueId;
+  bool m_bCannotRemove;
+  EMidPointCreationMethod m_eMidPointCreationMethod;
+  DWORD m_dwRetainedModeMeshVertexIndex;
+};

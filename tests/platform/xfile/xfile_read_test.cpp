@@ -1,0 +1,315 @@
+#include <gtest/gtest.h>
+#include <rmxfguid.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "xfile_helpers.h"
+
+namespace {
+
+const std::string kTestData = std::string(VOREVER_TESTDATA) + "/x/";
+
+bool HaveTestData() { return std::filesystem::exists(kTestData + "test_cube_text.x"); }
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The dump with every real number rounded to five significant digits.
+std::string RoundReals(const std::string& dump) {
+  std::string out;
+  for (std::size_t at = 0; at < dump.size();) {
+    std::size_t end = dump.find_first_of(",; {\n", at);
+    if (end == std::string::npos) end = dump.size();
+    std::string piece = dump.substr(at, end - at);
+    char* stop = nullptr;
+    double value = std::strtod(piece.c_str(), &stop);
+    if (piece.find('.') != std::string::npos && stop && *stop == '\0') {
+      char text[32];
+      std::snprintf(text, sizeof(text), "%.5g", value);
+      piece = text;
+    }
+    out += piece;
+    if (end < dump.size()) out += dump[end];
+    at = end + 1;
+  }
+  return out;
+}
+
+// Reads a text file body (the header is added) with the standard templates.
+struct Parsed {
+  HRESULT open = S_OK;
+  HRESULT walk = S_OK;
+  std::string dump;
+};
+
+Parsed ParseText(const std::string& body, const char* header = "xof 0303txt 0032\n") {
+  Parsed result;
+  Com<IDirectXFile> file;
+  file.p = CreateRegisteredFile();
+  Com<IDirectXFileEnumObject> enumObject;
+  result.open = OpenMemory(file.get(), header + body, &enumObject);
+  if (SUCCEEDED(result.open)) result.dump = DumpAll(enumObject.get(), &result.walk);
+  return result;
+}
+
+TEST(XFileRead, EveryRealFileReadsAndTheMalformedOnesFailCleanly) {
+  if (!HaveTestData()) GTEST_SKIP() << "no test data at " << kTestData;
+  struct Case {
+    const char* file;
+    HRESULT expected;
+    std::size_t topLevel;
+  };
+  const Case cases[] = {
+      {"test_cube_text.x", S_OK, 3},
+      {"test_cube_binary.x", S_OK, 3},
+      {"test_cube_compressed.x", S_OK, 3},
+      {"fromtruespace_bin32.x", S_OK, 2},
+      {"test.x", S_OK, 1},
+      {"kwxport_test_cubewithvcolors.x", S_OK, 5},
+      {"anim_test.x", S_OK, 5},
+      {"BCN_Epileptic.X", S_OK, 10},
+      {"Testwuson.X", S_OK, 12},
+      {"SSR06_model.x", S_OK, 1},
+      {"stand.x", S_OK, 1},
+      {"track.x", S_OK, 2},
+      // Sound at the file level; its out-of-range vertex index is the loader's to check.
+      {"malformed/malformed_skinweights_oob.x", S_OK, 3},
+      {"malformed/OV_GetNextToken.x", DXFILEERR_BADFILE, 0},
+      {"malformed/empty.x", DXFILEERR_BADFILETYPE, 0},
+  };
+  Com<IDirectXFile> file;
+  file.p = CreateRegisteredFile();
+  ASSERT_NE(file.get(), nullptr);
+  for (const Case& c : cases) {
+    HRESULT failure = S_OK;
+    std::string dump = DumpFile(file.get(), kTestData + c.file, &failure);
+    EXPECT_EQ(failure, c.expected) << c.file;
+    std::size_t top = 0;
+    for (std::size_t at = 0; at < dump.size(); at = dump.find('\n', at) + 1) top += dump[at] == '{';
+    EXPECT_EQ(top, c.topLevel) << c.file;
+  }
+}
+
+TEST(XFileRead, TextBinaryAndCompressedCubesReadToIdenticalObjects) {
+  if (!HaveTestData()) GTEST_SKIP() << "no test data at " << kTestData;
+  Com<IDirectXFile> file;
+  file.p = CreateRegisteredFile();
+  HRESULT failure = S_OK;
+  std::string text = DumpFile(file.get(), kTestData + "test_cube_text.x", &failure);
+  std::string binary = DumpFile(file.get(), kTestData + "test_cube_binary.x", &failure);
+  std::string compressed = DumpFile(file.get(), kTestData + "test_cube_compressed.x", &failure);
+  ASSERT_EQ(failure, S_OK);
+  EXPECT_NE(text.find(GuidToString(DXFILEOBJ_SkinWeights)), std::string::npos);
+  EXPECT_EQ(binary, compressed);
+  // The text file prints the material's colours with six decimals.
+  EXPECT_EQ(RoundReals(text), RoundReals(binary));
+}
+
+TEST(XFileRead, BlocksFollowTheTemplateLayout) {
+  Com<IDirectXFile> file;
+  file.p = CreateRegisteredFile();
+  Com<IDirectXFileEnumObject> enumObject;
+  ASSERT_EQ(OpenMemory(file.get(),
+                       "xof 0303txt 0032\nSkinWeights { \"Bone\"; 2; 5, 7; 0.25, 0.75; "
+                       "1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }\nXSkinMeshHeader { 1; 2; 3; }\n",
+                       &enumObject),
+            S_OK);
+  Com<IDirectXFileData> weights;
+  ASSERT_EQ(enumObject->GetNextDataObject(&weights), S_OK);
+  const GUID* type = nullptr;
+  ASSERT_EQ(weights->GetType(&type), S_OK);
+  EXPECT_EQ(*type, DXFILEOBJ_SkinWeights);
+  DWORD size = 0;
+  BYTE* block = nullptr;
+  ASSERT_EQ(weights->GetData(nullptr, &size, reinterpret_cast<void**>(&block)), S_OK);
+  // char*, DWORD, 2 DWORDs, 2 floats, 16 floats.
+  ASSERT_EQ(size, sizeof(char*) + 4 + 8 + 8 + 64);
+  const char* bone = nullptr;
+  std::memcpy(&bone, block, sizeof(bone));
+  EXPECT_STREQ(bone, "Bone");
+  DWORD indices[2];
+  std::memcpy(indices, block + sizeof(char*) + 4, sizeof(indices));
+  EXPECT_EQ(indices[0], 5u);
+  EXPECT_EQ(indices[1], 7u);
+
+  float* member = nullptr;
+  ASSERT_EQ(weights->GetData("weights", &size, reinterpret_cast<void**>(&member)), S_OK);
+  ASSERT_EQ(size, 8u);
+  float values[2];
+  std::memcpy(values, member, sizeof(values));
+  EXPECT_EQ(values[0], 0.25f);
+  EXPECT_EQ(values[1], 0.75f);
+  EXPECT_EQ(weights->GetData("noSuchMember", &size, reinterpret_cast<void**>(&member)), DXFILEERR_BADDATAREFERENCE);
+
+  Com<IDirectXFileData> header;
+  ASSERT_EQ(enumObject->GetNextDataObject(&header), S_OK);
+  ASSERT_EQ(header->GetData(nullptr, &size, reinterpret_cast<void**>(&block)), S_OK);
+  EXPECT_EQ(size, 6u);
+  Com<IDirectXFileData> end;
+  EXPECT_EQ(enumObject->GetNextDataObject(&end), DXFILEERR_NOMOREOBJECTS);
+}
+
+TEST(XFileRead, TextSyntax) {
+  // Comments of both kinds, both separators, nested objects of open
+  // templates, references by name, identifier or both.
+  Parsed parsed = ParseText(
+      "# comment\n"
+      "Material Red { <11111111-2222-3333-4444-555555555555>\n"
+      "  1.0;0.0;0.0;1.0;; 5; 0,0,0;; 0;0;0;; // trailing comment\n"
+      "  TextureFilename { \"red.png\"; }\n"
+      "}\n"
+      "Material Red { 0;1;0;1;; 5; 0;0;0;; 0;0;0;; }\n"
+      "Frame f {\n"
+      "  { Red }\n"
+      "  { <11111111-2222-3333-4444-555555555555> }\n"
+      "  { Red 11111111-2222-3333-4444-555555555555 }\n"
+      "  { Nothing }\n"
+      "  Frame 01_inner { }\n"
+      "}\n");
+  ASSERT_EQ(parsed.open, S_OK);
+  EXPECT_EQ(parsed.walk, S_OK);
+  EXPECT_NE(parsed.dump.find("\"red.png\""), std::string::npos) << parsed.dump;
+  EXPECT_NE(parsed.dump.find("-> 'Red'  = 'Red'"), std::string::npos) << parsed.dump;
+  EXPECT_NE(parsed.dump.find("-> '' {11111111-2222-3333-4444-555555555555} = 'Red'"), std::string::npos);
+  EXPECT_NE(parsed.dump.find("-> 'Nothing'  = unresolved"), std::string::npos);
+  EXPECT_NE(parsed.dump.find("'01_inner'"), std::string::npos);
+}
+
+TEST(XFileRead, UndeclaredTemplatesAreReadWithoutTypeAndLookupIgnoresCase) {
+  Parsed parsed = ParseText(
+      "DeclData { 1; 2, 3; \"x\"; Vector { 1; 2; 3; } }\n"
+      "Material { 1;1;1;1;; 1; 0;0;0;; 0;0;0;; TextureFileName { \"a.png\"; } }\n");
+  ASSERT_EQ(parsed.open, S_OK);
+  EXPECT_NE(parsed.dump.find(GuidToString(GUID_NULL) + " '' "), std::string::npos) << parsed.dump;
+  EXPECT_NE(parsed.dump.find(GuidToString(TID_D3DRMTextureFilename)), std::string::npos) << parsed.dump;
+}
+
+TEST(XFileRead, SixtyFourBitFloatsAreReadAsFloats) {
+  // A binary 0064 file: Vector { float list of three doubles }.
+  std::string file = "xof 0303bin 0064";
+  auto word = [&](WORD w) { file.append({static_cast<char>(w), static_cast<char>(w >> 8)}); };
+  auto dword = [&](DWORD d) { file.append(reinterpret_cast<const char*>(&d), 4); };
+  word(1);
+  dword(6);
+  file += "Vector";
+  word(10);
+  word(7);
+  dword(3);
+  for (double v : {1.5, -2.25, 1e-3}) file.append(reinterpret_cast<const char*>(&v), 8);
+  word(11);
+  Com<IDirectXFile> x;
+  x.p = CreateRegisteredFile();
+  Com<IDirectXFileEnumObject> enumObject;
+  ASSERT_EQ(OpenMemory(x.get(), file, &enumObject), S_OK);
+  Com<IDirectXFileData> vector;
+  ASSERT_EQ(enumObject->GetNextDataObject(&vector), S_OK);
+  DWORD size = 0;
+  float* values = nullptr;
+  ASSERT_EQ(vector->GetData(nullptr, &size, reinterpret_cast<void**>(&values)), S_OK);
+  ASSERT_EQ(size, 12u);
+  float read[3];
+  std::memcpy(read, values, sizeof(read));
+  EXPECT_EQ(read[0], 1.5f);
+  EXPECT_EQ(read[1], -2.25f);
+  EXPECT_EQ(read[2], 1e-3f);
+}
+
+TEST(XFileRead, BadInputFailsWithAnErrorCode) {
+  struct Case {
+    const char* what;
+    std::string content;
+    HRESULT expected;
+  };
+  const std::string header = "xof 0303txt 0032\n";
+  std::string nested = header;
+  for (int i = 0; i < 5000; ++i) nested += "Frame {";
+  const Case cases[] = {
+      {"no header", "Frame {}", DXFILEERR_BADFILETYPE},
+      {"short header", "xof 03", DXFILEERR_BADFILE},
+      {"version", "xof 0102txt 0032\n", DXFILEERR_BADFILEVERSION},
+      {"format", "xof 0303xml 0032\n", DXFILEERR_BADFILETYPE},
+      {"float size", "xof 0303txt 0016\n", DXFILEERR_BADFILEFLOATSIZE},
+      {"unclosed object", header + "Frame f { Frame g { }", DXFILEERR_PARSEERROR},
+      {"stray brace", header + "Frame f { } }", DXFILEERR_PARSEERROR},
+      {"missing value", header + "Vector { 1; 2; }", DXFILEERR_PARSEERROR},
+      {"extra value", header + "Vector { 1; 2; 3; 4; }", DXFILEERR_PARSEERROR},
+      {"real for an integer", header + "Header { 1.5; 0; 0; }", DXFILEERR_PARSEERROR},
+      {"integer too large", header + "Header { 70000; 0; 0; }", DXFILEERR_BADVALUE},
+      {"count beyond the data", header + "MeshFace { 4000000000; 1, 2, 3; }", DXFILEERR_BADARRAYSIZE},
+      {"counts whose product overflows",
+       header +
+           "template Big { <01010101-0101-0101-0101-010101010101> DWORD a; DWORD b; array Vector v[a][b]; }\n"
+           "Big { 4294967295; 4294967295; }",
+       DXFILEERR_BADARRAYSIZE},
+      {"elements of an empty template",
+       header +
+           "template Empty { <02020202-0101-0101-0101-010101010101> }\n"
+           "template Many { <03030303-0101-0101-0101-010101010101> DWORD n; array Empty e[n]; }\n"
+           "Many { 4000000000; }",
+       DXFILEERR_BADARRAYSIZE},
+      {"unknown member type", header + "template T { <04040404-0101-0101-0101-010101010101> Nowhere n; }",
+       DXFILEERR_NOTEMPLATE},
+      {"template without identifier", header + "template T { DWORD n; }", DXFILEERR_PARSEERROR},
+      {"unknown array size member",
+       header + "template T { <05050505-0101-0101-0101-010101010101> array DWORD d[count]; }",
+       DXFILEERR_PARSEERROR},
+      {"object in a closed template", header + "Vector { 1; 2; 3; Frame { } }", DXFILEERR_PARSEERROR},
+      {"object outside the restriction", header + "AnimationSet { Frame { } }", DXFILEERR_PARSEERROR},
+      {"empty reference", header + "Frame { { } }", DXFILEERR_BADDATAREFERENCE},
+      {"unterminated string", header + "TextureFilename { \"abc; }", DXFILEERR_PARSEERROR},
+      {"too deep", nested, DXFILEERR_PARSEERROR},
+      {"bad character", header + "Frame { @ }", DXFILEERR_PARSEERROR},
+      {"truncated binary token", std::string("xof 0303bin 0032") + std::string("\x01\x00\x09\x00", 4),
+       DXFILEERR_PARSEERROR},
+      {"binary list longer than the file",
+       std::string("xof 0303bin 0032") + std::string("\x06\x00\xff\xff\xff\x7f\x01\x00\x00\x00", 10),
+       DXFILEERR_PARSEERROR},
+      {"compressed block that does not inflate",
+       std::string("xof 0303bzip0032") + std::string("\x20\x00\x00\x00\x10\x00\x06\x00" "CK\xff\xff\xff\xff", 14),
+       DXFILEERR_BADFILE},
+      {"compressed sizes that disagree",
+       std::string("xof 0303bzip0032") + std::string("\xff\xff\x00\x00\x10\x00\x06\x00" "CK\x03\x00\x00\x00", 14),
+       DXFILEERR_BADFILE},
+  };
+  for (const Case& c : cases) {
+    Com<IDirectXFile> file;
+    file.p = CreateRegisteredFile();
+    Com<IDirectXFileEnumObject> enumObject;
+    EXPECT_EQ(OpenMemory(file.get(), c.content, &enumObject), c.expected) << c.what;
+    EXPECT_EQ(enumObject.get(), nullptr) << c.what;
+  }
+}
+
+TEST(XFileRead, MissingFileAndBadArguments) {
+  Com<IDirectXFile> file;
+  file.p = CreateRegisteredFile();
+  Com<IDirectXFileEnumObject> enumObject;
+  EXPECT_EQ(file->CreateEnumObject(const_cast<char*>("/nonexistent/a.x"), DXFILELOAD_FROMFILE, &enumObject),
+            DXFILEERR_FILENOTFOUND);
+  EXPECT_EQ(file->CreateEnumObject(nullptr, DXFILELOAD_FROMFILE, &enumObject), DXFILEERR_BADVALUE);
+  EXPECT_EQ(file->CreateEnumObject(const_cast<char*>("a.x"), DXFILELOAD_FROMURL, &enumObject), DXFILEERR_BADVALUE);
+  EXPECT_EQ(file->RegisterTemplates(const_cast<char*>("xof 0303txt 0032\nFrame { }"), 26), DXFILEERR_PARSEERROR);
+}
+
+TEST(XFileRead, SavedFuzzInputsFailOrReadWithoutHarm) {
+  std::filesystem::path folder = std::filesystem::path(VOREVER_FIXTURES) / "xfile" / "fuzz";
+  if (!std::filesystem::exists(folder)) GTEST_SKIP() << "no fuzz inputs at " << folder;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    Com<IDirectXFile> file;
+    file.p = CreateRegisteredFile();
+    Com<IDirectXFileEnumObject> enumObject;
+    if (SUCCEEDED(OpenMemory(file.get(), ReadBytes(entry.path()), &enumObject))) {
+      HRESULT failure = S_OK;
+      DumpAll(enumObject.get(), &failure);
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+#include <rmxfguid.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <vector>
+
+#include "xfile_helpers.h"
+
+namespace {
+
+const std::string kTestData = std::string(VOREVER_TESTDATA) + "/x/";
+
+class XFileWrite : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_folder = std::filesystem::temp_directory_path() /
+               ("xfile_write_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(m_folder);
+    m_file.p = CreateRegisteredFile();
+    ASSERT_NE(m_file.get(), nullptr);
+  }
+  void TearDown() override { std::filesystem::remove_all(m_folder); }
+
+  std::string PathOf(const char* name) const { return (m_folder / name).string(); }
+
+  std::filesystem::path m_folder;
+  Com<IDirectXFile> m_file;
+};
+
+std::string Contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void CollectTypes(IDirectXFileData* data, std::vector<GUID>& types, std::set<GUID>& seen) {
+  const GUID* type = nullptr;
+  data->GetType(&type);
+  if (seen.insert(*type).second) types.push_back(*type);
+  IDirectXFileObject* child = nullptr;
+  while (SUCCEEDED(data->GetNextObject(&child))) {
+    Com<IDirectXFileData> nested;
+    if (SUCCEEDED(child->QueryInterface(IID_IDirectXFileData, reinterpret_cast<void**>(&nested))))
+      CollectTypes(nested.get(), types, seen);
+    child->Release();
+  }
+}
+
+// Writes every top-level object of `source` to `target`, with the templates
+// of all the objects declared first.
+HRESULT Rewrite(IDirectXFile* file, const std::string& source, const std::string& target, DXFILEFORMAT format) {
+  std::vector<GUID> types;
+  std::set<GUID> seen;
+  {
+    Com<IDirectXFileEnumObject> enumObject;
+    HRESULT hr = file->CreateEnumObject(const_cast<char*>(source.c_str()), DXFILELOAD_FROMFILE, &enumObject);
+    if (FAILED(hr)) return hr;
+    Com<IDirectXFileData> data;
+    while (SUCCEEDED(enumObject->GetNextDataObject(&data))) {
+      CollectTypes(data.get(), types, seen);
+      data.p->Release();
+      data.p = nullptr;
+    }
+  }
+  Com<IDirectXFileSaveObject> save;
+  HRESULT hr = file->CreateSaveObject(target.c_str(), format, &save);
+  if (FAILED(hr)) return hr;
+  std::vector<const GUID*> list;
+  for (const GUID& type : types) list.push_back(&type);
+  hr = save->SaveTemplates(static_cast<DWORD>(list.size()), list.data());
+  if (FAILED(hr)) return hr;
+  Com<IDirectXFileEnumObject> enumObject;
+  hr = file->CreateEnumObject(const_cast<char*>(source.c_str()), DXFILELOAD_FROMFILE, &enumObject);
+  for (;;) {
+    Com<IDirectXFileData> data;
+    if (FAILED(enumObject->GetNextDataObject(&data))) break;
+    hr = save->SaveData(data.get());
+    if (FAILED(hr)) return hr;
+  }
+  return S_OK;
+}
+
+TEST_F(XFileWrite, ReadWriteReadGivesTheSameObjectsInEachFormat) {
+  if (!std::filesystem::exists(kTestData + "test_cube_text.x")) GTEST_SKIP() << "no test data at " << kTestData;
+  const char* files[] = {"test_cube_text.x", "test_cube_binary.x", "kwxport_test_cubewithvcolors.x",
+                         "BCN_Epileptic.X", "track.x", "fromtruespace_bin32.x"};
+  const std::pair<DXFILEFORMAT, const char*> formats[] = {
+      {DXFILEFORMAT_TEXT, "text"},
+      {DXFILEFORMAT_BINARY, "binary"},
+      {DXFILEFORMAT_BINARY | DXFILEFORMAT_COMPRESSED, "compressed binary"},
+      {DXFILEFORMAT_TEXT | DXFILEFORMAT_COMPRESSED, "compressed text"},
+  };
+  for (const char* name : files) {
+    HRESULT failure = S_OK;
+    std::string original = DumpFile(m_file.get(), kTestData + name, &failure);
+    ASSERT_EQ(failure, S_OK) << name;
+    for (const auto& [format, formatName] : formats) {
+      std::string written = PathOf("written.x");
+      ASSERT_EQ(Rewrite(m_file.get(), kTestData + name, written, format), S_OK) << name << " as " << formatName;
+      Com<IDirectXFile> fresh;
+      fresh.p = CreateRegisteredFile();
+      std::string reread = DumpFile(fresh.get(), written, &failure);
+      EXPECT_EQ(failure, S_OK) << name << " as " << formatName;
+      EXPECT_EQ(reread, original) << name << " as " << formatName;
+    }
+  }
+}
+
+TEST_F(XFileWrite, CreatedObjectsAreReadByTheirLayoutAndSavedWithChildren) {
+  std::string path = PathOf("made.x");
+  for (DXFILEFORMAT format : {DXFILEFORMAT_TEXT, DXFILEFORMAT_BINARY, DXFILEFORMAT_COMPRESSED}) {
+    {
+      Com<IDirectXFileSaveObject> save;
+      ASSERT_EQ(m_file->CreateSaveObject(path.c_str(), format, &save), S_OK);
+      const GUID* templates[] = {&DXFILEOBJ_SkinWeights};
+      ASSERT_EQ(save->SaveTemplates(1, templates), S_OK);
+
+      // A texture name block holds a pointer; the size given is the name's.
+      const char* texture = "a\\b.png";
+      Com<IDirectXFileData> textureObject;
+      ASSERT_EQ(save->CreateDataObject(TID_D3DRMTextureFilename, nullptr, nullptr,
+                                       static_cast<DWORD>(std::strlen(texture) + 1), &texture, &textureObject),
+                S_OK);
+      float material[11] = {1, 0.5f, 0.25f, 1, 10, 0, 0, 0, 0.1f, 0.2f, 0.3f};
+      Com<IDirectXFileData> materialObject;
+      ASSERT_EQ(save->CreateDataObject(TID_D3DRMMaterial, "Red", nullptr, sizeof(material), material, &materialObject),
+                S_OK);
+      ASSERT_EQ(materialObject->AddDataObject(textureObject.get()), S_OK);
+      ASSERT_EQ(save->SaveData(materialObject.get()), S_OK);
+
+      BYTE weights[sizeof(char*) + 4 + 4 + 4 + 64] = {};
+      const char* bone = "Bone";
+      DWORD one = 1;
+      DWORD vertex = 3;
+      float weight = 0.5f;
+      std::memcpy(weights, &bone, sizeof(bone));
+      std::memcpy(weights + sizeof(bone), &one, 4);
+      std::memcpy(weights + sizeof(bone) + 4, &vertex, 4);
+      std::memcpy(weights + sizeof(bone) + 8, &weight, 4);
+      Com<IDirectXFileData> frame;
+      ASSERT_EQ(save->CreateDataObject(TID_D3DRMFrame, "Root", nullptr, 0, nullptr, &frame), S_OK);
+      Com<IDirectXFileData> mesh;
+      BYTE emptyMesh[8] = {};
+      ASSERT_EQ(save->CreateDataObject(TID_D3DRMMesh, nullptr, nullptr, 8, emptyMesh, &mesh), S_OK);
+      Com<IDirectXFileData> skin;
+      ASSERT_EQ(save->CreateDataObject(DXFILEOBJ_SkinWeights, nullptr, nullptr, 0, weights, &skin), S_OK);
+      ASSERT_EQ(mesh->AddDataObject(skin.get()), S_OK);
+      ASSERT_EQ(mesh->AddDataReference("Red", nullptr), S_OK);
+      ASSERT_EQ(frame->AddDataObject(mesh.get()), S_OK);
+      ASSERT_EQ(save->SaveData(frame.get()), S_OK);
+    }
+    HRESULT failure = S_OK;
+    std::string dump = DumpFile(m_file.get(), path, &failure);
+    ASSERT_EQ(failure, S_OK) << format;
+    EXPECT_EQ(dump,
+              GuidToString(TID_D3DRMMaterial) +
+                  " 'Red'  { 1.0;0.5;0.25;1.0;;\n 10.0;\n 0.0;0.0;0.0;;\n 0.1;0.2;0.3;;\n}\n"
+                  "  " + GuidToString(TID_D3DRMTextureFilename) + " ''  { \"a\\b.png\";\n}\n" +
+                  GuidToString(TID_D3DRMFrame) + " 'Root'  {}\n"
+                  "  " + GuidToString(TID_D3DRMMesh) + " ''  { 0;\n ;\n 0;\n ;\n}\n"
+                  "    " + GuidToString(DXFILEOBJ_SkinWeights) +
+                  " ''  { \"Bone\";\n 1;\n 3;\n 0.5;\n 0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0;;\n}\n"
+                  "    -> 'Red'  = 'Red'\n")
+        << format;
+  }
+}
+
+TEST_F(XFileWrite, RefusesWhatCannotBeWrittenOrReadBack) {
+  std::string path = PathOf("refused.x");
+  Com<IDirectXFileSaveObject> text;
+  ASSERT_EQ(m_file->CreateSaveObject(path.c_str(), DXFILEFORMAT_TEXT, &text), S_OK);
+  Com<IDirectXFileData> spaced;
+  ASSERT_EQ(text->CreateDataObject(TID_D3DRMFrame, "Material #1", nullptr, 0, nullptr, &spaced), S_OK);
+  EXPECT_EQ(text->SaveData(spaced.get()), DXFILEERR_BADVALUE) << "not a name in a text file";
+  const char* quoted = "say \"hi\"";
+  Com<IDirectXFileData> quote;
+  ASSERT_EQ(text->CreateDataObject(TID_D3DRMTextureFilename, nullptr, nullptr, 0, &quoted, &quote), S_OK);
+  EXPECT_EQ(text->SaveData(quote.get()), DXFILEERR_BADVALUE);
+
+  Com<IDirectXFileData> unknown;
+  EXPECT_EQ(text->CreateDataObject(GUID_NULL, nullptr, nullptr, 0, nullptr, &unknown), DXFILEERR_NOTEMPLATE);
+  Com<IDirectXFileData> noBlock;
+  EXPECT_EQ(text->CreateDataObject(TID_D3DRMVector, nullptr, nullptr, 12, nullptr, &noBlock), DXFILEERR_BADVALUE);
+  const GUID* unknownTemplates[] = {&GUID_NULL};
+  EXPECT_EQ(text->SaveTemplates(1, unknownTemplates), DXFILEERR_NOTFOUND);
+
+  Com<IDirectXFileData> outer, inner, vector;
+  ASSERT_EQ(text->CreateDataObject(TID_D3DRMFrame, "outer", nullptr, 0, nullptr, &outer), S_OK);
+  ASSERT_EQ(text->CreateDataObject(TID_D3DRMFrame, "inner", nullptr, 0, nullptr, &inner), S_OK);
+  float xyz[3] = {};
+  ASSERT_EQ(text->CreateDataObject(TID_D3DRMVector, nullptr, nullptr, 12, xyz, &vector), S_OK);
+  ASSERT_EQ(outer->AddDataObject(inner.get()), S_OK);
+  EXPECT_EQ(inner->AddDataObject(outer.get()), DXFILEERR_BADVALUE) << "a cycle";
+  EXPECT_EQ(outer->AddDataObject(outer.get()), DXFILEERR_BADVALUE);
+  EXPECT_EQ(vector->AddDataObject(inner.get()), DXFILEERR_BADVALUE) << "already nested";
+  EXPECT_EQ(vector->AddDataReference("outer", nullptr), DXFILEERR_BADOBJECT) << "a closed template";
+  BYTE blob[3] = {1, 2, 3};
+  ASSERT_EQ(inner->AddBinaryObject("blob", nullptr, "application/octet-stream", blob, 3), S_OK);
+  EXPECT_EQ(text->SaveData(outer.get()), DXFILEERR_NOTDONEYET);
+
+  Com<IDirectXFileSaveObject> binary;
+  ASSERT_EQ(m_file->CreateSaveObject(path.c_str(), DXFILEFORMAT_BINARY, &binary), S_OK);
+  EXPECT_EQ(binary->SaveData(spaced.get()), S_OK) << "any name in a binary file";
+  Com<IDirectXFileSaveObject> badFormat;
+  EXPECT_EQ(m_file->CreateSaveObject(path.c_str(), 4, &badFormat), DXFILEERR_BADVALUE);
+}
+
+TEST_F(XFileWrite, AnExistingFileIsReplacedOnlyByAWrittenOne) {
+  std::string path = PathOf("kept.x");
+  {
+    std::ofstream(path) << "old content";
+  }
+  {
+    Com<IDirectXFileSaveObject> save;
+    ASSERT_EQ(m_file->CreateSaveObject(path.c_str(), DXFILEFORMAT_TEXT, &save), S_OK);
+    Com<IDirectXFileData> bad;
+    ASSERT_EQ(save->CreateDataObject(TID_D3DRMFrame, "not a name", nullptr, 0, nullptr, &bad), S_OK);
+    EXPECT_EQ(save->SaveData(bad.get()), DXFILEERR_BADVALUE);
+  }
+  EXPECT_EQ(Contents(path), "old content");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder), {}), 1) << "no temporary file left";
+  {
+    Com<IDirectXFileSaveObject> save;
+    ASSERT_EQ(m_file->CreateSaveObject(path.c_str(), DXFILEFORMAT_TEXT, &save), S_OK);
+    const GUID* templates[] = {&TID_D3DRMFrame};
+    ASSERT_EQ(save->SaveTemplates(1, templates), S_OK);
+    EXPECT_EQ(Contents(path).rfind("xof 0303txt 0032", 0), 0u) << "complete after each call";
+  }
+  EXPECT_NE(Contents(path).find("template Frame"), std::string::npos);
+}
+
+}  // namespace
