@@ -1,0 +1,217 @@
+#include "geo_mesh.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "dx_thread.h"
+#include "qorcommon.h"
+
+CGeoMesh::CGeoMesh() { ClearContent(); }
+
+CGeoMesh::~CGeoMesh() { DestroyContent(); }
+
+void CGeoMesh::ClearContent() {
+  m_dwMaterialsCount = 0;
+  m_pGeoMeshTriangles = nullptr;
+  m_dwUnlitVerticesCount = 0;
+  m_pUnlitVB = nullptr;
+  m_bInitialized = false;
+  m_bReadyForRendering = false;
+  m_pParentFrame = nullptr;
+  m_bReadyForRenderingRM = false;
+  m_pHandlesVB = nullptr;
+  m_dwHandlesVerticesCount = 0;
+  m_pActiveHandlesIB = nullptr;
+  m_dwActiveHandlesIndicesCount = 0;
+  m_bVerticesHandlesCreated = false;
+  m_pRemovedHandlesIB = nullptr;
+  m_dwRemovedHandlesIndicesCount = 0;
+  m_pMidPointHandlesVB = nullptr;
+  m_dwMidPointHandlesVerticesCount = 0;
+  m_pMidPointHandlesIB = nullptr;
+  m_dwMidPointHandlesIndicesCount = 0;
+  m_bTextureCoords = false;
+  m_pDevice = nullptr;
+}
+
+bool CGeoMesh::DestroyContent() {
+  DestroyHandles();
+  DestroyVertices();
+  delete[] m_pGeoMeshTriangles;
+  m_pGeoMeshTriangles = nullptr;
+  ClearContent();
+  m_strMaterialListName = m_strNormalsName = m_strTextureCoordsName = m_strName = "";
+  m_Box.InitializeZeroSize(false);
+  m_Sphere.InitializeZeroSize();
+  return true;
+}
+
+bool CGeoMesh::InitializeBase(const char* name) {
+  m_strName = name ? name : "GeoMesh";
+  return true;
+}
+
+void CGeoMesh::DestroyVertices() { SafeRelease(&m_pUnlitVB); }
+
+bool CGeoMesh::Initialize2(DWORD nVertices, IDirect3DVertexBuffer8* vertices, DWORD nIndices, const DWORD* indices,
+                           const DWORD* faceMaterials, DWORD nMaterials, D3DXMATERIAL* materials,
+                           IDirect3DTexture8** textures, CFrame* parent, char* name, IDirect3DDevice8* device,
+                           REDUCTIONOPTIONS* options, CDXThread* thread) {
+  if (!DestroyContent() || !InitializeBase(name)) return false;
+  m_pParentFrame = parent;
+  const DWORD nFaces = nIndices / 3;
+  const DWORD nGroups = faceMaterials ? nMaterials : 1;
+  if (nGroups == 0) return false;
+  std::vector<SGeoTrianglesSource> groups(nGroups);
+  for (DWORD m = 0; m < nGroups; ++m) {
+    groups[m].material = materials ? &materials[m] : nullptr;
+    groups[m].texture = textures ? textures[m] : nullptr;
+  }
+  if (faceMaterials) {
+    std::vector<DWORD> counts(nGroups, 0);
+    for (DWORD f = 0; f < nFaces; ++f) {
+      if (faceMaterials[f] >= nGroups) return false;
+      ++counts[faceMaterials[f]];
+    }
+    for (DWORD m = 0; m < nGroups; ++m) groups[m].indices.reserve(3 * static_cast<size_t>(counts[m]));
+    for (DWORD f = 0; f < nFaces; ++f)
+      groups[faceMaterials[f]].indices.insert(groups[faceMaterials[f]].indices.end(), &indices[3 * f],
+                                              &indices[3 * f + 3]);
+  } else {
+    groups[0].indices.assign(indices, indices + 3 * static_cast<size_t>(nFaces));
+  }
+  if (!InitializeUnlitVertices(nVertices, vertices, device)) return false;
+  ComputeBoundingObjects();
+  return BuildGroups(nVertices, vertices, groups, options, thread);
+}
+
+namespace {
+
+// Releases on every way out the references that the D3DX build takes.
+struct SD3DXBuildResources {
+  ID3DXMesh* clone = nullptr;
+  IDirect3DVertexBuffer8* vertices = nullptr;
+  ~SD3DXBuildResources() {
+    SafeRelease(&vertices);
+    SafeRelease(&clone);
+  }
+};
+
+}  // namespace
+
+bool CGeoMesh::Initialize2(ID3DXMesh* mesh, DWORD* adjacency, DWORD nMaterials, D3DXMATERIAL* materials,
+                           IDirect3DTexture8** textures, CGBox* box, CGSphere* sphere, CFrame* parent, char* name,
+                           IDirect3DDevice8* device, REDUCTIONOPTIONS* options, CDXThread* thread) {
+  if (!DestroyContent() || !InitializeBase(name)) return false;
+  m_pParentFrame = parent;
+  SD3DXBuildResources held;
+  try {
+    if (!mesh) throw "\nError: NULL mesh.";
+    ID3DXMesh* work = mesh;
+    const DWORD fvf = mesh->GetFVF();
+    if (fvf != kGeoVertexFVF) {
+      const DWORD cloneOptions = D3DXMESH_SYSTEMMEM | (mesh->GetOptions() & D3DXMESH_32BIT);
+      if (FAILED(mesh->CloneMeshFVF(cloneOptions, kGeoVertexFVF, device, &held.clone)))
+        throw "\nCloneMeshFVF() failed.";
+      if (!(fvf & D3DFVF_NORMAL) && FAILED(D3DXComputeNormals(held.clone, nullptr)))
+        throw "\nD3DXComputeNormals() failed.";
+      work = held.clone;
+    }
+    if (FAILED(work->OptimizeInplace(D3DXMESHOPT_ATTRSORT, adjacency, nullptr, nullptr, nullptr)))
+      throw "\nOptimizeInplace() failed";
+    DWORD nRanges = 0;
+    if (FAILED(work->GetAttributeTable(nullptr, &nRanges))) throw "\nError: GetAttributeTable() failed.";
+    if (nRanges == 0) throw "\nError: Mesh with a zero size attributes table.";
+    std::vector<D3DXATTRIBUTERANGE> table(nRanges);
+    if (FAILED(work->GetAttributeTable(table.data(), &nRanges))) throw "\nError: GetAttributeTable() failed.";
+    if (FAILED(work->GetVertexBuffer(&held.vertices))) throw "\nError: GetVertexBuffer() failed.";
+    const DWORD nVertices = work->GetNumVertices();
+    if (!InitializeUnlitVertices(nVertices, held.vertices, device)) throw "\nInitializeUnlitVertices() failed";
+    if (box && sphere) {
+      GetBoundingBox()->Initialize(box->GetMinFS(), box->GetMaxFS(), false);
+      GetBoundingSphere()->Initialize(sphere->GetRadiusFS(), sphere->GetCenterFS());
+    } else {
+      ComputeBoundingObjects();
+    }
+    std::vector<SGeoTrianglesSource> groups;
+    if (!CreateMaterialTrianglesGroups2(work, nMaterials, materials, textures, nRanges, table.data(), groups))
+      throw "\nCreateMaterialTrianglesGroups2() failed";
+    return BuildGroups(nVertices, held.vertices, groups, options, thread);
+  } catch (const char*) {
+    return false;
+  }
+}
+
+bool CGeoMesh::CreateMaterialTrianglesGroups2(ID3DXMesh* mesh, DWORD nMaterials, D3DXMATERIAL* materials,
+                                              IDirect3DTexture8** textures, DWORD nRanges,
+                                              const D3DXATTRIBUTERANGE* table,
+                                              std::vector<SGeoTrianglesSource>& groups) {
+  const bool wide = (mesh->GetOptions() & D3DXMESH_32BIT) != 0;
+  const size_t nIndices = 3 * static_cast<size_t>(mesh->GetNumFaces());
+  BYTE* data = nullptr;
+  if (FAILED(mesh->LockIndexBuffer(D3DLOCK_READONLY, &data))) return false;
+  groups.assign(nRanges, {});
+  bool read = true;
+  for (DWORD i = 0; i < nRanges && read; ++i) {
+    const D3DXATTRIBUTERANGE& range = table[i];
+    const DWORD a = range.AttribId;
+    groups[i].material = materials && a < nMaterials ? &materials[a] : nullptr;
+    groups[i].texture = textures && a < nMaterials ? textures[a] : nullptr;
+    const size_t first = 3 * static_cast<size_t>(range.FaceStart);
+    const size_t count = 3 * static_cast<size_t>(range.FaceCount);
+    read = first <= nIndices && count <= nIndices - first;
+    if (!read) break;
+    std::vector<DWORD>& run = groups[i].indices;
+    if (wide)
+      run.assign(reinterpret_cast<const DWORD*>(data) + first, reinterpret_cast<const DWORD*>(data) + first + count);
+    else
+      run.assign(reinterpret_cast<const WORD*>(data) + first, reinterpret_cast<const WORD*>(data) + first + count);
+  }
+  mesh->UnlockIndexBuffer();
+  return read;
+}
+
+bool CGeoMesh::BuildGroups(DWORD nVertices, IDirect3DVertexBuffer8* vertices,
+                           std::vector<SGeoTrianglesSource>& groups, REDUCTIONOPTIONS* options, CDXThread* thread) {
+  m_GeoVertexArray.Initialize(nVertices);
+  m_dwMaterialsCount = static_cast<DWORD>(groups.size());
+  m_pGeoMeshTriangles = new CGeoMeshTriangles[m_dwMaterialsCount];
+  SetReadyForRendering(true);
+  for (DWORD i = 0; i < m_dwMaterialsCount; ++i) {
+    if (thread && !thread->WaitForThreadPlayingEvent()) return false;
+    SGeoTrianglesSource& group = groups[i];
+    if (!m_pGeoMeshTriangles[i].Initialize3(nVertices, vertices, static_cast<DWORD>(group.indices.size()),
+                                            group.indices.data(), group.material, group.texture, this, i, options,
+                                            thread))
+      return false;
+    std::vector<DWORD>().swap(group.indices);
+  }
+  if (!CreateVerticesHandles(options, thread)) return false;
+  m_GeoVertexArray.FreeUnusedSpace();
+  SetInitialized(true);
+  return true;
+}
+
+bool CGeoMesh::ComputeBoundingObjects() {
+  D3DXVECTOR3 min, max, corners[8];
+  if (!ComputeBoundingBoxD3DVertexVB(m_pUnlitVB, &min, &max, corners)) return false;
+  GetBoundingBox()->Initialize(&min, &max, corners, false);
+  GetBoundingBox()->ComputeBoundingSphere(GetBoundingSphere(), false);
+  return true;
+}
+
+bool CGeoMesh::GetVerticesCount(DWORD& count, CDXThread* thread) {
+  count = 0;
+  for (DWORD i = 0; i < m_GeoVertexArray.GetCurrentVerticesCount(); ++i) {
+    if (thread && !thread->WaitForThreadPlayingEvent()) return false;
+    if (!m_GeoVertexArray.GetAt(i)->IsDisabled()) ++count;
+  }
+  return true;
+}
+
+bool CGeoMesh::ReduceTrianglesCount(REDUCTIONOPTIONS*, CDXThread* thread) {
+  m_bReadyForRenderingRM = true;
+  for (DWORD i = 0; i < m_dwMaterialsCount; ++i)
+    if (thread && !thread->WaitForThreadPlayingEvent()) return false;
+  return true;
+}

@@ -1,0 +1,148 @@
+// CGeoMesh: the half-edge connectivity counterpart of one scene mesh, the
+// object that the edge-contraction reduction works on. It holds one
+// CGeoMeshTriangles per material, a vertex pool shared by them, a copy of the
+// source vertices (the unlit vertex buffer) and the vertex handles.
+#pragma once
+
+#include <d3d8.h>
+#include <d3dx8mesh.h>
+
+#include <vector>
+
+#include <afx.h>
+
+#include "gbox.h"
+#include "geo_mesh_triangles.h"
+#include "geo_pools.h"
+
+class CFrame;
+
+// The triangles of one material group, before its connectivity is built.
+struct SGeoTrianglesSource {
+  std::vector<DWORD> indices;
+  const D3DXMATERIAL* material = nullptr;
+  IDirect3DTexture8* texture = nullptr;
+};
+
+// Until the scene library's base mesh is in place, the mesh keeps its own
+// name, bounds and flags; they are the parts of that base it uses.
+class CGeoMesh {
+ public:
+  CGeoMesh();
+  virtual ~CGeoMesh();
+
+  bool IsInitialized() const { return m_bInitialized; }
+  bool IsReadyForRendering() const { return m_bReadyForRendering; }
+  const char* GetName() const { return m_strName; }
+  CGBox* GetBoundingBox() { return &m_Box; }
+  CGSphere* GetBoundingSphere() { return &m_Sphere; }
+
+  // Builds the connectivity of a vertex buffer of D3DVERTEX records (format
+  // 0x112) and a 32-bit index list, one group per material: faceMaterials
+  // gives each triangle's material, below nMaterials; NULL makes one group of
+  // every triangle. Materials and textures may be NULL. False when a material
+  // index is out of range, a step fails or the job stops.
+  bool Initialize2(DWORD nVertices, IDirect3DVertexBuffer8* vertices, DWORD nIndices, const DWORD* indices,
+                   const DWORD* faceMaterials, DWORD nMaterials, D3DXMATERIAL* materials,
+                   IDirect3DTexture8** textures, CFrame* parent, char* name, IDirect3DDevice8* device,
+                   REDUCTIONOPTIONS* options, CDXThread* thread);
+  // Builds the connectivity of a D3DX mesh, one group per attribute range.
+  // The mesh is converted to format 0x112 when it has another one (normals
+  // computed when it had none) and sorted by attribute in place; 16- and
+  // 32-bit indices are both accepted. The bounds are taken from box and
+  // sphere when given, else computed.
+  bool Initialize2(ID3DXMesh* mesh, DWORD* adjacency, DWORD nMaterials, D3DXMATERIAL* materials,
+                   IDirect3DTexture8** textures, CGBox* box, CGSphere* sphere, CFrame* parent, char* name,
+                   IDirect3DDevice8* device, REDUCTIONOPTIONS* options, CDXThread* thread);
+  // The index runs of the attribute ranges, with the material and texture of
+  // each range's attribute id (none past the material array).
+  bool CreateMaterialTrianglesGroups2(ID3DXMesh* mesh, DWORD nMaterials, D3DXMATERIAL* materials,
+                                      IDirect3DTexture8** textures, DWORD nRanges, const D3DXATTRIBUTERANGE* table,
+                                      std::vector<SGeoTrianglesSource>& groups);
+  bool DestroyContent();
+  void DestroyVertices();
+  bool ComputeBoundingObjects();
+
+  // Reduces the mesh in place, group after group.
+  bool ReduceTrianglesCount(REDUCTIONOPTIONS* options, CDXThread* thread);
+
+  CGeoVertexArray* GetGeoVertexArray() { return &m_GeoVertexArray; }
+  CFrame* GetParentFrame() const { return m_pParentFrame; }
+  bool IsReadyForRenderingRM() const { return m_bReadyForRenderingRM; }
+  DWORD GetMaterialsCount() const { return m_dwMaterialsCount; }
+  CGeoMeshTriangles* GetGeoMeshTriangles(DWORD i) const { return &m_pGeoMeshTriangles[i]; }
+  // Every vertex handed out, enabled or not.
+  DWORD GetOriginalCurrentVerticesCount() const { return m_GeoVertexArray.GetCurrentVerticesCount(); }
+  // The vertices that are not disabled; false on a stop request.
+  bool GetVerticesCount(DWORD& count, CDXThread* thread);
+
+  // The unlit vertex buffer: a copy of the source vertices that every group's
+  // rendered-face list indexes.
+  DWORD GetUnlitVerticesCount() const { return m_dwUnlitVerticesCount; }
+  IDirect3DVertexBuffer8* GetUnlitVB() const { return m_pUnlitVB; }
+  bool CreateUnlitVerticesBuffer(DWORD count, IDirect3DVertexBuffer8*& out);
+  bool SetUnlitVertexPosition(DWORD index, const D3DXVECTOR3* position);
+
+  // Vertex handles: a small triangle on each vertex that has a fan, indexed
+  // by 32-bit lists so that every vertex of any mesh can have one.
+  bool CreateVerticesHandles(REDUCTIONOPTIONS* options, CDXThread* thread);
+  bool ComputeHandleVerticesFS(CGeoVertex* vertex, D3DVERTEX out[3], REDUCTIONOPTIONS* options,
+                               CDXThread* thread);
+  void AddVertexToOriginaHandlesMap(CGeoVertex* vertex);
+  bool AreVerticesHandlesCreated() const { return m_bVerticesHandlesCreated; }
+  DWORD GetHandlesVerticesCount() const { return m_dwHandlesVerticesCount; }
+  DWORD GetActiveHandlesIndicesCount() const { return m_dwActiveHandlesIndicesCount; }
+  IDirect3DVertexBuffer8* GetHandlesVB() const { return m_pHandlesVB; }
+  IDirect3DIndexBuffer8* GetActiveHandlesIB() const { return m_pActiveHandlesIB; }
+  // The source vertex of a handle, NULL past the handles made.
+  CGeoVertex* GetOriginalHandleVertex(DWORD handle) const {
+    return handle < m_OriginalHandlesMap.size() ? m_OriginalHandlesMap[handle] : nullptr;
+  }
+
+ protected:
+  void ClearContent();
+  // Names the mesh ("GeoMesh" without a name) and resets its bounds.
+  bool InitializeBase(const char* name);
+  void SetReadyForRendering(bool ready) { m_bReadyForRendering = ready; }
+  void SetInitialized(bool initialized) { m_bInitialized = initialized; }
+  bool InitializeUnlitVertices(DWORD count, IDirect3DVertexBuffer8* source, IDirect3DDevice8* device);
+
+ private:
+  // Builds every group on the unlit vertices, then the vertex handles.
+  bool BuildGroups(DWORD nVertices, IDirect3DVertexBuffer8* vertices, std::vector<SGeoTrianglesSource>& groups,
+                   REDUCTIONOPTIONS* options, CDXThread* thread);
+  bool CreateIndexBuffer32(DWORD count, IDirect3DIndexBuffer8*& out);
+  void DestroyHandles();
+
+  DWORD m_dwMaterialsCount;
+  CGeoMeshTriangles* m_pGeoMeshTriangles;
+  DWORD m_dwUnlitVerticesCount;
+  IDirect3DVertexBuffer8* m_pUnlitVB;
+  CGeoVertexArray m_GeoVertexArray;
+  CFrame* m_pParentFrame;
+  bool m_bReadyForRenderingRM;
+  IDirect3DVertexBuffer8* m_pHandlesVB;
+  DWORD m_dwHandlesVerticesCount;
+  IDirect3DIndexBuffer8* m_pActiveHandlesIB;
+  DWORD m_dwActiveHandlesIndicesCount;
+  bool m_bVerticesHandlesCreated;
+  std::vector<CGeoVertex*> m_OriginalHandlesMap;  // handle index to source vertex
+  IDirect3DIndexBuffer8* m_pRemovedHandlesIB;
+  DWORD m_dwRemovedHandlesIndicesCount;
+  IDirect3DVertexBuffer8* m_pMidPointHandlesVB;
+  DWORD m_dwMidPointHandlesVerticesCount;
+  IDirect3DIndexBuffer8* m_pMidPointHandlesIB;
+  DWORD m_dwMidPointHandlesIndicesCount;
+  std::vector<CGeoVertex*> m_MidPointHandlesMap;  // handle index to midpoint vertex
+  CString m_strMaterialListName;
+  CString m_strNormalsName;
+  CString m_strTextureCoordsName;
+  bool m_bTextureCoords;
+  // The device the mesh's buffers are made on: the one it was built with.
+  IDirect3DDevice8* m_pDevice;
+  CString m_strName;
+  CGBox m_Box;
+  CGSphere m_Sphere;
+  bool m_bInitialized;
+  bool m_bReadyForRendering;
+};

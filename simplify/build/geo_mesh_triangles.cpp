@@ -1,0 +1,315 @@
+#include "geo_mesh_triangles.h"
+
+#include <cmath>
+#include <cstring>
+#include <tuple>
+
+#include "dx_thread.h"
+#include "geo_mesh.h"
+#include "qorcommon.h"
+
+CGeoMeshTriangles::CGeoMeshTriangles() { ClearContent(); }
+
+CGeoMeshTriangles::~CGeoMeshTriangles() { DestroyContent(); }
+
+void CGeoMeshTriangles::ClearContent() {
+  m_dwHalfEdgesCount = 0;
+  m_pHalfEdges = nullptr;
+  m_dwNextAvailableHalfEdgeIndex = 0;
+  m_pGeoMesh = nullptr;
+  m_dwGeoMeshTrianglesIndex = 0;
+  m_bReadyForRendering = false;
+  m_bReadyForRenderingRM = false;
+  m_ppEdgesHandlesVB = nullptr;
+  m_dwEdgesHandlesBuffersCount = 0;
+  m_bEdgesHandlesCreated = false;
+  m_dwEdgesHandlesVerticesCount = 0;
+  m_ppEdgesHandlesIB = nullptr;
+  std::memset(&m_d3dMaterial, 0, sizeof(m_d3dMaterial));
+  m_pd3dTexture = nullptr;
+}
+
+bool CGeoMeshTriangles::DestroyContent() {
+  delete[] m_d3dMaterial.pTextureFilename;
+  DestroyEdgesLineHandles();
+  m_ErasedEdgesHandlesList.clear();
+  delete[] m_pHalfEdges;
+  ClearContent();
+  return true;
+}
+
+bool CGeoMeshTriangles::Initialize3(DWORD, IDirect3DVertexBuffer8* vertices, DWORD nIndices, const DWORD* indices,
+                                    const D3DXMATERIAL* material, IDirect3DTexture8* texture, CGeoMesh* mesh,
+                                    DWORD groupIndex, REDUCTIONOPTIONS*, CDXThread* thread) {
+  DestroyContent();
+  m_pGeoMesh = mesh;
+  m_dwGeoMeshTrianglesIndex = groupIndex;
+  if (material) {
+    m_d3dMaterial.MatD3D = material->MatD3D;
+    if (const char* name = material->pTextureFilename) {
+      const size_t length = std::strlen(name);
+      char* copy = new char[length + 1];
+      std::memcpy(copy, name, length + 1);
+      m_d3dMaterial.pTextureFilename = copy;
+    }
+  }
+  m_pd3dTexture = texture;
+  m_bReadyForRendering = true;
+  if (nIndices == 0) return true;
+
+  const DWORD nFaces = nIndices / 3;
+  m_dwHalfEdgesCount = nIndices;
+  m_pHalfEdges = new CGeoHalfEdge[nIndices];
+  m_OriginalFaces.Initialize(nFaces);
+  m_OriginalEdges.Initialize(nFaces * 3);
+
+  D3DVERTEXBUFFER_DESC desc;
+  BYTE* data = nullptr;
+  if (!vertices || FAILED(vertices->GetDesc(&desc)) || FAILED(vertices->Lock(0, 0, &data, 0))) {
+    DestroyContent();
+    return false;
+  }
+  const bool built = BuildTriangles(reinterpret_cast<const D3DVERTEX*>(data), desc.Size / sizeof(D3DVERTEX),
+                                    nIndices, indices, thread);
+  vertices->Unlock();
+  return built;
+}
+
+bool CGeoMeshTriangles::BuildTriangles(const D3DVERTEX* records, DWORD nRecords, DWORD nIndices,
+                                       const DWORD* indices, CDXThread* thread) {
+  CGeoVertexMap vertexMap(std::min(nRecords, nIndices));
+  CGeoHalfEdgeMap halfEdgeMap(nIndices);
+  CGeoVertexArray* pool = m_pGeoMesh->GetGeoVertexArray();
+  const WORD group = static_cast<WORD>(m_dwGeoMeshTrianglesIndex);
+
+  for (DWORD t = 0; t + 2 < nIndices; t += 3) {
+    if (thread && !thread->WaitForThreadPlayingEvent()) return false;
+    const DWORD i[3] = {indices[t], indices[t + 1], indices[t + 2]};
+    if (i[0] >= nRecords || i[1] >= nRecords || i[2] >= nRecords) continue;
+    const D3DXVECTOR3 p0(records[i[0]].x, records[i[0]].y, records[i[0]].z);
+    const D3DXVECTOR3 p1(records[i[1]].x, records[i[1]].y, records[i[1]].z);
+    const D3DXVECTOR3 p2(records[i[2]].x, records[i[2]].y, records[i[2]].z);
+    if (p0 == p1 || p0 == p2 || p1 == p2) continue;
+    const D3DXVECTOR3 d10 = p1 - p0, d21 = p2 - p1, d02 = p0 - p2;
+    float area = 0.0f;
+    if (!ComputeTriangleArea(area, D3DXVec3Length(&d10), D3DXVec3Length(&d21), D3DXVec3Length(&d02))) continue;
+    if (area == 0.0f || !std::isfinite(area)) continue;
+    CGeoVertex* v[3];
+    for (int k = 0; k < 3; ++k) CreateVertex(v[k], &records[i[k]], i[k], group, pool, &vertexMap, thread);
+    if (v[0] == v[1] || v[0] == v[2] || v[1] == v[2]) continue;
+    InitializeFaceWithHalfEdges2(v[0], v[1], v[2], &halfEdgeMap, thread);
+  }
+
+  vertexMap.RemoveAll();
+  const bool paired = CreateEdges3(thread, &halfEdgeMap);
+  halfEdgeMap.RemoveAll();
+  return paired && SetVerticesOutEdgesNoMate(&m_OriginalEdges, thread);
+}
+
+void CGeoMeshTriangles::CreateVertex(CGeoVertex*& vertex, const D3DVERTEX* record, DWORD recordIndex,
+                                     WORD groupIndex, CGeoVertexArray* pool, CGeoVertexMap* map,
+                                     CDXThread* thread) {
+  bool isNew = false;
+  std::tie(vertex, isNew) = map->FindOrAdd(GetVertexKey4(record), [pool] { return pool->NewVertex(); });
+  if (isNew) {
+    vertex->Initialize(record, recordIndex, groupIndex, eVertexTypeSource);
+    if (thread) thread->IncreaseThreadOutputVerticesCount(1);
+  }
+}
+
+bool CGeoMeshTriangles::AddFaceHalfEdges(CGeoHalfEdge* const h[3], CGeoHalfEdgeMap* map) {
+  ULONGLONG keys[3];
+  for (int k = 0; k < 3; ++k) {
+    if (!AddHalfEdge2(h[k], map, keys[k])) {
+      while (k-- > 0) map->Remove(keys[k]);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool CGeoMeshTriangles::InitializeFaceWithHalfEdges2(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c,
+                                                     CGeoHalfEdgeMap* map, CDXThread* thread) {
+  CGeoFace* face = m_OriginalFaces.NewFace();
+  CGeoHalfEdge* h[3];
+  for (auto& e : h) e = &m_pHalfEdges[GetNextAvailableHalfEdgeIndex()];
+  h[0]->Initialize(a, h[1], h[2], face);
+  h[1]->Initialize(b, h[2], h[0], face);
+  h[2]->Initialize(c, h[0], h[1], face);
+  if (thread) thread->IncreaseThreadOutputHalfEdgesCount(3);
+  if (AddFaceHalfEdges(h, map)) {
+    a->SetFirstOutHalfEdge(h[0]);
+    b->SetFirstOutHalfEdge(h[1]);
+    c->SetFirstOutHalfEdge(h[2]);
+  } else {
+    // A third face on an edge: it is kept and drawn, but its corners must stay.
+    a->SetCannotRemoveFlag();
+    b->SetCannotRemoveFlag();
+    c->SetCannotRemoveFlag();
+  }
+  face->Initialize(h[0], eFaceTypeSource);
+  if (thread) thread->IncreaseThreadOutputTrianglesCount(1, face->GetTriangleArea());
+  m_OriginalFaces.SetRenderedFaceVertexIndices(face);
+  return true;
+}
+
+bool CGeoMeshTriangles::CreateFaceRM2(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c, CGeoHalfEdgeMap* map,
+                                      CDXThread* thread) {
+  CGeoFace* face = m_NewFaces.NewFace();
+  CGeoHalfEdge* h[3];
+  for (auto& e : h) e = m_HalfEdgesRM.NewHalfEdge();
+  h[0]->Initialize(a, h[1], h[2], face);
+  h[1]->Initialize(b, h[2], h[0], face);
+  h[2]->Initialize(c, h[0], h[1], face);
+  if (AddFaceHalfEdges(h, map)) {
+    if (thread) thread->IncreaseThreadOutputHalfEdgesCount(3);
+    a->SetFirstOutHalfEdgeRM(h[0]);
+    b->SetFirstOutHalfEdgeRM(h[1]);
+    c->SetFirstOutHalfEdgeRM(h[2]);
+  } else {
+    a->SetCannotRemoveFlag();
+    b->SetCannotRemoveFlag();
+    c->SetCannotRemoveFlag();
+  }
+  face->Initialize(h[0], eFaceTypeContraction);
+  if (thread) thread->IncreaseThreadOutputTrianglesCount(1, face->GetTriangleArea());
+  m_NewFaces.SetRenderedFaceVertexIndices(face);
+  return true;
+}
+
+bool CGeoMeshTriangles::AddHalfEdge2(CGeoHalfEdge* h, CGeoHalfEdgeMap* map, ULONGLONG& key) {
+  const CGeoVertex* start = h->GetStartVertex();
+  const CGeoVertex* end = h->GetEndVertex();
+  for (ULONGLONG k : {GetHalfEdgeKey2(start, end), GetHalfEdgeKey2(end, start)}) {
+    if (map->Add(k, h)) {
+      key = k;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool CGeoMeshTriangles::AddSurroundingHalfEdge(CGeoHalfEdge* h, CGeoHalfEdgeMap* map) {
+  return map->Add(GetHalfEdgeKey2(h->GetStartVertex(), h->GetEndVertex()), h);
+}
+
+CGeoHalfEdge* CGeoMeshTriangles::FindHalfEdge2(const CGeoVertex* start, const CGeoVertex* end,
+                                               const CGeoHalfEdgeMap* map) const {
+  return map->Find(GetHalfEdgeKey2(start, end));
+}
+
+CGeoHalfEdge* CGeoMeshTriangles::FindMate2(const CGeoHalfEdge* h, const CGeoHalfEdgeMap* map) const {
+  bool entered = false;
+  return FindEntryAndMate(h, map, entered);
+}
+
+CGeoHalfEdge* CGeoMeshTriangles::FindEntryAndMate(const CGeoHalfEdge* h, const CGeoHalfEdgeMap* map,
+                                                  bool& entered) const {
+  const CGeoVertex* start = h->GetStartVertex();
+  const CGeoVertex* end = h->GetEndVertex();
+  CGeoHalfEdge* forward = FindHalfEdge2(start, end, map);
+  CGeoHalfEdge* reversed = FindHalfEdge2(end, start, map);
+  entered = forward == h || reversed == h;
+  if (reversed && reversed != h) return reversed;
+  return forward != h ? forward : nullptr;
+}
+
+// The map's entries are visited in the order the half edges were made, so the
+// edge pool's order does not depend on the hashing.
+bool CGeoMeshTriangles::CreateEdges3(CDXThread* thread, CGeoHalfEdgeMap* map) {
+  for (DWORD i = 0; i < m_dwNextAvailableHalfEdgeIndex; ++i) {
+    if (thread && !thread->WaitForThreadPlayingEvent()) return false;
+    CGeoHalfEdge* h = &m_pHalfEdges[i];
+    if (h->GetEdge()) continue;
+    bool entered = false;
+    CGeoHalfEdge* m = FindEntryAndMate(h, map, entered);
+    if (!entered) continue;
+    CGeoEdge* edge = m ? m->GetEdge() : nullptr;
+    if (edge) {
+      edge->SetHalfEdge(h);
+    } else {
+      edge = m_OriginalEdges.NewEdge();
+      edge->Initialize(h, m);
+      h->GetStartVertex()->IncreaseOutEdgesCount();
+      h->GetEndVertex()->IncreaseOutEdgesCount();
+      if (thread) thread->IncreaseThreadOutputEdgesCount(1, edge->GetEdgeMagnitude());
+    }
+    h->SetEdge(edge);
+    if (m && !m->GetEdge()) m->SetEdge(edge);
+  }
+  return true;
+}
+
+bool CGeoMeshTriangles::CreateEdgesRM3(CGeoHalfEdgeMap* map, CGeoEdgeList* edges, CGeoVisitedVertexMap* visited,
+                                       REDUCTIONOPTIONS*, CDXThread* thread) {
+  std::vector<CGeoHalfEdge*> entered;
+  entered.reserve(map->GetCount());
+  map->ForEach([&entered](ULONGLONG, CGeoHalfEdge* h) { entered.push_back(h); });
+  CGeoEdgeList created;
+  for (CGeoHalfEdge* h : entered) {
+    if (thread && !thread->WaitForThreadPlayingEvent()) return false;
+    if (h->GetEdgeRM() && !h->GetEdgeRM()->IsDisabled()) continue;
+    CGeoHalfEdge* m = FindMate2(h, map);
+    if (m && m->GetEdgeRM() && !m->GetEdgeRM()->IsDisabled()) {
+      h->SetEdgeRM(m->GetEdgeRM());
+      continue;
+    }
+    CGeoEdge* edge = m_EdgesRM.NewEdge();
+    edge->Initialize(h, m);
+    created.push_back(edge);
+    edges->push_back(edge);
+    CGeoVertex* start = h->GetStartVertex();
+    CGeoVertex* end = h->GetEndVertex();
+    start->IncreaseOutEdgesCount();
+    end->IncreaseOutEdgesCount();
+    (*visited)[start] = 0;
+    (*visited)[end] = 0;
+    if (thread) thread->IncreaseThreadOutputEdgesCount(1, edge->GetEdgeMagnitude());
+    h->SetEdgeRM(edge);
+    if (m) m->SetEdgeRM(edge);
+  }
+  return SetVerticesOutEdgesNoMate(&created, thread);
+}
+
+bool CGeoMeshTriangles::SetVerticesOutEdgesNoMate(CGeoEdgesArray* edges, CDXThread* thread) {
+  for (DWORD i = 0; i < edges->GetCurrentEdgesCount(); ++i) {
+    if (thread && !thread->WaitForThreadPlayingEvent()) return false;
+    CGeoEdge* e = edges->GetAt(i);
+    if (CGeoHalfEdge* h = e->GetUniqueHalfEdge()) {
+      h->GetStartVertex()->SetOutEdgeNoMate(e);
+      h->GetEndVertex()->SetOutEdgeNoMate(e);
+    }
+  }
+  return true;
+}
+
+bool CGeoMeshTriangles::SetVerticesOutEdgesNoMate(const CGeoEdgeList* edges, CDXThread* thread) {
+  for (CGeoEdge* e : *edges) {
+    if (thread && !thread->WaitForThreadPlayingEvent()) return false;
+    if (CGeoHalfEdge* h = e->GetUniqueHalfEdge()) {
+      h->GetStartVertex()->SetOutEdgeNoMate(e);
+      h->GetEndVertex()->SetOutEdgeNoMate(e);
+    }
+  }
+  return true;
+}
+
+template <class Pool>
+static bool CountEnabled(const Pool& pool, DWORD n, DWORD& count, CDXThread* thread) {
+  for (DWORD i = 0; i < n; ++i) {
+    if (thread && !thread->WaitForThreadPlayingEvent()) return false;
+    if (!pool.GetAt(i)->IsDisabled()) ++count;
+  }
+  return true;
+}
+
+bool CGeoMeshTriangles::GetNewVerticesCount(DWORD& count, CDXThread* thread) {
+  count = 0;
+  return CountEnabled(m_NewVertices, m_NewVertices.GetCurrentVerticesCount(), count, thread);
+}
+
+bool CGeoMeshTriangles::GetTrianglesCount(DWORD& count, CDXThread* thread) {
+  count = 0;
+  return CountEnabled(m_NewFaces, m_NewFaces.GetCurrentFacesCount(), count, thread) &&
+         CountEnabled(m_OriginalFaces, m_OriginalFaces.GetCurrentFacesCount(), count, thread);
+}

@@ -1,0 +1,121 @@
+// CGeoMeshTriangles: the half-edge structure of one material group of a
+// connectivity mesh. The build welds the group's triangles into vertices (in
+// the mesh's shared vertex pool), half edges, edges and faces, with every
+// reduced-mesh link equal to the original one; the reduction then disables
+// elements and takes new ones from the group's reduction pools.
+#pragma once
+
+#include <d3d8.h>
+#include <d3dx8mesh.h>
+
+#include <deque>
+#include <unordered_map>
+
+#include "geo_keys.h"
+#include "geo_pools.h"
+
+class CGeoMesh;
+
+// Vertices touched by a contraction (only the keys matter).
+using CGeoVisitedVertexMap = std::unordered_map<CGeoVertex*, WORD>;
+// Edges waiting for their turn in a reduction wave.
+using CGeoEdgeList = std::deque<CGeoEdge*>;
+
+class CGeoMeshTriangles {
+ public:
+  CGeoMeshTriangles();
+  CGeoMeshTriangles(const CGeoMeshTriangles&) = delete;
+  CGeoMeshTriangles& operator=(const CGeoMeshTriangles&) = delete;
+  virtual ~CGeoMeshTriangles();
+
+  // Builds the group from the triangles of a 32-bit index list into the
+  // records of a vertex buffer of D3DVERTEX (format 0x112). Triangles with an
+  // index past the buffer, repeated corner positions or no area are skipped.
+  // False on a stop request (the buffer is unlocked) or a failed lock.
+  bool Initialize3(DWORD nVertices, IDirect3DVertexBuffer8* vertices, DWORD nIndices, const DWORD* indices,
+                   const D3DXMATERIAL* material, IDirect3DTexture8* texture, CGeoMesh* mesh, DWORD groupIndex,
+                   REDUCTIONOPTIONS* options, CDXThread* thread);
+  bool DestroyContent();
+
+  // The vertex of a record: the welded one of its position, or a new one.
+  void CreateVertex(CGeoVertex*& vertex, const D3DVERTEX* record, DWORD recordIndex, WORD groupIndex,
+                    CGeoVertexArray* pool, CGeoVertexMap* map, CDXThread* thread);
+  // A source face on a, b, c with its three half edges.
+  bool InitializeFaceWithHalfEdges2(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c, CGeoHalfEdgeMap* map,
+                                    CDXThread* thread);
+  // A face made by a contraction, on the reduced-mesh links.
+  bool CreateFaceRM2(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c, CGeoHalfEdgeMap* map, CDXThread* thread);
+  // Pairs the half edges of the map into edges of the build.
+  bool CreateEdges3(CDXThread* thread, CGeoHalfEdgeMap* map);
+  // Pairs the half edges of the map into reduced-mesh edges; each new edge is
+  // appended to edges and its end points entered in visited.
+  bool CreateEdgesRM3(CGeoHalfEdgeMap* map, CGeoEdgeList* edges, CGeoVisitedVertexMap* visited,
+                      REDUCTIONOPTIONS* options, CDXThread* thread);
+  // Registers every border edge at its two end points.
+  bool SetVerticesOutEdgesNoMate(CGeoEdgesArray* edges, CDXThread* thread);
+  bool SetVerticesOutEdgesNoMate(const CGeoEdgeList* edges, CDXThread* thread);
+
+  // Enters h under its key, or under the reversed key when that is free (a
+  // mate of the same direction); false when both are taken.
+  bool AddHalfEdge2(CGeoHalfEdge* h, CGeoHalfEdgeMap* map, ULONGLONG& key);
+  bool AddSurroundingHalfEdge(CGeoHalfEdge* h, CGeoHalfEdgeMap* map);
+  CGeoHalfEdge* FindHalfEdge2(const CGeoVertex* start, const CGeoVertex* end, const CGeoHalfEdgeMap* map) const;
+  CGeoHalfEdge* FindMate2(const CGeoHalfEdge* h, const CGeoHalfEdgeMap* map) const;
+
+  // Enabled elements; false on a stop request.
+  bool GetNewVerticesCount(DWORD& count, CDXThread* thread);
+  bool GetTrianglesCount(DWORD& count, CDXThread* thread);
+
+  DWORD GetNextAvailableHalfEdgeIndex() { return m_dwNextAvailableHalfEdgeIndex++; }
+  DWORD GetHalfEdgesCount() const { return m_dwHalfEdgesCount; }
+  CGeoHalfEdge* GetHalfEdgeAt(DWORD i) const { return &m_pHalfEdges[i]; }
+  CGeoFacesArray* GetOriginalFacesArray() { return &m_OriginalFaces; }
+  CGeoEdgesArray* GetOriginalEdgesArray() { return &m_OriginalEdges; }
+  CGeoEdgesArray* GetEdgesRMArray() { return &m_EdgesRM; }
+  CGeoHalfEdgesArray* GetHalfEdgesRMArray() { return &m_HalfEdgesRM; }
+  CGeoFacesArray* GetNewFacesArray() { return &m_NewFaces; }
+  CGeoVertexArray* GetNewVerticesArray() { return &m_NewVertices; }
+  CGeoMesh* GetGeoMesh() const { return m_pGeoMesh; }
+  DWORD GetGeoMeshTrianglesIndex() const { return m_dwGeoMeshTrianglesIndex; }
+  bool IsReadyForRendering() const { return m_bReadyForRendering; }
+  bool IsReadyForRenderingRM() const { return m_bReadyForRenderingRM; }
+  D3DXMATERIAL* Getd3dMaterial() { return &m_d3dMaterial; }
+  IDirect3DTexture8* Getd3dTexture() const { return m_pd3dTexture; }
+
+  // Releases the edge line handles, if any were made.
+  void DestroyEdgesLineHandles();
+
+ protected:
+  void ClearContent();
+
+ private:
+  // The triangle loop of the build, with the vertex buffer locked.
+  bool BuildTriangles(const D3DVERTEX* records, DWORD nRecords, DWORD nIndices, const DWORD* indices,
+                      CDXThread* thread);
+  // Enters a face's three half edges; on a failure none stays entered.
+  bool AddFaceHalfEdges(CGeoHalfEdge* const h[3], CGeoHalfEdgeMap* map);
+  // The mate of h, as FindMate2; entered tells whether h itself is in the map.
+  CGeoHalfEdge* FindEntryAndMate(const CGeoHalfEdge* h, const CGeoHalfEdgeMap* map, bool& entered) const;
+
+  DWORD m_dwHalfEdgesCount;
+  CGeoHalfEdge* m_pHalfEdges;
+  DWORD m_dwNextAvailableHalfEdgeIndex;
+  CGeoFacesArray m_OriginalFaces;
+  CGeoEdgesArray m_OriginalEdges;
+  CGeoMesh* m_pGeoMesh;
+  DWORD m_dwGeoMeshTrianglesIndex;
+  bool m_bReadyForRendering;
+  CGeoEdgesArray m_EdgesRM;
+  CGeoHalfEdgesArray m_HalfEdgesRM;
+  CGeoFacesArray m_NewFaces;
+  CGeoVertexArray m_NewVertices;
+  bool m_bReadyForRenderingRM;
+  IDirect3DVertexBuffer8** m_ppEdgesHandlesVB;
+  DWORD m_dwEdgesHandlesBuffersCount;
+  bool m_bEdgesHandlesCreated;
+  DWORD m_dwEdgesHandlesVerticesCount;
+  IDirect3DIndexBuffer8** m_ppEdgesHandlesIB;
+  CGeoEdgeList m_ErasedEdgesHandlesList;
+  D3DXMATERIAL m_d3dMaterial;
+  IDirect3DTexture8* m_pd3dTexture;
+};

@@ -1,0 +1,118 @@
+// The connectivity mesh object: material groups, large meshes and handles.
+#include <gtest/gtest.h>
+
+#include "geo_test_support.h"
+
+namespace {
+
+class GeoMeshTest : public DeviceTest {};
+
+TEST_F(GeoMeshTest, EachMaterialGetsItsOwnGroup) {
+  const SGeoTestMesh mesh = MakeGridMesh(3, 2);  // 12 triangles
+  std::vector<DWORD> materials(mesh.TrianglesCount());
+  for (DWORD f = 0; f < materials.size(); ++f) materials[f] = f < 4 ? 1 : 0;
+  CGeoMesh geo;
+  ASSERT_TRUE(BuildGeoMesh(geo, m_device.get(), mesh, nullptr, materials.data(), 2));
+  ASSERT_EQ(geo.GetMaterialsCount(), 2u);
+  const DWORD expectedFaces[2] = {8, 4};
+  for (DWORD g = 0; g < 2; ++g) {
+    CGeoMeshTriangles* group = geo.GetGeoMeshTriangles(g);
+    DWORD triangles = 0;
+    ASSERT_TRUE(group->GetTrianglesCount(triangles, nullptr));
+    EXPECT_EQ(triangles, expectedFaces[g]);
+    EXPECT_EQ(InspectGroup(*group).faces, expectedFaces[g]);
+    CGeoFacesArray* faces = group->GetOriginalFacesArray();
+    for (DWORD f = 0; f < faces->GetCurrentFacesCount(); ++f) {
+      CGeoVertex *a, *b, *c;
+      faces->GetAt(f)->GetTriangleVertices(a, b, c);
+      EXPECT_EQ(a->GetGeoMeshTrianglesIndex(), g);
+    }
+  }
+  // The two groups meet along one grid line, whose 4 vertices each group has.
+  EXPECT_EQ(geo.GetOriginalCurrentVerticesCount(), 12u + 4u);
+}
+
+TEST_F(GeoMeshTest, MaterialIndexPastTheMaterialsIsRefused) {
+  const SGeoTestMesh mesh = MakeGridMesh(1, 1);
+  const DWORD materials[2] = {0, 2};
+  CGeoMesh geo;
+  EXPECT_FALSE(BuildGeoMesh(geo, m_device.get(), mesh, nullptr, materials, 2));
+}
+
+// More than 65,535 vertices: rendered indices and handle indices do not wrap.
+TEST_F(GeoMeshTest, MeshesPastSixteenBitIndicesBuildWhole) {
+  const DWORD columns = 300, rows = 220;
+  const SGeoTestMesh mesh = MakeGridMesh(columns, rows);
+  const DWORD nVertices = (columns + 1) * (rows + 1);
+  ASSERT_GT(nVertices, 65536u);
+  CGeoMesh geo;
+  ASSERT_TRUE(BuildGeoMesh(geo, m_device.get(), mesh));
+  EXPECT_EQ(geo.GetOriginalCurrentVerticesCount(), nVertices);
+
+  CGeoFacesArray* faces = geo.GetGeoMeshTriangles(0)->GetOriginalFacesArray();
+  ASSERT_EQ(faces->GetCurrentRenderedFacesCount(), mesh.TrianglesCount());
+  const DWORD* rendered = faces->GetTrianglesVertexIndices();
+  EXPECT_TRUE(std::equal(mesh.indices.begin(), mesh.indices.end(), rendered));
+  EXPECT_EQ(faces->GetRenderedFace(faces->GetCurrentRenderedFacesCount() - 1),
+            faces->GetAt(faces->GetCurrentFacesCount() - 1));
+
+  // Every vertex has a handle; the last one is reached through 32-bit indices.
+  ASSERT_TRUE(geo.AreVerticesHandlesCreated());
+  EXPECT_EQ(geo.GetActiveHandlesIndicesCount(), 3 * nVertices);
+  const DWORD last = nVertices - 1;
+  CGeoVertex* lastVertex = geo.GetOriginalHandleVertex(last);
+  ASSERT_NE(lastVertex, nullptr);
+  EXPECT_EQ(lastVertex->GetVertexHandleIndex(), last);
+  D3DINDEXBUFFER_DESC desc;
+  geo.GetActiveHandlesIB()->GetDesc(&desc);
+  EXPECT_EQ(desc.Format, D3DFMT_INDEX32);
+  BYTE* data = nullptr;
+  ASSERT_EQ(geo.GetActiveHandlesIB()->Lock(0, 0, &data, D3DLOCK_READONLY), D3D_OK);
+  EXPECT_EQ(reinterpret_cast<DWORD*>(data)[3 * last + 2], 3 * last + 2);
+  geo.GetActiveHandlesIB()->Unlock();
+}
+
+TEST_F(GeoMeshTest, HandleIsATriangleCentredOnItsVertex) {
+  CGeoMesh geo;
+  ASSERT_TRUE(BuildGeoMesh(geo, m_device.get(), MakeGridMesh(2, 2)));
+  CGeoVertex* centre = nullptr;
+  for (DWORD i = 0; i < geo.GetOriginalCurrentVerticesCount(); ++i)
+    if (*geo.GetGeoVertexArray()->GetAt(i)->GetPosition() == D3DXVECTOR3(1, 1, 0))
+      centre = geo.GetGeoVertexArray()->GetAt(i);
+  ASSERT_NE(centre, nullptr);
+  D3DVERTEX handle[3];
+  ASSERT_TRUE(geo.ComputeHandleVerticesFS(centre, handle, nullptr, nullptr));
+  // Shortest out edge 1: base 4/8 and height 3/8 around the centroid (1, 1, 0).
+  const D3DXVECTOR3 p[3] = {{handle[0].x, handle[0].y, handle[0].z},
+                            {handle[1].x, handle[1].y, handle[1].z},
+                            {handle[2].x, handle[2].y, handle[2].z}};
+  const D3DXVECTOR3 centroid = (p[0] + p[1] + p[2]) / 3.0f;
+  EXPECT_NEAR(centroid.x, 1.0f, 1e-6f);
+  EXPECT_NEAR(centroid.y, 1.0f, 1e-6f);
+  EXPECT_NEAR(centroid.z, 0.0f, 1e-6f);
+  const D3DXVECTOR3 base = p[2] - p[1];
+  EXPECT_NEAR(D3DXVec3Length(&base), 0.5f, 1e-6f);
+  EXPECT_NEAR(p[0].y - p[1].y, 0.375f, 1e-6f);
+}
+
+// Three triangles meeting only at vertex 0: it has six border edges and no handle.
+TEST_F(GeoMeshTest, VertexWithMoreThanTwoBorderEdgesGetsNoHandle) {
+  SGeoTestMesh mesh;
+  const DWORD o = mesh.AddVertex(0, 0, 0);
+  for (int k = 0; k < 3; ++k) {
+    const float x = static_cast<float>(2 * k + 1);
+    mesh.AddTriangle(o, mesh.AddVertex(x, 1, 0), mesh.AddVertex(x + 1, 1, 0));
+  }
+  CGeoMesh geo;
+  ASSERT_TRUE(BuildGeoMesh(geo, m_device.get(), mesh));
+  CGeoVertex* shared = geo.GetGeoVertexArray()->GetAt(0);
+  ASSERT_EQ(shared->GetOutEdgesNoMateCount(), 6u);
+  EXPECT_EQ(geo.GetActiveHandlesIndicesCount(), 3 * 6u);
+  for (DWORD h = 0; h < 6; ++h) {
+    ASSERT_NE(geo.GetOriginalHandleVertex(h), nullptr);
+    EXPECT_NE(geo.GetOriginalHandleVertex(h), shared);
+    EXPECT_EQ(geo.GetOriginalHandleVertex(h)->GetVertexHandleIndex(), h);
+  }
+}
+
+}  // namespace
