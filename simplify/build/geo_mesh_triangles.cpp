@@ -247,7 +247,6 @@ bool CGeoMeshTriangles::CreateEdgesRM3(CGeoHalfEdgeMap* map, CGeoEdgeList* edges
   map->ForEach([&entered](ULONGLONG, CGeoHalfEdge* h) { entered.push_back(h); });
   CGeoEdgeList created;
   for (CGeoHalfEdge* h : entered) {
-    if (thread && !thread->WaitForThreadPlayingEvent()) return false;
     if (h->GetEdgeRM() && !h->GetEdgeRM()->IsDisabled()) continue;
     CGeoHalfEdge* m = FindMate2(h, map);
     if (m && m->GetEdgeRM() && !m->GetEdgeRM()->IsDisabled()) {
@@ -268,7 +267,7 @@ bool CGeoMeshTriangles::CreateEdgesRM3(CGeoHalfEdgeMap* map, CGeoEdgeList* edges
     h->SetEdgeRM(edge);
     if (m) m->SetEdgeRM(edge);
   }
-  return SetVerticesOutEdgesNoMate(&created, thread);
+  return SetVerticesOutEdgesNoMate(&created, nullptr);
 }
 
 bool CGeoMeshTriangles::SetVerticesOutEdgesNoMate(CGeoEdgesArray* edges, CDXThread* thread) {
