@@ -148,12 +148,12 @@ class DataObject final : public FileObject<IDirectXFileData, &IID_IDirectXFileDa
     DataObject* child = AsDataObject(data);
     if (!child) return DXFILEERR_BADVALUE;
     const NodePtr& node = child->node();
-    if (node->parent) return DXFILEERR_BADVALUE;
-    for (const Node* up = m_node.get(); up; up = up->parent) {
-      if (up == node.get()) return DXFILEERR_BADVALUE;
+    if (!node->parent.expired()) return DXFILEERR_BADVALUE;
+    for (NodePtr up = m_node; up; up = up->parent.lock()) {
+      if (up == node) return DXFILEERR_BADVALUE;
     }
     if (!m_node->type || !m_node->type->Allows(node->type.get(), node->typeName)) return DXFILEERR_BADOBJECT;
-    node->parent = m_node.get();
+    node->parent = m_node;
     Child entry;
     entry.node = node;
     m_node->children.push_back(std::move(entry));

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <limits>
 
 namespace xfile {
 
@@ -95,6 +96,13 @@ const char* PrimitiveName(Primitive p) {
     if (info.primitive == p) return info.name;
   }
   return "";
+}
+
+float ToFloat(double value) {
+  constexpr double kMax = std::numeric_limits<float>::max();
+  if (value > kMax) return std::numeric_limits<float>::infinity();
+  if (value < -kMax) return -std::numeric_limits<float>::infinity();
+  return static_cast<float>(value);
 }
 
 std::uint64_t ElementCount(const Member& m, MemberValues& values) {

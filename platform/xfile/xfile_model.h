@@ -62,6 +62,9 @@ class MemberValues {
   std::vector<DWORD> m_heap;
 };
 
+// The float nearest to a double; beyond the float range, an infinity.
+float ToFloat(double value);
+
 // Elements of an array member (1 for a single value), saturating at 2^40.
 std::uint64_t ElementCount(const Member& m, MemberValues& values);
 
@@ -138,7 +141,7 @@ struct Node {
   std::vector<std::unique_ptr<char[]>> strings;  // what the block's char* point at
   std::vector<DWORD> offsets;  // member i spans offsets[i] .. offsets[i + 1]
   std::vector<Child> children;
-  Node* parent = nullptr;  // set when added to another object in memory
+  std::weak_ptr<Node> parent;  // set when added to another object in memory
 };
 
 // A file read into memory: its top-level data objects.

@@ -261,6 +261,8 @@ class BinaryLexer final : public Lexer {
             WORD terminator = Read16(m_p);
             if (terminator != 19 && terminator != 20) return DXFILEERR_PARSEERROR;
             m_p += 2;
+            // Some writers store the terminator as a DWORD; no token is 0.
+            if (Left() >= 2 && Read16(m_p) == 0) m_p += 2;
           }
           return S_OK;
         }
@@ -398,7 +400,7 @@ class BlockFiller {
     if (FAILED(hr)) return hr;
     if (IsString(m.primitive)) return AppendString(v.text);
     if (IsReal(m.primitive)) {
-      if (m.primitive == Primitive::Float) return Append(static_cast<float>(v.real));
+      if (m.primitive == Primitive::Float) return Append(ToFloat(v.real));
       return Append(v.real);
     }
     std::size_t size = PrimitiveSize(m.primitive);

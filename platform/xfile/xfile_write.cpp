@@ -38,7 +38,9 @@ WORD PrimitiveToken(Primitive p) {
 
 std::string GuidText(const GUID& id) {
   std::string text = GuidToString(id);
-  return "<" + text.substr(1, text.size() - 2) + ">";
+  text.front() = '<';
+  text.back() = '>';
+  return text;
 }
 
 void AppendReal(std::string& out, double value, bool single) {
@@ -51,7 +53,7 @@ void AppendReal(std::string& out, double value, bool single) {
     return;
   }
   char text[64];
-  auto result = single ? std::to_chars(text, text + sizeof(text), static_cast<float>(value))
+  auto result = single ? std::to_chars(text, text + sizeof(text), ToFloat(value))
                        : std::to_chars(text, text + sizeof(text), value);
   std::string_view written(text, static_cast<std::size_t>(result.ptr - text));
   out += written;
@@ -275,7 +277,10 @@ HRESULT Writer::WriteObject(const Node& node, int indent) {
           if (!child.referenceName.empty() && !IsTextName(child.referenceName)) return DXFILEERR_BADVALUE;
           Indent(indent + 1);
           m_out += "{ " + child.referenceName;
-          if (child.referenceHasId) m_out += (child.referenceName.empty() ? "" : " ") + GuidText(child.referenceId);
+          if (child.referenceHasId) {
+            if (!child.referenceName.empty()) m_out += " ";
+            m_out += GuidText(child.referenceId);
+          }
           m_out += " }\n";
         } else {
           Token(kOBrace);
@@ -344,7 +349,7 @@ HRESULT Writer::WriteValues(const Template& t, const BYTE*& p, const BYTE* end, 
         if (text) {
           AppendReal(m_out, value, m.primitive == Primitive::Float);
         } else {
-          ListFloat(static_cast<float>(value));
+          ListFloat(ToFloat(value));
         }
         continue;
       }

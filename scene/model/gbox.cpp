@@ -233,8 +233,7 @@ D3DXVECTOR3 CGBox::GetRightFaceNormalFS() const {
   return r;
 }
 
-DWORD CGBox::ComputeRayBoxIntersections(D3DXVECTOR3 out[2], D3DXVECTOR3* origin, D3DXVECTOR3* direction,
-                                        bool tryLock) {
+DWORD CGBox::ComputeRayBoxIntersections(D3DXVECTOR3 out[2], D3DXVECTOR3* origin, D3DXVECTOR3* direction, bool tryLock) {
   return RayCrossings(out, nullptr, origin, direction, tryLock);
 }
 
@@ -249,6 +248,8 @@ DWORD CGBox::RayCrossings(D3DXVECTOR3 out[2], EBoxFace faces[2], D3DXVECTOR3* or
   if (faces) faces[0] = faces[1] = eNone;
   LockBox(tryLock);
   CBoxLockScope unlock(m_lock);
+  // An empty box has no surface to cross.
+  if (m_zeroSize) return 0;
 
   // Carry a copy of the box to the origin, axis-aligned, stretching from
   // (0, 0, 0) to (width, height, depth).
@@ -351,8 +352,8 @@ float CGSphere::GetRadiusWS(const D3DXMATRIX* matrix, bool tryLock) {
   return sphere.m_radius;
 }
 
-bool CGSphere::GetSphereSphereCollision(CGSphere* other, D3DXVECTOR3* targetA, D3DXVECTOR3* targetB,
-                                        D3DXVECTOR3* outA, D3DXVECTOR3* outB, D3DXVECTOR3* contact) {
+bool CGSphere::GetSphereSphereCollision(CGSphere* other, D3DXVECTOR3* targetA, D3DXVECTOR3* targetB, D3DXVECTOR3* outA,
+                                        D3DXVECTOR3* outB, D3DXVECTOR3* contact) {
   *outA = *outB = *contact = D3DXVECTOR3(0, 0, 0);
   if (m_zeroSize || other->m_zeroSize) return false;
   const D3DXVECTOR3& a0 = m_center;

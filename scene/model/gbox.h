@@ -30,8 +30,8 @@ class CGBox {
   void ComputeAxisAlignedBoundingBox(bool tryLock);
   // The points (at most two, the nearer first) where a ray crosses the box.
   DWORD ComputeRayBoxIntersections(D3DXVECTOR3 out[2], D3DXVECTOR3* origin, D3DXVECTOR3* direction, bool tryLock);
-  DWORD ComputeRayBoxIntersections2(D3DXVECTOR3 out[2], EBoxFace faces[2], D3DXVECTOR3* origin,
-                                    D3DXVECTOR3* direction, bool tryLock);
+  DWORD ComputeRayBoxIntersections2(D3DXVECTOR3 out[2], EBoxFace faces[2], D3DXVECTOR3* origin, D3DXVECTOR3* direction,
+                                    bool tryLock);
 
   bool IsZeroSizeBox() const { return m_zeroSize; }
   D3DXVECTOR3* GetMinFS() { return &m_min; }
@@ -66,8 +66,7 @@ class CGBox {
   void LockBox(bool tryLock);
   // The box's own unit axes: right (+x), top (+y) and back (+z).
   void GetAxes(D3DXVECTOR3* right, D3DXVECTOR3* top, D3DXVECTOR3* back) const;
-  DWORD RayCrossings(D3DXVECTOR3 out[2], EBoxFace faces[2], D3DXVECTOR3* origin, D3DXVECTOR3* direction,
-                     bool tryLock);
+  DWORD RayCrossings(D3DXVECTOR3 out[2], EBoxFace faces[2], D3DXVECTOR3* origin, D3DXVECTOR3* direction, bool tryLock);
 
   D3DXVECTOR3 m_min;
   D3DXVECTOR3 m_max;

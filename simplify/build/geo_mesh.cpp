@@ -59,6 +59,7 @@ bool CGeoMesh::Initialize2(DWORD nVertices, IDirect3DVertexBuffer8* vertices, DW
                            REDUCTIONOPTIONS* options, CDXThread* thread) {
   if (!DestroyContent() || !InitializeBase(name)) return false;
   m_pParentFrame = parent;
+  if (nIndices && !indices) return false;
   const DWORD nFaces = nIndices / 3;
   const DWORD nGroups = faceMaterials ? nMaterials : 1;
   if (nGroups == 0) return false;
@@ -137,7 +138,8 @@ bool CGeoMesh::Initialize2(ID3DXMesh* mesh, DWORD* adjacency, DWORD nMaterials, 
     if (!CreateMaterialTrianglesGroups2(work, nMaterials, materials, textures, nRanges, table.data(), groups))
       throw "\nCreateMaterialTrianglesGroups2() failed";
     return BuildGroups(nVertices, held.vertices, groups, options, thread);
-  } catch (const char*) {
+  } catch (const char* message) {
+    DEBUG_TRACE("%s", message);
     return false;
   }
 }

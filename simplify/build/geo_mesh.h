@@ -55,7 +55,8 @@ class CGeoMesh {
                    IDirect3DTexture8** textures, CGBox* box, CGSphere* sphere, CFrame* parent, char* name,
                    IDirect3DDevice8* device, REDUCTIONOPTIONS* options, CDXThread* thread);
   // The index runs of the attribute ranges, with the material and texture of
-  // each range's attribute id (none past the material array).
+  // each range's attribute id (past the material array: the default material
+  // and no texture).
   bool CreateMaterialTrianglesGroups2(ID3DXMesh* mesh, DWORD nMaterials, D3DXMATERIAL* materials,
                                       IDirect3DTexture8** textures, DWORD nRanges, const D3DXATTRIBUTERANGE* table,
                                       std::vector<SGeoTrianglesSource>& groups);

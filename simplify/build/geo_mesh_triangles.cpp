@@ -44,8 +44,8 @@ bool CGeoMeshTriangles::Initialize3(DWORD, IDirect3DVertexBuffer8* vertices, DWO
   DestroyContent();
   m_pGeoMesh = mesh;
   m_dwGeoMeshTrianglesIndex = groupIndex;
+  m_d3dMaterial.MatD3D = material ? material->MatD3D : DefaultMaterial();
   if (material) {
-    m_d3dMaterial.MatD3D = material->MatD3D;
     if (const char* name = material->pTextureFilename) {
       const size_t length = std::strlen(name);
       char* copy = new char[length + 1];
@@ -128,25 +128,24 @@ bool CGeoMeshTriangles::AddFaceHalfEdges(CGeoHalfEdge* const h[3], CGeoHalfEdgeM
   return true;
 }
 
+bool CGeoMeshTriangles::LinkFaceHalfEdges(CGeoFace* face, CGeoHalfEdge* const h[3], CGeoVertex* const v[3],
+                                          CGeoHalfEdgeMap* map) {
+  for (int k = 0; k < 3; ++k) h[k]->Initialize(v[k], h[(k + 1) % 3], h[(k + 2) % 3], face);
+  if (AddFaceHalfEdges(h, map)) return true;
+  // A third face on an edge: it is kept and drawn, but its corners must stay.
+  for (CGeoVertex* corner : {v[0], v[1], v[2]}) corner->SetCannotRemoveFlag();
+  return false;
+}
+
 bool CGeoMeshTriangles::InitializeFaceWithHalfEdges2(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c,
                                                      CGeoHalfEdgeMap* map, CDXThread* thread) {
   CGeoFace* face = m_OriginalFaces.NewFace();
   CGeoHalfEdge* h[3];
   for (auto& e : h) e = &m_pHalfEdges[GetNextAvailableHalfEdgeIndex()];
-  h[0]->Initialize(a, h[1], h[2], face);
-  h[1]->Initialize(b, h[2], h[0], face);
-  h[2]->Initialize(c, h[0], h[1], face);
+  CGeoVertex* const v[3] = {a, b, c};
   if (thread) thread->IncreaseThreadOutputHalfEdgesCount(3);
-  if (AddFaceHalfEdges(h, map)) {
-    a->SetFirstOutHalfEdge(h[0]);
-    b->SetFirstOutHalfEdge(h[1]);
-    c->SetFirstOutHalfEdge(h[2]);
-  } else {
-    // A third face on an edge: it is kept and drawn, but its corners must stay.
-    a->SetCannotRemoveFlag();
-    b->SetCannotRemoveFlag();
-    c->SetCannotRemoveFlag();
-  }
+  if (LinkFaceHalfEdges(face, h, v, map))
+    for (int k = 0; k < 3; ++k) v[k]->SetFirstOutHalfEdge(h[k]);
   face->Initialize(h[0], eFaceTypeSource);
   if (thread) thread->IncreaseThreadOutputTrianglesCount(1, face->GetTriangleArea());
   m_OriginalFaces.SetRenderedFaceVertexIndices(face);
@@ -158,18 +157,10 @@ bool CGeoMeshTriangles::CreateFaceRM2(CGeoVertex* a, CGeoVertex* b, CGeoVertex* 
   CGeoFace* face = m_NewFaces.NewFace();
   CGeoHalfEdge* h[3];
   for (auto& e : h) e = m_HalfEdgesRM.NewHalfEdge();
-  h[0]->Initialize(a, h[1], h[2], face);
-  h[1]->Initialize(b, h[2], h[0], face);
-  h[2]->Initialize(c, h[0], h[1], face);
-  if (AddFaceHalfEdges(h, map)) {
+  CGeoVertex* const v[3] = {a, b, c};
+  if (LinkFaceHalfEdges(face, h, v, map)) {
     if (thread) thread->IncreaseThreadOutputHalfEdgesCount(3);
-    a->SetFirstOutHalfEdgeRM(h[0]);
-    b->SetFirstOutHalfEdgeRM(h[1]);
-    c->SetFirstOutHalfEdgeRM(h[2]);
-  } else {
-    a->SetCannotRemoveFlag();
-    b->SetCannotRemoveFlag();
-    c->SetCannotRemoveFlag();
+    for (int k = 0; k < 3; ++k) v[k]->SetFirstOutHalfEdgeRM(h[k]);
   }
   face->Initialize(h[0], eFaceTypeContraction);
   if (thread) thread->IncreaseThreadOutputTrianglesCount(1, face->GetTriangleArea());
@@ -270,14 +261,18 @@ bool CGeoMeshTriangles::CreateEdgesRM3(CGeoHalfEdgeMap* map, CGeoEdgeList* edges
   return SetVerticesOutEdgesNoMate(&created, nullptr);
 }
 
+// Registers e at its end points when it is a border edge.
+static void RegisterBorderEdge(CGeoEdge* e) {
+  if (CGeoHalfEdge* h = e->GetUniqueHalfEdge()) {
+    h->GetStartVertex()->SetOutEdgeNoMate(e);
+    h->GetEndVertex()->SetOutEdgeNoMate(e);
+  }
+}
+
 bool CGeoMeshTriangles::SetVerticesOutEdgesNoMate(CGeoEdgesArray* edges, CDXThread* thread) {
   for (DWORD i = 0; i < edges->GetCurrentEdgesCount(); ++i) {
     if (thread && !thread->WaitForThreadPlayingEvent()) return false;
-    CGeoEdge* e = edges->GetAt(i);
-    if (CGeoHalfEdge* h = e->GetUniqueHalfEdge()) {
-      h->GetStartVertex()->SetOutEdgeNoMate(e);
-      h->GetEndVertex()->SetOutEdgeNoMate(e);
-    }
+    RegisterBorderEdge(edges->GetAt(i));
   }
   return true;
 }
@@ -285,10 +280,7 @@ bool CGeoMeshTriangles::SetVerticesOutEdgesNoMate(CGeoEdgesArray* edges, CDXThre
 bool CGeoMeshTriangles::SetVerticesOutEdgesNoMate(const CGeoEdgeList* edges, CDXThread* thread) {
   for (CGeoEdge* e : *edges) {
     if (thread && !thread->WaitForThreadPlayingEvent()) return false;
-    if (CGeoHalfEdge* h = e->GetUniqueHalfEdge()) {
-      h->GetStartVertex()->SetOutEdgeNoMate(e);
-      h->GetEndVertex()->SetOutEdgeNoMate(e);
-    }
+    RegisterBorderEdge(e);
   }
   return true;
 }

@@ -31,6 +31,7 @@ class CGeoMeshTriangles {
   // Builds the group from the triangles of a 32-bit index list into the
   // records of a vertex buffer of D3DVERTEX (format 0x112). Triangles with an
   // index past the buffer, repeated corner positions or no area are skipped.
+  // Without a material the group takes the default one.
   // False on a stop request (the buffer is unlocked) or a failed lock.
   bool Initialize3(DWORD nVertices, IDirect3DVertexBuffer8* vertices, DWORD nIndices, const DWORD* indices,
                    const D3DXMATERIAL* material, IDirect3DTexture8* texture, CGeoMesh* mesh, DWORD groupIndex,
@@ -98,6 +99,9 @@ class CGeoMeshTriangles {
   // The triangle loop of the build, with the vertex buffer locked.
   bool BuildTriangles(const D3DVERTEX* records, DWORD nRecords, DWORD nIndices, const DWORD* indices,
                       CDXThread* thread);
+  // Links h as the cycle of face on the corners v and enters it in the map;
+  // false, with the corners made unremovable, when an edge is already full.
+  bool LinkFaceHalfEdges(CGeoFace* face, CGeoHalfEdge* const h[3], CGeoVertex* const v[3], CGeoHalfEdgeMap* map);
   // Enters a face's three half edges; on a failure none stays entered.
   bool AddFaceHalfEdges(CGeoHalfEdge* const h[3], CGeoHalfEdgeMap* map);
   // The mate of h, as FindMate2; entered tells whether h itself is in the map.

@@ -25,11 +25,12 @@ bool CGeoMesh::ComputeHandleVerticesFS(CGeoVertex* vertex, D3DVERTEX out[3], RED
   float shortest = FLT_MAX;
   bool crossed = false;
   CGeoHalfEdge* h = first;
+  DWORD steps = 0;
   do {
     if (thread && !thread->WaitForThreadPlayingEvent()) return false;
     shortest = std::min(shortest, h->Magnitude());
     h = vertex->GetNextOutHalfEdgeRM(h, crossed);
-    if (!h) return false;
+    if (!h || ++steps > vertex->GetWalkLimit()) return false;
   } while (h != first);
 
   const float s = shortest / 2.0f / 4.0f;

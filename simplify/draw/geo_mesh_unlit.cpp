@@ -13,6 +13,8 @@ bool CGeoMesh::CreateUnlitVerticesBuffer(DWORD count, IDirect3DVertexBuffer8*& o
 bool CGeoMesh::InitializeUnlitVertices(DWORD count, IDirect3DVertexBuffer8* source, IDirect3DDevice8* device) {
   m_pDevice = device;
   m_dwUnlitVerticesCount = count;
+  D3DVERTEXBUFFER_DESC desc;
+  if (!source || FAILED(source->GetDesc(&desc)) || desc.Size / sizeof(D3DVERTEX) < count) return false;
   if (!CreateUnlitVerticesBuffer(count, m_pUnlitVB)) return false;
   BYTE* to = nullptr;
   BYTE* from = nullptr;

@@ -96,7 +96,7 @@ CGeoVertex* CGeoVertex::GetFirstNeighborVertex() const {
 
 CGeoVertex* CGeoVertex::GetNextNeighborVertex(const CGeoVertex* u) const {
   CGeoHalfEdge* h = m_pFirstOutHalfEdge;
-  while (h) {
+  for (DWORD steps = 0; h && steps < GetWalkLimit(); ++steps) {
     CGeoHalfEdge* next = GetNextOutHalfEdge(h);
     if (h->GetEndVertex() == u) return (next && next != m_pFirstOutHalfEdge) ? next->GetEndVertex() : nullptr;
     if (next == m_pFirstOutHalfEdge) return nullptr;
@@ -187,7 +187,7 @@ CGeoHalfEdge* CGeoVertex::GetSurroundingVertexOutHalfEdgeRM(const CGeoVertex* u)
   bool crossed = false;
   CGeoVertex* first = GetFirstSurroundingVertexRM(h);
   CGeoVertex* w = first;
-  while (w) {
+  for (DWORD steps = 0; w && steps < GetWalkLimit(); ++steps) {
     if (w == u) return h;
     w = GetNextSurroundingVertexRM(h, crossed);
     if (w == first) return nullptr;
@@ -198,7 +198,7 @@ CGeoHalfEdge* CGeoVertex::GetSurroundingVertexOutHalfEdgeRM(const CGeoVertex* u)
 CGeoHalfEdge* CGeoVertex::GetSurroundingVertexOutHalfEdgeRM2(const CGeoVertex* u) const {
   CGeoHalfEdge* h = m_pFirstOutHalfEdgeRM;
   bool crossed = false;
-  while (h) {
+  for (DWORD steps = 0; h && steps < GetWalkLimit(); ++steps) {
     if (h->GetOtherVertex(this) == u) return h;
     h = GetNextOutHalfEdgeRM(h, crossed);
     if (h == m_pFirstOutHalfEdgeRM) return nullptr;
@@ -209,7 +209,7 @@ CGeoHalfEdge* CGeoVertex::GetSurroundingVertexOutHalfEdgeRM2(const CGeoVertex* u
 CGeoVertex* CGeoVertex::GetNextNeighborVertexRM(const CGeoVertex* u) const {
   CGeoHalfEdge* h = m_pFirstOutHalfEdgeRM;
   bool crossed = false;
-  while (h) {
+  for (DWORD steps = 0; h && steps < GetWalkLimit(); ++steps) {
     CGeoHalfEdge* next = GetNextOutHalfEdgeRM(h, crossed);
     if (h->GetOtherVertex(this) == u)
       return (next && next != m_pFirstOutHalfEdgeRM) ? next->GetOtherVertex(this) : nullptr;
@@ -264,7 +264,7 @@ bool CGeoVertex::SurroundingEdgesEnclosedSurfaceConvex(CDXThread* thread) const 
   D3DXVECTOR3 a = Vector(prev, cur), b = Vector(cur, next);
   D3DXVec3Cross(&r, &a, &b);
   const CGeoVertex* stop = cur;
-  for (;;) {
+  for (DWORD steps = 0; steps < GetWalkLimit(); ++steps) {
     if (thread && !thread->WaitForThreadPlayingEvent()) return false;
     prev = cur;
     cur = next;
@@ -278,4 +278,5 @@ bool CGeoVertex::SurroundingEdgesEnclosedSurfaceConvex(CDXThread* thread) const 
     r = c;
     if (cur == stop) return true;
   }
+  return false;
 }

@@ -91,6 +91,10 @@ class CGeoVertex {
   CGeoHalfEdge* GetNextSurroundingHalfEdgeRM(CGeoHalfEdge*& h) const;
   CGeoHalfEdge* GetNextSurroundingHalfEdgeRMV2(CGeoHalfEdge*& h) const;
 
+  // The most steps a walk round the vertex takes: a tangled fan (faces of
+  // mixed winding) cannot hold a walk that never comes back to its start.
+  DWORD GetWalkLimit() const { return 2 * m_dwOutEdgesCount + 4; }
+
   // Whether the ring of reduced-mesh neighbours turns one way all round.
   bool SurroundingEdgesEnclosedSurfaceConvex(CDXThread* thread) const;
 

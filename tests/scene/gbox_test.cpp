@@ -125,11 +125,29 @@ struct SRayCase {
 
 TEST(GBoxTest, RayCrossingsOfAUnitBox) {
   const SRayCase cases[] = {
-      {"through the middle from the front", {0.5f, 0.5f, -5}, {0, 0, 1}, 2, {0.5f, 0.5f, 0}, {0.5f, 0.5f, 1},
-       CGBox::eFront, CGBox::eBack},
-      {"through the middle from the back", {0.5f, 0.5f, 5}, {0, 0, -1}, 2, {0.5f, 0.5f, 0}, {0.5f, 0.5f, 1},
-       CGBox::eFront, CGBox::eBack},
-      {"from the left", {-3, 0.25f, 0.5f}, {1, 0, 0}, 2, {0, 0.25f, 0.5f}, {1, 0.25f, 0.5f}, CGBox::eLeft,
+      {"through the middle from the front",
+       {0.5f, 0.5f, -5},
+       {0, 0, 1},
+       2,
+       {0.5f, 0.5f, 0},
+       {0.5f, 0.5f, 1},
+       CGBox::eFront,
+       CGBox::eBack},
+      {"through the middle from the back",
+       {0.5f, 0.5f, 5},
+       {0, 0, -1},
+       2,
+       {0.5f, 0.5f, 0},
+       {0.5f, 0.5f, 1},
+       CGBox::eFront,
+       CGBox::eBack},
+      {"from the left",
+       {-3, 0.25f, 0.5f},
+       {1, 0, 0},
+       2,
+       {0, 0.25f, 0.5f},
+       {1, 0.25f, 0.5f},
+       CGBox::eLeft,
        CGBox::eRight},
       {"starting inside", {0.5f, 0.5f, 0.5f}, {0, 1, 0}, 1, {0.5f, 1, 0.5f}, {0, 0, 0}, CGBox::eTop, CGBox::eNone},
       {"pointing away", {0.5f, 0.5f, -5}, {0, 0, -1}, 0, {0, 0, 0}, {0, 0, 0}, CGBox::eNone, CGBox::eNone},
@@ -148,6 +166,12 @@ TEST(GBoxTest, RayCrossingsOfAUnitBox) {
     EXPECT_EQ(faces[1], c.secondFace);
     EXPECT_EQ(box.ComputeRayBoxIntersections(out, &origin, &direction, false), c.count);
   }
+}
+
+TEST(GBoxTest, ARayThroughAnEmptyBoxCrossesNothing) {
+  CGBox empty;
+  D3DXVECTOR3 out[2], origin(0, 0, -2), direction(0, 0, 1);
+  EXPECT_EQ(empty.ComputeRayBoxIntersections(out, &origin, &direction, false), 0u);
 }
 
 TEST(GBoxTest, ARayAlongAnEdgeStoresAtMostTwoPoints) {

@@ -238,4 +238,38 @@ TEST_F(GeoBuildTest, WalksRoundAVertexVisitEachNeighbourOnce) {
   }
 }
 
+// The reduction's way of making faces: two new faces on one edge pair up on
+// the reduced-mesh links only, and their edges are queued and their corners
+// marked.
+TEST_F(GeoBuildTest, FacesMadeByAContractionPairOnTheReducedMeshLinks) {
+  SGeoTestMesh mesh;
+  for (float x : {0.0f, 1.0f, 2.0f}) mesh.AddVertex(x, 0, 0);
+  mesh.AddVertex(1, 1, 0);
+  mesh.AddTriangle(0, 1, 3);
+  mesh.AddTriangle(1, 2, 3);
+  CGeoMesh geo;
+  ASSERT_TRUE(BuildGeoMesh(geo, m_device.get(), mesh));
+  CGeoMeshTriangles* group = geo.GetGeoMeshTriangles(0);
+  CGeoVertex* v[4];
+  for (DWORD i = 0; i < 4; ++i) v[i] = geo.GetGeoVertexArray()->GetAt(i);
+
+  CGeoHalfEdgeMap map;
+  ASSERT_TRUE(group->CreateFaceRM2(v[0], v[2], v[3], &map, nullptr));
+  ASSERT_TRUE(group->CreateFaceRM2(v[2], v[0], v[1], &map, nullptr));
+  CGeoEdgeList queued;
+  CGeoVisitedVertexMap visited;
+  ASSERT_TRUE(group->CreateEdgesRM3(&map, &queued, &visited, nullptr, nullptr));
+  EXPECT_EQ(queued.size(), 5u);
+  EXPECT_EQ(visited.size(), 4u);
+  CGeoFace* made = group->GetNewFacesArray()->GetAt(0);
+  CGeoHalfEdge* diagonal = made->GetFirstHalfEdge();  // 0 -> 2
+  ASSERT_NE(diagonal->GetMateRM(), nullptr);
+  EXPECT_EQ(diagonal->GetMateRM()->GetFace(), group->GetNewFacesArray()->GetAt(1));
+  EXPECT_EQ(diagonal->GetEdge(), nullptr);
+  EXPECT_EQ(v[0]->GetFirstOutHalfEdgeRM()->GetFace()->GetType(), eFaceTypeContraction);
+  EXPECT_EQ(v[0]->GetFirstOutHalfEdge()->GetFace()->GetType(), eFaceTypeSource);
+  EXPECT_EQ(v[3]->GetOutEdgesNoMateCount(), 2u + 2u);  // the build's border edges and the new ones
+  EXPECT_EQ(group->GetNewFacesArray()->GetCurrentRenderedFacesCount(), 2u);
+}
+
 }  // namespace

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "geo_test_support.h"
+#include "qorcommon.h"
+#include "test_mesh.h"
 
 namespace {
 
@@ -113,6 +115,67 @@ TEST_F(GeoMeshTest, VertexWithMoreThanTwoBorderEdgesGetsNoHandle) {
     EXPECT_NE(geo.GetOriginalHandleVertex(h), shared);
     EXPECT_EQ(geo.GetOriginalHandleVertex(h)->GetVertexHandleIndex(), h);
   }
+}
+
+class GeoMeshD3DXTest : public DeviceTest {};
+
+// A 2 x 2 grid as a D3DX mesh of position and normal, its triangles of
+// attributes 1, 0, 1, 0, ...
+ID3DXMesh* MakeGridD3DXMesh(IDirect3DDevice8* device, DWORD options) {
+  const SGeoTestMesh grid = MakeGridMesh(2, 2);
+  std::vector<D3DXVECTOR3> positions;
+  for (const D3DVERTEX& v : grid.vertices) positions.emplace_back(v.x, v.y, v.z);
+  std::vector<DWORD> attributes(grid.TrianglesCount());
+  for (DWORD f = 0; f < attributes.size(); ++f) attributes[f] = (f + 1) % 2;
+  return MakeMesh(device, positions, grid.indices, attributes, {}, options);
+}
+
+TEST_F(GeoMeshD3DXTest, AttributeRangesBecomeGroupsWithTheirMaterials) {
+  for (DWORD options : {D3DXMESH_SYSTEMMEM, D3DXMESH_SYSTEMMEM | D3DXMESH_32BIT}) {
+    ComRef<ID3DXMesh> mesh(MakeGridD3DXMesh(m_device.get(), options));
+    D3DXMATERIAL materials[2] = {};
+    materials[0].MatD3D.Power = 10.0f;
+    materials[1].MatD3D.Power = 20.0f;
+    char texture[] = "bricks.bmp";
+    materials[1].pTextureFilename = texture;
+    CGeoMesh geo;
+    ASSERT_TRUE(geo.Initialize2(mesh.get(), nullptr, 2, materials, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                m_device.get(), nullptr, nullptr))
+        << options;
+    ASSERT_EQ(geo.GetMaterialsCount(), 2u);
+    EXPECT_EQ(geo.GetOriginalCurrentVerticesCount(), 2 * 8u);  // each group welds 8 of the 9 grid points
+    for (DWORD g = 0; g < 2; ++g) {
+      CGeoMeshTriangles* group = geo.GetGeoMeshTriangles(g);
+      EXPECT_EQ(group->GetOriginalFacesArray()->GetCurrentFacesCount(), 4u);
+      EXPECT_EQ(group->Getd3dMaterial()->MatD3D.Power, materials[g].MatD3D.Power);
+    }
+    ASSERT_NE(geo.GetGeoMeshTriangles(1)->Getd3dMaterial()->pTextureFilename, nullptr);
+    EXPECT_STREQ(geo.GetGeoMeshTriangles(1)->Getd3dMaterial()->pTextureFilename, "bricks.bmp");
+    EXPECT_NE(geo.GetGeoMeshTriangles(1)->Getd3dMaterial()->pTextureFilename, texture);
+    EXPECT_TRUE(geo.IsInitialized());
+  }
+}
+
+TEST_F(GeoMeshD3DXTest, AttributeWithoutMaterialTakesTheDefault) {
+  ComRef<ID3DXMesh> mesh(MakeGridD3DXMesh(m_device.get(), D3DXMESH_SYSTEMMEM));
+  D3DXMATERIAL only = {};
+  CGeoMesh geo;
+  ASSERT_TRUE(geo.Initialize2(mesh.get(), nullptr, 1, &only, nullptr, nullptr, nullptr, nullptr, nullptr,
+                              m_device.get(), nullptr, nullptr));
+  const D3DMATERIAL8 expected = DefaultMaterial();
+  EXPECT_EQ(std::memcmp(&geo.GetGeoMeshTriangles(1)->Getd3dMaterial()->MatD3D, &expected, sizeof expected), 0);
+}
+
+class GeoMeshInputTest : public DeviceTest {};
+
+// A vertex count past the records the buffer holds is refused, not read.
+TEST_F(GeoMeshInputTest, VertexCountPastTheBufferIsRefused) {
+  const SGeoTestMesh mesh = MakeGridMesh(1, 1);
+  ComRef<IDirect3DVertexBuffer8> vb(MakeVertexBuffer(m_device.get(), mesh));
+  CGeoMesh geo;
+  EXPECT_FALSE(geo.Initialize2(static_cast<DWORD>(mesh.vertices.size()) + 1, vb.get(),
+                               static_cast<DWORD>(mesh.indices.size()), mesh.indices.data(), nullptr, 1, nullptr,
+                               nullptr, nullptr, nullptr, m_device.get(), nullptr, nullptr));
 }
 
 }  // namespace

@@ -90,24 +90,37 @@ TEST_F(DXThreadTest, CountersAndTotalsAddUp) {
   EXPECT_DOUBLE_EQ(job.GetTotalActiveEdgesMagnitude(), 3.0);
 }
 
+DWORD g_clock = 0;
+DWORD FixedClock() { return g_clock; }
+
+// Puts timeGetTime on g_clock while it lives.
+struct FixedClockScope {
+  FixedClockScope() { SetTimeGetTimeSource(FixedClock); }
+  ~FixedClockScope() { SetTimeGetTimeSource(NULL); }
+};
+
 TEST_F(DXThreadTest, CounterChangesPostAtMostOnceASecondAndSetsAlways) {
+  FixedClockScope clock;
   CDXThread job;
   job.SetUpParameters(frame.GetSafeHwnd(), NULL, "title", "type", "input");
+  g_clock = 0xFFFFFE00u;  // the next second runs across the counter's wrap
   job.IncreaseThreadOutputTrianglesCount(1, 0.0f);
-  Sleep(10);
+  EXPECT_EQ(Posted(WM_JOB_READ_THREAD_INFO), 1);
+
+  g_clock += 10;
   job.IncreaseThreadOutputVerticesCount(1);
   for (int i = 0; i < 10; ++i) job.DecreaseThreadOutputEdgesCount(1, 0.0f);
-  int throttled = Posted(WM_JOB_READ_THREAD_INFO);
-  EXPECT_LE(throttled, 1);
+  EXPECT_EQ(Posted(WM_JOB_READ_THREAD_INFO), 1);
 
   job.SetThreadOutputVerticesCount(3);
-  EXPECT_EQ(Posted(WM_JOB_READ_THREAD_INFO), throttled + 1);
+  EXPECT_EQ(Posted(WM_JOB_READ_THREAD_INFO), 2);
 
-  job.IncreaseThreadOutputHalfEdgesCount(1);  // starts a new second if none ran yet
-  int before = Posted(WM_JOB_READ_THREAD_INFO);
-  Sleep(1001);
+  g_clock = 0xFFFFFE00u + 999;
   job.IncreaseThreadOutputHalfEdgesCount(1);
-  EXPECT_EQ(Posted(WM_JOB_READ_THREAD_INFO), before + 1);
+  EXPECT_EQ(Posted(WM_JOB_READ_THREAD_INFO), 2);
+  g_clock = 0xFFFFFE00u + 1000;
+  job.IncreaseThreadOutputHalfEdgesCount(1);
+  EXPECT_EQ(Posted(WM_JOB_READ_THREAD_INFO), 3);
 }
 
 TEST_F(DXThreadTest, PostsCarryTheJobOrTheDocumentAndSkipNullObjects) {

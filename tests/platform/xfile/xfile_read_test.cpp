@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <rmxfguid.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -182,6 +183,30 @@ TEST(XFileRead, TextSyntax) {
   EXPECT_NE(parsed.dump.find("'01_inner'"), std::string::npos);
 }
 
+TEST(XFileRead, ObjectsAreFoundByNameAndIdentifier) {
+  Com<IDirectXFile> file;
+  file.p = CreateRegisteredFile();
+  Com<IDirectXFileEnumObject> enumObject;
+  ASSERT_EQ(OpenMemory(file.get(),
+                       "xof 0303txt 0032\nFrame a { Frame b { <11111111-2222-3333-4444-555555555555> } }\n",
+                       &enumObject),
+            S_OK);
+  const GUID id = {0x11111111, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}};
+  Com<IDirectXFileData> byName, byId, none;
+  ASSERT_EQ(enumObject->GetDataObjectByName("b", &byName), S_OK);
+  ASSERT_EQ(enumObject->GetDataObjectById(id, &byId), S_OK);
+  GUID read{};
+  ASSERT_EQ(byName->GetId(&read), S_OK);
+  EXPECT_EQ(read, id);
+  char name[2] = {};
+  DWORD length = sizeof(name);
+  ASSERT_EQ(byId->GetName(name, &length), S_OK);
+  EXPECT_STREQ(name, "b");
+  length = 1;
+  EXPECT_EQ(byId->GetName(name, &length), DXFILEERR_BADVALUE) << "buffer too small";
+  EXPECT_EQ(enumObject->GetDataObjectByName("c", &none), DXFILEERR_NOTFOUND);
+}
+
 TEST(XFileRead, UndeclaredTemplatesAreReadWithoutTypeAndLookupIgnoresCase) {
   Parsed parsed = ParseText(
       "DeclData { 1; 2, 3; \"x\"; Vector { 1; 2; 3; } }\n"
@@ -219,6 +244,23 @@ TEST(XFileRead, SixtyFourBitFloatsAreReadAsFloats) {
   EXPECT_EQ(read[0], 1.5f);
   EXPECT_EQ(read[1], -2.25f);
   EXPECT_EQ(read[2], 1e-3f);
+}
+
+TEST(XFileRead, RealsBeyondTheFloatRangeBecomeInfinite) {
+  Com<IDirectXFile> file;
+  file.p = CreateRegisteredFile();
+  Com<IDirectXFileEnumObject> enumObject;
+  ASSERT_EQ(OpenMemory(file.get(), "xof 0303txt 0032\nVector { 1e300; -1.#INF00; 1.#QNAN0; }", &enumObject), S_OK);
+  Com<IDirectXFileData> vector;
+  ASSERT_EQ(enumObject->GetNextDataObject(&vector), S_OK);
+  DWORD size = 0;
+  void* data = nullptr;
+  ASSERT_EQ(vector->GetData(nullptr, &size, &data), S_OK);
+  float xyz[3];
+  std::memcpy(xyz, data, sizeof(xyz));
+  EXPECT_EQ(xyz[0], HUGE_VALF);
+  EXPECT_EQ(xyz[1], -HUGE_VALF);
+  EXPECT_TRUE(std::isnan(xyz[2]));
 }
 
 TEST(XFileRead, BadInputFailsWithAnErrorCode) {

@@ -1,0 +1,26 @@
+// libFuzzer harness for the .x file reader: every input must either fail with
+// an error code or read, walk and print without harm. Not part of the test
+// run; inputs that once failed are kept in tests/data/xfile/fuzz and replayed
+// by the read tests. Build and run from the project root:
+//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined \
+//     -Iplatform/win32 -Iplatform/xfile -Itests/platform/xfile platform/win32/guid.cpp \
+//     platform/xfile/*.cpp tests/platform/xfile/xfile_helpers.cpp tests/fuzz/xfile_fuzz.cpp -lz \
+//     -o build/xfile_fuzz
+//   build/xfile_fuzz -max_len=4096 corpus/
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "xfile_helpers.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  Com<IDirectXFile> file;
+  file.p = CreateRegisteredFile();
+  if (!file.get()) return 0;
+  Com<IDirectXFileEnumObject> enumObject;
+  if (FAILED(OpenMemory(file.get(), std::string(reinterpret_cast<const char*>(data), size), &enumObject))) return 0;
+  HRESULT failure = S_OK;
+  DumpAll(enumObject.get(), &failure);
+  return 0;
+}

@@ -1,0 +1,105 @@
+// The connectivity build under a job: its counters, and a stop request.
+#include <appoptions.h>
+#include <gtest/gtest.h>
+#include <job_threads.h>
+
+#include <cmath>
+#include <functional>
+
+#include "geo_test_support.h"
+
+namespace {
+
+// A job whose thread waits, paused, until it is stopped, then runs its body.
+class CStoppedJob : public CConnectivityFrameThread {
+ public:
+  std::function<void(CDXThread*)> body;
+  BOOL InitInstance() override {
+    WaitForThreadPlayingEvent();
+    body(this);
+    return FALSE;
+  }
+};
+
+class GeoJobTest : public DeviceTest {
+ protected:
+  // Runs body on a job thread that is stopped before the body's first pause point.
+  static void RunStopped(const std::function<void(CDXThread*)>& body);
+};
+
+TEST_F(GeoJobTest, BuildCountsWhatItMakesOnTheJob) {
+  CConnectivityFrameThread job;
+  CGeoMesh geo;
+  ASSERT_TRUE(BuildGeoMesh(geo, m_device.get(), MakeCubeMesh(), &job));
+  EXPECT_STREQ(job.GetThreadOutputVerticesCount(), "8");
+  EXPECT_STREQ(job.GetThreadOutputTrianglesCount(), "12");
+  EXPECT_NEAR(job.GetTotalActiveTrianglesArea(), 6.0, 1e-5);
+  EXPECT_STREQ(job.GetThreadOutputHalfEdgesCount(), "36");
+  EXPECT_STREQ(job.GetThreadOutputEdgesCount(), "18");
+  EXPECT_NEAR(job.GetTotalActiveEdgesMagnitude(), 12.0 + 6.0 * std::sqrt(2.0), 1e-5);
+}
+
+// A vertex buffer that counts the locks still held on it.
+class CLockCountingBuffer : public TComObject<IDirect3DVertexBuffer8, &IID_IDirect3DVertexBuffer8> {
+ public:
+  explicit CLockCountingBuffer(IDirect3DVertexBuffer8* inner) : m_inner(inner) {}
+  HRESULT GetDevice(IDirect3DDevice8** device) override { return m_inner->GetDevice(device); }
+  D3DRESOURCETYPE GetType() override { return m_inner->GetType(); }
+  HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags) override {
+    const HRESULT hr = m_inner->Lock(offset, size, data, flags);
+    if (SUCCEEDED(hr)) ++held;
+    return hr;
+  }
+  HRESULT Unlock() override {
+    --held;
+    return m_inner->Unlock();
+  }
+  HRESULT GetDesc(D3DVERTEXBUFFER_DESC* desc) override { return m_inner->GetDesc(desc); }
+  int held = 0;
+
+ private:
+  ComRef<IDirect3DVertexBuffer8> m_inner;
+};
+
+void GeoJobTest::RunStopped(const std::function<void(CDXThread*)>& body) {
+  CStoppedJob job;
+  job.body = body;
+  HANDLE playing = CreateEventA(NULL, TRUE, FALSE, NULL);
+  g_appOptions.hPlayingEvent = playing;
+  g_appOptions.bJobsPaused = true;
+  ASSERT_TRUE(job.CreateThread());
+  job.KillThread();
+  g_appOptions.bJobsPaused = false;
+  g_appOptions.hPlayingEvent = NULL;
+  CloseHandle(playing);
+}
+
+TEST_F(GeoJobTest, StopRequestEndsTheBuildWithTheBufferUnlocked) {
+  const SGeoTestMesh mesh = MakeSphereMesh(6, 8);
+  CLockCountingBuffer* vb = new CLockCountingBuffer(MakeVertexBuffer(m_device.get(), mesh));
+  ComRef<IDirect3DVertexBuffer8> held(vb);
+  CGeoMeshTriangles group;
+  CGeoMesh geo;
+  geo.GetGeoVertexArray()->Initialize(static_cast<DWORD>(mesh.vertices.size()));
+  bool built = true;
+  RunStopped([&](CDXThread* thread) {
+    built = group.Initialize3(static_cast<DWORD>(mesh.vertices.size()), vb, static_cast<DWORD>(mesh.indices.size()),
+                              mesh.indices.data(), nullptr, nullptr, &geo, 0, nullptr, thread);
+  });
+
+  EXPECT_FALSE(built);
+  EXPECT_EQ(vb->held, 0);
+  EXPECT_EQ(group.GetOriginalFacesArray()->GetCurrentFacesCount(), 0u);
+}
+
+// Stopped while the whole mesh is built, with a NULL job for comparison.
+TEST_F(GeoJobTest, StoppedMeshBuildFailsAndANullJobNeverStops) {
+  const SGeoTestMesh mesh = MakeGridMesh(3, 3);
+  CGeoMesh geo;
+  EXPECT_TRUE(BuildGeoMesh(geo, m_device.get(), mesh, nullptr));
+  bool built = true;
+  RunStopped([&](CDXThread* thread) { built = BuildGeoMesh(geo, m_device.get(), mesh, thread); });
+  EXPECT_FALSE(built);
+}
+
+}  // namespace
