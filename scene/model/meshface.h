@@ -1,0 +1,86 @@
+// Small value records held by the parts of an X-file mesh: texture
+// coordinates, face-wrap flags, indexed vertex colours and the face record
+// (a list of vertex numbers) shared by meshes and their normals.
+#pragma once
+
+#include <d3dx8math.h>
+#include <windows.h>
+
+class CCoords2d {
+ public:
+  CCoords2d() = default;
+  CCoords2d(const CCoords2d&) = default;
+  CCoords2d& operator=(const CCoords2d&) = default;
+  virtual ~CCoords2d() = default;
+
+  float GetU() const { return m_u; }
+  float GetV() const { return m_v; }
+  void SetU(float u) { m_u = u; }
+  void SetV(float v) { m_v = v; }
+
+ private:
+  float m_u = 0;
+  float m_v = 0;
+};
+
+class CBoolean2d {
+ public:
+  CBoolean2d() = default;
+  CBoolean2d(const CBoolean2d&) = default;
+  CBoolean2d& operator=(const CBoolean2d&) = default;
+  virtual ~CBoolean2d() = default;
+
+  bool GetU() const { return m_u; }
+  bool GetV() const { return m_v; }
+  void SetU(bool u) { m_u = u; }
+  void SetV(bool v) { m_v = v; }
+
+ private:
+  bool m_u = false;
+  bool m_v = false;
+};
+
+class CIndexedColor {
+ public:
+  CIndexedColor() = default;
+  CIndexedColor(const CIndexedColor&) = default;
+  CIndexedColor& operator=(const CIndexedColor&) = default;
+  virtual ~CIndexedColor() = default;
+
+  DWORD GetVertexIndex() const { return m_index; }
+  void SetVertexIndex(DWORD index) { m_index = index; }
+  D3DXCOLOR* GetVertexColor() { return &m_color; }
+  void SetVertexColor(D3DXCOLOR& color) { m_color = color; }
+  // From an ARGB word, each channel divided by 255.
+  void SetVertexColor(DWORD argb);
+
+ private:
+  DWORD m_index = 0;
+  D3DXCOLOR m_color;
+};
+
+// One face: its corner count and the vertex (or normal) number of each corner.
+class CMeshFace {
+ public:
+  CMeshFace() = default;
+  CMeshFace(const CMeshFace&) = delete;
+  CMeshFace& operator=(const CMeshFace&) = delete;
+  ~CMeshFace() { DestroyContent(); }
+
+  DWORD GetFaceVertexCount() const { return m_count; }
+  DWORD* GetFaceVertexIndices() const { return m_indices; }
+  // Stores a copy of count indices; false, with the face emptied, when memory
+  // runs out.
+  bool SetMeshFace(DWORD count, const DWORD* indices);
+  void DestroyContent();
+  DWORD GetDataObjectSize() const { return 4 * m_count + 8; }
+  // The number of triangle indices that fanning this face gives (3 per
+  // triangle); 0 for a face of fewer than three corners.
+  DWORD GetTriangleIndicesCount() const { return m_count < 3 ? 0 : 3 * (m_count - 2); }
+  // True when every corner number is below limit.
+  bool IndicesBelow(DWORD limit) const;
+
+ private:
+  DWORD m_count = 0;
+  DWORD* m_indices = nullptr;
+};
