@@ -2,6 +2,7 @@
 // options and the job bodies that its jobs run on their own threads.
 #pragma once
 
+#include <dxtexturemanager.h>
 #include <threads_manager.h>
 #include <windows.h>
 
@@ -23,6 +24,8 @@ class CDXDoc {
   void KillThreads();
 
   CThreadsManager* GetThreadsManager() { return &m_ThreadsManager; }
+  // The document's own texture manager, never NULL.
+  CDXTextureManager* GetTextureManager() { return &m_TextureManager; }
   CReductionOptionsFormView* GetReductionOptionsFormView() { return m_pReductionOptionsFormView; }
   void SetReductionOptionsFormView(CReductionOptionsFormView* view) { m_pReductionOptionsFormView = view; }
   REDUCTIONOPTIONS GetReductionOptions() const { return m_ReductionOptions; }
@@ -47,6 +50,7 @@ class CDXDoc {
 
  private:
   CThreadsManager m_ThreadsManager;
+  CDXTextureManager m_TextureManager;
   REDUCTIONOPTIONS m_ReductionOptions;
   CReductionOptionsFormView* m_pReductionOptionsFormView;
 };

@@ -1,6 +1,7 @@
 #include "dxtexturemanager.h"
 
 #include <d3d8.h>
+#include <dx_doc.h>
 #include <dx_thread.h>
 #include <tracelog.h>
 
@@ -66,8 +67,4 @@ CDXTextureManager* GetTextureManager(CDXThread* thread) {
   return thread ? GetTextureManager(thread->GetDXDoc()) : nullptr;
 }
 
-CDXTextureManager* GetTextureManager(CDXDoc*) {
-  // The document's texture manager is reached through the document, which
-  // this library does not know yet.
-  return nullptr;
-}
+CDXTextureManager* GetTextureManager(CDXDoc* doc) { return doc ? doc->GetTextureManager() : nullptr; }

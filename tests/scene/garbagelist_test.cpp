@@ -1,5 +1,4 @@
 #include <frame.h>
-#include <frametransformmatrix.h>
 #include <garbagelist.h>
 #include <gtest/gtest.h>
 
@@ -129,16 +128,14 @@ TEST(NewFrameListTest, ProcessListAttachesEachFrameToItsParent) {
   auto* frame = new CFrame;
   ASSERT_EQ(frame->Initialize(const_cast<char*>("child")), S_OK);
   D3DXMatrixScaling(&local, 2, 2, 2);
-  auto* transform = new CFrameTransformMatrix;
-  ASSERT_EQ(transform->Initialize(&local, false, nullptr, false), S_OK);
-  frame->AddChildObject(eOwnedChild, transform, false);
+  frame->SetTransformMatrix(&local, false, CFrame::eReplace, false, false);
 
   CNewFrameList queue;
   queue.AddObject(frame, &parent, eOwnedChild);
   ASSERT_EQ(queue.GetCount(), 1);
   queue.ProcessList();
   EXPECT_EQ(queue.GetCount(), 0);
-  EXPECT_EQ(parent.GetAtChild(0), frame);
+  EXPECT_EQ(parent.GetAtChild(1), frame);  // after its transform
   EXPECT_EQ(frame->GetParentRenderFrame(), &parent);
   D3DXMATRIX expected;
   D3DXMatrixMultiply(&expected, &local, &parentWorld);
@@ -168,7 +165,7 @@ TEST(NewFrameListTest, AFrameWhoseParentIsBusyStaysQueued) {
 
   queue.ProcessList();
   EXPECT_EQ(queue.GetCount(), 0);
-  EXPECT_EQ(parent.GetAtChild(0), frame);
+  EXPECT_EQ(parent.GetAtChild(1), frame);  // after its transform
 }
 
 }  // namespace

@@ -1,0 +1,291 @@
+#include <basemesh.h>
+#include <boundingobjectframe.h>
+#include <frame.h>
+#include <garbagelist.h>
+#include <gtest/gtest.h>
+#include <materialpresets.h>
+#include <simpleshape.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "math_expect.h"
+#include "mesh_test_support.h"
+
+namespace {
+
+using math_expect::Near;
+
+struct SExtent {
+  D3DXVECTOR3 min, max;
+};
+
+// The axis-aligned extent of a box's eight corners.
+SExtent ExtentOf(CGBox box) {
+  D3DXVECTOR3* corners = box.GetCornersFS();
+  SExtent e{corners[0], corners[0]};
+  for (int i = 1; i < 8; ++i) {
+    e.min =
+        D3DXVECTOR3(std::min(e.min.x, corners[i].x), std::min(e.min.y, corners[i].y), std::min(e.min.z, corners[i].z));
+    e.max =
+        D3DXVECTOR3(std::max(e.max.x, corners[i].x), std::max(e.max.y, corners[i].y), std::max(e.max.z, corners[i].z));
+  }
+  return e;
+}
+
+void ExpectExtent(const CGBox& box, D3DXVECTOR3 min, D3DXVECTOR3 max) {
+  ASSERT_FALSE(box.IsZeroSizeBox());
+  SExtent e = ExtentOf(box);
+  EXPECT_TRUE(Near(e.min, min));
+  EXPECT_TRUE(Near(e.max, max));
+}
+
+CFrame* MakeFrame(const char* name, const D3DXMATRIX* local, CFrame::EFrameType type = CFrame::ePlainFrame) {
+  auto* frame = new CFrame;
+  D3DXMATRIX m = *local;
+  EXPECT_EQ(frame->Initialize(&m, const_cast<char*>(name), type, false), S_OK);
+  return frame;
+}
+
+void SetBox(CFrame* frame, D3DXVECTOR3 min, D3DXVECTOR3 max) { frame->GetBoundingBox()->Initialize(&min, &max, false); }
+
+D3DXMATRIX Identity() {
+  D3DXMATRIX m;
+  D3DXMatrixIdentity(&m);
+  return m;
+}
+
+class FrameBoundsTest : public ::testing::Test {
+ protected:
+  void TearDown() override { g_FDOGarbageList.DestroyGarbageList(); }
+};
+
+// root → parent (moved 10 along z) → child (a quarter turn about z, then moved
+// 5 along x), the child holding the box (0,0,0)-(2,1,1).
+TEST_F(FrameBoundsTest, RotatedChildBoundsInFrameParentAndWorldSpace) {
+  D3DXMATRIX identity = Identity(), parentLocal, childLocal, turn, move;
+  D3DXMatrixTranslation(&parentLocal, 0, 0, 10);
+  D3DXMatrixRotationZ(&turn, static_cast<float>(M_PI / 2));
+  D3DXMatrixTranslation(&move, 5, 0, 0);
+  childLocal = turn * move;
+  std::unique_ptr<CFrame> root(MakeFrame("root", &identity));
+  CFrame* parent = MakeFrame("parent", &parentLocal);
+  CFrame* child = MakeFrame("child", &childLocal);
+  root->SetAsRootRenderFrame();
+  parent->AddChildRenderFrame(eOwnedChild, child, false);
+  root->AddChildRenderFrame(eOwnedChild, parent, false);
+
+  SetBox(child, D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(2, 1, 1));
+  ASSERT_TRUE(child->ComputeAncestorsBoundingObjects(false, false, false));
+
+  ExpectExtent(*child->GetBoundingBox(), D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(2, 1, 1));
+  ExpectExtent(child->ConvertBoundingBoxPFS(nullptr, false), D3DXVECTOR3(4, 0, 0), D3DXVECTOR3(5, 2, 1));
+  ExpectExtent(child->ConvertBoundingBoxWS(), D3DXVECTOR3(4, 0, 10), D3DXVECTOR3(5, 2, 11));
+  ExpectExtent(*parent->GetBoundingBox(), D3DXVECTOR3(4, 0, 0), D3DXVECTOR3(5, 2, 1));
+  ExpectExtent(*root->GetBoundingBox(), D3DXVECTOR3(4, 0, 10), D3DXVECTOR3(5, 2, 11));
+  EXPECT_TRUE(Near(*root->GetCenterFS(), D3DXVECTOR3(4.5f, 1, 10.5f)));
+  EXPECT_NEAR(root->GetRadiusFS(), std::sqrt(6.0f) / 2, 1e-5f);
+
+  // Turning the child back updates its ancestors through SetTransformMatrix.
+  child->SetTransformMatrix(&move, false, CFrame::eReplace, true, false);
+  ExpectExtent(*parent->GetBoundingBox(), D3DXVECTOR3(5, 0, 0), D3DXVECTOR3(7, 1, 1));
+  ExpectExtent(*root->GetBoundingBox(), D3DXVECTOR3(5, 0, 10), D3DXVECTOR3(7, 1, 11));
+}
+
+TEST_F(FrameBoundsTest, TheSkinningPassStoresEveryWorldTransform) {
+  D3DXMATRIX a, b, c, start;
+  D3DXMatrixTranslation(&a, 1, 0, 0);
+  D3DXMatrixRotationY(&b, 0.5f);
+  D3DXMatrixScaling(&c, 2, 2, 2);
+  D3DXMatrixTranslation(&start, 0, 0, 5);
+  std::unique_ptr<CFrame> root(MakeFrame("root", &a));
+  CFrame* middle = MakeFrame("middle", &b);
+  CFrame* leaf = MakeFrame("leaf", &c);
+  root->SetAsRootRenderFrame();
+  middle->AddChildRenderFrame(eOwnedChild, leaf, false);
+  root->AddChildRenderFrame(eOwnedChild, middle, false);
+  ASSERT_TRUE(root->ComputeBoundingObjectsHierarchy(&start, false, false, false));
+  EXPECT_TRUE(Near(*root->GetWorldTransform(), a * start));
+  EXPECT_TRUE(Near(*leaf->GetWorldTransform(), c * b * a * start));
+  EXPECT_TRUE(Near(*leaf->GetWorldTransform(), leaf->ComputeWorldTransform(false) * start));
+}
+
+TEST_F(FrameBoundsTest, AnEmptyHierarchyHasZeroBoundsAndNoBoundingObjectFrames) {
+  D3DXMATRIX identity = Identity();
+  std::unique_ptr<CFrame> root(MakeFrame("root", &identity));
+  root->AddChildObject(eOwnedChild, MakeFrame("child", &identity), false);
+  ASSERT_TRUE(root->ComputeBoundingObjectsHierarchy(true, true, false));
+  EXPECT_TRUE(root->GetBoundingBox()->IsZeroSizeBox());
+  EXPECT_TRUE(root->GetBoundingSphere()->IsZeroSizeSphere());
+  EXPECT_EQ(root->GetChildObjectList().GetCount(), 2);  // transform and child
+}
+
+TEST_F(FrameBoundsTest, BoundingObjectFramesNeverEnlargeAndHandlesAreLeftToThemselves) {
+  D3DXMATRIX identity = Identity();
+  std::unique_ptr<CFrame> root(MakeFrame("root", &identity));
+  auto* shown = new CBoundingBoxFrame;
+  CGBox empty;
+  empty.InitializeZeroSize(false);
+  ASSERT_TRUE(shown->Initialize(&empty, const_cast<char*>("BoundingBoxFrame")));
+  EXPECT_EQ(shown->GetFrameType(), CFrame::eBoundingObjectFrame);
+  EXPECT_EQ(shown->GetBoundingObjectType(), eBoundingBoxObject);
+  EXPECT_FALSE(shown->IsPickable());
+  EXPECT_EQ(shown->GetBoxShape(), nullptr);  // a box without extent gets no shape
+  CFrame* handle = MakeFrame("handle", &identity, CFrame::eFrameHandle);
+  root->SetAsRootRenderFrame();
+  root->AddChildRenderFrame(eOwnedChild, shown, false);
+  root->AddChildRenderFrame(eOwnedChild, handle, false);
+  SetBox(shown, D3DXVECTOR3(-9, -9, -9), D3DXVECTOR3(9, 9, 9));
+  SetBox(handle, D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 1, 1));
+
+  ASSERT_TRUE(root->ComputeBoundingObjectsHierarchy(false, false, false));
+  EXPECT_TRUE(root->GetBoundingBox()->IsZeroSizeBox());
+  ExpectExtent(*handle->GetBoundingBox(), D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 1, 1));  // not walked
+
+  // Merging the direct children takes the handle, still not the shown box.
+  ASSERT_TRUE(root->MergeDirectChildrenBoundingObjects(false, false, false));
+  ExpectExtent(*root->GetBoundingBox(), D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 1, 1));
+
+  // The climb from a bounding-object frame changes nothing.
+  ASSERT_EQ(shown->GetParentRenderFrame(), root.get());
+  ASSERT_TRUE(shown->ComputeAncestorsBoundingObjects(false, false, false));
+  ExpectExtent(*root->GetBoundingBox(), D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 1, 1));
+}
+
+TEST_F(FrameBoundsTest, DirectCamerasAreLeftOutOfTheBoxWithoutDirectCamera) {
+  D3DXMATRIX identity = Identity(), far;
+  D3DXMatrixTranslation(&far, 100, 0, 0);
+  std::unique_ptr<CFrame> root(MakeFrame("root", &identity));
+  CFrame* camera = MakeFrame("camera", &far, CFrame::eCameraFrame);
+  CFrame* thing = MakeFrame("thing", &identity);
+  root->AddChildObject(eOwnedChild, camera, false);
+  root->AddChildObject(eOwnedChild, thing, false);
+  SetBox(camera, D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 1, 1));
+  SetBox(thing, D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 1, 1));
+
+  CGBox out;
+  root->ComputeBoundingBoxNoDirectCamera(&out, false);
+  ExpectExtent(out, D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 1, 1));
+  ASSERT_TRUE(root->MergeDirectChildrenBoundingObjects(false, false, false));
+  ExpectExtent(*root->GetBoundingBox(), D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(101, 1, 1));
+}
+
+TEST_F(FrameBoundsTest, TheParentSphereSurroundsTheCarriedBox) {
+  D3DXMATRIX identity = Identity();
+  std::unique_ptr<CFrame> frame(MakeFrame("f", &identity));
+  SetBox(frame.get(), D3DXVECTOR3(-0.5f, -0.5f, -0.5f), D3DXVECTOR3(0.5f, 0.5f, 0.5f));
+  CGSphere sphere = frame->ConvertBoundingSpherePFS(nullptr, false);
+  EXPECT_NEAR(sphere.GetRadiusFS(), std::sqrt(3.0f) / 2, 1e-5f);
+  EXPECT_TRUE(Near(*sphere.GetCenterFS(), D3DXVECTOR3(0, 0, 0)));
+
+  CFrame bare;
+  EXPECT_ANY_THROW(bare.ConvertBoundingBoxPFS(nullptr, false));
+}
+
+TEST_F(FrameBoundsTest, EachCreationReplacesTheBoundingObjectFrameOfItsKind) {
+  D3DXMATRIX identity = Identity();
+  std::unique_ptr<CFrame> frame(MakeFrame("f", &identity));
+  SetBox(frame.get(), D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 1, 1));
+  frame->GetBoundingBox()->ComputeBoundingSphere(frame->GetBoundingSphere(), false);
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_TRUE(frame->CreateBoundingBoxFrame(false));
+    ASSERT_TRUE(frame->CreateBoundingSphereFrame(false));
+  }
+  int boxes = 0, spheres = 0;
+  POSITION pos = frame->GetChildHeadPosition();
+  while (CFrame* child = frame->GetNextFrame(pos, false, false)) {
+    ASSERT_EQ(child->GetFrameType(), CFrame::eBoundingObjectFrame);
+    auto kind = static_cast<CBoundingObjectFrame*>(child)->GetBoundingObjectType();
+    boxes += kind == eBoundingBoxObject;
+    spheres += kind == eBoundingSphereObject;
+  }
+  EXPECT_EQ(boxes, 1);
+  EXPECT_EQ(spheres, 1);
+  EXPECT_EQ(frame->DestroyBoundingSphereFrame(false), 1u);
+  EXPECT_EQ(frame->DestroyBoundingSphereFrame(false), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+class FrameContentBoundsTest : public MeshDeviceTest {
+ protected:
+  void TearDown() override { g_FDOGarbageList.DestroyGarbageList(); }
+};
+
+// The box carried through the bounding-box frame's transform.
+CGBox ShownBox(CFrame* frame) {
+  POSITION pos = frame->GetChildHeadPosition();
+  while (CFrame* child = frame->GetNextFrame(pos, false, false)) {
+    if (child->GetFrameType() != CFrame::eBoundingObjectFrame) continue;
+    auto* shown = static_cast<CBoundingObjectFrame*>(child);
+    if (shown->GetBoundingObjectType() != eBoundingBoxObject) continue;
+    CBox* shape = static_cast<CBoundingBoxFrame*>(shown)->GetBoxShape();
+    EXPECT_NE(shape, nullptr);
+    if (!shape) break;
+    CGBox box = *shape->GetBoundingBox();
+    D3DXMATRIX local = shown->GetTransformMatrix(false);
+    box.TransformCoord(&local, false);
+    return box;
+  }
+  ADD_FAILURE() << "no bounding box frame below " << frame->GetName();
+  return CGBox();
+}
+
+// root holds a base mesh (0,0,0)-(1,1,1), an empty shape and a child turned a
+// quarter about z and moved 5 along x, which holds a 2 × 1 × 1 box shape.
+TEST_F(FrameContentBoundsTest, ContentBoxesMergeUpTheTreeAndVisibleBoxesCoverThem) {
+  D3DXMATRIX identity = Identity(), turn, move;
+  D3DXMatrixRotationZ(&turn, static_cast<float>(M_PI / 2));
+  D3DXMatrixTranslation(&move, 5, 0, 0);
+  D3DXMATRIX childLocal = turn * move;
+  std::unique_ptr<CFrame> root(MakeFrame("root", &identity));
+  CFrame* child = MakeFrame("child", &childLocal);
+  root->SetAsRootRenderFrame();
+  root->AddChildRenderFrame(eOwnedChild, child, false);
+
+  D3DMATERIAL8 white = WhiteMaterial();
+  auto* shape = new CBox;
+  ASSERT_EQ(shape->Initialize(2, 1, 1, &white, const_cast<char*>("shape"), 0, false), S_OK);
+  child->AddChildObject(eOwnedChild, shape, false);
+  auto* empty = new CBox;
+  ASSERT_EQ(empty->Initialize(0, 0, 0, &white, const_cast<char*>("empty"), 0, false), S_OK);
+  root->AddChildObject(eOwnedChild, empty, false);
+  auto* mesh = new CBaseMesh;
+  ASSERT_TRUE(mesh->Initialize(const_cast<char*>("mesh")));
+  CGBox meshBox;
+  D3DXVECTOR3 lo(0, 0, 0), hi(1, 1, 1);
+  meshBox.Initialize(&lo, &hi, false);
+  CGSphere meshSphere;
+  meshBox.ComputeBoundingSphere(&meshSphere, false);
+  mesh->SetBoundingObjects(meshBox, meshSphere);
+  root->AddChildObject(eOwnedChild, mesh, false);
+
+  ASSERT_TRUE(root->ComputeBoundingObjectsHierarchy(false, true, false));
+  ExpectExtent(*child->GetBoundingBox(), D3DXVECTOR3(-1, -0.5f, -0.5f), D3DXVECTOR3(1, 0.5f, 0.5f));
+  ExpectExtent(child->ConvertBoundingBoxPFS(nullptr, false), D3DXVECTOR3(4.5f, -1, -0.5f), D3DXVECTOR3(5.5f, 1, 0.5f));
+  ExpectExtent(*root->GetBoundingBox(), D3DXVECTOR3(0, -1, -0.5f), D3DXVECTOR3(5.5f, 1, 1));
+  ExpectExtent(ShownBox(child), D3DXVECTOR3(-1, -0.5f, -0.5f), D3DXVECTOR3(1, 0.5f, 0.5f));
+  ExpectExtent(ShownBox(root.get()), D3DXVECTOR3(0, -1, -0.5f), D3DXVECTOR3(5.5f, 1, 1));
+
+  // A frame placed by a rotation about a centre and a move holds the shape
+  // by reference.
+  CFrame placed;
+  D3DXVECTOR3 position(0, 0, 3), centre(1, 0, 0), x(1, 0, 0), y(0, 1, 0), z(0, 0, 1);
+  ASSERT_TRUE(placed.Initialize(shape, &position, &centre, &x, &y, &z, &y, false, const_cast<char*>("placed")));
+  EXPECT_FALSE(placed.IsPickable());
+  EXPECT_TRUE(placed.GetChildObjectList().GetTail()->IsReference());
+  ASSERT_TRUE(placed.ComputeBoundingObjectsHierarchy(false, false, false));
+  // x turns onto z about (1, 0, 0): (x, y, z) → (1 - z, y, x - 1), then up 3 in z.
+  ExpectExtent(placed.ConvertBoundingBoxPFS(nullptr, false), D3DXVECTOR3(0.5f, -0.5f, 1), D3DXVECTOR3(1.5f, 0.5f, 3));
+
+  // Moving the child and walking again refits the root's visible box.
+  D3DXMATRIX further;
+  D3DXMatrixTranslation(&further, 10, 0, 0);
+  child->SetTransformMatrix(&further, false, CFrame::eReplace, false, false);
+  ASSERT_TRUE(root->ComputeBoundingObjectsHierarchy(false, true, false));
+  ExpectExtent(ShownBox(root.get()), D3DXVECTOR3(0, -0.5f, -0.5f), D3DXVECTOR3(11, 1, 1));
+}
+
+}  // namespace
