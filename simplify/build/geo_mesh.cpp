@@ -39,6 +39,7 @@ bool CGeoMesh::DestroyContent() {
   DestroyVertices();
   delete[] m_pGeoMeshTriangles;
   m_pGeoMeshTriangles = nullptr;
+  m_GeoVertexArray.DestroyContent();  // its vertices point into the groups just freed
   ClearContent();
   m_strMaterialListName = m_strNormalsName = m_strTextureCoordsName = m_strName = "";
   m_Box.InitializeZeroSize(false);

@@ -98,6 +98,9 @@ class CGeoMesh {
   DWORD GetUnlitVerticesCount() const { return m_dwUnlitVerticesCount; }
   IDirect3DVertexBuffer8* GetUnlitVB() const { return m_pUnlitVB; }
   bool CreateUnlitVerticesBuffer(DWORD count, IDirect3DVertexBuffer8*& out);
+  // An index buffer of count indices of the given format (D3DFMT_INDEX16 or
+  // D3DFMT_INDEX32) on the mesh's device.
+  bool CreateIndexBuffer(DWORD count, D3DFORMAT format, IDirect3DIndexBuffer8*& out);
   bool SetUnlitVertexPosition(DWORD index, const D3DXVECTOR3* position);
 
   // Vertex handles: a small triangle on each vertex that has a fan, indexed
@@ -128,7 +131,6 @@ class CGeoMesh {
   // Builds every group on the unlit vertices, then the vertex handles.
   bool BuildGroups(DWORD nVertices, IDirect3DVertexBuffer8* vertices, std::vector<SGeoTrianglesSource>& groups,
                    REDUCTIONOPTIONS* options, CDXThread* thread);
-  bool CreateIndexBuffer32(DWORD count, IDirect3DIndexBuffer8*& out);
   void DestroyHandles();
 
   DWORD m_dwMaterialsCount;

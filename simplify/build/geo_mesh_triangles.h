@@ -89,6 +89,18 @@ class CGeoMeshTriangles {
   D3DXMATERIAL* Getd3dMaterial() { return &m_d3dMaterial; }
   IDirect3DTexture8* Getd3dTexture() const { return m_pd3dTexture; }
 
+  // Edge line handles: one short line per edge of the build, lifted off the
+  // surface along the faces' normal, in buffer pairs of at most
+  // kEdgesPerHandlesBuffer edges so that 16-bit indices address them all.
+  static constexpr DWORD kEdgesPerHandlesBuffer = 32767;
+  bool CreateEdgesLineHandles(REDUCTIONOPTIONS* options, CDXThread* thread);
+  bool CreateEdgesLineHandlesVB(IDirect3DVertexBuffer8*& vb, IDirect3DIndexBuffer8*& ib, DWORD count, DWORD first,
+                                DWORD bufferIndex, REDUCTIONOPTIONS* options, CDXThread* thread);
+  bool ComputeEdgeLineHandleVerticesFS(CGeoEdge* edge, D3DVERTEX out[2], REDUCTIONOPTIONS* options,
+                                       CDXThread* thread);
+  DWORD GetEdgesHandlesBuffersCount() const { return m_dwEdgesHandlesBuffersCount; }
+  DWORD GetEdgesHandlesVerticesCount() const { return m_dwEdgesHandlesVerticesCount; }
+  IDirect3DVertexBuffer8* GetEdgesHandlesVB(DWORD i) const { return m_ppEdgesHandlesVB[i]; }
   // Releases the edge line handles, if any were made.
   void DestroyEdgesLineHandles();
 

@@ -7,12 +7,6 @@
 #include "geo_mesh.h"
 #include "qorcommon.h"
 
-bool CGeoMesh::CreateIndexBuffer32(DWORD count, IDirect3DIndexBuffer8*& out) {
-  out = nullptr;
-  return m_pDevice &&
-         SUCCEEDED(m_pDevice->CreateIndexBuffer(count * sizeof(DWORD), 0, D3DFMT_INDEX32, D3DPOOL_DEFAULT, &out));
-}
-
 void CGeoMesh::AddVertexToOriginaHandlesMap(CGeoVertex* vertex) {
   const DWORD h = vertex->GetVertexHandleIndex();
   if (m_OriginalHandlesMap.size() <= h) m_OriginalHandlesMap.resize(h + 1, nullptr);
@@ -58,12 +52,12 @@ bool CGeoMesh::CreateVerticesHandles(REDUCTIONOPTIONS* options, CDXThread* threa
   const DWORD nVertices = m_GeoVertexArray.GetCurrentVerticesCount();
   const DWORD n = 3 * nVertices;
   if (n == 0) return true;  // nothing to show, and no empty buffers
-  if (!CreateUnlitVerticesBuffer(n, m_pHandlesVB) || !CreateIndexBuffer32(n, m_pActiveHandlesIB) ||
-      !CreateIndexBuffer32(n, m_pRemovedHandlesIB))
+  if (!CreateUnlitVerticesBuffer(n, m_pHandlesVB) || !CreateIndexBuffer(n, D3DFMT_INDEX32, m_pActiveHandlesIB) ||
+      !CreateIndexBuffer(n, D3DFMT_INDEX32, m_pRemovedHandlesIB))
     return false;
   m_dwMidPointHandlesVerticesCount = n;
   m_dwMidPointHandlesIndicesCount = n;
-  if (!CreateUnlitVerticesBuffer(n, m_pMidPointHandlesVB) || !CreateIndexBuffer32(n, m_pMidPointHandlesIB))
+  if (!CreateUnlitVerticesBuffer(n, m_pMidPointHandlesVB) || !CreateIndexBuffer(n, D3DFMT_INDEX32, m_pMidPointHandlesIB))
     return false;
   m_OriginalHandlesMap.reserve(nVertices);
   m_MidPointHandlesMap.assign(nVertices, nullptr);

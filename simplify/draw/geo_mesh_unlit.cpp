@@ -1,4 +1,5 @@
-// The unlit vertex buffer of a connectivity mesh.
+// The unlit vertex buffer of a connectivity mesh, and the factories of the
+// buffers that its handles are drawn from.
 #include <cstring>
 
 #include "geo_mesh.h"
@@ -8,6 +9,12 @@ bool CGeoMesh::CreateUnlitVerticesBuffer(DWORD count, IDirect3DVertexBuffer8*& o
   out = nullptr;
   if (!m_pDevice) return false;
   return SUCCEEDED(m_pDevice->CreateVertexBuffer(count * sizeof(D3DVERTEX), 0, kGeoVertexFVF, D3DPOOL_DEFAULT, &out));
+}
+
+bool CGeoMesh::CreateIndexBuffer(DWORD count, D3DFORMAT format, IDirect3DIndexBuffer8*& out) {
+  out = nullptr;
+  const UINT size = count * (format == D3DFMT_INDEX32 ? sizeof(DWORD) : sizeof(WORD));
+  return m_pDevice && SUCCEEDED(m_pDevice->CreateIndexBuffer(size, 0, format, D3DPOOL_DEFAULT, &out));
 }
 
 bool CGeoMesh::InitializeUnlitVertices(DWORD count, IDirect3DVertexBuffer8* source, IDirect3DDevice8* device) {

@@ -34,6 +34,18 @@ TEST_F(GeoMeshTest, EachMaterialGetsItsOwnGroup) {
   EXPECT_EQ(geo.GetOriginalCurrentVerticesCount(), 12u + 4u);
 }
 
+TEST_F(GeoMeshTest, RebuildingReplacesTheWholeContent) {
+  CGeoMesh geo;
+  ASSERT_TRUE(BuildGeoMesh(geo, m_device.get(), MakeSphereMesh(6, 8)));
+  ASSERT_TRUE(BuildGeoMesh(geo, m_device.get(), MakeCubeMesh()));
+  EXPECT_EQ(geo.GetOriginalCurrentVerticesCount(), 8u);
+  EXPECT_EQ(geo.GetActiveHandlesIndicesCount(), 3 * 8u);
+  EXPECT_EQ(InspectGroup(*geo.GetGeoMeshTriangles(0)).faces, 12u);
+  ASSERT_TRUE(geo.DestroyContent());
+  EXPECT_EQ(geo.GetOriginalCurrentVerticesCount(), 0u);
+  EXPECT_EQ(geo.GetMaterialsCount(), 0u);
+}
+
 TEST_F(GeoMeshTest, MaterialIndexPastTheMaterialsIsRefused) {
   const SGeoTestMesh mesh = MakeGridMesh(1, 1);
   const DWORD materials[2] = {0, 2};
@@ -176,6 +188,37 @@ TEST_F(GeoMeshInputTest, VertexCountPastTheBufferIsRefused) {
   EXPECT_FALSE(geo.Initialize2(static_cast<DWORD>(mesh.vertices.size()) + 1, vb.get(),
                                static_cast<DWORD>(mesh.indices.size()), mesh.indices.data(), nullptr, 1, nullptr,
                                nullptr, nullptr, nullptr, m_device.get(), nullptr, nullptr));
+}
+
+// Edge lines come in buffer pairs of at most 32,767 edges, whose 16-bit
+// indices reach every line; each line is the edge lifted along the normal.
+TEST_F(GeoMeshTest, EdgeLinesFillBufferPairsWithinSixteenBitIndices) {
+  CGeoMesh geo;
+  ASSERT_TRUE(BuildGeoMesh(geo, m_device.get(), MakeGridMesh(128, 128)));
+  CGeoMeshTriangles* group = geo.GetGeoMeshTriangles(0);
+  const DWORD edges = group->GetOriginalEdgesArray()->GetCurrentEdgesCount();
+  ASSERT_GT(edges, CGeoMeshTriangles::kEdgesPerHandlesBuffer);
+  ASSERT_TRUE(group->CreateEdgesLineHandles(nullptr, nullptr));
+  ASSERT_EQ(group->GetEdgesHandlesBuffersCount(), 2u);
+  EXPECT_EQ(group->GetEdgesHandlesVerticesCount(), 2 * edges);
+
+  for (DWORD e : {0u, CGeoMeshTriangles::kEdgesPerHandlesBuffer - 1, edges - 1}) {
+    CGeoEdge* edge = group->GetOriginalEdgesArray()->GetAt(e);
+    DWORD buffer = 0, first = 0;
+    edge->GetEdgeHandleFirstIndex(buffer, first);
+    EXPECT_EQ(buffer, e / CGeoMeshTriangles::kEdgesPerHandlesBuffer);
+    EXPECT_EQ(first, 2 * (e % CGeoMeshTriangles::kEdgesPerHandlesBuffer));
+    BYTE* data = nullptr;
+    ASSERT_EQ(group->GetEdgesHandlesVB(buffer)->Lock(0, 0, &data, D3DLOCK_READONLY), D3D_OK);
+    const D3DVERTEX* line = reinterpret_cast<const D3DVERTEX*>(data) + first;
+    D3DXVECTOR3 *a, *b;
+    edge->GetEdgeVerticesPosition(a, b);
+    const D3DXVECTOR3 ab = *a - *b;
+    const float lift = D3DXVec3Length(&ab) / 200.0f;
+    EXPECT_EQ(D3DXVECTOR3(line[0].x, line[0].y, line[0].z), *a + D3DXVECTOR3(0, 0, lift)) << e;
+    EXPECT_EQ(D3DXVECTOR3(line[1].x, line[1].y, line[1].z), *b + D3DXVECTOR3(0, 0, lift)) << e;
+    group->GetEdgesHandlesVB(buffer)->Unlock();
+  }
 }
 
 }  // namespace
