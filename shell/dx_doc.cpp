@@ -1,14 +1,34 @@
 #include "dx_doc.h"
 
+#include <d3d8.h>
+
 #include <cstring>
 
-CDXDoc::CDXDoc() : m_pReductionOptionsFormView(NULL) { std::memset(&m_ReductionOptions, 0, sizeof m_ReductionOptions); }
+CDXDoc::CDXDoc() : m_pReductionOptionsFormView(NULL) {
+  std::memset(&m_ReductionOptions, 0, sizeof m_ReductionOptions);
+  std::memset(&m_DisplayOptions, 0, sizeof m_DisplayOptions);
+  SetDefaultConfigData(m_Config);
+}
 
 CDXDoc::~CDXDoc() { m_ThreadsManager.DestroyContent(); }
 
 bool CDXDoc::Initialize() { return m_ThreadsManager.Initialize(); }
 
 void CDXDoc::KillThreads() { m_ThreadsManager.DestroyThreadsList(); }
+
+void CDXDoc::SetDeviceFillingShading(IDirect3DDevice8* device) {
+  if (!device) return;
+  // Settings word -> render state value; other words leave the device as it is.
+  auto apply = [device](D3DRENDERSTATETYPE state, DWORD word, DWORD value0, DWORD value1) {
+    if (word > 1) return;
+    const DWORD wanted = word == 0 ? value0 : value1;
+    DWORD current = 0;
+    device->GetRenderState(state, &current);
+    if (current != wanted) device->SetRenderState(state, wanted);
+  };
+  apply(D3DRS_SHADEMODE, m_Config.dwShadeMode, D3DSHADE_GOURAUD, D3DSHADE_FLAT);
+  apply(D3DRS_FILLMODE, m_Config.dwFillMode, D3DFILL_SOLID, D3DFILL_WIREFRAME);
+}
 
 // The scene operations behind the job bodies are not part of this build yet:
 // each body reports that it did nothing.

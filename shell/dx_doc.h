@@ -2,16 +2,19 @@
 // options and the job bodies that its jobs run on their own threads.
 #pragma once
 
+#include <configfile.h>
 #include <dxtexturemanager.h>
 #include <threads_manager.h>
 #include <windows.h>
 
+#include "display_options.h"
 #include "reduction_options.h"
 
 class CCameraFrame;
 class CDXThread;
 class CFrame;
 class CReductionOptionsFormView;
+struct IDirect3DDevice8;
 
 class CDXDoc {
  public:
@@ -30,6 +33,13 @@ class CDXDoc {
   void SetReductionOptionsFormView(CReductionOptionsFormView* view) { m_pReductionOptionsFormView = view; }
   REDUCTIONOPTIONS GetReductionOptions() const { return m_ReductionOptions; }
   void SetReductionOptions(REDUCTIONOPTIONS& options) { m_ReductionOptions = options; }
+  DISPLAYOPTIONS GetDisplayOptions() const { return m_DisplayOptions; }
+  void SetDisplayOptions(const DISPLAYOPTIONS& options) { m_DisplayOptions = options; }
+  // The document's settings; the defaults until the settings file is read.
+  CONFIGFILE* GetConfigFile() { return &m_Config; }
+  // Sets the shade mode (Gouraud or flat) and the fill mode (solid or
+  // wireframe) of the device from the settings, each only when it differs.
+  void SetDeviceFillingShading(IDirect3DDevice8* device);
 
   // Job bodies: each runs on the job's thread, reports through the job and
   // answers true on success, false on failure or when the job was stopped.
@@ -52,6 +62,8 @@ class CDXDoc {
   CThreadsManager m_ThreadsManager;
   CDXTextureManager m_TextureManager;
   REDUCTIONOPTIONS m_ReductionOptions;
+  DISPLAYOPTIONS m_DisplayOptions;
+  CONFIGFILE m_Config;
   CReductionOptionsFormView* m_pReductionOptionsFormView;
 };
 

@@ -1,9 +1,12 @@
 // The COM objects of the .x file API over the in-memory model.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <new>
+#include <stdexcept>
 #include <set>
 
 #include "dxfile.h"
@@ -12,6 +15,19 @@
 namespace xfile {
 
 namespace {
+
+// Runs one API call; running out of memory becomes an error code instead of
+// an exception that no caller of the API expects.
+template <class Call>
+HRESULT Guarded(Call&& call) {
+  try {
+    return call();
+  } catch (const std::bad_alloc&) {
+    return DXFILEERR_BADALLOC;
+  } catch (const std::length_error&) {
+    return DXFILEERR_BADALLOC;
+  }
+}
 
 // An object of the IDirectXFileObject family also answers for that base.
 template <class Interface, const IID* Iid>
@@ -260,6 +276,9 @@ class SaveObject final : public TComObject<IDirectXFileSaveObject, &IID_IDirectX
   HRESULT SaveData(LPDIRECTXFILEDATA dataObject) override;
 
  private:
+  HRESULT SaveTemplatesUnguarded(DWORD count, const GUID** templates);
+  HRESULT SaveDataUnguarded(LPDIRECTXFILEDATA dataObject);
+  HRESULT Create(REFGUID templateId, LPCSTR name, const GUID* id, LPVOID data, LPDIRECTXFILEDATA* dataObject);
   HRESULT Emit(const std::string& body);
   HRESULT Publish();
   void WriteTemplate(Writer& writer, const Template& t);
@@ -279,6 +298,27 @@ class SaveObject final : public TComObject<IDirectXFileSaveObject, &IID_IDirectX
 class File final : public TComObject<IDirectXFile, &IID_IDirectXFile> {
  public:
   HRESULT CreateEnumObject(LPVOID source, DXFILELOADOPTIONS options, LPDIRECTXFILEENUMOBJECT* enumObject) override {
+    return Guarded([&] { return Open(source, options, enumObject); });
+  }
+
+  HRESULT RegisterTemplates(LPVOID data, DWORD size) override {
+    return Guarded([&] { return Register(data, size); });
+  }
+
+  HRESULT CreateSaveObject(LPCSTR fileName, DXFILEFORMAT format, LPDIRECTXFILESAVEOBJECT* saveObject) override;
+
+  TemplateSet Templates() {
+    std::lock_guard lock(m_mutex);
+    return m_templates;
+  }
+
+  TemplatePtr FindTemplate(const GUID& id) {
+    std::lock_guard lock(m_mutex);
+    return m_templates.Find(id);
+  }
+
+ private:
+  HRESULT Open(LPVOID source, DXFILELOADOPTIONS options, LPDIRECTXFILEENUMOBJECT* enumObject) {
     if (!enumObject) return DXFILEERR_BADVALUE;
     *enumObject = nullptr;
     if (!source) return DXFILEERR_BADVALUE;
@@ -312,23 +352,7 @@ class File final : public TComObject<IDirectXFile, &IID_IDirectXFile> {
     return DXFILE_OK;
   }
 
-  HRESULT CreateSaveObject(LPCSTR fileName, DXFILEFORMAT format, LPDIRECTXFILESAVEOBJECT* saveObject) override {
-    if (!saveObject) return DXFILEERR_BADVALUE;
-    *saveObject = nullptr;
-    if (!fileName || !*fileName || (format & ~DWORD{DXFILEFORMAT_TEXT | DXFILEFORMAT_COMPRESSED}))
-      return DXFILEERR_BADVALUE;
-    Encoding encoding = (format & DXFILEFORMAT_TEXT) ? Encoding::Text : Encoding::Binary;
-    auto* save = new SaveObject(this, encoding, (format & DXFILEFORMAT_COMPRESSED) != 0);
-    HRESULT hr = save->Open(fileName);
-    if (FAILED(hr)) {
-      save->Release();
-      return hr;
-    }
-    *saveObject = save;
-    return DXFILE_OK;
-  }
-
-  HRESULT RegisterTemplates(LPVOID data, DWORD size) override {
+  HRESULT Register(LPVOID data, DWORD size) {
     if (!data) return DXFILEERR_BADVALUE;
     TemplateSet templates = Templates();
     HRESULT hr = ParseFile(static_cast<const BYTE*>(data), size, templates, nullptr, nullptr);
@@ -338,20 +362,25 @@ class File final : public TComObject<IDirectXFile, &IID_IDirectXFile> {
     return DXFILE_OK;
   }
 
-  TemplateSet Templates() {
-    std::lock_guard lock(m_mutex);
-    return m_templates;
-  }
-
-  TemplatePtr FindTemplate(const GUID& id) {
-    std::lock_guard lock(m_mutex);
-    return m_templates.Find(id);
-  }
-
- private:
   std::mutex m_mutex;
   TemplateSet m_templates;
 };
+
+HRESULT File::CreateSaveObject(LPCSTR fileName, DXFILEFORMAT format, LPDIRECTXFILESAVEOBJECT* saveObject) {
+  if (!saveObject) return DXFILEERR_BADVALUE;
+  *saveObject = nullptr;
+  if (!fileName || !*fileName || (format & ~DWORD{DXFILEFORMAT_TEXT | DXFILEFORMAT_COMPRESSED}))
+    return DXFILEERR_BADVALUE;
+  Encoding encoding = (format & DXFILEFORMAT_TEXT) ? Encoding::Text : Encoding::Binary;
+  auto* save = new SaveObject(this, encoding, (format & DXFILEFORMAT_COMPRESSED) != 0);
+  HRESULT hr = save->Open(fileName);
+  if (FAILED(hr)) {
+    save->Release();
+    return hr;
+  }
+  *saveObject = save;
+  return DXFILE_OK;
+}
 
 SaveObject::SaveObject(File* file, Encoding encoding, bool compressed)
     : m_file(file), m_encoding(encoding), m_compressed(compressed) {
@@ -409,6 +438,10 @@ HRESULT SaveObject::Emit(const std::string& body) {
 }
 
 HRESULT SaveObject::SaveTemplates(DWORD count, const GUID** templates) {
+  return Guarded([&] { return SaveTemplatesUnguarded(count, templates); });
+}
+
+HRESULT SaveObject::SaveTemplatesUnguarded(DWORD count, const GUID** templates) {
   if (count && !templates) return DXFILEERR_BADVALUE;
   Writer writer(m_encoding);
   for (DWORD i = 0; i < count; ++i) {
@@ -431,6 +464,11 @@ void SaveObject::WriteTemplate(Writer& writer, const Template& t) {
 
 HRESULT SaveObject::CreateDataObject(REFGUID templateId, LPCSTR name, const GUID* id, DWORD /*size*/, LPVOID data,
                                      LPDIRECTXFILEDATA* dataObject) {
+  return Guarded([&] { return Create(templateId, name, id, data, dataObject); });
+}
+
+HRESULT SaveObject::Create(REFGUID templateId, LPCSTR name, const GUID* id, LPVOID data,
+                           LPDIRECTXFILEDATA* dataObject) {
   if (!dataObject) return DXFILEERR_BADVALUE;
   *dataObject = nullptr;
   TemplatePtr t = m_file->FindTemplate(templateId);
@@ -450,6 +488,10 @@ HRESULT SaveObject::CreateDataObject(REFGUID templateId, LPCSTR name, const GUID
 }
 
 HRESULT SaveObject::SaveData(LPDIRECTXFILEDATA dataObject) {
+  return Guarded([&] { return SaveDataUnguarded(dataObject); });
+}
+
+HRESULT SaveObject::SaveDataUnguarded(LPDIRECTXFILEDATA dataObject) {
   DataObject* data = AsDataObject(dataObject);
   if (!data) return DXFILEERR_BADVALUE;
   Writer writer(m_encoding);

@@ -1,6 +1,10 @@
 // Reading .x files: the header, the text and binary token streams, template
 // declarations and data objects laid out by their templates.
 
+#include <strings.h>
+
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -240,7 +244,7 @@ class BinaryLexer final : public Lexer {
 
  protected:
   HRESULT Read(Token& t) override {
-    t = Token{};
+    if (m_listLeft == 0) t = Token{};
     while (m_listLeft == 0) {
       if (m_p == m_end) return S_OK;
       if (Left() < 2) return DXFILEERR_PARSEERROR;
@@ -411,14 +415,20 @@ class BlockFiller {
     std::uint64_t bits = static_cast<std::uint64_t>(v.integer);
     BYTE bytes[4];
     for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<BYTE>(bits >> (8 * i));
-    m_node.block.insert(m_node.block.end(), bytes, bytes + size);
+    AppendBytes(bytes, size);
     return S_OK;
+  }
+
+  void AppendBytes(const BYTE* bytes, std::size_t size) {
+    std::vector<BYTE>& block = m_node.block;
+    std::size_t at = block.size();
+    block.resize(at + size);
+    std::memcpy(block.data() + at, bytes, size);
   }
 
   template <class T>
   HRESULT Append(T value) {
-    const BYTE* bytes = reinterpret_cast<const BYTE*>(&value);
-    m_node.block.insert(m_node.block.end(), bytes, bytes + sizeof(T));
+    AppendBytes(reinterpret_cast<const BYTE*>(&value), sizeof(T));
     return S_OK;
   }
 
@@ -501,10 +511,15 @@ class MemorySource {
   const BYTE* m_p;
 };
 
-bool IsKeyword(const Token& t, Tok binaryKind, std::string_view word) {
-  if (t.kind == binaryKind) return true;
+// A name token spelling the word in any case.
+bool IsWord(const Token& t, std::string_view word) {
   return t.kind == Tok::Name && t.text.size() == word.size() &&
          strncasecmp(t.text.data(), word.data(), word.size()) == 0;
+}
+
+// A keyword: its own token in binary files, a word in text files.
+bool IsKeyword(const Token& t, Tok binaryKind, std::string_view word) {
+  return t.kind == binaryKind || IsWord(t, word);
 }
 
 #define RETURN_IF_FAILED(expr)       \
@@ -644,7 +659,7 @@ class Parser {
     t.openness = Openness::Restricted;
     for (;;) {
       if (tok.kind != Tok::Name) return DXFILEERR_PARSEERROR;
-      if (IsKeyword(tok, Tok::End, "BINARY")) {
+      if (IsWord(tok, "BINARY")) {
         t.binaryAllowed = true;
       } else {
         Restriction r;

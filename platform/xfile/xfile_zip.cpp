@@ -62,8 +62,8 @@ HRESULT Inflate(const BYTE* data, std::size_t size, std::vector<BYTE>* out) {
   InflateStream z;
   if (!z.ok()) return DXFILEERR_BADALLOC;
   out->clear();
-  // Every block of at most 65535 bytes takes at least 4 bytes of input.
-  out->reserve(std::min(expected, size / 4 * 65535));
+  // The size the header claims is only a hint; the blocks' own sizes decide.
+  out->reserve(std::min(expected, 8 * size));
   std::size_t at = 4;
   while (at < size) {
     if (size - at < 6) return DXFILEERR_BADFILE;

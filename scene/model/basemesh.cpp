@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "failureguard.h"
+#include "objectlock.h"
 #include "xfiletemplates.h"
 
 namespace {
@@ -45,7 +46,7 @@ HRESULT CBaseMesh::Render(IDirect3DDevice8*, D3DXMATRIX*, int, int, CCameraFrame
 
 bool CBaseMesh::Initialize(char* name) {
   return GuardedCall([&] {
-    CDataObjectLock lock(this, false);
+    CObjectLock lock(this, false);
     if (!DestroyContent(false)) throw "\nError: DestroyContent() failed.";
     CString meshName(name ? name : "BaseMesh");
     if (!name) SetUniqueName(meshName);
@@ -61,7 +62,7 @@ bool CBaseMesh::Initialize(char* name) {
 
 bool CBaseMesh::DestroyContent(bool tryLock) {
   return GuardedCall([&] {
-    CDataObjectLock lock(this, tryLock);
+    CObjectLock lock(this, tryLock);
     m_initialized = false;
     DestroyBaseMeshContent(tryLock);
     delete m_boundingBox;
@@ -74,7 +75,7 @@ bool CBaseMesh::DestroyContent(bool tryLock) {
 }
 
 void CBaseMesh::DestroyBaseMeshContent(bool tryLock) {
-  CDataObjectLock lock(this, tryLock);
+  CObjectLock lock(this, tryLock);
   delete[] m_faceGroups;
   m_faceGroups = nullptr;
 }
@@ -119,7 +120,7 @@ void CBaseMesh::DeleteContentTL() {
 // Mesh-buffer lock
 
 bool CBaseMesh::LockMeshBuffers(bool tryLock) {
-  CDataObjectLock lock(this, tryLock);
+  CObjectLock lock(this, tryLock);
   if (IsDeleted() || !m_meshBufferMutexValid) return false;
   const DWORD result = WaitForSingleObject(m_meshBufferMutex, tryLock ? 0 : INFINITE);
   if (tryLock && result != WAIT_OBJECT_0) {
@@ -152,35 +153,35 @@ void CBaseMesh::UnlockMeshBuffers() {
 D3DXVECTOR3* CBaseMesh::GetCenterFS() {
   D3DXVECTOR3* center = nullptr;
   GuardedCall([&] {
-    CDataObjectLock lock(this, false);
+    CObjectLock lock(this, false);
     if (!IsDeleted() && m_boundingSphere) center = m_boundingSphere->GetCenterFS();
   });
   return center;
 }
 
 void CBaseMesh::GetCenterWS(D3DXVECTOR3& out, D3DXMATRIX* world, bool tryLock) {
-  CDataObjectLock lock(this, tryLock);
+  CObjectLock lock(this, tryLock);
   if (!IsDeleted() && m_boundingSphere) D3DXVec3TransformCoord(&out, m_boundingSphere->GetCenterFS(), world);
 }
 
 float CBaseMesh::GetRadiusFS() {
   float radius = 0;
   GuardedCall([&] {
-    CDataObjectLock lock(this, false);
+    CObjectLock lock(this, false);
     if (!IsDeleted() && m_boundingSphere) radius = m_boundingSphere->GetRadiusFS();
   });
   return radius;
 }
 
 float CBaseMesh::GetRadiusWS(D3DXMATRIX* world, bool tryLock) {
-  CDataObjectLock lock(this, tryLock);
+  CObjectLock lock(this, tryLock);
   if (IsDeleted() || !m_boundingSphere) return 0;
   return m_boundingSphere->GetRadiusWS(world, tryLock);
 }
 
 void CBaseMesh::SetBoundingObjects(CGBox& box, CGSphere& sphere) {
   GuardedCall([&] {
-    CDataObjectLock lock(this, false);
+    CObjectLock lock(this, false);
     if (IsDeleted()) return;
     if (m_boundingBox) *m_boundingBox = box;
     if (m_boundingSphere) *m_boundingSphere = sphere;
@@ -194,7 +195,7 @@ bool CBaseMesh::CreateMaterialTrianglesGroups(CGroupedTrianglesVertexIndices** o
                                               DWORD nFaceMaterials, DWORD* faceMaterials, DWORD nMaterials,
                                               CDXThread* thread) {
   return GuardedCall([&] {
-    CDataObjectLock lock(this, false);
+    CObjectLock lock(this, false);
     if (IsDeleted()) return;
     // The material numbers come from files: each must name a material, and
     // each face numbered must exist.
@@ -222,7 +223,7 @@ bool CBaseMesh::CreateMaterialTrianglesGroups(CGroupedTrianglesVertexIndices** o
 bool CBaseMesh::CreateOneMaterialTrianglesGroup(CGroupedTrianglesVertexIndices** out, DWORD nFaces, CMeshFace* faces,
                                                 CDXThread* thread) {
   return GuardedCall([&] {
-    CDataObjectLock lock(this, false);
+    CObjectLock lock(this, false);
     if (IsDeleted()) return;
     *out = new CGroupedTrianglesVertexIndices[1];
     if (!(*out)[0].Initialize(nFaces, faces, thread)) throw "\nError: Initialize() failed.";

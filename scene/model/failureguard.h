@@ -6,8 +6,6 @@
 #include <afx.h>
 #include <tracelog.h>
 
-#include "xfiledataobject.h"
-
 #include <new>
 
 template <class Body>
@@ -26,18 +24,3 @@ bool GuardedCall(Body&& body) {
   return false;
 }
 
-// Holds a data object's lock for a scope: Lock(tryLock, false), which throws
-// when a try fails, and the matching Unlock.
-class CDataObjectLock {
- public:
-  CDataObjectLock(CXFileDataObject* object, bool tryLock) : m_object(object) { m_held = object->Lock(tryLock, false); }
-  CDataObjectLock(const CDataObjectLock&) = delete;
-  CDataObjectLock& operator=(const CDataObjectLock&) = delete;
-  ~CDataObjectLock() {
-    if (m_held) m_object->Unlock();
-  }
-
- private:
-  CXFileDataObject* m_object;
-  bool m_held;
-};

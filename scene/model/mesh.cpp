@@ -14,6 +14,7 @@
 
 #include "datablock.h"
 #include "failureguard.h"
+#include "frame.h"
 #include "material.h"
 #include "texturefile.h"
 
@@ -247,6 +248,8 @@ HRESULT CMesh::CreateOneVerticesGroup(CMaterial* material, CDXThread* thread) {
 HRESULT CMesh::CreateMeshVerticesGroups(CDXThread* thread) {
   const bool created = GuardedCall([&] {
     DestroyGroups();
+    // A deleted mesh takes no new children.
+    if (IsDeleted()) throw "\nError: The mesh is deleted.";
     if (!GetDevice()) throw "\nCreateIndexBuffer() failed.";
     if (m_nVertices && m_nVertices - 1 > g_pWindowedDevice->GetMaxVertexIndex())
       throw "\nError: Cannot create a face index buffer of this size.";
@@ -518,6 +521,10 @@ CMeshVertexColors* CMesh::GetMeshVertexColors() {
 
 CMeshFaceWraps* CMesh::GetMeshFaceWraps() {
   return static_cast<CMeshFaceWraps*>(GetChildXfileDataObject(&TID_D3DRMMeshFaceWraps, false, false));
+}
+
+CFrame* CMesh::GetNextFrame(POSITION& pos) {
+  return static_cast<CFrame*>(GetNextChild(pos, &TID_D3DRMFrame, false, false));
 }
 
 DWORD CMesh::GetDataObjectSize() {

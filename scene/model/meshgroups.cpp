@@ -1,6 +1,7 @@
 #include "meshgroups.h"
 
 #include <appfiles.h>
+#include <dx_doc.h>
 #include <tracelog.h>
 
 #include <memory>
@@ -101,7 +102,7 @@ bool CMeshVerticesGroup::IsOpaque() const { return m_material && m_material->IsO
 D3DMATERIAL8* CMeshVerticesGroup::GetD3DMaterial() const { return m_material ? m_material->GetMaterial() : nullptr; }
 
 HRESULT CMeshVerticesGroup::Render(IDirect3DDevice8* device, DWORD nVertices, IDirect3DVertexBuffer8* vertices,
-                                   int opaqueOnly, int transparentOnly, CDXDoc*) {
+                                   int opaqueOnly, int transparentOnly, CDXDoc* doc) {
   if (!m_ready || !m_material) return S_OK;
   const bool opaque = IsOpaque();
   if ((opaqueOnly && !opaque) || (transparentOnly && opaque)) return S_OK;
@@ -110,9 +111,16 @@ HRESULT CMeshVerticesGroup::Render(IDirect3DDevice8* device, DWORD nVertices, ID
   device->SetMaterial(m_material->GetMaterial());
   device->SetTexture(0, m_material->GetTexture());
   device->SetIndices(m_indexBuffer, 0);
+  if (doc) doc->SetDeviceFillingShading(device);
   const HRESULT hr = device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, nVertices, 0, m_indexCount / 3);
-  if (FAILED(hr)) DEBUG_TRACE("\nError: DrawIndexedPrimitive() failed.");
-  return hr;
+  if (FAILED(hr)) {
+    DEBUG_TRACE("\nError: DrawIndexedPrimitive() failed.");
+    return hr;
+  }
+  if (!doc) return hr;
+  const DISPLAYOPTIONS options = doc->GetDisplayOptions();
+  return options.showActiveEdges ? RenderEdgesLine(device, opaqueOnly, transparentOnly, &options.activeEdgesMaterial)
+                                 : hr;
 }
 
 HRESULT CMeshVerticesGroup::RenderEdgesLine(IDirect3DDevice8* device, int opaqueOnly, int transparentOnly,

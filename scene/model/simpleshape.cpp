@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "failureguard.h"
+#include "objectlock.h"
 #include "frame.h"
 #include "xfiletemplates.h"
 
@@ -38,7 +39,7 @@ void CSimpleShape::ClearContent() {
 }
 
 bool CSimpleShape::Initialize(char* name, bool tryLock) {
-  CDataObjectLock lock(this, tryLock);
+  CObjectLock lock(this, tryLock);
   if (!DestroyContent(tryLock)) throw "\nError: CSimpleShape::DestroyContent() failed.";
   CString shapeName(name ? name : "SimpleShape");
   if (!name) SetUniqueName(shapeName);
@@ -118,7 +119,7 @@ void CSimpleShape::GetCenterWS(D3DXVECTOR3& out, D3DXMATRIX* matrix) const {
 
 HRESULT CBox::Initialize(float width, float height, float depth, D3DMATERIAL8* material, char* name, ShapeType type,
                          bool tryLock) {
-  CDataObjectLock lock(this, tryLock);
+  CObjectLock lock(this, tryLock);
   if (!DestroyContent(tryLock)) throw "\nError: CBox::DestroyContent() failed.";
   if (!CSimpleShape::Initialize(name ? name : const_cast<char*>("Box"), tryLock))
     throw "CSimpleShape::Initialize failed in CBox::Initialize";

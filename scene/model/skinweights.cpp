@@ -11,6 +11,7 @@
 #include "datablock.h"
 #include "dxcrackfvf.h"
 #include "failureguard.h"
+#include "frame.h"
 
 // ---------------------------------------------------------------------------
 // CSkinWeights
@@ -135,6 +136,7 @@ void CSkinWeights::SetInternalMembers(CFrame* boneFrame, CDXMesh* mesh, D3DXMATR
   m_boneFrame = boneFrame;
   m_mesh = mesh;
   m_boneWorldTransform = boneWorldTransform;
+  if (boneFrame) boneFrame->SetSkinWeights(this);
 }
 
 void CSkinWeights::ComputeBoneBoundingObjects(ID3DXMesh* mesh) {

@@ -81,10 +81,9 @@ bool CTextureFile::Load(IDirectXFileData* data, DWORD size, BYTE* block, char* f
 
 HRESULT CTextureFile::Save(IDirectXFileSaveObject* saveObject, IDirectXFileData** out, CDXThread*) {
   *out = nullptr;
-  // Backslashes are doubled: the text format reads them as escapes.
-  CString escaped = m_fileName;
-  escaped.Replace("\\", "\\\\");
-  const char* text = escaped;
+  // Written as it was read: the file API neither escapes nor unescapes
+  // strings, so doubling backslashes here would grow the name at every save.
+  const char* text = m_fileName;
   try {
     *out =
         CreateSaveData(saveObject, static_cast<DWORD>(std::strlen(text) + 1), &text,

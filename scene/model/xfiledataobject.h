@@ -124,6 +124,10 @@ class CXFileDataObject {
   HRESULT LoadTemplateGuid(IDirectXFileData* data);
 
   bool DestroyContent(bool tryLock);
+  // The name to write for this object: its own, or an .x identifier made of
+  // it when the program saves text files. References to it are written with
+  // the same name.
+  CString GetSaveName() const;
 
  protected:
   void ClearContent();
@@ -131,9 +135,6 @@ class CXFileDataObject {
   // waited for on every thread and a lock failure never throws, so that
   // destruction always frees what the object owns.
   void BeginTeardown() { m_tearingDown = true; }
-  // The name to write for this object: its own, or an .x identifier made of
-  // it when the program saves text files.
-  CString GetSaveName() const;
   // The generic load, then a check that the template's block holds at least
   // `needed` bytes.
   bool LoadWithBlock(IDirectXFileData* data, DWORD size, BYTE* block, DWORD needed, char* fileDirectory,

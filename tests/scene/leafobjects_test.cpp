@@ -203,7 +203,7 @@ TEST(LeafObjectsTest, AMirroredTransformIsWrittenUnmirrored) {
   std::filesystem::remove(path);
 }
 
-TEST(LeafObjectsTest, ABackslashIsWrittenDoubled) {
+TEST(LeafObjectsTest, ABackslashIsWrittenAsItStands) {
   CReader original(kFixture);
   CTextureFile texture;
   ASSERT_TRUE(
@@ -215,7 +215,7 @@ TEST(LeafObjectsTest, ABackslashIsWrittenDoubled) {
   ASSERT_EQ(saved.Count(), 1u);
   char* name = nullptr;
   std::memcpy(&name, saved.At(0).bytes.data(), sizeof(name));
-  EXPECT_STREQ(name, "maps\\\\glass.png");
+  EXPECT_STREQ(name, "maps\\glass.png");
   std::filesystem::remove(path);
 }
 
@@ -327,9 +327,7 @@ class CLeafWalker {
     void* savedBlock = nullptr;
     ASSERT_EQ(saved->GetData(nullptr, &savedSize, &savedBlock), DXFILE_OK);
     if (object.IsATemplateGUID(&TID_D3DRMTextureFilename)) {
-      std::string name = *static_cast<char**>(block), doubled;
-      for (char c : name) doubled += c == '\\' ? std::string("\\\\") : std::string(1, c);
-      EXPECT_STREQ(*static_cast<char**>(savedBlock), doubled.c_str());
+      EXPECT_STREQ(*static_cast<char**>(savedBlock), *static_cast<char**>(block));
     } else {
       ASSERT_EQ(savedSize, size) << object.GetTemplateName();
       EXPECT_EQ(std::memcmp(savedBlock, block, size), 0) << object.GetTemplateName();

@@ -10,6 +10,8 @@
 #include <rmxftmpl.h>
 #include <xskinexp.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -232,7 +234,9 @@ bool LoadBlock(T& object, IDirectXFileData* data, std::vector<BYTE>& block) {
 class XFileSaver {
  public:
   XFileSaver() {
-    m_path = ::testing::TempDir() + "mesh_save_" + std::to_string(reinterpret_cast<uintptr_t>(this)) + ".x";
+    // Unique across test processes that share the temporary folder.
+    static int saves = 0;
+    m_path = ::testing::TempDir() + "mesh_save_" + std::to_string(getpid()) + "_" + std::to_string(++saves) + ".x";
     EXPECT_EQ(DirectXFileCreate(&m_file), DXFILE_OK);
     RegisterTemplates(m_file);
     EXPECT_EQ(m_file->CreateSaveObject(m_path.c_str(), DXFILEFORMAT_TEXT, &m_save), DXFILE_OK);

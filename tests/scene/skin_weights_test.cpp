@@ -1,6 +1,7 @@
 // Skin weights and the skin mesh header: their records in and out, the
 // weight arrays, and the bounds of a bone's vertices.
 #include <appoptions.h>
+#include <frame.h>
 #include <skinweights.h>
 
 #include "mesh_test_support.h"
@@ -80,6 +81,15 @@ TEST(SkinWeightsTest, ShortRecordsFailToLoad) {
   CSkinWeights weights;
   EXPECT_TRUE(LoadBlock(weights, objects[0], empty));
   EXPECT_EQ(weights.GetWeightsCount(), 0u);
+}
+
+TEST(SkinWeightsTest, BindingKeepsTheBoneAndItsWorldTransform) {
+  CFrame bone;
+  D3DXMATRIX world;
+  CSkinWeights weights;
+  weights.SetInternalMembers(&bone, nullptr, &world);
+  EXPECT_EQ(weights.GetBoneFrame(), &bone);
+  EXPECT_EQ(weights.GetBoneWorldTransform(), &world);
 }
 
 TEST(SkinWeightsTest, WeightArraysResetGrowAndShrink) {

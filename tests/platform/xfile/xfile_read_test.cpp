@@ -316,8 +316,8 @@ TEST(XFileRead, BadInputFailsWithAnErrorCode) {
       {"compressed block that does not inflate",
        std::string("xof 0303bzip0032") + std::string("\x20\x00\x00\x00\x10\x00\x06\x00" "CK\xff\xff\xff\xff", 14),
        DXFILEERR_BADFILE},
-      {"compressed sizes that disagree",
-       std::string("xof 0303bzip0032") + std::string("\xff\xff\x00\x00\x10\x00\x06\x00" "CK\x03\x00\x00\x00", 14),
+      {"compressed file claiming 4 GiB",
+       std::string("xof 0303bzip0032") + std::string("\xff\xff\xff\xff\x10\x00\x06\x00" "CK\x03\x00\x00\x00", 14),
        DXFILEERR_BADFILE},
   };
   for (const Case& c : cases) {

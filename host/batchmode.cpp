@@ -1,0 +1,265 @@
+#include "batchmode.h"
+
+#include <dx_thread.h>
+#include <dxfile.h>
+#include <dxwindoweddevice.h>
+#include <mmsystem.h>
+#include <rmxfguid.h>
+#include <threads_manager.h>
+
+#include <cstring>
+
+#include "appoptions.h"
+#include "frame.h"
+#include "mesh.h"
+#include "xfile.h"
+
+namespace {
+
+struct SFormatName {
+  const char* option;
+  DWORD format;
+  const char* description;
+};
+constexpr SFormatName kFormats[] = {
+    {"text", DXFILEFORMAT_TEXT, "text"},
+    {"binary", DXFILEFORMAT_BINARY, "binary"},
+    {"compressed", DXFILEFORMAT_BINARY | DXFILEFORMAT_COMPRESSED, "compressed binary"},
+};
+
+const char* FormatDescription(DWORD format) {
+  for (const SFormatName& name : kFormats)
+    if (name.format == format) return name.description;
+  return "unknown";
+}
+
+// Walks every object once, through owned and referenced entries alike.
+class CSceneCounter {
+ public:
+  explicit CSceneCounter(SSceneSummary& summary) : m_summary(summary) {}
+
+  void Visit(CXFileDataObject* object) {
+    CChildObjectList& children = object->GetChildObjectList();
+    for (POSITION pos = children.GetHeadPosition(); pos;) {
+      CXFileDataObject* child = children.GetNext(pos)->GetXfileDataObject();
+      WORD unused = 0;
+      if (!child || child->IsDeleted() || m_seen.Lookup(child, unused)) continue;
+      m_seen.SetAt(child, 0);
+      Count(child);
+      Visit(child);
+    }
+  }
+
+ private:
+  void Count(CXFileDataObject* object) {
+    if (object->IsAFrame()) {
+      ++m_summary.frames;
+    } else if (object->IsATemplateGUID(&TID_D3DRMMesh)) {
+      auto* mesh = static_cast<CMesh*>(object);
+      ++m_summary.meshes;
+      m_summary.vertices += mesh->GetVerticesCount();
+      for (DWORD i = 0; i < mesh->GetFacesCount(); ++i)
+        m_summary.triangles += mesh->GetFaces()[i].GetTriangleIndicesCount() / 3;
+    } else if (object->IsATemplateGUID(&TID_D3DRMMaterial)) {
+      ++m_summary.materials;
+    } else if (object->IsATemplateGUID(&TID_D3DRMAnimationSet)) {
+      ++m_summary.animationSets;
+    }
+  }
+
+  SSceneSummary& m_summary;
+  CMap<CXFileDataObject*, CXFileDataObject*, WORD, WORD> m_seen;
+};
+
+// Waits for the job that the threads manager started last, reporting its
+// progress; NULL when the manager refused to start one (it then still holds
+// jobsBefore jobs).
+CDXThread* WaitForJob(CThreadsManager& manager, INT_PTR jobsBefore, const char* what, std::FILE* err) {
+  if (manager.GetThreadList()->GetCount() == jobsBefore) return nullptr;
+  CDXThread* job = manager.GetThreadList()->GetHead();
+  CString last;
+  while (WaitForSingleObject(job->m_hThread, 250) == WAIT_TIMEOUT) {
+    CString progress;
+    progress.Format("%s: %s vertices, %s triangles", what, static_cast<LPCSTR>(job->GetThreadOutputVerticesCount()),
+                    static_cast<LPCSTR>(job->GetThreadOutputTrianglesCount()));
+    if (progress != last) std::fprintf(err, "%s\n", static_cast<LPCSTR>(progress));
+    last = progress;
+  }
+  return job;
+}
+
+// The file's name and folder, as the import job takes them.
+void SplitPath(const CString& path, CString& name, CString& folder) {
+  const int slash = std::max(path.ReverseFind('/'), path.ReverseFind('\\'));
+  name = path.Mid(slash + 1);
+  folder = path.Left(slash + 1);
+}
+
+double SecondsSince(DWORD start) { return static_cast<DWORD>(timeGetTime() - start) / 1000.0; }
+
+}  // namespace
+
+bool ParseBatchArguments(int argc, char** argv, SBatchOptions& options, CString& error) {
+  options = SBatchOptions{};
+  bool batch = false;
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (std::strcmp(arg, "--batch") == 0 && hasValue && options.input.IsEmpty()) {
+      batch = true;
+      options.input = argv[++i];
+    } else if (std::strcmp(arg, "--export") == 0 && hasValue && options.output.IsEmpty()) {
+      options.output = argv[++i];
+    } else if (std::strcmp(arg, "--format") == 0 && hasValue) {
+      const char* value = argv[++i];
+      bool known = false;
+      for (const SFormatName& name : kFormats) {
+        if (std::strcmp(value, name.option) == 0) {
+          options.format = name.format;
+          known = true;
+        }
+      }
+      if (!known) {
+        error.Format("unknown format \"%s\" (text, binary or compressed)", value);
+        return false;
+      }
+    } else {
+      error.Format("unexpected argument \"%s\"", arg);
+      return false;
+    }
+  }
+  if (!batch) {
+    error = "--batch FILE is required";
+    return false;
+  }
+  return true;
+}
+
+SSceneSummary SummarizeScene(CFrame* frame) {
+  SSceneSummary summary;
+  CSceneCounter counter(summary);
+  counter.Visit(frame);
+  return summary;
+}
+
+CBatchDocument::~CBatchDocument() {
+  // The jobs end before the world they work on goes.
+  KillThreads();
+}
+
+bool CBatchDocument::InitializeBatch(CString& error) {
+  if (!Initialize()) {
+    error = "the threads manager could not be made";
+    return false;
+  }
+  try {
+    if (m_world.Initialize(this, false)) return true;
+    error = "the Direct3D device is not ready";
+  } catch (const char* message) {
+    error = message + 1;
+  }
+  return false;
+}
+
+bool CBatchDocument::InsertXFileObjects(char* fileName, char* pathName, char* folder, CCameraFrame*,
+                                        CDXThread* thread) {
+  m_failureText.Empty();
+  auto* frame = new CFrame;
+  D3DXMATRIX identity;
+  D3DXMatrixIdentity(&identity);
+  try {
+    frame->Initialize(&identity, fileName, CFrame::ePlainFrame, false);
+    m_world.GetWorldContentFrame()->AddChildRenderFrame(eOwnedChild, frame, false);
+  } catch (const char* message) {
+    m_failureText = message + 1;
+    delete frame;
+    return false;
+  }
+  CXFile file;
+  bool loaded = file.LoadXfile(pathName, frame, m_world, folder, thread);
+  if (!loaded) m_failureText = file.GetFailureText();
+  try {
+    if (loaded) frame->ComputeBoundingObjectsHierarchy(false, false, false);
+  } catch (const char* message) {
+    loaded = false;
+    m_failureText = message + 1;
+  }
+  if (!loaded) {
+    // A failed import leaves nothing in the world.
+    m_world.DeleteWorldRenderFrame(frame, false);
+    return false;
+  }
+  m_fileFrame = frame;
+  return true;
+}
+
+bool CBatchDocument::Export3dObject(CFrame* frame, char* pathName, CDXThread* thread) {
+  m_failureText.Empty();
+  CXFile file;
+  if (file.SaveXFrame2(frame, pathName, g_appOptions.dwXFileFormat, g_appOptions.bSaveTemplates != 0, thread))
+    return true;
+  m_failureText = file.GetFailureText();
+  return false;
+}
+
+int RunBatch(const SBatchOptions& options, std::FILE* out, std::FILE* err) {
+  // Meshes load as X-file meshes; the export writes the chosen format with
+  // the template declarations, so that other programs read it too.
+  g_appOptions.bLoadDXMeshes = 0;
+  g_appOptions.dwXFileFormat = options.format;
+  g_appOptions.bSaveTemplates = 1;
+
+  CDXWindowedDevice device;
+  if (FAILED(device.CreateD3DDevice(nullptr))) {
+    std::fprintf(err, "vorever: the Direct3D device could not be created\n");
+    return 1;
+  }
+  CBatchDocument document;
+  CString error;
+  if (!document.InitializeBatch(error)) {
+    std::fprintf(err, "vorever: %s\n", static_cast<LPCSTR>(error));
+    return 1;
+  }
+  CThreadsManager& manager = *document.GetThreadsManager();
+
+  CString name, folder;
+  SplitPath(options.input, name, folder);
+  std::fprintf(err, "Loading %s\n", static_cast<LPCSTR>(options.input));
+  const DWORD loadStart = timeGetTime();
+  manager.InsertXFileObjects(&document, name, name, options.input, folder, nullptr);
+  CDXThread* job = WaitForJob(manager, 0, "loading", err);
+  const double loadSeconds = SecondsSince(loadStart);
+  if (!job || job->GetEThreadStatus() != CDXThread::eThreadCompleted || !document.GetFileFrame()) {
+    std::fprintf(err, "vorever: cannot load %s: %s\n", static_cast<LPCSTR>(options.input),
+                 document.GetFailureText().IsEmpty() ? "the import did not run"
+                                                     : static_cast<LPCSTR>(document.GetFailureText()));
+    return 1;
+  }
+
+  const SSceneSummary summary = SummarizeScene(document.GetFileFrame());
+  std::fprintf(out, "file: %s\n", static_cast<LPCSTR>(options.input));
+  std::fprintf(out, "frames: %u\n", summary.frames);
+  std::fprintf(out, "meshes: %u\n", summary.meshes);
+  std::fprintf(out, "vertices: %u\n", summary.vertices);
+  std::fprintf(out, "triangles: %u\n", summary.triangles);
+  std::fprintf(out, "materials: %u\n", summary.materials);
+  std::fprintf(out, "animation sets: %u\n", summary.animationSets);
+  std::fprintf(out, "load seconds: %.3f\n", loadSeconds);
+  if (options.output.IsEmpty()) return 0;
+
+  CString outName, outFolder;
+  SplitPath(options.output, outName, outFolder);
+  std::fprintf(err, "Saving %s\n", static_cast<LPCSTR>(options.output));
+  const DWORD saveStart = timeGetTime();
+  manager.ExportXFileObjects(&document, outName, outName, options.output, outFolder, document.GetFileFrame());
+  job = WaitForJob(manager, 1, "saving", err);
+  if (!job || job->GetEThreadStatus() != CDXThread::eThreadCompleted) {
+    std::fprintf(err, "vorever: cannot save %s: %s\n", static_cast<LPCSTR>(options.output),
+                 document.GetFailureText().IsEmpty() ? "the export did not run"
+                                                     : static_cast<LPCSTR>(document.GetFailureText()));
+    return 1;
+  }
+  std::fprintf(out, "saved: %s (%s)\n", static_cast<LPCSTR>(options.output), FormatDescription(options.format));
+  std::fprintf(out, "save seconds: %.3f\n", SecondsSince(saveStart));
+  return 0;
+}

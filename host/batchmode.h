@@ -1,0 +1,63 @@
+// The host's batch mode: loads a .x file into a world on a job thread,
+// prints a summary of the scene and saves it again when asked, all without
+// a window.
+#pragma once
+
+#include <afx.h>
+#include <dx_doc.h>
+#include <xfiledatalist.h>
+
+#include <cstdio>
+
+class CFrame;
+
+struct SBatchOptions {
+  CString input;
+  CString output;   // empty: nothing is saved
+  DWORD format = 2;  // bit 0 text, else binary; bit 1 compressed
+};
+
+// Reads "--batch FILE [--export OUT] [--format text|binary|compressed]"
+// (argv[0] is the program). False with the reason in error.
+bool ParseBatchArguments(int argc, char** argv, SBatchOptions& options, CString& error);
+
+// What a scene holds below a frame (the frame itself not counted).
+struct SSceneSummary {
+  DWORD frames = 0;
+  DWORD meshes = 0;
+  DWORD vertices = 0;
+  DWORD triangles = 0;
+  DWORD materials = 0;
+  DWORD animationSets = 0;
+};
+SSceneSummary SummarizeScene(CFrame* frame);
+
+// A document without a window: its world receives the imported file below a
+// frame of its own, and the export writes that frame.
+class CBatchDocument : public CDXDoc {
+ public:
+  CBatchDocument() = default;
+  ~CBatchDocument() override;
+
+  // Makes the threads manager and the world (the device must be ready).
+  bool InitializeBatch(CString& error);
+
+  bool InsertXFileObjects(char* fileName, char* pathName, char* folder, CCameraFrame* camera,
+                          CDXThread* thread) override;
+  bool Export3dObject(CFrame* frame, char* pathName, CDXThread* thread) override;
+
+  CXFileDataList& GetWorld() { return m_world; }
+  // The frame that holds the imported file, NULL before a successful import.
+  CFrame* GetFileFrame() const { return m_fileFrame; }
+  // Why the last import or export failed.
+  const CString& GetFailureText() const { return m_failureText; }
+
+ private:
+  CXFileDataList m_world;
+  CFrame* m_fileFrame = nullptr;
+  CString m_failureText;
+};
+
+// Runs the whole batch job; the summary goes to out, progress and errors to
+// err. Returns the process exit code (0 on success).
+int RunBatch(const SBatchOptions& options, std::FILE* out, std::FILE* err);

@@ -1,0 +1,380 @@
+// Reading a .x file into scene objects.
+#include <dx_thread.h>
+#include <dxerr8.h>
+#include <dxwindoweddevice.h>
+#include <rmxfguid.h>
+#include <tracelog.h>
+#include <xskinexp.h>
+
+#include "animation.h"
+#include "animationkey.h"
+#include "frame.h"
+#include "frametransformmatrix.h"
+#include "material.h"
+#include "mesh.h"
+#include "meshparts.h"
+#include "skinweights.h"
+#include "texturefile.h"
+#include "xfile.h"
+#include "xfiledatalist.h"
+#include "xfiletemplates.h"
+
+namespace {
+
+// String resource of the user interface: "Failed to load the file".
+constexpr UINT kLoadFailedText = 61499;
+// Failed enumerations of top-level objects that one load tolerates.
+constexpr int kMaxEnumerationFailures = 10;
+
+// Top-level objects of these templates hang below the receiving frame.
+bool BelongsBelowRoot(const CXFileDataObject* object) {
+  static const GUID* const kRootTemplates[] = {&TID_D3DRMMesh,         &TID_D3DRMFrame,     &GUID_BaseMesh,
+                                              &TID_D3DRMAnimationSet, &TID_D3DRMAnimation, &DXFILEOBJ_SkinWeights};
+  for (const GUID* guid : kRootTemplates)
+    if (object->IsATemplateGUID(guid)) return true;
+  return false;
+}
+
+template <class Interface>
+void Release(Interface*& p) {
+  if (p) p->Release();
+  p = nullptr;
+}
+
+CString ObjectName(IDirectXFileObject* object) {
+  DWORD length = 0;
+  if (FAILED(object->GetName(nullptr, &length)) || length == 0) return CString();
+  CString name;
+  if (FAILED(object->GetName(name.GetBuffer(static_cast<int>(length)), &length))) {
+    name.ReleaseBuffer(0);
+    return CString();
+  }
+  name.ReleaseBuffer();
+  return name;
+}
+
+// Adds to a frame's active and original vertex and triangle counters.
+void AddCounts(CFrame* frame, LONG vertices, LONG triangles) {
+  frame->AddDeltaActiveVerticesCount(vertices);
+  frame->AddDeltaOriginalVerticesCount(vertices);
+  frame->AddDeltaActiveTrianglesCount(triangles);
+  frame->AddDeltaOriginalTrianglesCount(triangles);
+}
+
+// A frame's active counts add up to its parent's.
+void AddCounts(CFrame* parent, CFrame* child) {
+  AddCounts(parent, static_cast<LONG>(child->GetActiveVerticesCount(false)),
+            static_cast<LONG>(child->GetActiveTrianglesCount(false)));
+}
+
+// A failed step: its message, and the result code that made it fail (0 when
+// none).
+struct SLoadFailure {
+  const char* message;
+  HRESULT result;
+};
+
+}  // namespace
+
+CXFile::CXFile() : m_framesByName(10), m_loadedObjects(10), m_animations(10) {}
+
+CXFile::~CXFile() { ResetXfileLists(); }
+
+void CXFile::ResetXfileLists() {
+  m_loadedObjects.RemoveAll();
+  m_framesByName.RemoveAll();
+  m_animations.RemoveAll();
+}
+
+void CXFile::SetFileDirectory(const char* path) {
+  CFile file;
+  if (!file.Open(path, CFile::modeRead | CFile::shareDenyNone)) return;
+  CString full = file.GetFilePath();
+  const int slash = std::max(full.ReverseFind('/'), full.ReverseFind('\\'));
+  m_fileDirectory = full.Left(slash + 1);
+}
+
+CXFileDataObject* CXFile::FindXfileDataObject(const char* name, const GUID* guid) {
+  if (!name || !*name) return nullptr;
+  CXFileDataObject* sameName = nullptr;
+  for (POSITION pos = m_loadedObjects.GetHeadPosition(); pos;) {
+    CXFileDataObject* object = m_loadedObjects.GetNext(pos);
+    const char* objectName = object->GetName();
+    if (!objectName || std::strcmp(objectName, name) != 0) continue;
+    if (!guid || object->IsATemplateGUID(guid)) return object;
+    if (!sameName) sameName = object;
+  }
+  return sameName;
+}
+
+bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, char* texturePath, CDXThread* thread) {
+  m_failureText.Empty();
+  ResetXfileLists();
+  m_framesByName.InitHashTable(100);
+  SetFileDirectory(path);
+  // Meshes load as X-file meshes, in plain frames (see CreateObjectOfTemplate).
+  root->SetFrameType(CFrame::ePlainFrame);
+
+  IDirectXFile* file = nullptr;
+  IDirectXFileEnumObject* primary = nullptr;
+  IDirectXFileEnumObject* secondary = nullptr;
+  IDirectXFileData* data = nullptr;
+  IDirectXFileData* data2 = nullptr;
+  bool secondaryFailed = false;
+  CObjectList attachedToRoot(10), attachedToWorld(10);
+  LONG addedVertices = 0, addedTriangles = 0;
+  HRESULT hr = S_OK;
+  bool ok = true;
+  try {
+    hr = DirectXFileCreate(&file);
+    if (FAILED(hr)) throw SLoadFailure{"\nError: DirectXFileCreate() failed in CXFile::LoadXfile().", hr};
+    hr = RegisterXFileTemplates(file);
+    if (FAILED(hr))
+      throw SLoadFailure{"\nError: IDirectXFile::RegisterTemplates() failed in CXFile::LoadXfile().", hr};
+    hr = file->CreateEnumObject(const_cast<char*>(path), DXFILELOAD_FROMFILE, &primary);
+    if (SUCCEEDED(hr)) hr = file->CreateEnumObject(const_cast<char*>(path), DXFILELOAD_FROMFILE, &secondary);
+    if (FAILED(hr)) throw SLoadFailure{"\nError: IDirectXFile::CreateEnumObject() failed in CXFile::LoadXfile().", hr};
+    IDirect3DDevice8* device = g_pWindowedDevice ? g_pWindowedDevice->GetD3DDevice() : nullptr;
+
+    int enumerationFailures = 0;
+    for (;;) {
+      if (thread && !thread->WaitForThreadPlayingEvent())
+        throw SLoadFailure{"\nInfo: Requested to exit the thread.", S_OK};
+      hr = primary->GetNextDataObject(&data);
+      if (hr == DXFILEERR_NOMOREOBJECTS) break;
+      if (FAILED(hr)) {
+        DEBUG_TRACE("\nError: Failed to enumerate a top level object.");
+        if (++enumerationFailures >= kMaxEnumerationFailures)
+          throw SLoadFailure{"\nError: Failed enumerate a top level object.", hr};
+        continue;
+      }
+      if (!secondaryFailed && FAILED(secondary->GetNextDataObject(&data2))) secondaryFailed = true;
+
+      CXFileDataObject* made = nullptr;
+      if (!LoadXfileData2(data, nullptr, device, &made, texturePath, thread, data2)) {
+        delete made;  // a top-level object that failed is attached nowhere yet
+        throw SLoadFailure{"\nError: CXFile::LoadXfileData() failed in CXFile::LoadXfile().", S_OK};
+      }
+      if (made && BelongsBelowRoot(made)) {
+        root->AddChildObject(eOwnedChild, made, false);
+        attachedToRoot.AddTail(made);
+        if (made->IsAFrame()) {
+          auto* frame = static_cast<CFrame*>(made);
+          addedVertices += static_cast<LONG>(frame->GetActiveVerticesCount(false));
+          addedTriangles += static_cast<LONG>(frame->GetActiveTrianglesCount(false));
+          AddCounts(root, frame);
+        }
+      } else if (made) {
+        world.AddTail(made);
+        attachedToWorld.AddTail(made);
+      }
+      Release(data);
+      Release(data2);
+    }
+    DEBUG_TRACE("\nInfo: All objects in the .x file %s are enumerated.", path);
+  } catch (const SLoadFailure& failure) {
+    ok = false;
+    // The innermost failure, when an object failed, says most.
+    if (m_failureText.IsEmpty()) m_failureText = failure.message + 1;  // without the leading line break
+    if (failure.result != S_OK && failure.result != DXFILEERR_NOMOREOBJECTS) {
+      m_failureText += " (error ";
+      m_failureText += DXGetErrorString8A(failure.result);
+      m_failureText += ")";
+    }
+  } catch (CException* e) {
+    ok = false;
+    char text[255] = "";
+    e->GetErrorMessage(text, sizeof(text));
+    m_failureText.Format("Error: %s", text);
+    e->Delete();
+  }
+  Release(data);
+  Release(data2);
+  if (secondary && !secondaryFailed) {
+    IDirectXFileData* rest = nullptr;
+    while (SUCCEEDED(secondary->GetNextDataObject(&rest))) Release(rest);
+  }
+  if (secondary) SafeRelease2(&secondary);
+  if (primary) SafeRelease2(&primary);
+  if (file) SafeRelease2(&file);
+
+  if (!ok) {
+    DetachLoadedObjects(root, world, attachedToRoot, attachedToWorld);
+    AddCounts(root, -addedVertices, -addedTriangles);
+    if (thread) thread->SetMessageText(kLoadFailedText);
+  }
+  ResetXfileLists();
+  return ok;
+}
+
+void CXFile::DetachLoadedObjects(CFrame* root, CXFileDataList& world, const CObjectList& attachedToRoot,
+                                 const CObjectList& attachedToWorld) {
+  for (POSITION pos = attachedToRoot.GetHeadPosition(); pos;) root->DeleteDirectChildObject(attachedToRoot.GetNext(pos), false);
+  for (POSITION pos = attachedToWorld.GetHeadPosition(); pos;) world.DeleteTopLevelObject(attachedToWorld.GetNext(pos));
+}
+
+CXFileDataObject* CXFile::CreateObjectOfTemplate(const GUID& type) {
+  // Meshes are loaded as CMesh: the Direct3D mesh class is not part of this
+  // build, so the host's Direct3D-mesh loading switch has no effect here.
+  if (type == TID_D3DRMFrame) return new CFrame;
+  if (type == TID_D3DRMFrameTransformMatrix) return new CFrameTransformMatrix;
+  if (type == TID_D3DRMMesh) return new CMesh;
+  if (type == TID_D3DRMMeshFaceWraps) return new CMeshFaceWraps;
+  if (type == TID_D3DRMMeshNormals) return new CMeshNormals;
+  if (type == TID_D3DRMMeshMaterialList) return new CMeshMaterialList;
+  if (type == TID_D3DRMMeshTextureCoords) return new CMeshTextureCoords;
+  // Vertex colours are kept so that a saved mesh keeps them.
+  if (type == TID_D3DRMMeshVertexColors) return new CMeshVertexColors;
+  if (type == TID_D3DRMMaterial) return new CMaterial;
+  if (type == TID_D3DRMTextureFilename) return new CTextureFile;
+  if (type == TID_D3DRMAnimationKey) return new CAnimationKey;
+  if (type == TID_D3DRMAnimation) return new CAnimation;
+  if (type == TID_D3DRMAnimationOptions) return new CAnimationOptions;
+  if (type == TID_D3DRMAnimationSet) return new CAnimationSet;
+  if (type == DXFILEOBJ_SkinWeights) return new CSkinWeights;
+  if (type == DXFILEOBJ_XSkinMeshHeader) return new CSkinMeshHeader;
+  return nullptr;
+}
+
+bool CXFile::LoadXfileData2(IDirectXFileData* data, CXFileDataObject* parent, IDirect3DDevice8* device,
+                            CXFileDataObject** out, char* texturePath, CDXThread* thread, IDirectXFileData* data2) {
+  if (out) *out = nullptr;
+  CXFileDataObject* object = nullptr;
+  bool attached = false;
+  try {
+    const GUID* type = nullptr;
+    const GUID* type2 = nullptr;
+    DWORD size = 0, size2 = 0;
+    void* block = nullptr;
+    void* block2 = nullptr;
+    if (FAILED(data->GetType(&type)) || !type) throw "\nError: IDirectXFileData::GetType() failed.";
+    if (data2 && (FAILED(data2->GetType(&type2)) || !type2)) throw "\nError: IDirectXFileData::GetType() failed.";
+    if (FAILED(data->GetData(nullptr, &size, &block))) throw "\nError: IDirectXFileData::GetData() failed.";
+    if (data2 && FAILED(data2->GetData(nullptr, &size2, &block2))) throw "\nError: IDirectXFileData::GetData() failed.";
+
+    object = CreateObjectOfTemplate(*type);
+    if (!object) return true;  // a template that makes no object: skipped with everything nested in it
+    if (out && !parent) *out = object;
+    m_loadedObjects.AddTail(object);
+
+    const bool fromSecondary = data2 && (*type == TID_D3DRMMesh || *type2 == TID_D3DRMMesh);
+    const bool loaded = fromSecondary ? object->Load(data2, size2, static_cast<BYTE*>(block2), texturePath, thread)
+                                      : object->Load(data, size, static_cast<BYTE*>(block), texturePath, thread);
+    if (!loaded) throw "\nError: CXFileDataObject::Load() failed in CXFile::LoadXfileData2().";
+    if (parent) {
+      parent->AddChildObject(eOwnedChild, object, false);
+      attached = true;
+    }
+    LoadNestedObjects(data, object, device, texturePath, thread, data2);
+    FinishObject(object, parent, thread);
+    return true;
+  } catch (const char* message) {
+    if (m_failureText.IsEmpty()) m_failureText = message + 1;
+  } catch (CException* e) {
+    e->Delete();
+  }
+  // An object attached to its parent goes with the parent, which fails too;
+  // the load is abandoned, so the list of loaded objects is not used again.
+  if (object && !attached) delete object;
+  if (out) *out = nullptr;
+  return false;
+}
+
+void CXFile::LoadNestedObjects(IDirectXFileData* data, CXFileDataObject* object, IDirect3DDevice8* device,
+                               char* texturePath, CDXThread* thread, IDirectXFileData* data2) {
+  IDirectXFileObject* child = nullptr;
+  IDirectXFileObject* child2 = nullptr;
+  struct Holder {
+    IDirectXFileObject*& a;
+    IDirectXFileObject*& b;
+    ~Holder() {
+      Release(a);
+      Release(b);
+    }
+  } holder{child, child2};
+  while (SUCCEEDED(data->GetNextObject(&child))) {
+    if (data2 && FAILED(data2->GetNextObject(&child2))) child2 = nullptr;
+    if (thread && !thread->WaitForThreadPlayingEvent()) throw "\nInfo: Requested to exit the thread.";
+
+    IDirectXFileDataReference* reference = nullptr;
+    IDirectXFileData* nested = nullptr;
+    if (SUCCEEDED(child->QueryInterface(IID_IDirectXFileDataReference, reinterpret_cast<void**>(&reference)))) {
+      BindReference(reference, object);
+      Release(reference);
+    } else if (SUCCEEDED(child->QueryInterface(IID_IDirectXFileData, reinterpret_cast<void**>(&nested)))) {
+      IDirectXFileData* nested2 = nullptr;
+      if (child2) child2->QueryInterface(IID_IDirectXFileData, reinterpret_cast<void**>(&nested2));
+      const bool loaded = LoadXfileData2(nested, object, device, nullptr, texturePath, thread, nested2);
+      Release(nested2);
+      Release(nested);
+      if (!loaded) throw "\nError: CXFile::LoadXfileData2() failed in CXFile::LoadXfileData2().";
+    }
+    // A binary object is ignored.
+    Release(child);
+    Release(child2);
+  }
+}
+
+void CXFile::BindReference(IDirectXFileDataReference* reference, CXFileDataObject* object) {
+  IDirectXFileData* target = nullptr;
+  if (FAILED(reference->Resolve(&target)) || !target) {
+    // A reference to an object that the file does not hold (another file's
+    // frames, say) binds to nothing, like a forward reference.
+    DEBUG_TRACE("\nInfo: Unresolved reference dropped.");
+    return;
+  }
+  const CString name = ObjectName(target);
+  const GUID* type = nullptr;
+  if (FAILED(target->GetType(&type))) type = nullptr;
+  Release(target);
+  // An unnamed target cannot be told from other unnamed objects.
+  CXFileDataObject* found = FindXfileDataObject(name, type);
+  if (found)
+    object->AddChildObject(eReferenceChild, found, false);
+  else
+    DEBUG_TRACE("\nInfo: Reference to %s dropped: not loaded before the reference.", static_cast<LPCSTR>(name));
+}
+
+void CXFile::FinishObject(CXFileDataObject* object, CXFileDataObject* parent, CDXThread* thread) {
+  if (object->IsATemplateGUID(&TID_D3DRMMeshMaterialList)) {
+    auto* list = static_cast<CMeshMaterialList*>(object);
+    const DWORD entries = static_cast<DWORD>(list->GetChildObjectList().GetCount());
+    if (list->GetMaterialsCount() != entries) {
+      DEBUG_TRACE("\nInfo: The mesh material list %s claims %u material(s) when there are %u item(s) in its "
+                  "material list.  Correction applied",
+                  list->GetName(), list->GetMaterialsCount(), entries);
+      list->SetMaterialsCount(entries);
+    }
+  } else if (object->IsATemplateGUID(&TID_D3DRMMesh)) {
+    auto* mesh = static_cast<CMesh*>(object);
+    if (FAILED(mesh->CreateMeshVerticesGroups(thread)) || !mesh->CreateMeshEdgesLine(thread) ||
+        FAILED(mesh->SetMeshVerticesNormal()) || FAILED(mesh->SetMeshTextureCoords()) || !mesh->SetMaterialsArray())
+      throw "\nError: The mesh could not be prepared for drawing.";
+  } else if (object->IsAFrame()) {
+    auto* frame = static_cast<CFrame*>(object);
+    frame->SetInitialFrameTransform();
+    frame->SetFrameType(CFrame::ePlainFrame);
+    if (parent && parent->IsAFrame()) AddCounts(static_cast<CFrame*>(parent), frame);
+    m_framesByName.SetAt(frame->GetName() ? frame->GetName() : "", frame);
+  } else if (object->IsATemplateGUID(&DXFILEOBJ_SkinWeights)) {
+    // Weights of vertices that the mesh does not have would be bound to
+    // memory outside it.
+    auto* weights = static_cast<CSkinWeights*>(object);
+    if (parent && parent->IsATemplateGUID(&TID_D3DRMMesh)) {
+      const DWORD vertices = static_cast<CMesh*>(parent)->GetVerticesCount();
+      for (DWORD i = 0; i < weights->GetWeightsCount(); ++i)
+        if (weights->GetVertexIndices()[i] >= vertices)
+          throw "\nError: A skin weight names a vertex that its mesh does not have.";
+    }
+  } else if (object->IsATemplateGUID(&TID_D3DRMMaterial)) {
+    static_cast<CMaterial*>(object)->SetTextureFile();
+  } else if (object->IsATemplateGUID(&TID_D3DRMAnimation)) {
+    auto* animation = static_cast<CAnimation*>(object);
+    animation->SetOptionalMembers();
+    m_animations.AddTail(animation);
+  } else if (object->IsATemplateGUID(&TID_D3DRMAnimationSet)) {
+    auto* set = static_cast<CAnimationSet*>(object);
+    set->FillAnimationList();
+    set->Play();
+  }
+}

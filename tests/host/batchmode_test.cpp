@@ -1,0 +1,125 @@
+// The host's batch mode: its arguments, and a whole run that loads, sums up
+// and saves a scene on job threads.
+#include <batchmode.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool Parse(std::vector<const char*> args, SBatchOptions& options, CString& error) {
+  args.insert(args.begin(), "vorever");
+  return ParseBatchArguments(static_cast<int>(args.size()), const_cast<char**>(args.data()), options, error);
+}
+
+TEST(BatchArguments, ReadTheFileTheExportAndTheFormat) {
+  struct {
+    std::vector<const char*> args;
+    const char* input;
+    const char* output;
+    DWORD format;
+  } cases[] = {
+      {{"--batch", "a.x"}, "a.x", "", 2},
+      {{"--batch", "a.x", "--export", "b.x"}, "a.x", "b.x", 2},
+      {{"--export", "b.x", "--format", "text", "--batch", "a.x"}, "a.x", "b.x", 1},
+      {{"--batch", "a.x", "--format", "binary"}, "a.x", "", 0},
+      {{"--batch", "a.x", "--format", "compressed"}, "a.x", "", 2},
+  };
+  for (const auto& c : cases) {
+    SBatchOptions options;
+    CString error;
+    ASSERT_TRUE(Parse(c.args, options, error)) << error;
+    EXPECT_EQ(options.input, c.input);
+    EXPECT_EQ(options.output, c.output);
+    EXPECT_EQ(options.format, c.format);
+  }
+}
+
+TEST(BatchArguments, RefuseWhatTheyDoNotKnow) {
+  for (const auto& args : std::vector<std::vector<const char*>>{
+           {}, {"--batch"}, {"--export", "b.x"}, {"--batch", "a.x", "--format", "zip"},
+           {"--batch", "a.x", "--verbose"}, {"--batch", "a.x", "--batch", "c.x"}, {"--batch", "a.x", "--export"}}) {
+    SBatchOptions options;
+    CString error;
+    EXPECT_FALSE(Parse(args, options, error));
+    EXPECT_FALSE(error.IsEmpty());
+  }
+}
+
+// Standard output and standard error of one run.
+struct SRun {
+  int status;
+  std::string out, err;
+};
+
+std::string ReadAll(std::FILE* file) {
+  std::rewind(file);
+  std::string text;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+  std::fclose(file);
+  return text;
+}
+
+SRun RunBatchOn(const std::string& input, const std::string& output = "", DWORD format = 2) {
+  SBatchOptions options;
+  options.input = input.c_str();
+  options.output = output.c_str();
+  options.format = format;
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  SRun run;
+  run.status = RunBatch(options, out, err);
+  run.out = ReadAll(out);
+  run.err = ReadAll(err);
+  return run;
+}
+
+// The summary lines, without the timings.
+std::string Figures(const std::string& out) {
+  std::string figures;
+  size_t start = 0;
+  for (size_t end; (end = out.find('\n', start)) != std::string::npos; start = end + 1) {
+    const std::string line = out.substr(start, end - start + 1);
+    if (line.rfind("file:", 0) != 0 && line.find("seconds") == std::string::npos && line.rfind("saved:", 0) != 0)
+      figures += line;
+  }
+  return figures;
+}
+
+TEST(BatchRun, SumsUpTheSceneAndSavesWhatLoadsTheSame) {
+  const std::string input = std::string(VOREVER_FIXTURES) + "/world_scene.x";
+  const std::string saved =
+      (std::filesystem::temp_directory_path() / ("vorever_batch_" + std::to_string(getpid()) + ".x")).string();
+  const SRun first = RunBatchOn(input, saved, 1);
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_EQ(Figures(first.out),
+            "frames: 2\nmeshes: 1\nvertices: 5\ntriangles: 3\nmaterials: 2\nanimation sets: 1\n");
+  EXPECT_NE(first.out.find("load seconds: "), std::string::npos);
+  EXPECT_NE(first.out.find("saved: " + saved + " (text)"), std::string::npos);
+  EXPECT_NE(first.err.find("Loading " + input), std::string::npos);
+
+  const SRun again = RunBatchOn(saved);
+  std::filesystem::remove(saved);
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(Figures(again.out), Figures(first.out));
+}
+
+TEST(BatchRun, AFileThatDoesNotLoadGivesAMessageAndFailure) {
+  const SRun run = RunBatchOn(std::string(VOREVER_FIXTURES) + "/no_such_scene.x");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("cannot load"), std::string::npos);
+  EXPECT_EQ(run.out, "");
+}
+
+TEST(BatchRun, AnExportThatCannotBeWrittenGivesAMessageAndFailure) {
+  const SRun run = RunBatchOn(std::string(VOREVER_FIXTURES) + "/world_scene.x", "/no/such/folder/out.x");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("cannot save /no/such/folder/out.x"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,187 @@
+// Loading .x files: every real file, the malformed ones, where top-level
+// objects go, references, the material-count correction and a stopped load.
+#include <dx_doc.h>
+#include <dx_thread.h>
+#include <threads_manager.h>
+#include <xfiletemplates.h>
+
+#include <fstream>
+
+#include "xfile_test_support.h"
+
+using namespace xfile_test;
+
+namespace {
+
+class XFileLoadTest : public XFileTest {
+ protected:
+  // Writes .x text into a temporary file.
+  std::string WriteText(const std::string& name, const std::string& text) {
+    const std::string path = Temporary(name);
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+};
+
+class XFileRealFileTest : public XFileTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(XFileRealFileTest, LoadsEveryFrameMeshVertexAndFace) {
+  const std::string path = TestData(GetParam());
+  if (!std::filesystem::exists(path)) GTEST_SKIP() << path << " is not there";
+  auto root = NewRoot();
+  CXFileDataList world;
+  CString failure;
+  ASSERT_TRUE(Load(path, root.get(), world, &failure)) << failure;
+  EXPECT_TRUE(failure.IsEmpty());
+  EXPECT_EQ(CountTree(root.get()), CountFileContent(path));
+}
+
+INSTANTIATE_TEST_SUITE_P(RealFiles, XFileRealFileTest,
+                         ::testing::Values("test_cube_text.x", "test_cube_binary.x", "test_cube_compressed.x",
+                                           "fromtruespace_bin32.x", "test.x", "kwxport_test_cubewithvcolors.x",
+                                           "anim_test.x", "BCN_Epileptic.X", "Testwuson.X", "SSR06_model.x",
+                                           "stand.x", "track.x"));
+
+TEST_F(XFileLoadTest, MalformedFilesFailWithAMessageAndLeaveNothingAttached) {
+  for (const char* name : {"malformed/empty.x", "malformed/OV_GetNextToken.x", "malformed/malformed_skinweights_oob.x"}) {
+    SCOPED_TRACE(name);
+    const std::string path = TestData(name);
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << path << " is not there";
+    auto root = NewRoot();
+    CXFileDataList world;
+    CString failure;
+    EXPECT_FALSE(Load(path, root.get(), world, &failure));
+    EXPECT_FALSE(failure.IsEmpty());
+    EXPECT_TRUE(Received(root.get()).empty());
+    EXPECT_EQ(world.GetCount(), 0);
+  }
+}
+
+TEST_F(XFileLoadTest, AFailureAfterSomeObjectsTakesThemBack) {
+  // The second mesh names a vertex it does not have: the frame and the
+  // material read before it go too.
+  const std::string path = WriteText("half.x",
+                                     "xof 0303txt 0032\n"
+                                     "Material Red { 1;0;0;1;; 1; 0;0;0;; 0;0;0;; }\n"
+                                     "Frame Good { Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; } }\n"
+                                     "Mesh Bad { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,7;; }\n");
+  auto root = NewRoot();
+  CXFileDataList world;
+  CString failure;
+  EXPECT_FALSE(Load(path, root.get(), world, &failure));
+  EXPECT_FALSE(failure.IsEmpty());
+  EXPECT_TRUE(Received(root.get()).empty());
+  EXPECT_EQ(world.GetCount(), 0);
+  EXPECT_EQ(root->GetActiveVerticesCount(false), 0u);
+}
+
+TEST_F(XFileLoadTest, TopLevelObjectsGoBelowTheFrameOrIntoTheWorld) {
+  const std::string path = WriteText("placement.x",
+                                     "xof 0303txt 0032\n"
+                                     "template Foreign { <6A0E1C1E-0B2B-4C3D-8E4F-5A6B7C8D9E0F> DWORD n; [...] }\n"
+                                     "Header { 1; 0; 1; }\n"
+                                     "Material Loose { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; }\n"
+                                     "Foreign Skipped { 1; Frame Inside { } }\n"
+                                     "Mesh Lone { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }\n"
+                                     "Frame Top { }\n"
+                                     "AnimationSet Moves { }\n");
+  auto root = NewRoot();
+  CXFileDataList world;
+  ASSERT_TRUE(Load(path, root.get(), world));
+
+  std::vector<std::string> below;
+  for (CXFileDataObject* object : Received(root.get())) below.push_back(object->GetName());
+  EXPECT_EQ(below, (std::vector<std::string>{"Lone", "Top", "Moves"}));
+  ASSERT_EQ(world.GetCount(), 1);
+  POSITION pos = world.GetHeadPosition();
+  EXPECT_STREQ(world.GetNext(pos)->GetName(), "Loose");
+}
+
+TEST_F(XFileLoadTest, ReferencesBindToObjectsReadBeforeThemByNameOnly) {
+  // Earlier: bound to that very object. Later: dropped. Unnamed target
+  // (reached by its identifier): dropped, not bound to the first unnamed
+  // material. Absent from the file: dropped.
+  const std::string path = WriteText("references.x",
+                                     "xof 0303txt 0032\n"
+                                     "Material { 0;1;0;1;; 0; 0;0;0;; 0;0;0;; }\n"
+                                     "Material { <11111111-2222-3333-4444-555555555555> 0;0;1;1;; 0; 0;0;0;; 0;0;0;; }\n"
+                                     "Material Early { 1;0;0;1;; 0; 0;0;0;; 0;0;0;; }\n"
+                                     "Mesh M { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;;\n"
+                                     " MeshMaterialList { 4; 1; 0;;\n"
+                                     "  { Early } { Late } { <11111111-2222-3333-4444-555555555555> } { Nowhere } } }\n"
+                                     "Material Late { 1;1;0;1;; 0; 0;0;0;; 0;0;0;; }\n");
+  auto root = NewRoot();
+  CXFileDataList world;
+  ASSERT_TRUE(Load(path, root.get(), world));
+  POSITION pos = world.GetHeadPosition();
+  world.GetNext(pos);
+  world.GetNext(pos);
+  CXFileDataObject* early = world.GetNext(pos);
+  ASSERT_STREQ(early->GetName(), "Early");
+
+  auto* mesh = static_cast<CMesh*>(Received(root.get()).at(0));
+  CMeshMaterialList* list = mesh->GetMeshMaterialList();
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(list->GetChildObjectList().GetCount(), 1);
+  CChildObject* entry = list->GetChildObjectList().GetHead();
+  EXPECT_TRUE(entry->IsReference());
+  EXPECT_EQ(entry->GetXfileDataObject(), early);
+  // The list's count follows its entries.
+  EXPECT_EQ(list->GetMaterialsCount(), 1u);
+}
+
+TEST_F(XFileLoadTest, AMaterialListThatClaimsMoreMaterialsThanItHoldsIsCorrected) {
+  const std::string path = WriteText("claims.x",
+                                     "xof 0303txt 0032\n"
+                                     "Mesh M { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;;\n"
+                                     " MeshMaterialList { 3; 1; 1;;\n"
+                                     "  Material A { 1;0;0;1;; 0; 0;0;0;; 0;0;0;; }\n"
+                                     "  Material B { 0;1;0;1;; 0; 0;0;0;; 0;0;0;; } } }\n");
+  auto root = NewRoot();
+  CXFileDataList world;
+  ASSERT_TRUE(Load(path, root.get(), world));
+  auto* mesh = static_cast<CMesh*>(Received(root.get()).at(0));
+  EXPECT_EQ(mesh->GetMeshMaterialList()->GetMaterialsCount(), 2u);
+  EXPECT_EQ(mesh->GetMaterialsCount(), 2u);
+}
+
+// A document whose import waits until its job is stopped and then loads.
+class CStoppedImportDoc : public CDXDoc {
+ public:
+  CStoppedImportDoc(const std::string& path, CFrame* root, CXFileDataList& world)
+      : m_path(path), m_root(root), m_world(world) {}
+  bool InsertXFileObjects(char*, char*, char*, CCameraFrame*, CDXThread* thread) override {
+    m_waiting = true;
+    while (thread->WaitForThreadPlayingEvent()) Sleep(1);
+    CXFile file;
+    m_loaded = file.LoadXfile(m_path.c_str(), m_root, m_world, nullptr, thread);
+    return m_loaded;
+  }
+  std::atomic<bool> m_waiting{false};
+  std::atomic<bool> m_loaded{true};
+
+ private:
+  std::string m_path;
+  CFrame* m_root;
+  CXFileDataList& m_world;
+};
+
+TEST_F(XFileLoadTest, AStoppedLoadReportsFailureAndAttachesNothing) {
+  const std::string path = Fixture("world_scene.x");
+  auto root = NewRoot();
+  CXFileDataList world;
+  CStoppedImportDoc document(path, root.get(), world);
+  ASSERT_TRUE(document.Initialize());
+  document.GetThreadsManager()->InsertXFileObjects(&document, "world_scene.x", "world_scene.x", path.c_str(), "",
+                                                   nullptr);
+  ASSERT_EQ(document.GetThreadsManager()->GetThreadList()->GetCount(), 1);
+  CDXThread* job = document.GetThreadsManager()->GetThreadList()->GetHead();
+  while (!document.m_waiting) Sleep(1);
+  job->KillThread();
+  EXPECT_FALSE(document.m_loaded);
+  EXPECT_TRUE(Received(root.get()).empty());
+  EXPECT_EQ(world.GetCount(), 0);
+  document.KillThreads();
+}
+
+}  // namespace

@@ -1,0 +1,135 @@
+// Saving .x files: what is saved loads again with nothing lost, in every
+// format; references name what they refer to; edge cases of the frame.
+#include <xfiletemplates.h>
+
+#include "xfile_test_support.h"
+
+using namespace xfile_test;
+
+namespace {
+
+struct SLoadedScene {
+  std::unique_ptr<CFrame> root;
+  CXFileDataList world;
+};
+
+class XFileSaveTest : public XFileTest {
+ protected:
+  std::unique_ptr<SLoadedScene> LoadScene(const std::string& path) {
+    auto scene = std::make_unique<SLoadedScene>();
+    scene->root = NewRoot();
+    CString failure;
+    EXPECT_TRUE(Load(path, scene->root.get(), scene->world, &failure)) << path << ": " << failure;
+    return scene;
+  }
+  // Saves the scene's frame in the format (also the program's save format)
+  // and loads the file again.
+  std::unique_ptr<SLoadedScene> SaveAndReload(SLoadedScene& scene, DWORD format, const std::string& name) {
+    g_appOptions.dwXFileFormat = format;
+    const std::string path = Temporary(name);
+    EXPECT_TRUE(Save(scene.root.get(), path, format));
+    return LoadScene(path);
+  }
+  static std::vector<std::string> WorldNames(CXFileDataList& world) {
+    std::vector<std::string> names;
+    for (POSITION pos = world.GetHeadPosition(); pos;) names.push_back(world.GetNext(pos)->GetName());
+    return names;
+  }
+};
+
+struct SFormat {
+  const char* name;
+  DWORD format;
+};
+
+void PrintTo(const SFormat& format, std::ostream* out) { *out << format.name; }
+
+class XFileFormatRoundTrip : public XFileSaveTest, public ::testing::WithParamInterface<SFormat> {};
+
+TEST_P(XFileFormatRoundTrip, KeepsEverythingOfTheScene) {
+  auto original = LoadScene(Fixture("world_scene.x"));
+  auto reloaded = SaveAndReload(*original, GetParam().format, std::string("round_trip_") + GetParam().name + ".x");
+  ExpectSameTree(original->root.get(), reloaded->root.get());
+  // The material that the mesh only refers to is written before the frames
+  // and read back as a top-level object.
+  EXPECT_EQ(WorldNames(reloaded->world), WorldNames(original->world));
+  auto* mesh = static_cast<CMesh*>(reloaded->root->GetAtChild(1)->GetAtChild(1)->GetAtChild(1));
+  ASSERT_TRUE(mesh->IsATemplateGUID(&TID_D3DRMMesh));
+  CXFileDataObject* shared = mesh->GetMeshMaterialList()->GetAtChild(0);
+  POSITION pos = reloaded->world.GetHeadPosition();
+  EXPECT_EQ(shared, reloaded->world.GetNext(pos));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, XFileFormatRoundTrip,
+                         ::testing::Values(SFormat{"text", DXFILEFORMAT_TEXT}, SFormat{"binary", DXFILEFORMAT_BINARY},
+                                           SFormat{"compressed", DXFILEFORMAT_BINARY | DXFILEFORMAT_COMPRESSED},
+                                           SFormat{"compressed_text", DXFILEFORMAT_TEXT | DXFILEFORMAT_COMPRESSED}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+class XFileRealRoundTrip : public XFileSaveTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(XFileRealRoundTrip, TheDefaultFormatKeepsEverything) {
+  const std::string path = TestData(GetParam());
+  if (!std::filesystem::exists(path)) GTEST_SKIP() << path << " is not there";
+  auto original = LoadScene(path);
+  auto reloaded = SaveAndReload(*original, DXFILEFORMAT_BINARY | DXFILEFORMAT_COMPRESSED, "real_round_trip.x");
+  EXPECT_EQ(CountTree(reloaded->root.get()), CountTree(original->root.get()));
+  ExpectSameTree(original->root.get(), reloaded->root.get());
+}
+
+INSTANTIATE_TEST_SUITE_P(RealFiles, XFileRealRoundTrip,
+                         ::testing::Values("test_cube_text.x", "fromtruespace_bin32.x", "test.x",
+                                           "kwxport_test_cubewithvcolors.x", "anim_test.x", "BCN_Epileptic.X",
+                                           "Testwuson.X", "SSR06_model.x", "stand.x", "track.x"));
+
+TEST_F(XFileSaveTest, AReferenceNamesItsTargetAsTheTargetIsWritten) {
+  // A name that is no .x identifier, in text; no name at all, in binary.
+  struct {
+    const char* name;
+    DWORD format;
+  } cases[] = {{"Shared #1", DXFILEFORMAT_TEXT}, {"", DXFILEFORMAT_BINARY}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto scene = LoadScene(Fixture("world_scene.x"));
+    POSITION pos = scene->world.GetHeadPosition();
+    CXFileDataObject* shared = scene->world.GetNext(pos);
+    shared->SetName(const_cast<char*>(c.name), false);
+    auto reloaded = SaveAndReload(*scene, c.format, "reference_name.x");
+
+    auto* mesh = static_cast<CMesh*>(reloaded->root->GetAtChild(1)->GetAtChild(1)->GetAtChild(1));
+    CMeshMaterialList* list = mesh->GetMeshMaterialList();
+    ASSERT_EQ(list->GetChildObjectList().GetCount(), 2);
+    CChildObject* entry = list->GetChildObjectList().GetHead();
+    EXPECT_TRUE(entry->IsReference());
+    pos = reloaded->world.GetHeadPosition();
+    CXFileDataObject* target = reloaded->world.GetNext(pos);
+    EXPECT_EQ(entry->GetXfileDataObject(), target);
+    EXPECT_STRNE(target->GetName(), "");
+  }
+}
+
+TEST_F(XFileSaveTest, AFrameWithOnlyItsTransformGivesAFileWithoutData) {
+  auto frame = NewRoot();
+  const std::string path = Temporary("transform_only.x");
+  ASSERT_TRUE(Save(frame.get(), path, DXFILEFORMAT_TEXT));
+  EXPECT_EQ(ForEachTopLevelObject(path, [](IDirectXFileData*) {}), 0u);
+}
+
+TEST_F(XFileSaveTest, AFrameMarkedDeletedWritesNothing) {
+  auto scene = LoadScene(Fixture("world_scene.x"));
+  scene->root->DeleteContent(false);
+  const std::string path = Temporary("deleted.x");
+  EXPECT_TRUE(Save(scene->root.get(), path, DXFILEFORMAT_TEXT));
+  EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(XFileSaveTest, AFailedSaveSaysWhyAndLeavesNoFile) {
+  auto scene = LoadScene(Fixture("world_scene.x"));
+  const std::string path = Temporary("no_such_folder") + "/scene.x";
+  CXFile file;
+  EXPECT_FALSE(file.SaveXFrame2(scene->root.get(), const_cast<char*>(path.c_str()), DXFILEFORMAT_TEXT, false, nullptr));
+  EXPECT_FALSE(file.GetFailureText().IsEmpty());
+  EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+}  // namespace
