@@ -12,7 +12,7 @@ void SGeoNeighbourhood::Clear() {
   outEdges.clear();
   faces.clear();
   ring.clear();
-  if (ringMates.GetCount() > 0) ringMates.RemoveAll();
+  ringMatesCollected = false;
   ringMateSet.clear();
 }
 
@@ -33,8 +33,6 @@ bool CGeoEdgeContraction::Poll() {
 void CGeoEdgeContraction::ClearNeighbourhoods() {
   m_Selected.Clear();
   m_Other.Clear();
-  if (m_EdgeRingMates.GetCount() > 0) m_EdgeRingMates.RemoveAll();
-  m_EdgeRingMateSet.clear();
 }
 
 namespace {
@@ -136,7 +134,7 @@ bool CGeoEdgeContraction::ValidateVertexRemovalRM4(CGeoVertex* vertex, SGeoNeigh
 
 bool CGeoEdgeContraction::TryDisableVertexRM2(CGeoVertex* vertex, SGeoNeighbourhood& n) {
   if (n.faces.empty() && !GetSurroundingFaces2(vertex, n.faces)) return false;
-  if (n.ringMates.GetCount() == 0 && !GetVertexSurroundingHalfEdgesMate2(vertex, n)) return false;
+  if (!n.ringMatesCollected && !GetVertexSurroundingHalfEdgesMate2(vertex, n)) return false;
   for (const CGeoFace* face : n.faces)
     if (!TryDisableFaceRM(face, n.ringMateSet)) return false;
   return true;
@@ -152,7 +150,8 @@ bool CGeoEdgeContraction::TryDisableFaceRM(const CGeoFace* face, const std::vect
 }
 
 bool CGeoEdgeContraction::GetVertexSurroundingHalfEdgesMate2(CGeoVertex* vertex, SGeoNeighbourhood& n) {
-  if (n.ringMates.GetCount() > 0) n.ringMates.RemoveAll();
+  // Room for the ring mates and the half edges of the faces that replace the fan.
+  n.ringMates = CGeoHalfEdgeMap(4 * static_cast<size_t>(vertex->GetOutEdgesCount()));
   n.ringMateSet.clear();
   CGeoHalfEdge* h = nullptr;
   CGeoHalfEdge* first = vertex->GetFirstSurroundingHalfEdgeRM(h);
@@ -170,13 +169,14 @@ bool CGeoEdgeContraction::GetVertexSurroundingHalfEdgesMate2(CGeoVertex* vertex,
     if (opposite == first) break;
   }
   std::sort(n.ringMateSet.begin(), n.ringMateSet.end());
+  n.ringMatesCollected = true;
   return true;
 }
 
 // The ring mates of both end points but those on the edge's own faces; the
 // set keeps the selected vertex's part only.
 bool CGeoEdgeContraction::GetEdgeSurroundingHalfEdgesMate2(CGeoVertex* a, CGeoVertex* b) {
-  if (m_EdgeRingMates.GetCount() > 0) m_EdgeRingMates.RemoveAll();
+  m_EdgeRingMates = CGeoHalfEdgeMap(4 * static_cast<size_t>(a->GetOutEdgesCount() + b->GetOutEdgesCount()));
   m_EdgeRingMateSet.clear();
   bool entered = true;
   m_Selected.ringMates.ForEach([&](ULONGLONG, CGeoHalfEdge* h) {
@@ -248,8 +248,14 @@ bool CGeoEdgeContraction::GetSurroundingVertices2(CGeoVertex* vertex, CGeoVertex
   }
 }
 
-bool CGeoEdgeContraction::GetNeighbours(CGeoVertex* vertex, std::vector<CGeoVertex*>& neighbours) {
+bool CGeoEdgeContraction::GetNeighbours(CGeoVertex* vertex, const std::vector<CGeoEdge*>& outEdges,
+                                        std::vector<CGeoVertex*>& neighbours) {
   neighbours.clear();
+  if (!outEdges.empty()) {  // the validity walk has them already
+    for (const CGeoEdge* e : outEdges) neighbours.push_back(e->GetOtherVertex(vertex));
+    std::sort(neighbours.begin(), neighbours.end());
+    return true;
+  }
   CGeoHalfEdge* first = vertex->GetFirstOutHalfEdgeRM();
   if (!first || first->IsDisabled()) return false;
   CGeoHalfEdge* h = first;
@@ -272,7 +278,8 @@ bool CGeoEdgeContraction::EndPointsShareOnlyEdgeApexes(CGeoEdge* edge, CGeoVerte
   const CGeoVertex* apex1 = ThirdCorner(f1, a, b);
   const CGeoVertex* apex2 = ThirdCorner(f2, a, b);
   if (!apex1 || !apex2 || apex1 == apex2) return false;
-  if (!GetNeighbours(a, m_NeighboursA) || !GetNeighbours(b, m_NeighboursB)) return false;
+  if (!GetNeighbours(a, m_Selected.outEdges, m_NeighboursA) || !GetNeighbours(b, m_Other.outEdges, m_NeighboursB))
+    return false;
   for (CGeoVertex* v : m_NeighboursB)
     if (v != a && v != apex1 && v != apex2 && std::binary_search(m_NeighboursA.begin(), m_NeighboursA.end(), v))
       return false;

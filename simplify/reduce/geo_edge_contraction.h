@@ -17,6 +17,7 @@ struct SGeoNeighbourhood {
   std::vector<CGeoVertex*> ring;    // from the edge's other end point round the vertex
   CGeoHalfEdgeMap ringMates;        // mates of the half edges across the ring, by key
   std::vector<CGeoHalfEdge*> ringMateSet;  // the same half edges, sorted by address
+  bool ringMatesCollected = false;
 
   void Clear();
 };
@@ -68,9 +69,11 @@ class CGeoEdgeContraction {
   bool GetOutEdges3(CGeoVertex* vertex, std::vector<CGeoEdge*>& outEdges);
   bool GetSurroundingFaces2(CGeoVertex* vertex, std::vector<CGeoFace*>& faces);
   bool GetSurroundingVertices2(CGeoVertex* vertex, CGeoVertex* start, std::vector<CGeoVertex*>& ring);
-  // Every vertex joined to vertex by an edge; false when the walk round it
-  // does not close.
-  bool GetNeighbours(CGeoVertex* vertex, std::vector<CGeoVertex*>& neighbours);
+  // Every vertex joined to vertex by an edge, sorted: from its out edges when
+  // they were collected, else by a walk round it; false when that walk does
+  // not close.
+  bool GetNeighbours(CGeoVertex* vertex, const std::vector<CGeoEdge*>& outEdges,
+                     std::vector<CGeoVertex*>& neighbours);
   // The end points' only common neighbours are the far corners of the
   // edge's two faces, so that no contraction of the edge joins two edges
   // into one or makes a face twice.
@@ -115,7 +118,9 @@ class CGeoEdgeContraction {
 
   SGeoNeighbourhood m_Selected;
   SGeoNeighbourhood m_Other;
-  CGeoHalfEdgeMap m_EdgeRingMates;                // both end points' ring mates off the edge's faces
+  // Both end points' ring mates off the edge's faces, made anew by each
+  // attempt that tests the removal of both.
+  CGeoHalfEdgeMap m_EdgeRingMates;
   std::vector<CGeoHalfEdge*> m_EdgeRingMateSet;  // the selected vertex's part of them, sorted
   std::vector<CGeoVertex*> m_NeighboursA;        // scratch of the common-neighbour test
   std::vector<CGeoVertex*> m_NeighboursB;
