@@ -184,6 +184,35 @@ TEST_F(ReducePassTest, EndPointsWithAnotherCommonNeighbourStay) {
     }
 }
 
+// The turn of a face (moved, p, q) when moved goes to a new place: any turn
+// past a right angle counts as a reversal, a degenerate face as no turn.
+TEST(ReduceNormalTurn, DegreesAsTheLimitsReadThem) {
+  struct SCase {
+    const char* name;
+    D3DXVECTOR3 moved, to;
+    float degrees;
+  } cases[] = {
+      {"Unmoved", {0, 0, 0}, {0, 0, 0}, 0.0f},
+      {"WithinItsPlane", {0, 0, 0}, {0.2f, 0.3f, 0.0f}, 0.0f},
+      {"ThirtyDegrees", {0, 0, 0}, {0, 0, std::tan(D3DX_PI / 6) / std::sqrt(1.25f)}, 30.0f},
+      {"PastARightAngle", {0, 0, 0}, {1.0f, 1.0f, 0.2f}, 180.0f},
+      {"RightAngle", {0, 0, 0}, {0, 0.5f, 1e9f}, 90.0f},
+      {"IntoALine", {0, 0, 0}, {0.5f, 1.0f, 0.0f}, 0.0f},
+      {"NotFinite", {0, 0, 0}, {0, 0, std::nanf("")}, 180.0f},
+  };
+  // p and q on the x axis and at (0.5, 1): the face's normal is +z.
+  D3DVERTEX records[3] = {{1, 0, 0, 0, 0, 1, 0, 0}, {0.5f, 1, 0, 0, 0, 1, 0, 0}, {0, 0, 0, 0, 0, 1, 0, 0}};
+  CGeoVertex p, q, moved;
+  p.Initialize(&records[0], 0, 0, eVertexTypeSource);
+  q.Initialize(&records[1], 1, 0, eVertexTypeSource);
+  moved.Initialize(&records[2], 2, 0, eVertexTypeSource);
+  for (const SCase& c : cases) {
+    moved.SetPosition(c.moved);
+    EXPECT_NEAR(CGeoEdgeContraction::ComputeOldNewTrianglesDeltaNormalAngle(c.to, &p, &q, &moved), c.degrees, 0.01f)
+        << c.name;
+  }
+}
+
 // With two groups the first is reduced as far as needed before the second
 // is touched: one target for the whole job.
 TEST_F(ReducePassTest, GroupsShareOneTarget) {

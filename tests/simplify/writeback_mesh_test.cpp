@@ -133,12 +133,20 @@ TEST_F(WriteBackTest, ReducedSphereWritesItsActiveElements) {
   EXPECT_EQ(target.GetMeshTextureCoords(), nullptr);  // the source had none
 }
 
-// A material that no face uses still has its place in the list.
+// A material that no face uses has an empty group, which the reduction
+// passes over, and keeps its place in the list written back.
 TEST_F(WriteBackTest, UnusedMaterialKeepsItsPlace) {
-  const SGeoTestMesh mesh = MakeGridMesh(2, 2);
+  const SGeoTestMesh mesh = MakeGridMesh(6, 6);
   const std::vector<DWORD> materials(mesh.TrianglesCount(), 1);
   CGeoMesh geo;
   ASSERT_TRUE(BuildGeoMesh(geo, Device(), mesh, nullptr, materials.data(), 3));
+  CFrameReductionThread job;
+  SetUpReductionJob(job, geo);
+  REDUCTIONOPTIONS options = DefaultReductionOptions(50);
+  ASSERT_TRUE(geo.ReduceTrianglesCount(&options, &job));
+  EXPECT_FALSE(geo.GetGeoMeshTriangles(0)->IsReadyForRenderingRM());
+  EXPECT_TRUE(geo.GetGeoMeshTriangles(1)->IsReadyForRenderingRM());
+  EXPECT_LE(ActiveTrianglesCount(geo), mesh.TrianglesCount() / 2);
   CMesh target;
   ASSERT_TRUE(geo.InitializeMesh(&target, nullptr, nullptr, nullptr, nullptr));
   CMeshMaterialList* list = target.GetMeshMaterialList();
