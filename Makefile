@@ -4,7 +4,8 @@
 
 # The Debian packages the build, the tests and the benchmarks need: the one list.
 PACKAGES := cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev \
-            libbenchmark-dev zlib1g-dev libpng-dev libjpeg-dev
+            libbenchmark-dev zlib1g-dev libpng-dev libjpeg-dev \
+            libmeshoptimizer-dev libopenmesh-dev
 
 JOBS ?= $(shell nproc)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
@@ -29,8 +30,8 @@ SAMPLE_SCENE := $(RELEASE_DIR)/samples/scene.x
 SAMPLE_OUTPUT := $(RELEASE_DIR)/samples/scene_saved.x
 
 run: build
-	$(RELEASE_DIR)/bin/vorever --batch $(SAMPLE_SCENE) --export $(SAMPLE_OUTPUT)
-	@echo "The sample scene was loaded from $(SAMPLE_SCENE) and saved as $(SAMPLE_OUTPUT)."
+	$(RELEASE_DIR)/bin/vorever --batch $(SAMPLE_SCENE) --reduce 50 --export $(SAMPLE_OUTPUT)
+	@echo "The sample scene was loaded from $(SAMPLE_SCENE), halved and saved as $(SAMPLE_OUTPUT)."
 
 test: deps
 	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVOREVER_SANITIZE=ON

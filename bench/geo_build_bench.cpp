@@ -5,37 +5,17 @@
 
 #include <cstring>
 
+#include "bench_device.h"
 #include "geo_mesh.h"
 #include "geo_test_meshes.h"
 
 namespace {
 
-IDirect3DDevice8* BenchDevice() {
-  static IDirect3DDevice8* device = [] {
-    IDirect3DDevice8* d = nullptr;
-    IDirect3D8* direct3d = Direct3DCreate8(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS parameters{};
-    parameters.Windowed = TRUE;
-    parameters.SwapEffect = D3DSWAPEFFECT_COPY;
-    direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                           &parameters, &d);
-    direct3d->Release();
-    return d;
-  }();
-  return device;
-}
-
 void BuildConnectivity(benchmark::State& state) {
   const DWORD triangles = static_cast<DWORD>(state.range(0));
   const DWORD columns = triangles >= 1000000 ? 1000 : triangles >= 100000 ? 250 : 100;
   const SGeoTestMesh mesh = MakeGridMesh(columns, triangles / 2 / columns);
-  IDirect3DVertexBuffer8* vb = nullptr;
-  const UINT size = static_cast<UINT>(mesh.vertices.size() * sizeof(D3DVERTEX));
-  BenchDevice()->CreateVertexBuffer(size, 0, kGeoVertexFVF, D3DPOOL_DEFAULT, &vb);
-  BYTE* data = nullptr;
-  vb->Lock(0, 0, &data, 0);
-  std::memcpy(data, mesh.vertices.data(), size);
-  vb->Unlock();
+  IDirect3DVertexBuffer8* vb = BenchVertexBuffer(mesh);
   for (auto _ : state) {
     CGeoMesh geo;
     const bool built = geo.Initialize2(static_cast<DWORD>(mesh.vertices.size()), vb,

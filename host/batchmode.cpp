@@ -7,6 +7,8 @@
 #include <rmxfguid.h>
 #include <threads_manager.h>
 
+#include <cfloat>
+#include <cstdlib>
 #include <cstring>
 
 #include "appoptions.h"
@@ -95,6 +97,24 @@ void SplitPath(const CString& path, CString& name, CString& folder) {
   folder = path.Left(slash + 1);
 }
 
+// The option that a reduction argument sets, NULL for other arguments.
+float* ReductionArgument(SBatchOptions& options, const char* arg) {
+  if (std::strcmp(arg, "--reduce") == 0) return &options.reducePercent;
+  if (std::strcmp(arg, "--max-normal-angle") == 0) return &options.maxNormalAngle;
+  if (std::strcmp(arg, "--max-area-change") == 0) return &options.maxAreaChangePercent;
+  if (std::strcmp(arg, "--face-area-factor") == 0) return &options.faceAreaFactor;
+  return nullptr;
+}
+
+// A number from 0 to most, the whole text.
+bool ReadAmount(const char* text, float& value, float most) {
+  char* end = nullptr;
+  const float read = std::strtof(text, &end);
+  if (end == text || *end != '\0' || !(read >= 0.0f && read <= most)) return false;
+  value = read;
+  return true;
+}
+
 double SecondsSince(DWORD start) { return static_cast<DWORD>(timeGetTime() - start) / 1000.0; }
 
 }  // namespace
@@ -123,8 +143,22 @@ bool ParseBatchArguments(int argc, char** argv, SBatchOptions& options, CString&
         error.Format("unknown format \"%s\" (text, binary or compressed)", value);
         return false;
       }
+    } else if (float* limit = ReductionArgument(options, arg); limit && hasValue) {
+      if (!ReadAmount(argv[++i], *limit, std::strcmp(arg, "--reduce") == 0 ? 100.0f : FLT_MAX)) {
+        error.Format("\"%s\" needs a number of 0 or more%s", arg,
+                     std::strcmp(arg, "--reduce") == 0 ? ", at most 100" : "");
+        return false;
+      }
+    } else if (std::strcmp(arg, "--midpoint") == 0 && hasValue) {
+      const char* value = argv[++i];
+      if (std::strcmp(value, "on") != 0 && std::strcmp(value, "off") != 0) {
+        error.Format("unknown midpoint switch \"%s\" (on or off)", value);
+        return false;
+      }
+      options.midpoint = std::strcmp(value, "on") == 0;
     } else if (!hasValue && (std::strcmp(arg, "--batch") == 0 || std::strcmp(arg, "--export") == 0 ||
-                             std::strcmp(arg, "--format") == 0)) {
+                             std::strcmp(arg, "--format") == 0 ||
+                             std::strcmp(arg, "--midpoint") == 0 || ReductionArgument(options, arg))) {
       error.Format("%s needs a value", arg);
       return false;
     } else {
@@ -134,6 +168,12 @@ bool ParseBatchArguments(int argc, char** argv, SBatchOptions& options, CString&
   }
   if (!batch) {
     error = "--batch FILE is required";
+    return false;
+  }
+  const bool limits = options.maxNormalAngle >= 0 || options.maxAreaChangePercent >= 0 ||
+                      options.faceAreaFactor >= 0 || options.midpoint >= 0;
+  if (limits && options.reducePercent < 0) {
+    error = "the reduction limits need --reduce PERCENT";
     return false;
   }
   return true;
@@ -249,6 +289,27 @@ int RunBatch(const SBatchOptions& options, std::FILE* out, std::FILE* err) {
   std::fprintf(out, "materials: %u\n", summary.materials);
   std::fprintf(out, "animation sets: %u\n", summary.animationSets);
   std::fprintf(out, "load seconds: %.3f\n", loadSeconds);
+  INT_PTR jobs = 1;
+  if (options.reducePercent >= 0.0f) {
+    REDUCTIONOPTIONS reduction = BatchReductionOptions(options);
+    document.SetReductionOptions(reduction);
+    std::fprintf(err, "Reducing by %g %% (normal angle %g degrees, area change %g %%, face area factor %g, %s)\n",
+                 reduction.reductionPercent, reduction.maxNormalAngle, reduction.maxAreaChangePercent,
+                 reduction.faceAreaFactor, reduction.allowMidpoint ? "midpoints" : "no midpoints");
+    const DWORD reduceStart = timeGetTime();
+    manager.ReduceTrianglesCount(&document, document.GetFileFrame());
+    job = WaitForJob(manager, jobs++, "reducing", err);
+    if (!job || job->GetEThreadStatus() != CDXThread::eThreadCompleted) {
+      std::fprintf(err, "vorever: cannot reduce %s: %s\n", static_cast<LPCSTR>(options.input),
+                   document.GetFailureText().IsEmpty() ? "the reduction did not run"
+                                                       : static_cast<LPCSTR>(document.GetFailureText()));
+      return 1;
+    }
+    const SSceneSummary reduced = SummarizeScene(document.GetFileFrame());
+    std::fprintf(out, "reduced vertices: %u\n", reduced.vertices);
+    std::fprintf(out, "reduced triangles: %u\n", reduced.triangles);
+    std::fprintf(out, "reduce seconds: %.3f\n", SecondsSince(reduceStart));
+  }
   if (options.output.IsEmpty()) return 0;
 
   CString outName, outFolder;
@@ -256,7 +317,7 @@ int RunBatch(const SBatchOptions& options, std::FILE* out, std::FILE* err) {
   std::fprintf(err, "Saving %s\n", static_cast<LPCSTR>(options.output));
   const DWORD saveStart = timeGetTime();
   manager.ExportXFileObjects(&document, outName, outName, options.output, outFolder, document.GetFileFrame());
-  job = WaitForJob(manager, 1, "saving", err);
+  job = WaitForJob(manager, jobs, "saving", err);
   if (!job || job->GetEThreadStatus() != CDXThread::eThreadCompleted) {
     std::fprintf(err, "vorever: cannot save %s: %s\n", static_cast<LPCSTR>(options.output),
                  document.GetFailureText().IsEmpty() ? "the export did not run"

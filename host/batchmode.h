@@ -15,11 +15,24 @@ struct SBatchOptions {
   CString input;
   CString output;   // empty: nothing is saved
   DWORD format = 2;  // bit 0 text, else binary; bit 1 compressed
+  // The share of the triangles to remove before saving, in percent; negative:
+  // no reduction. The limits left negative, and the midpoint switch left at
+  // -1, take the values of "Config.dat".
+  float reducePercent = -1.0f;
+  float maxNormalAngle = -1.0f;
+  float maxAreaChangePercent = -1.0f;
+  float faceAreaFactor = -1.0f;
+  int midpoint = -1;
 };
 
-// Reads "--batch FILE [--export OUT] [--format text|binary|compressed]"
-// (argv[0] is the program). False with the reason in error.
+// Reads "--batch FILE [--export OUT] [--format text|binary|compressed]
+// [--reduce PERCENT [--max-normal-angle DEGREES] [--max-area-change PERCENT]
+// [--face-area-factor FACTOR] [--midpoint on|off]]" (argv[0] is the
+// program). False with the reason in error.
 bool ParseBatchArguments(int argc, char** argv, SBatchOptions& options, CString& error);
+
+// The reduction options of a batch run: its arguments over the settings.
+REDUCTIONOPTIONS BatchReductionOptions(const SBatchOptions& options);
 
 // What a scene holds below a frame (the frame itself not counted).
 struct SSceneSummary {
@@ -45,6 +58,10 @@ class CBatchDocument : public CDXDoc {
   bool InsertXFileObjects(char* fileName, char* pathName, char* folder, CCameraFrame* camera,
                           CDXThread* thread) override;
   bool Export3dObject(CFrame* frame, char* pathName, CDXThread* thread) override;
+  // Every X-file mesh below the frame, skinned ones aside, is made a
+  // connectivity mesh, reduced towards one target for all and written back
+  // in its place.
+  bool ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* options, CDXThread* thread) override;
 
   CXFileDataList& GetWorld() { return m_world; }
   // The frame that holds the imported file, NULL before a successful import.

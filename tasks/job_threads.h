@@ -197,6 +197,8 @@ class CFrameReductionThread : public CFrameJobThread {
   DWORD GetInputTrianglesCount() const { return m_dwInputTriangles; }
   DWORD GetInputHalfEdgesCount() const { return m_dwInputHalfEdges; }
   DWORD GetInputEdgesCount() const { return m_dwInputEdges; }
+  // For a job on content that is not a frame: its triangles count at set-up.
+  void SetInputTrianglesCount(DWORD count) { m_dwInputTriangles = count; }
 
  private:
   void ClearContent();

@@ -212,9 +212,11 @@ bool CGeoMesh::GetVerticesCount(DWORD& count, CDXThread* thread) {
   return true;
 }
 
-bool CGeoMesh::ReduceTrianglesCount(REDUCTIONOPTIONS*, CDXThread* thread) {
+bool CGeoMesh::ReduceTrianglesCount(REDUCTIONOPTIONS* options, CDXThread* thread) {
   m_bReadyForRenderingRM = true;
-  for (DWORD i = 0; i < m_dwMaterialsCount; ++i)
+  for (DWORD i = 0; i < m_dwMaterialsCount; ++i) {
     if (thread && !thread->WaitForThreadPlayingEvent()) return false;
+    if (!m_pGeoMeshTriangles[i].ReduceTrianglesCount(options, thread)) return false;
+  }
   return true;
 }

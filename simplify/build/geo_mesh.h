@@ -16,6 +16,7 @@
 #include "geo_pools.h"
 
 class CFrame;
+class CMesh;
 
 // The triangles of one material group, before its connectivity is built.
 struct SGeoTrianglesSource {
@@ -66,6 +67,21 @@ class CGeoMesh {
 
   // Reduces the mesh in place, group after group.
   bool ReduceTrianglesCount(REDUCTIONOPTIONS* options, CDXThread* thread);
+
+  // The names of the scene mesh's material list, normals and texture
+  // coordinates, which the mesh written back takes; without a texture
+  // coordinates name none are written back.
+  void SetSourcePartNames(const char* materialList, const char* normals, const char* textureCoords) {
+    m_strMaterialListName = materialList ? materialList : "";
+    m_strNormalsName = normals ? normals : "";
+    m_strTextureCoordsName = textureCoords ? textureCoords : "";
+    m_bTextureCoords = textureCoords != nullptr;
+  }
+  // Writes the active vertices and faces into target, a new scene mesh, with
+  // a material per group, recomputed vertex normals and, when the source had
+  // them, texture coordinates. Made on the process's device.
+  bool InitializeMesh(CMesh* target, CFrame* frame, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
+                      CDXThread* thread);
 
   CGeoVertexArray* GetGeoVertexArray() { return &m_GeoVertexArray; }
   CFrame* GetParentFrame() const { return m_pParentFrame; }

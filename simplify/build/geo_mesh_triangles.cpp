@@ -238,7 +238,6 @@ bool CGeoMeshTriangles::CreateEdgesRM3(CGeoHalfEdgeMap* map, CGeoEdgeList* edges
   map->ForEach([&entered](ULONGLONG, CGeoHalfEdge* h) { entered.push_back(h); });
   CGeoEdgeList created;
   for (CGeoHalfEdge* h : entered) {
-    if (thread && !thread->WaitForThreadPlayingEvent()) return false;
     if (h->GetEdgeRM() && !h->GetEdgeRM()->IsDisabled()) continue;
     CGeoHalfEdge* m = FindMate2(h, map);
     if (m && m->GetEdgeRM() && !m->GetEdgeRM()->IsDisabled()) {
@@ -259,7 +258,7 @@ bool CGeoMeshTriangles::CreateEdgesRM3(CGeoHalfEdgeMap* map, CGeoEdgeList* edges
     h->SetEdgeRM(edge);
     if (m) m->SetEdgeRM(edge);
   }
-  return SetVerticesOutEdgesNoMate(&created, thread);
+  return SetVerticesOutEdgesNoMate(&created, nullptr);
 }
 
 // Registers e at its end points when it is a border edge.

@@ -49,7 +49,8 @@ class CGeoMeshTriangles {
   // Pairs the half edges of the map into edges of the build.
   bool CreateEdges3(CDXThread* thread, CGeoHalfEdgeMap* map);
   // Pairs the half edges of the map into reduced-mesh edges; each new edge is
-  // appended to edges and its end points entered in visited.
+  // appended to edges and its end points entered in visited. It is a step of
+  // a contraction, which once begun runs whole: it does not poll the job.
   bool CreateEdgesRM3(CGeoHalfEdgeMap* map, CGeoEdgeList* edges, CGeoVisitedVertexMap* visited,
                       REDUCTIONOPTIONS* options, CDXThread* thread);
   // Registers every border edge at its two end points.
@@ -66,6 +67,11 @@ class CGeoMeshTriangles {
   // Enabled elements; false on a stop request.
   bool GetNewVerticesCount(DWORD& count, CDXThread* thread);
   bool GetTrianglesCount(DWORD& count, CDXThread* thread);
+
+  // Reduces the group by edge contraction towards the job's target, in
+  // first-in-first-out waves; false when the job stops or a step fails.
+  bool ReduceTrianglesCount(REDUCTIONOPTIONS* options, CDXThread* thread);
+  bool ContractEdgesFirstInFirstOutOrder(REDUCTIONOPTIONS* options, CDXThread* thread);
 
   DWORD GetNextAvailableHalfEdgeIndex() { return m_dwNextAvailableHalfEdgeIndex++; }
   DWORD GetHalfEdgesCount() const { return m_dwHalfEdgesCount; }

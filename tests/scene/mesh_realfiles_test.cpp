@@ -8,13 +8,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
 // The skin weights of a loaded mesh whose vertex indices are all below its
 // vertex count.
 bool SkinWeightsFitTheMesh(CMesh& mesh) {
@@ -24,35 +17,18 @@ bool SkinWeightsFitTheMesh(CMesh& mesh) {
   return true;
 }
 
-class RealMeshTest : public MeshDeviceTest {
- protected:
-  void SetUp() override {
-    MeshDeviceTest::SetUp();
-    m_folder = fs::path(VOREVER_TESTDATA) / "x";
-    if (!fs::exists(m_folder)) GTEST_SKIP() << "no real files in " << m_folder;
-  }
-  fs::path m_folder;
-};
-
 TEST_F(RealMeshTest, EveryMeshLoadsPreparesAndSavesItsBlockBack) {
   int meshes = 0;
-  for (const auto& entry : fs::directory_iterator(m_folder)) {
-    const std::string extension = entry.path().extension().string();
-    if (extension != ".x" && extension != ".X") continue;
-    SCOPED_TRACE(entry.path().filename().string());
-    XFileObjects objects(ReadFile(entry.path()));
-    XFileSaver saver;
-    for (size_t i = 0; i < objects.size(); ++i) {
-      ForEachDataObject(objects[i], TID_D3DRMMesh, [&](IDirectXFileData* data) {
-        CMesh mesh;
-        ASSERT_TRUE(LoadMeshTree(mesh, data));
-        EXPECT_TRUE(PrepareMesh(mesh));
-        EXPECT_TRUE(SkinWeightsFitTheMesh(mesh));
-        EXPECT_EQ(saver.SavedBlock(mesh), BlockOf(data));
-        ++meshes;
-      });
-    }
-  }
+  XFileSaver saver;
+  ForEachRealMesh([&](const std::string& file, IDirectXFileData* data) {
+    SCOPED_TRACE(file);
+    CMesh mesh;
+    ASSERT_TRUE(LoadMeshTree(mesh, data));
+    EXPECT_TRUE(PrepareMesh(mesh));
+    EXPECT_TRUE(SkinWeightsFitTheMesh(mesh));
+    EXPECT_EQ(saver.SavedBlock(mesh), BlockOf(data));
+    ++meshes;
+  });
   EXPECT_GT(meshes, 10);
 }
 

@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -272,4 +273,36 @@ class XFileSaver {
   std::string m_path;
   IDirectXFile* m_file = nullptr;
   IDirectXFileSaveObject* m_save = nullptr;
+};
+
+// The real .x files written by other programs; skipped where they are absent.
+class RealMeshTest : public MeshDeviceTest {
+ protected:
+  void SetUp() override {
+    MeshDeviceTest::SetUp();
+    m_folder = std::filesystem::path(VOREVER_TESTDATA) / "x";
+    if (!std::filesystem::exists(m_folder)) GTEST_SKIP() << "no real files in " << m_folder;
+  }
+
+  static std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+  }
+
+  // Calls visit(file name, Mesh data object) for every mesh of every file.
+  template <class Visit>
+  void ForEachRealMesh(Visit visit) {
+    for (const auto& entry : std::filesystem::directory_iterator(m_folder)) {
+      const std::string extension = entry.path().extension().string();
+      if (extension != ".x" && extension != ".X") continue;
+      XFileObjects objects(ReadFile(entry.path()));
+      for (size_t i = 0; i < objects.size(); ++i)
+        ForEachDataObject(objects[i], TID_D3DRMMesh,
+                          [&](IDirectXFileData* data) { visit(entry.path().filename().string(), data); });
+    }
+  }
+
+  std::filesystem::path m_folder;
 };

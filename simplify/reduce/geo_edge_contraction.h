@@ -1,0 +1,127 @@
+// CGeoEdgeContraction: the contraction of edges of one material group, one
+// attempt at a time. An attempt collects the neighbourhoods of the edge's two
+// end points once; the validity tests, the qualification and the contraction
+// itself share them.
+#pragma once
+
+#include <vector>
+
+#include "geo_mesh_triangles.h"
+
+// The neighbourhood of one end point, as one attempt collects it. Every
+// collection is filled at most once per attempt, by the first stage that
+// needs it.
+struct SGeoNeighbourhood {
+  std::vector<CGeoEdge*> outEdges;  // in the order of the out-half-edge walk
+  std::vector<CGeoFace*> faces;     // in the order of the face walk
+  std::vector<CGeoVertex*> ring;    // from the edge's other end point round the vertex
+  CGeoHalfEdgeMap ringMates;        // mates of the half edges across the ring, by key
+  std::vector<CGeoHalfEdge*> ringMateSet;  // the same half edges, sorted by address
+  bool ringMatesCollected = false;
+
+  void Clear();
+};
+
+class CGeoEdgeContraction {
+ public:
+  // Edges that contractions create are appended to nextWave, and both their
+  // end points entered in visited.
+  CGeoEdgeContraction(CGeoMeshTriangles* group, CGeoEdgeList* nextWave, CGeoVisitedVertexMap* visited,
+                      REDUCTIONOPTIONS* options, CDXThread* thread);
+
+  // One attempt: validity, qualification, then the cheapest qualified
+  // contraction. False only on failure (the job stopped, or a step of the
+  // contraction could not be done); contracted tells whether it was done.
+  bool AttemptEdgeContraction(bool& contracted, CGeoEdge* edge, CGeoVertex* selected, CGeoVertex* other);
+
+  // Validity: may the selected vertex, the other vertex or both be removed
+  // without breaking the mesh? Sets the edge's three validity states.
+  bool ValidateEdgeContraction2(CGeoEdge* edge, CGeoVertex* selected, CGeoVertex* other);
+  // Qualification: the cheapest valid removal within the options' limits,
+  // stored in the edge with its cost (and midpoint).
+  bool QualifyEdgeContractionRM4(CGeoEdge* edge, CGeoVertex* selected, CGeoVertex* other);
+  // Carries out the edge's chosen contraction; newVertex is the vertex that
+  // takes the removed vertex's place.
+  bool ContractEdgeQuick2(bool& contracted, CGeoEdge* edge, CGeoVertex* selected, CGeoVertex* other,
+                          CGeoVertex*& newVertex);
+
+  // Turn in degrees of the normal of triangle (moved, p, q) when moved goes
+  // to newPosition: 0 for no turn or a degenerate triangle, 180 for any turn
+  // past a right angle.
+  static float ComputeOldNewTrianglesDeltaNormalAngle(const D3DXVECTOR3& newPosition, const CGeoVertex* p,
+                                                      const CGeoVertex* q, const CGeoVertex* moved);
+  // Lower is better: area change ratio (a fraction) and normal turn (degrees).
+  static float ComputeRemovalCost(float areaChangeRatio, float normalAngleChange);
+  static bool ComputeTriangleArea(float& area, const D3DXVECTOR3& p1, const D3DXVECTOR3& p2, const D3DXVECTOR3& p3);
+
+ private:
+  // False, and the attempt failed, once the job is to stop.
+  bool Poll();
+  void ClearNeighbourhoods();
+
+  // Validity.
+  bool ValidateVertexRemovalRM4(CGeoVertex* vertex, SGeoNeighbourhood& n);
+  bool ValidateVerticesRemovalRM2(CGeoVertex* a, CGeoVertex* b);
+  bool TryDisableVertexRM2(CGeoVertex* vertex, SGeoNeighbourhood& n);
+  static bool TryDisableFaceRM(const CGeoFace* face, const std::vector<CGeoHalfEdge*>& ringMateSet);
+  bool GetVertexSurroundingHalfEdgesMate2(CGeoVertex* vertex, SGeoNeighbourhood& n);
+  bool GetEdgeSurroundingHalfEdgesMate2(CGeoVertex* a, CGeoVertex* b);
+  bool GetOutEdges3(CGeoVertex* vertex, std::vector<CGeoEdge*>& outEdges);
+  bool GetSurroundingFaces2(CGeoVertex* vertex, std::vector<CGeoFace*>& faces);
+  bool GetSurroundingVertices2(CGeoVertex* vertex, CGeoVertex* start, std::vector<CGeoVertex*>& ring);
+  // Every vertex joined to vertex by an edge, sorted: from its out edges when
+  // they were collected, else by a walk round it; false when that walk does
+  // not close.
+  bool GetNeighbours(CGeoVertex* vertex, const std::vector<CGeoEdge*>& outEdges,
+                     std::vector<CGeoVertex*>& neighbours);
+  // The end points' only common neighbours are the far corners of the
+  // edge's two faces, so that no contraction of the edge joins two edges
+  // into one or makes a face twice.
+  bool EndPointsShareOnlyEdgeApexes(CGeoEdge* edge, CGeoVertex* a, CGeoVertex* b);
+
+  // Qualification.
+  bool EdgeTrianglesAreaTest(CGeoEdge* edge);
+  bool QualifyVertexRemovalRM5(float& areaChangeRatio, float& normalAngleChange, const D3DXVECTOR3& newPosition,
+                               CGeoVertex* removed, CGeoVertex* kept, SGeoNeighbourhood& n);
+  bool QualifyOptimalMidPointEdgeContractionRM4(float& areaChangeRatio, float& normalAngleChange,
+                                                D3DXVECTOR3& midPoint, CGeoEdge* edge, CGeoVertex* a,
+                                                CGeoVertex* b);
+  bool ComputeOptimalMidPointPosition3(bool& firstMethod, D3DXVECTOR3& midPoint, CGeoVertex* a, CGeoVertex* b);
+  bool ComputeLargestOldNewFacesDeltaNormalAngle(float& largest, const D3DXVECTOR3& newPosition, CGeoVertex* moved,
+                                                 CGeoVertex* kept, const std::vector<CGeoFace*>& faces);
+  bool ComputeSurroundingFacesArea(float& area, const std::vector<CGeoFace*>& faces, const CGeoVertex* skipA,
+                                   const CGeoVertex* skipB);
+  // Total and smallest area of the fan (position, r[k], r[k-1]), k >= 2.
+  bool ComputeNewFanArea(double& total, float& smallest, const D3DXVECTOR3& position,
+                         const std::vector<CGeoVertex*>& ring);
+  // The area ratio within the options' limit, from the old and new totals.
+  bool AreaChangeWithinLimit(float& areaChangeRatio, float oldArea, double newArea, float smallest) const;
+
+  // Contraction.
+  bool RemoveVertex3(CGeoVertex* removed, CGeoVertex* kept, SGeoNeighbourhood& n);
+  bool RemoveEdgeVertices2(CGeoVertex*& midPointVertex, const D3DXVECTOR3& midPoint, CGeoVertex* a, CGeoVertex* b);
+  bool CreateReplacingMidPointVertex(CGeoVertex*& midPointVertex, CGeoVertex* a, CGeoVertex* b,
+                                     const D3DXVECTOR3& midPoint);
+  void CreateNewVertexSurroundingFaces3(CGeoVertex* newVertex, CGeoVertex* removed, CGeoVertex* skip,
+                                        const std::vector<CGeoFace*>& faces, CGeoHalfEdgeMap& map);
+  void DisableVertexRM2(CGeoVertex* vertex, const std::vector<CGeoFace*>& faces);
+  void DisableFaceRM2(CGeoFace* face);
+  // Joins the new half edges of the map to their mates with new edges.
+  bool CreateEdges(CGeoHalfEdgeMap& map);
+
+  CGeoMeshTriangles* m_pGroup;
+  CGeoEdgeList* m_pNextWave;
+  CGeoVisitedVertexMap* m_pVisited;
+  REDUCTIONOPTIONS* m_pOptions;
+  CDXThread* m_pThread;
+  bool m_bFailed;
+
+  SGeoNeighbourhood m_Selected;
+  SGeoNeighbourhood m_Other;
+  // Both end points' ring mates off the edge's faces, made anew by each
+  // attempt that tests the removal of both.
+  CGeoHalfEdgeMap m_EdgeRingMates;
+  std::vector<CGeoHalfEdge*> m_EdgeRingMateSet;  // the selected vertex's part of them, sorted
+  std::vector<CGeoVertex*> m_NeighboursA;        // scratch of the common-neighbour test
+  std::vector<CGeoVertex*> m_NeighboursB;
+};

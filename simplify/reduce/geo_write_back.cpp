@@ -1,0 +1,184 @@
+// Writing a reduced connectivity mesh back into a scene mesh. The active
+// vertices are numbered in the order of the mesh's vertex pool, then of each
+// group's midpoint vertices; the faces follow group by group, those made by
+// contractions before the surviving source faces, each with its group's
+// material.
+#include <memory>
+#include <vector>
+
+#include "dx_thread.h"
+#include "dxwindoweddevice.h"
+#include "geo_mesh.h"
+#include "material.h"
+#include "mesh.h"
+#include "meshparts.h"
+#include "qorcommon.h"
+#include "rmxfguid.h"
+
+namespace {
+
+// What the mesh written back is made of, before it is handed over.
+struct SActiveMesh {
+  std::vector<D3DVERTEX> vertices;
+  std::vector<CCoords2d> textureCoords;
+  std::vector<DWORD> indices;        // three per face
+  std::vector<DWORD> faceMaterials;  // the group of each face
+};
+
+// Numbers the active vertices in output order; false on a stop request.
+bool CollectActiveVertices(CGeoMesh& geo, SActiveMesh& out, CDXThread* thread) {
+  auto collect = [&](CGeoVertexArray* pool) {
+    for (DWORD i = 0; i < pool->GetCurrentVerticesCount(); ++i) {
+      if (thread && !thread->WaitForThreadPlayingEvent()) return false;
+      CGeoVertex* v = pool->GetAt(i);
+      if (v->IsDisabled()) continue;
+      v->SetRetainedModeMeshVertexIndex(static_cast<DWORD>(out.vertices.size()));
+      const D3DXVECTOR3& p = *v->GetPosition();
+      const D3DXVECTOR3 n = v->GetNormal();
+      out.vertices.push_back({p.x, p.y, p.z, n.x, n.y, n.z, v->GetTextureU(), v->GetTextureV()});
+    }
+    return true;
+  };
+  if (!collect(geo.GetGeoVertexArray())) return false;
+  for (DWORD g = 0; g < geo.GetMaterialsCount(); ++g)
+    if (!collect(geo.GetGeoMeshTriangles(g)->GetNewVerticesArray())) return false;
+  return true;
+}
+
+bool CollectActiveFaces(CGeoMesh& geo, SActiveMesh& out, CDXThread* thread) {
+  for (DWORD g = 0; g < geo.GetMaterialsCount(); ++g) {
+    CGeoMeshTriangles* group = geo.GetGeoMeshTriangles(g);
+    for (CGeoFacesArray* pool : {group->GetNewFacesArray(), group->GetOriginalFacesArray()})
+      for (DWORD i = 0; i < pool->GetCurrentFacesCount(); ++i) {
+        if (thread && !thread->WaitForThreadPlayingEvent()) return false;
+        CGeoFace* face = pool->GetAt(i);
+        if (face->IsDisabled()) continue;
+        CGeoVertex* c[3];
+        face->GetTriangleVertices(c[0], c[1], c[2]);
+        for (CGeoVertex* v : c) out.indices.push_back(v->GetRetainedModeMeshVertexIndex());
+        out.faceMaterials.push_back(g);
+      }
+  }
+  return true;
+}
+
+// Each vertex's normal becomes the normalized mean of the unit normals of
+// the faces that use it. A vertex that no face uses keeps its own normal.
+void RecomputeVertexNormals(SActiveMesh& mesh) {
+  std::vector<D3DXVECTOR3> sums(mesh.vertices.size(), D3DXVECTOR3(0.0f, 0.0f, 0.0f));
+  std::vector<DWORD> counts(mesh.vertices.size(), 0);
+  for (size_t f = 0; f + 2 < mesh.indices.size(); f += 3) {
+    const D3DVERTEX* v[3];
+    for (int k = 0; k < 3; ++k) v[k] = &mesh.vertices[mesh.indices[f + k]];
+    const D3DXVECTOR3 p0(v[0]->x, v[0]->y, v[0]->z), p1(v[1]->x, v[1]->y, v[1]->z), p2(v[2]->x, v[2]->y, v[2]->z);
+    const D3DXVECTOR3 e1 = p1 - p0, e2 = p2 - p0;
+    D3DXVECTOR3 n;
+    D3DXVec3Cross(&n, &e1, &e2);
+    const float length = D3DXVec3Length(&n);
+    if (!(length > 0.0f)) continue;
+    n /= length;
+    for (int k = 0; k < 3; ++k) {
+      sums[mesh.indices[f + k]] += n;
+      ++counts[mesh.indices[f + k]];
+    }
+  }
+  for (size_t i = 0; i < mesh.vertices.size(); ++i) {
+    if (counts[i] == 0) continue;
+    const D3DXVECTOR3 mean = sums[i] * (1.0f / static_cast<float>(counts[i]));
+    const float length = D3DXVec3Length(&mean);
+    if (!(length > 0.0f)) continue;
+    mesh.vertices[i].nx = mean.x / length;
+    mesh.vertices[i].ny = mean.y / length;
+    mesh.vertices[i].nz = mean.z / length;
+  }
+}
+
+// The faces as mesh face records.
+std::unique_ptr<CMeshFace[]> MakeFaces(const std::vector<DWORD>& indices) {
+  const size_t n = indices.size() / 3;
+  auto faces = std::make_unique<CMeshFace[]>(n);
+  for (size_t f = 0; f < n; ++f)
+    if (!faces[f].SetMeshFace(3, &indices[3 * f])) return nullptr;
+  return faces;
+}
+
+IDirect3DVertexBuffer8* MakeVertexBuffer(IDirect3DDevice8* device, const std::vector<D3DVERTEX>& vertices) {
+  IDirect3DVertexBuffer8* vb = nullptr;
+  const UINT size = static_cast<UINT>(vertices.size() * sizeof(D3DVERTEX));
+  if (FAILED(device->CreateVertexBuffer(size, D3DUSAGE_WRITEONLY, kGeoVertexFVF, D3DPOOL_DEFAULT, &vb))) return nullptr;
+  BYTE* data = nullptr;
+  if (FAILED(vb->Lock(0, 0, &data, 0))) {
+    SafeRelease(&vb);
+    return nullptr;
+  }
+  if (size) std::memcpy(data, vertices.data(), size);
+  vb->Unlock();
+  return vb;
+}
+
+}  // namespace
+
+bool CGeoMesh::InitializeMesh(CMesh* target, CFrame*, IDirect3DDevice8*, REDUCTIONOPTIONS*, CDXThread* thread) {
+  IDirect3DDevice8* device = g_pWindowedDevice ? g_pWindowedDevice->GetD3DDevice() : nullptr;
+  if (!target || !device || m_dwMaterialsCount == 0) return false;
+  if (FAILED(target->CXFileDataObject::Initialize(const_cast<char*>(GetName()), &TID_D3DRMMesh, false)))
+    return false;
+
+  SActiveMesh active;
+  if (!CollectActiveVertices(*this, active, thread) || !CollectActiveFaces(*this, active, thread)) return false;
+  RecomputeVertexNormals(active);
+  const DWORD nVertices = static_cast<DWORD>(active.vertices.size());
+  const DWORD nFaces = static_cast<DWORD>(active.faceMaterials.size());
+
+  // The parts, each complete before the mesh takes any of them.
+  std::vector<D3DXMATERIAL> materials(m_dwMaterialsCount);
+  for (DWORD g = 0; g < m_dwMaterialsCount; ++g) materials[g] = *m_pGeoMeshTriangles[g].Getd3dMaterial();
+  // With one group a single index 0 stands for every face.
+  const DWORD zero = 0;
+  auto list = std::make_unique<CMeshMaterialList>();
+  if (!list->Initialize(m_dwMaterialsCount, materials.data(), nullptr, m_dwMaterialsCount == 1 ? 1 : nFaces,
+                        m_dwMaterialsCount == 1 ? const_cast<DWORD*>(&zero) : active.faceMaterials.data(),
+                        const_cast<char*>(static_cast<const char*>(m_strMaterialListName)), nullptr, thread))
+    return false;
+
+  auto normals = std::make_unique<CMeshNormals>();
+  auto normalFaces = MakeFaces(active.indices);
+  if (!normalFaces || FAILED(normals->CXFileDataObject::Initialize(
+                          const_cast<char*>(static_cast<const char*>(m_strNormalsName)), &TID_D3DRMMeshNormals, false)))
+    return false;
+  auto normalVectors = std::make_unique<D3DXVECTOR3[]>(nVertices);
+  for (DWORD i = 0; i < nVertices; ++i)
+    normalVectors[i] = D3DXVECTOR3(active.vertices[i].nx, active.vertices[i].ny, active.vertices[i].nz);
+  normals->SetMandatoryMembers(nVertices, normalVectors.release(), nFaces, normalFaces.release());
+
+  std::unique_ptr<CMeshTextureCoords> coords;
+  if (m_bTextureCoords) {
+    coords = std::make_unique<CMeshTextureCoords>();
+    if (FAILED(coords->CXFileDataObject::Initialize(const_cast<char*>(static_cast<const char*>(m_strTextureCoordsName)),
+                                                    &TID_D3DRMMeshTextureCoords, false)))
+      return false;
+    auto uv = std::make_unique<CCoords2d[]>(nVertices);
+    for (DWORD i = 0; i < nVertices; ++i) {
+      uv[i].SetU(active.vertices[i].tu);
+      uv[i].SetV(active.vertices[i].tv);
+    }
+    coords->SetMandatoryMembers(nVertices, uv.release());
+  }
+
+  auto faces = MakeFaces(active.indices);
+  IDirect3DVertexBuffer8* vb = faces ? MakeVertexBuffer(device, active.vertices) : nullptr;
+  if (!vb) return false;
+  target->SetMandatoryMembers(nVertices, vb, nFaces, faces.release());
+  target->AddChildObject(eOwnedChild, normals.release(), false);
+  target->AddChildObject(eOwnedChild, list.release(), false);
+  if (coords) target->AddChildObject(eOwnedChild, coords.release(), false);
+  if (!target->SetMaterialsArray() || FAILED(target->CreateMeshVerticesGroups(nullptr))) return false;
+  target->ComputeBoundingObjects();
+  if (!target->CreateMeshEdgesLine(thread)) return false;
+  if (thread) {
+    thread->IncreaseThreadOutputVerticesCount(nVertices);
+    thread->IncreaseThreadOutputTrianglesCount(nFaces, 0.0f);
+  }
+  target->SetReadyForRenderingFlag(true);
+  return true;
+}
