@@ -75,6 +75,7 @@ class CBaseMesh : public CXFileDataObject {
 
  protected:
   void ClearContent();
+  void SetInitialized(bool initialized) { m_initialized = initialized; }
 
  private:
   bool m_initialized;

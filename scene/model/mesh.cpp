@@ -491,12 +491,19 @@ bool CMesh::InitializeClone(CGeoMesh* target, CFrame* frame, REDUCTIONOPTIONS* o
     d3dxMaterials[m].pTextureFilename = texture ? texture->GetFileName() : nullptr;
     textures[m] = materials[m]->GetTexture();
   }
-  return target->Initialize2(m_nVertices, m_vertices, static_cast<DWORD>(indices.size()), indices.data(),
-                             perFace ? triangleMaterials.data() : nullptr,
-                             perFace ? static_cast<DWORD>(materials.size()) : 1,
-                             d3dxMaterials.empty() ? nullptr : d3dxMaterials.data(),
-                             textures.empty() ? nullptr : textures.data(), frame, GetName(), GetDevice(), options,
-                             thread);
+  if (!target->Initialize2(m_nVertices, m_vertices, static_cast<DWORD>(indices.size()), indices.data(),
+                           perFace ? triangleMaterials.data() : nullptr,
+                           perFace ? static_cast<DWORD>(materials.size()) : 1,
+                           d3dxMaterials.empty() ? nullptr : d3dxMaterials.data(),
+                           textures.empty() ? nullptr : textures.data(), frame, GetName(), GetDevice(), options,
+                           thread))
+    return false;
+  // The mesh written back names its parts as this one does.
+  CMeshNormals* normals = GetMeshNormals();
+  CMeshTextureCoords* coords = GetMeshTextureCoords();
+  target->SetSourcePartNames(list ? list->GetName() : nullptr, normals ? normals->GetName() : nullptr,
+                             coords ? coords->GetName() : nullptr);
+  return true;
 }
 
 void CMesh::GetCenterWS(D3DXVECTOR3& out, D3DXMATRIX* world) const {

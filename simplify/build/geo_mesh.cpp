@@ -8,15 +8,14 @@
 
 CGeoMesh::CGeoMesh() { ClearContent(); }
 
-CGeoMesh::~CGeoMesh() { DestroyContent(); }
+CGeoMesh::~CGeoMesh() { DestroyGeoContent(); }
 
 void CGeoMesh::ClearContent() {
   m_dwMaterialsCount = 0;
   m_pGeoMeshTriangles = nullptr;
   m_dwUnlitVerticesCount = 0;
   m_pUnlitVB = nullptr;
-  m_bInitialized = false;
-  m_bReadyForRendering = false;
+  SetReadyForRendering(false);
   m_pParentFrame = nullptr;
   m_bReadyForRenderingRM = false;
   m_pHandlesVB = nullptr;
@@ -34,21 +33,25 @@ void CGeoMesh::ClearContent() {
   m_pDevice = nullptr;
 }
 
-bool CGeoMesh::DestroyContent() {
+void CGeoMesh::DestroyGeoContent() {
   DestroyHandles();
   DestroyVertices();
   delete[] m_pGeoMeshTriangles;
   m_pGeoMeshTriangles = nullptr;
   m_GeoVertexArray.DestroyContent();  // its vertices point into the groups just freed
-  ClearContent();
-  m_strMaterialListName = m_strNormalsName = m_strTextureCoordsName = m_strName = "";
-  m_Box.InitializeZeroSize(false);
-  m_Sphere.InitializeZeroSize();
-  return true;
+  m_strMaterialListName = m_strNormalsName = m_strTextureCoordsName = "";
 }
 
-bool CGeoMesh::InitializeBase(const char* name) {
-  m_strName = name ? name : "GeoMesh";
+bool CGeoMesh::DestroyContent() {
+  DestroyGeoContent();
+  const bool destroyed = CBaseMesh::DestroyContent(false);
+  ClearContent();
+  return destroyed;
+}
+
+bool CGeoMesh::InitializeBase(char* name) {
+  if (!CBaseMesh::Initialize(name)) return false;
+  SetInitialized(false);
   return true;
 }
 

@@ -11,6 +11,7 @@
 
 #include <afx.h>
 
+#include "basemesh.h"
 #include "gbox.h"
 #include "geo_mesh_triangles.h"
 #include "geo_pools.h"
@@ -25,18 +26,14 @@ struct SGeoTrianglesSource {
   IDirect3DTexture8* texture = nullptr;
 };
 
-// Until the scene library's base mesh is in place, the mesh keeps its own
-// name, bounds and flags; they are the parts of that base it uses.
-class CGeoMesh {
+// A frame holds it as a base mesh of kind eBaseMeshTypeGeoMesh; its name,
+// bounds and flags are those of the base.
+class CGeoMesh : public CBaseMesh {
  public:
   CGeoMesh();
-  virtual ~CGeoMesh();
+  ~CGeoMesh() override;
 
-  bool IsInitialized() const { return m_bInitialized; }
-  bool IsReadyForRendering() const { return m_bReadyForRendering; }
-  const char* GetName() const { return m_strName; }
-  CGBox* GetBoundingBox() { return &m_Box; }
-  CGSphere* GetBoundingSphere() { return &m_Sphere; }
+  EBaseMeshType GetMeshType() override { return eBaseMeshTypeGeoMesh; }
 
   // Builds the connectivity of a vertex buffer of D3DVERTEX records (format
   // 0x112) and a 32-bit index list, one group per material: faceMaterials
@@ -61,6 +58,8 @@ class CGeoMesh {
   bool CreateMaterialTrianglesGroups2(ID3DXMesh* mesh, DWORD nMaterials, D3DXMATERIAL* materials,
                                       IDirect3DTexture8** textures, DWORD nRanges, const D3DXATTRIBUTERANGE* table,
                                       std::vector<SGeoTrianglesSource>& groups);
+  // Frees the connectivity and the base content; false when the base content
+  // could not be destroyed.
   bool DestroyContent();
   void DestroyVertices();
   bool ComputeBoundingObjects();
@@ -121,10 +120,9 @@ class CGeoMesh {
 
  protected:
   void ClearContent();
-  // Names the mesh ("GeoMesh" without a name) and resets its bounds.
-  bool InitializeBase(const char* name);
-  void SetReadyForRendering(bool ready) { m_bReadyForRendering = ready; }
-  void SetInitialized(bool initialized) { m_bInitialized = initialized; }
+  // Names the mesh (made unique without a name), with zero-size bounds; the
+  // mesh counts as initialised only once its build is complete.
+  bool InitializeBase(char* name);
   bool InitializeUnlitVertices(DWORD count, IDirect3DVertexBuffer8* source, IDirect3DDevice8* device);
 
  private:
@@ -132,6 +130,8 @@ class CGeoMesh {
   bool BuildGroups(DWORD nVertices, IDirect3DVertexBuffer8* vertices, std::vector<SGeoTrianglesSource>& groups,
                    REDUCTIONOPTIONS* options, CDXThread* thread);
   void DestroyHandles();
+  // Frees what the connectivity mesh owns, leaving the base content.
+  void DestroyGeoContent();
 
   DWORD m_dwMaterialsCount;
   CGeoMeshTriangles* m_pGeoMeshTriangles;
@@ -159,9 +159,4 @@ class CGeoMesh {
   bool m_bTextureCoords;
   // The device the mesh's buffers are made on: the one it was built with.
   IDirect3DDevice8* m_pDevice;
-  CString m_strName;
-  CGBox m_Box;
-  CGSphere m_Sphere;
-  bool m_bInitialized;
-  bool m_bReadyForRendering;
 };
