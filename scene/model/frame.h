@@ -19,6 +19,7 @@ class CSimpleShape;
 class CSkinWeights;
 class CXFileDataList;
 struct IDirect3DDevice8;
+struct REDUCTIONOPTIONS;
 
 // The kind of a bounding-object frame.
 enum EBoundingObjectFrameType : std::int32_t {
@@ -94,6 +95,21 @@ class CFrame : public CXFileDataObject {
   bool InitializeHierarchy(CFrame* source, bool shareMeshes, char* name);
   bool CreateDynamicObjectsRootFrame();
   bool DestroyContent(bool tryLock);
+
+  // Connectivity-mesh walks. This frame, made by InitializeShell(source), is
+  // filled with copies of the source's children: X-file meshes become
+  // connectivity meshes, or connectivity meshes become X-file meshes; map
+  // takes source -> copy and keeps shared objects shared; name is not used.
+  // ReduceTrianglesCount reduces every connectivity mesh of the tree, depth
+  // first in child order, and stops at the first failure. Contains32bitMesh-
+  // Check tells whether a Direct3D mesh of the tree needs 32-bit indices.
+  // thread may be NULL; a stop request gives false.
+  bool InitializeConnectivityMeshFrame(CFrame* source, char* name, CDataObjectMap& map, REDUCTIONOPTIONS* options,
+                                       CDXThread* thread);
+  bool InitializeRetainedModeMeshFrame(CFrame* source, char* name, CDataObjectMap& map, IDirect3DDevice8* device,
+                                       REDUCTIONOPTIONS* options, CDXThread* thread);
+  bool ReduceTrianglesCount(REDUCTIONOPTIONS* options, CDXThread* thread);
+  bool Contains32bitMeshCheck(bool& needs32bit, CDXThread* thread);
 
   // Transform shorthands: translation; rotation (dir, up) → (newDir, newUp)
   // about a centre; the two; the three with a scaling that keeps the box

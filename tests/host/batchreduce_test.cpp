@@ -66,11 +66,8 @@ void WriteGridScene(const std::string& path) {
     f << "  " << v.x << ";" << v.y << ";" << 0.5 * std::sin(v.x / 4.0) * std::cos(v.y / 5.0)
       << (i + 1 < mesh.vertices.size() ? ";,\n" : ";;\n");
   }
+  WriteXMeshFaces(f, mesh);
   const DWORD faces = mesh.TrianglesCount();
-  f << "  " << faces << ";\n";
-  for (DWORD t = 0; t < faces; ++t)
-    f << "  3;" << mesh.indices[3 * t] << "," << mesh.indices[3 * t + 1] << "," << mesh.indices[3 * t + 2]
-      << (t + 1 < faces ? ";,\n" : ";;\n");
   f << "  MeshMaterialList {\n   2;\n   " << faces << ";\n";
   for (DWORD t = 0; t < faces; ++t)
     f << "   " << (mesh.vertices[mesh.indices[3 * t]].x >= side / 2 ? 1 : 0) << (t + 1 < faces ? ",\n" : ";;\n");

@@ -6,6 +6,7 @@
 #include <d3d8types.h>
 
 #include <cmath>
+#include <ostream>
 #include <vector>
 
 struct SGeoTestMesh {
@@ -19,6 +20,16 @@ struct SGeoTestMesh {
   void AddTriangle(DWORD a, DWORD b, DWORD c) { indices.insert(indices.end(), {a, b, c}); }
   DWORD TrianglesCount() const { return static_cast<DWORD>(indices.size() / 3); }
 };
+
+// The triangles as the face list of a .x text Mesh: the count, then
+// "3;a,b,c" separated by ",", ended by ";;".
+inline void WriteXMeshFaces(std::ostream& out, const SGeoTestMesh& mesh) {
+  const DWORD faces = mesh.TrianglesCount();
+  out << "  " << faces << ";\n";
+  for (DWORD t = 0; t < faces; ++t)
+    out << "  3;" << mesh.indices[3 * t] << "," << mesh.indices[3 * t + 1] << "," << mesh.indices[3 * t + 2]
+        << (t + 1 < faces ? ";,\n" : ";;\n");
+}
 
 // A flat grid of columns x rows squares, each cut into two triangles:
 // (columns + 1) x (rows + 1) vertices, vertex (i, j) at index j * (columns + 1) + i.

@@ -1,0 +1,164 @@
+// The frame walks over connectivity meshes: the copy of a tree with every
+// X-file mesh made a connectivity mesh, the copy back into X-file meshes, the
+// edge-contraction reduction of every connectivity mesh of a tree, and the
+// 32-bit index check.
+#include <dx_thread.h>
+#include <geo_mesh.h>
+#include <rmxfguid.h>
+
+#include <memory>
+
+#include "basemesh.h"
+#include "failureguard.h"
+#include "frame.h"
+#include "mesh.h"
+#include "xfiletemplates.h"
+
+namespace {
+
+const char kStopRequested[] = "\nInfo: Requested to end the thread.";
+
+bool StopRequested(CDXThread* thread) { return thread && !thread->WaitForThreadPlayingEvent(); }
+
+bool IsGeoMesh(CXFileDataObject* object) {
+  return object->IsATemplateGUID(&GUID_BaseMesh) &&
+         static_cast<CBaseMesh*>(object)->GetMeshType() == eBaseMeshTypeGeoMesh;
+}
+
+// An object held by reference whose source this conversion has already
+// copied stays shared: the frame holds that copy by reference. True when so.
+bool AddSharedCopy(CFrame* frame, CChildObject* entry, CDataObjectMap& map) {
+  CXFileDataObject* copy = nullptr;
+  if (!entry->IsReference() || !map.Lookup(entry->GetXfileDataObject(), copy)) return false;
+  frame->AddChildObject(eReferenceChild, copy, false);
+  return true;
+}
+
+// The copy, already an owned child of frame, is entered in the map and
+// filled; a failed fill takes it out of the map and the frame (which deletes
+// it) and throws failure.
+template <class Fill>
+void FillCopy(CFrame* frame, CXFileDataObject* source, CXFileDataObject* copy, CDataObjectMap& map, Fill&& fill,
+              const char* failure) {
+  map.SetAt(source, copy);
+  if (fill()) return;
+  map.RemoveKey(source);
+  frame->DeleteDirectChildObject(copy, false);
+  throw failure;
+}
+
+// The source's child frame copied below frame (name, transform, type and
+// bounds) and filled by the same conversion.
+template <class Fill>
+void CopyChildFrame(CFrame* frame, CFrame* source, CDataObjectMap& map, Fill&& fill, const char* shellFailure,
+                    const char* fillFailure) {
+  auto copy = std::make_unique<CFrame>();
+  if (!copy->InitializeShell(source)) throw shellFailure;
+  CFrame* added = copy.release();
+  frame->AddChildRenderFrame(eOwnedChild, added, false);
+  FillCopy(frame, source, added, map, [&] { return fill(added); }, fillFailure);
+}
+
+// Visits the live child entries of frame in list order, passing the job's
+// pause and stop point before each (a stop request throws), while visit
+// answers true.
+template <class Visit>
+void WalkEntries(CXFileDataObject* frame, CDXThread* thread, Visit&& visit) {
+  CChildObjectList& children = frame->GetChildObjectList();
+  for (POSITION pos = children.GetHeadPosition(); pos;) {
+    if (StopRequested(thread)) throw kStopRequested;
+    CChildObject* entry = children.GetNext(pos);
+    CXFileDataObject* child = entry->GetXfileDataObject();
+    if (child && !child->IsDeleted() && !visit(entry, child)) return;
+  }
+}
+
+}  // namespace
+
+bool CFrame::InitializeConnectivityMeshFrame(CFrame* source, char*, CDataObjectMap& map, REDUCTIONOPTIONS* options,
+                                             CDXThread* thread) {
+  SetFrameType(eConnectivityMeshFrame);
+  CreateDynamicObjectsRootFrame();
+  return GuardedCall([&] {
+    WalkEntries(source, thread, [&](CChildObject* entry, CXFileDataObject* child) {
+      if (child->IsATemplateGUID(&TID_D3DRMMesh)) {
+        if (AddSharedCopy(this, entry, map)) return true;
+        auto* geo = new CGeoMesh;
+        AddChildObject(eOwnedChild, geo, false);
+        FillCopy(
+            this, child, geo, map,
+            [&] { return static_cast<CMesh*>(child)->InitializeClone(geo, this, options, thread); },
+            "\nError: CMesh::InitializeClone() failed in CFrame::InitializeHierarchy().");
+      } else if (child->IsAFrame() && static_cast<CFrame*>(child)->IsOriginalFrame()) {
+        if (AddSharedCopy(this, entry, map)) return true;
+        CopyChildFrame(
+            this, static_cast<CFrame*>(child), map,
+            [&](CFrame* copy) {
+              return copy->InitializeConnectivityMeshFrame(static_cast<CFrame*>(child), nullptr, map, options,
+                                                           thread);
+            },
+            "\nError: CFrame::InitializeShell() failed in CFrame::InitializeHierarchy().",
+            "\nError: CFrame::InitializeHierarchy() failed in CFrame::InitializeHierarchy().");
+      }
+      return true;
+    });
+  });
+}
+
+bool CFrame::InitializeRetainedModeMeshFrame(CFrame* source, char*, CDataObjectMap& map, IDirect3DDevice8* device,
+                                             REDUCTIONOPTIONS* options, CDXThread* thread) {
+  SetFrameType(ePlainFrame);
+  return GuardedCall([&] {
+    WalkEntries(source, thread, [&](CChildObject* entry, CXFileDataObject* child) {
+      if (IsGeoMesh(child)) {
+        if (AddSharedCopy(this, entry, map)) return true;
+        auto* mesh = new CMesh;
+        AddChildObject(eOwnedChild, mesh, false);
+        FillCopy(
+            this, child, mesh, map,
+            [&] { return static_cast<CGeoMesh*>(child)->InitializeMesh(mesh, this, device, options, thread); },
+            "\nError: CGeoMesh::InitializeMesh() failed in CFrame::InitializeHierarchy().");
+      } else if (child->IsAFrame() && static_cast<CFrame*>(child)->GetFrameType() == eConnectivityMeshFrame) {
+        if (AddSharedCopy(this, entry, map)) return true;
+        CopyChildFrame(
+            this, static_cast<CFrame*>(child), map,
+            [&](CFrame* copy) {
+              return copy->InitializeRetainedModeMeshFrame(static_cast<CFrame*>(child), nullptr, map, device,
+                                                           options, thread);
+            },
+            "\nError: CFrame::InitializeShell() failed in CFrame::InitializeHierarchy().",
+            "\nError: CFrame::InitializeRetainedModeMeshFrame() failed in CFrame::InitializeHierarchy().");
+      }
+      return true;
+    });
+  });
+}
+
+bool CFrame::ReduceTrianglesCount(REDUCTIONOPTIONS* options, CDXThread* thread) {
+  return GuardedCall([&] {
+    WalkEntries(this, thread, [&](CChildObject* entry, CXFileDataObject* child) {
+      // A shared mesh or frame is reduced once, through the entry that owns it.
+      if (entry->IsReference()) return true;
+      if (IsGeoMesh(child)) {
+        if (!static_cast<CGeoMesh*>(child)->ReduceTrianglesCount(options, thread))
+          throw "\nError: CGeoMesh::ReduceTrianglesCount() failed in CFrame::InitializeReducedMeshFrame().";
+      } else if (child->IsAFrame()) {
+        if (!static_cast<CFrame*>(child)->ReduceTrianglesCount(options, thread))
+          throw "\nError: CFrame::ReduceTrianglesCount() failed in CFrame::ReduceTrianglesCount().";
+      }
+      return true;
+    });
+  });
+}
+
+bool CFrame::Contains32bitMeshCheck(bool& needs32bit, CDXThread* thread) {
+  needs32bit = false;
+  return GuardedCall([&] {
+    WalkEntries(this, thread, [&](CChildObject*, CXFileDataObject* child) {
+      if (child->IsAFrame() && static_cast<CFrame*>(child)->IsOriginalFrame() &&
+          !static_cast<CFrame*>(child)->Contains32bitMeshCheck(needs32bit, thread))
+        throw "\nError: CFrame::Contains32bitMeshCheck() failed.";
+      return !needs32bit;
+    });
+  });
+}
