@@ -1,6 +1,7 @@
-// The batch document's reduction: each X-file mesh of the scene becomes a
-// connectivity mesh, all of them are reduced on the job towards one target,
-// and each is written back as a new X-file mesh in the place of its source.
+// The batch document's reduction: the scene's frame tree is copied with every
+// X-file mesh made a connectivity mesh, the copy is reduced on the job towards
+// one target for all, copied back into X-file meshes, and each reduced mesh
+// takes the place of its source.
 #include <dx_thread.h>
 #include <job_threads.h>
 #include <rmxfguid.h>
@@ -13,7 +14,6 @@
 #include "frame.h"
 #include "geo_mesh.h"
 #include "mesh.h"
-#include "meshparts.h"
 #include "qorcommon.h"
 
 namespace {
@@ -22,6 +22,10 @@ struct SMeshPlace {
   CXFileDataObject* parent;
   CMesh* mesh;
 };
+
+bool IsSkinned(CXFileDataObject* mesh) {
+  return mesh->GetChildXfileDataObject(&DXFILEOBJ_SkinWeights, false, true) != nullptr;
+}
 
 // The meshes that frames below object own, each once. A skinned mesh is
 // left as it is: its skin weights name vertices that the reduction removes.
@@ -33,14 +37,32 @@ void CollectMeshes(CXFileDataObject* object, std::vector<SMeshPlace>& places) {
     if (!child || child->IsDeleted() || entry->GetChildObjectType() != eOwnedChild) continue;
     if (child->IsAFrame()) {
       CollectMeshes(child, places);
-    } else if (child->IsATemplateGUID(&TID_D3DRMMesh) &&
-               !child->GetChildXfileDataObject(&DXFILEOBJ_SkinWeights, false, true)) {
+    } else if (child->IsATemplateGUID(&TID_D3DRMMesh) && !IsSkinned(child)) {
       places.push_back({object, static_cast<CMesh*>(child)});
     }
   }
 }
 
-char* NameOf(CXFileDataObject* object) { return object ? object->GetName() : nullptr; }
+// The connectivity copies of the skinned meshes of the conversion.
+std::vector<CGeoMesh*> SkinnedCopies(CDataObjectMap& toGeo) {
+  std::vector<CGeoMesh*> copies;
+  for (POSITION pos = toGeo.GetStartPosition(); pos;) {
+    CXFileDataObject *source = nullptr, *copy = nullptr;
+    toGeo.GetNextAssoc(pos, source, copy);
+    if (source->IsATemplateGUID(&TID_D3DRMMesh) && IsSkinned(source)) copies.push_back(static_cast<CGeoMesh*>(copy));
+  }
+  return copies;
+}
+
+bool CountTriangles(CGeoMesh* geo, DWORD& triangles, CDXThread* thread) {
+  triangles = 0;
+  for (DWORD i = 0; i < geo->GetMaterialsCount(); ++i) {
+    DWORD count = 0;
+    if (!geo->GetGeoMeshTriangles(i)->GetTrianglesCount(count, thread)) return false;
+    triangles += count;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -64,8 +86,6 @@ bool CBatchDocument::ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* optio
     m_failureText = "the reduction needs a frame and its job";
     return false;
   }
-  std::vector<SMeshPlace> places;
-  CollectMeshes(frame, places);
 
   // The builds count the connectivity meshes' elements on the job; their
   // triangles are the job's starting count.
@@ -73,37 +93,52 @@ bool CBatchDocument::ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* optio
   job->SetThreadOutputTrianglesCount(0, 0.0f);
   job->SetThreadOutputHalfEdgesCount(0);
   job->SetThreadOutputEdgesCount(0, 0.0f);
-  std::vector<std::unique_ptr<CGeoMesh>> geoMeshes;
-  for (const SMeshPlace& place : places) {
-    auto geo = std::make_unique<CGeoMesh>();
-    if (!place.mesh->InitializeClone(geo.get(), frame, options, thread)) {
-      m_failureText.Format("the mesh %s cannot be made a connectivity mesh", NameOf(place.mesh));
-      return false;
-    }
-    CMeshTextureCoords* coords = place.mesh->GetMeshTextureCoords();
-    geo->SetSourcePartNames(NameOf(place.mesh->GetMeshMaterialList()), NameOf(place.mesh->GetMeshNormals()),
-                            coords ? NameOf(coords) : nullptr);
-    geoMeshes.push_back(std::move(geo));
+  auto geoFrame = std::make_unique<CFrame>();
+  CDataObjectMap toGeo;
+  if (!geoFrame->InitializeShell(frame) ||
+      !geoFrame->InitializeConnectivityMeshFrame(frame, nullptr, toGeo, options, thread)) {
+    m_failureText = "the scene cannot be made connectivity meshes";
+    return false;
   }
-  job->SetInputTrianglesCount(job->GetCurrentThreadOutputTrianglesCount());
-
-  for (auto& geo : geoMeshes) {
-    if (!geo->ReduceTrianglesCount(options, thread)) {
+  std::vector<SMeshPlace> places;
+  CollectMeshes(frame, places);
+  for (CGeoMesh* skinned : SkinnedCopies(toGeo)) {
+    DWORD triangles = 0;
+    if (!CountTriangles(skinned, triangles, thread)) {
       m_failureText = "the reduction was stopped or failed";
       return false;
     }
+    job->DecreaseThreadOutputTrianglesCount(triangles, 0.0f);
+    skinned->DeleteContent(false);
+  }
+  job->SetInputTrianglesCount(job->GetCurrentThreadOutputTrianglesCount());
+
+  if (!geoFrame->ReduceTrianglesCount(options, thread)) {
+    m_failureText = "the reduction was stopped or failed";
+    return false;
   }
 
+  // Written back without the job, whose counters keep the reduced count.
+  auto reduced = std::make_unique<CFrame>();
+  CDataObjectMap toMesh;
+  if (!reduced->InitializeShell(geoFrame.get()) ||
+      !reduced->InitializeRetainedModeMeshFrame(geoFrame.get(), nullptr, toMesh, nullptr, options, nullptr)) {
+    m_failureText = "the reduced meshes cannot be written back";
+    return false;
+  }
+
+  // Each reduced mesh takes the place of its source.
+  toMesh.SetAt(geoFrame.get(), reduced.get());
   CDataObjectMap replaced;
-  for (size_t i = 0; i < places.size(); ++i) {
-    auto mesh = std::make_unique<CMesh>();
-    if (!geoMeshes[i]->InitializeMesh(mesh.get(), frame, nullptr, options, nullptr)) {
-      m_failureText.Format("the reduced mesh %s cannot be written back", NameOf(places[i].mesh));
-      return false;
-    }
-    replaced.SetAt(places[i].mesh, mesh.get());
-    places[i].parent->AddChildObject(eOwnedChild, mesh.release(), false);
-    places[i].parent->DeleteDirectChildObject(places[i].mesh, false);
+  for (const SMeshPlace& place : places) {
+    CXFileDataObject *geo = nullptr, *mesh = nullptr, *owner = nullptr;
+    if (!toGeo.Lookup(place.mesh, geo) || !toMesh.Lookup(geo, mesh) ||
+        !toMesh.Lookup(static_cast<CGeoMesh*>(geo)->GetParentFrame(), owner) ||
+        !owner->DetachChild(nullptr, mesh, false))
+      continue;
+    replaced.SetAt(place.mesh, mesh);
+    place.parent->AddChildObject(eOwnedChild, mesh, false);
+    place.parent->DeleteDirectChildObject(place.mesh, false);
   }
   frame->SubstituteReferences(replaced, thread);
   try {
