@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -54,9 +55,23 @@ TEST(BatchReduceArguments, RefuseWhatTheyCannotUse) {
   }
 }
 
+// A skinned quad of eight triangles in frame Arm, its skin weights on all
+// nine vertices.
+void WriteSkinnedFrame(std::ofstream& f) {
+  SGeoTestMesh mesh = MakeGridMesh(2, 2);
+  f << "Frame Arm {\n Mesh Skin {\n  9;\n";
+  for (size_t i = 0; i < mesh.vertices.size(); ++i)
+    f << "  " << mesh.vertices[i].x << ";" << mesh.vertices[i].y << ";0.0" << (i + 1 < 9 ? ";,\n" : ";;\n");
+  WriteXMeshFaces(f, mesh);
+  f << "  XSkinMeshHeader {\n   1;\n   1;\n   1;\n  }\n";
+  f << "  SkinWeights {\n   \"Arm\";\n   9;\n   0,1,2,3,4,5,6,7,8;\n   1,1,1,1,1,1,1,1,1;\n"
+       "   1.0,0.0,0.0,0.0,0.0,1.0,0.0,0.0,0.0,0.0,1.0,0.0,0.0,0.0,0.0,1.0;;\n  }\n }\n}\n";
+}
+
 // A rolling grid of two materials (left and right half, the right one
-// textured) with normals and texture coordinates, as a text .x file.
-void WriteGridScene(const std::string& path) {
+// textured) with normals and texture coordinates, as a text .x file; with a
+// skinned mesh beside it when asked.
+void WriteGridScene(const std::string& path, bool skinned = false) {
   const DWORD side = 24;
   SGeoTestMesh mesh = MakeGridMesh(side, side);
   std::ofstream f(path);
@@ -79,14 +94,17 @@ void WriteGridScene(const std::string& path) {
     f << "   " << mesh.vertices[i].x / side << ";" << mesh.vertices[i].y / side
       << (i + 1 < mesh.vertices.size() ? ";,\n" : ";;\n");
   f << "  }\n }\n}\n";
+  if (skinned) WriteSkinnedFrame(f);
 }
 
-TEST(BatchReduceRun, HalvesTheSceneAndSavesWhatLoadsAgain) {
-  const std::string folder = std::filesystem::temp_directory_path().string() + "/vorever_reduce_" +
-                             std::to_string(getpid());
-  std::filesystem::create_directories(folder);
-  const std::string input = folder + "/grid.x", output = folder + "/grid_half.x";
-  WriteGridScene(input);
+// What a batch run that halves a scene printed.
+struct SBatchReduction {
+  int exitCode = -1;
+  DWORD before = 0, after = 0;
+  bool timed = false;
+};
+
+SBatchReduction RunHalving(const std::string& input, const std::string& output) {
   SBatchOptions options;
   options.input = input.c_str();
   options.output = output.c_str();
@@ -95,31 +113,52 @@ TEST(BatchReduceRun, HalvesTheSceneAndSavesWhatLoadsAgain) {
   options.maxNormalAngle = 10.0f;
   std::FILE* out = std::tmpfile();
   std::FILE* err = std::tmpfile();
-  ASSERT_EQ(RunBatch(options, out, err), 0);
+  SBatchReduction run;
+  run.exitCode = RunBatch(options, out, err);
   std::rewind(out);
   char line[256];
-  DWORD before = 0, after = 0;
-  bool timed = false;
   while (std::fgets(line, sizeof line, out)) {
-    std::sscanf(line, "triangles: %u", &before);
-    std::sscanf(line, "reduced triangles: %u", &after);
-    timed = timed || std::string(line).rfind("reduce seconds: ", 0) == 0;
+    std::sscanf(line, "triangles: %u", &run.before);
+    std::sscanf(line, "reduced triangles: %u", &run.after);
+    run.timed = run.timed || std::string(line).rfind("reduce seconds: ", 0) == 0;
   }
   std::fclose(out);
   std::fclose(err);
+  return run;
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+std::string ScratchFolder() {
+  const std::string folder = std::filesystem::temp_directory_path().string() + "/vorever_reduce_" +
+                             std::to_string(getpid());
+  std::filesystem::create_directories(folder);
+  return folder;
+}
+
+TEST(BatchReduceRun, HalvesTheSceneAndSavesWhatLoadsAgain) {
+  const std::string folder = ScratchFolder();
+  const std::string input = folder + "/grid.x", output = folder + "/grid_half.x";
+  WriteGridScene(input);
+  const SBatchReduction run = RunHalving(input, output);
+  ASSERT_EQ(run.exitCode, 0);
+  const DWORD before = run.before, after = run.after;
   EXPECT_EQ(before, 2u * 24 * 24);
   EXPECT_GT(after, 0u);
   EXPECT_LE(after, before / 2);
-  EXPECT_TRUE(timed);
+  EXPECT_TRUE(run.timed);
 
   // The saved mesh, read back part by part on a device of the test's own (the
   // run's device went with the run).
   CDXWindowedDevice device;
   ASSERT_EQ(device.CreateD3DDevice(nullptr), S_OK);
-  std::ifstream in(output, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  XFileObjects objects(content.str());
+  const std::string content = ReadText(output);
+  XFileObjects objects(content);
   int meshes = 0;
   for (size_t i = 0; i < objects.size(); ++i)
     ForEachDataObject(objects[i], TID_D3DRMMesh, [&](IDirectXFileData* data) {
@@ -137,8 +176,40 @@ TEST(BatchReduceRun, HalvesTheSceneAndSavesWhatLoadsAgain) {
       EXPECT_EQ(mesh.GetMaterials()[0]->GetMaterial()->Diffuse.g, 0.8f);
     });
   EXPECT_EQ(meshes, 1);
-  EXPECT_NE(content.str().find("TextureFilename"), std::string::npos);
-  EXPECT_NE(content.str().find("\"sand.bmp\""), std::string::npos);
+  EXPECT_NE(content.find("TextureFilename"), std::string::npos);
+  EXPECT_NE(content.find("\"sand.bmp\""), std::string::npos);
+  std::filesystem::remove_all(folder);
+}
+
+// A skinned mesh keeps its triangles and its skin weights; the target is
+// half of the other meshes.
+TEST(BatchReduceRun, LeavesSkinnedMeshesOutOfTheReduction) {
+  const std::string folder = ScratchFolder();
+  const std::string input = folder + "/skinned.x", output = folder + "/skinned_half.x";
+  WriteGridScene(input, true);
+  const SBatchReduction run = RunHalving(input, output);
+  ASSERT_EQ(run.exitCode, 0);
+  const DWORD grid = 2u * 24 * 24, skin = 8;
+  EXPECT_EQ(run.before, grid + skin);
+  EXPECT_GT(run.after, skin);
+  EXPECT_LE(run.after, grid / 2 + skin);
+
+  CDXWindowedDevice device;
+  ASSERT_EQ(device.CreateD3DDevice(nullptr), S_OK);
+  const std::string content = ReadText(output);
+  XFileObjects objects(content);
+  std::map<std::string, DWORD> faces;
+  bool weighted = false;
+  for (size_t i = 0; i < objects.size(); ++i)
+    ForEachDataObject(objects[i], TID_D3DRMMesh, [&](IDirectXFileData* data) {
+      CMesh mesh;
+      ASSERT_TRUE(LoadMeshTree(mesh, data));
+      faces[mesh.GetName()] = mesh.GetFacesCount();
+      weighted = weighted || (std::string(mesh.GetName()) == "Skin" &&
+                              mesh.GetChildXfileDataObject(&DXFILEOBJ_SkinWeights, false, true));
+    });
+  EXPECT_EQ(faces, (std::map<std::string, DWORD>{{"Grid", run.after - skin}, {"Skin", skin}}));
+  EXPECT_TRUE(weighted);
   std::filesystem::remove_all(folder);
 }
 
