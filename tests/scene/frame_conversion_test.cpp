@@ -114,6 +114,11 @@ TEST_F(FrameConversionTest, ReducesTwoMeshesToOneTargetAndSavesWhatLoadsAgain) {
   ASSERT_EQ(built.triangles, start);
   ASSERT_EQ(job.GetCurrentThreadOutputTrianglesCount(), start);
   job.SetInputTrianglesCount(start);
+  // The bounds take in both meshes: Big over 0..16, Small moved to 20..28.
+  ASSERT_TRUE(geo->ComputeBoundingObjectsHierarchy(false, false, false));
+  EXPECT_EQ(geo->GetBoundingBox()->GetMinFS()->x, 0.0f);
+  EXPECT_EQ(geo->GetBoundingBox()->GetMaxFS()->x, 28.0f);
+  EXPECT_EQ(geo->GetBoundingBox()->GetMaxFS()->y, 16.0f);
 
   ASSERT_TRUE(geo->ReduceTrianglesCount(&m_options, &job));
   const DWORD reduced = CountGeoMeshes(geo.get()).triangles;
