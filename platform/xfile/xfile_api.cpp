@@ -400,6 +400,8 @@ HRESULT SaveObject::Open(const char* path) {
   if (!m_stream) return DXFILEERR_BADFILE;
   std::string header = Writer::Header(m_encoding, m_compressed);
   if (m_compressed) header.append({16, 0, 0, 0});
+  // A plain text file has its first line to itself, as readers expect.
+  if (!m_compressed && m_encoding == Encoding::Text) header += '\n';
   if (std::fwrite(header.data(), 1, header.size(), m_stream) != header.size() || std::fflush(m_stream) != 0)
     return DXFILEERR_BADFILE;
   return DXFILE_OK;

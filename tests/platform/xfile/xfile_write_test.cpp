@@ -257,7 +257,7 @@ TEST_F(XFileWrite, AnExistingFileIsReplacedOnlyByAWrittenOne) {
     ASSERT_EQ(m_file->CreateSaveObject(path.c_str(), DXFILEFORMAT_TEXT, &save), S_OK);
     const GUID* templates[] = {&TID_D3DRMFrame};
     ASSERT_EQ(save->SaveTemplates(1, templates), S_OK);
-    EXPECT_EQ(Contents(path).rfind("xof 0303txt 0032", 0), 0u) << "complete after each call";
+    EXPECT_EQ(Contents(path).rfind("xof 0303txt 0032\n", 0), 0u) << "complete after each call";
   }
   EXPECT_NE(Contents(path).find("template Frame"), std::string::npos);
 }
