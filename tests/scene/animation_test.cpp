@@ -1,3 +1,4 @@
+#include <unistd.h>
 #include <animation.h>
 #include <animationkey.h>
 #include <basemesh.h>
@@ -133,7 +134,7 @@ TEST(AnimationKeyTest, SavedKeysReadBackTheSame) {
     ObjectList objects = Read(KeyList(fileType, {records, later}));
     CAnimationKey* key = FirstKey(objects);
     ASSERT_NE(key, nullptr);
-    std::string path = ::testing::TempDir() + "/animation_key.x";
+    std::string path = ::testing::TempDir() + "/animation_key_" + std::to_string(getpid()) + ".x";
     ASSERT_TRUE(frame_test::WriteObjects(path, {key}, DXFILEFORMAT_BINARY));
     bool ok = false;
     ObjectList again = frame_test::ReadFile(path, &ok);

@@ -1,3 +1,4 @@
+#include <unistd.h>
 #include <appoptions.h>
 #include <frame.h>
 #include <gtest/gtest.h>
@@ -60,7 +61,7 @@ TEST_F(FrameFileTest, AFrameTreeWithAMeshSavesAndReloadsTheSameInEveryFormat) {
   ASSERT_NE(expected.find("mesh Tri 4/2"), std::string::npos);
 
   for (DXFILEFORMAT format : {DXFILEFORMAT_TEXT, DXFILEFORMAT_BINARY, DXFILEFORMAT_COMPRESSED}) {
-    std::string path = ::testing::TempDir() + "/frame_tree.x";
+    std::string path = ::testing::TempDir() + "/frame_tree_" + std::to_string(getpid()) + ".x";
     ASSERT_TRUE(frame_test::WriteObjects(path, {body.get()}, format));
     bool ok = false;
     ObjectList objects = frame_test::ReadFile(path, &ok);
@@ -84,7 +85,7 @@ TEST_F(FrameFileTest, TextSavesWriteNamesAsIdentifiers) {
   for (const auto& c : cases) {
     g_appOptions.dwXFileFormat = c.format;
     std::unique_ptr<CFrame> frame(AddFrame(nullptr, "2 arms", Transform(0, 0, 0, 0)));
-    std::string path = ::testing::TempDir() + "/frame_name.x";
+    std::string path = ::testing::TempDir() + "/frame_name_" + std::to_string(getpid()) + ".x";
     ASSERT_TRUE(frame_test::WriteObjects(path, {frame.get()}, DXFILEFORMAT_BINARY));
     bool ok = false;
     ObjectList objects = frame_test::ReadFile(path, &ok);
