@@ -416,12 +416,9 @@ void CXFile::FinishObject(CXFileDataObject* object, CXFileDataObject* parent, CD
     if (parent && parent->IsATemplateGUID(&GUID_BaseMesh) &&
         static_cast<CBaseMesh*>(parent)->GetMeshType() == eBaseMeshTypeDXMesh)
       m_skinnedMeshesByBoneName.SetAt(weights->GetTransformNodeName(), static_cast<CBaseMesh*>(parent));
-    if (parent && parent->IsATemplateGUID(&TID_D3DRMMesh)) {
-      const DWORD vertices = static_cast<CMesh*>(parent)->GetVerticesCount();
-      for (DWORD i = 0; i < weights->GetWeightsCount(); ++i)
-        if (weights->GetVertexIndices()[i] >= vertices)
-          throw "\nError: A skin weight names a vertex that its mesh does not have.";
-    }
+    if (parent && parent->IsATemplateGUID(&TID_D3DRMMesh) &&
+        !weights->ValidateVertexIndices(static_cast<CMesh*>(parent)->GetVerticesCount()))
+      throw "\nError: A skin weight names a vertex that its mesh does not have.";
   } else if (object->IsATemplateGUID(&TID_D3DRMMaterial)) {
     static_cast<CMaterial*>(object)->SetTextureFile();
   } else if (object->IsATemplateGUID(&TID_D3DRMAnimation)) {
