@@ -5,14 +5,14 @@
 # The Debian packages the build, the tests and the benchmarks need: the one list.
 PACKAGES := cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev \
             libbenchmark-dev zlib1g-dev libpng-dev libjpeg-dev \
-            libmeshoptimizer-dev libopenmesh-dev
+            libmeshoptimizer-dev libopenmesh-dev clang libclang-rt-14-dev
 
 JOBS ?= $(shell nproc)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 RELEASE_DIR := build/release
 TEST_DIR := build/asan
 
-.PHONY: deps build run test bench clean
+.PHONY: deps build run test bench fuzz-build fuzz clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -42,6 +42,22 @@ test: deps
 bench: deps
 	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVOREVER_TESTS=OFF -DVOREVER_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
+
+# The libFuzzer harnesses (tests/fuzz), built with clang. `make fuzz` runs the
+# batch harness on every core over the real files and our fixtures until RUNS
+# inputs have been tried; what it finds goes to build/fuzz/findings.
+FUZZ_DIR := build/fuzz
+RUNS ?= 1000000
+fuzz-build: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DVOREVER_TESTS=OFF -DVOREVER_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_xfile fuzz_batch
+
+fuzz: fuzz-build
+	mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/findings
+	cd $(FUZZ_DIR) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  bin/fuzz_batch -runs=$(RUNS) -fork=$(JOBS) -ignore_crashes=1 -max_len=65536 -rss_limit_mb=4096 \
+	  -artifact_prefix=findings/ corpus $(abspath ../shared/testdata/x) $(abspath tests/data)
 
 clean:
 	rm -rf build

@@ -1,13 +1,9 @@
 // libFuzzer harness for the .x file reader: every input must either fail with
 // an error code or read, walk and print without harm. Not part of the test
 // run. Any input that once crashed goes to tests/data/xfile/fuzz, beside small
-// inputs it found for each error path; the read tests replay them all. Build
-// and run from the project root:
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined \
-//     -Iplatform/win32 -Iplatform/xfile -Itests/platform/xfile platform/win32/*.cpp \
-//     platform/xfile/*.cpp tests/platform/xfile/xfile_helpers.cpp tests/fuzz/xfile_fuzz.cpp -lz \
-//     -o build/xfile_fuzz
-//   build/xfile_fuzz -max_len=4096 corpus/
+// inputs it found for each error path; the read tests replay them all. Built
+// by `make fuzz-build` as build/fuzz/bin/fuzz_xfile; run it on a corpus folder:
+//   build/fuzz/bin/fuzz_xfile -max_len=4096 corpus/
 
 #include <cstddef>
 #include <cstdint>
