@@ -47,20 +47,27 @@ const CFuzzFolder& Folder() {
 struct SResult {
   int status = 1;
   std::string summary;  // the scene's figures, without file names and seconds
+  std::string messages;  // progress and errors
 };
+
+// What a stream written with open_memstream holds, the stream closed.
+std::string Close(std::FILE* stream, char*& text, std::size_t& length) {
+  std::fclose(stream);
+  std::string all(text, length);
+  std::free(text);
+  return all;
+}
 
 // Runs the batch mode; the summary keeps only the lines that describe the scene.
 SResult Run(const SBatchOptions& options) {
-  char* text = nullptr;
-  std::size_t length = 0;
+  char *text = nullptr, *errors = nullptr;
+  std::size_t length = 0, errorsLength = 0;
   std::FILE* out = ::open_memstream(&text, &length);
-  std::FILE* err = std::fopen("/dev/null", "w");
+  std::FILE* err = ::open_memstream(&errors, &errorsLength);
   SResult result;
   result.status = RunBatch(options, out, err);
-  std::fclose(err);
-  std::fclose(out);
-  std::string all(text, length);
-  std::free(text);
+  result.messages = Close(err, errors, errorsLength);
+  const std::string all = Close(out, text, length);
   std::size_t start = 0;
   while (start < all.size()) {
     std::size_t end = all.find('\n', start);
@@ -103,8 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   again.input = saved.c_str();
   const SResult second = Run(again);
   if (second.status != 0 || second.summary != first.summary) {
-    std::fprintf(stderr, "round trip changed the scene (status %d)\nfirst:\n%ssecond:\n%s", second.status,
-                 first.summary.c_str(), second.summary.c_str());
+    std::fprintf(stderr, "round trip changed the scene (status %d)\nfirst:\n%ssecond:\n%s%s", second.status,
+                 first.summary.c_str(), second.summary.c_str(), second.messages.c_str());
     std::abort();
   }
 
