@@ -77,6 +77,12 @@ void CGeoVertex::DisableRM(REDUCTIONOPTIONS*, CDXThread* thread) {
   if (thread) thread->DecreaseThreadOutputVerticesCount(1);
 }
 
+CString CGeoVertex::GetInfo() const {
+  CString info;
+  info.Format("\nVertex map index: %u, Vertex pointer: %p.", m_dwVerticesMapIndex, static_cast<const void*>(this));
+  return info;
+}
+
 // Original links.
 
 CGeoHalfEdge* CGeoVertex::GetNextOutHalfEdge(CGeoHalfEdge* h) const { return h->GetPrevHalfEdge()->GetMate(); }
