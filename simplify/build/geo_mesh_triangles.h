@@ -13,8 +13,11 @@
 
 #include "geo_keys.h"
 #include "geo_pools.h"
+#include "xfiledataobject.h"
 
 class CGeoMesh;
+class CGroupedTrianglesVertexIndices;
+class CMaterial;
 
 // Vertices touched by a contraction (only the keys matter).
 using CGeoVisitedVertexMap = std::unordered_map<CGeoVertex*, WORD>;
@@ -35,6 +38,16 @@ class CGeoMeshTriangles {
   // False on a stop request (the buffer is unlocked) or a failed lock.
   bool Initialize3(DWORD nVertices, IDirect3DVertexBuffer8* vertices, DWORD nIndices, const DWORD* indices,
                    const D3DXMATERIAL* material, IDirect3DTexture8* texture, CGeoMesh* mesh, DWORD groupIndex,
+                   REDUCTIONOPTIONS* options, CDXThread* thread);
+  // The same for a group of a scene mesh: its grouped triangle indices and
+  // its scene material, which the group borrows when materialType is
+  // eReferenceChild and otherwise copies and owns. The group's Direct3D
+  // material, texture name and texture are the scene material's, which the
+  // drawing and the write-back read; without a material the group has none
+  // and takes the default one. False, with the group emptied, when indices
+  // or mesh is NULL, the copy fails, or the build fails or stops.
+  bool Initialize3(DWORD nVertices, IDirect3DVertexBuffer8* vertices, CGroupedTrianglesVertexIndices* indices,
+                   CGeoMesh* mesh, DWORD groupIndex, CMaterial* material, EChildObjectType materialType,
                    REDUCTIONOPTIONS* options, CDXThread* thread);
   bool DestroyContent();
 
@@ -88,6 +101,11 @@ class CGeoMeshTriangles {
   bool IsReadyForRenderingRM() const { return m_bReadyForRenderingRM; }
   D3DXMATERIAL* Getd3dMaterial() { return &m_d3dMaterial; }
   IDirect3DTexture8* Getd3dTexture() const { return m_pd3dTexture; }
+  // The scene material of a group built from a scene mesh, else NULL.
+  CMaterial* GetMaterial() const { return m_pMaterial; }
+  EChildObjectType GetMaterialChildObjectType() const { return m_eMaterialChildObjectType; }
+  // Vertices live in the mesh's pool: there is nothing to set. Always true.
+  bool SetVertexAt(DWORD, CGeoVertex*) { return true; }
 
   // Edge line handles: one short line per edge of the build, lifted off the
   // surface along the faces' normal, in buffer pairs of at most
@@ -138,6 +156,8 @@ class CGeoMeshTriangles {
   DWORD m_dwEdgesHandlesVerticesCount;
   IDirect3DIndexBuffer8** m_ppEdgesHandlesIB;
   CGeoEdgeList m_ErasedEdgesHandlesList;
+  CMaterial* m_pMaterial;
+  EChildObjectType m_eMaterialChildObjectType;
   D3DXMATERIAL m_d3dMaterial;
   IDirect3DTexture8* m_pd3dTexture;
 };
