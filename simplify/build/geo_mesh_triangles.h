@@ -10,6 +10,7 @@
 
 #include <deque>
 #include <unordered_map>
+#include <vector>
 
 #include "geo_keys.h"
 #include "geo_pools.h"
@@ -85,6 +86,23 @@ class CGeoMeshTriangles {
   // first-in-first-out waves; false when the job stops or a step fails.
   bool ReduceTrianglesCount(REDUCTIONOPTIONS* options, CDXThread* thread);
   bool ContractEdgesFirstInFirstOutOrder(REDUCTIONOPTIONS* options, CDXThread* thread);
+
+  // Walks round a vertex on the reduced-mesh links for callers outside a
+  // reduction pass. Each returns false when the job stops or no vertex is
+  // given.
+  //
+  // found: one of the vertex's out edges has an id above edgeId, that is, was
+  // made after that edge. When the out edges cannot be collected (the walk
+  // does not close) the result is true with found false.
+  bool CheckVertexWithThisWaveOutEdges(bool& found, DWORD edgeId, CGeoVertex* vertex, REDUCTIONOPTIONS* options,
+                                       CDXThread* thread);
+  // The vertex's ring of neighbours, from start round in the order of the
+  // surrounding-vertex walk (border crossed); true when the ring closes.
+  bool GetSurroundingVertices(CGeoVertex* vertex, CGeoVertex* start, std::vector<CGeoVertex*>& ring,
+                              REDUCTIONOPTIONS* options, CDXThread* thread);
+  // The same from the vertex's first surrounding vertex.
+  bool GetSurroundingVertices(CGeoVertex* vertex, std::vector<CGeoVertex*>& ring, REDUCTIONOPTIONS* options,
+                              CDXThread* thread);
 
   DWORD GetNextAvailableHalfEdgeIndex() { return m_dwNextAvailableHalfEdgeIndex++; }
   DWORD GetHalfEdgesCount() const { return m_dwHalfEdgesCount; }

@@ -45,6 +45,12 @@ class CGeoEdgeContraction {
   bool ContractEdgeQuick2(bool& contracted, CGeoEdge* edge, CGeoVertex* selected, CGeoVertex* other,
                           CGeoVertex*& newVertex);
 
+  // The walks of an attempt. False when the walk does not close or the job
+  // stopped; Stopped() tells which.
+  bool GetOutEdges3(CGeoVertex* vertex, std::vector<CGeoEdge*>& outEdges);
+  bool GetSurroundingVertices2(CGeoVertex* vertex, CGeoVertex* start, std::vector<CGeoVertex*>& ring);
+  bool Stopped() const { return m_bFailed; }
+
   // Turn in degrees of the normal of triangle (moved, p, q) when moved goes
   // to newPosition: 0 for no turn or a degenerate triangle, 180 for any turn
   // past a right angle.
@@ -66,9 +72,7 @@ class CGeoEdgeContraction {
   static bool TryDisableFaceRM(const CGeoFace* face, const std::vector<CGeoHalfEdge*>& ringMateSet);
   bool GetVertexSurroundingHalfEdgesMate2(CGeoVertex* vertex, SGeoNeighbourhood& n);
   bool GetEdgeSurroundingHalfEdgesMate2(CGeoVertex* a, CGeoVertex* b);
-  bool GetOutEdges3(CGeoVertex* vertex, std::vector<CGeoEdge*>& outEdges);
   bool GetSurroundingFaces2(CGeoVertex* vertex, std::vector<CGeoFace*>& faces);
-  bool GetSurroundingVertices2(CGeoVertex* vertex, CGeoVertex* start, std::vector<CGeoVertex*>& ring);
   // Every vertex joined to vertex by an edge, sorted: from its out edges when
   // they were collected, else by a walk round it; false when that walk does
   // not close.
