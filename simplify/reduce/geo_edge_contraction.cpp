@@ -567,11 +567,10 @@ bool CGeoEdgeContraction::CreateReplacingMidPointVertex(CGeoVertex*& midPointVer
   return true;
 }
 
-// Each face of the removed vertex's fan that does not touch skip is made
-// again with newVertex in the removed vertex's corner, in the same order.
-void CGeoEdgeContraction::CreateNewVertexSurroundingFaces3(CGeoVertex* newVertex, CGeoVertex* removed,
+bool CGeoEdgeContraction::CreateNewVertexSurroundingFaces3(CGeoVertex* newVertex, CGeoVertex* removed,
                                                            CGeoVertex* skip, const std::vector<CGeoFace*>& faces,
                                                            CGeoHalfEdgeMap& map) {
+  if (faces.size() < 2) return false;
   for (const CGeoFace* face : faces) {
     if (face->InTriangleFace(skip)) continue;
     CGeoVertex* c[3];
@@ -583,6 +582,7 @@ void CGeoEdgeContraction::CreateNewVertexSurroundingFaces3(CGeoVertex* newVertex
       }
     m_pGroup->CreateFaceRM2(c[0], c[1], c[2], &map, m_pThread);
   }
+  return true;
 }
 
 void CGeoEdgeContraction::DisableVertexRM2(CGeoVertex* vertex, const std::vector<CGeoFace*>& faces) {

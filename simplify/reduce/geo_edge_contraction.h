@@ -51,6 +51,12 @@ class CGeoEdgeContraction {
   bool GetSurroundingVertices2(CGeoVertex* vertex, CGeoVertex* start, std::vector<CGeoVertex*>& ring);
   bool Stopped() const { return m_bFailed; }
 
+  // Makes each face of the removed vertex's fan that does not touch skip
+  // again with newVertex in the removed vertex's corner, in the same order.
+  // A fan of fewer than 2 faces answers false and makes nothing.
+  bool CreateNewVertexSurroundingFaces3(CGeoVertex* newVertex, CGeoVertex* removed, CGeoVertex* skip,
+                                        const std::vector<CGeoFace*>& faces, CGeoHalfEdgeMap& map);
+
   // Turn in degrees of the normal of triangle (moved, p, q) when moved goes
   // to newPosition: 0 for no turn or a degenerate triangle, 180 for any turn
   // past a right angle.
@@ -106,8 +112,6 @@ class CGeoEdgeContraction {
   bool RemoveEdgeVertices2(CGeoVertex*& midPointVertex, const D3DXVECTOR3& midPoint, CGeoVertex* a, CGeoVertex* b);
   bool CreateReplacingMidPointVertex(CGeoVertex*& midPointVertex, CGeoVertex* a, CGeoVertex* b,
                                      const D3DXVECTOR3& midPoint);
-  void CreateNewVertexSurroundingFaces3(CGeoVertex* newVertex, CGeoVertex* removed, CGeoVertex* skip,
-                                        const std::vector<CGeoFace*>& faces, CGeoHalfEdgeMap& map);
   void DisableVertexRM2(CGeoVertex* vertex, const std::vector<CGeoFace*>& faces);
   void DisableFaceRM2(CGeoFace* face);
   // Joins the new half edges of the map to their mates with new edges.
