@@ -104,6 +104,44 @@ class CGeoMeshTriangles {
   bool GetSurroundingVertices(CGeoVertex* vertex, std::vector<CGeoVertex*>& ring, REDUCTIONOPTIONS* options,
                               CDXThread* thread);
 
+  // Contraction measures that the reduction pass does not take.
+  //
+  // Both end points' rings of neighbours turn one way all round
+  // (CGeoVertex::SurroundingEdgesEnclosedSurfaceConvex).
+  static bool SurroundingEdgesEnclosedSurfaceConvex(CGeoVertex* a, CGeoVertex* b, REDUCTIONOPTIONS* options,
+                                                    CDXThread* thread);
+  // The older normal test of moving moved to newPosition: ring is moved's
+  // ring of neighbours from kept (ring[0]); the faces (moved, ring[k - 1],
+  // ring[k]) for k >= 2, those that do not vanish with the edge, turn their
+  // normals by at most the options' maximum normal-angle change. ok is false
+  // for a ring of fewer than 3 vertices, a triangle without a normal, or a
+  // larger turn; largest is the largest turn measured. False on a stop
+  // request or without options or vertices.
+  static bool QualifyMidPointEdgeContractionVertexRemovalRM4(bool& ok, float& largest, CGeoVertex* moved,
+                                                             CGeoVertex* kept, const std::vector<CGeoVertex*>& ring,
+                                                             D3DXVECTOR3* newPosition, REDUCTIONOPTIONS* options,
+                                                             CDXThread* thread);
+  // The angle in degrees, 0 to 180, between the normals of triangle (moved,
+  // p, q) before and after moved goes to newPosition. False when either
+  // triangle has no normal (no area) or a position is not finite.
+  static bool ComputeOldNewTrianglesNormalAngle(float& degrees, D3DXVECTOR3* newPosition, CGeoVertex* p,
+                                                CGeoVertex* q, CGeoVertex* moved, REDUCTIONOPTIONS* options);
+  // The volume of the pyramid on triangle (moved, p, q) with its apex at
+  // newPosition, the triangle's sides taken at a tenth of their lengths (the
+  // height as it is). False when the triangle has no area.
+  static bool ComputePyramidVolume(float& volume, D3DXVECTOR3* newPosition, CGeoVertex* p, CGeoVertex* q,
+                                   CGeoVertex* moved, REDUCTIONOPTIONS* options);
+  // normal := cross(Pb - Pa, Pc - Pb), not normalised: the turn of the path
+  // a, b, c. Always true.
+  static bool ComputeTriangleNormal(D3DXVECTOR3& normal, const CGeoVertex* a, const CGeoVertex* b,
+                                    const CGeoVertex* c);
+  // The angle in degrees, 0 to 180, at b between the sides towards a and c:
+  // exactly 0 or 180 when a lies on the line through b and c.
+  static float ComputeAngle(const CGeoVertex* a, const CGeoVertex* b, const CGeoVertex* c);
+  // The angle in degrees, 0 to 180, between the directions a to b and c to d.
+  // Both angles are 0 when a side has no length or no finite direction.
+  static float ComputeAngle(const CGeoVertex* a, const CGeoVertex* b, const CGeoVertex* c, const CGeoVertex* d);
+
   DWORD GetNextAvailableHalfEdgeIndex() { return m_dwNextAvailableHalfEdgeIndex++; }
   DWORD GetHalfEdgesCount() const { return m_dwHalfEdgesCount; }
   CGeoHalfEdge* GetHalfEdgeAt(DWORD i) const { return &m_pHalfEdges[i]; }

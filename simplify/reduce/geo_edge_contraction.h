@@ -62,6 +62,15 @@ class CGeoEdgeContraction {
   // past a right angle.
   static float ComputeOldNewTrianglesDeltaNormalAngle(const D3DXVECTOR3& newPosition, const CGeoVertex* p,
                                                       const CGeoVertex* q, const CGeoVertex* moved);
+  // The cosine of that turn: exactly 1 when the unit normals are equal,
+  // rounded as RoundNormalsCosine; false when either triangle has no normal.
+  static bool ComputeOldNewTrianglesNormalsCosine(float& cosine, const D3DXVECTOR3& newPosition, const CGeoVertex* p,
+                                                  const CGeoVertex* q, const CGeoVertex* moved);
+  // A cosine of unit vectors that rounding took just past 1 (by less than
+  // 0.001) or -1 (by less than 0.01) is taken as 1 or -1.
+  static float RoundNormalsCosine(float c);
+  // |acos(c)| in degrees, c first bounded to [-1, 1].
+  static float CosineDegrees(float c);
   // Lower is better: area change ratio (a fraction) and normal turn (degrees).
   static float ComputeRemovalCost(float areaChangeRatio, float normalAngleChange);
   static bool ComputeTriangleArea(float& area, const D3DXVECTOR3& p1, const D3DXVECTOR3& p2, const D3DXVECTOR3& p3);
