@@ -6,7 +6,10 @@
 
 #include "dx_thread.h"
 #include "geo_mesh.h"
+#include "material.h"
+#include "meshgroups.h"
 #include "qorcommon.h"
+#include "texturefile.h"
 
 CGeoMeshTriangles::CGeoMeshTriangles() { ClearContent(); }
 
@@ -25,12 +28,15 @@ void CGeoMeshTriangles::ClearContent() {
   m_bEdgesHandlesCreated = false;
   m_dwEdgesHandlesVerticesCount = 0;
   m_ppEdgesHandlesIB = nullptr;
+  m_pMaterial = nullptr;
+  m_eMaterialChildObjectType = eOwnedChild;
   std::memset(&m_d3dMaterial, 0, sizeof(m_d3dMaterial));
   m_pd3dTexture = nullptr;
 }
 
 bool CGeoMeshTriangles::DestroyContent() {
   delete[] m_d3dMaterial.pTextureFilename;
+  if (m_eMaterialChildObjectType != eReferenceChild) delete m_pMaterial;
   DestroyEdgesLineHandles();
   m_ErasedEdgesHandlesList.clear();
   delete[] m_pHalfEdges;
@@ -72,6 +78,35 @@ bool CGeoMeshTriangles::Initialize3(DWORD, IDirect3DVertexBuffer8* vertices, DWO
   const bool built = BuildTriangles(reinterpret_cast<const D3DVERTEX*>(data), desc.Size / sizeof(D3DVERTEX),
                                     nIndices, indices, thread);
   vertices->Unlock();
+  return built;
+}
+
+bool CGeoMeshTriangles::Initialize3(DWORD nVertices, IDirect3DVertexBuffer8* vertices,
+                                    CGroupedTrianglesVertexIndices* indices, CGeoMesh* mesh, DWORD groupIndex,
+                                    CMaterial* material, EChildObjectType materialType, REDUCTIONOPTIONS* options,
+                                    CDXThread* thread) {
+  DestroyContent();
+  if (!indices || !mesh) return false;
+  CMaterial* kept = material;
+  if (material && materialType != eReferenceChild) {
+    kept = new CMaterial;
+    if (!kept->Initialize(material, thread)) {
+      delete kept;
+      return false;
+    }
+  }
+  D3DXMATERIAL d3dMaterial{};
+  if (material) {
+    d3dMaterial.MatD3D = *material->GetMaterial();
+    CTextureFile* texture = material->GetTextureFile();
+    d3dMaterial.pTextureFilename = texture ? texture->GetFileName() : nullptr;
+  }
+  const bool built = Initialize3(nVertices, vertices, indices->GetTrianglesVertexIndicesCount(),
+                                 indices->GetTrianglesVertexIndices(), material ? &d3dMaterial : nullptr,
+                                 material ? material->GetTexture() : nullptr, mesh, groupIndex, options, thread);
+  m_pMaterial = kept;
+  m_eMaterialChildObjectType = materialType;
+  if (!built) DestroyContent();
   return built;
 }
 

@@ -10,11 +10,15 @@
 
 #include <deque>
 #include <unordered_map>
+#include <vector>
 
 #include "geo_keys.h"
 #include "geo_pools.h"
+#include "xfiledataobject.h"
 
 class CGeoMesh;
+class CGroupedTrianglesVertexIndices;
+class CMaterial;
 
 // Vertices touched by a contraction (only the keys matter).
 using CGeoVisitedVertexMap = std::unordered_map<CGeoVertex*, WORD>;
@@ -35,6 +39,16 @@ class CGeoMeshTriangles {
   // False on a stop request (the buffer is unlocked) or a failed lock.
   bool Initialize3(DWORD nVertices, IDirect3DVertexBuffer8* vertices, DWORD nIndices, const DWORD* indices,
                    const D3DXMATERIAL* material, IDirect3DTexture8* texture, CGeoMesh* mesh, DWORD groupIndex,
+                   REDUCTIONOPTIONS* options, CDXThread* thread);
+  // The same for a group of a scene mesh: its grouped triangle indices and
+  // its scene material, which the group borrows when materialType is
+  // eReferenceChild and otherwise copies and owns. The group's Direct3D
+  // material, texture name and texture are the scene material's, which the
+  // drawing and the write-back read; without a material the group has none
+  // and takes the default one. False, with the group emptied, when indices
+  // or mesh is NULL, the copy fails, or the build fails or stops.
+  bool Initialize3(DWORD nVertices, IDirect3DVertexBuffer8* vertices, CGroupedTrianglesVertexIndices* indices,
+                   CGeoMesh* mesh, DWORD groupIndex, CMaterial* material, EChildObjectType materialType,
                    REDUCTIONOPTIONS* options, CDXThread* thread);
   bool DestroyContent();
 
@@ -73,6 +87,61 @@ class CGeoMeshTriangles {
   bool ReduceTrianglesCount(REDUCTIONOPTIONS* options, CDXThread* thread);
   bool ContractEdgesFirstInFirstOutOrder(REDUCTIONOPTIONS* options, CDXThread* thread);
 
+  // Walks round a vertex on the reduced-mesh links for callers outside a
+  // reduction pass. Each returns false when the job stops or no vertex is
+  // given.
+  //
+  // found: one of the vertex's out edges has an id above edgeId, that is, was
+  // made after that edge. When the out edges cannot be collected (the walk
+  // does not close) the result is true with found false.
+  bool CheckVertexWithThisWaveOutEdges(bool& found, DWORD edgeId, CGeoVertex* vertex, REDUCTIONOPTIONS* options,
+                                       CDXThread* thread);
+  // The vertex's ring of neighbours, from start round in the order of the
+  // surrounding-vertex walk (border crossed); true when the ring closes.
+  bool GetSurroundingVertices(CGeoVertex* vertex, CGeoVertex* start, std::vector<CGeoVertex*>& ring,
+                              REDUCTIONOPTIONS* options, CDXThread* thread);
+  // The same from the vertex's first surrounding vertex.
+  bool GetSurroundingVertices(CGeoVertex* vertex, std::vector<CGeoVertex*>& ring, REDUCTIONOPTIONS* options,
+                              CDXThread* thread);
+
+  // Contraction measures that the reduction pass does not take.
+  //
+  // Both end points' rings of neighbours turn one way all round
+  // (CGeoVertex::SurroundingEdgesEnclosedSurfaceConvex).
+  static bool SurroundingEdgesEnclosedSurfaceConvex(CGeoVertex* a, CGeoVertex* b, REDUCTIONOPTIONS* options,
+                                                    CDXThread* thread);
+  // The older normal test of moving moved to newPosition: ring is moved's
+  // ring of neighbours from kept (ring[0]); the faces (moved, ring[k - 1],
+  // ring[k]) for k >= 2, those that do not vanish with the edge, turn their
+  // normals by at most the options' maximum normal-angle change. ok is false
+  // for a ring of fewer than 3 vertices, a triangle without a normal, or a
+  // larger turn; largest is the largest turn measured. False on a stop
+  // request or without options or vertices.
+  static bool QualifyMidPointEdgeContractionVertexRemovalRM4(bool& ok, float& largest, CGeoVertex* moved,
+                                                             CGeoVertex* kept, const std::vector<CGeoVertex*>& ring,
+                                                             D3DXVECTOR3* newPosition, REDUCTIONOPTIONS* options,
+                                                             CDXThread* thread);
+  // The angle in degrees, 0 to 180, between the normals of triangle (moved,
+  // p, q) before and after moved goes to newPosition. False when either
+  // triangle has no normal (no area) or a position is not finite.
+  static bool ComputeOldNewTrianglesNormalAngle(float& degrees, D3DXVECTOR3* newPosition, CGeoVertex* p,
+                                                CGeoVertex* q, CGeoVertex* moved, REDUCTIONOPTIONS* options);
+  // The volume of the pyramid on triangle (moved, p, q) with its apex at
+  // newPosition, the triangle's sides taken at a tenth of their lengths (the
+  // height as it is). False when the triangle has no area.
+  static bool ComputePyramidVolume(float& volume, D3DXVECTOR3* newPosition, CGeoVertex* p, CGeoVertex* q,
+                                   CGeoVertex* moved, REDUCTIONOPTIONS* options);
+  // normal := cross(Pb - Pa, Pc - Pb), not normalised: the turn of the path
+  // a, b, c. Always true.
+  static bool ComputeTriangleNormal(D3DXVECTOR3& normal, const CGeoVertex* a, const CGeoVertex* b,
+                                    const CGeoVertex* c);
+  // The angle in degrees, 0 to 180, at b between the sides towards a and c:
+  // exactly 0 or 180 when a lies on the line through b and c.
+  static float ComputeAngle(const CGeoVertex* a, const CGeoVertex* b, const CGeoVertex* c);
+  // The angle in degrees, 0 to 180, between the directions a to b and c to d.
+  // Both angles are 0 when a side has no length or no finite direction.
+  static float ComputeAngle(const CGeoVertex* a, const CGeoVertex* b, const CGeoVertex* c, const CGeoVertex* d);
+
   DWORD GetNextAvailableHalfEdgeIndex() { return m_dwNextAvailableHalfEdgeIndex++; }
   DWORD GetHalfEdgesCount() const { return m_dwHalfEdgesCount; }
   CGeoHalfEdge* GetHalfEdgeAt(DWORD i) const { return &m_pHalfEdges[i]; }
@@ -88,6 +157,11 @@ class CGeoMeshTriangles {
   bool IsReadyForRenderingRM() const { return m_bReadyForRenderingRM; }
   D3DXMATERIAL* Getd3dMaterial() { return &m_d3dMaterial; }
   IDirect3DTexture8* Getd3dTexture() const { return m_pd3dTexture; }
+  // The scene material of a group built from a scene mesh, else NULL.
+  CMaterial* GetMaterial() const { return m_pMaterial; }
+  EChildObjectType GetMaterialChildObjectType() const { return m_eMaterialChildObjectType; }
+  // Vertices live in the mesh's pool: there is nothing to set. Always true.
+  bool SetVertexAt(DWORD, CGeoVertex*) { return true; }
 
   // Edge line handles: one short line per edge of the build, lifted off the
   // surface along the faces' normal, in buffer pairs of at most
@@ -138,6 +212,8 @@ class CGeoMeshTriangles {
   DWORD m_dwEdgesHandlesVerticesCount;
   IDirect3DIndexBuffer8** m_ppEdgesHandlesIB;
   CGeoEdgeList m_ErasedEdgesHandlesList;
+  CMaterial* m_pMaterial;
+  EChildObjectType m_eMaterialChildObjectType;
   D3DXMATERIAL m_d3dMaterial;
   IDirect3DTexture8* m_pd3dTexture;
 };

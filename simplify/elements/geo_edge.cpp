@@ -105,6 +105,15 @@ void CGeoEdge::SetLowestCostEdgeContraction(EQualificationStatus s, float cost) 
   m_bOutdatedCost = false;
 }
 
+CString CGeoEdge::GetInfo() const {
+  const CString first = m_pHalfEdge1 ? m_pHalfEdge1->GetInfo() : CString("NULL");
+  const CString second = m_pHalfEdge2 ? m_pHalfEdge2->GetInfo() : CString("NULL");
+  CString info;
+  info.Format("\nEdge info start:\nEdge half edge 1: %s\nEdge half edge 2: %s\nEdge pointer %p\nEdge info end.\n",
+              static_cast<const char*>(first), static_cast<const char*>(second), static_cast<const void*>(this));
+  return info;
+}
+
 void CGeoEdge::DisableRM(CDXThread* thread) {
   if (m_bDisabled) return;
   m_bDisabled = true;

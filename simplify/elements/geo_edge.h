@@ -72,6 +72,10 @@ class CGeoEdge {
   // (and a border edge), and the job's edge count and length drop once.
   void DisableRM(CDXThread* thread);
 
+  // The edge's address and the info texts of its half edges ("NULL" for a
+  // missing one), between "Edge info start:" and "Edge info end." lines.
+  CString GetInfo() const;
+
  protected:
   // Clears every field but the id; the cost starts outdated.
   void ClearContent();

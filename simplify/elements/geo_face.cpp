@@ -69,6 +69,23 @@ bool CGeoFace::ComputeFaceNormal(D3DXVECTOR3& n) const {
   return true;
 }
 
+CString CGeoFace::GetInfo() const {
+  CString corners[3] = {"NULL", "NULL", "NULL"};
+  if (m_pFirstHalfEdge) {
+    CGeoVertex* c[3];
+    GetTriangleVertices(c[0], c[1], c[2]);
+    for (int k = 0; k < 3; ++k)
+      if (c[k]) corners[k] = c[k]->GetInfo();
+  }
+  CString info;
+  info.Format(
+      "\nFace info start:\nFace first vertex: %s\nFace second vertex: %s\nFace third vertex: %s\nFace pointer "
+      "%p\nFace info end.\n",
+      static_cast<const char*>(corners[0]), static_cast<const char*>(corners[1]), static_cast<const char*>(corners[2]),
+      static_cast<const void*>(this));
+  return info;
+}
+
 void CGeoFace::DisableRM(CDXThread* thread) {
   if (m_bDisabled) return;
   m_bDisabled = true;

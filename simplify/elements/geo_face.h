@@ -37,6 +37,11 @@ class CGeoFace {
   // Takes the face out; the job's triangle count and area drop once.
   void DisableRM(CDXThread* thread);
 
+  // The face's address and the info texts of its three corners in order
+  // ("NULL" where the face has no half edges), between "Face info start:" and
+  // "Face info end." lines.
+  CString GetInfo() const;
+
  protected:
   // Clears every field but the rendered position, which the pool sets first.
   void ClearContent();

@@ -81,6 +81,18 @@ CGeoVertex* CGeoHalfEdge::GetOtherFaceApexVertex() const {
   return mate ? mate->m_pNextHalfEdge->m_pNextHalfEdge->m_pStartVertex : nullptr;
 }
 
+CString CGeoHalfEdge::GetInfo() const {
+  const CGeoVertex* end = GetEndVertex();
+  const CString start = m_pStartVertex ? m_pStartVertex->GetInfo() : CString("NULL");
+  const CString finish = end ? end->GetInfo() : CString("NULL");
+  CString info;
+  info.Format(
+      "\nHalf edge info start:\nHalf edge start vertex: %s\nHalf edge end vertex: %s\nHalf edge pointer %p\nHalf "
+      "edge info end.\n",
+      static_cast<const char*>(start), static_cast<const char*>(finish), static_cast<const void*>(this));
+  return info;
+}
+
 void CGeoHalfEdge::Disable(CDXThread* thread) {
   if (m_bDisabled) return;
   m_bDisabled = true;

@@ -48,6 +48,11 @@ class CGeoHalfEdge {
   // Takes the half edge out; the job's half-edge count drops once.
   void Disable(CDXThread* thread);
 
+  // The half edge's address and the info texts of its start and end vertex
+  // ("NULL" for a missing one), between "Half edge info start:" and "Half
+  // edge info end." lines.
+  CString GetInfo() const;
+
  protected:
   void ClearContent();
 

@@ -2,6 +2,7 @@
 // store and the classes they point to.
 #pragma once
 
+#include <afx.h>
 #include <d3d8types.h>
 #include <d3dx8math.h>
 

@@ -3,6 +3,7 @@
 #include "dx_thread.h"
 #include "geo_edge.h"
 #include "geo_half_edge.h"
+#include "geo_mesh_triangles.h"
 
 DWORD CGeoVertex::m_dwVertexNextAvailableUniqueId = 0;
 
@@ -75,6 +76,12 @@ void CGeoVertex::DisableRM(REDUCTIONOPTIONS*, CDXThread* thread) {
   if (m_bDisabled) return;
   m_bDisabled = true;
   if (thread) thread->DecreaseThreadOutputVerticesCount(1);
+}
+
+CString CGeoVertex::GetInfo() const {
+  CString info;
+  info.Format("\nVertex map index: %u, Vertex pointer: %p.", m_dwVerticesMapIndex, static_cast<const void*>(this));
+  return info;
 }
 
 // Original links.
@@ -261,8 +268,7 @@ bool CGeoVertex::SurroundingEdgesEnclosedSurfaceConvex(CDXThread* thread) const 
   CGeoVertex* next = GetNextSurroundingVertexRM(h, crossed);
   if (!next || !h) return false;
   D3DXVECTOR3 r;
-  D3DXVECTOR3 a = Vector(prev, cur), b = Vector(cur, next);
-  D3DXVec3Cross(&r, &a, &b);
+  CGeoMeshTriangles::ComputeTriangleNormal(r, prev, cur, next);
   const CGeoVertex* stop = cur;
   for (DWORD steps = 0; steps < GetWalkLimit(); ++steps) {
     if (thread && !thread->WaitForThreadPlayingEvent()) return false;
@@ -271,9 +277,7 @@ bool CGeoVertex::SurroundingEdgesEnclosedSurfaceConvex(CDXThread* thread) const 
     next = h ? GetNextSurroundingVertexRM(h, crossed) : nullptr;
     if (!next) return false;
     D3DXVECTOR3 c;
-    a = Vector(prev, cur);
-    b = Vector(cur, next);
-    D3DXVec3Cross(&c, &a, &b);
+    CGeoMeshTriangles::ComputeTriangleNormal(c, prev, cur, next);
     if (!(D3DXVec3Dot(&c, &r) >= 0.0f)) return false;
     r = c;
     if (cur == stop) return true;

@@ -66,6 +66,9 @@ class CGeoVertex {
   // Takes the vertex out of the reduced mesh; the job's vertex count drops once.
   void DisableRM(REDUCTIONOPTIONS* options, CDXThread* thread);
 
+  // "\nVertex map index: <index>, Vertex pointer: <address>."
+  CString GetInfo() const;
+
   // Walks round the vertex on the original links; NULL at a border.
   CGeoHalfEdge* GetNextOutHalfEdge(CGeoHalfEdge* h) const;
   CGeoHalfEdge* GetFirstInHalfEdge() const;

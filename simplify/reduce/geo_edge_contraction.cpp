@@ -411,6 +411,18 @@ bool CGeoEdgeContraction::ComputeLargestOldNewFacesDeltaNormalAngle(float& large
 float CGeoEdgeContraction::ComputeOldNewTrianglesDeltaNormalAngle(const D3DXVECTOR3& newPosition,
                                                                   const CGeoVertex* p, const CGeoVertex* q,
                                                                   const CGeoVertex* moved) {
+  float c = 0.0f;
+  if (!ComputeOldNewTrianglesNormalsCosine(c, newPosition, p, q, moved)) return 0.0f;
+  if (std::isnan(c)) return 180.0f;  // non-finite positions never qualify
+  if (c == 0.0f) return 90.0f;
+  if (c >= 1.0f) return 0.0f;
+  if (c < 0.0f) return 180.0f;  // any turn past a right angle counts as a reversal
+  return CosineDegrees(c);
+}
+
+bool CGeoEdgeContraction::ComputeOldNewTrianglesNormalsCosine(float& cosine, const D3DXVECTOR3& newPosition,
+                                                              const CGeoVertex* p, const CGeoVertex* q,
+                                                              const CGeoVertex* moved) {
   const D3DXVECTOR3& P = *p->GetPosition();
   const D3DXVECTOR3& Q = *q->GetPosition();
   const D3DXVECTOR3& V = *moved->GetPosition();
@@ -419,17 +431,20 @@ float CGeoEdgeContraction::ComputeOldNewTrianglesDeltaNormalAngle(const D3DXVECT
   D3DXVec3Cross(&oldCross, &pv, &qv);
   D3DXVec3Cross(&newCross, &pn, &qn);
   const float oldLength = D3DXVec3Length(&oldCross), newLength = D3DXVec3Length(&newCross);
-  if (oldLength == 0.0f || newLength == 0.0f) return 0.0f;
+  if (oldLength == 0.0f || newLength == 0.0f) return false;
   const D3DXVECTOR3 nOld = oldCross / oldLength, nNew = newCross / newLength;
-  if (nOld == nNew) return 0.0f;
-  float c = D3DXVec3Dot(&nOld, &nNew);
-  if (std::isnan(c)) return 180.0f;  // non-finite positions never qualify
+  cosine = nOld == nNew ? 1.0f : RoundNormalsCosine(D3DXVec3Dot(&nOld, &nNew));
+  return true;
+}
+
+float CGeoEdgeContraction::RoundNormalsCosine(float c) {
   if (c > 1.0f && c - 1.0f < 0.001f) c = 1.0f;
   if (c < -1.0f && std::fabs(c + 1.0f) < 0.01f) c = -1.0f;
-  if (c == 0.0f) return 90.0f;
-  if (c >= 1.0f) return 0.0f;
-  if (c < 0.0f) return 180.0f;  // any turn past a right angle counts as a reversal
-  return std::fabs(std::acos(c) * 57.2957763671875f);
+  return c;
+}
+
+float CGeoEdgeContraction::CosineDegrees(float c) {
+  return std::fabs(std::acos(std::clamp(c, -1.0f, 1.0f)) * 57.2957763671875f);
 }
 
 float CGeoEdgeContraction::ComputeRemovalCost(float areaChangeRatio, float normalAngleChange) {
@@ -567,11 +582,10 @@ bool CGeoEdgeContraction::CreateReplacingMidPointVertex(CGeoVertex*& midPointVer
   return true;
 }
 
-// Each face of the removed vertex's fan that does not touch skip is made
-// again with newVertex in the removed vertex's corner, in the same order.
-void CGeoEdgeContraction::CreateNewVertexSurroundingFaces3(CGeoVertex* newVertex, CGeoVertex* removed,
+bool CGeoEdgeContraction::CreateNewVertexSurroundingFaces3(CGeoVertex* newVertex, CGeoVertex* removed,
                                                            CGeoVertex* skip, const std::vector<CGeoFace*>& faces,
                                                            CGeoHalfEdgeMap& map) {
+  if (faces.size() < 2) return false;
   for (const CGeoFace* face : faces) {
     if (face->InTriangleFace(skip)) continue;
     CGeoVertex* c[3];
@@ -583,6 +597,7 @@ void CGeoEdgeContraction::CreateNewVertexSurroundingFaces3(CGeoVertex* newVertex
       }
     m_pGroup->CreateFaceRM2(c[0], c[1], c[2], &map, m_pThread);
   }
+  return true;
 }
 
 void CGeoEdgeContraction::DisableVertexRM2(CGeoVertex* vertex, const std::vector<CGeoFace*>& faces) {

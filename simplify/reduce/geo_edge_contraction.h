@@ -45,11 +45,32 @@ class CGeoEdgeContraction {
   bool ContractEdgeQuick2(bool& contracted, CGeoEdge* edge, CGeoVertex* selected, CGeoVertex* other,
                           CGeoVertex*& newVertex);
 
+  // The walks of an attempt. False when the walk does not close or the job
+  // stopped; Stopped() tells which.
+  bool GetOutEdges3(CGeoVertex* vertex, std::vector<CGeoEdge*>& outEdges);
+  bool GetSurroundingVertices2(CGeoVertex* vertex, CGeoVertex* start, std::vector<CGeoVertex*>& ring);
+  bool Stopped() const { return m_bFailed; }
+
+  // Makes each face of the removed vertex's fan that does not touch skip
+  // again with newVertex in the removed vertex's corner, in the same order.
+  // A fan of fewer than 2 faces answers false and makes nothing.
+  bool CreateNewVertexSurroundingFaces3(CGeoVertex* newVertex, CGeoVertex* removed, CGeoVertex* skip,
+                                        const std::vector<CGeoFace*>& faces, CGeoHalfEdgeMap& map);
+
   // Turn in degrees of the normal of triangle (moved, p, q) when moved goes
   // to newPosition: 0 for no turn or a degenerate triangle, 180 for any turn
   // past a right angle.
   static float ComputeOldNewTrianglesDeltaNormalAngle(const D3DXVECTOR3& newPosition, const CGeoVertex* p,
                                                       const CGeoVertex* q, const CGeoVertex* moved);
+  // The cosine of that turn: exactly 1 when the unit normals are equal,
+  // rounded as RoundNormalsCosine; false when either triangle has no normal.
+  static bool ComputeOldNewTrianglesNormalsCosine(float& cosine, const D3DXVECTOR3& newPosition, const CGeoVertex* p,
+                                                  const CGeoVertex* q, const CGeoVertex* moved);
+  // A cosine of unit vectors that rounding took just past 1 (by less than
+  // 0.001) or -1 (by less than 0.01) is taken as 1 or -1.
+  static float RoundNormalsCosine(float c);
+  // |acos(c)| in degrees, c first bounded to [-1, 1].
+  static float CosineDegrees(float c);
   // Lower is better: area change ratio (a fraction) and normal turn (degrees).
   static float ComputeRemovalCost(float areaChangeRatio, float normalAngleChange);
   static bool ComputeTriangleArea(float& area, const D3DXVECTOR3& p1, const D3DXVECTOR3& p2, const D3DXVECTOR3& p3);
@@ -66,9 +87,7 @@ class CGeoEdgeContraction {
   static bool TryDisableFaceRM(const CGeoFace* face, const std::vector<CGeoHalfEdge*>& ringMateSet);
   bool GetVertexSurroundingHalfEdgesMate2(CGeoVertex* vertex, SGeoNeighbourhood& n);
   bool GetEdgeSurroundingHalfEdgesMate2(CGeoVertex* a, CGeoVertex* b);
-  bool GetOutEdges3(CGeoVertex* vertex, std::vector<CGeoEdge*>& outEdges);
   bool GetSurroundingFaces2(CGeoVertex* vertex, std::vector<CGeoFace*>& faces);
-  bool GetSurroundingVertices2(CGeoVertex* vertex, CGeoVertex* start, std::vector<CGeoVertex*>& ring);
   // Every vertex joined to vertex by an edge, sorted: from its out edges when
   // they were collected, else by a walk round it; false when that walk does
   // not close.
@@ -102,8 +121,6 @@ class CGeoEdgeContraction {
   bool RemoveEdgeVertices2(CGeoVertex*& midPointVertex, const D3DXVECTOR3& midPoint, CGeoVertex* a, CGeoVertex* b);
   bool CreateReplacingMidPointVertex(CGeoVertex*& midPointVertex, CGeoVertex* a, CGeoVertex* b,
                                      const D3DXVECTOR3& midPoint);
-  void CreateNewVertexSurroundingFaces3(CGeoVertex* newVertex, CGeoVertex* removed, CGeoVertex* skip,
-                                        const std::vector<CGeoFace*>& faces, CGeoHalfEdgeMap& map);
   void DisableVertexRM2(CGeoVertex* vertex, const std::vector<CGeoFace*>& faces);
   void DisableFaceRM2(CGeoFace* face);
   // Joins the new half edges of the map to their mates with new edges.

@@ -1,7 +1,10 @@
 // Connectivity elements: edges' half-edge slots, border registration, ids,
-// and the job's counters as elements are disabled.
+// the job's counters as elements are disabled, and the info texts.
 #include <gtest/gtest.h>
 #include <job_threads.h>
+
+#include <cstdio>
+#include <string>
 
 #include "geo_pools.h"
 
@@ -100,6 +103,60 @@ TEST(GeoElements, FaceKeepsItsRenderedPositionAndArea) {
   D3DXVECTOR3 n;
   t.face.ComputeFaceNormal(n);
   EXPECT_EQ(n, D3DXVECTOR3(0, 0, 1));
+}
+
+// An address as the info texts print it.
+std::string Address(const void* p) {
+  char text[32];
+  std::snprintf(text, sizeof(text), "%p", p);
+  return text;
+}
+
+std::string Text(const CString& s) { return static_cast<const char*>(s); }
+
+TEST(GeoElementsInfo, VertexGivesItsMapIndexAndAddress) {
+  for (DWORD mapIndex : {0u, 7u, 4294967295u}) {
+    CGeoVertex v;
+    const D3DVERTEX record{};
+    v.Initialize(&record, mapIndex, 0, eVertexTypeSource);
+    EXPECT_EQ(Text(v.GetInfo()),
+              "\nVertex map index: " + std::to_string(mapIndex) + ", Vertex pointer: " + Address(&v) + ".");
+  }
+}
+
+TEST(GeoElementsInfo, HalfEdgeAndFaceNestTheirVertices) {
+  STriangle t;
+  const std::string v[3] = {Text(t.v[0].GetInfo()), Text(t.v[1].GetInfo()), Text(t.v[2].GetInfo())};
+  EXPECT_EQ(Text(t.h[1].GetInfo()), "\nHalf edge info start:\nHalf edge start vertex: " + v[1] +
+                                        "\nHalf edge end vertex: " + v[2] + "\nHalf edge pointer " +
+                                        Address(&t.h[1]) + "\nHalf edge info end.\n");
+  EXPECT_EQ(Text(t.face.GetInfo()), "\nFace info start:\nFace first vertex: " + v[0] + "\nFace second vertex: " +
+                                        v[1] + "\nFace third vertex: " + v[2] + "\nFace pointer " +
+                                        Address(&t.face) + "\nFace info end.\n");
+  // Elements not linked yet say so instead of failing.
+  CGeoHalfEdge loose;
+  EXPECT_EQ(Text(loose.GetInfo()), "\nHalf edge info start:\nHalf edge start vertex: NULL\nHalf edge end vertex: "
+                                   "NULL\nHalf edge pointer " + Address(&loose) + "\nHalf edge info end.\n");
+  CGeoFace empty;
+  EXPECT_EQ(Text(empty.GetInfo()), "\nFace info start:\nFace first vertex: NULL\nFace second vertex: NULL\nFace "
+                                   "third vertex: NULL\nFace pointer " + Address(&empty) + "\nFace info end.\n");
+}
+
+TEST(GeoElementsInfo, EdgeNamesAMissingHalfEdgeNull) {
+  STriangle t;
+  const std::string h0 = Text(t.h[0].GetInfo()), h1 = Text(t.h[1].GetInfo());
+  const struct {
+    CGeoHalfEdge *first, *second;
+    std::string firstText, secondText;
+  } cases[] = {{&t.h[0], &t.h[1], h0, h1}, {&t.h[0], nullptr, h0, "NULL"}, {nullptr, &t.h[1], "NULL", h1},
+               {nullptr, nullptr, "NULL", "NULL"}};
+  for (const auto& c : cases) {
+    CGeoEdge edge;
+    edge.Initialize(c.first, c.second);
+    EXPECT_EQ(Text(edge.GetInfo()), "\nEdge info start:\nEdge half edge 1: " + c.firstText +
+                                        "\nEdge half edge 2: " + c.secondText + "\nEdge pointer " + Address(&edge) +
+                                        "\nEdge info end.\n");
+  }
 }
 
 }  // namespace

@@ -1,31 +1,13 @@
 // The connectivity build under a job: its counters, and a stop request.
-#include <appoptions.h>
 #include <gtest/gtest.h>
-#include <job_threads.h>
 
 #include <cmath>
-#include <functional>
 
 #include "geo_test_support.h"
 
 namespace {
 
-// A job whose thread waits, paused, until it is stopped, then runs its body.
-class CStoppedJob : public CConnectivityFrameThread {
- public:
-  std::function<void(CDXThread*)> body;
-  BOOL InitInstance() override {
-    WaitForThreadPlayingEvent();
-    body(this);
-    return FALSE;
-  }
-};
-
-class GeoJobTest : public DeviceTest {
- protected:
-  // Runs body on a job thread that is stopped before the body's first pause point.
-  static void RunStopped(const std::function<void(CDXThread*)>& body);
-};
+class GeoJobTest : public DeviceTest {};
 
 TEST_F(GeoJobTest, BuildCountsWhatItMakesOnTheJob) {
   CConnectivityFrameThread job;
@@ -60,19 +42,6 @@ class CLockCountingBuffer : public TComObject<IDirect3DVertexBuffer8, &IID_IDire
  private:
   ComRef<IDirect3DVertexBuffer8> m_inner;
 };
-
-void GeoJobTest::RunStopped(const std::function<void(CDXThread*)>& body) {
-  CStoppedJob job;
-  job.body = body;
-  HANDLE playing = CreateEventA(NULL, TRUE, FALSE, NULL);
-  g_appOptions.hPlayingEvent = playing;
-  g_appOptions.bJobsPaused = true;
-  ASSERT_TRUE(job.CreateThread());
-  job.KillThread();
-  g_appOptions.bJobsPaused = false;
-  g_appOptions.hPlayingEvent = NULL;
-  CloseHandle(playing);
-}
 
 TEST_F(GeoJobTest, StopRequestEndsTheBuildWithTheBufferUnlocked) {
   const SGeoTestMesh mesh = MakeSphereMesh(6, 8);

@@ -2,11 +2,14 @@
 // connectivity meshes built of them, and the checks of a built group.
 #pragma once
 
+#include <appoptions.h>
 #include <d3d8.h>
 #include <d3dx8mesh.h>
 #include <gtest/gtest.h>
+#include <job_threads.h>
 
 #include <cstring>
+#include <functional>
 #include <set>
 
 #include "geo_mesh.h"
@@ -23,6 +26,31 @@ inline IDirect3DVertexBuffer8* MakeVertexBuffer(IDirect3DDevice8* device, const 
   std::memcpy(data, mesh.vertices.data(), size);
   vb->Unlock();
   return vb;
+}
+
+// A job whose thread waits, paused, until it is stopped, then runs its body.
+class CStoppedJob : public CConnectivityFrameThread {
+ public:
+  std::function<void(CDXThread*)> body;
+  BOOL InitInstance() override {
+    WaitForThreadPlayingEvent();
+    body(this);
+    return FALSE;
+  }
+};
+
+// Runs body on a job thread that is stopped before the body's first pause point.
+inline void RunStopped(const std::function<void(CDXThread*)>& body) {
+  CStoppedJob job;
+  job.body = body;
+  HANDLE playing = CreateEventA(NULL, TRUE, FALSE, NULL);
+  g_appOptions.hPlayingEvent = playing;
+  g_appOptions.bJobsPaused = true;
+  ASSERT_TRUE(job.CreateThread());
+  job.KillThread();
+  g_appOptions.bJobsPaused = false;
+  g_appOptions.hPlayingEvent = NULL;
+  CloseHandle(playing);
 }
 
 // Builds a connectivity mesh of the test mesh, one group per material when
