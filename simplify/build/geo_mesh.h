@@ -78,7 +78,8 @@ class CGeoMesh : public CBaseMesh {
   }
   // Writes the active vertices and faces into target, a new scene mesh, with
   // a material per group, recomputed vertex normals and, when the source had
-  // them, texture coordinates. Made on the process's device.
+  // them, texture coordinates. Made on the process's device. A mesh without
+  // active triangles is not written: false.
   bool InitializeMesh(CMesh* target, CFrame* frame, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
                       CDXThread* thread);
 
