@@ -198,6 +198,28 @@ TEST_F(FrameConversionTest, AFrameWithoutMeshesConvertsAndReducesTrivially) {
   EXPECT_FALSE(needs32bit);
 }
 
+// A mesh that two frames hold is reduced through the frame that owns it, once:
+// reducing the frame that holds it by reference leaves it as it was.
+TEST_F(FrameConversionTest, ASharedMeshIsReducedOnlyThroughItsOwner) {
+  CFrameReductionThread job;
+  job.SetThreadOutputTrianglesCount(0, 0.0f);
+  std::unique_ptr<CFrame> geo = Convert(&job);
+  const DWORD start = CountGeoMeshes(geo.get()).triangles;
+  job.SetInputTrianglesCount(start);
+  CFrame* shadow = nullptr;
+  ForEachEntry(geo.get(), [&](CXFileDataObject*, CChildObject* entry) {
+    CXFileDataObject* object = entry->GetXfileDataObject();
+    if (object->IsAFrame() && std::string(object->GetName()) == "Shadow") shadow = static_cast<CFrame*>(object);
+  });
+  ASSERT_NE(shadow, nullptr);
+  REDUCTIONOPTIONS options = DefaultReductionOptions(100);
+  ASSERT_TRUE(shadow->ReduceTrianglesCount(&options, &job));
+  EXPECT_EQ(CountGeoMeshes(geo.get()).triangles, start);
+  EXPECT_EQ(job.GetCurrentThreadOutputTrianglesCount(), start);
+  ASSERT_TRUE(geo->ReduceTrianglesCount(&options, &job));
+  EXPECT_LT(CountGeoMeshes(geo.get()).triangles, start);
+}
+
 // A mesh whose only triangle lies on a line makes a connectivity mesh
 // without vertices. Written back, it gets no copy (the caller keeps its
 // source); the other meshes are written.
