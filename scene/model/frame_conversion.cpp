@@ -112,6 +112,10 @@ bool CFrame::InitializeRetainedModeMeshFrame(CFrame* source, char*, CDataObjectM
     WalkEntries(source, thread, [&](CChildObject* entry, CXFileDataObject* child) {
       if (IsGeoMesh(child)) {
         if (AddSharedCopy(this, entry, map)) return true;
+        // A connectivity mesh without vertices has no triangle to write (its
+        // source had none with an area): it gets no copy, and the caller
+        // keeps its source as it was.
+        if (static_cast<CGeoMesh*>(child)->GetOriginalCurrentVerticesCount() == 0) return true;
         auto* mesh = new CMesh;
         AddChildObject(eOwnedChild, mesh, false);
         FillCopy(

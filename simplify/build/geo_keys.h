@@ -136,9 +136,11 @@ inline DWORD GetCoordinateKey(float f) {
   return std::bit_cast<DWORD>(f);
 }
 
-inline SGeoVertexKey GetVertexKey4(const D3DVERTEX* v) {
-  return {GetCoordinateKey(v->x), GetCoordinateKey(v->y), GetCoordinateKey(v->z)};
+inline SGeoVertexKey GetPositionKey(const D3DXVECTOR3& p) {
+  return {GetCoordinateKey(p.x), GetCoordinateKey(p.y), GetCoordinateKey(p.z)};
 }
+
+inline SGeoVertexKey GetVertexKey4(const D3DVERTEX* v) { return GetPositionKey(D3DXVECTOR3(v->x, v->y, v->z)); }
 
 inline ULONGLONG GetHalfEdgeKey2(const CGeoVertex* start, const CGeoVertex* end) {
   return (static_cast<ULONGLONG>(start->GetVertexUniqueId()) << 32) | end->GetVertexUniqueId();

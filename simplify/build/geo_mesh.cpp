@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 #include "dx_thread.h"
 #include "qorcommon.h"
@@ -31,6 +32,7 @@ void CGeoMesh::ClearContent() {
   m_dwMidPointHandlesIndicesCount = 0;
   m_bTextureCoords = false;
   m_pDevice = nullptr;
+  m_bCoincidentVerticesMapped = false;
 }
 
 void CGeoMesh::DestroyGeoContent() {
@@ -39,6 +41,8 @@ void CGeoMesh::DestroyGeoContent() {
   delete[] m_pGeoMeshTriangles;
   m_pGeoMeshTriangles = nullptr;
   m_GeoVertexArray.DestroyContent();  // its vertices point into the groups just freed
+  m_CoincidentVertices.clear();
+  m_bCoincidentVerticesMapped = false;
   m_strMaterialListName = m_strNormalsName = m_strTextureCoordsName = "";
 }
 
@@ -222,4 +226,29 @@ bool CGeoMesh::ReduceTrianglesCount(REDUCTIONOPTIONS* options, CDXThread* thread
     if (!m_pGeoMeshTriangles[i].ReduceTrianglesCount(options, thread)) return false;
   }
   return true;
+}
+
+const std::vector<CGeoVertex*>* CGeoMesh::GetCoincidentVertices(const D3DXVECTOR3& position) {
+  if (m_dwMaterialsCount < 2) return nullptr;  // one group welds all its vertices
+  if (!m_bCoincidentVerticesMapped) {
+    m_bCoincidentVerticesMapped = true;
+    // Sorted by position, so that only the shared positions are entered.
+    using SKeyed = std::pair<std::tuple<DWORD, DWORD, DWORD>, CGeoVertex*>;
+    std::vector<SKeyed> keyed(m_GeoVertexArray.GetCurrentVerticesCount());
+    for (DWORD i = 0; i < keyed.size(); ++i) {
+      CGeoVertex* v = m_GeoVertexArray.GetAt(i);
+      const SGeoVertexKey k = GetPositionKey(*v->GetPosition());
+      keyed[i] = {{k.x, k.y, k.z}, v};
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const SKeyed& a, const SKeyed& b) { return a.first < b.first; });
+    for (size_t first = 0, last = 0; first < keyed.size(); first = last) {
+      while (last < keyed.size() && keyed[last].first == keyed[first].first) ++last;
+      if (last - first < 2) continue;
+      const auto& [x, y, z] = keyed[first].first;
+      std::vector<CGeoVertex*>& shared = m_CoincidentVertices[SGeoVertexKey{x, y, z}];
+      for (size_t i = first; i < last; ++i) shared.push_back(keyed[i].second);
+    }
+  }
+  const auto found = m_CoincidentVertices.find(GetPositionKey(position));
+  return found != m_CoincidentVertices.end() ? &found->second : nullptr;
 }

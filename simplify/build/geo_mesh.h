@@ -7,6 +7,7 @@
 #include <d3d8.h>
 #include <d3dx8mesh.h>
 
+#include <unordered_map>
 #include <vector>
 
 #include <afx.h>
@@ -66,6 +67,11 @@ class CGeoMesh : public CBaseMesh {
 
   // Reduces the mesh in place, group after group.
   bool ReduceTrianglesCount(REDUCTIONOPTIONS* options, CDXThread* thread);
+  // The source vertices of every group that lie at position, when there are
+  // more than one (as where two material groups meet), else NULL. Each group
+  // welds its own vertices, so that the groups of a surface join only through
+  // such vertices; the reduction keeps the joined surface whole through them.
+  const std::vector<CGeoVertex*>* GetCoincidentVertices(const D3DXVECTOR3& position);
 
   // The names of the scene mesh's material list, normals and texture
   // coordinates, which the mesh written back takes; without a texture
@@ -78,7 +84,8 @@ class CGeoMesh : public CBaseMesh {
   }
   // Writes the active vertices and faces into target, a new scene mesh, with
   // a material per group, recomputed vertex normals and, when the source had
-  // them, texture coordinates. Made on the process's device.
+  // them, texture coordinates. Made on the process's device. A mesh without
+  // active triangles is not written: false.
   bool InitializeMesh(CMesh* target, CFrame* frame, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
                       CDXThread* thread);
 
@@ -159,4 +166,7 @@ class CGeoMesh : public CBaseMesh {
   bool m_bTextureCoords;
   // The device the mesh's buffers are made on: the one it was built with.
   IDirect3DDevice8* m_pDevice;
+  // The positions of more than one source vertex, mapped on first use.
+  std::unordered_map<SGeoVertexKey, std::vector<CGeoVertex*>, SGeoVertexKeyHash> m_CoincidentVertices;
+  bool m_bCoincidentVerticesMapped;
 };

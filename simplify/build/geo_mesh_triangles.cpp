@@ -189,6 +189,8 @@ bool CGeoMeshTriangles::InitializeFaceWithHalfEdges2(CGeoVertex* a, CGeoVertex* 
 
 bool CGeoMeshTriangles::CreateFaceRM2(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c, CGeoHalfEdgeMap* map,
                                       CDXThread* thread) {
+  ASSERT(a != b && b != c && c != a);
+  ASSERT(!a->IsDisabled() && !b->IsDisabled() && !c->IsDisabled());
   CGeoFace* face = m_NewFaces.NewFace();
   CGeoHalfEdge* h[3];
   for (auto& e : h) e = m_HalfEdgesRM.NewHalfEdge();

@@ -14,6 +14,7 @@ void SGeoNeighbourhood::Clear() {
   ring.clear();
   ringMatesCollected = false;
   ringMateSet.clear();
+  removalRefused = false;
 }
 
 CGeoEdgeContraction::CGeoEdgeContraction(CGeoMeshTriangles* group, CGeoEdgeList* nextWave,
@@ -61,6 +62,14 @@ CGeoVertex* ThirdCorner(const CGeoFace* face, const CGeoVertex* a, const CGeoVer
   return nullptr;
 }
 
+// The half edge of face across from its corner v.
+CGeoHalfEdge* FarSide(const CGeoFace* face, const CGeoVertex* v) {
+  CGeoHalfEdge* h = face->GetFirstHalfEdge();
+  for (int k = 0; k < 3; ++k, h = h->GetNextHalfEdge())
+    if (!h->InHalfEdge(v)) return h;
+  return nullptr;
+}
+
 }  // namespace
 
 bool CGeoEdgeContraction::AttemptEdgeContraction(bool& contracted, CGeoEdge* edge, CGeoVertex* selected,
@@ -77,6 +86,8 @@ bool CGeoEdgeContraction::AttemptEdgeContraction(bool& contracted, CGeoEdge* edg
   const bool linked = EndPointsShareOnlyEdgeApexes(edge, selected, other);
   if (m_bFailed) return false;
   if (!linked) return true;
+  RefuseRemovalsRepeatingElements(edge, selected, other);
+  if (m_bFailed) return false;
   const bool qualified = QualifyEdgeContractionRM4(edge, selected, other);
   if (m_bFailed) return false;
   if (!qualified) return true;
@@ -286,6 +297,52 @@ bool CGeoEdgeContraction::EndPointsShareOnlyEdgeApexes(CGeoEdge* edge, CGeoVerte
   return true;
 }
 
+void CGeoEdgeContraction::RefuseRemovalsRepeatingElements(CGeoEdge* edge, CGeoVertex* selected, CGeoVertex* other) {
+  if (edge->GetSelectedVertexRemovalValidity() == eValidityValid)
+    m_Selected.removalRefused = !RemovalMakesOnlyNewElements(selected, other, m_Selected, m_NeighboursB);
+  if (!m_bFailed && edge->GetOtherVertexRemovalValidity() == eValidityValid)
+    m_Other.removalRefused = !RemovalMakesOnlyNewElements(other, selected, m_Other, m_NeighboursA);
+}
+
+bool CGeoEdgeContraction::RemovalMakesOnlyNewElements(CGeoVertex* removed, CGeoVertex* kept, SGeoNeighbourhood& n,
+                                                      const std::vector<CGeoVertex*>& keptNeighbours) {
+  if (n.faces.empty() && !GetSurroundingFaces2(removed, n.faces)) return false;
+  // Each fan face without kept comes back on kept and its far side.
+  m_NewSides.clear();
+  for (const CGeoFace* face : n.faces) {
+    if (face->InTriangleFace(kept)) continue;
+    CGeoHalfEdge* side = FarSide(face, removed);
+    if (!side) return false;
+    // Within the group a face on kept lies across that side only when the
+    // removed vertex has three faces that close a tetrahedron with it.
+    if (side->GetOtherFaceApexVertex() == kept) return false;
+    m_NewSides.push_back(side);
+  }
+  CGeoMesh* mesh = m_pGroup->GetGeoMesh();
+  const std::vector<CGeoVertex*>* coincident = mesh ? mesh->GetCoincidentVertices(*kept->GetPosition()) : nullptr;
+  if (!coincident) return true;
+  auto isNewNeighbour = [&](const CGeoVertex* v) {
+    return v != kept && !std::binary_search(keptNeighbours.begin(), keptNeighbours.end(), v);
+  };
+  for (CGeoVertex* twin : *coincident) {
+    if (twin == kept || twin->IsDisabled()) continue;
+    if (!GetSurroundingFaces2(twin, m_CoincidentFaces)) return false;
+    for (const CGeoFace* face : m_CoincidentFaces) {
+      const CGeoHalfEdge* far = FarSide(face, twin);
+      if (face->IsDisabled() || !far) return false;
+      for (const CGeoHalfEdge* side : m_NewSides) {
+        CGeoVertex* p = side->GetStartVertex();
+        CGeoVertex* q = side->GetEndVertex();
+        // The same face, or an edge from kept that the other group has.
+        if (far->VertexPositionsAre(p, q)) return false;
+        for (const CGeoVertex* v : {p, q})
+          if (isNewNeighbour(v) && far->PositionInHalfEdge(v)) return false;
+      }
+    }
+  }
+  return true;
+}
+
 // Qualification.
 
 bool CGeoEdgeContraction::QualifyEdgeContractionRM4(CGeoEdge* edge, CGeoVertex* selected, CGeoVertex* other) {
@@ -305,11 +362,11 @@ bool CGeoEdgeContraction::QualifyEdgeContractionRM4(CGeoEdge* edge, CGeoVertex* 
   };
 
   float ratio = 0.0f, angle = 0.0f;
-  if (edge->GetSelectedVertexRemovalValidity() == eValidityValid &&
+  if (edge->GetSelectedVertexRemovalValidity() == eValidityValid && !m_Selected.removalRefused &&
       QualifyVertexRemovalRM5(ratio, angle, *other->GetPosition(), selected, other, m_Selected))
     choose(eQualificationRemoveSelectedVertex, ratio, angle);
   if (m_bFailed) return false;
-  if (edge->GetOtherVertexRemovalValidity() == eValidityValid &&
+  if (edge->GetOtherVertexRemovalValidity() == eValidityValid && !m_Other.removalRefused &&
       QualifyVertexRemovalRM5(ratio, angle, *selected->GetPosition(), other, selected, m_Other))
     choose(eQualificationRemoveOtherVertex, ratio, angle);
   if (m_bFailed) return false;

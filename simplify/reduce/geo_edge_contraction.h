@@ -18,6 +18,9 @@ struct SGeoNeighbourhood {
   CGeoHalfEdgeMap ringMates;        // mates of the half edges across the ring, by key
   std::vector<CGeoHalfEdge*> ringMateSet;  // the same half edges, sorted by address
   bool ringMatesCollected = false;
+  // Removing this end point onto the other would make a face or an edge
+  // that the mesh has already: this attempt does not remove it.
+  bool removalRefused = false;
 
   void Clear();
 };
@@ -94,9 +97,20 @@ class CGeoEdgeContraction {
   bool GetNeighbours(CGeoVertex* vertex, const std::vector<CGeoEdge*>& outEdges,
                      std::vector<CGeoVertex*>& neighbours);
   // The end points' only common neighbours are the far corners of the
-  // edge's two faces, so that no contraction of the edge joins two edges
-  // into one or makes a face twice.
+  // edge's two faces, so that no contraction of the edge joins two of the
+  // group's edges into one (a tetrahedron passes: see below).
   bool EndPointsShareOnlyEdgeApexes(CGeoEdge* edge, CGeoVertex* a, CGeoVertex* b);
+  // Refuses, for this attempt, each valid removal of one end point that
+  // would make a face or an edge that the mesh has already.
+  void RefuseRemovalsRepeatingElements(CGeoEdge* edge, CGeoVertex* selected, CGeoVertex* other);
+  // Whether the faces and edges that removing `removed` onto `kept` makes are
+  // new to the whole mesh, every group of it. A face the group has already
+  // comes back when the last tetrahedron of a closed part would fold; a face
+  // or an edge that another group has comes back along a material seam,
+  // where the groups' coincident vertices join them. keptNeighbours: kept's
+  // neighbours in the group, sorted.
+  bool RemovalMakesOnlyNewElements(CGeoVertex* removed, CGeoVertex* kept, SGeoNeighbourhood& n,
+                                   const std::vector<CGeoVertex*>& keptNeighbours);
 
   // Qualification.
   bool EdgeTrianglesAreaTest(CGeoEdge* edge);
@@ -141,4 +155,6 @@ class CGeoEdgeContraction {
   std::vector<CGeoHalfEdge*> m_EdgeRingMateSet;  // the selected vertex's part of them, sorted
   std::vector<CGeoVertex*> m_NeighboursA;        // scratch of the common-neighbour test
   std::vector<CGeoVertex*> m_NeighboursB;
+  std::vector<CGeoHalfEdge*> m_NewSides;        // scratch of the repeated-element test
+  std::vector<CGeoFace*> m_CoincidentFaces;
 };

@@ -73,8 +73,12 @@ bool CGeoMeshTriangles::ContractEdgesFirstInFirstOutOrder(REDUCTIONOPTIONS* opti
         nextWave.push_back(edge);
         continue;
       }
+      [[maybe_unused]] const DWORD before = thread->GetCurrentThreadOutputTrianglesCount();
       bool contracted = false;
       if (!contraction.AttemptEdgeContraction(contracted, edge, selected, other)) return false;
+      // Whatever its kind, a contraction takes away the edge's two faces and
+      // makes the rest of the fans again.
+      ASSERT(!contracted || thread->GetCurrentThreadOutputTrianglesCount() + 2 == before);
     }
     std::swap(wave, nextWave);
   }

@@ -129,6 +129,10 @@ bool CGeoMesh::InitializeMesh(CMesh* target, CFrame*, IDirect3DDevice8*, REDUCTI
   RecomputeVertexNormals(active);
   const DWORD nVertices = static_cast<DWORD>(active.vertices.size());
   const DWORD nFaces = static_cast<DWORD>(active.faceMaterials.size());
+  if (nFaces == 0) {
+    DEBUG_TRACE("\nInfo: A connectivity mesh without triangles is not written back.");
+    return false;
+  }
 
   // The parts, each complete before the mesh takes any of them.
   std::vector<D3DXMATERIAL> materials(m_dwMaterialsCount);

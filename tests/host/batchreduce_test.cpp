@@ -104,12 +104,12 @@ struct SBatchReduction {
   bool timed = false;
 };
 
-SBatchReduction RunHalving(const std::string& input, const std::string& output) {
+SBatchReduction RunHalving(const std::string& input, const std::string& output, float percent = 50.0f) {
   SBatchOptions options;
   options.input = input.c_str();
   options.output = output.c_str();
   options.format = 1;
-  options.reducePercent = 50.0f;
+  options.reducePercent = percent;
   options.maxNormalAngle = 10.0f;
   std::FILE* out = std::tmpfile();
   std::FILE* err = std::tmpfile();
@@ -210,6 +210,47 @@ TEST(BatchReduceRun, LeavesSkinnedMeshesOutOfTheReduction) {
     });
   EXPECT_EQ(faces, (std::map<std::string, DWORD>{{"Grid", run.after - skin}, {"Skin", skin}}));
   EXPECT_TRUE(weighted);
+  std::filesystem::remove_all(folder);
+}
+
+// A mesh whose only triangle lies on a line gives the reduction nothing: it
+// is written back as it was, and the rest of the scene is reduced.
+TEST(BatchReduceRun, AMeshWithoutATriangleWithAreaStaysAsItWas) {
+  const std::string folder = ScratchFolder();
+  const std::string input = folder + "/line.x", output = folder + "/line_out.x";
+  WriteGridScene(input);
+  {
+    std::ofstream f(input, std::ios::app);
+    f << "Frame Wire {\n Mesh Line {\n  3;\n  0.0;0.0;1.0;,\n  1.0;0.0;1.0;,\n  2.0;0.0;1.0;;\n"
+         "  1;\n  3;0,1,2;;\n }\n}\n";
+  }
+  const DWORD grid = 2u * 24 * 24;
+  for (float percent : {0.0f, 50.0f}) {
+    SCOPED_TRACE(percent);
+    const SBatchReduction run = RunHalving(input, output, percent);
+    ASSERT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.before, grid + 1);
+    if (percent == 0.0f)
+      EXPECT_EQ(run.after, grid + 1);
+    else
+      EXPECT_LE(run.after, grid / 2 + 1);
+
+    CDXWindowedDevice device;
+    ASSERT_EQ(device.CreateD3DDevice(nullptr), S_OK);
+    const std::string content = ReadText(output);
+    XFileObjects objects(content);
+    std::map<std::string, DWORD> faces, vertices;
+    for (size_t i = 0; i < objects.size(); ++i)
+      ForEachDataObject(objects[i], TID_D3DRMMesh, [&](IDirectXFileData* data) {
+        CMesh mesh;
+        ASSERT_TRUE(LoadMeshTree(mesh, data));
+        faces[mesh.GetName()] = mesh.GetFacesCount();
+        vertices[mesh.GetName()] = mesh.GetVerticesCount();
+      });
+    EXPECT_EQ(faces, (std::map<std::string, DWORD>{{"Grid", run.after - 1}, {"Line", 1}}));
+    EXPECT_EQ(vertices["Line"], 3u);
+    std::filesystem::remove(output);
+  }
   std::filesystem::remove_all(folder);
 }
 

@@ -198,6 +198,66 @@ TEST_F(FrameConversionTest, AFrameWithoutMeshesConvertsAndReducesTrivially) {
   EXPECT_FALSE(needs32bit);
 }
 
+// A mesh that two frames hold is reduced through the frame that owns it, once:
+// reducing the frame that holds it by reference leaves it as it was.
+TEST_F(FrameConversionTest, ASharedMeshIsReducedOnlyThroughItsOwner) {
+  CFrameReductionThread job;
+  job.SetThreadOutputTrianglesCount(0, 0.0f);
+  std::unique_ptr<CFrame> geo = Convert(&job);
+  const DWORD start = CountGeoMeshes(geo.get()).triangles;
+  job.SetInputTrianglesCount(start);
+  CFrame* shadow = nullptr;
+  ForEachEntry(geo.get(), [&](CXFileDataObject*, CChildObject* entry) {
+    CXFileDataObject* object = entry->GetXfileDataObject();
+    if (object->IsAFrame() && std::string(object->GetName()) == "Shadow") shadow = static_cast<CFrame*>(object);
+  });
+  ASSERT_NE(shadow, nullptr);
+  REDUCTIONOPTIONS options = DefaultReductionOptions(100);
+  ASSERT_TRUE(shadow->ReduceTrianglesCount(&options, &job));
+  EXPECT_EQ(CountGeoMeshes(geo.get()).triangles, start);
+  EXPECT_EQ(job.GetCurrentThreadOutputTrianglesCount(), start);
+  ASSERT_TRUE(geo->ReduceTrianglesCount(&options, &job));
+  EXPECT_LT(CountGeoMeshes(geo.get()).triangles, start);
+}
+
+// A mesh whose only triangle lies on a line makes a connectivity mesh
+// without vertices. Written back, it gets no copy (the caller keeps its
+// source); the other meshes are written.
+TEST_F(FrameConversionTest, AMeshWithoutATriangleWithAreaGetsNoCopy) {
+  const std::string path = Temporary("line.x");
+  {
+    std::ofstream f(path);
+    f << "xof 0303txt 0032\nFrame Ground {\n";
+    WriteMesh(f, "Big", MakeGridMesh(4, 4));
+    SGeoTestMesh line;
+    for (float x : {0.0f, 1.0f, 2.0f}) line.AddVertex(x, 0.0f, 0.0f);
+    line.AddTriangle(0, 1, 2);
+    WriteMesh(f, "Line", line);
+    f << "}\n";
+  }
+  std::unique_ptr<CFrame> root = NewRoot();
+  CXFileDataList world;
+  ASSERT_TRUE(Load(path, root.get(), world));
+  CFrame geo;
+  ASSERT_TRUE(geo.InitializeShell(root.get()));
+  CDataObjectMap toGeo;
+  ASSERT_TRUE(geo.InitializeConnectivityMeshFrame(root.get(), nullptr, toGeo, &m_options, nullptr));
+  EXPECT_EQ(CountGeoMeshes(&geo).owned, 2);
+
+  CFrame back;
+  ASSERT_TRUE(back.InitializeShell(&geo));
+  CDataObjectMap toMesh;
+  ASSERT_TRUE(back.InitializeRetainedModeMeshFrame(&geo, nullptr, toMesh, Device(), &m_options, nullptr));
+  std::vector<std::string> meshes;
+  ForEachEntry(&back, [&](CXFileDataObject*, CChildObject* entry) {
+    CXFileDataObject* object = entry->GetXfileDataObject();
+    if (object->IsATemplateGUID(&TID_D3DRMMesh))
+      meshes.push_back(std::string(object->GetName()) + " " +
+                       std::to_string(static_cast<CMesh*>(object)->GetFacesCount()));
+  });
+  EXPECT_EQ(meshes, (std::vector<std::string>{"Big 32"}));
+}
+
 // A mesh that cannot be cloned fails the conversion; its half-made copy goes,
 // the copies made before it stay.
 TEST_F(FrameConversionTest, AMeshThatCannotBeClonedFailsTheConversion) {

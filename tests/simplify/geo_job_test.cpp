@@ -61,6 +61,45 @@ TEST_F(GeoJobTest, StopRequestEndsTheBuildWithTheBufferUnlocked) {
   EXPECT_EQ(group.GetOriginalFacesArray()->GetCurrentFacesCount(), 0u);
 }
 
+// A stop while the build pairs half edges into edges fails the pairing: the
+// half edges it has not reached stay without an edge. Unstopped, the same
+// pairing makes them all.
+TEST_F(GeoJobTest, StopWhileEdgesAreMadeFailsThePairing) {
+  const SGeoTestMesh mesh = MakeSphereMesh(6, 8);
+  ComRef<IDirect3DVertexBuffer8> vb(MakeVertexBuffer(m_device.get(), mesh));
+  CGeoMesh geo;
+  geo.GetGeoVertexArray()->Initialize(static_cast<DWORD>(mesh.vertices.size()));
+  CGeoMeshTriangles group;
+  ASSERT_TRUE(group.Initialize3(static_cast<DWORD>(mesh.vertices.size()), vb.get(),
+                                static_cast<DWORD>(mesh.indices.size()), mesh.indices.data(), nullptr, nullptr, &geo,
+                                0, nullptr, nullptr));
+  // The build's half edges once more, unpaired, in a fresh key table.
+  CGeoHalfEdgeMap map;
+  DWORD halfEdges = 0;
+  for (DWORD i = 0; i < group.GetHalfEdgesCount(); ++i) {
+    CGeoHalfEdge* h = group.GetHalfEdgeAt(i);
+    if (!h->GetFace()) continue;  // left by a skipped triangle
+    h->SetEdge(nullptr);
+    ULONGLONG key = 0;
+    ASSERT_TRUE(group.AddHalfEdge2(h, &map, key));
+    ++halfEdges;
+  }
+  ASSERT_GT(halfEdges, 0u);
+  auto unpaired = [&] {
+    DWORD count = 0;
+    for (DWORD i = 0; i < group.GetHalfEdgesCount(); ++i)
+      count += group.GetHalfEdgeAt(i)->GetFace() && !group.GetHalfEdgeAt(i)->GetEdge();
+    return count;
+  };
+
+  bool paired = true;
+  RunStopped([&](CDXThread* thread) { paired = group.CreateEdges3(thread, &map); });
+  EXPECT_FALSE(paired);
+  EXPECT_EQ(unpaired(), halfEdges);
+  EXPECT_TRUE(group.CreateEdges3(nullptr, &map));
+  EXPECT_EQ(unpaired(), 0u);
+}
+
 // Stopped while the whole mesh is built, with a NULL job for comparison.
 TEST_F(GeoJobTest, StoppedMeshBuildFailsAndANullJobNeverStops) {
   const SGeoTestMesh mesh = MakeGridMesh(3, 3);

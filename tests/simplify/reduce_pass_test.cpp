@@ -54,6 +54,7 @@ TEST_P(ReducePassCaseTest, ReachesTheTargetAndKeepsAnOrientedManifold) {
     EXPECT_LT(reduced, start / 4);
   }
   ExpectSoundSurface(geo, 0, c.mesh.euler);
+  ExpectSoundWholeSurface(geo, c.mesh.euler);
   EXPECT_TRUE(geo.IsReadyForRenderingRM());
 }
 

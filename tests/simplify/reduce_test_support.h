@@ -6,8 +6,11 @@
 #include <job_threads.h>
 #include <reduction_options.h>
 
+#include <algorithm>
+#include <array>
 #include <map>
 #include <set>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -98,6 +101,57 @@ inline SSurfaceCounts InspectSurface(CGeoMesh& geo, DWORD group) {
   }
   counts.vertices = static_cast<long>(vertices.size());
   return counts;
+}
+
+// What the active faces of every group make together, their corners joined
+// by position as the mesh written back joins them: the groups of one surface
+// meet only through coincident vertices.
+struct SWholeSurfaceCounts {
+  long vertices = 0;
+  long edges = 0;
+  long faces = 0;
+  long nonManifoldEdges = 0;  // edges of more than two faces
+  long duplicateFaces = 0;    // faces on the corners of another
+  long EulerCharacteristic() const { return vertices - edges + faces; }
+};
+
+inline SWholeSurfaceCounts InspectWholeSurface(CGeoMesh& geo) {
+  using SKey = std::tuple<DWORD, DWORD, DWORD>;
+  auto key = [](CGeoVertex* v) {
+    const SGeoVertexKey k = GetPositionKey(*v->GetPosition());
+    return SKey{k.x, k.y, k.z};
+  };
+  SWholeSurfaceCounts counts;
+  std::set<SKey> vertices;
+  std::map<std::pair<SKey, SKey>, int> edgeFaces;
+  std::map<std::array<SKey, 3>, int> faces;
+  for (DWORD g = 0; g < geo.GetMaterialsCount(); ++g)
+    for (CGeoFace* face : ActiveFaces(geo, g)) {
+      ++counts.faces;
+      CGeoVertex* c[3];
+      face->GetTriangleVertices(c[0], c[1], c[2]);
+      std::array<SKey, 3> corners = {key(c[0]), key(c[1]), key(c[2])};
+      for (int k = 0; k < 3; ++k) {
+        vertices.insert(corners[k]);
+        ++edgeFaces[std::minmax(corners[k], corners[(k + 1) % 3])];
+      }
+      std::sort(corners.begin(), corners.end());
+      ++faces[corners];
+    }
+  counts.vertices = static_cast<long>(vertices.size());
+  counts.edges = static_cast<long>(edgeFaces.size());
+  for (const auto& [edge, n] : edgeFaces) counts.nonManifoldEdges += n > 2;
+  for (const auto& [corners, n] : faces) counts.duplicateFaces += n - 1;
+  return counts;
+}
+
+// A whole surface without non-manifold edges or repeated faces, of the given
+// Euler characteristic.
+inline void ExpectSoundWholeSurface(CGeoMesh& geo, long euler) {
+  const SWholeSurfaceCounts counts = InspectWholeSurface(geo);
+  EXPECT_EQ(counts.nonManifoldEdges, 0);
+  EXPECT_EQ(counts.duplicateFaces, 0);
+  EXPECT_EQ(counts.EulerCharacteristic(), euler);
 }
 
 // A sound surface: no defect, and the given Euler characteristic.
