@@ -206,8 +206,8 @@ void CFrame::AddChildRenderFrame(EChildObjectType type, CFrame* child, bool tryL
   CObjectLock lock(this, tryLock);
   if (IsDeleted()) return;
   m_renderHierarchyMember = true;
-  AddChildObject(type, child, tryLock);
-  child->BuildRenderFrameHierarchy(this, tryLock);
+  // A refused child (one that holds this frame) keeps its place.
+  if (AddChildObject(type, child, tryLock)) child->BuildRenderFrameHierarchy(this, tryLock);
 }
 
 bool CFrame::AddChildRenderFrame(CChildObject** entry, EChildObjectType type, CFrame* child) {
