@@ -140,7 +140,10 @@ bool CFrame::ComputeAncestorsBoundingObjects(bool sphereFrame, bool boxFrame, bo
     parent = child->IsDeleted() ? nullptr : child->m_parentRenderFrame;
     if (parent) {
       parentHeld = parent->Lock(tryLock, false);
-      if (parent->IsDeleted()) parent = nullptr;
+      if (parent->IsDeleted()) {
+        release();
+        parent = nullptr;
+      }
     }
     while (parent) {
       if (child->m_frameType == eBoundingObjectFrame) {

@@ -95,6 +95,29 @@ TEST_F(FrameBoundsTest, RotatedChildBoundsInFrameParentAndWorldSpace) {
   ExpectExtent(*root->GetBoundingBox(), D3DXVECTOR3(5, 0, 10), D3DXVECTOR3(7, 1, 11));
 }
 
+// root → parent, which holds shared by reference; shared is not marked when
+// parent is.
+TEST_F(FrameBoundsTest, MovingAFrameBelowADeletedParentLeavesTheAncestorsAlone) {
+  D3DXMATRIX identity = Identity(), move;
+  D3DXMatrixTranslation(&move, 3, 0, 0);
+  std::unique_ptr<CFrame> root(MakeFrame("root", &identity));
+  std::unique_ptr<CFrame> shared(MakeFrame("shared", &identity));
+  CFrame* parent = MakeFrame("parent", &identity);
+  root->SetAsRootRenderFrame();
+  root->AddChildRenderFrame(eOwnedChild, parent, false);
+  parent->AddChildRenderFrame(eReferenceChild, shared.get(), false);
+  SetBox(shared.get(), D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 1, 1));
+  ASSERT_EQ(shared->GetParentRenderFrame(), parent);
+
+  parent->DeleteContent(false);
+  ASSERT_FALSE(shared->IsDeleted());
+  shared->SetTransformMatrix(&move, false, CFrame::eReplace, true, false);
+  EXPECT_TRUE(Near(shared->GetTransformMatrix(false), move));
+  EXPECT_TRUE(parent->GetBoundingBox()->IsZeroSizeBox());
+  EXPECT_TRUE(root->GetBoundingBox()->IsZeroSizeBox());
+  EXPECT_TRUE(shared->ComputeAncestorsBoundingObjects(false, false, false));
+}
+
 TEST_F(FrameBoundsTest, TheSkinningPassStoresEveryWorldTransform) {
   D3DXMATRIX a, b, c, start;
   D3DXMatrixTranslation(&a, 1, 0, 0);
