@@ -241,6 +241,14 @@ void CFrame::BuildRenderFrameHierarchy(CFrame* parent, bool tryLock) {
   if (parent->IsDeleted()) return;
   CObjectLock lock(this, tryLock);
   if (IsDeleted()) return;
+  // A parent below this frame would make every climb to the root endless.
+  for (CFrame* above = parent; above; above = above->m_parentRenderFrame) {
+    if (above == this) {
+      DEBUG_TRACE("\nWarning: %s is not linked below %s, which lies below it.", GetName() ? GetName() : "",
+                  parent->GetName() ? parent->GetName() : "");
+      return;
+    }
+  }
   m_parentRenderFrame = parent;
   m_renderHierarchyMember = true;
   POSITION pos = GetChildHeadPosition();

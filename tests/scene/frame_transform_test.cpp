@@ -269,6 +269,15 @@ TEST(FrameTest, ARenderFrameThatHoldsItsNewParentIsRefusedAndWalksEnd) {
   EXPECT_EQ(root.GetParentRenderFrame(), nullptr);
   EXPECT_EQ(middle->GetParentRenderFrame(), &root);
 
+  // Nor is a frame linked below a frame that lies below it.
+  root.BuildRenderFrameHierarchy(leaf, false);
+  EXPECT_EQ(root.GetParentRenderFrame(), nullptr);
+  CFrame loose;
+  ASSERT_EQ(loose.Initialize(const_cast<char*>("loose")), S_OK);
+  loose.BuildRenderFrameHierarchy(leaf, false);
+  leaf->BuildRenderFrameHierarchy(&loose, false);
+  EXPECT_EQ(leaf->GetParentRenderFrame(), middle);
+
   // The walks up and down the tree end.
   D3DXMATRIX move = Translation(1, 0, 0);
   leaf->SetTransformMatrix(&move, false, CFrame::eReplace, true, false);
