@@ -126,59 +126,45 @@ bool CFrame::ComputeBoundingObjectsHierarchyWalk(D3DXMATRIX* parentWorld, bool s
 }
 
 bool CFrame::ComputeAncestorsBoundingObjects(bool sphereFrame, bool boxFrame, bool tryLock) {
-  CFrame* child = this;
-  CFrame* parent = nullptr;
-  bool childHeld = false;
-  bool parentHeld = false;
-  auto release = [&] {
-    if (parentHeld) parent->Unlock();
-    if (childHeld) child->Unlock();
-    parentHeld = childHeld = false;
-  };
-  try {
-    childHeld = child->Lock(tryLock, false);
-    parent = child->IsDeleted() ? nullptr : child->m_parentRenderFrame;
-    if (parent) {
-      parentHeld = parent->Lock(tryLock, false);
-      if (parent->IsDeleted()) parent = nullptr;
+  // Parent before child, as every walk down the tree takes them: each step
+  // reads the parent under the child's lock alone, lets the child go, and
+  // takes the parent and then the child. Nothing is held between steps.
+  for (CFrame* child = this;;) {
+    CFrame* parent = nullptr;
+    {
+      CObjectLock childLock(child, tryLock);
+      if (child->IsDeleted()) return true;
+      parent = child->m_parentRenderFrame;
     }
-    while (parent) {
+    if (!parent) return true;
+    // Above the first parent a busy frame says which one it is.
+    CObjectLock parentLock(parent, tryLock, child != this);
+    if (!parentLock.IsHeld()) throw "Info: Cannot lock the parent CFrame object.";
+    if (parent->IsDeleted()) return true;
+    bool modified = true;
+    {
+      CObjectLock childLock(child, tryLock);
+      // Let go, the child may have left the parent or been deleted.
+      if (child->IsDeleted() || child->m_parentRenderFrame != parent) return true;
       if (child->m_frameType == eBoundingObjectFrame) {
         DEBUG_TRACE("\nWarning: A bounding object frame detected in CFrame::ComputeAncestorsBoundingObjects().");
-        break;
+        return true;
       }
-      if (!child->m_boundingBox || !parent->m_boundingBox) break;
+      if (!child->m_boundingBox || !parent->m_boundingBox) return true;
       CGBox carried = *child->m_boundingBox;
       D3DXMATRIX local = child->GetTransformMatrix(tryLock);
       carried.TransformCoord(&local, tryLock);
-      if (carried.IsZeroSizeBox()) break;
+      if (carried.IsZeroSizeBox()) return true;
       CGSphere sphere;
       carried.ComputeBoundingSphere(&sphere, tryLock);
-      bool modified =
+      modified =
           !(sphere.IsInnerSphere(parent->m_boundingSphere) && carried.IsInnerBox(parent->m_boundingBox, tryLock));
-      if (!parent->MergeDirectChildrenBoundingObjects(sphereFrame, boxFrame, tryLock))
-        throw "\nError: MergeDirectChildrenBoundingObjects() failed.";
-      parent->OnBoundingObjectsModification(modified, tryLock);
-
-      child->Unlock();
-      child = parent;
-      parentHeld = false;
-      parent = child->m_parentRenderFrame;
-      if (!parent) break;
-      if (tryLock) {
-        if (!parent->Trylock()) throw "Info: Cannot lock the parent CFrame object.";
-      } else {
-        parent->Lock();
-      }
-      parentHeld = true;
-      if (parent->IsDeleted()) break;
     }
-  } catch (...) {
-    release();
-    throw;
+    if (!parent->MergeDirectChildrenBoundingObjects(sphereFrame, boxFrame, tryLock))
+      throw "\nError: MergeDirectChildrenBoundingObjects() failed.";
+    parent->OnBoundingObjectsModification(modified, tryLock);
+    child = parent;
   }
-  release();
-  return true;
 }
 
 void CFrame::ComputeBoundingBoxNoDirectCamera(CGBox* out, bool tryLock) {

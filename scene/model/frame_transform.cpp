@@ -67,20 +67,29 @@ void CFrame::SetTransformMatrix(D3DXMATRIX* m, bool setInitial, ETransformCombin
     AddChildObject(eOwnedChild, made.release(), tryLock);
   }
   if (setInitial) m_initialTransform = combined;
-  if (updateAncestorBounds && m_renderHierarchyMember) ComputeAncestorsBoundingObjects(false, false, tryLock);
+  // The climb takes each parent before its child: this frame is let go first.
+  const bool climb = updateAncestorBounds && m_renderHierarchyMember;
+  lock.Release();
+  if (climb) ComputeAncestorsBoundingObjects(false, false, tryLock);
 }
 
 D3DXMATRIX CFrame::GetTransformMatrix(bool tryLock) {
   CObjectLock lock(this, tryLock);
   if (IsDeleted()) return Identity();
   auto* current = static_cast<CFrameTransformMatrix*>(GetFrameTransformMatrix(tryLock, false));
-  if (!current) {
+  const bool made = !current;
+  if (made) {
     D3DXMATRIX identity = Identity();
-    SetTransformMatrix(&identity, false, eReplace, true, false);
+    SetTransformMatrix(&identity, false, eReplace, false, false);
     current = static_cast<CFrameTransformMatrix*>(GetFrameTransformMatrix(tryLock, false));
     if (!current) return Identity();
   }
-  return current->GetFrameMatrix(tryLock);
+  const D3DXMATRIX local = current->GetFrameMatrix(tryLock);
+  // As SetTransformMatrix does, the ancestors after this frame is let go.
+  const bool climb = made && m_renderHierarchyMember;
+  lock.Release();
+  if (climb) ComputeAncestorsBoundingObjects(false, false, false);
+  return local;
 }
 
 void CFrame::SetInitialFrameTransform() { m_initialTransform = GetTransformMatrix(false); }
@@ -179,10 +188,15 @@ void CFrame::SetTransformMatrix(float scaling, bool setInitial, ETransformCombin
 // World transform
 
 D3DXMATRIX CFrame::ComputeWorldTransform(bool tryLock) {
-  CObjectLock lock(this, tryLock);
-  if (IsDeleted()) return Identity();
+  // One frame at a time: a parent is never taken while its child is held.
   D3DXMATRIX world = GetTransformMatrix(tryLock);
-  for (CFrame* parent = m_parentRenderFrame; parent;) {
+  CFrame* first = nullptr;
+  {
+    CObjectLock lock(this, tryLock);
+    if (IsDeleted()) return Identity();
+    first = m_parentRenderFrame;
+  }
+  for (CFrame* parent = first; parent;) {
     CObjectLock parentLock(parent, tryLock);
     if (parent->IsDeleted()) break;
     world = world * parent->GetTransformMatrix(tryLock);
@@ -206,8 +220,8 @@ void CFrame::AddChildRenderFrame(EChildObjectType type, CFrame* child, bool tryL
   CObjectLock lock(this, tryLock);
   if (IsDeleted()) return;
   m_renderHierarchyMember = true;
-  AddChildObject(type, child, tryLock);
-  child->BuildRenderFrameHierarchy(this, tryLock);
+  // A refused child (one that holds this frame) keeps its place.
+  if (AddChildObject(type, child, tryLock)) child->BuildRenderFrameHierarchy(this, tryLock);
 }
 
 bool CFrame::AddChildRenderFrame(CChildObject** entry, EChildObjectType type, CFrame* child) {
@@ -223,10 +237,18 @@ void CFrame::SetAsRootRenderFrame() {
 }
 
 void CFrame::BuildRenderFrameHierarchy(CFrame* parent, bool tryLock) {
-  CObjectLock lock(this, tryLock);
-  if (IsDeleted()) return;
   CObjectLock parentLock(parent, tryLock);
   if (parent->IsDeleted()) return;
+  CObjectLock lock(this, tryLock);
+  if (IsDeleted()) return;
+  // A parent below this frame would make every climb to the root endless.
+  for (CFrame* above = parent; above; above = above->m_parentRenderFrame) {
+    if (above == this) {
+      DEBUG_TRACE("\nWarning: %s is not linked below %s, which lies below it.", GetName() ? GetName() : "",
+                  parent->GetName() ? parent->GetName() : "");
+      return;
+    }
+  }
   m_parentRenderFrame = parent;
   m_renderHierarchyMember = true;
   POSITION pos = GetChildHeadPosition();
@@ -244,16 +266,26 @@ void CFrame::ResetRenderFrameHierarchy() {
 }
 
 EChildObjectType CFrame::DetachFromParentRenderFrame(bool tryLock) {
-  CObjectLock lock(this, tryLock);
   EChildObjectType type = eOwnedChild;
-  if (IsDeleted() || !m_parentRenderFrame) return type;
-  {
-    CObjectLock parentLock(m_parentRenderFrame, tryLock);
-    if (m_parentRenderFrame->IsDeleted()) return type;
-    if (!m_parentRenderFrame->DetachChild(&type, this, tryLock)) throw "\nError: DetachChild() failed.";
+  // The parent is read under this frame's lock alone and then taken before
+  // this frame, as the walks down the tree take them; a frame moved in
+  // between is detached from its new parent.
+  for (;;) {
+    CFrame* parent = nullptr;
+    {
+      CObjectLock lock(this, tryLock);
+      if (IsDeleted() || !m_parentRenderFrame) return type;
+      parent = m_parentRenderFrame;
+    }
+    CObjectLock parentLock(parent, tryLock);
+    if (parent->IsDeleted()) return type;
+    CObjectLock lock(this, tryLock);
+    if (IsDeleted()) return type;
+    if (m_parentRenderFrame != parent) continue;
+    if (!parent->DetachChild(&type, this, tryLock)) throw "\nError: DetachChild() failed.";
+    m_parentRenderFrame = nullptr;
+    return type;
   }
-  m_parentRenderFrame = nullptr;
-  return type;
 }
 
 CXFileDataList* CFrame::GetRenderFrameWorldList() {

@@ -12,8 +12,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <unordered_set>
+#include <vector>
 
 #include "garbagelist.h"
+#include "objectlock.h"
 #include "texturefile.h"
 
 namespace {
@@ -64,6 +67,17 @@ const STemplateName kTemplateNames[] = {
 
 // The shared buffer of the display names.
 char g_displayName[1024];
+
+const char* NameOf(const CXFileDataObject* object) { return object->GetName() ? object->GetName() : ""; }
+
+// Whether child holds parent (or is parent), so that parent may not take it:
+// the tree would hold itself.
+bool WouldHoldItself(CXFileDataObject* parent, CXFileDataObject* child, bool tryLock) {
+  if (!child || !child->Reaches(parent, tryLock)) return false;
+  DEBUG_TRACE("\nWarning: %s of type %s not added to %s of type %s: it holds it already.", NameOf(child),
+              child->GetTemplateName(), NameOf(parent), parent->GetTemplateName());
+  return true;
+}
 
 }  // namespace
 
@@ -351,19 +365,49 @@ bool CXFileDataObject::AddChildObject(CChildObject** entry, EChildObjectType typ
     DEBUG_TRACE("%s", message);
     return false;
   }
-  if (!m_deleted) {
-    *entry = new CChildObject(type, child, this);
-    m_children.AddTail(*entry);
+  bool added = true;
+  try {
+    if (!m_deleted) {
+      added = !WouldHoldItself(this, child, false);
+      if (added) {
+        *entry = new CChildObject(type, child, this);
+        m_children.AddTail(*entry);
+      }
+    }
+  } catch (const char* message) {
+    DEBUG_TRACE("%s", message);
+    added = false;
   }
   Unlock();
-  return true;
+  return added;
 }
 
 bool CXFileDataObject::AddChildObject(EChildObjectType type, CXFileDataObject* child, bool tryLock) {
-  Lock(tryLock, false);
-  if (!m_deleted) m_children.AddTail(new CChildObject(type, child, this));
-  Unlock();
+  CObjectLock lock(this, tryLock);
+  if (m_deleted) return true;
+  if (WouldHoldItself(this, child, tryLock)) return false;
+  m_children.AddTail(new CChildObject(type, child, this));
   return true;
+}
+
+bool CXFileDataObject::Reaches(const CXFileDataObject* object, bool tryLock) {
+  if (object == this) return true;
+  // Depth first without recursion; an object shared by several entries is
+  // read once.
+  std::vector<CXFileDataObject*> pending{this};
+  std::unordered_set<const CXFileDataObject*> seen{this};
+  while (!pending.empty()) {
+    CXFileDataObject* current = pending.back();
+    pending.pop_back();
+    CObjectLock lock(current, tryLock);
+    for (POSITION pos = current->m_children.GetHeadPosition(); pos;) {
+      CXFileDataObject* child = current->m_children.GetNext(pos)->GetXfileDataObject();
+      if (!child) continue;
+      if (child == object) return true;
+      if (seen.insert(child).second) pending.push_back(child);
+    }
+  }
+  return false;
 }
 
 CXFileDataObject* CXFileDataObject::GetNextChild(POSITION& pos, const GUID* guid, bool tryLock, bool quiet) {
@@ -539,17 +583,10 @@ void CXFileDataObject::DeleteChildren() {
 
 void CXFileDataObject::AcquireChildObjectList(CXFileDataObject* other) {
   if (!other || other == this) return;
-  Lock();
-  try {
-    other->Lock();
-    if (!m_deleted && !other->IsDeleted())
-      while (!other->m_children.IsEmpty()) m_children.AddTail(other->m_children.RemoveHead());
-    other->Unlock();
-  } catch (...) {
-    Unlock();
-    throw;
-  }
-  Unlock();
+  CObjectLock lock(this, false);
+  CObjectLock otherLock(other, false);
+  if (m_deleted || other->IsDeleted() || WouldHoldItself(this, other, false)) return;
+  while (!other->m_children.IsEmpty()) m_children.AddTail(other->m_children.RemoveHead());
 }
 
 void CXFileDataObject::SubstituteReferences(CDataObjectMap& map, CDXThread* thread) {

@@ -69,6 +69,9 @@ class CXFileDataObject {
   virtual DWORD GetMetricsCount();
   virtual char** GetMetrics();
   virtual ~CXFileDataObject();
+  // Both forms refuse (false) a child that holds this object or is this
+  // object: the tree would hold itself and every walk over it would be
+  // endless. A refused owned child stays the caller's.
   virtual bool AddChildObject(CChildObject** entry, EChildObjectType type, CXFileDataObject* child);
   virtual bool AddChildObject(EChildObjectType type, CXFileDataObject* child, bool tryLock);
   virtual HRESULT Save(IDirectXFileSaveObject* saveObject, IDirectXFileData** out, CDXThread* thread);
@@ -115,7 +118,13 @@ class CXFileDataObject {
   bool DetachChild(char* name, const GUID* guid);
   bool DetachChild(EChildObjectType* type, CXFileDataObject* child, bool tryLock);
   void DeleteChildren();
+  // Moves other's entries to the tail of this list; nothing moves when one
+  // of them holds this object, which would then hold itself.
   void AcquireChildObjectList(CXFileDataObject* other);
+  // Whether object is this object or lies below it, through owned and
+  // referenced entries alike. Each list is read under its object's lock,
+  // taken with tryLock, one object at a time.
+  bool Reaches(const CXFileDataObject* object, bool tryLock);
   void SubstituteReferences(CDataObjectMap& map, CDXThread* thread);
   DWORD GetDataObjectHierarchySize();
 

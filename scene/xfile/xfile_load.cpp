@@ -378,10 +378,16 @@ void CXFile::BindReference(IDirectXFileDataReference* reference, CXFileDataObjec
   Release(target);
   // An unnamed target cannot be told from other unnamed objects.
   CXFileDataObject* found = FindXfileDataObject(name, type);
-  if (found)
-    object->AddChildObject(eReferenceChild, found, false);
-  else
+  if (!found) {
     DEBUG_TRACE("\nInfo: Reference to %s dropped: not loaded before the reference.", static_cast<LPCSTR>(name));
+    return;
+  }
+  // An object is listed as loaded before what is nested in it, so the name
+  // may be that of the referring object or of one that holds it: such a
+  // reference would make the scene hold itself.
+  if (!object->AddChildObject(eReferenceChild, found, false))
+    DEBUG_TRACE("\nWarning: Reference to %s dropped: it holds the object that refers to it.",
+                static_cast<LPCSTR>(name));
 }
 
 void CXFile::FinishObject(CXFileDataObject* object, CXFileDataObject* parent, CDXThread* thread) {

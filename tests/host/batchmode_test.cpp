@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,36 @@ TEST(BatchRun, AFileThatDoesNotLoadGivesAMessageAndFailure) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("cannot load"), std::string::npos);
   EXPECT_EQ(run.out, "");
+}
+
+// A folder of its own for what one test writes, removed with everything in it.
+struct STemporaryFolder {
+  explicit STemporaryFolder(const std::string& name)
+      : path(std::filesystem::temp_directory_path() / ("vorever_" + name + "_" + std::to_string(getpid()))) {
+    std::filesystem::create_directories(path);
+  }
+  ~STemporaryFolder() { std::filesystem::remove_all(path); }
+  const std::filesystem::path path;
+};
+
+TEST(BatchRun, AFrameReferringToItsOwnHolderLoadsWithoutTheReference) {
+  const STemporaryFolder temporary("batch_holder");
+  const std::filesystem::path& folder = temporary.path;
+  struct {
+    const char* text;
+    const char* figures;
+  } cases[] = {
+      {"Frame A {\n  { A }\n}\n", "frames: 1\n"},
+      {"Frame A { Frame B { Frame C { { A } } } }\n", "frames: 3\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const std::string input = (folder / "holder.x").string();
+    std::ofstream(input) << "xof 0303txt 0032\n" << c.text;
+    const SRun run = RunBatchOn(input, (folder / "saved.x").string(), 1);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Figures(run.out).rfind(c.figures, 0), 0u) << run.out;
+  }
 }
 
 TEST(BatchRun, AnExportThatCannotBeWrittenGivesAMessageAndFailure) {

@@ -8,8 +8,15 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "math_expect.h"
 #include "busy_object.h"
@@ -93,6 +100,29 @@ TEST_F(FrameBoundsTest, RotatedChildBoundsInFrameParentAndWorldSpace) {
   child->SetTransformMatrix(&move, false, CFrame::eReplace, true, false);
   ExpectExtent(*parent->GetBoundingBox(), D3DXVECTOR3(5, 0, 0), D3DXVECTOR3(7, 1, 1));
   ExpectExtent(*root->GetBoundingBox(), D3DXVECTOR3(5, 0, 10), D3DXVECTOR3(7, 1, 11));
+}
+
+// root → parent, which holds shared by reference; shared is not marked when
+// parent is.
+TEST_F(FrameBoundsTest, MovingAFrameBelowADeletedParentLeavesTheAncestorsAlone) {
+  D3DXMATRIX identity = Identity(), move;
+  D3DXMatrixTranslation(&move, 3, 0, 0);
+  std::unique_ptr<CFrame> root(MakeFrame("root", &identity));
+  std::unique_ptr<CFrame> shared(MakeFrame("shared", &identity));
+  CFrame* parent = MakeFrame("parent", &identity);
+  root->SetAsRootRenderFrame();
+  root->AddChildRenderFrame(eOwnedChild, parent, false);
+  parent->AddChildRenderFrame(eReferenceChild, shared.get(), false);
+  SetBox(shared.get(), D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 1, 1));
+  ASSERT_EQ(shared->GetParentRenderFrame(), parent);
+
+  parent->DeleteContent(false);
+  ASSERT_FALSE(shared->IsDeleted());
+  shared->SetTransformMatrix(&move, false, CFrame::eReplace, true, false);
+  EXPECT_TRUE(Near(shared->GetTransformMatrix(false), move));
+  EXPECT_TRUE(parent->GetBoundingBox()->IsZeroSizeBox());
+  EXPECT_TRUE(root->GetBoundingBox()->IsZeroSizeBox());
+  EXPECT_TRUE(shared->ComputeAncestorsBoundingObjects(false, false, false));
 }
 
 TEST_F(FrameBoundsTest, TheSkinningPassStoresEveryWorldTransform) {
@@ -240,6 +270,19 @@ CGBox ShownBox(CFrame* frame) {
   return CGBox();
 }
 
+// A base mesh whose box is (0,0,0)-(1,1,1).
+CBaseMesh* UnitBoxMesh() {
+  auto* mesh = new CBaseMesh;
+  EXPECT_TRUE(mesh->Initialize(const_cast<char*>("mesh")));
+  CGBox box;
+  D3DXVECTOR3 lo(0, 0, 0), hi(1, 1, 1);
+  box.Initialize(&lo, &hi, false);
+  CGSphere sphere;
+  box.ComputeBoundingSphere(&sphere, false);
+  mesh->SetBoundingObjects(box, sphere);
+  return mesh;
+}
+
 // root holds a base mesh (0,0,0)-(1,1,1), an empty shape and a child turned a
 // quarter about z and moved 5 along x, which holds a 2 × 1 × 1 box shape.
 TEST_F(FrameContentBoundsTest, ContentBoxesMergeUpTheTreeAndVisibleBoxesCoverThem) {
@@ -259,15 +302,7 @@ TEST_F(FrameContentBoundsTest, ContentBoxesMergeUpTheTreeAndVisibleBoxesCoverThe
   auto* empty = new CBox;
   ASSERT_EQ(empty->Initialize(0, 0, 0, &white, const_cast<char*>("empty"), 0, false), S_OK);
   root->AddChildObject(eOwnedChild, empty, false);
-  auto* mesh = new CBaseMesh;
-  ASSERT_TRUE(mesh->Initialize(const_cast<char*>("mesh")));
-  CGBox meshBox;
-  D3DXVECTOR3 lo(0, 0, 0), hi(1, 1, 1);
-  meshBox.Initialize(&lo, &hi, false);
-  CGSphere meshSphere;
-  meshBox.ComputeBoundingSphere(&meshSphere, false);
-  mesh->SetBoundingObjects(meshBox, meshSphere);
-  root->AddChildObject(eOwnedChild, mesh, false);
+  root->AddChildObject(eOwnedChild, UnitBoxMesh(), false);
 
   ASSERT_TRUE(root->ComputeBoundingObjectsHierarchy(false, true, false));
   ExpectExtent(*child->GetBoundingBox(), D3DXVECTOR3(-1, -0.5f, -0.5f), D3DXVECTOR3(1, 0.5f, 0.5f));
@@ -293,6 +328,78 @@ TEST_F(FrameContentBoundsTest, ContentBoxesMergeUpTheTreeAndVisibleBoxesCoverThe
   child->SetTransformMatrix(&further, false, CFrame::eReplace, false, false);
   ASSERT_TRUE(root->ComputeBoundingObjectsHierarchy(false, true, false));
   ExpectExtent(ShownBox(root.get()), D3DXVECTOR3(0, -0.5f, -0.5f), D3DXVECTOR3(11, 1, 1));
+}
+
+// Runs each job on a thread of its own until all have ended. Jobs that wait
+// for each other's locks never end and cannot be stopped: after a deadline
+// the process ends with the failure.
+void RunToTheEnd(const std::vector<std::function<void()>>& jobs) {
+  std::mutex mutex;
+  std::condition_variable ended;
+  size_t running = jobs.size();
+  std::vector<std::thread> threads;
+  for (const auto& job : jobs)
+    threads.emplace_back([&, job] {
+      job();
+      std::lock_guard<std::mutex> hold(mutex);
+      --running;
+      ended.notify_all();
+    });
+  std::unique_lock<std::mutex> hold(mutex);
+  if (!ended.wait_for(hold, std::chrono::minutes(2), [&] { return running == 0; })) {
+    std::fprintf(stderr, "%zu of %zu jobs wait for each other for good\n", running, jobs.size());
+    std::fflush(stderr);
+    std::_Exit(1);
+  }
+  hold.unlock();
+  for (std::thread& thread : threads) thread.join();
+}
+
+// Two jobs on one tree, root → branch → middle → leaf twice, each leaf
+// holding a unit box: one moves the leaves and rebuilds their ancestors from
+// the leaf up, the other rebuilds the whole tree from the root down.
+TEST_F(FrameContentBoundsTest, MovingLeavesBesideAWalkOfTheWholeTreeEnds) {
+  D3DXMATRIX identity = Identity();
+  std::unique_ptr<CFrame> root(MakeFrame("root", &identity));
+  root->SetAsRootRenderFrame();
+  std::vector<CFrame*> leaves;
+  for (const char* name : {"left", "right"}) {
+    CFrame* branch = MakeFrame(name, &identity);
+    CFrame* middle = MakeFrame("middle", &identity);
+    CFrame* leaf = MakeFrame("leaf", &identity);
+    leaf->AddChildObject(eOwnedChild, UnitBoxMesh(), false);
+    middle->AddChildRenderFrame(eOwnedChild, leaf, false);
+    branch->AddChildRenderFrame(eOwnedChild, middle, false);
+    root->AddChildRenderFrame(eOwnedChild, branch, false);
+    leaves.push_back(leaf);
+  }
+  ASSERT_TRUE(root->ComputeBoundingObjectsHierarchy(false, false, false));
+
+  constexpr int kRounds = 200;
+  std::atomic<int> failures{0};
+  auto guarded = [&](auto step) {
+    return [&, step] {
+      try {
+        for (int round = 0; round < kRounds; ++round) step(round);
+      } catch (const char* message) {
+        ADD_FAILURE() << message;
+        ++failures;
+      }
+    };
+  };
+  RunToTheEnd({guarded([&](int round) {
+                 D3DXMATRIX move;
+                 D3DXMatrixTranslation(&move, static_cast<float>(round % 5), 0, 0);
+                 for (CFrame* leaf : leaves) {
+                   leaf->SetTransformMatrix(&move, false, CFrame::eReplace, true, false);
+                   leaf->ComputeWorldTransform(false);
+                 }
+               }),
+               guarded([&](int) { root->ComputeBoundingObjectsHierarchy(false, false, false); })});
+  EXPECT_EQ(failures, 0);
+  // Whichever job ended last, the root holds the leaves where they stopped.
+  const float last = static_cast<float>((kRounds - 1) % 5);
+  ExpectExtent(*root->GetBoundingBox(), D3DXVECTOR3(last, 0, 0), D3DXVECTOR3(last + 1, 1, 1));
 }
 
 TEST_F(FrameContentBoundsTest, AResizeGivesUpOnABusyBoundedFrameHoldingNothing) {

@@ -248,6 +248,43 @@ TEST(FrameTest, RenderHierarchyLinksTheSubtreeAndFindsItsWorldAndBoundary) {
   delete top;
 }
 
+TEST(FrameTest, ARenderFrameThatHoldsItsNewParentIsRefusedAndWalksEnd) {
+  CFrame root;
+  auto* middle = new CFrame;
+  auto* leaf = new CFrame;
+  ASSERT_EQ(root.Initialize(const_cast<char*>("root")), S_OK);
+  ASSERT_EQ(middle->Initialize(const_cast<char*>("middle")), S_OK);
+  ASSERT_EQ(leaf->Initialize(const_cast<char*>("leaf")), S_OK);
+  root.SetAsRootRenderFrame();
+  root.AddChildRenderFrame(eOwnedChild, middle, false);
+  middle->AddChildRenderFrame(eOwnedChild, leaf, false);
+
+  leaf->AddChildRenderFrame(eReferenceChild, &root, false);
+  leaf->AddChildRenderFrame(eReferenceChild, middle, false);
+  middle->AddChildRenderFrame(eReferenceChild, middle, false);
+  CChildObject* entry = nullptr;
+  EXPECT_FALSE(leaf->AddChildRenderFrame(&entry, eReferenceChild, &root));
+  EXPECT_EQ(CountFrames(*leaf), 0);
+  EXPECT_EQ(CountFrames(*middle), 1);
+  EXPECT_EQ(root.GetParentRenderFrame(), nullptr);
+  EXPECT_EQ(middle->GetParentRenderFrame(), &root);
+
+  // Nor is a frame linked below a frame that lies below it.
+  root.BuildRenderFrameHierarchy(leaf, false);
+  EXPECT_EQ(root.GetParentRenderFrame(), nullptr);
+  CFrame loose;
+  ASSERT_EQ(loose.Initialize(const_cast<char*>("loose")), S_OK);
+  loose.BuildRenderFrameHierarchy(leaf, false);
+  leaf->BuildRenderFrameHierarchy(&loose, false);
+  EXPECT_EQ(leaf->GetParentRenderFrame(), middle);
+
+  // The walks up and down the tree end.
+  D3DXMATRIX move = Translation(1, 0, 0);
+  leaf->SetTransformMatrix(&move, false, CFrame::eReplace, true, false);
+  EXPECT_TRUE(Near(leaf->ComputeWorldTransform(false), move));
+  EXPECT_TRUE(root.ComputeBoundingObjectsHierarchy(false, false, false));
+}
+
 TEST(FrameTest, ClonesCopyTransformNameAndTypeButNoChildFrames) {
   CFrame source;
   D3DXMATRIX t = Translation(1, 2, 3);

@@ -5,6 +5,7 @@
 #include <threads_manager.h>
 #include <xfiletemplates.h>
 
+#include <cstring>
 #include <fstream>
 
 #include "xfile_test_support.h"
@@ -158,6 +159,69 @@ TEST_F(XFileLoadTest, ReferencesBindToObjectsReadBeforeThemByNameOnly) {
   EXPECT_EQ(entry->GetXfileDataObject(), early);
   // The list's count follows its entries.
   EXPECT_EQ(list->GetMaterialsCount(), 1u);
+}
+
+// The object of that name below root, through owned entries.
+CXFileDataObject* FindOwned(CXFileDataObject* root, const char* name) {
+  CChildObjectList& children = root->GetChildObjectList();
+  for (POSITION pos = children.GetHeadPosition(); pos;) {
+    CChildObject* entry = children.GetNext(pos);
+    CXFileDataObject* object = entry->GetXfileDataObject();
+    if (entry->IsReference() || !object) continue;
+    if (object->GetName() && std::strcmp(object->GetName(), name) == 0) return object;
+    if (CXFileDataObject* found = FindOwned(object, name)) return found;
+  }
+  return nullptr;
+}
+
+// The objects that object's entries refer to.
+std::vector<CXFileDataObject*> ReferencedBy(CXFileDataObject* object) {
+  std::vector<CXFileDataObject*> referenced;
+  CChildObjectList& children = object->GetChildObjectList();
+  for (POSITION pos = children.GetHeadPosition(); pos;) {
+    CChildObject* entry = children.GetNext(pos);
+    if (entry->IsReference()) referenced.push_back(entry->GetXfileDataObject());
+  }
+  return referenced;
+}
+
+TEST_F(XFileLoadTest, AReferenceToAnObjectThatHoldsItIsDroppedAndTheRestLoads) {
+  const std::string triangle = "3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;;";
+  struct {
+    std::string text;
+    const char* referring;  // the object whose reference is dropped
+    SCounts counts;
+  } cases[] = {
+      {"Frame A {\n  { A }\n}\n", "A", {1, 0, 0, 0}},
+      {"Frame A { Frame B { { A } } }\n", "B", {2, 0, 0, 0}},
+      {"Frame A { Frame B { Frame C { { A } } } }\n", "C", {3, 0, 0, 0}},
+      {"Frame A { Frame B { Frame C { { B } } } }\n", "C", {3, 0, 0, 0}},
+      {"Frame A { Mesh M { " + triangle + " MeshMaterialList { 1; 1; 0;;\n"
+       "  Material Red { 1;0;0;1;; 0; 0;0;0;; 0;0;0;; { A } } } } }\n",
+       "Red", {1, 1, 3, 1}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    auto root = NewRoot();
+    CXFileDataList world;
+    CString failure;
+    ASSERT_TRUE(Load(WriteText("holder.x", "xof 0303txt 0032\n" + c.text), root.get(), world, &failure)) << failure;
+    CXFileDataObject* referring = FindOwned(root.get(), c.referring);
+    ASSERT_NE(referring, nullptr);
+    EXPECT_TRUE(ReferencedBy(referring).empty());
+    EXPECT_EQ(CountTree(root.get()), c.counts);
+    EXPECT_TRUE(root->ComputeBoundingObjectsHierarchy(false, false, false));
+  }
+
+  // A reference to an earlier frame that does not hold the referring one
+  // still binds.
+  auto root = NewRoot();
+  CXFileDataList world;
+  ASSERT_TRUE(Load(WriteText("sibling.x", "xof 0303txt 0032\nFrame A { Frame B { } Frame C { { B } } }\n"),
+                   root.get(), world));
+  CXFileDataObject* c = FindOwned(root.get(), "C");
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(ReferencedBy(c), std::vector<CXFileDataObject*>{FindOwned(root.get(), "B")});
 }
 
 TEST_F(XFileLoadTest, AMaterialListThatClaimsMoreMaterialsThanItHoldsIsCorrected) {

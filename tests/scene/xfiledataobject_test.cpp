@@ -164,6 +164,46 @@ TEST(DataObjectTest, AcquireChildObjectListMovesEntriesInOrder) {
   EXPECT_EQ(target.GetChildObjectList().GetTail()->GetChildObjectType(), eReferenceChild);
 }
 
+// top owns middle, middle owns bottom; bottom and top refer to shared, so
+// shared is reached twice, which is no cycle.
+TEST(DataObjectTest, AChildThatHoldsItsNewParentIsRefused) {
+  CProbe top("top"), shared("shared"), holder("holder");
+  CProbe* middle = new CProbe("middle");
+  CProbe* bottom = new CProbe("bottom");
+  ASSERT_TRUE(top.AddChildObject(eOwnedChild, middle, false));
+  ASSERT_TRUE(middle->AddChildObject(eOwnedChild, bottom, false));
+  ASSERT_TRUE(bottom->AddChildObject(eReferenceChild, &shared, false));
+  ASSERT_TRUE(top.AddChildObject(eReferenceChild, &shared, false));
+
+  struct {
+    CXFileDataObject* parent;
+    CXFileDataObject* child;
+  } refused[] = {{&top, &top}, {middle, &top}, {bottom, &top}, {bottom, middle}, {bottom, bottom}, {&shared, &top}};
+  for (const auto& c : refused) {
+    SCOPED_TRACE(std::string(c.child->GetName()) + " below " + c.parent->GetName());
+    const INT_PTR entries = c.parent->GetChildObjectList().GetCount();
+    for (EChildObjectType type : {eReferenceChild, eOwnedChild}) {
+      EXPECT_FALSE(c.parent->AddChildObject(type, c.child, false));
+      CChildObject* entry = reinterpret_cast<CChildObject*>(1);
+      EXPECT_FALSE(c.parent->AddChildObject(&entry, type, c.child));
+      EXPECT_EQ(entry, nullptr);
+    }
+    EXPECT_EQ(c.parent->GetChildObjectList().GetCount(), entries);
+  }
+
+  // Taking over the entries of an object that refers to the taker.
+  ASSERT_TRUE(holder.AddChildObject(eReferenceChild, bottom, false));
+  bottom->AcquireChildObjectList(&holder);
+  EXPECT_EQ(holder.GetAtChild(0), bottom);
+  EXPECT_EQ(bottom->GetChildObjectList().GetCount(), 1);
+
+  // Objects that do not hold the parent are taken.
+  CProbe other("other");
+  EXPECT_TRUE(shared.AddChildObject(eReferenceChild, &other, false));
+  EXPECT_TRUE(middle->AddChildObject(eReferenceChild, &holder, false));
+  EXPECT_EQ(middle->GetChildObjectList().GetCount(), 2);
+}
+
 TEST(DataObjectTest, SubstituteReferencesFollowsTheCloneMap) {
   CProbe root("root"), material("material"), materialCopy("material copy"), unmapped("unmapped");
   CProbe* mesh = new CProbe("mesh");
