@@ -28,5 +28,6 @@ struct D3D8Backend {
   ULONGLONG targetColour = 0;  // resource numbers of the bound framebuffer's
   ULONGLONG targetDepth = 0;
   std::vector<BYTE> scratch;       // pixel conversions
+  std::vector<BYTE> picture;       // the presented picture, top row first
   std::vector<float> positions;    // pre-transformed vertices in clip space
 };

@@ -523,8 +523,10 @@ HRESULT CDirect3DDevice8::ApplyTransformsAndLights(bool pretransformed) {
   float ambient[4];
   Colour(m_renderStates[D3DRS_AMBIENT], ambient);
   glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
-  glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, m_renderStates[D3DRS_LOCALVIEWER] ? GL_TRUE : GL_FALSE);
-  glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
+  // The viewer's place and a separate specular colour matter only with
+  // specular light; without, they would only cost vertex work.
+  glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, specular && m_renderStates[D3DRS_LOCALVIEWER] ? GL_TRUE : GL_FALSE);
+  glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, specular ? GL_SEPARATE_SPECULAR_COLOR : GL_SINGLE_COLOR);
   glDisable(GL_COLOR_MATERIAL);
   const float black[4] = {0, 0, 0, 1};
   glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, &m_material.Diffuse.r);
@@ -732,7 +734,8 @@ HRESULT CDirect3DDevice8::PresentSurface(IDirect3DSurface8* surface, const RECT*
   }
   // Rows top first; formats without alpha show opaque.
   const UINT outWidth = static_cast<UINT>(right - left), outHeight = static_cast<UINT>(bottom - top);
-  std::vector<BYTE> picture(static_cast<size_t>(outWidth) * outHeight * 4);
+  std::vector<BYTE>& picture = m_backend->picture;
+  picture.resize(static_cast<size_t>(outWidth) * outHeight * 4);
   const bool opaque = pixels.Format() != D3DFMT_A8R8G8B8 && pixels.Format() != D3DFMT_A1R5G5B5 &&
                       pixels.Format() != D3DFMT_A4R4G4B4 && pixels.Format() != D3DFMT_A8R3G3B2;
   for (UINT row = 0; row < outHeight; ++row) {

@@ -1,3 +1,5 @@
+#include <malloc.h>
+
 #include <cstring>
 #include <mutex>
 
@@ -121,6 +123,13 @@ const D3D8GLFacts& D3D8GetGLFacts(D3DDEVTYPE type) {
 }
 
 std::unique_ptr<D3D8GLContext> D3D8GLContext::Create(D3DDEVTYPE type) {
+  // The software rasterizer takes the memory of a frame's triangles from the
+  // heap and gives it back at the frame's end; the C library would return
+  // the heap's top to the system each time and fault it in again on the next
+  // frame, which costs more than the drawing itself. The heap keeps up to
+  // this much free at its top instead.
+  static const bool heapKept = mallopt(M_TRIM_THRESHOLD, 256 << 20) == 1;
+  (void)heapKept;
   const EGLDisplay display = DisplayOf(type);
   const EGLContext context = MakeContext(display);
   if (context == EGL_NO_CONTEXT) return nullptr;
