@@ -5,10 +5,12 @@
 #include <memory>
 #include <mutex>
 
+#include "d3d8gl.h"
+#include "d3d8present.h"
 #include "d3d8resources.h"
+#include "fvflayout.h"
 
-// Rendering back end of a device; none is attached yet, so drawing calls
-// check their arguments and draw nothing.
+// The OpenGL side of a device (d3d8backend.h).
 struct D3D8Backend;
 
 class CDirect3DDevice8 : public TComObject<IDirect3DDevice8, &IID_IDirect3DDevice8> {
@@ -17,8 +19,15 @@ class CDirect3DDevice8 : public TComObject<IDirect3DDevice8, &IID_IDirect3DDevic
                    const D3DPRESENT_PARAMETERS& presentation, const D3DCAPS8& caps);
   ~CDirect3DDevice8() override;
 
-  // Creates the back buffer and the automatic depth buffer.
+  // Creates the OpenGL context, the back buffer and the automatic depth
+  // buffer. The calling thread becomes the device's thread: the only one that
+  // draws, clears, presents and copies from render targets.
   HRESULT Initialize();
+
+  // Hands a render target's picture (the source rectangle of it, or all) to
+  // the sink; nothing when the sink is empty.
+  HRESULT PresentSurface(IDirect3DSurface8* surface, const RECT* source, const D3D8PresentSink& sink);
+  void SetPresentSink(D3D8PresentSink sink);
 
   HRESULT TestCooperativeLevel() override;
   HRESULT GetDirect3D(IDirect3D8** direct3d) override;
@@ -92,11 +101,43 @@ class CDirect3DDevice8 : public TComObject<IDirect3DDevice8, &IID_IDirect3DDevic
     bool enabled = false;
   };
 
+  // A draw call's vertices and indices: from the bound buffers or from the
+  // caller's memory.
+  struct DrawSource {
+    D3DPRIMITIVETYPE type;
+    UINT primitives;
+    const BYTE* userVertices;  // NULL: the stream source
+    UINT stride;
+    UINT firstVertex;          // of a draw without indices
+    bool indexed;
+    const void* userIndices;   // NULL: the index buffer
+    UINT indexSize;
+    UINT startIndex;
+    UINT minIndex, numVertices;
+    INT baseVertex;
+  };
+
   void ResetStates();
   void ReleaseBindings();
 
+  // OpenGL work (draw.cpp). Each runs with m_mutex held.
+  bool BeginGL();
+  bool BindTarget(UINT* width, UINT* height);
+  GLuint ColourTexture(CPixels& pixels);
+  GLuint DepthBuffer(CPixels& pixels);
+  GLuint UploadBuffer(IUnknown* buffer, bool index);
+  GLuint UploadTexture(IDirect3DBaseTexture8* texture);
+  // Reads a render target drawn by the device back into its memory.
+  HRESULT SyncToMemory(IDirect3DSurface8* surface);
+  void ReadColour(CPixels& pixels, std::vector<BYTE>& rgba);
+  void ApplyRasterStates(bool pretransformed, UINT width, UINT height);
+  HRESULT ApplyTransformsAndLights(bool pretransformed);
+  void ApplyTextureStage(const FvfLayout& layout, const BYTE* vertices, UINT stride, bool bufferObject);
+  HRESULT Render(const DrawSource& source);
+
   D3D8DeviceCorePtr m_core;
-  D3D8Backend* m_backend = nullptr;
+  std::unique_ptr<D3D8Backend> m_backend;
+  D3D8PresentSink m_sink;
   IDirect3D8* m_direct3d;
   D3DDEVICE_CREATION_PARAMETERS m_creation;
   D3DPRESENT_PARAMETERS m_presentation;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <map>
@@ -5,6 +6,7 @@
 #include <optional>
 #include <utility>
 
+#include "d3d8backend.h"
 #include "d3d8device.h"
 #include "d3d8resources.h"
 
@@ -99,10 +101,21 @@ CDirect3DDevice8::~CDirect3DDevice8() {
   }
   ReleaseBindings();
   m_stateBlocks.clear();
+  // The context takes every OpenGL object of the device with it.
+  m_backend.reset();
   m_direct3d->Release();
 }
 
 HRESULT CDirect3DDevice8::Initialize() {
+  if (!m_backend) {
+    const D3D8GLFacts& facts = D3D8GetGLFacts(m_creation.DeviceType);
+    auto backend = std::make_unique<D3D8Backend>();
+    backend->context = facts.available ? D3D8GLContext::Create(m_creation.DeviceType) : nullptr;
+    if (!backend->context) return D3DERR_NOTAVAILABLE;
+    backend->owner = std::this_thread::get_id();
+    backend->maxLights = facts.maxLights;
+    m_backend = std::move(backend);
+  }
   HRESULT hr = D3D8CreateSurface(m_core, m_presentation.BackBufferWidth, m_presentation.BackBufferHeight,
                                  m_presentation.BackBufferFormat, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT,
                                  &m_backBuffer);
@@ -227,8 +240,15 @@ HRESULT CDirect3DDevice8::Reset(D3DPRESENT_PARAMETERS* parameters) {
   return hr;
 }
 
-HRESULT CDirect3DDevice8::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
-  return m_inScene ? D3DERR_INVALIDCALL : D3D_OK;
+HRESULT CDirect3DDevice8::Present(const RECT* source, const RECT*, HWND, const RGNDATA*) {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  if (m_inScene) return D3DERR_INVALIDCALL;
+  return PresentSurface(m_backBuffer, source, m_sink);
+}
+
+void CDirect3DDevice8::SetPresentSink(D3D8PresentSink sink) {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  m_sink = std::move(sink);
 }
 
 HRESULT CDirect3DDevice8::GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface) {
@@ -262,6 +282,8 @@ HRESULT CDirect3DDevice8::CreateRenderTarget(UINT width, UINT height, D3DFORMAT 
 
 HRESULT CDirect3DDevice8::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
                                                     D3DMULTISAMPLE_TYPE, IDirect3DSurface8** surface) {
+  if (surface) *surface = nullptr;
+  if (!D3D8DepthFormat(format)) return D3DERR_INVALIDCALL;
   return D3D8CreateSurface(m_core, width, height, format, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, surface);
 }
 
@@ -272,7 +294,13 @@ HRESULT CDirect3DDevice8::CreateImageSurface(UINT width, UINT height, D3DFORMAT 
 
 HRESULT CDirect3DDevice8::SetRenderTarget(IDirect3DSurface8* renderTarget, IDirect3DSurface8* depthStencil) {
   std::lock_guard<std::recursive_mutex> lock(m_mutex);
-  if (renderTarget) Assign(m_renderTarget, renderTarget);
+  if (renderTarget) {
+    // A new target is drawn whole: the viewport covers it.
+    D3DSURFACE_DESC desc{};
+    if (FAILED(renderTarget->GetDesc(&desc)) || !(desc.Usage & D3DUSAGE_RENDERTARGET)) return D3DERR_INVALIDCALL;
+    Assign(m_renderTarget, renderTarget);
+    m_viewport = {0, 0, desc.Width, desc.Height, 0.0f, 1.0f};
+  }
   Assign(m_depthStencil, depthStencil);
   return D3D_OK;
 }
@@ -308,12 +336,45 @@ HRESULT CDirect3DDevice8::EndScene() {
   return D3D_OK;
 }
 
-HRESULT CDirect3DDevice8::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR, float z, DWORD) {
+HRESULT CDirect3DDevice8::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
+                                DWORD stencil) {
   if ((count > 0 && !rects) || (flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0 ||
       z < 0.0f || z > 1.0f)
     return D3DERR_INVALIDCALL;
   std::lock_guard<std::recursive_mutex> lock(m_mutex);
   if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !m_depthStencil) return D3DERR_INVALIDCALL;
+  UINT width = 0, height = 0;
+  if (!BeginGL() || !BindTarget(&width, &height)) return D3DERR_INVALIDCALL;
+  GLbitfield mask = 0;
+  if (flags & D3DCLEAR_TARGET) {
+    mask |= GL_COLOR_BUFFER_BIT;
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glClearColor(static_cast<float>((color >> 16) & 0xFF) / 255.0f, static_cast<float>((color >> 8) & 0xFF) / 255.0f,
+                 static_cast<float>(color & 0xFF) / 255.0f, static_cast<float>(color >> 24) / 255.0f);
+  }
+  if (flags & D3DCLEAR_ZBUFFER) {
+    mask |= GL_DEPTH_BUFFER_BIT;
+    glDepthMask(GL_TRUE);
+    glClearDepth(z);
+  }
+  if (flags & D3DCLEAR_STENCIL) {
+    mask |= GL_STENCIL_BUFFER_BIT;
+    glStencilMask(0xFFFFFFFF);
+    glClearStencil(static_cast<GLint>(stencil));
+  }
+  // The viewport, or the given rectangles inside it; y from the top.
+  const LONG vx = static_cast<LONG>(m_viewport.X), vy = static_cast<LONG>(m_viewport.Y);
+  const D3DRECT view{vx, vy, vx + static_cast<LONG>(m_viewport.Width), vy + static_cast<LONG>(m_viewport.Height)};
+  glEnable(GL_SCISSOR_TEST);
+  for (DWORD i = 0; i < (count > 0 ? count : 1); ++i) {
+    const D3DRECT r = count > 0 ? rects[i] : view;
+    const LONG x1 = std::max(r.x1, view.x1), y1 = std::max(r.y1, view.y1);
+    const LONG x2 = std::min(r.x2, view.x2), y2 = std::min(r.y2, view.y2);
+    if (x1 >= x2 || y1 >= y2) continue;
+    glScissor(x1, static_cast<LONG>(height) - y2, x2 - x1, y2 - y1);
+    glClear(mask);
+  }
+  glDisable(GL_SCISSOR_TEST);
   return D3D_OK;
 }
 
@@ -527,7 +588,7 @@ HRESULT CDirect3DDevice8::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex,
   if (vertices == 0 || size == 0 || m_streamStride == 0 ||
       (static_cast<ULONGLONG>(startVertex) + vertices) * m_streamStride > size)
     return D3DERR_INVALIDCALL;
-  return D3D_OK;
+  return Render({type, primitiveCount, nullptr, m_streamStride, startVertex, false, nullptr, 0, 0, 0, 0, 0});
 }
 
 HRESULT CDirect3DDevice8::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
@@ -540,26 +601,32 @@ HRESULT CDirect3DDevice8::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIn
   UINT indices = VertexCount(type, primitiveCount);
   if (indices == 0 || indexBytes == 0 || vertexBytes == 0 || m_streamStride == 0 ||
       (static_cast<ULONGLONG>(startIndex) + indices) * indexSize > indexBytes ||
-      (static_cast<ULONGLONG>(m_baseVertexIndex) + minIndex + numVertices) * m_streamStride > vertexBytes)
+      (static_cast<ULONGLONG>(m_baseVertexIndex) + minIndex + numVertices) * m_streamStride > vertexBytes ||
+      m_baseVertexIndex > 0x7FFFFFFF)
     return D3DERR_INVALIDCALL;
-  return D3D_OK;
+  return Render({type, primitiveCount, nullptr, m_streamStride, 0, true, nullptr, indexSize, startIndex, minIndex,
+                 numVertices, static_cast<INT>(m_baseVertexIndex)});
 }
 
 HRESULT CDirect3DDevice8::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertexData,
                                           UINT vertexStride) {
   if (primitiveCount == 0) return D3D_OK;
   if (!vertexData || vertexStride == 0 || VertexCount(type, primitiveCount) == 0) return D3DERR_INVALIDCALL;
-  return D3D_OK;
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  return Render({type, primitiveCount, static_cast<const BYTE*>(vertexData), vertexStride, 0, false, nullptr, 0, 0,
+                 0, 0, 0});
 }
 
-HRESULT CDirect3DDevice8::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT, UINT, UINT primitiveCount,
-                                                 const void* indexData, D3DFORMAT indexFormat,
+HRESULT CDirect3DDevice8::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
+                                                 UINT primitiveCount, const void* indexData, D3DFORMAT indexFormat,
                                                  const void* vertexData, UINT vertexStride) {
   if (primitiveCount == 0) return D3D_OK;
   if (!indexData || !vertexData || vertexStride == 0 || VertexCount(type, primitiveCount) == 0 ||
-      (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32))
+      (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32) || numVertices == 0)
     return D3DERR_INVALIDCALL;
-  return D3D_OK;
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  return Render({type, primitiveCount, static_cast<const BYTE*>(vertexData), vertexStride, 0, true, indexData,
+                 indexFormat == D3DFMT_INDEX16 ? 2u : 4u, 0, minIndex, numVertices, 0});
 }
 
 HRESULT CDirect3DDevice8::SetVertexShader(DWORD handle) {
@@ -608,5 +675,12 @@ HRESULT CDirect3DDevice8::GetIndices(IDirect3DIndexBuffer8** buffer, UINT* baseV
   *buffer = nullptr;
   Assign(*buffer, m_indices);
   *baseVertexIndex = m_baseVertexIndex;
+  return D3D_OK;
+}
+
+HRESULT D3D8SetPresentSink(IDirect3DDevice8* device, D3D8PresentSink sink) {
+  auto* ours = dynamic_cast<CDirect3DDevice8*>(device);
+  if (!ours) return D3DERR_INVALIDCALL;
+  ours->SetPresentSink(std::move(sink));
   return D3D_OK;
 }

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -5,22 +7,23 @@
 
 namespace {
 
-// The one adapter: its desktop mode and the modes it offers.
-constexpr D3DDISPLAYMODE kDesktopMode = {1024, 768, 60, D3DFMT_X8R8G8B8};
+// The one adapter: a desktop of 1280 × 1024 in 32-bit colour, and the usual
+// smaller sizes in 16- and 32-bit colour. The device draws off screen, so
+// every mode is as good as another.
+constexpr D3DDISPLAYMODE kDesktopMode = {1280, 1024, 60, D3DFMT_X8R8G8B8};
 constexpr D3DDISPLAYMODE kModes[] = {
-    {640, 480, 60, D3DFMT_X8R8G8B8},  {800, 600, 60, D3DFMT_X8R8G8B8},  {1024, 768, 60, D3DFMT_X8R8G8B8},
     {640, 480, 60, D3DFMT_R5G6B5},    {800, 600, 60, D3DFMT_R5G6B5},    {1024, 768, 60, D3DFMT_R5G6B5},
+    {1152, 864, 60, D3DFMT_R5G6B5},   {1280, 960, 60, D3DFMT_R5G6B5},   {1280, 1024, 60, D3DFMT_R5G6B5},
+    {640, 480, 60, D3DFMT_X8R8G8B8},  {800, 600, 60, D3DFMT_X8R8G8B8},  {1024, 768, 60, D3DFMT_X8R8G8B8},
+    {1152, 864, 60, D3DFMT_X8R8G8B8}, {1280, 960, 60, D3DFMT_X8R8G8B8}, {1280, 1024, 60, D3DFMT_X8R8G8B8},
 };
 constexpr UINT kDefaultBackBufferWidth = 640;
 constexpr UINT kDefaultBackBufferHeight = 480;
 
 bool DisplayFormat(D3DFORMAT format) { return format == D3DFMT_X8R8G8B8 || format == D3DFMT_R5G6B5; }
 
-bool DepthFormat(D3DFORMAT format) {
-  return format == D3DFMT_D16 || format == D3DFMT_D24X8 || format == D3DFMT_D24S8 || format == D3DFMT_D32;
-}
-
 D3DCAPS8 MakeCaps(D3DDEVTYPE type) {
+  const D3D8GLFacts& gl = D3D8GetGLFacts(type);
   D3DCAPS8 caps{};
   caps.DeviceType = type;
   caps.AdapterOrdinal = D3DADAPTER_DEFAULT;
@@ -40,7 +43,9 @@ D3DCAPS8 MakeCaps(D3DDEVTYPE type) {
   caps.TextureFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR | D3DPTFILTERCAPS_MIPFPOINT |
                            D3DPTFILTERCAPS_MIPFLINEAR | D3DPTFILTERCAPS_MAGFPOINT | D3DPTFILTERCAPS_MAGFLINEAR;
   caps.TextureAddressCaps = D3DPTADDRESSCAPS_WRAP | D3DPTADDRESSCAPS_CLAMP;
-  caps.MaxTextureWidth = caps.MaxTextureHeight = 4096;
+  // Textures of this layer are at most 4096 pixels wide.
+  caps.MaxTextureWidth = caps.MaxTextureHeight =
+      static_cast<DWORD>(std::min<GLint>(gl.maxTextureSize, static_cast<GLint>(D3D8_MAX_TEXTURE_SIZE)));
   caps.MaxTextureRepeat = 8192;
   caps.MaxTextureAspectRatio = 4096;
   caps.MaxAnisotropy = 1;
@@ -53,10 +58,12 @@ D3DCAPS8 MakeCaps(D3DDEVTYPE type) {
   caps.MaxTextureBlendStages = caps.MaxSimultaneousTextures = D3D_TEXTURESTAGE_COUNT;
   caps.VertexProcessingCaps = D3DVTXPCAPS_TEXGEN | D3DVTXPCAPS_MATERIALSOURCE7 | D3DVTXPCAPS_DIRECTIONALLIGHTS |
                               D3DVTXPCAPS_POSITIONALLIGHTS | D3DVTXPCAPS_LOCALVIEWER;
-  caps.MaxActiveLights = 8;
+  caps.MaxActiveLights = static_cast<DWORD>(gl.maxLights);
   caps.MaxUserClipPlanes = 6;
-  caps.MaxVertexBlendMatrices = 4;
-  caps.MaxVertexBlendMatrixIndex = 255;
+  // Vertices are blended by the fixed-function pipeline of OpenGL, which
+  // has no blending: none.
+  caps.MaxVertexBlendMatrices = 0;
+  caps.MaxVertexBlendMatrixIndex = 0;
   caps.MaxPointSize = 64.0f;
   caps.MaxPrimitiveCount = 0x00FFFFFF;
   caps.MaxVertexIndex = 0x00FFFFFF;
@@ -67,13 +74,19 @@ D3DCAPS8 MakeCaps(D3DDEVTYPE type) {
 
 class CDirect3D8 : public TComObject<IDirect3D8, &IID_IDirect3D8> {
  public:
-  UINT GetAdapterCount() override { return 1; }
+  // One adapter when OpenGL can be had, none otherwise.
+  UINT GetAdapterCount() override { return D3D8GetGLFacts(D3DDEVTYPE_HAL).available ? 1 : 0; }
 
+  // The driver is the OpenGL vendor, the description its renderer and
+  // version.
   HRESULT GetAdapterIdentifier(UINT adapter, DWORD, D3DADAPTER_IDENTIFIER8* identifier) override {
     if (adapter != D3DADAPTER_DEFAULT || !identifier) return D3DERR_INVALIDCALL;
+    const D3D8GLFacts& gl = D3D8GetGLFacts(D3DDEVTYPE_HAL);
+    if (!gl.available) return D3DERR_NOTAVAILABLE;
     std::memset(identifier, 0, sizeof(*identifier));
-    std::strcpy(identifier->Driver, "vorever");
-    std::strcpy(identifier->Description, "Vorever Direct3D 8 device");
+    std::snprintf(identifier->Driver, sizeof(identifier->Driver), "%s", gl.vendor.c_str());
+    std::snprintf(identifier->Description, sizeof(identifier->Description), "%s, OpenGL %s", gl.renderer.c_str(),
+                  gl.version.c_str());
     return D3D_OK;
   }
 
@@ -107,19 +120,20 @@ class CDirect3D8 : public TComObject<IDirect3D8, &IID_IDirect3D8> {
     if (adapter != D3DADAPTER_DEFAULT || !ValidType(type)) return D3DERR_INVALIDCALL;
     if (!DisplayFormat(adapterFormat)) return D3DERR_NOTAVAILABLE;
     if (usage & D3DUSAGE_DEPTHSTENCIL)
-      return resourceType == D3DRTYPE_SURFACE && DepthFormat(checkFormat) ? D3D_OK : D3DERR_NOTAVAILABLE;
+      return resourceType == D3DRTYPE_SURFACE && D3D8DepthFormat(checkFormat) ? D3D_OK : D3DERR_NOTAVAILABLE;
     if (resourceType != D3DRTYPE_SURFACE && resourceType != D3DRTYPE_TEXTURE) return D3DERR_NOTAVAILABLE;
-    return D3D8FormatSize(checkFormat) != 0 && !DepthFormat(checkFormat) ? D3D_OK : D3DERR_NOTAVAILABLE;
+    return D3D8FormatSize(checkFormat) != 0 && !D3D8DepthFormat(checkFormat) ? D3D_OK : D3DERR_NOTAVAILABLE;
   }
 
   HRESULT CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, D3DFORMAT,
                                  D3DFORMAT depthStencilFormat) override {
     if (adapter != D3DADAPTER_DEFAULT || !ValidType(type)) return D3DERR_INVALIDCALL;
-    return DisplayFormat(adapterFormat) && DepthFormat(depthStencilFormat) ? D3D_OK : D3DERR_NOTAVAILABLE;
+    return DisplayFormat(adapterFormat) && D3D8DepthFormat(depthStencilFormat) ? D3D_OK : D3DERR_NOTAVAILABLE;
   }
 
   HRESULT GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS8* caps) override {
     if (adapter != D3DADAPTER_DEFAULT || !ValidType(type) || !caps) return D3DERR_INVALIDCALL;
+    if (!D3D8GetGLFacts(type).available) return D3DERR_NOTAVAILABLE;
     *caps = MakeCaps(type);
     return D3D_OK;
   }
@@ -140,8 +154,8 @@ class CDirect3D8 : public TComObject<IDirect3D8, &IID_IDirect3D8> {
     if (p.BackBufferWidth == 0) p.BackBufferWidth = kDefaultBackBufferWidth;
     if (p.BackBufferHeight == 0) p.BackBufferHeight = kDefaultBackBufferHeight;
     if (p.BackBufferCount == 0) p.BackBufferCount = 1;
-    if (D3D8FormatSize(p.BackBufferFormat) == 0 || DepthFormat(p.BackBufferFormat) ||
-        (p.EnableAutoDepthStencil && !DepthFormat(p.AutoDepthStencilFormat)))
+    if (D3D8FormatSize(p.BackBufferFormat) == 0 || D3D8DepthFormat(p.BackBufferFormat) ||
+        (p.EnableAutoDepthStencil && !D3D8DepthFormat(p.AutoDepthStencilFormat)))
       return D3DERR_INVALIDCALL;
     *parameters = p;
     D3DDEVICE_CREATION_PARAMETERS creation{adapter, type, focusWindow, behaviorFlags};

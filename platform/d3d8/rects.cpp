@@ -11,6 +11,9 @@ HRESULT CDirect3DDevice8::CopyRects(IDirect3DSurface8* source, const RECT* sourc
   D3DSURFACE_DESC from{}, to{};
   if (FAILED(source->GetDesc(&from)) || FAILED(dest->GetDesc(&to))) return D3DERR_INVALIDCALL;
   if (from.Format != to.Format) return D3DERR_INVALIDCALL;
+  // Render targets drawn on the device come back into memory first; the copy
+  // into one goes up again at its next use.
+  if (FAILED(SyncToMemory(source)) || FAILED(SyncToMemory(dest))) return D3DERR_INVALIDCALL;
   const LONG pixel = static_cast<LONG>(D3D8FormatSize(from.Format));
   // Check every rectangle before copying any.
   const RECT whole{0, 0, static_cast<LONG>(from.Width), static_cast<LONG>(from.Height)};

@@ -2,7 +2,11 @@
 
 #include <atomic>
 #include <new>
+#include <utility>
 #include <vector>
+
+#include "d3d8device.h"
+#include "d3d8present.h"
 
 HRESULT D3D8DeviceCore::GetDevice(IDirect3DDevice8** out) {
   if (!out) return D3DERR_INVALIDCALL;
@@ -11,6 +15,25 @@ HRESULT D3D8DeviceCore::GetDevice(IDirect3DDevice8** out) {
   if (!device) return D3DERR_INVALIDCALL;
   device->AddRef();
   return D3D_OK;
+}
+
+void D3D8DeviceCore::Retire(ULONGLONG resourceId) {
+  std::lock_guard<std::mutex> lock(mutex);
+  if (device) retired.push_back(resourceId);
+}
+
+std::vector<ULONGLONG> D3D8DeviceCore::TakeRetired() {
+  std::lock_guard<std::mutex> lock(mutex);
+  return std::exchange(retired, {});
+}
+
+ULONGLONG D3D8NewResourceId() {
+  static std::atomic<ULONGLONG> last{0};
+  return last.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
+bool D3D8DepthFormat(D3DFORMAT format) {
+  return format == D3DFMT_D16 || format == D3DFMT_D24X8 || format == D3DFMT_D24S8 || format == D3DFMT_D32;
 }
 
 UINT D3D8FormatSize(D3DFORMAT format) {
@@ -86,19 +109,12 @@ class CByteStore {
   std::atomic<ULONGLONG> m_changes{0};
 };
 
-// A resource whose content a renderer copies.
-class CChangeTracked {
- public:
-  virtual ULONGLONG Changes() const = 0;
-
- protected:
-  ~CChangeTracked() = default;
-};
-
 template <class Interface, const IID* Iid, D3DRESOURCETYPE Type, class Desc>
-class TBuffer : public TComObject<Interface, Iid>, public CChangeTracked {
+class TBuffer : public TComObject<Interface, Iid>, public CD3D8BufferData {
  public:
-  TBuffer(D3D8DeviceCorePtr core, const Desc& desc) : m_core(std::move(core)), m_store(desc.Size), m_desc(desc) {}
+  TBuffer(D3D8DeviceCorePtr core, const Desc& desc)
+      : m_core(std::move(core)), m_id(D3D8NewResourceId()), m_store(desc.Size), m_desc(desc) {}
+  ~TBuffer() override { m_core->Retire(m_id); }
 
   HRESULT GetDevice(IDirect3DDevice8** device) override { return m_core->GetDevice(device); }
   D3DRESOURCETYPE GetType() override { return Type; }
@@ -106,15 +122,20 @@ class TBuffer : public TComObject<Interface, Iid>, public CChangeTracked {
     return m_store.Lock(offset, size, data, flags);
   }
   HRESULT Unlock() override { return m_store.Unlock(); }
-  ULONGLONG Changes() const override { return m_store.Changes(); }
   HRESULT GetDesc(Desc* desc) override {
     if (!desc) return D3DERR_INVALIDCALL;
     *desc = m_desc;
     return D3D_OK;
   }
 
+  ULONGLONG ResourceId() const override { return m_id; }
+  ULONGLONG Changes() const override { return m_store.Changes(); }
+  const BYTE* Bytes() override { return m_store.Data(); }
+  UINT ByteSize() const override { return m_store.Size(); }
+
  private:
   D3D8DeviceCorePtr m_core;
+  ULONGLONG m_id;
   CByteStore m_store;
   Desc m_desc;
 };
@@ -124,46 +145,51 @@ using CVertexBuffer8 = TBuffer<IDirect3DVertexBuffer8, &IID_IDirect3DVertexBuffe
 using CIndexBuffer8 =
     TBuffer<IDirect3DIndexBuffer8, &IID_IDirect3DIndexBuffer8, D3DRTYPE_INDEXBUFFER, D3DINDEXBUFFER_DESC>;
 
-// The pixels of one surface: rows of Width × format size bytes.
-class CPixels {
- public:
-  CPixels(UINT width, UINT height, D3DFORMAT format)
-      : m_width(width), m_height(height), m_format(format), m_store(width * height * D3D8FormatSize(format)) {}
+}  // namespace
 
-  UINT Width() const { return m_width; }
-  UINT Height() const { return m_height; }
-  D3DFORMAT Format() const { return m_format; }
-  UINT Pitch() const { return m_width * D3D8FormatSize(m_format); }
-  UINT Size() const { return m_store.Size(); }
-  BYTE* Data() { return m_store.Data(); }
-  ULONGLONG Changes() const { return m_store.Changes(); }
-
-  HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
-    if (!locked) return D3DERR_INVALIDCALL;
-    locked->pBits = nullptr;
-    locked->Pitch = 0;
-    UINT offset = 0;
-    if (rect) {
-      const D3D8Rect r = D3D8ReadRect(*rect);
-      if (r.left < 0 || r.top < 0 || r.left >= r.right || r.top >= r.bottom || static_cast<UINT>(r.right) > m_width ||
-          static_cast<UINT>(r.bottom) > m_height)
-        return D3DERR_INVALIDCALL;
-      offset = static_cast<UINT>(r.top) * Pitch() + static_cast<UINT>(r.left) * D3D8FormatSize(m_format);
-    }
-    BYTE* bits = nullptr;
-    HRESULT hr = m_store.Lock(offset, 0, &bits, flags);
-    if (FAILED(hr)) return hr;
-    locked->pBits = bits;
-    locked->Pitch = static_cast<INT>(Pitch());
-    return D3D_OK;
-  }
-  HRESULT UnlockRect() { return m_store.Unlock(); }
-
- private:
-  UINT m_width, m_height;
-  D3DFORMAT m_format;
-  CByteStore m_store;
+struct CPixels::Store : CByteStore {
+  using CByteStore::CByteStore;
 };
+
+CPixels::CPixels(D3D8DeviceCorePtr core, UINT width, UINT height, D3DFORMAT format)
+    : m_core(std::move(core)),
+      m_id(D3D8NewResourceId()),
+      m_width(width),
+      m_height(height),
+      m_format(format),
+      m_store(std::make_unique<Store>(width * height * D3D8FormatSize(format))) {}
+
+CPixels::~CPixels() { m_core->Retire(m_id); }
+
+UINT CPixels::Pitch() const { return m_width * D3D8FormatSize(m_format); }
+UINT CPixels::Size() const { return m_store->Size(); }
+BYTE* CPixels::Data() { return m_store->Data(); }
+ULONGLONG CPixels::Changes() const { return m_store->Changes(); }
+
+HRESULT CPixels::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
+  if (!locked) return D3DERR_INVALIDCALL;
+  locked->pBits = nullptr;
+  locked->Pitch = 0;
+  UINT offset = 0;
+  if (rect) {
+    const D3D8Rect r = D3D8ReadRect(*rect);
+    if (r.left < 0 || r.top < 0 || r.left >= r.right || r.top >= r.bottom || static_cast<UINT>(r.right) > m_width ||
+        static_cast<UINT>(r.bottom) > m_height)
+      return D3DERR_INVALIDCALL;
+    offset = static_cast<UINT>(r.top) * Pitch() + static_cast<UINT>(r.left) * D3D8FormatSize(m_format);
+  }
+  BYTE* bits = nullptr;
+  HRESULT hr = m_store->Lock(offset, 0, &bits, flags);
+  if (FAILED(hr)) return hr;
+  locked->pBits = bits;
+  locked->Pitch = static_cast<INT>(Pitch());
+  return D3D_OK;
+}
+
+HRESULT CPixels::UnlockRect() { return m_store->Unlock(); }
+
+namespace {
+
 using CPixelsPtr = std::shared_ptr<CPixels>;
 
 HRESULT Describe(const CPixels& pixels, DWORD usage, D3DPOOL pool, D3DSURFACE_DESC* desc) {
@@ -179,7 +205,7 @@ HRESULT Describe(const CPixels& pixels, DWORD usage, D3DPOOL pool, D3DSURFACE_DE
   return D3D_OK;
 }
 
-class CSurface8 : public TComObject<IDirect3DSurface8, &IID_IDirect3DSurface8> {
+class CSurface8 : public TComObject<IDirect3DSurface8, &IID_IDirect3DSurface8>, public CD3D8SurfaceData {
  public:
   // A texture level keeps its container alive through the reference given.
   CSurface8(D3D8DeviceCorePtr core, CPixelsPtr pixels, DWORD usage, D3DPOOL pool, IUnknown* container)
@@ -197,6 +223,9 @@ class CSurface8 : public TComObject<IDirect3DSurface8, &IID_IDirect3DSurface8> {
   }
   HRESULT UnlockRect() override { return m_pixels->UnlockRect(); }
 
+  CPixels& Pixels() override { return *m_pixels; }
+  DWORD Usage() const override { return m_usage; }
+
  private:
   D3D8DeviceCorePtr m_core;
   CPixelsPtr m_pixels;
@@ -205,7 +234,7 @@ class CSurface8 : public TComObject<IDirect3DSurface8, &IID_IDirect3DSurface8> {
   IUnknown* m_container;
 };
 
-class CTexture8 : public TComObject<IDirect3DTexture8, &IID_IDirect3DTexture8>, public CChangeTracked {
+class CTexture8 : public TComObject<IDirect3DTexture8, &IID_IDirect3DTexture8>, public CD3D8TextureData {
  public:
   CTexture8(D3D8DeviceCorePtr core, std::vector<CPixelsPtr> levels, DWORD usage, D3DPOOL pool)
       : m_core(std::move(core)), m_levels(std::move(levels)), m_usage(usage), m_pool(pool) {}
@@ -232,11 +261,14 @@ class CTexture8 : public TComObject<IDirect3DTexture8, &IID_IDirect3DTexture8>, 
     if (level >= m_levels.size()) return D3DERR_INVALIDCALL;
     return m_levels[level]->UnlockRect();
   }
+  ULONGLONG ResourceId() const override { return m_levels.front()->ResourceId(); }
   ULONGLONG Changes() const override {
     ULONGLONG sum = 0;
     for (const CPixelsPtr& level : m_levels) sum += level->Changes();
     return sum;
   }
+  UINT LevelCount() const override { return static_cast<UINT>(m_levels.size()); }
+  CPixels& Level(UINT level) override { return *m_levels[level]; }
 
  private:
   D3D8DeviceCorePtr m_core;
@@ -247,10 +279,18 @@ class CTexture8 : public TComObject<IDirect3DTexture8, &IID_IDirect3DTexture8>, 
 
 class CSwapChain8 : public TComObject<IDirect3DSwapChain8, &IID_IDirect3DSwapChain8> {
  public:
-  explicit CSwapChain8(IDirect3DSurface8* backBuffer) : m_backBuffer(backBuffer) {}
+  CSwapChain8(D3D8DeviceCorePtr core, IDirect3DSurface8* backBuffer)
+      : m_core(std::move(core)), m_backBuffer(backBuffer) {}
   ~CSwapChain8() override { m_backBuffer->Release(); }
 
-  HRESULT Present(const RECT*, const RECT*, HWND, const RGNDATA*) override { return D3D_OK; }
+  // Hands the back buffer to the sink through the device, on its thread.
+  HRESULT Present(const RECT* source, const RECT*, HWND, const RGNDATA*) override {
+    IDirect3DDevice8* device = nullptr;
+    if (FAILED(m_core->GetDevice(&device))) return D3DERR_INVALIDCALL;
+    const HRESULT hr = static_cast<CDirect3DDevice8*>(device)->PresentSurface(m_backBuffer, source, m_sink);
+    device->Release();
+    return hr;
+  }
   HRESULT GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface) override {
     if (!surface) return D3DERR_INVALIDCALL;
     *surface = nullptr;
@@ -260,8 +300,13 @@ class CSwapChain8 : public TComObject<IDirect3DSwapChain8, &IID_IDirect3DSwapCha
     return D3D_OK;
   }
 
+  IDirect3DSurface8* BackBuffer() const { return m_backBuffer; }
+  void SetSink(D3D8PresentSink sink) { m_sink = std::move(sink); }
+
  private:
+  D3D8DeviceCorePtr m_core;
   IDirect3DSurface8* m_backBuffer;
+  D3D8PresentSink m_sink;
 };
 
 template <class Object, class Interface, class... Args>
@@ -303,7 +348,9 @@ HRESULT D3D8CreateTexture(const D3D8DeviceCorePtr& core, UINT width, UINT height
                           D3DFORMAT format, D3DPOOL pool, IDirect3DTexture8** texture) {
   if (!texture) return D3DERR_INVALIDCALL;
   *texture = nullptr;
-  if (width == 0 || height == 0 || width > 4096 || height > 4096 || !ValidPool(pool)) return D3DERR_INVALIDCALL;
+  if (width == 0 || height == 0 || width > D3D8_MAX_TEXTURE_SIZE || height > D3D8_MAX_TEXTURE_SIZE ||
+      !ValidPool(pool))
+    return D3DERR_INVALIDCALL;
   if (D3D8FormatSize(format) == 0) return D3DERR_INVALIDCALL;
   UINT chain = 1;
   for (UINT w = width, h = height; w > 1 || h > 1; w = (w + 1) / 2, h = (h + 1) / 2) ++chain;
@@ -312,7 +359,7 @@ HRESULT D3D8CreateTexture(const D3D8DeviceCorePtr& core, UINT width, UINT height
     std::vector<CPixelsPtr> surfaces;
     UINT w = width, h = height;
     for (UINT i = 0; i < levels; ++i) {
-      surfaces.push_back(std::make_shared<CPixels>(w, h, format));
+      surfaces.push_back(std::make_shared<CPixels>(core, w, h, format));
       w = w > 1 ? w / 2 : 1;
       h = h > 1 ? h / 2 : 1;
     }
@@ -329,7 +376,8 @@ HRESULT D3D8CreateSurface(const D3D8DeviceCorePtr& core, UINT width, UINT height
   if (width == 0 || height == 0 || width > 16384 || height > 16384 || D3D8FormatSize(format) == 0)
     return D3DERR_INVALIDCALL;
   try {
-    return Make<CSurface8>(surface, core, std::make_shared<CPixels>(width, height, format), usage, pool, nullptr);
+    return Make<CSurface8>(surface, core, std::make_shared<CPixels>(core, width, height, format), usage, pool,
+                           nullptr);
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
@@ -343,15 +391,32 @@ HRESULT D3D8CreateSwapChain(const D3D8DeviceCorePtr& core, const D3DPRESENT_PARA
   HRESULT hr = D3D8CreateSurface(core, parameters.BackBufferWidth, parameters.BackBufferHeight,
                                  parameters.BackBufferFormat, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, &backBuffer);
   if (FAILED(hr)) return hr;
-  hr = Make<CSwapChain8>(swapChain, backBuffer);
+  hr = Make<CSwapChain8>(swapChain, core, backBuffer);
   if (FAILED(hr)) backBuffer->Release();
   return hr;
 }
 
-ULONGLONG D3D8ChangeCount(IUnknown* resource) {
-  const auto* tracked = dynamic_cast<const CChangeTracked*>(resource);
-  return tracked ? tracked->Changes() : 0;
+IDirect3DSurface8* D3D8SwapChainBackBuffer(IDirect3DSwapChain8* swapChain) {
+  auto* chain = dynamic_cast<CSwapChain8*>(swapChain);
+  return chain ? chain->BackBuffer() : nullptr;
 }
+
+HRESULT D3D8SetPresentSink(IDirect3DSwapChain8* swapChain, D3D8PresentSink sink) {
+  auto* chain = dynamic_cast<CSwapChain8*>(swapChain);
+  if (!chain) return D3DERR_INVALIDCALL;
+  chain->SetSink(std::move(sink));
+  return D3D_OK;
+}
+
+ULONGLONG D3D8ChangeCount(IUnknown* resource) {
+  if (auto* buffer = dynamic_cast<CD3D8BufferData*>(resource)) return buffer->Changes();
+  if (auto* texture = dynamic_cast<CD3D8TextureData*>(resource)) return texture->Changes();
+  return 0;
+}
+
+CD3D8BufferData* D3D8BufferData(IUnknown* buffer) { return dynamic_cast<CD3D8BufferData*>(buffer); }
+CD3D8TextureData* D3D8TextureData(IUnknown* texture) { return dynamic_cast<CD3D8TextureData*>(texture); }
+CD3D8SurfaceData* D3D8SurfaceData(IUnknown* surface) { return dynamic_cast<CD3D8SurfaceData*>(surface); }
 
 UINT D3D8IndexBufferSize(IDirect3DIndexBuffer8* buffer, UINT* indexSize) {
   D3DINDEXBUFFER_DESC desc{};

@@ -554,3 +554,5 @@ HRESULT D3DXComputeBoundingSphere(const void* pointsFVF, DWORD numVertices, DWOR
   *radius = std::sqrt(largest);
   return S_OK;
 }
+
+UINT D3DXGetFVFVertexSize(DWORD fvf) { return DecodeFvf(fvf).stride; }

@@ -25,6 +25,7 @@ struct Window {
   WNDPROC procedure;
   LONG_PTR userData = 0;
   bool destroying = false;
+  int width = 0, height = 0;  // of the client area
 };
 
 struct Registry {
@@ -149,7 +150,10 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     }
     procedure = found->second.lpfnWndProc;
     handle = reinterpret_cast<HWND>(registry.nextWindow++ << 4);
-    registry.windows.emplace(handle, std::make_shared<Window>(Window{handle, GetCurrentThreadId(), procedure}));
+    auto window = std::make_shared<Window>(Window{handle, GetCurrentThreadId(), procedure});
+    window->width = width > 0 ? width : 0;
+    window->height = height > 0 ? height : 0;
+    registry.windows.emplace(handle, std::move(window));
   }
   CREATESTRUCTA create{parameter,  instance,  menu,   parent, height, width, y, x, static_cast<LONG>(style),
                        windowName, className, exStyle};
@@ -193,6 +197,31 @@ BOOL IsWindow(HWND handle) {
   std::lock_guard lock(registry.lock);
   auto window = FindWindowLocked(registry, handle);
   return window && !window->destroying;
+}
+
+BOOL GetClientRect(HWND handle, LPRECT rect) {
+  Registry& registry = TheRegistry();
+  std::lock_guard lock(registry.lock);
+  auto window = FindWindowLocked(registry, handle);
+  if (!window || !rect) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  *rect = RECT{0, 0, window->width, window->height};
+  return TRUE;
+}
+
+BOOL MoveWindow(HWND handle, int, int, int width, int height, BOOL) {
+  Registry& registry = TheRegistry();
+  std::lock_guard lock(registry.lock);
+  auto window = FindWindowLocked(registry, handle);
+  if (!window) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  window->width = width > 0 ? width : 0;
+  window->height = height > 0 ? height : 0;
+  return TRUE;
 }
 
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {

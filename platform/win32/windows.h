@@ -89,6 +89,12 @@ struct RECT {
 using LPRECT = RECT*;
 using LPCRECT = const RECT*;
 
+struct SIZE {
+  LONG cx;
+  LONG cy;
+};
+using LPSIZE = SIZE*;
+
 // Accepted and ignored: objects are never shared between processes.
 struct SECURITY_ATTRIBUTES {
   DWORD nLength;

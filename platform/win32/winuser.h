@@ -94,6 +94,10 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
 // to its procedure, then its pending posted messages are dropped.
 BOOL DestroyWindow(HWND window);
 BOOL IsWindow(HWND window);
+// Windows have no screen: the client area is the size given at creation or
+// by MoveWindow, at (0, 0).
+BOOL GetClientRect(HWND window, LPRECT rect);
+BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
 // WM_NCCREATE answers TRUE, WM_CLOSE destroys the window, the rest 0.
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -156,12 +156,13 @@ TEST_F(DeviceStates, StateBlocksRecordWithoutApplyingAndCaptureTheCurrentValues)
   EXPECT_EQ(m_device->EndStateBlock(&token), D3DERR_INVALIDCALL);
 }
 
-TEST_F(DeviceStates, DrawingChecksItsRangesAndDrawsNothing) {
+TEST_F(DeviceStates, DrawingChecksItsRanges) {
   ComRef<IDirect3DVertexBuffer8> vb;
   ComRef<IDirect3DIndexBuffer8> ib;
   ASSERT_EQ(m_device->CreateVertexBuffer(3 * 32, 0, 0x112, D3DPOOL_DEFAULT, &vb), D3D_OK);
   ASSERT_EQ(m_device->CreateIndexBuffer(6 * 2, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &ib), D3D_OK);
   EXPECT_EQ(m_device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3DERR_INVALIDCALL);  // no stream
+  ASSERT_EQ(m_device->SetVertexShader(0x112), D3D_OK);
   ASSERT_EQ(m_device->SetStreamSource(0, vb.get(), 32), D3D_OK);
   ASSERT_EQ(m_device->SetIndices(ib.get(), 0), D3D_OK);
   ASSERT_EQ(m_device->BeginScene(), D3D_OK);

@@ -1,7 +1,5 @@
 #include "fvflayout.h"
 
-#include "d3dx8math.h"
-
 FvfLayout DecodeFvf(DWORD fvf) {
   FvfLayout layout;
   layout.fvf = fvf;
@@ -44,4 +42,3 @@ bool IsMeshFvf(DWORD fvf) {
   return (fvf & 0xFFFF0000u & ~usedSizeBits) == 0;
 }
 
-UINT D3DXGetFVFVertexSize(DWORD fvf) { return DecodeFvf(fvf).stride; }
