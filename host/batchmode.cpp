@@ -7,9 +7,11 @@
 #include <rmxfguid.h>
 #include <threads_manager.h>
 
+#include <atomic>
 #include <cfloat>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #include "appoptions.h"
 #include "frame.h"
@@ -74,20 +76,31 @@ class CSceneCounter {
 };
 
 // Waits for the job that the threads manager started last, reporting its
-// progress; NULL when the manager refused to start one (it then still holds
-// jobsBefore jobs).
-CDXThread* WaitForJob(CThreadsManager& manager, INT_PTR jobsBefore, const char* what, std::FILE* err) {
+// progress under the name of the stage that stage() gives; NULL when the
+// manager refused to start one (it then still holds jobsBefore jobs).
+CDXThread* WaitForJob(CThreadsManager& manager, INT_PTR jobsBefore, const std::function<const char*()>& stage,
+                      std::FILE* err) {
   if (manager.GetThreadList()->GetCount() == jobsBefore) return nullptr;
   CDXThread* job = manager.GetThreadList()->GetHead();
   CString last;
   while (WaitForSingleObject(job->m_hThread, 250) == WAIT_TIMEOUT) {
+    const char* what = stage();
     CString progress;
     progress.Format("%s: %s vertices, %s triangles", what, static_cast<LPCSTR>(job->GetThreadOutputVerticesCount()),
                     static_cast<LPCSTR>(job->GetThreadOutputTrianglesCount()));
+    // Counters read while the stage changed belong to neither stage: the
+    // next look reads them again.
+    std::atomic_thread_fence(std::memory_order_acquire);
+    if (stage() != what) continue;
     if (progress != last) std::fprintf(err, "%s\n", static_cast<LPCSTR>(progress));
     last = progress;
   }
   return job;
+}
+
+// A stage that does not change.
+std::function<const char*()> Stage(const char* name) {
+  return [name] { return name; };
 }
 
 // The file's name and folder, as the import job takes them.
@@ -271,7 +284,7 @@ int RunBatch(const SBatchOptions& options, std::FILE* out, std::FILE* err) {
   std::fprintf(err, "Loading %s\n", static_cast<LPCSTR>(options.input));
   const DWORD loadStart = timeGetTime();
   manager.InsertXFileObjects(&document, name, name, options.input, folder, nullptr);
-  CDXThread* job = WaitForJob(manager, 0, "loading", err);
+  CDXThread* job = WaitForJob(manager, 0, Stage("loading"), err);
   const double loadSeconds = SecondsSince(loadStart);
   if (!job || job->GetEThreadStatus() != CDXThread::eThreadCompleted || !document.GetFileFrame()) {
     std::fprintf(err, "vorever: cannot load %s: %s\n", static_cast<LPCSTR>(options.input),
@@ -298,7 +311,8 @@ int RunBatch(const SBatchOptions& options, std::FILE* out, std::FILE* err) {
                  reduction.faceAreaFactor, reduction.allowMidpoint ? "midpoints" : "no midpoints");
     const DWORD reduceStart = timeGetTime();
     manager.ReduceTrianglesCount(&document, document.GetFileFrame());
-    job = WaitForJob(manager, jobs++, "reducing", err);
+    const auto stage = [&document] { return document.GetReductionStage(); };
+    job = WaitForJob(manager, jobs++, stage, err);
     if (!job || job->GetEThreadStatus() != CDXThread::eThreadCompleted) {
       std::fprintf(err, "vorever: cannot reduce %s: %s\n", static_cast<LPCSTR>(options.input),
                    document.GetFailureText().IsEmpty() ? "the reduction did not run"
@@ -317,7 +331,7 @@ int RunBatch(const SBatchOptions& options, std::FILE* out, std::FILE* err) {
   std::fprintf(err, "Saving %s\n", static_cast<LPCSTR>(options.output));
   const DWORD saveStart = timeGetTime();
   manager.ExportXFileObjects(&document, outName, outName, options.output, outFolder, document.GetFileFrame());
-  job = WaitForJob(manager, jobs, "saving", err);
+  job = WaitForJob(manager, jobs, Stage("saving"), err);
   if (!job || job->GetEThreadStatus() != CDXThread::eThreadCompleted) {
     std::fprintf(err, "vorever: cannot save %s: %s\n", static_cast<LPCSTR>(options.output),
                  document.GetFailureText().IsEmpty() ? "the export did not run"

@@ -7,6 +7,7 @@
 #include <dx_doc.h>
 #include <xfiledatalist.h>
 
+#include <atomic>
 #include <cstdio>
 
 class CFrame;
@@ -69,10 +70,21 @@ class CBatchDocument : public CDXDoc {
   // Why the last import or export failed.
   const CString& GetFailureText() const { return m_failureText; }
 
+  // The stage of the running (or last) reduction, as its progress names it:
+  // the job's counters rise while the connectivity meshes are built and fall
+  // while they are reduced. A reader of the counters reads the stage before
+  // them and, behind an acquire fence, after them: when both reads agree,
+  // the counters belong to that stage.
+  const char* GetReductionStage() const { return m_reductionStage.load(std::memory_order_acquire); }
+
  private:
+  static constexpr char kBuildingStage[] = "building connectivity meshes";
+  static constexpr char kReducingStage[] = "reducing";
+
   CXFileDataList m_world;
   CFrame* m_fileFrame = nullptr;
   CString m_failureText;
+  std::atomic<const char*> m_reductionStage{kBuildingStage};
 };
 
 // Runs the whole batch job; the summary goes to out, progress and errors to

@@ -7,6 +7,7 @@
 #include <rmxfguid.h>
 #include <xskinexp.h>
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -89,6 +90,7 @@ bool CBatchDocument::ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* optio
 
   // The builds count the connectivity meshes' elements on the job; their
   // triangles are the job's starting count.
+  m_reductionStage.store(kBuildingStage, std::memory_order_release);
   job->SetThreadOutputVerticesCount(0);
   job->SetThreadOutputTrianglesCount(0, 0.0f);
   job->SetThreadOutputHalfEdgesCount(0);
@@ -100,6 +102,11 @@ bool CBatchDocument::ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* optio
     m_failureText = "the scene cannot be made connectivity meshes";
     return false;
   }
+  // The counters fall from here on. The store publishes the build's counts
+  // with the new stage; the fence orders the stage before every later
+  // counter change, for the readers of GetReductionStage.
+  m_reductionStage.store(kReducingStage, std::memory_order_release);
+  std::atomic_thread_fence(std::memory_order_release);
   std::vector<SMeshPlace> places;
   CollectMeshes(frame, places);
   for (CGeoMesh* skinned : SkinnedCopies(toGeo)) {

@@ -7,6 +7,7 @@
 
 #include "dx_doc.h"
 #include "job_messages.h"
+#include "jobs_pause.h"
 #include "threads_manager.h"
 
 IMPLEMENT_DYNCREATE(CDXThread, CWinThread)
@@ -88,6 +89,8 @@ void CDXThread::ClearContent() {
 }
 
 void CDXThread::DestroyContent() {
+  // A job that goes holds no pause over the others.
+  while (m_dwPauseCount > 0) PlayThread();
   for (HANDLE* event : {&m_hKillEvent, &m_hProgressBarCreatedEvent, &m_hProgressBarDestroyedEvent, &m_hPlayingEvent}) {
     if (*event != NULL) CloseHandle(*event);
     *event = NULL;
@@ -163,16 +166,9 @@ bool CDXThread::WaitForThreadPlayingEvent() {
   return !m_bKill;
 }
 
-DWORD CDXThread::PauseThread() {
-  if (m_dwPauseCount == 0) ResetEvent(m_hPlayingEvent);
-  return ++m_dwPauseCount;
-}
+DWORD CDXThread::PauseThread() { return HoldJobsPause(m_dwPauseCount, false, m_hPlayingEvent); }
 
-DWORD CDXThread::PlayThread() {
-  if (m_dwPauseCount == 0) return 0;
-  if (--m_dwPauseCount == 0) SetEvent(m_hPlayingEvent);
-  return m_dwPauseCount;
-}
+DWORD CDXThread::PlayThread() { return ReleaseJobsPause(m_dwPauseCount, false, m_hPlayingEvent); }
 
 void CDXThread::SetThreadStatus(EThreadStatus status) {
   LockThread();

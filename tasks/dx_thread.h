@@ -49,7 +49,9 @@ class CDXThread : public CWinThread {
   // paused it waits until they play again or the job is stopped.
   bool WaitForThreadPlayingEvent();
   // The job's own nested pause over its own playing event; they answer the
-  // new nesting count. The pause of all jobs belongs to the threads manager.
+  // new nesting count. While it holds a pause, jobs paused stays set (with
+  // the pauses of every other holder); only the threads managers' pauses stop
+  // jobs at their pause point.
   DWORD PauseThread();
   DWORD PlayThread();
 

@@ -1,28 +1,17 @@
 #include "threads_manager.h"
 
-#include <appoptions.h>
 #include <dx_doc.h>
 #include <main_frame.h>
 
 #include <atomic>
 #include <memory>
-#include <mutex>
 
 #include "dx_thread.h"
 #include "job_messages.h"
 #include "job_threads.h"
+#include "jobs_pause.h"
 
 namespace {
-
-// The playing event is one for the process: made by the first manager,
-// closed with the last, so no job ever waits on a closed handle. Pauses of
-// several managers add up: jobs play again when none holds a pause.
-std::mutex g_playingLock;
-int g_nManagersSharingEvent = 0;
-int g_nManagersPausing = 0;
-
-std::atomic<HANDLE>& SharedPlayingEvent() { return g_appOptions.hPlayingEvent; }
-std::atomic<bool>& JobsPaused() { return g_appOptions.bJobsPaused; }
 
 // A job that has not ended yet (it may not have started).
 bool IsLive(CDXThread* job) {
@@ -59,17 +48,8 @@ void CThreadsManager::ClearContent() {
 
 bool CThreadsManager::Initialize() {
   DestroyContent();
-  {
-    std::lock_guard<std::mutex> guard(g_playingLock);
-    if (g_nManagersSharingEvent == 0) {
-      HANDLE event = CreateEventA(NULL, TRUE, TRUE, NULL);
-      if (event == NULL) return false;
-      SharedPlayingEvent().store(event);
-      JobsPaused().store(false);
-    }
-    ++g_nManagersSharingEvent;
-    m_bSharesPlayingEvent = true;
-  }
+  if (!ShareJobsPlayingEvent()) return false;
+  m_bSharesPlayingEvent = true;
   m_hLock = CreateMutexA(NULL, FALSE, NULL);
   m_bLockValid = m_hLock != NULL;
   return m_bLockValid;
@@ -79,14 +59,7 @@ void CThreadsManager::DestroyContent() {
   DestroyThreadsList();
   // A closed document holds no pause over the jobs of the others.
   while (m_dwPauseCount > 0) PlayThreads();
-  if (m_bSharesPlayingEvent) {
-    std::lock_guard<std::mutex> guard(g_playingLock);
-    if (--g_nManagersSharingEvent == 0) {
-      HANDLE event = SharedPlayingEvent().exchange(NULL);
-      JobsPaused().store(false);
-      if (event != NULL) CloseHandle(event);
-    }
-  }
+  if (m_bSharesPlayingEvent) UnshareJobsPlayingEvent();
   if (m_hLock != NULL) {
     CloseHandle(m_hLock);
     m_bLockValid = false;
@@ -148,22 +121,9 @@ bool CThreadsManager::RemoveDXThread(CDXThread* job) {
   return true;
 }
 
-void CThreadsManager::PauseThreads() {
-  std::lock_guard<std::mutex> guard(g_playingLock);
-  if (m_dwPauseCount++ == 0 && g_nManagersPausing++ == 0) {
-    ResetEvent(SharedPlayingEvent().load());
-    JobsPaused().store(true);
-  }
-}
+void CThreadsManager::PauseThreads() { HoldJobsPause(m_dwPauseCount, true, NULL); }
 
-void CThreadsManager::PlayThreads() {
-  std::lock_guard<std::mutex> guard(g_playingLock);
-  if (m_dwPauseCount == 0) return;
-  if (--m_dwPauseCount == 0 && --g_nManagersPausing == 0) {
-    JobsPaused().store(false);
-    SetEvent(SharedPlayingEvent().load());
-  }
-}
+void CThreadsManager::PlayThreads() { ReleaseJobsPause(m_dwPauseCount, true, NULL); }
 
 void CThreadsManager::SetActiveThread(bool running) {
   if (running) {

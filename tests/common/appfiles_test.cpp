@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "temp_folder.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -63,8 +65,8 @@ TEST(AppFolders, PlaySoundFile) {
 }
 
 TEST(AppFiles, TextFileContent) {
-  const fs::path dir = fs::path(testing::TempDir()) / ("appfiles_" + std::to_string(getpid()));
-  fs::create_directories(dir);
+  TempFolder folder;
+  const fs::path dir = folder.Path();
   std::string text(10000, 'x');
   for (size_t i = 0; i < text.size(); i += 97) text[i] = static_cast<char>('a' + i % 26);
   std::ofstream(dir / "long.txt", std::ios::binary) << text;
@@ -78,7 +80,6 @@ TEST(AppFiles, TextFileContent) {
   std::ofstream(dir / "empty.txt");
   EXPECT_EQ(std::string(GetTextFileContent((dir / "empty.txt").c_str())), "");
   EXPECT_EQ(std::string(GetTextFileContent((dir / "missing.txt").c_str())), "");
-  fs::remove_all(dir);
 }
 
 TEST(AppFiles, UniqueNamesRunFromOneToAMillion) {

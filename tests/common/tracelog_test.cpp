@@ -5,15 +5,13 @@
 #include <appoptions.h>
 #include <gtest/gtest.h>
 #include <mmsystem.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <thread>
 
-namespace fs = std::filesystem;
+#include "temp_folder.h"
 
 namespace {
 
@@ -22,13 +20,12 @@ namespace {
 class TraceLogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_path = (fs::path(testing::TempDir()) / ("trace_" + std::to_string(getpid()) + ".log")).string();
+    m_path = m_folder.Path("trace.log");
     g_appOptions.traceLog.Close();
     ASSERT_TRUE(g_appOptions.traceLog.Open(m_path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary));
   }
   void TearDown() override {
     g_appOptions.traceLog.Close();
-    fs::remove(m_path);
     g_appOptions.traceLog.Open(GetTraceLogPath(),
                                CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite | CFile::typeText);
     g_appOptions.traceLog.SeekToEnd();
@@ -39,6 +36,7 @@ class TraceLogTest : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
+  TempFolder m_folder;
   std::string m_path;
 };
 

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "temp_folder.h"
+
 namespace {
 
 bool Parse(std::vector<const char*> args, SBatchOptions& options, CString& error) {
@@ -94,8 +96,8 @@ std::string Figures(const std::string& out) {
 
 TEST(BatchRun, SumsUpTheSceneAndSavesWhatLoadsTheSame) {
   const std::string input = std::string(VOREVER_FIXTURES) + "/world_scene.x";
-  const std::string saved =
-      (std::filesystem::temp_directory_path() / ("vorever_batch_" + std::to_string(getpid()) + ".x")).string();
+  TempFolder folder;
+  const std::string saved = folder.Path("saved.x");
   const SRun first = RunBatchOn(input, saved, 1);
   ASSERT_EQ(first.status, 0) << first.err;
   EXPECT_EQ(Figures(first.out),
@@ -105,7 +107,6 @@ TEST(BatchRun, SumsUpTheSceneAndSavesWhatLoadsTheSame) {
   EXPECT_NE(first.err.find("Loading " + input), std::string::npos);
 
   const SRun again = RunBatchOn(saved);
-  std::filesystem::remove(saved);
   ASSERT_EQ(again.status, 0) << again.err;
   EXPECT_EQ(Figures(again.out), Figures(first.out));
 }

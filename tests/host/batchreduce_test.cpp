@@ -15,6 +15,7 @@
 
 #include "../scene/mesh_test_support.h"
 #include "geo_test_meshes.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -134,15 +135,9 @@ std::string ReadText(const std::string& path) {
   return content.str();
 }
 
-std::string ScratchFolder() {
-  const std::string folder = std::filesystem::temp_directory_path().string() + "/vorever_reduce_" +
-                             std::to_string(getpid());
-  std::filesystem::create_directories(folder);
-  return folder;
-}
-
 TEST(BatchReduceRun, HalvesTheSceneAndSavesWhatLoadsAgain) {
-  const std::string folder = ScratchFolder();
+  TempFolder scratch;
+  const std::string folder = scratch.Path();
   const std::string input = folder + "/grid.x", output = folder + "/grid_half.x";
   WriteGridScene(input);
   const SBatchReduction run = RunHalving(input, output);
@@ -178,13 +173,13 @@ TEST(BatchReduceRun, HalvesTheSceneAndSavesWhatLoadsAgain) {
   EXPECT_EQ(meshes, 1);
   EXPECT_NE(content.find("TextureFilename"), std::string::npos);
   EXPECT_NE(content.find("\"sand.bmp\""), std::string::npos);
-  std::filesystem::remove_all(folder);
 }
 
 // A skinned mesh keeps its triangles and its skin weights; the target is
 // half of the other meshes.
 TEST(BatchReduceRun, LeavesSkinnedMeshesOutOfTheReduction) {
-  const std::string folder = ScratchFolder();
+  TempFolder scratch;
+  const std::string folder = scratch.Path();
   const std::string input = folder + "/skinned.x", output = folder + "/skinned_half.x";
   WriteGridScene(input, true);
   const SBatchReduction run = RunHalving(input, output);
@@ -210,7 +205,6 @@ TEST(BatchReduceRun, LeavesSkinnedMeshesOutOfTheReduction) {
     });
   EXPECT_EQ(faces, (std::map<std::string, DWORD>{{"Grid", run.after - skin}, {"Skin", skin}}));
   EXPECT_TRUE(weighted);
-  std::filesystem::remove_all(folder);
 }
 
 // A mesh whose only triangle lies on a line gives the reduction nothing: it

@@ -1,4 +1,3 @@
-#include <unistd.h>
 #include <animation.h>
 #include <animationkey.h>
 #include <basemesh.h>
@@ -15,6 +14,7 @@
 #include "frame_test_io.h"
 #include "math_expect.h"
 #include "mesh_test_support.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -124,6 +124,7 @@ TEST(AnimationKeyTest, RotationScaleAndMatrixKeys) {
 }
 
 TEST(AnimationKeyTest, SavedKeysReadBackTheSame) {
+  TempFolder folder;
   for (int fileType : {0, 1, 2, 4}) {
     std::string records = fileType == 0   ? "0;4;0.5,0.5,0.5,0.5"
                           : fileType == 4 ? "0;16;1,0,0,0,0,2,0,0,0,0,3,0,4,5,6,1"
@@ -134,7 +135,7 @@ TEST(AnimationKeyTest, SavedKeysReadBackTheSame) {
     ObjectList objects = Read(KeyList(fileType, {records, later}));
     CAnimationKey* key = FirstKey(objects);
     ASSERT_NE(key, nullptr);
-    std::string path = ::testing::TempDir() + "/animation_key_" + std::to_string(getpid()) + ".x";
+    std::string path = folder.Path("animation_key.x");
     ASSERT_TRUE(frame_test::WriteObjects(path, {key}, DXFILEFORMAT_BINARY));
     bool ok = false;
     ObjectList again = frame_test::ReadFile(path, &ok);

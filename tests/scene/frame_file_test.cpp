@@ -1,4 +1,3 @@
-#include <unistd.h>
 #include <appoptions.h>
 #include <frame.h>
 #include <gtest/gtest.h>
@@ -8,6 +7,7 @@
 #include "frame_test_io.h"
 #include "math_expect.h"
 #include "mesh_test_support.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -42,7 +42,10 @@ std::string Describe(CFrame* frame) {
   return text + "]";
 }
 
-using FrameFileTest = MeshDeviceTest;
+class FrameFileTest : public MeshDeviceTest {
+ protected:
+  TempFolder m_folder;
+};
 
 TEST_F(FrameFileTest, AFrameTreeWithAMeshSavesAndReloadsTheSameInEveryFormat) {
   bool read = false;
@@ -61,7 +64,7 @@ TEST_F(FrameFileTest, AFrameTreeWithAMeshSavesAndReloadsTheSameInEveryFormat) {
   ASSERT_NE(expected.find("mesh Tri 4/2"), std::string::npos);
 
   for (DXFILEFORMAT format : {DXFILEFORMAT_TEXT, DXFILEFORMAT_BINARY, DXFILEFORMAT_COMPRESSED}) {
-    std::string path = ::testing::TempDir() + "/frame_tree_" + std::to_string(getpid()) + ".x";
+    std::string path = m_folder.Path("frame_tree.x");
     ASSERT_TRUE(frame_test::WriteObjects(path, {body.get()}, format));
     bool ok = false;
     ObjectList objects = frame_test::ReadFile(path, &ok);
@@ -85,7 +88,7 @@ TEST_F(FrameFileTest, TextSavesWriteNamesAsIdentifiers) {
   for (const auto& c : cases) {
     g_appOptions.dwXFileFormat = c.format;
     std::unique_ptr<CFrame> frame(AddFrame(nullptr, "2 arms", Transform(0, 0, 0, 0)));
-    std::string path = ::testing::TempDir() + "/frame_name_" + std::to_string(getpid()) + ".x";
+    std::string path = m_folder.Path("frame_name.x");
     ASSERT_TRUE(frame_test::WriteObjects(path, {frame.get()}, DXFILEFORMAT_BINARY));
     bool ok = false;
     ObjectList objects = frame_test::ReadFile(path, &ok);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "math_expect.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -77,9 +78,8 @@ bool LoadFrom(T& object, SBlock& block) {
   return object.Load(block.data, static_cast<DWORD>(block.bytes.size()), block.bytes.data(), nullptr, nullptr);
 }
 
-// Saves each object as a top-level data object of a new binary file.
-std::string SaveAll(IDirectXFile* file, const std::vector<CXFileDataObject*>& objects, const char* name) {
-  std::string path = (std::filesystem::temp_directory_path() / name).string();
+// Saves each object as a top-level data object of a new binary file at path.
+std::string SaveAll(IDirectXFile* file, const std::vector<CXFileDataObject*>& objects, const std::string& path) {
   IDirectXFileSaveObject* saver = nullptr;
   EXPECT_EQ(file->CreateSaveObject(path.c_str(), DXFILEFORMAT_BINARY, &saver), DXFILE_OK);
   for (CXFileDataObject* object : objects) {
@@ -96,6 +96,7 @@ std::string SaveAll(IDirectXFile* file, const std::vector<CXFileDataObject*>& ob
 }
 
 TEST(LeafObjectsTest, EachLeafSavesTheBlockItLoaded) {
+  TempFolder folder;
   CReader original(kFixture);
   ASSERT_EQ(original.Count(), 4u);  // Header, Material, its TextureFilename, FrameTransformMatrix
   CHeader header;
@@ -114,7 +115,8 @@ TEST(LeafObjectsTest, EachLeafSavesTheBlockItLoaded) {
   EXPECT_EQ(texture.GetTexture(), nullptr);
   EXPECT_TRUE(transform.IsATemplateGUID(&TID_D3DRMFrameTransformMatrix));
 
-  std::string path = SaveAll(original.File(), {&header, &material, &texture, &transform}, "vorever_leaf_saved.x");
+  std::string path =
+      SaveAll(original.File(), {&header, &material, &texture, &transform}, folder.Path("vorever_leaf_saved.x"));
   CReader saved(path);
   ASSERT_EQ(saved.Count(), 4u);
   for (size_t i : {0u, 1u, 3u}) {
@@ -129,7 +131,6 @@ TEST(LeafObjectsTest, EachLeafSavesTheBlockItLoaded) {
   char* name = nullptr;
   std::memcpy(&name, saved.At(2).bytes.data(), sizeof(name));
   EXPECT_STREQ(name, "glass.png");
-  std::filesystem::remove(path);
 }
 
 TEST(LeafObjectsTest, MaterialTakesTheFaceColourForDiffuseAndAmbient) {
@@ -169,6 +170,7 @@ TEST(LeafObjectsTest, AShortBlockIsRejected) {
 }
 
 TEST(LeafObjectsTest, ALoadedTransformSavesWhatItRead) {
+  TempFolder folder;
   CReader original(kFixture);
   CFrameTransformMatrix transform(true);
   ASSERT_TRUE(LoadFrom(transform, original.At(3)));
@@ -178,14 +180,14 @@ TEST(LeafObjectsTest, ALoadedTransformSavesWhatItRead) {
   D3DXMatrixScaling(&other, 2, 2, 2);
   transform.SetFrameMatrix(&other, false);
 
-  std::string path = SaveAll(original.File(), {&transform}, "vorever_leaf_transform.x");
+  std::string path = SaveAll(original.File(), {&transform}, folder.Path("vorever_leaf_transform.x"));
   CReader saved(path);
   ASSERT_EQ(saved.Count(), 1u);
   EXPECT_EQ(saved.At(0).bytes, original.At(3).bytes);
-  std::filesystem::remove(path);
 }
 
 TEST(LeafObjectsTest, AMirroredTransformIsWrittenUnmirrored) {
+  TempFolder folder;
   CReader original(kFixture);
   D3DXMATRIX lifted;
   D3DXMatrixTranslation(&lifted, 0, 0, 5);
@@ -193,36 +195,36 @@ TEST(LeafObjectsTest, AMirroredTransformIsWrittenUnmirrored) {
   ASSERT_EQ(transform.Initialize(&lifted, true, nullptr, false), S_OK);
   EXPECT_EQ(transform.GetFrameMatrix(false)._43, -5.0f);
 
-  std::string path = SaveAll(original.File(), {&transform}, "vorever_leaf_mirrored.x");
+  std::string path = SaveAll(original.File(), {&transform}, folder.Path("vorever_leaf_mirrored.x"));
   CReader saved(path);
   ASSERT_EQ(saved.Count(), 1u);
   ASSERT_EQ(saved.At(0).bytes.size(), sizeof(D3DXMATRIX));
   D3DXMATRIX written;
   std::memcpy(&written, saved.At(0).bytes.data(), sizeof(written));
   EXPECT_TRUE(math_expect::Near(written, lifted, 0));
-  std::filesystem::remove(path);
 }
 
 TEST(LeafObjectsTest, ABackslashIsWrittenAsItStands) {
+  TempFolder folder;
   CReader original(kFixture);
   CTextureFile texture;
   ASSERT_TRUE(
       texture.Initialize(const_cast<char*>("maps\\glass.png"), const_cast<char*>("C:\\scenes\\"), nullptr, nullptr));
   EXPECT_EQ(texture.GetTexture(), nullptr);
   EXPECT_STREQ(texture.GetFileDirectory(), "C:\\scenes\\");
-  std::string path = SaveAll(original.File(), {&texture}, "vorever_leaf_texture.x");
+  std::string path = SaveAll(original.File(), {&texture}, folder.Path("vorever_leaf_texture.x"));
   CReader saved(path);
   ASSERT_EQ(saved.Count(), 1u);
   char* name = nullptr;
   std::memcpy(&name, saved.At(0).bytes.data(), sizeof(name));
   EXPECT_STREQ(name, "maps\\glass.png");
-  std::filesystem::remove(path);
 }
 
 TEST(LeafObjectsTest, TextFilesGetNamesThatAreIdentifiers) {
+  TempFolder folder;
   CReader original(kFixture);
   IDirectXFileSaveObject* saver = nullptr;
-  std::string path = (std::filesystem::temp_directory_path() / "vorever_leaf_names.x").string();
+  std::string path = folder.Path("vorever_leaf_names.x");
   ASSERT_EQ(original.File()->CreateSaveObject(path.c_str(), DXFILEFORMAT_TEXT, &saver), DXFILE_OK);
   CMaterial material;
   ASSERT_TRUE(material.Initialize());
@@ -240,7 +242,6 @@ TEST(LeafObjectsTest, TextFilesGetNamesThatAreIdentifiers) {
   }
   g_appOptions.dwXFileFormat = format;
   saver->Release();
-  std::filesystem::remove(path);
 }
 
 TEST(LeafObjectsTest, MaterialInitializeForms) {
@@ -345,7 +346,8 @@ TEST(LeafObjectsTest, RealFilesSaveTheBlocksTheyRead) {
                          "kwxport_test_cubewithvcolors.x", "fromtruespace_bin32.x"};
   std::string folder = std::string(VOREVER_TESTDATA) + "/x/";
   if (!std::filesystem::exists(folder + files[0])) GTEST_SKIP() << "no test data in " << folder;
-  std::string scratch = (std::filesystem::temp_directory_path() / "vorever_leaf_scratch.x").string();
+  TempFolder scratchFolder;
+  std::string scratch = scratchFolder.Path("vorever_leaf_scratch.x");
   for (const char* name : files) {
     SCOPED_TRACE(name);
     IDirectXFile* file = nullptr;
@@ -367,7 +369,6 @@ TEST(LeafObjectsTest, RealFilesSaveTheBlocksTheyRead) {
     objects->Release();
     file->Release();
   }
-  std::filesystem::remove(scratch);
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "material.h"
 #include "skinweights.h"
 #include "mesh.h"
+#include "temp_folder.h"
 #include "test_device.h"
 
 // The process's device object with a device on no window.
@@ -233,10 +234,7 @@ bool LoadBlock(T& object, IDirectXFileData* data, std::vector<BYTE>& block) {
 // Save creates.
 class XFileSaver {
  public:
-  XFileSaver() {
-    // Unique across test processes that share the temporary folder.
-    static int saves = 0;
-    m_path = ::testing::TempDir() + "mesh_save_" + std::to_string(getpid()) + "_" + std::to_string(++saves) + ".x";
+  XFileSaver() : m_path(m_folder.Path("mesh_save.x")) {
     EXPECT_EQ(DirectXFileCreate(&m_file), DXFILE_OK);
     RegisterTemplates(m_file);
     EXPECT_EQ(m_file->CreateSaveObject(m_path.c_str(), DXFILEFORMAT_TEXT, &m_save), DXFILE_OK);
@@ -246,7 +244,6 @@ class XFileSaver {
   ~XFileSaver() {
     if (m_save) m_save->Release();
     if (m_file) m_file->Release();
-    std::remove(m_path.c_str());
   }
 
   // Loads into copy what object saves, from the saved data object.
@@ -270,6 +267,7 @@ class XFileSaver {
   }
 
  private:
+  TempFolder m_folder;
   std::string m_path;
   IDirectXFile* m_file = nullptr;
   IDirectXFileSaveObject* m_save = nullptr;

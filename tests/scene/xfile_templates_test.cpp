@@ -10,6 +10,8 @@
 #include <iterator>
 #include <string>
 
+#include "temp_folder.h"
+
 namespace {
 
 template <class T>
@@ -39,7 +41,8 @@ TEST(SceneTemplates, ASavedFileDeclaresTheListsItIsGiven) {
   Released<IDirectXFile> file;
   ASSERT_EQ(DirectXFileCreate(&file.p), S_OK);
   ASSERT_EQ(RegisterXFileTemplates(file.p), S_OK);
-  std::filesystem::path path = std::filesystem::temp_directory_path() / "scene_templates_lists.x";
+  TempFolder folder;
+  std::filesystem::path path = folder.Path("scene_templates_lists.x");
   {
     Released<IDirectXFileSaveObject> save;
     ASSERT_EQ(file.p->CreateSaveObject(path.c_str(), DXFILEFORMAT_TEXT, &save.p), S_OK);
@@ -48,7 +51,6 @@ TEST(SceneTemplates, ASavedFileDeclaresTheListsItIsGiven) {
   }
   std::ifstream in(path);
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::filesystem::remove(path);
   for (const char* name : {"Frame", "AnimationOptions", "XSkinMeshHeader", "PatchMesh"})
     EXPECT_NE(text.find("template " + std::string(name) + " {"), std::string::npos) << name;
   for (const char* name : {"PMInfo", "FVFData"})

@@ -22,16 +22,12 @@
 #include <string>
 
 #include "mesh_test_support.h"
+#include "temp_folder.h"
 
 namespace xfile_test {
 
 inline std::string TestData(const char* name) { return std::string(VOREVER_TESTDATA) + "/x/" + name; }
 inline std::string Fixture(const char* name) { return std::string(VOREVER_FIXTURES) + "/" + name; }
-
-// A path for a file that the test writes; removed by the fixture.
-inline std::string TempPath(const std::string& name) {
-  return (std::filesystem::temp_directory_path() / ("vorever_" + std::to_string(getpid()) + "_" + name)).string();
-}
 
 // Calls visit with every top-level data object of the file (read with the
 // file API only, the program's templates registered); answers how many.
@@ -73,13 +69,10 @@ class XFileTest : public MeshDeviceTest {
   void TearDown() override {
     g_appOptions.dwXFileFormat = m_savedFormat;
     g_appOptions.bLoadDXMeshes = m_savedLoadDXMeshes;
-    for (const std::string& path : m_temporary) std::filesystem::remove(path);
   }
 
-  std::string Temporary(const std::string& name) {
-    m_temporary.push_back(TempPath(name));
-    return m_temporary.back();
-  }
+  // A path for a file that the test writes, in the fixture's own folder.
+  std::string Temporary(const std::string& name) { return m_folder.Path(name); }
   // A new receiving frame.
   static std::unique_ptr<CFrame> NewRoot() {
     auto root = std::make_unique<CFrame>();
@@ -111,7 +104,7 @@ class XFileTest : public MeshDeviceTest {
  private:
   DWORD m_savedFormat = 0;
   BYTE m_savedLoadDXMeshes = 0;
-  std::vector<std::string> m_temporary;
+  TempFolder m_folder;
 };
 
 }  // namespace xfile_test

@@ -195,6 +195,52 @@ TEST_F(ThreadsManagerTest, AClosedDocumentLeavesNoPauseBehind) {
   EXPECT_FALSE(JobsPaused());
 }
 
+// Jobs of two documents that pause themselves, beside the documents' own
+// pauses: jobs paused stays set while any of them holds a pause, and only the
+// documents' pauses stop jobs.
+TEST_F(ThreadsManagerTest, JobsStayPausedWhileAnyJobOrDocumentHoldsAPause) {
+  CScriptedDoc other;
+  doc.body = EBody::kWaitForGate;
+  other.body = EBody::kWaitForGate;
+  Manager()->ReduceTrianglesCount(&doc, &frameA);
+  other.GetThreadsManager()->ReduceTrianglesCount(&other, &frameB);
+  CDXThread* first = Newest();
+  CDXThread* second = other.GetThreadsManager()->GetThreadList()->GetHead();
+
+  EXPECT_EQ(first->PauseThread(), 1u);
+  EXPECT_TRUE(JobsPaused());
+  EXPECT_EQ(second->PauseThread(), 1u);
+  EXPECT_EQ(first->PlayThread(), 0u);
+  EXPECT_TRUE(JobsPaused());
+  Manager()->PauseThreads();
+  EXPECT_EQ(second->PlayThread(), 0u);
+  EXPECT_TRUE(JobsPaused());
+  EXPECT_EQ(first->PauseThread(), 1u);
+  Manager()->PlayThreads();
+  EXPECT_TRUE(JobsPaused());
+
+  // A job's own pause stops nobody: both jobs pass their pause points.
+  SetEvent(doc.gate);
+  SetEvent(other.gate);
+  ASSERT_TRUE(mainFrame.WaitForEnd(first));
+  ASSERT_TRUE(mainFrame.WaitForEnd(second));
+  EXPECT_EQ(first->GetEThreadStatus(), CDXThread::eThreadCompleted);
+  EXPECT_EQ(second->GetEThreadStatus(), CDXThread::eThreadCompleted);
+  EXPECT_TRUE(JobsPaused());
+  EXPECT_EQ(first->PlayThread(), 0u);
+  EXPECT_FALSE(JobsPaused());
+}
+
+TEST_F(ThreadsManagerTest, AJobThatGoesLeavesNoPauseBehind) {
+  {
+    CDXThread job;
+    job.PauseThread();
+    job.PauseThread();
+    EXPECT_TRUE(JobsPaused());
+  }
+  EXPECT_FALSE(JobsPaused());
+}
+
 // Every launcher, aimed at one frame where it takes one, with the checks it
 // makes before it starts a job.
 struct Launcher {

@@ -5,9 +5,9 @@
 #include <iterator>
 #include <string>
 
-namespace {
+#include "temp_folder.h"
 
-std::string TempPath(const char* name) { return ::testing::TempDir() + name; }
+namespace {
 
 std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -17,7 +17,8 @@ std::string ReadBytes(const std::string& path) {
 }  // namespace
 
 TEST(CFile, BinaryRoundTripAndPositions) {
-  std::string path = TempPath("mfc_file.bin");
+  TempFolder folder;
+  std::string path = folder.Path("mfc_file.bin");
   const char record[540] = {1, 2, 3, 0, 5};
   {
     CFile file;
@@ -41,14 +42,15 @@ TEST(CFile, BinaryRoundTripAndPositions) {
 }
 
 TEST(CFile, OpenFailuresReportTheirCause) {
+  TempFolder folder;
   struct Case {
     std::string path;
     UINT flags;
     int cause;
   } cases[] = {
-      {TempPath("no_such_file.dat"), CFile::modeRead, CFileException::fileNotFound},
-      {TempPath("no_such_dir/x.dat"), CFile::modeCreate | CFile::modeWrite, CFileException::badPath},
-      {::testing::TempDir(), CFile::modeRead, CFileException::accessDenied},
+      {folder.Path("no_such_file.dat"), CFile::modeRead, CFileException::fileNotFound},
+      {folder.Path("no_such_dir/x.dat"), CFile::modeCreate | CFile::modeWrite, CFileException::badPath},
+      {folder.Path(), CFile::modeRead, CFileException::accessDenied},
       {"", CFile::modeRead, CFileException::badPath},
   };
   for (const Case& c : cases) {
@@ -61,7 +63,7 @@ TEST(CFile, OpenFailuresReportTheirCause) {
     EXPECT_NE(std::string(text).find(c.path), std::string::npos) << text;
   }
   try {
-    CFile file(TempPath("no_such_file.dat").c_str(), CFile::modeRead);
+    CFile file(folder.Path("no_such_file.dat").c_str(), CFile::modeRead);
     FAIL() << "no exception";
   } catch (CException* e) {
     EXPECT_TRUE(e->IsKindOf(RUNTIME_CLASS(CFileException)));
@@ -74,7 +76,8 @@ TEST(CFile, OpenFailuresReportTheirCause) {
 }
 
 TEST(CFile, BackslashPathsWork) {
-  std::string path = TempPath("mfc_backslash.txt");
+  TempFolder folder;
+  std::string path = folder.Path("mfc_backslash.txt");
   std::string windowsStyle = path;
   for (char& c : windowsStyle) {
     if (c == '/') c = '\\';
@@ -87,7 +90,8 @@ TEST(CFile, BackslashPathsWork) {
 }
 
 TEST(CStdioFile, TextModeWritesCrLfAndReadsLines) {
-  std::string path = TempPath("mfc_trace.log");
+  TempFolder folder;
+  std::string path = folder.Path("mfc_trace.log");
   {
     CStdioFile log;
     ASSERT_TRUE(log.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeText | CFile::shareDenyWrite));
@@ -117,7 +121,8 @@ TEST(CStdioFile, TextModeWritesCrLfAndReadsLines) {
 }
 
 TEST(CStdioFile, LongLinesAndWritingToAReadOnlyFileThrows) {
-  std::string path = TempPath("mfc_long.txt");
+  TempFolder folder;
+  std::string path = folder.Path("mfc_long.txt");
   std::string longLine(1000, 'a');
   {
     CStdioFile out(path.c_str(), CFile::modeCreate | CFile::modeWrite);

@@ -7,6 +7,8 @@
 #include <string>
 #include <thread>
 
+#include "temp_folder.h"
+
 TEST(Module, FileNameIsTheRunningExecutable) {
   char expected[PATH_MAX] = {};
   ASSERT_GT(readlink("/proc/self/exe", expected, sizeof(expected) - 1), 0);
@@ -60,8 +62,9 @@ TEST(Paths, BackslashesBecomeSlashes) {
 }
 
 TEST(Sound, PlaysWhenTheFileCanBeRead) {
-  std::string dir = ::testing::TempDir();
-  std::string path = dir + "win32_sound.wav";
+  TempFolder folder;
+  std::string dir = folder.Path() + "/";
+  std::string path = folder.Path("win32_sound.wav");
   std::FILE* file = std::fopen(path.c_str(), "wb");
   ASSERT_NE(file, nullptr);
   std::fputs("RIFF", file);
@@ -75,5 +78,4 @@ TEST(Sound, PlaysWhenTheFileCanBeRead) {
   EXPECT_FALSE(PlaySoundA((path + ".missing").c_str(), nullptr, SND_FILENAME));
   EXPECT_FALSE(PlaySoundA(dir.c_str(), nullptr, SND_FILENAME));
   EXPECT_TRUE(PlaySoundA(nullptr, nullptr, 0));
-  std::remove(path.c_str());
 }

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "temp_folder.h"
 #include "xfile_helpers.h"
 
 namespace {
@@ -44,10 +45,10 @@ TEST(XFileTemplates, TheBinaryStandardSetDeclaresWhatTheTextDeclares) {
   ASSERT_EQ(DirectXFileCreate(&fromBinary), S_OK);
   ASSERT_EQ(fromText->RegisterTemplates(text.data(), static_cast<DWORD>(text.size())), S_OK);
   ASSERT_EQ(fromBinary->RegisterTemplates(const_cast<BYTE*>(D3DRM_XTEMPLATES), D3DRM_XTEMPLATE_BYTES), S_OK);
-  std::filesystem::path path = std::filesystem::temp_directory_path() / "xfile_templates_standard.x";
+  TempFolder folder;
+  std::filesystem::path path = folder.Path("xfile_templates_standard.x");
   std::string declaredByText = StandardDeclarations(fromText.get(), path);
   std::string declaredByBinary = StandardDeclarations(fromBinary.get(), path);
-  std::filesystem::remove(path);
   EXPECT_NE(declaredByText.find("template RightHanded"), std::string::npos);
   EXPECT_EQ(declaredByText, declaredByBinary);
 }

@@ -8,6 +8,7 @@
 #include <set>
 #include <vector>
 
+#include "temp_folder.h"
 #include "xfile_helpers.h"
 
 namespace {
@@ -17,18 +18,13 @@ const std::string kTestData = std::string(VOREVER_TESTDATA) + "/x/";
 class XFileWrite : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_folder = std::filesystem::temp_directory_path() /
-               ("xfile_write_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(m_folder);
     m_file.p = CreateRegisteredFile();
     ASSERT_NE(m_file.get(), nullptr);
   }
-  void TearDown() override { std::filesystem::remove_all(m_folder); }
 
-  std::string PathOf(const char* name) const { return (m_folder / name).string(); }
+  std::string PathOf(const char* name) const { return m_folder.Path(name); }
 
-  std::filesystem::path m_folder;
+  TempFolder m_folder;
   Com<IDirectXFile> m_file;
 };
 
@@ -251,7 +247,7 @@ TEST_F(XFileWrite, AnExistingFileIsReplacedOnlyByAWrittenOne) {
     EXPECT_EQ(save->SaveData(bad.get()), DXFILEERR_BADVALUE);
   }
   EXPECT_EQ(Contents(path), "old content");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder), {}), 1) << "no temporary file left";
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder.Path()), {}), 1) << "no temporary file left";
   {
     Com<IDirectXFileSaveObject> save;
     ASSERT_EQ(m_file->CreateSaveObject(path.c_str(), DXFILEFORMAT_TEXT, &save), S_OK);
