@@ -13,15 +13,7 @@ using namespace xfile_test;
 
 namespace {
 
-class XFileLoadTest : public XFileTest {
- protected:
-  // Writes .x text into a temporary file.
-  std::string WriteText(const std::string& name, const std::string& text) {
-    const std::string path = Temporary(name);
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-  }
-};
+class XFileLoadTest : public XFileTest {};
 
 class XFileRealFileTest : public XFileTest, public ::testing::WithParamInterface<const char*> {};
 
