@@ -8,6 +8,7 @@
 
 #include "basemesh.h"
 #include "frame.h"
+#include "meshparts.h"
 #include "xfiletemplates.h"
 #include "skinweights.h"
 #include "xfile.h"
@@ -71,7 +72,11 @@ bool CXFile::IsWrittenObject(CXFileDataObject* object, CXFileDataObject* parent)
     return static_cast<CBaseMesh*>(object)->GetMeshType() == eBaseMeshTypeDXMesh;
   if (object->IsATemplateGUID(&DXFILEOBJ_SkinWeights)) return static_cast<CSkinWeights*>(object)->GetWeightsCount() > 0;
   // The parts of an X-file mesh are written with it; a Direct3D mesh writes
-  // its own through the mesh writer.
+  // its own through the mesh writer. A material list that the mesh made for
+  // its drawing was not in the file and is not written.
+  if (object->IsATemplateGUID(&TID_D3DRMMeshMaterialList) &&
+      static_cast<CMeshMaterialList*>(object)->IsDrawingDefault())
+    return false;
   if (IsAnyOf(object, {&TID_D3DRMMeshNormals, &TID_D3DRMMeshTextureCoords, &TID_D3DRMMeshMaterialList,
                        &TID_D3DRMMeshVertexColors, &TID_D3DRMMeshFaceWraps}))
     return parent && parent->IsATemplateGUID(&TID_D3DRMMesh);
