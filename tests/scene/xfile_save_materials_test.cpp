@@ -1,5 +1,6 @@
 // Material lists through a load and a save, in every format: a mesh keeps
-// the materials it was loaded with and gets no list it did not have.
+// the materials it was loaded with and gets no list it did not have; a list
+// that lacks materials its faces name loads, saves and loads again the same.
 #include <string>
 
 #include "xfile_test_support.h"
@@ -10,6 +11,9 @@ namespace {
 
 // A mesh of three triangles; its material list, when any, follows.
 constexpr char kMeshHead[] = "Mesh M { 5; 0;0;0;, 1;0;0;, 0;1;0;, 1;1;0;, 0;2;0;; 3; 3;0,1,2;, 3;1,3,2;, 3;2,3,4;;\n";
+constexpr char kRed[] = " Material { 1;0;0;1;; 0; 0;0;0;; 0;0;0;; }\n";
+constexpr char kGreen[] = " Material { 0;1;0;1;; 0; 0;0;0;; 0;0;0;; }\n";
+constexpr char kBlue[] = "Material Blue { 0;0;1;1;; 0; 0;0;0;; 0;0;0;; }\n";
 
 std::string ColourOf(CMaterial* material) {
   const D3DCOLORVALUE& d = material->GetMaterial()->Diffuse;
@@ -63,6 +67,43 @@ class XFileMaterialsRoundTrip : public XFileSaveTest, public ::testing::WithPara
  protected:
   static CMesh* MeshOf(SLoadedScene& scene) { return static_cast<CMesh*>(Received(scene.root.get()).at(0)); }
 };
+
+TEST_P(XFileMaterialsRoundTrip, AListThatLacksMaterialsItsFacesNameGetsTheDefaultInTheirPlaces) {
+  const struct {
+    const char* what;
+    std::string text;
+    const char* expected;
+  } cases[] = {
+      {"no material for any of the list's materials", std::string(kMeshHead) + " MeshMaterialList { 2; 3; 0,1,1;; } }",
+       "default, default, count 2; groups 3 6"},
+      {"fewer materials than the faces name",
+       std::string(kMeshHead) + " MeshMaterialList { 3; 3; 0,1,2;;" + kRed + kGreen + " } }",
+       "red, green, default, count 3; groups 3 3 3"},
+      {"two materials claimed, one held, the faces name the second",
+       std::string(kMeshHead) + " MeshMaterialList { 2; 3; 1,1,1;;" + kRed + " } }",
+       "red, default, count 2; groups 0 9"},
+      {"a material by reference and one missing",
+       kBlue + std::string(kMeshHead) + " MeshMaterialList { 2; 3; 0,1,0;; { Blue } } }",
+       "blue by reference, default, count 2; groups 6 3"},
+      {"a reference that cannot be bound keeps its place",
+       std::string(kMeshHead) + " MeshMaterialList { 2; 3; 0,1,1;; { Nowhere }" + kGreen + " } }",
+       "default, green, count 2; groups 3 6"},
+      {"more materials claimed than the faces name",
+       std::string(kMeshHead) + " MeshMaterialList { 3; 3; 0,0,0;;" + kRed + " } }", "red, count 1; groups 9"},
+      {"one face index for every face", std::string(kMeshHead) + " MeshMaterialList { 1; 1; 0;; } }",
+       "default, count 1; groups 9"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto scene = LoadScene(WriteText("lacking.x", "xof 0303txt 0032\n" + c.text + "\n"));
+    ASSERT_EQ(Received(scene->root.get()).size(), 1u);
+    EXPECT_EQ(Describe(*MeshOf(*scene)), c.expected);
+    auto reloaded = SaveAndReload(*scene, GetParam().format, "lacking_saved.x");
+    ASSERT_EQ(Received(reloaded->root.get()).size(), 1u);
+    EXPECT_EQ(Describe(*MeshOf(*reloaded)), c.expected);
+    EXPECT_EQ(WorldNames(reloaded->world), WorldNames(scene->world));
+  }
+}
 
 TEST_P(XFileMaterialsRoundTrip, AMeshLoadedWithoutAMaterialListIsSavedWithoutOne) {
   auto scene = LoadScene(WriteText("plain.x", std::string("xof 0303txt 0032\n") + kMeshHead + "}\n"));
