@@ -12,6 +12,7 @@ class CBaseMesh;
 class CDXThread;
 class CFrame;
 class CMeshMaterialList;
+class CSaveNames;
 class CXFileDataList;
 class CXFileDataObject;
 struct IDirect3DDevice8;
@@ -88,6 +89,10 @@ class CXFile {
   // Whether an object of that template is written below that parent (NULL:
   // a top-level object).
   bool IsWrittenObject(CXFileDataObject* object, CXFileDataObject* parent);
+  // Adds the object and everything written below it to the save's names, in
+  // the order in which they are written, with the objects their references
+  // and skin weights name.
+  void AddSaveNames(CXFileDataObject* object, CXFileDataObject* parent, CSaveNames& names);
 
   CString m_fileDirectory;
   CMapStringToPtr m_framesByName;
