@@ -261,6 +261,7 @@ HRESULT CMesh::CreateMeshVerticesGroups(CDXThread* thread) {
       auto owned = std::make_unique<CMeshMaterialList>();
       if (!owned->InitializeOneMaterialList(&material, nullptr, thread))
         throw "\nError: InitializeOneMaterialList() failed.";
+      owned->SetDrawingDefault();
       list = owned.get();
       AddChildObject(eOwnedChild, owned.release(), false);
       POSITION pos = list->GetChildHeadPosition();
@@ -501,8 +502,9 @@ bool CMesh::InitializeClone(CGeoMesh* target, CFrame* frame, REDUCTIONOPTIONS* o
   // The mesh written back names its parts as this one does.
   CMeshNormals* normals = GetMeshNormals();
   CMeshTextureCoords* coords = GetMeshTextureCoords();
-  target->SetSourcePartNames(list ? list->GetName() : nullptr, normals ? normals->GetName() : nullptr,
-                             coords ? coords->GetName() : nullptr);
+  // A list made only for drawing is not the mesh's own: none is written back.
+  const char* listName = list && !list->IsDrawingDefault() ? (list->GetName() ? list->GetName() : "") : nullptr;
+  target->SetSourcePartNames(listName, normals ? normals->GetName() : nullptr, coords ? coords->GetName() : nullptr);
   return true;
 }
 

@@ -169,6 +169,7 @@ void CMeshMaterialList::ClearContent() {
   m_nMaterials = 0;
   m_nFaceIndexes = 0;
   m_faceIndexes = nullptr;
+  m_drawingDefault = false;
 }
 
 bool CMeshMaterialList::DestroyContent(bool) {

@@ -101,6 +101,10 @@ class CMeshMaterialList : public CXFileDataObject {
   DWORD* GetFaceMaterialIndices() const { return m_faceIndexes; }
   // The next Material child not marked deleted, NULL at the end.
   CMaterial* GetNextMaterial(POSITION& pos);
+  // A list that a mesh loaded without one makes for its own drawing: the
+  // mesh is drawn with it, but it is not the file's and is never written.
+  void SetDrawingDefault() { m_drawingDefault = true; }
+  bool IsDrawingDefault() const { return m_drawingDefault; }
 
   DWORD GetDataObjectSize() override;
   HRESULT Save(IDirectXFileSaveObject* saveObject, IDirectXFileData** out, CDXThread* thread) override;
@@ -116,6 +120,7 @@ class CMeshMaterialList : public CXFileDataObject {
   DWORD m_nMaterials;
   DWORD m_nFaceIndexes;
   DWORD* m_faceIndexes;
+  bool m_drawingDefault;
 };
 
 // The normals and, per face, the normal number of each corner.

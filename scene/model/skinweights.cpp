@@ -12,6 +12,7 @@
 #include "dxcrackfvf.h"
 #include "failureguard.h"
 #include "frame.h"
+#include "savenames.h"
 
 // ---------------------------------------------------------------------------
 // CSkinWeights
@@ -68,8 +69,11 @@ bool CSkinWeights::Load(IDirectXFileData* data, DWORD size, BYTE* block, char* f
 HRESULT CSkinWeights::Save(IDirectXFileSaveObject* saveObject, IDirectXFileData** out, CDXThread*) {
   *out = nullptr;
   const bool saved = GuardedCall([&] {
-    const CString name = (g_appOptions.dwXFileFormat & 1) ? GetDXTemplateName(m_transformNodeName)
-                                                           : m_transformNodeName;
+    // The bone is named as its frame is written.
+    const CSaveNames* names = CSaveNames::GetCurrent();
+    const CString name = names                              ? names->GetFrameName(m_transformNodeName)
+                         : (g_appOptions.dwXFileFormat & 1) ? GetDXTemplateName(m_transformNodeName)
+                                                            : m_transformNodeName;
     delete[] m_saveName;
     m_saveName = new char[name.GetLength() + 1];
     std::memcpy(m_saveName, static_cast<const char*>(name), name.GetLength() + 1);

@@ -17,6 +17,7 @@
 
 #include "garbagelist.h"
 #include "objectlock.h"
+#include "savenames.h"
 #include "texturefile.h"
 
 namespace {
@@ -333,6 +334,10 @@ char* CXFileDataObject::GetDisplayNameTL(CDXDoc* doc) {
 
 CString CXFileDataObject::GetSaveName() const {
   const char* name = m_name ? m_name : "";
+  if (const CSaveNames* names = CSaveNames::GetCurrent()) {
+    CString written;
+    return names->Lookup(this, written) ? written : names->MakeFileName(name);
+  }
   if (g_appOptions.dwXFileFormat & 1) return GetDXTemplateName(name);
   return CString(name);
 }

@@ -133,9 +133,9 @@ class CXFileDataObject {
   HRESULT LoadTemplateGuid(IDirectXFileData* data);
 
   bool DestroyContent(bool tryLock);
-  // The name to write for this object: its own, or an .x identifier made of
-  // it when the program saves text files. References to it are written with
-  // the same name.
+  // The name to write for this object, references to it included: during a
+  // save, the name that the save gave it (CSaveNames); otherwise its own, or
+  // an .x identifier made of it when the program saves text files.
   CString GetSaveName() const;
 
  protected:

@@ -11,6 +11,8 @@ class CAnimation;
 class CBaseMesh;
 class CDXThread;
 class CFrame;
+class CMeshMaterialList;
+class CSaveNames;
 class CXFileDataList;
 class CXFileDataObject;
 struct IDirect3DDevice8;
@@ -66,6 +68,13 @@ class CXFile {
                          char* texturePath, CDXThread* thread, IDirectXFileData* data2);
   void BindReference(IDirectXFileDataReference* reference, CXFileDataObject* object);
   void FinishObject(CXFileDataObject* object, CXFileDataObject* parent, CDXThread* thread);
+  // Adds the default material to a material list, in the place of a material
+  // that the file does not give; a stand-in is remembered when asked.
+  void AddDefaultMaterial(CMeshMaterialList* list, bool standIn);
+  // Gives a material list exactly the materials its faces name: stand-ins
+  // past the last one named go, materials named but missing get the
+  // default, and the count follows what is held.
+  void CompleteMaterialList(CMeshMaterialList* list);
   // Takes back what a failed load attached to the root frame and the world.
   void DetachLoadedObjects(CFrame* root, CXFileDataList& world, const CObjectList& attachedToRoot,
                            const CObjectList& attachedToWorld);
@@ -80,6 +89,10 @@ class CXFile {
   // Whether an object of that template is written below that parent (NULL:
   // a top-level object).
   bool IsWrittenObject(CXFileDataObject* object, CXFileDataObject* parent);
+  // Adds the object and everything written below it to the save's names, in
+  // the order in which they are written, with the objects their references
+  // and skin weights name.
+  void AddSaveNames(CXFileDataObject* object, CXFileDataObject* parent, CSaveNames& names);
 
   CString m_fileDirectory;
   CMapStringToPtr m_framesByName;
@@ -87,5 +100,8 @@ class CXFile {
   CTypedPtrMap<CMapStringToPtr, CString, CBaseMesh*> m_skinnedMeshesByBoneName;
   CObjectList m_loadedObjects;
   CTypedPtrList<CPtrList, CAnimation*> m_animations;
+  // Default materials standing in for references that a material list
+  // could not bind.
+  CObjectSet m_materialStandIns;
   CString m_failureText;
 };

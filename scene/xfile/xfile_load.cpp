@@ -6,7 +6,9 @@
 #include <tracelog.h>
 #include <xskinexp.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "animation.h"
 #include "animationkey.h"
@@ -28,6 +30,8 @@ namespace {
 constexpr UINT kLoadFailedText = 61499;
 // Failed enumerations of top-level objects that one load tolerates.
 constexpr int kMaxEnumerationFailures = 10;
+// The most materials that a material list lacking some is completed to.
+constexpr DWORD kMostDefaultMaterials = 65535;
 
 // Top-level objects of these templates hang below the receiving frame.
 bool BelongsBelowRoot(const CXFileDataObject* object) {
@@ -128,6 +132,7 @@ CXFile::~CXFile() { ResetXfileLists(); }
 
 void CXFile::ResetXfileLists() {
   m_loadedObjects.RemoveAll();
+  m_materialStandIns.RemoveAll();
   m_framesByName.RemoveAll();
   m_skinnedMeshesByBoneName.RemoveAll();
   m_animations.RemoveAll();
@@ -366,40 +371,81 @@ void CXFile::LoadNestedObjects(IDirectXFileData* data, CXFileDataObject* object,
 
 void CXFile::BindReference(IDirectXFileDataReference* reference, CXFileDataObject* object) {
   IDirectXFileData* target = nullptr;
-  if (FAILED(reference->Resolve(&target)) || !target) {
+  CXFileDataObject* found = nullptr;
+  CString name;
+  if (SUCCEEDED(reference->Resolve(&target)) && target) {
+    name = ObjectName(target);
+    const GUID* type = nullptr;
+    if (FAILED(target->GetType(&type))) type = nullptr;
+    Release(target);
+    // An unnamed target cannot be told from other unnamed objects.
+    found = FindXfileDataObject(name, type);
+  }
+  if (object->IsATemplateGUID(&TID_D3DRMMeshMaterialList) && (!found || !found->IsATemplateGUID(&TID_D3DRMMaterial))) {
+    // The faces number the list's materials by place: one that cannot be
+    // bound keeps its place with the default material.
+    DEBUG_TRACE("\nInfo: Material %s not loaded before the reference: the default material stands in.",
+                static_cast<LPCSTR>(name));
+    AddDefaultMaterial(static_cast<CMeshMaterialList*>(object), true);
+  } else if (found) {
+    // An object is listed as loaded before what is nested in it, so the name
+    // may be that of the referring object or of one that holds it: such a
+    // reference would make the scene hold itself.
+    if (!object->AddChildObject(eReferenceChild, found, false))
+      DEBUG_TRACE("\nWarning: Reference to %s dropped: it holds the object that refers to it.",
+                  static_cast<LPCSTR>(name));
+  } else {
     // A reference to an object that the file does not hold (another file's
     // frames, say) binds to nothing, like a forward reference.
-    DEBUG_TRACE("\nInfo: Unresolved reference dropped.");
-    return;
-  }
-  const CString name = ObjectName(target);
-  const GUID* type = nullptr;
-  if (FAILED(target->GetType(&type))) type = nullptr;
-  Release(target);
-  // An unnamed target cannot be told from other unnamed objects.
-  CXFileDataObject* found = FindXfileDataObject(name, type);
-  if (!found) {
     DEBUG_TRACE("\nInfo: Reference to %s dropped: not loaded before the reference.", static_cast<LPCSTR>(name));
-    return;
   }
-  // An object is listed as loaded before what is nested in it, so the name
-  // may be that of the referring object or of one that holds it: such a
-  // reference would make the scene hold itself.
-  if (!object->AddChildObject(eReferenceChild, found, false))
-    DEBUG_TRACE("\nWarning: Reference to %s dropped: it holds the object that refers to it.",
-                static_cast<LPCSTR>(name));
+}
+
+void CXFile::AddDefaultMaterial(CMeshMaterialList* list, bool standIn) {
+  auto material = std::make_unique<CMaterial>();
+  if (!material->Initialize()) throw "\nError: Material initialization failed.";
+  // The stand-in is saved with the file: other programs draw it opaque, as
+  // the faces were meant to be seen.
+  material->GetMaterial()->Diffuse.a = 1.0f;
+  CChildObject* entry = nullptr;
+  list->AddChildObject(&entry, eOwnedChild, material.get());
+  if (!entry) throw "\nError: The material list is deleted.";
+  if (standIn) m_materialStandIns.SetAt(material.get(), 0);
+  material.release();
+}
+
+void CXFile::CompleteMaterialList(CMeshMaterialList* list) {
+  // Every face index is below the claimed count (the list's Load checks it).
+  DWORD named = 0;
+  for (DWORD i = 0; i < list->GetFacesCount() && list->GetFaceMaterialIndices(); ++i)
+    named = std::max(named, list->GetFaceMaterialIndices()[i] + 1);
+  std::vector<CMaterial*> held;
+  POSITION pos = list->GetChildHeadPosition();
+  while (CMaterial* material = list->GetNextMaterial(pos)) held.push_back(material);
+  WORD unused = 0;
+  while (held.size() > named && m_materialStandIns.Lookup(held.back(), unused)) {
+    m_materialStandIns.RemoveKey(held.back());
+    list->DeleteDirectChildObject(held.back(), false);
+    held.pop_back();
+  }
+  // Material counts, like vertex counts, stay within 16 bits: a file that
+  // names more materials than that and lacks them is not given them.
+  if (named > held.size() && named > kMostDefaultMaterials)
+    throw "\nError: A mesh material list names more than 65535 materials and lacks some of them.";
+  for (size_t missing = held.size(); missing < named; ++missing) AddDefaultMaterial(list, false);
+  const DWORD entries = std::max(named, static_cast<DWORD>(held.size()));
+  if (list->GetMaterialsCount() != entries) {
+    DEBUG_TRACE(
+        "\nInfo: The mesh material list %s claims %u material(s) when there are %u item(s) in its "
+        "material list.  Correction applied",
+        list->GetName(), list->GetMaterialsCount(), entries);
+    list->SetMaterialsCount(entries);
+  }
 }
 
 void CXFile::FinishObject(CXFileDataObject* object, CXFileDataObject* parent, CDXThread* thread) {
   if (object->IsATemplateGUID(&TID_D3DRMMeshMaterialList)) {
-    auto* list = static_cast<CMeshMaterialList*>(object);
-    const DWORD entries = static_cast<DWORD>(list->GetChildObjectList().GetCount());
-    if (list->GetMaterialsCount() != entries) {
-      DEBUG_TRACE("\nInfo: The mesh material list %s claims %u material(s) when there are %u item(s) in its "
-                  "material list.  Correction applied",
-                  list->GetName(), list->GetMaterialsCount(), entries);
-      list->SetMaterialsCount(entries);
-    }
+    CompleteMaterialList(static_cast<CMeshMaterialList*>(object));
   } else if (object->IsATemplateGUID(&TID_D3DRMMesh)) {
     auto* mesh = static_cast<CMesh*>(object);
     if (FAILED(mesh->CreateMeshVerticesGroups(thread)) || !mesh->CreateMeshEdgesLine(thread) ||

@@ -8,7 +8,8 @@
 
 #include "basemesh.h"
 #include "frame.h"
-#include "xfiletemplates.h"
+#include "meshparts.h"
+#include "savenames.h"
 #include "skinweights.h"
 #include "xfile.h"
 #include "xfiletemplates.h"
@@ -43,6 +44,12 @@ class CScopedObjectLock {
   CXFileDataObject* m_object;
 };
 
+// Whether a locked child is written (owned) or named (referenced) below its
+// parent: not when it is marked deleted, nor a frame that the program made.
+bool IsSavedChild(CXFileDataObject* child) {
+  return !child->IsDeleted() && !(child->IsAFrame() && !static_cast<CFrame*>(child)->IsOriginalFrame());
+}
+
 bool IsAnyOf(const CXFileDataObject* object, std::initializer_list<const GUID*> guids) {
   for (const GUID* guid : guids)
     if (object->IsATemplateGUID(guid)) return true;
@@ -71,7 +78,11 @@ bool CXFile::IsWrittenObject(CXFileDataObject* object, CXFileDataObject* parent)
     return static_cast<CBaseMesh*>(object)->GetMeshType() == eBaseMeshTypeDXMesh;
   if (object->IsATemplateGUID(&DXFILEOBJ_SkinWeights)) return static_cast<CSkinWeights*>(object)->GetWeightsCount() > 0;
   // The parts of an X-file mesh are written with it; a Direct3D mesh writes
-  // its own through the mesh writer.
+  // its own through the mesh writer. A material list that the mesh made for
+  // its drawing was not in the file and is not written.
+  if (object->IsATemplateGUID(&TID_D3DRMMeshMaterialList) &&
+      static_cast<CMeshMaterialList*>(object)->IsDrawingDefault())
+    return false;
   if (IsAnyOf(object, {&TID_D3DRMMeshNormals, &TID_D3DRMMeshTextureCoords, &TID_D3DRMMeshMaterialList,
                        &TID_D3DRMMeshVertexColors, &TID_D3DRMMeshFaceWraps}))
     return parent && parent->IsATemplateGUID(&TID_D3DRMMesh);
@@ -124,6 +135,26 @@ bool CXFile::CreateReferencesList(CXFileDataObject* object, CObjectList& referen
   return true;
 }
 
+void CXFile::AddSaveNames(CXFileDataObject* object, CXFileDataObject* parent, CSaveNames& names) {
+  CScopedObjectLock lock(object);
+  if (object->IsDeleted() || !IsWrittenObject(object, parent)) return;
+  names.Add(object);
+  if (object->IsATemplateGUID(&DXFILEOBJ_SkinWeights))
+    names.AddBoneName(static_cast<CSkinWeights*>(object)->GetTransformNodeName());
+  CChildObjectList& children = object->GetChildObjectList();
+  for (POSITION pos = children.GetHeadPosition(); pos;) {
+    CChildObject* entry = children.GetNext(pos);
+    CXFileDataObject* child = entry->GetXfileDataObject();
+    if (!child || entry->GetChildObjectType() == eBinaryChild) continue;
+    CScopedObjectLock childLock(child);
+    if (!IsSavedChild(child)) continue;
+    if (entry->IsReference())
+      names.AddReferenceTarget(child);
+    else
+      AddSaveNames(child, object, names);
+  }
+}
+
 bool CXFile::SaveXFrame2(CFrame* frame, char* path, DWORD format, bool saveTemplates, CDXThread* thread) {
   m_failureText.Empty();
   IDirectXFile* file = nullptr;
@@ -151,13 +182,24 @@ bool CXFile::SaveXFrame2(CFrame* frame, char* path, DWORD format, bool saveTempl
     if (!CreateReferencesList(frame, references, owned, seen))
       throw SSaveFailure{"Error: CreateReferencesList() failed.", S_OK};
 
+    // Every object gets its written name before anything is written, so that
+    // a reference names its target however far on the target is written.
+    CSaveNames names((format & DXFILEFORMAT_TEXT) != 0);
+    CChildObjectList& children = frame->GetChildObjectList();
+    for (POSITION pos = references.GetHeadPosition(); pos;) AddSaveNames(references.GetNext(pos), nullptr, names);
+    for (POSITION pos = children.GetHeadPosition(); pos;) {
+      CXFileDataObject* object = children.GetNext(pos)->GetXfileDataObject();
+      if (object && !object->IsATemplateGUID(&TID_D3DRMFrameTransformMatrix)) AddSaveNames(object, nullptr, names);
+    }
+    names.Assign();
+    const CSaveNames::CInUse namesInUse(names);
+
     for (POSITION pos = references.GetHeadPosition(); pos;) {
       CXFileDataObject* object = references.GetNext(pos);
       PausePoint(thread);
       CScopedObjectLock lock(object);
       if (!object->IsDeleted()) Check(SaveTopLevelObject(object, saveObject, thread), "Error: SaveTopLevelObject() failed.");
     }
-    CChildObjectList& children = frame->GetChildObjectList();
     for (POSITION pos = children.GetHeadPosition(); pos;) {
       CXFileDataObject* object = children.GetNext(pos)->GetXfileDataObject();
       if (!object) continue;
@@ -220,15 +262,14 @@ HRESULT CXFile::CreateDataObjectHierarchy(IDirectXFileData*& out, CXFileDataObje
         if (!child) continue;
         PausePoint(thread);
         CScopedObjectLock childLock(child);
-        if (child->IsDeleted()) continue;
-        if (child->IsAFrame() && !static_cast<CFrame*>(child)->IsOriginalFrame()) continue;
+        if (!IsSavedChild(child)) continue;
         if (entry->GetChildObjectType() == eOwnedChild) {
           IDirectXFileData* nested = nullptr;
           hr = Write(nested, child, object);
           if (SUCCEEDED(hr) && nested) hr = out->AddDataObject(nested);
           if (nested) nested->Release();
         } else if (entry->IsReference()) {
-          // Exactly the name the target is written with.
+          // Exactly the name the target is written with in this file.
           hr = out->AddDataReference(child->GetSaveName(), nullptr);
         }
       }

@@ -30,6 +30,7 @@ void CGeoMesh::ClearContent() {
   m_dwMidPointHandlesVerticesCount = 0;
   m_pMidPointHandlesIB = nullptr;
   m_dwMidPointHandlesIndicesCount = 0;
+  m_bMaterialList = true;
   m_bTextureCoords = false;
   m_pDevice = nullptr;
   m_bCoincidentVerticesMapped = false;

@@ -74,12 +74,14 @@ class CGeoMesh : public CBaseMesh {
   const std::vector<CGeoVertex*>* GetCoincidentVertices(const D3DXVECTOR3& position);
 
   // The names of the scene mesh's material list, normals and texture
-  // coordinates, which the mesh written back takes; without a texture
-  // coordinates name none are written back.
+  // coordinates, which the mesh written back takes; without a material list
+  // name or a texture coordinates name none is written back (the mesh then
+  // draws with its own default material).
   void SetSourcePartNames(const char* materialList, const char* normals, const char* textureCoords) {
     m_strMaterialListName = materialList ? materialList : "";
     m_strNormalsName = normals ? normals : "";
     m_strTextureCoordsName = textureCoords ? textureCoords : "";
+    m_bMaterialList = materialList != nullptr;
     m_bTextureCoords = textureCoords != nullptr;
   }
   // Writes the active vertices and faces into target, a new scene mesh, with
@@ -163,6 +165,7 @@ class CGeoMesh : public CBaseMesh {
   CString m_strMaterialListName;
   CString m_strNormalsName;
   CString m_strTextureCoordsName;
+  bool m_bMaterialList;
   bool m_bTextureCoords;
   // The device the mesh's buffers are made on: the one it was built with.
   IDirect3DDevice8* m_pDevice;

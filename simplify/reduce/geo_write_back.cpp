@@ -174,7 +174,8 @@ bool CGeoMesh::InitializeMesh(CMesh* target, CFrame*, IDirect3DDevice8*, REDUCTI
   if (!vb) return false;
   target->SetMandatoryMembers(nVertices, vb, nFaces, faces.release());
   target->AddChildObject(eOwnedChild, normals.release(), false);
-  target->AddChildObject(eOwnedChild, list.release(), false);
+  // A source drawn with its default material gets it again, not a list.
+  if (m_bMaterialList) target->AddChildObject(eOwnedChild, list.release(), false);
   if (coords) target->AddChildObject(eOwnedChild, coords.release(), false);
   if (!target->SetMaterialsArray() || FAILED(target->CreateMeshVerticesGroups(nullptr))) return false;
   target->ComputeBoundingObjects();

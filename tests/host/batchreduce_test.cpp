@@ -71,8 +71,8 @@ void WriteSkinnedFrame(std::ofstream& f) {
 
 // A rolling grid of two materials (left and right half, the right one
 // textured) with normals and texture coordinates, as a text .x file; with a
-// skinned mesh beside it when asked.
-void WriteGridScene(const std::string& path, bool skinned = false) {
+// skinned mesh beside it when asked, without the material list when asked.
+void WriteGridScene(const std::string& path, bool skinned = false, bool materials = true) {
   const DWORD side = 24;
   SGeoTestMesh mesh = MakeGridMesh(side, side);
   std::ofstream f(path);
@@ -84,12 +84,14 @@ void WriteGridScene(const std::string& path, bool skinned = false) {
   }
   WriteXMeshFaces(f, mesh);
   const DWORD faces = mesh.TrianglesCount();
-  f << "  MeshMaterialList {\n   2;\n   " << faces << ";\n";
-  for (DWORD t = 0; t < faces; ++t)
-    f << "   " << (mesh.vertices[mesh.indices[3 * t]].x >= side / 2 ? 1 : 0) << (t + 1 < faces ? ",\n" : ";;\n");
-  f << "   Material Grass {\n    0.2;0.8;0.2;1.0;;\n    5.0;\n    0.0;0.0;0.0;;\n    0.0;0.0;0.0;;\n   }\n";
-  f << "   Material Sand {\n    1.0;1.0;1.0;1.0;;\n    5.0;\n    0.0;0.0;0.0;;\n    0.0;0.0;0.0;;\n"
-       "    TextureFilename {\n     \"sand.bmp\";\n    }\n   }\n  }\n";
+  if (materials) {
+    f << "  MeshMaterialList {\n   2;\n   " << faces << ";\n";
+    for (DWORD t = 0; t < faces; ++t)
+      f << "   " << (mesh.vertices[mesh.indices[3 * t]].x >= side / 2 ? 1 : 0) << (t + 1 < faces ? ",\n" : ";;\n");
+    f << "   Material Grass {\n    0.2;0.8;0.2;1.0;;\n    5.0;\n    0.0;0.0;0.0;;\n    0.0;0.0;0.0;;\n   }\n";
+    f << "   Material Sand {\n    1.0;1.0;1.0;1.0;;\n    5.0;\n    0.0;0.0;0.0;;\n    0.0;0.0;0.0;;\n"
+         "    TextureFilename {\n     \"sand.bmp\";\n    }\n   }\n  }\n";
+  }
   f << "  MeshTextureCoords {\n   " << mesh.vertices.size() << ";\n";
   for (size_t i = 0; i < mesh.vertices.size(); ++i)
     f << "   " << mesh.vertices[i].x / side << ";" << mesh.vertices[i].y / side
@@ -173,6 +175,30 @@ TEST(BatchReduceRun, HalvesTheSceneAndSavesWhatLoadsAgain) {
   EXPECT_EQ(meshes, 1);
   EXPECT_NE(content.find("TextureFilename"), std::string::npos);
   EXPECT_NE(content.find("\"sand.bmp\""), std::string::npos);
+}
+
+// A mesh without a material list is drawn with the default material, and
+// the reduced mesh is saved without a list, as its source was.
+TEST(BatchReduceRun, AMeshWithoutMaterialsIsSavedWithoutMaterials) {
+  const std::string folder = ScratchFolder();
+  const std::string input = folder + "/plain.x", output = folder + "/plain_half.x";
+  WriteGridScene(input, false, false);
+  const SBatchReduction run = RunHalving(input, output);
+  ASSERT_EQ(run.exitCode, 0);
+  EXPECT_LE(run.after, run.before / 2);
+  const std::string content = ReadText(output);
+  // Each walk reads the file afresh: a walk uses up what it enters.
+  auto count = [&](const GUID& type) {
+    XFileObjects objects(content);
+    int found = 0;
+    for (size_t i = 0; i < objects.size(); ++i)
+      ForEachDataObject(objects[i], type, [&](IDirectXFileData*) { ++found; });
+    return found;
+  };
+  EXPECT_EQ(count(TID_D3DRMMesh), 1);
+  EXPECT_EQ(count(TID_D3DRMMeshMaterialList), 0);
+  EXPECT_EQ(count(TID_D3DRMMaterial), 0);
+  std::filesystem::remove_all(folder);
 }
 
 // A skinned mesh keeps its triangles and its skin weights; the target is

@@ -14,15 +14,7 @@ using namespace xfile_test;
 
 namespace {
 
-class XFileLoadTest : public XFileTest {
- protected:
-  // Writes .x text into a temporary file.
-  std::string WriteText(const std::string& name, const std::string& text) {
-    const std::string path = Temporary(name);
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-  }
-};
+class XFileLoadTest : public XFileTest {};
 
 class XFileRealFileTest : public XFileTest, public ::testing::WithParamInterface<const char*> {};
 
@@ -88,10 +80,9 @@ TEST_F(XFileLoadTest, AFailureNamesTheObjectThatDoesNotFit) {
        "Error: The MeshNormals data object without a name could not be read."},
       {triangle + "2;; MeshMaterialList { 1; 1; 1;;" + material + " } }",
        "Error: The MeshMaterialList data object without a name could not be read."},
-      // Two materials claimed, one held: the count follows, face 0's second
-      // material is gone.
-      {triangle + "2;; MeshMaterialList { 2; 1; 1;;" + material + " } }",
-       "Error: The mesh M does not fit its materials, normals, texture coordinates or colours."},
+      // Missing materials get the default, but not without bound.
+      {triangle + "2;; MeshMaterialList { 4000000000; 1; 3999999999;; } }",
+       "Error: A mesh material list names more than 65535 materials and lacks some of them."},
       {triangle + "2;; MeshTextureCoords { 4; 0;0;, 1;0;, 1;1;, 0;1;; } }",
        "Error: The mesh M does not fit its materials, normals, texture coordinates or colours."},
   };

@@ -1,6 +1,8 @@
 // Saving .x files: what is saved loads again with nothing lost, in every
 // format; references name what they refer to; edge cases of the frame.
+#include <skinweights.h>
 #include <xfiletemplates.h>
+#include <xskinexp.h>
 
 #include <atomic>
 #include <thread>
@@ -10,42 +12,6 @@
 using namespace xfile_test;
 
 namespace {
-
-struct SLoadedScene {
-  std::unique_ptr<CFrame> root;
-  CXFileDataList world;
-};
-
-class XFileSaveTest : public XFileTest {
- protected:
-  std::unique_ptr<SLoadedScene> LoadScene(const std::string& path) {
-    auto scene = std::make_unique<SLoadedScene>();
-    scene->root = NewRoot();
-    CString failure;
-    EXPECT_TRUE(Load(path, scene->root.get(), scene->world, &failure)) << path << ": " << failure;
-    return scene;
-  }
-  // Saves the scene's frame in the format (also the program's save format)
-  // and loads the file again.
-  std::unique_ptr<SLoadedScene> SaveAndReload(SLoadedScene& scene, DWORD format, const std::string& name) {
-    g_appOptions.dwXFileFormat = format;
-    const std::string path = Temporary(name);
-    EXPECT_TRUE(Save(scene.root.get(), path, format));
-    return LoadScene(path);
-  }
-  static std::vector<std::string> WorldNames(CXFileDataList& world) {
-    std::vector<std::string> names;
-    for (POSITION pos = world.GetHeadPosition(); pos;) names.push_back(world.GetNext(pos)->GetName());
-    return names;
-  }
-};
-
-struct SFormat {
-  const char* name;
-  DWORD format;
-};
-
-void PrintTo(const SFormat& format, std::ostream* out) { *out << format.name; }
 
 class XFileFormatRoundTrip : public XFileSaveTest, public ::testing::WithParamInterface<SFormat> {};
 
@@ -63,10 +29,7 @@ TEST_P(XFileFormatRoundTrip, KeepsEverythingOfTheScene) {
   EXPECT_EQ(shared, reloaded->world.GetNext(pos));
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, XFileFormatRoundTrip,
-                         ::testing::Values(SFormat{"text", DXFILEFORMAT_TEXT}, SFormat{"binary", DXFILEFORMAT_BINARY},
-                                           SFormat{"compressed", DXFILEFORMAT_BINARY | DXFILEFORMAT_COMPRESSED},
-                                           SFormat{"compressed_text", DXFILEFORMAT_TEXT | DXFILEFORMAT_COMPRESSED}),
+INSTANTIATE_TEST_SUITE_P(Formats, XFileFormatRoundTrip, AllFormats(),
                          [](const auto& info) { return std::string(info.param.name); });
 
 class XFileRealRoundTrip : public XFileSaveTest, public ::testing::WithParamInterface<const char*> {};
@@ -110,6 +73,83 @@ TEST_F(XFileSaveTest, AReferenceNamesItsTargetAsTheTargetIsWritten) {
     EXPECT_STRNE(target->GetName(), "");
   }
 }
+
+// Two materials, two frames whose names a text file cannot tell apart: a
+// mesh in each frame refers to its own material, skin weights name the second
+// frame as their bone, an animation refers to the first frame.
+constexpr char kLookalikeNames[] =
+    "xof 0303txt 0032\n"
+    "Material Mat-1 { 1;0;0;1;; 0; 0;0;0;; 0;0;0;; }\n"
+    "Material Mat_1 { 0;0;1;1;; 0; 0;0;0;; 0;0;0;; }\n"
+    "Frame Arm-1 { Mesh Red { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;;\n"
+    "  MeshMaterialList { 1; 1; 0;; { Mat-1 } } } }\n"
+    "Frame Arm_1 { Mesh Blue { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;;\n"
+    "  MeshMaterialList { 1; 1; 0;; { Mat_1 } }\n"
+    "  SkinWeights { \"Arm_1\"; 3; 0,1,2; 1.0,1.0,1.0; 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; } } }\n"
+    "AnimationSet Wave { Animation { { Arm-1 } AnimationKey { 0; 1; 0;4;1.0,0.0,0.0,0.0;;; } } }\n";
+
+// What a scene of kLookalikeNames binds, read from the tree.
+struct SLookalikeBindings {
+  CXFileDataObject *red, *blue;        // the world's materials, in order
+  CXFileDataObject *redUse, *blueUse;  // what each mesh's list refers to
+  CFrame *first, *second;
+  CXFileDataObject* animated;  // what the animation refers to
+  CString bone;                // the skin weights' bone name
+};
+
+SLookalikeBindings Bindings(SLoadedScene& scene) {
+  SLookalikeBindings b{};
+  POSITION pos = scene.world.GetHeadPosition();
+  b.red = scene.world.GetNext(pos);
+  b.blue = scene.world.GetNext(pos);
+  b.first = static_cast<CFrame*>(scene.root->GetAtChild(1));
+  b.second = static_cast<CFrame*>(scene.root->GetAtChild(2));
+  auto* redMesh = static_cast<CMesh*>(b.first->GetAtChild(0));
+  auto* blueMesh = static_cast<CMesh*>(b.second->GetAtChild(0));
+  b.redUse = redMesh->GetMeshMaterialList()->GetAtChild(0);
+  b.blueUse = blueMesh->GetMeshMaterialList()->GetAtChild(0);
+  b.bone = static_cast<CSkinWeights*>(blueMesh->GetChildXfileDataObject(&DXFILEOBJ_SkinWeights, false, false))
+               ->GetTransformNodeName();
+  b.animated = scene.root->GetAtChild(3)->GetAtChild(0)->GetAtChild(0);
+  return b;
+}
+
+class XFileNamesRoundTrip : public XFileSaveTest, public ::testing::WithParamInterface<SFormat> {};
+
+TEST_P(XFileNamesRoundTrip, NamesThatTheFileCannotTellApartStayApartAndReferencesKeepTheirTargets) {
+  struct {
+    const char* what;
+    bool sameNames;  // the second material renamed to the first's name
+  } cases[] = {{"names that differ in a character a text name cannot hold", false}, {"the very same name", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto scene = LoadScene(WriteText("lookalike.x", kLookalikeNames));
+    ASSERT_EQ(scene->world.GetCount(), 2);
+    if (c.sameNames) {
+      POSITION pos = scene->world.GetHeadPosition();
+      scene->world.GetNext(pos);
+      scene->world.GetNext(pos)->SetName(const_cast<char*>("Mat-1"), false);
+    }
+    auto reloaded = SaveAndReload(*scene, GetParam().format, "lookalike_saved.x");
+    ASSERT_EQ(reloaded->world.GetCount(), 2);
+    const SLookalikeBindings b = Bindings(*reloaded);
+    EXPECT_STRNE(b.red->GetName(), b.blue->GetName());
+    EXPECT_EQ(static_cast<CMaterial*>(b.red)->GetMaterial()->Diffuse.r, 1.0f);
+    EXPECT_EQ(static_cast<CMaterial*>(b.blue)->GetMaterial()->Diffuse.b, 1.0f);
+    EXPECT_EQ(b.redUse, b.red);
+    EXPECT_EQ(b.blueUse, b.blue);
+    // A name that the file holds as it stands is kept.
+    if (!c.sameNames) {
+      EXPECT_STREQ(b.blue->GetName(), "Mat_1");
+    }
+    EXPECT_STRNE(b.first->GetName(), b.second->GetName());
+    EXPECT_STREQ(b.bone, b.second->GetName());
+    EXPECT_EQ(b.animated, b.first);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, XFileNamesRoundTrip, AllFormats(),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(XFileSaveTest, AFrameWithOnlyItsTransformGivesAFileWithoutData) {
   auto frame = NewRoot();

@@ -18,6 +18,7 @@
 #include <xfiledatalist.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -73,6 +74,12 @@ class XFileTest : public MeshDeviceTest {
 
   // A path for a file that the test writes, in the fixture's own folder.
   std::string Temporary(const std::string& name) { return m_folder.Path(name); }
+  // Writes .x text into a temporary file.
+  std::string WriteText(const std::string& name, const std::string& text) {
+    const std::string path = Temporary(name);
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
   // A new receiving frame.
   static std::unique_ptr<CFrame> NewRoot() {
     auto root = std::make_unique<CFrame>();
@@ -106,5 +113,51 @@ class XFileTest : public MeshDeviceTest {
   BYTE m_savedLoadDXMeshes = 0;
   TempFolder m_folder;
 };
+
+// A loaded scene: the receiving frame and the world.
+struct SLoadedScene {
+  std::unique_ptr<CFrame> root;
+  CXFileDataList world;
+};
+
+// Loads scenes and saves them again.
+class XFileSaveTest : public XFileTest {
+ protected:
+  std::unique_ptr<SLoadedScene> LoadScene(const std::string& path) {
+    auto scene = std::make_unique<SLoadedScene>();
+    scene->root = NewRoot();
+    CString failure;
+    EXPECT_TRUE(Load(path, scene->root.get(), scene->world, &failure)) << path << ": " << failure;
+    return scene;
+  }
+  // Saves the scene's frame in the format (also the program's save format)
+  // and loads the file again.
+  std::unique_ptr<SLoadedScene> SaveAndReload(SLoadedScene& scene, DWORD format, const std::string& name) {
+    g_appOptions.dwXFileFormat = format;
+    const std::string path = Temporary(name);
+    EXPECT_TRUE(Save(scene.root.get(), path, format));
+    return LoadScene(path);
+  }
+  static std::vector<std::string> WorldNames(CXFileDataList& world) {
+    std::vector<std::string> names;
+    for (POSITION pos = world.GetHeadPosition(); pos;) names.push_back(world.GetNext(pos)->GetName());
+    return names;
+  }
+};
+
+// A file format to save in, named for the test's name.
+struct SFormat {
+  const char* name;
+  DWORD format;
+};
+
+inline void PrintTo(const SFormat& format, std::ostream* out) { *out << format.name; }
+
+// The formats of the file API: text, binary, compressed binary and text.
+inline auto AllFormats() {
+  return ::testing::Values(SFormat{"text", DXFILEFORMAT_TEXT}, SFormat{"binary", DXFILEFORMAT_BINARY},
+                           SFormat{"compressed", DXFILEFORMAT_BINARY | DXFILEFORMAT_COMPRESSED},
+                           SFormat{"compressed_text", DXFILEFORMAT_TEXT | DXFILEFORMAT_COMPRESSED});
+}
 
 }  // namespace xfile_test
