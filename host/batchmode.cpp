@@ -16,6 +16,7 @@
 #include "appoptions.h"
 #include "frame.h"
 #include "mesh.h"
+#include "meshparts.h"
 #include "xfile.h"
 
 namespace {
@@ -48,6 +49,11 @@ class CSceneCounter {
       CXFileDataObject* child = children.GetNext(pos)->GetXfileDataObject();
       WORD unused = 0;
       if (!child || child->IsDeleted() || m_seen.Lookup(child, unused)) continue;
+      // A mesh loaded without materials draws with a list of its own that
+      // is not part of the scene.
+      if (child->IsATemplateGUID(&TID_D3DRMMeshMaterialList) &&
+          static_cast<CMeshMaterialList*>(child)->IsDrawingDefault())
+        continue;
       m_seen.SetAt(child, 0);
       Count(child);
       Visit(child);

@@ -111,6 +111,19 @@ TEST(BatchRun, SumsUpTheSceneAndSavesWhatLoadsTheSame) {
   EXPECT_EQ(Figures(again.out), Figures(first.out));
 }
 
+TEST(BatchRun, AMeshWithoutMaterialsCountsNone) {
+  TempFolder folder;
+  const std::string input = folder.Path("plain.x");
+  std::ofstream(input) << "xof 0303txt 0032\nMesh M { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }\n";
+  const std::string saved = folder.Path("saved.x");
+  const SRun first = RunBatchOn(input, saved, 1);
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_EQ(Figures(first.out), "frames: 0\nmeshes: 1\nvertices: 3\ntriangles: 1\nmaterials: 0\nanimation sets: 0\n");
+  const SRun again = RunBatchOn(saved);
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(Figures(again.out), Figures(first.out));
+}
+
 TEST(BatchRun, AFileThatDoesNotLoadGivesAMessageAndFailure) {
   const SRun run = RunBatchOn(std::string(VOREVER_FIXTURES) + "/no_such_scene.x");
   EXPECT_EQ(run.status, 1);
