@@ -131,19 +131,9 @@ TEST(BatchRun, AFileThatDoesNotLoadGivesAMessageAndFailure) {
   EXPECT_EQ(run.out, "");
 }
 
-// A folder of its own for what one test writes, removed with everything in it.
-struct STemporaryFolder {
-  explicit STemporaryFolder(const std::string& name)
-      : path(std::filesystem::temp_directory_path() / ("vorever_" + name + "_" + std::to_string(getpid()))) {
-    std::filesystem::create_directories(path);
-  }
-  ~STemporaryFolder() { std::filesystem::remove_all(path); }
-  const std::filesystem::path path;
-};
-
 TEST(BatchRun, AFrameReferringToItsOwnHolderLoadsWithoutTheReference) {
-  const STemporaryFolder temporary("batch_holder");
-  const std::filesystem::path& folder = temporary.path;
+  const TempFolder temporary;
+  const std::filesystem::path folder = temporary.Path();
   struct {
     const char* text;
     const char* figures;

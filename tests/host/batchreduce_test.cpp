@@ -180,7 +180,8 @@ TEST(BatchReduceRun, HalvesTheSceneAndSavesWhatLoadsAgain) {
 // A mesh without a material list is drawn with the default material, and
 // the reduced mesh is saved without a list, as its source was.
 TEST(BatchReduceRun, AMeshWithoutMaterialsIsSavedWithoutMaterials) {
-  const std::string folder = ScratchFolder();
+  TempFolder scratch;
+  const std::string folder = scratch.Path();
   const std::string input = folder + "/plain.x", output = folder + "/plain_half.x";
   WriteGridScene(input, false, false);
   const SBatchReduction run = RunHalving(input, output);
@@ -198,7 +199,6 @@ TEST(BatchReduceRun, AMeshWithoutMaterialsIsSavedWithoutMaterials) {
   EXPECT_EQ(count(TID_D3DRMMesh), 1);
   EXPECT_EQ(count(TID_D3DRMMeshMaterialList), 0);
   EXPECT_EQ(count(TID_D3DRMMaterial), 0);
-  std::filesystem::remove_all(folder);
 }
 
 // A skinned mesh keeps its triangles and its skin weights; the target is
@@ -236,7 +236,8 @@ TEST(BatchReduceRun, LeavesSkinnedMeshesOutOfTheReduction) {
 // A mesh whose only triangle lies on a line gives the reduction nothing: it
 // is written back as it was, and the rest of the scene is reduced.
 TEST(BatchReduceRun, AMeshWithoutATriangleWithAreaStaysAsItWas) {
-  const std::string folder = ScratchFolder();
+  TempFolder scratch;
+  const std::string folder = scratch.Path();
   const std::string input = folder + "/line.x", output = folder + "/line_out.x";
   WriteGridScene(input);
   {
@@ -271,7 +272,6 @@ TEST(BatchReduceRun, AMeshWithoutATriangleWithAreaStaysAsItWas) {
     EXPECT_EQ(vertices["Line"], 3u);
     std::filesystem::remove(output);
   }
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
