@@ -105,7 +105,9 @@ struct IDirectXFileEnumObject : IUnknown {
 
 struct IDirectXFileSaveObject : IUnknown {
   virtual HRESULT SaveTemplates(DWORD count, const GUID** templates) = 0;
-  // The block is read by the template's layout; size is not consulted.
+  // The block (size bytes) is read by the template's layout, strings as
+  // char*; a block shorter than the layout, its counts included, fails with
+  // DXFILEERR_BADVALUE.
   virtual HRESULT CreateDataObject(REFGUID templateId, LPCSTR name, const GUID* id, DWORD size, LPVOID data,
                                    LPDIRECTXFILEDATA* dataObject) = 0;
   virtual HRESULT SaveData(LPDIRECTXFILEDATA dataObject) = 0;

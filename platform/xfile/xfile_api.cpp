@@ -278,7 +278,8 @@ class SaveObject final : public TComObject<IDirectXFileSaveObject, &IID_IDirectX
  private:
   HRESULT SaveTemplatesUnguarded(DWORD count, const GUID** templates);
   HRESULT SaveDataUnguarded(LPDIRECTXFILEDATA dataObject);
-  HRESULT Create(REFGUID templateId, LPCSTR name, const GUID* id, LPVOID data, LPDIRECTXFILEDATA* dataObject);
+  HRESULT Create(REFGUID templateId, LPCSTR name, const GUID* id, DWORD size, LPVOID data,
+                 LPDIRECTXFILEDATA* dataObject);
   HRESULT Emit(const std::string& body);
   HRESULT Publish();
   void WriteTemplate(Writer& writer, const Template& t);
@@ -464,12 +465,12 @@ void SaveObject::WriteTemplate(Writer& writer, const Template& t) {
   writer.WriteTemplate(t);
 }
 
-HRESULT SaveObject::CreateDataObject(REFGUID templateId, LPCSTR name, const GUID* id, DWORD /*size*/, LPVOID data,
+HRESULT SaveObject::CreateDataObject(REFGUID templateId, LPCSTR name, const GUID* id, DWORD size, LPVOID data,
                                      LPDIRECTXFILEDATA* dataObject) {
-  return Guarded([&] { return Create(templateId, name, id, data, dataObject); });
+  return Guarded([&] { return Create(templateId, name, id, size, data, dataObject); });
 }
 
-HRESULT SaveObject::Create(REFGUID templateId, LPCSTR name, const GUID* id, LPVOID data,
+HRESULT SaveObject::Create(REFGUID templateId, LPCSTR name, const GUID* id, DWORD size, LPVOID data,
                            LPDIRECTXFILEDATA* dataObject) {
   if (!dataObject) return DXFILEERR_BADVALUE;
   *dataObject = nullptr;
@@ -483,7 +484,7 @@ HRESULT SaveObject::Create(REFGUID templateId, LPCSTR name, const GUID* id, LPVO
     node->id = *id;
     node->hasId = true;
   }
-  HRESULT hr = BuildBlockFromMemory(*t, data, node.get());
+  HRESULT hr = BuildBlockFromMemory(*t, data, size, node.get());
   if (FAILED(hr)) return hr;
   *dataObject = new DataObject(std::move(node), nullptr);
   return DXFILE_OK;

@@ -165,9 +165,10 @@ class Document {
 HRESULT ParseFile(const BYTE* data, std::size_t size, TemplateSet& templates,
                   std::vector<TemplatePtr>* declared, Document* document);
 
-// Builds a node's block by the template's layout from a block in memory (the
-// caller's layout: values packed, strings as char*).
-HRESULT BuildBlockFromMemory(const Template& type, const void* data, Node* node);
+// Builds a node's block by the template's layout from a block in memory of
+// size bytes (the caller's layout: values packed, strings as char*). A block
+// shorter than its layout, counts included, fails with DXFILEERR_BADVALUE.
+HRESULT BuildBlockFromMemory(const Template& type, const void* data, std::size_t size, Node* node);
 
 // Writing.
 enum class Encoding : std::uint8_t { Text, Binary };

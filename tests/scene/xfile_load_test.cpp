@@ -93,6 +93,9 @@ TEST_F(XFileLoadTest, AFailureNamesTheObjectThatDoesNotFit) {
        "Error: The mesh M does not fit its materials, normals, texture coordinates or colours."},
       {triangle + "2;; MeshTextureCoords { 4; 0;0;, 1;0;, 1;1;, 0;1;; } }",
        "Error: The mesh M does not fit its materials, normals, texture coordinates or colours."},
+      // A scale key of four values: its type holds three.
+      {"AnimationSet S { Animation A { AnimationKey K { 1;1;0;4;1,0,0,0;;; } } }",
+       "Error: The AnimationKey data object K could not be read."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);

@@ -124,11 +124,11 @@ TEST_F(XFileWrite, CreatedObjectsAreReadByTheirLayoutAndSavedWithChildren) {
       const GUID* templates[] = {&DXFILEOBJ_SkinWeights};
       ASSERT_EQ(save->SaveTemplates(1, templates), S_OK);
 
-      // A texture name block holds a pointer; the size given is the name's.
+      // A texture name block holds a pointer.
       const char* texture = "a\\b.png";
       Com<IDirectXFileData> textureObject;
-      ASSERT_EQ(save->CreateDataObject(TID_D3DRMTextureFilename, nullptr, nullptr,
-                                       static_cast<DWORD>(std::strlen(texture) + 1), &texture, &textureObject),
+      ASSERT_EQ(save->CreateDataObject(TID_D3DRMTextureFilename, nullptr, nullptr, sizeof(texture), &texture,
+                                       &textureObject),
                 S_OK);
       float material[11] = {1, 0.5f, 0.25f, 1, 10, 0, 0, 0, 0.1f, 0.2f, 0.3f};
       Com<IDirectXFileData> materialObject;
@@ -152,7 +152,7 @@ TEST_F(XFileWrite, CreatedObjectsAreReadByTheirLayoutAndSavedWithChildren) {
       BYTE emptyMesh[8] = {};
       ASSERT_EQ(save->CreateDataObject(TID_D3DRMMesh, nullptr, nullptr, 8, emptyMesh, &mesh), S_OK);
       Com<IDirectXFileData> skin;
-      ASSERT_EQ(save->CreateDataObject(DXFILEOBJ_SkinWeights, nullptr, nullptr, 0, weights, &skin), S_OK);
+      ASSERT_EQ(save->CreateDataObject(DXFILEOBJ_SkinWeights, nullptr, nullptr, sizeof(weights), weights, &skin), S_OK);
       ASSERT_EQ(mesh->AddDataObject(skin.get()), S_OK);
       ASSERT_EQ(mesh->AddDataReference("Red", nullptr), S_OK);
       ASSERT_EQ(frame->AddDataObject(mesh.get()), S_OK);
@@ -183,7 +183,7 @@ TEST_F(XFileWrite, RefusesWhatCannotBeWrittenOrReadBack) {
   EXPECT_EQ(text->SaveData(spaced.get()), DXFILEERR_BADVALUE) << "not a name in a text file";
   const char* quoted = "say \"hi\"";
   Com<IDirectXFileData> quote;
-  ASSERT_EQ(text->CreateDataObject(TID_D3DRMTextureFilename, nullptr, nullptr, 0, &quoted, &quote), S_OK);
+  ASSERT_EQ(text->CreateDataObject(TID_D3DRMTextureFilename, nullptr, nullptr, sizeof(quoted), &quoted, &quote), S_OK);
   EXPECT_EQ(text->SaveData(quote.get()), DXFILEERR_BADVALUE);
 
   Com<IDirectXFileData> unknown;
@@ -236,6 +236,47 @@ TEST_F(XFileWrite, RefusesWhatCannotBeWrittenOrReadBack) {
   EXPECT_EQ(binary->SaveData(spaced.get()), S_OK) << "any name in a binary file";
   Com<IDirectXFileSaveObject> badFormat;
   EXPECT_EQ(m_file->CreateSaveObject(path.c_str(), 4, &badFormat), DXFILEERR_BADVALUE);
+}
+
+// Counts inside a block decide how much of it the layout takes: the block
+// is read no further than the size given, whatever the counts claim.
+TEST_F(XFileWrite, ABlockShorterThanItsLayoutIsRefused) {
+  auto words = [](std::initializer_list<float> values, std::initializer_list<DWORD> head) {
+    std::vector<BYTE> block;
+    for (DWORD w : head) block.insert(block.end(), reinterpret_cast<BYTE*>(&w), reinterpret_cast<BYTE*>(&w) + 4);
+    for (float f : values) block.insert(block.end(), reinterpret_cast<BYTE*>(&f), reinterpret_cast<BYTE*>(&f) + 4);
+    return block;
+  };
+  const char* texture = "t.png";
+  std::vector<BYTE> textureBlock(sizeof(texture));
+  std::memcpy(textureBlock.data(), &texture, sizeof(texture));
+  struct {
+    const char* what;
+    const GUID* type;
+    std::vector<BYTE> block;
+    size_t size;  // given to CreateDataObject
+    HRESULT expected;
+  } cases[] = {
+      {"a whole vector", &TID_D3DRMVector, words({1, 2, 3}, {}), 12, S_OK},
+      {"a vector of two floats", &TID_D3DRMVector, words({1, 2, 3}, {}), 8, DXFILEERR_BADVALUE},
+      // Scale key: type 1, one key at time 0 claiming 4 values, holding 3.
+      {"a key claiming more values than it holds", &TID_D3DRMAnimationKey, words({1, 0, 0}, {1, 1, 0, 4}), 28,
+       DXFILEERR_BADVALUE},
+      {"a key holding the values it claims", &TID_D3DRMAnimationKey, words({1, 0, 0}, {1, 1, 0, 3}), 28, S_OK},
+      {"a mesh claiming 1000 vertices", &TID_D3DRMMesh, words({0, 0, 0}, {1000}), 16, DXFILEERR_BADVALUE},
+      {"a texture name shorter than its pointer", &TID_D3DRMTextureFilename, textureBlock, sizeof(texture) - 1,
+       DXFILEERR_BADVALUE},
+      {"a texture name", &TID_D3DRMTextureFilename, textureBlock, sizeof(texture), S_OK},
+  };
+  Com<IDirectXFileSaveObject> save;
+  ASSERT_EQ(m_file->CreateSaveObject(PathOf("blocks.x").c_str(), DXFILEFORMAT_TEXT, &save), S_OK);
+  for (auto& c : cases) {
+    Com<IDirectXFileData> data;
+    EXPECT_EQ(save->CreateDataObject(*c.type, nullptr, nullptr, static_cast<DWORD>(c.size), c.block.data(), &data),
+              c.expected)
+        << c.what;
+    EXPECT_EQ(data.get() != nullptr, c.expected == S_OK) << c.what;
+  }
 }
 
 TEST_F(XFileWrite, AnExistingFileIsReplacedOnlyByAWrittenOne) {
