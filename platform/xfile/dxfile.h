@@ -85,7 +85,8 @@ HRESULT DirectXFileCreate(LPDIRECTXFILE* file);
 
 struct IDirectXFile : IUnknown {
   // source: a path (FROMFILE) or a DXFILELOADMEMORY* (FROMMEMORY). The whole
-  // file is read and checked here: a malformed file fails with its error code.
+  // file is read and checked here: a malformed file fails with its error code,
+  // a folder with DXFILEERR_BADFILETYPE.
   // Templates that the file declares are registered with this object.
   virtual HRESULT CreateEnumObject(LPVOID source, DXFILELOADOPTIONS options, LPDIRECTXFILEENUMOBJECT* enumObject) = 0;
   // format: DXFILEFORMAT_BINARY or DXFILEFORMAT_TEXT, with DXFILEFORMAT_COMPRESSED

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <new>
@@ -16,8 +17,9 @@ namespace xfile {
 
 namespace {
 
-// Runs one API call; running out of memory becomes an error code instead of
-// an exception that no caller of the API expects.
+// Runs one API call; running out of memory, or a file that fails to read,
+// becomes an error code instead of an exception that no caller of the API
+// expects.
 template <class Call>
 HRESULT Guarded(Call&& call) {
   try {
@@ -26,6 +28,8 @@ HRESULT Guarded(Call&& call) {
     return DXFILEERR_BADALLOC;
   } catch (const std::length_error&) {
     return DXFILEERR_BADALLOC;
+  } catch (const std::exception&) {
+    return DXFILEERR_BADFILE;
   }
 }
 
@@ -327,6 +331,9 @@ class File final : public TComObject<IDirectXFile, &IID_IDirectXFile> {
     const BYTE* data = nullptr;
     std::size_t size = 0;
     if (options == DXFILELOAD_FROMFILE) {
+      // A folder opens as a stream on some systems; it is no file to read.
+      std::error_code error;
+      if (std::filesystem::is_directory(static_cast<const char*>(source), error)) return DXFILEERR_BADFILETYPE;
       std::ifstream in(static_cast<const char*>(source), std::ios::binary);
       if (!in) return DXFILEERR_FILENOTFOUND;
       bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -6,6 +6,7 @@
 #include <tracelog.h>
 #include <xskinexp.h>
 
+#include <filesystem>
 #include <memory>
 
 #include "animation.h"
@@ -179,6 +180,11 @@ bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, ch
   HRESULT hr = S_OK;
   bool ok = true;
   try {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+      m_failureText.Format("Error: %s is a folder, not a .x file.", path);
+      throw SLoadFailure{"\nError: The path names a folder.", S_OK};
+    }
     hr = DirectXFileCreate(&file);
     if (FAILED(hr)) throw SLoadFailure{"\nError: DirectXFileCreate() failed in CXFile::LoadXfile().", hr};
     hr = RegisterXFileTemplates(file);

@@ -122,4 +122,28 @@ TEST(BatchRun, AnExportThatCannotBeWrittenGivesAMessageAndFailure) {
   EXPECT_NE(run.err.find("cannot save /no/such/folder/out.x"), std::string::npos);
 }
 
+// A folder of the test's own for what a run writes, removed with it.
+class BatchRunFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_folder = std::filesystem::temp_directory_path() /
+               ("vorever_batch_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                "_" + std::to_string(getpid()));
+    std::filesystem::create_directories(m_folder);
+  }
+  void TearDown() override { std::filesystem::remove_all(m_folder); }
+  std::string PathOf(const char* name) const { return (m_folder / name).string(); }
+
+  std::filesystem::path m_folder;
+};
+
+TEST_F(BatchRunFolder, AFolderGivenAsTheFileToLoadIsNamedAsOne) {
+  const SRun run = RunBatchOn(m_folder.string());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("cannot load " + m_folder.string() + ": Error: " + m_folder.string() + " is a folder"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.out, "");
+}
+
 }  // namespace

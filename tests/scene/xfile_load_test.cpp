@@ -108,6 +108,27 @@ TEST_F(XFileLoadTest, AFailureNamesTheObjectThatDoesNotFit) {
   }
 }
 
+TEST_F(XFileLoadTest, AFolderIsNoFileToLoad) {
+  const std::string folder = Temporary("folder.x");
+  std::filesystem::create_directory(folder);
+  auto root = NewRoot();
+  CXFileDataList world;
+  CString failure;
+  EXPECT_FALSE(Load(folder, root.get(), world, &failure));
+  EXPECT_EQ(std::string(failure), "Error: " + folder + " is a folder, not a .x file.");
+  EXPECT_TRUE(Received(root.get()).empty());
+
+  // The file API alone refuses it too, with everything it read freed.
+  IDirectXFile* file = nullptr;
+  ASSERT_EQ(DirectXFileCreate(&file), DXFILE_OK);
+  ASSERT_EQ(RegisterXFileTemplates(file), DXFILE_OK);
+  IDirectXFileEnumObject* enumObject = nullptr;
+  EXPECT_EQ(file->CreateEnumObject(const_cast<char*>(folder.c_str()), DXFILELOAD_FROMFILE, &enumObject),
+            DXFILEERR_BADFILETYPE);
+  EXPECT_EQ(enumObject, nullptr);
+  file->Release();
+}
+
 TEST_F(XFileLoadTest, TopLevelObjectsGoBelowTheFrameOrIntoTheWorld) {
   const std::string path = WriteText("placement.x",
                                      "xof 0303txt 0032\n"
