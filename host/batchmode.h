@@ -78,3 +78,7 @@ class CBatchDocument : public CDXDoc {
 // Runs the whole batch job; the summary goes to out, progress and errors to
 // err. Returns the process exit code (0 on success).
 int RunBatch(const SBatchOptions& options, std::FILE* out, std::FILE* err);
+
+// The program's usage: every form of its command line, as the README gives
+// them, and what they do.
+void PrintBatchUsage(std::FILE* out);

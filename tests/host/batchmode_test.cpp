@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -144,6 +146,35 @@ TEST_F(BatchRunFolder, AFolderGivenAsTheFileToLoadIsNamedAsOne) {
             std::string::npos)
       << run.err;
   EXPECT_EQ(run.out, "");
+}
+
+// The usage names every option of every command line that the README
+// gives, each with its value.
+TEST(BatchUsage, ListsEveryOptionOfTheReadme) {
+  std::ifstream readme(VOREVER_README);
+  ASSERT_TRUE(readme) << VOREVER_README;
+  std::string line;
+  std::string commands;
+  bool inBatchMode = false;
+  while (std::getline(readme, line)) {
+    if (line.rfind("## ", 0) == 0) inBatchMode = line == "## Batch mode";
+    if (inBatchMode && line.rfind("    ", 0) == 0) commands += line + "\n";
+  }
+  ASSERT_NE(commands.find("vorever --batch"), std::string::npos) << "no command line in the README";
+
+  std::FILE* file = std::tmpfile();
+  PrintBatchUsage(file);
+  std::string usage = ReadAll(file);
+  usage = std::regex_replace(usage, std::regex("\\s+"), " ");
+
+  const std::regex option("(--[a-z-]+)( [A-Za-z|]+)?");
+  size_t options = 0;
+  for (std::sregex_iterator it(commands.begin(), commands.end(), option), end; it != end; ++it, ++options) {
+    std::string expected = it->str();
+    if (expected.back() == '\n') expected.pop_back();
+    EXPECT_NE(usage.find(expected), std::string::npos) << expected;
+  }
+  EXPECT_GE(options, 9u);
 }
 
 }  // namespace
