@@ -128,7 +128,8 @@ bool ParseBatchArguments(int argc, char** argv, SBatchOptions& options, CString&
     if (std::strcmp(arg, "--batch") == 0 && hasValue && options.input.IsEmpty()) {
       batch = true;
       options.input = argv[++i];
-    } else if (std::strcmp(arg, "--export") == 0 && hasValue && options.output.IsEmpty()) {
+    } else if (std::strcmp(arg, "--export") == 0 && hasValue && !options.exportGiven) {
+      options.exportGiven = true;
       options.output = argv[++i];
     } else if (std::strcmp(arg, "--format") == 0 && hasValue) {
       const char* value = argv[++i];
@@ -252,6 +253,10 @@ int RunBatch(const SBatchOptions& options, std::FILE* out, std::FILE* err) {
   g_appOptions.bLoadDXMeshes = 0;
   g_appOptions.dwXFileFormat = options.format;
   g_appOptions.bSaveTemplates = 1;
+  if (options.exportGiven && options.output.IsEmpty()) {
+    std::fprintf(err, "vorever: --export needs the name of the file to save, not an empty one\n");
+    return 1;
+  }
 
   CDXWindowedDevice device;
   if (FAILED(device.CreateD3DDevice(nullptr))) {

@@ -14,6 +14,7 @@ class CFrame;
 struct SBatchOptions {
   CString input;
   CString output;   // empty: nothing is saved
+  bool exportGiven = false;  // --export was given, even with an empty name
   DWORD format = 2;  // bit 0 text, else binary; bit 1 compressed
   // The share of the triangles to remove before saving, in percent; negative:
   // no reduction. The limits left negative, and the midpoint switch left at

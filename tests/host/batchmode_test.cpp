@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <string>
 #include <vector>
@@ -139,6 +140,11 @@ class BatchRunFolder : public ::testing::Test {
   std::filesystem::path m_folder;
 };
 
+std::string Contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 TEST_F(BatchRunFolder, AFolderGivenAsTheFileToLoadIsNamedAsOne) {
   const SRun run = RunBatchOn(m_folder.string());
   EXPECT_EQ(run.status, 1);
@@ -146,6 +152,51 @@ TEST_F(BatchRunFolder, AFolderGivenAsTheFileToLoadIsNamedAsOne) {
             std::string::npos)
       << run.err;
   EXPECT_EQ(run.out, "");
+}
+
+TEST_F(BatchRunFolder, TheExportFollowsLinksAndReplacesOnlyRegularFiles) {
+  const std::string input = std::string(VOREVER_FIXTURES) + "/mesh_cube_two_materials.x";
+  const std::string real = PathOf("real.x");
+  const std::string link = PathOf("link.x");
+  const std::string folder = PathOf("folder.x");
+  struct {
+    const char* what;
+    std::vector<const char*> exportArgs;
+    int status;
+    const char* message;  // in standard error
+  } cases[] = {
+      {"an empty name", {"--export", ""}, 1, "--export needs the name of the file to save"},
+      {"a folder", {"--export", folder.c_str()}, 1, "is not a regular file"},
+      {"a link", {"--export", link.c_str()}, 0, "Saving"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(m_folder);
+    std::filesystem::create_directories(folder);
+    std::ofstream(real) << "old content";
+    std::filesystem::create_symlink("real.x", link);
+    std::vector<const char*> args = {"vorever", "--batch", input.c_str()};
+    args.insert(args.end(), c.exportArgs.begin(), c.exportArgs.end());
+    SBatchOptions options;
+    CString error;
+    ASSERT_TRUE(ParseBatchArguments(static_cast<int>(args.size()), const_cast<char**>(args.data()), options, error))
+        << error;
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    const int status = RunBatch(options, out, err);
+    const std::string errText = ReadAll(err);
+    ReadAll(out);
+    EXPECT_EQ(status, c.status) << errText;
+    EXPECT_NE(errText.find(c.message), std::string::npos) << errText;
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    if (c.status == 0) {
+      EXPECT_EQ(Contents(real).rfind("xof 0303bzip", 0), 0u);
+      EXPECT_EQ(RunBatchOn(link).status, 0);
+    } else {
+      EXPECT_EQ(Contents(real), "old content");
+    }
+  }
 }
 
 // The usage names every option of every command line that the README

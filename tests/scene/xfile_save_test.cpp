@@ -3,6 +3,8 @@
 #include <xfiletemplates.h>
 
 #include <atomic>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "xfile_test_support.h"
@@ -40,6 +42,11 @@ class XFileSaveTest : public XFileTest {
   }
 };
 
+std::string Contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 struct SFormat {
   const char* name;
   DWORD format;
@@ -51,7 +58,8 @@ class XFileFormatRoundTrip : public XFileSaveTest, public ::testing::WithParamIn
 
 TEST_P(XFileFormatRoundTrip, KeepsEverythingOfTheScene) {
   auto original = LoadScene(Fixture("world_scene.x"));
-  auto reloaded = SaveAndReload(*original, GetParam().format, std::string("round_trip_") + GetParam().name + ".x");
+  const std::string name = std::string("round_trip_") + GetParam().name + ".x";
+  auto reloaded = SaveAndReload(*original, GetParam().format, name);
   ExpectSameTree(original->root.get(), reloaded->root.get());
   // The material that the mesh only refers to is written before the frames
   // and read back as a top-level object.
@@ -133,6 +141,47 @@ TEST_F(XFileSaveTest, AFailedSaveSaysWhyAndLeavesNoFile) {
   EXPECT_FALSE(file.SaveXFrame2(scene->root.get(), const_cast<char*>(path.c_str()), DXFILEFORMAT_TEXT, false, nullptr));
   EXPECT_FALSE(file.GetFailureText().IsEmpty());
   EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// Whatever fails, once the templates or some objects are written, the file
+// that the save was to replace stays as it was, and nothing else is left.
+TEST_F(XFileSaveTest, AFailedSaveLeavesTheFileItWasToReplace) {
+  const std::string path = Temporary("replaced.x");
+  const std::string folder = Temporary("replaced_folder.x");
+  struct {
+    const char* what;
+    DWORD format;
+    bool intoFolder;
+    const char* failure;  // in the failure text
+  } cases[] = {
+      {"an object that cannot be saved, text", DXFILEFORMAT_TEXT, false, "SaveTopLevelObject() failed"},
+      {"an object that cannot be saved, binary", DXFILEFORMAT_BINARY, false, "SaveTopLevelObject() failed"},
+      {"an object that cannot be saved, compressed", DXFILEFORMAT_BINARY | DXFILEFORMAT_COMPRESSED, false,
+       "SaveTopLevelObject() failed"},
+      {"a folder in the file's place", DXFILEFORMAT_TEXT, true, "not a regular file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto scene = LoadScene(Fixture("world_scene.x"));
+    if (!c.intoFolder) {
+      // A key of no known type is refused by its save, after the objects
+      // before it are written.
+      auto* key = new CAnimationKey;
+      key->Initialize(const_cast<char*>("Unsaved"), &TID_D3DRMAnimationKey, false);
+      scene->root->AddChildObject(eOwnedChild, key, false);
+    }
+    std::ofstream(path) << "old content";
+    std::filesystem::create_directory(folder);
+    const std::string target = c.intoFolder ? folder : path;
+    CXFile file;
+    EXPECT_FALSE(
+        file.SaveXFrame2(scene->root.get(), const_cast<char*>(target.c_str()), c.format, true, nullptr));
+    EXPECT_NE(std::string(file.GetFailureText()).find(c.failure), std::string::npos) << file.GetFailureText();
+    EXPECT_EQ(Contents(path), "old content");
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    EXPECT_FALSE(std::filesystem::exists(target + ".partial"));
+  }
 }
 
 TEST_F(XFileSaveTest, OnTheMainThreadABusyFrameFailsTheSaveAndTheLoad) {

@@ -3,11 +3,17 @@
 #pragma once
 
 #include <dxfile.h>
+#include <gtest/gtest.h>
 #include <rmxftmpl.h>
+#include <unistd.h>
 #include <xskinexp.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 // Releases a COM pointer at the end of its scope.
 template <class T>
@@ -51,3 +57,41 @@ inline HRESULT OpenMemory(IDirectXFile* file, const std::string& content, IDirec
 // to the first failing call.
 std::string DumpAll(IDirectXFileEnumObject* enumObject, HRESULT* failure);
 std::string DumpFile(IDirectXFile* file, const std::string& path, HRESULT* failure);
+
+// The block of a Mesh of `triangles` separate triangles; its coordinates
+// vary so that compression keeps it large (about 36 bytes a triangle).
+std::vector<BYTE> MeshBlock(DWORD triangles);
+
+// Saves the Mesh template and such a mesh, named "Big", in a save of its own;
+// the save ends when the save object is released.
+HRESULT SaveMeshTemplates(IDirectXFileSaveObject* save);
+HRESULT SaveMesh(IDirectXFileSaveObject* save, DWORD triangles);
+HRESULT SaveMeshFile(IDirectXFile* file, const std::string& path, DXFILEFORMAT format, DWORD triangles);
+
+// A fixture with a folder of its own for the files that a test writes,
+// removed with everything in it, and a file object with the templates.
+class XFileFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string("xfile_") + test->test_suite_name() + "_" + test->name() + "_" +
+                       std::to_string(getpid());
+    for (char& c : name)
+      if (c == '/') c = '_';
+    m_folder = std::filesystem::temp_directory_path() / name;
+    std::filesystem::create_directories(m_folder);
+    m_file.p = CreateRegisteredFile();
+    ASSERT_NE(m_file.get(), nullptr);
+  }
+  void TearDown() override { std::filesystem::remove_all(m_folder); }
+
+  std::string PathOf(const std::string& name) const { return (m_folder / name).string(); }
+
+  std::filesystem::path m_folder;
+  Com<IDirectXFile> m_file;
+};
+
+inline std::string Contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}

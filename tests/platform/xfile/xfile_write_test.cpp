@@ -14,28 +14,7 @@ namespace {
 
 const std::string kTestData = std::string(VOREVER_TESTDATA) + "/x/";
 
-class XFileWrite : public ::testing::Test {
- protected:
-  void SetUp() override {
-    m_folder = std::filesystem::temp_directory_path() /
-               ("xfile_write_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(m_folder);
-    m_file.p = CreateRegisteredFile();
-    ASSERT_NE(m_file.get(), nullptr);
-  }
-  void TearDown() override { std::filesystem::remove_all(m_folder); }
-
-  std::string PathOf(const char* name) const { return (m_folder / name).string(); }
-
-  std::filesystem::path m_folder;
-  Com<IDirectXFile> m_file;
-};
-
-std::string Contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using XFileWrite = XFileFolderTest;
 
 void CollectTypes(IDirectXFileData* data, std::vector<GUID>& types, std::set<GUID>& seen) {
   const GUID* type = nullptr;
@@ -298,9 +277,11 @@ TEST_F(XFileWrite, AnExistingFileIsReplacedOnlyByAWrittenOne) {
     ASSERT_EQ(m_file->CreateSaveObject(path.c_str(), DXFILEFORMAT_TEXT, &save), S_OK);
     const GUID* templates[] = {&TID_D3DRMFrame};
     ASSERT_EQ(save->SaveTemplates(1, templates), S_OK);
-    EXPECT_EQ(Contents(path).rfind("xof 0303txt 0032\n", 0), 0u) << "complete after each call";
+    EXPECT_EQ(Contents(path), "old content") << "replaced only when the save ends";
   }
+  EXPECT_EQ(Contents(path).rfind("xof 0303txt 0032\n", 0), 0u);
   EXPECT_NE(Contents(path).find("template Frame"), std::string::npos);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder), {}), 1) << "no temporary file left";
 }
 
 }  // namespace
