@@ -5,7 +5,7 @@
 # The Debian packages the build, the tests and the benchmarks need: the one list.
 PACKAGES := cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev \
             libbenchmark-dev zlib1g-dev libpng-dev libjpeg-dev \
-            libmeshoptimizer-dev libopenmesh-dev
+            libmeshoptimizer-dev libopenmesh-dev assimp-utils
 
 JOBS ?= $(shell nproc)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

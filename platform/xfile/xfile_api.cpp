@@ -299,6 +299,7 @@ class SaveObject final : public TComObject<IDirectXFileSaveObject, &IID_IDirectX
   }
   HRESULT Emit(const std::string& body);
   HRESULT Write(std::string_view bytes);
+  HRESULT Deflate(std::string_view blocks);
   // Writes what is left and flushes the file to the disk.
   HRESULT Complete();
   void WriteTemplate(Writer& writer, const Template& t);
@@ -311,7 +312,10 @@ class SaveObject final : public TComObject<IDirectXFileSaveObject, &IID_IDirectX
   std::FILE* m_stream = nullptr;
   bool m_failed = false;
   std::uint64_t m_bodySize = 0;
-  std::string m_history;  // compressed files: the last 32 KiB written
+  // Compressed files: the data not yet in a block (less than a block), and
+  // the last block written, uncompressed, as the next one's dictionary.
+  std::string m_pending;
+  std::string m_history;
   std::set<std::string> m_written;  // names of the templates declared so far
 };
 
@@ -478,21 +482,36 @@ HRESULT SaveObject::Write(std::string_view bytes) {
   return DXFILE_OK;
 }
 
+HRESULT SaveObject::Deflate(std::string_view blocks) {
+  std::string bytes;
+  HRESULT hr = DeflateBlocks(blocks, m_history, &bytes);
+  if (FAILED(hr)) return hr;
+  m_history.assign(blocks.substr(blocks.size() - std::min(blocks.size(), kCompressedBlockSize)));
+  return Write(bytes);
+}
+
 HRESULT SaveObject::Emit(const std::string& body) {
   if (!m_stream) return DXFILEERR_BADFILE;
   if (!m_compressed) return Write(body);
   m_bodySize += body.size();
   if (m_bodySize + 16 > 0xFFFFFFFFu) return DXFILEERR_BADFILE;
-  std::string bytes;
-  HRESULT hr = DeflateBlocks(body, m_history, &bytes);
-  if (FAILED(hr)) return hr;
-  m_history += body;
-  if (m_history.size() > 32768) m_history.erase(0, m_history.size() - 32768);
-  return Write(bytes);
+  // Every block but the last holds a whole block of data, so that each one's
+  // dictionary is the block before it, as readers of other programs expect.
+  m_pending += body;
+  const std::size_t whole = m_pending.size() - m_pending.size() % kCompressedBlockSize;
+  if (!whole) return DXFILE_OK;
+  HRESULT hr = Deflate(std::string_view(m_pending).substr(0, whole));
+  m_pending.erase(0, whole);
+  return hr;
 }
 
 HRESULT SaveObject::Complete() {
   if (m_compressed) {
+    if (!m_pending.empty()) {
+      HRESULT hr = Deflate(m_pending);
+      if (FAILED(hr)) return hr;
+      m_pending.clear();
+    }
     const std::uint64_t total = m_bodySize + 16;
     const BYTE size[4] = {static_cast<BYTE>(total), static_cast<BYTE>(total >> 8), static_cast<BYTE>(total >> 16),
                           static_cast<BYTE>(total >> 24)};

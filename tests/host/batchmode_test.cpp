@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "other_readers.h"
+
 namespace {
 
 bool Parse(std::vector<const char*> args, SBatchOptions& options, CString& error) {
@@ -192,6 +194,7 @@ TEST_F(BatchRunFolder, TheExportFollowsLinksAndReplacesOnlyRegularFiles) {
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     if (c.status == 0) {
       EXPECT_EQ(Contents(real).rfind("xof 0303bzip", 0), 0u);
+      other_readers::ExpectAssimpReads(real, input);
       EXPECT_EQ(RunBatchOn(link).status, 0);
     } else {
       EXPECT_EQ(Contents(real), "old content");
