@@ -5,7 +5,7 @@
 # The Debian packages the build, the tests and the benchmarks need: the one list.
 PACKAGES := cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev \
             libbenchmark-dev zlib1g-dev libpng-dev libjpeg-dev \
-            libmeshoptimizer-dev libopenmesh-dev clang libclang-rt-14-dev \
+            libmeshoptimizer-dev libopenmesh-dev clang libclang-rt-14-dev assimp-utils \
             libegl-dev libgl-dev libgl1-mesa-dri libfreetype-dev fonts-dejavu-core
 
 JOBS ?= $(shell nproc)

@@ -147,7 +147,8 @@ bool ParseBatchArguments(int argc, char** argv, SBatchOptions& options, CString&
     if (std::strcmp(arg, "--batch") == 0 && hasValue && options.input.IsEmpty()) {
       batch = true;
       options.input = argv[++i];
-    } else if (std::strcmp(arg, "--export") == 0 && hasValue && options.output.IsEmpty()) {
+    } else if (std::strcmp(arg, "--export") == 0 && hasValue && !options.exportGiven) {
+      options.exportGiven = true;
       options.output = argv[++i];
     } else if (std::strcmp(arg, "--format") == 0 && hasValue) {
       const char* value = argv[++i];
@@ -271,6 +272,10 @@ int RunBatch(const SBatchOptions& options, std::FILE* out, std::FILE* err) {
   g_appOptions.bLoadDXMeshes = 0;
   g_appOptions.dwXFileFormat = options.format;
   g_appOptions.bSaveTemplates = 1;
+  if (options.exportGiven && options.output.IsEmpty()) {
+    std::fprintf(err, "vorever: --export needs the name of the file to save, not an empty one\n");
+    return 1;
+  }
 
   CDXWindowedDevice device;
   if (FAILED(device.CreateD3DDevice(nullptr))) {
@@ -347,4 +352,32 @@ int RunBatch(const SBatchOptions& options, std::FILE* out, std::FILE* err) {
   std::fprintf(out, "saved: %s (%s)\n", static_cast<LPCSTR>(options.output), FormatDescription(options.format));
   std::fprintf(out, "save seconds: %.3f\n", SecondsSince(saveStart));
   return 0;
+}
+
+void PrintBatchUsage(std::FILE* out) {
+  std::fprintf(out,
+               "usage: vorever --batch FILE [--export OUT] [--format text|binary|compressed]\n"
+               "       vorever --batch FILE --reduce PERCENT [--max-normal-angle DEGREES]\n"
+               "               [--max-area-change PERCENT] [--face-area-factor FACTOR] [--midpoint on|off]\n"
+               "               [--export OUT] [--format text|binary|compressed]\n"
+               "       vorever --help\n"
+               "\n"
+               "Batch mode runs without a window. It loads the .x file FILE into a world on a\n"
+               "job thread and prints a summary of the scene on standard output, one figure a\n"
+               "line: frames, meshes, vertices, triangles, materials, animation sets, and the\n"
+               "seconds the load took. With --export it saves the scene as the .x file OUT, in\n"
+               "the given format (compressed binary when none is given), and prints where.\n"
+               "\n"
+               "With --reduce it also removes PERCENT of the triangles before saving: every\n"
+               "mesh that is not skinned becomes a half-edge connectivity mesh, the edge\n"
+               "contraction runs on a job thread towards that target as far as the limits\n"
+               "allow (a face normal turns by at most DEGREES, the area round a contraction\n"
+               "changes by at most PERCENT; limits not given come from \"Config.dat\"), and\n"
+               "each mesh is written back with its materials, recomputed normals and texture\n"
+               "coordinates. The triangles before and after and the seconds are printed.\n"
+               "\n"
+               "Progress goes to standard error. A file that cannot be loaded or saved gives\n"
+               "a message and exit status 1; wrong arguments give exit status 2.\n"
+               "The trace log is %s.\n",
+               static_cast<LPCSTR>(GetTraceLogPath()));
 }

@@ -15,6 +15,7 @@ class CFrame;
 struct SBatchOptions {
   CString input;
   CString output;   // empty: nothing is saved
+  bool exportGiven = false;  // --export was given, even with an empty name
   DWORD format = 2;  // bit 0 text, else binary; bit 1 compressed
   // The share of the triangles to remove before saving, in percent; negative:
   // no reduction. The limits left negative, and the midpoint switch left at
@@ -90,3 +91,7 @@ class CBatchDocument : public CDXDoc {
 // Runs the whole batch job; the summary goes to out, progress and errors to
 // err. Returns the process exit code (0 on success).
 int RunBatch(const SBatchOptions& options, std::FILE* out, std::FILE* err);
+
+// The program's usage: every form of its command line, as the README gives
+// them, and what they do.
+void PrintBatchUsage(std::FILE* out);

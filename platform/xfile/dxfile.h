@@ -82,15 +82,25 @@ using LPDIRECTXFILEBINARY = IDirectXFileBinary*;
 
 // Creates a file object with no templates registered.
 HRESULT DirectXFileCreate(LPDIRECTXFILE* file);
+// Ends a save before its object is released. keep: writes what is left,
+// flushes the file to the disk and only then puts it in the target's place;
+// a failure (or an earlier failed save call) leaves the target as it was.
+// Otherwise the save is given up: the written part is removed, the target
+// untouched. A save object released without it is kept when every save call
+// on it succeeded. Later save calls fail.
+HRESULT FinishXFileSave(LPDIRECTXFILESAVEOBJECT saveObject, BOOL keep);
 
 struct IDirectXFile : IUnknown {
   // source: a path (FROMFILE) or a DXFILELOADMEMORY* (FROMMEMORY). The whole
-  // file is read and checked here: a malformed file fails with its error code.
+  // file is read and checked here: a malformed file fails with its error code,
+  // a folder with DXFILEERR_BADFILETYPE.
   // Templates that the file declares are registered with this object.
   virtual HRESULT CreateEnumObject(LPVOID source, DXFILELOADOPTIONS options, LPDIRECTXFILEENUMOBJECT* enumObject) = 0;
   // format: DXFILEFORMAT_BINARY or DXFILEFORMAT_TEXT, with DXFILEFORMAT_COMPRESSED
-  // added for MSZIP compression. An existing file is replaced only once the
-  // first templates or data have been written.
+  // added for MSZIP compression. The file is written beside the target and
+  // replaces it only when the save ends (see FinishXFileSave). A target that
+  // is a symbolic link is followed; one that is not a regular file (a folder,
+  // a device, a pipe) is refused with DXFILEERR_BADFILETYPE.
   virtual HRESULT CreateSaveObject(LPCSTR fileName, DXFILEFORMAT format, LPDIRECTXFILESAVEOBJECT* saveObject) = 0;
   // data: a .x file in text or binary form holding template declarations only.
   virtual HRESULT RegisterTemplates(LPVOID data, DWORD size) = 0;
@@ -105,7 +115,9 @@ struct IDirectXFileEnumObject : IUnknown {
 
 struct IDirectXFileSaveObject : IUnknown {
   virtual HRESULT SaveTemplates(DWORD count, const GUID** templates) = 0;
-  // The block is read by the template's layout; size is not consulted.
+  // The block (size bytes) is read by the template's layout, strings as
+  // char*; a block shorter than the layout, its counts included, fails with
+  // DXFILEERR_BADVALUE.
   virtual HRESULT CreateDataObject(REFGUID templateId, LPCSTR name, const GUID* id, DWORD size, LPVOID data,
                                    LPDIRECTXFILEDATA* dataObject) = 0;
   virtual HRESULT SaveData(LPDIRECTXFILEDATA dataObject) = 0;

@@ -1,8 +1,13 @@
 // The COM objects of the .x file API over the in-memory model.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <new>
@@ -16,8 +21,9 @@ namespace xfile {
 
 namespace {
 
-// Runs one API call; running out of memory becomes an error code instead of
-// an exception that no caller of the API expects.
+// Runs one API call; running out of memory, or a file that fails to read,
+// becomes an error code instead of an exception that no caller of the API
+// expects.
 template <class Call>
 HRESULT Guarded(Call&& call) {
   try {
@@ -26,6 +32,8 @@ HRESULT Guarded(Call&& call) {
     return DXFILEERR_BADALLOC;
   } catch (const std::length_error&) {
     return DXFILEERR_BADALLOC;
+  } catch (const std::exception&) {
+    return DXFILEERR_BADFILE;
   }
 }
 
@@ -261,14 +269,18 @@ class EnumObject final : public TComObject<IDirectXFileEnumObject, &IID_IDirectX
 class File;
 
 // Writes to a temporary file beside the target and puts it in the target's
-// place once the first templates or data are written, so that a save that
-// fails before never destroys an existing file. After every call the file on
-// disk is complete.
+// place only when the save ends well: every save call succeeded, and all is
+// written and flushed to the disk. A save that fails or is given up removes
+// the temporary file and leaves the target as it was. A target that is a
+// symbolic link is followed: the file it points to is replaced, the link
+// stays.
 class SaveObject final : public TComObject<IDirectXFileSaveObject, &IID_IDirectXFileSaveObject> {
  public:
   SaveObject(File* file, Encoding encoding, bool compressed);
+  // Released without Finish: kept when every save call succeeded.
   ~SaveObject() override;
   HRESULT Open(const char* path);
+  HRESULT Finish(bool keep);
 
   HRESULT SaveTemplates(DWORD count, const GUID** templates) override;
   HRESULT CreateDataObject(REFGUID templateId, LPCSTR name, const GUID* id, DWORD size, LPVOID data,
@@ -278,20 +290,32 @@ class SaveObject final : public TComObject<IDirectXFileSaveObject, &IID_IDirectX
  private:
   HRESULT SaveTemplatesUnguarded(DWORD count, const GUID** templates);
   HRESULT SaveDataUnguarded(LPDIRECTXFILEDATA dataObject);
-  HRESULT Create(REFGUID templateId, LPCSTR name, const GUID* id, LPVOID data, LPDIRECTXFILEDATA* dataObject);
+  HRESULT Create(REFGUID templateId, LPCSTR name, const GUID* id, DWORD size, LPVOID data,
+                 LPDIRECTXFILEDATA* dataObject);
+  // A failed save call dooms the whole save.
+  HRESULT Checked(HRESULT hr) {
+    if (FAILED(hr)) m_failed = true;
+    return hr;
+  }
   HRESULT Emit(const std::string& body);
-  HRESULT Publish();
+  HRESULT Write(std::string_view bytes);
+  HRESULT Deflate(std::string_view blocks);
+  // Writes what is left and flushes the file to the disk.
+  HRESULT Complete();
   void WriteTemplate(Writer& writer, const Template& t);
 
   File* m_file;
   Encoding m_encoding;
   bool m_compressed;
-  std::string m_path;
-  std::string m_temporary;
+  std::string m_target;     // the file replaced: the path with its links followed
+  std::string m_temporary;  // beside the target
   std::FILE* m_stream = nullptr;
-  bool m_published = false;
+  bool m_failed = false;
   std::uint64_t m_bodySize = 0;
-  std::string m_history;  // compressed files: the last 32 KiB written
+  // Compressed files: the data not yet in a block (less than a block), and
+  // the last block written, uncompressed, as the next one's dictionary.
+  std::string m_pending;
+  std::string m_history;
   std::set<std::string> m_written;  // names of the templates declared so far
 };
 
@@ -326,6 +350,9 @@ class File final : public TComObject<IDirectXFile, &IID_IDirectXFile> {
     const BYTE* data = nullptr;
     std::size_t size = 0;
     if (options == DXFILELOAD_FROMFILE) {
+      // A folder opens as a stream on some systems; it is no file to read.
+      std::error_code error;
+      if (std::filesystem::is_directory(static_cast<const char*>(source), error)) return DXFILEERR_BADFILETYPE;
       std::ifstream in(static_cast<const char*>(source), std::ios::binary);
       if (!in) return DXFILEERR_FILENOTFOUND;
       bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -388,71 +415,148 @@ SaveObject::SaveObject(File* file, Encoding encoding, bool compressed)
 }
 
 SaveObject::~SaveObject() {
-  if (m_stream) std::fclose(m_stream);
-  if (!m_published) std::remove(m_temporary.c_str());
+  if (m_stream) Finish(!m_failed);
   m_file->Release();
 }
 
+// The file that a save to path replaces: path with its symbolic links
+// followed. *permissions receives the mode of an existing file, or -1 when
+// there is none yet. Anything but a regular file (a folder, a device, a pipe)
+// is refused with DXFILEERR_BADFILETYPE.
+HRESULT SaveTarget(const std::string& path, std::string* target, int* permissions) {
+  namespace fs = std::filesystem;
+  constexpr int kMostLinks = 40;
+  fs::path at(path);
+  *permissions = -1;
+  for (int links = 0;; ++links) {
+    std::error_code error;
+    const fs::file_status status = fs::symlink_status(at, error);
+    if (status.type() == fs::file_type::not_found) break;
+    if (error) return DXFILEERR_BADFILE;
+    if (status.type() == fs::file_type::symlink) {
+      if (links == kMostLinks) return DXFILEERR_BADFILE;
+      const fs::path link = fs::read_symlink(at, error);
+      if (error) return DXFILEERR_BADFILE;
+      at = link.is_absolute() ? link : at.parent_path() / link;
+      continue;
+    }
+    if (status.type() != fs::file_type::regular) return DXFILEERR_BADFILETYPE;
+    *permissions = static_cast<int>(status.permissions() & fs::perms::mask);
+    break;
+  }
+  *target = at.string();
+  return DXFILE_OK;
+}
+
 HRESULT SaveObject::Open(const char* path) {
-  m_path = path;
-  m_temporary = m_path + ".partial";
-  m_stream = std::fopen(m_temporary.c_str(), "w+b");
-  if (!m_stream) return DXFILEERR_BADFILE;
+  m_failed = true;
+  int permissions = -1;
+  HRESULT hr = SaveTarget(path, &m_target, &permissions);
+  if (FAILED(hr)) return hr;
+  m_temporary = m_target + ".partial";
+  // Whatever an earlier save left there is not written through.
+  ::unlink(m_temporary.c_str());
+  const int descriptor = ::open(m_temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (descriptor < 0) return DXFILEERR_BADFILE;
+  // A replaced file keeps its permissions.
+  if (permissions >= 0) (void)::fchmod(descriptor, static_cast<mode_t>(permissions));
+  m_stream = ::fdopen(descriptor, "w+b");
+  if (!m_stream) {
+    ::close(descriptor);
+    ::unlink(m_temporary.c_str());
+    return DXFILEERR_BADFILE;
+  }
   std::string header = Writer::Header(m_encoding, m_compressed);
   if (m_compressed) header.append({16, 0, 0, 0});
   // A plain text file has its first line to itself, as readers expect.
   if (!m_compressed && m_encoding == Encoding::Text) header += '\n';
-  if (std::fwrite(header.data(), 1, header.size(), m_stream) != header.size() || std::fflush(m_stream) != 0)
-    return DXFILEERR_BADFILE;
+  hr = Write(header);
+  if (FAILED(hr)) return hr;
+  m_failed = false;
   return DXFILE_OK;
 }
 
-HRESULT SaveObject::Publish() {
-  if (std::rename(m_temporary.c_str(), m_path.c_str()) != 0) return DXFILEERR_BADFILE;
-  m_published = true;
+HRESULT SaveObject::Write(std::string_view bytes) {
+  if (!m_stream) return DXFILEERR_BADFILE;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), m_stream) != bytes.size()) return DXFILEERR_BADFILE;
   return DXFILE_OK;
+}
+
+HRESULT SaveObject::Deflate(std::string_view blocks) {
+  std::string bytes;
+  HRESULT hr = DeflateBlocks(blocks, m_history, &bytes);
+  if (FAILED(hr)) return hr;
+  m_history.assign(blocks.substr(blocks.size() - std::min(blocks.size(), kCompressedBlockSize)));
+  return Write(bytes);
 }
 
 HRESULT SaveObject::Emit(const std::string& body) {
   if (!m_stream) return DXFILEERR_BADFILE;
-  std::string bytes;
+  if (!m_compressed) return Write(body);
+  m_bodySize += body.size();
+  if (m_bodySize + 16 > 0xFFFFFFFFu) return DXFILEERR_BADFILE;
+  // Every block but the last holds a whole block of data, so that each one's
+  // dictionary is the block before it, as readers of other programs expect.
+  m_pending += body;
+  const std::size_t whole = m_pending.size() - m_pending.size() % kCompressedBlockSize;
+  if (!whole) return DXFILE_OK;
+  HRESULT hr = Deflate(std::string_view(m_pending).substr(0, whole));
+  m_pending.erase(0, whole);
+  return hr;
+}
+
+HRESULT SaveObject::Complete() {
   if (m_compressed) {
-    HRESULT hr = DeflateBlocks(body, m_history, &bytes);
-    if (FAILED(hr)) return hr;
-  } else {
-    bytes = body;
+    if (!m_pending.empty()) {
+      HRESULT hr = Deflate(m_pending);
+      if (FAILED(hr)) return hr;
+      m_pending.clear();
+    }
+    const std::uint64_t total = m_bodySize + 16;
+    const BYTE size[4] = {static_cast<BYTE>(total), static_cast<BYTE>(total >> 8), static_cast<BYTE>(total >> 16),
+                          static_cast<BYTE>(total >> 24)};
+    if (std::fseek(m_stream, 16, SEEK_SET) != 0 || std::fwrite(size, 1, 4, m_stream) != 4) return DXFILEERR_BADFILE;
   }
-  if (std::fwrite(bytes.data(), 1, bytes.size(), m_stream) != bytes.size()) return DXFILEERR_BADFILE;
-  if (m_compressed) {
-    m_bodySize += body.size();
-    m_history += body;
-    if (m_history.size() > 32768) m_history.erase(0, m_history.size() - 32768);
-    std::uint64_t total = m_bodySize + 16;
-    if (total > 0xFFFFFFFFu) return DXFILEERR_BADFILE;
-    BYTE size[4] = {static_cast<BYTE>(total), static_cast<BYTE>(total >> 8), static_cast<BYTE>(total >> 16),
-                    static_cast<BYTE>(total >> 24)};
-    if (std::fseek(m_stream, 16, SEEK_SET) != 0 || std::fwrite(size, 1, 4, m_stream) != 4 ||
-        std::fseek(m_stream, 0, SEEK_END) != 0)
-      return DXFILEERR_BADFILE;
+  if (std::fflush(m_stream) != 0 || ::fsync(::fileno(m_stream)) != 0) return DXFILEERR_BADFILE;
+  return DXFILE_OK;
+}
+
+HRESULT SaveObject::Finish(bool keep) {
+  if (!m_stream) return DXFILEERR_BADVALUE;
+  HRESULT hr = DXFILE_OK;
+  if (keep) hr = m_failed ? DXFILEERR_BADFILE : Complete();
+  const bool closed = std::fclose(m_stream) == 0;
+  m_stream = nullptr;
+  if (keep && SUCCEEDED(hr) && closed && std::rename(m_temporary.c_str(), m_target.c_str()) == 0) {
+    // The new name reaches the disk too.
+    const std::string folder = std::filesystem::path(m_target).parent_path().string();
+    const int descriptor = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor >= 0) {
+      (void)::fsync(descriptor);
+      ::close(descriptor);
+    }
+    return DXFILE_OK;
   }
-  if (std::fflush(m_stream) != 0) return DXFILEERR_BADFILE;
-  return m_published ? DXFILE_OK : Publish();
+  ::unlink(m_temporary.c_str());
+  if (!keep) return DXFILE_OK;
+  m_failed = true;
+  return FAILED(hr) ? hr : DXFILEERR_BADFILE;
 }
 
 HRESULT SaveObject::SaveTemplates(DWORD count, const GUID** templates) {
-  return Guarded([&] { return SaveTemplatesUnguarded(count, templates); });
+  return Checked(Guarded([&] { return SaveTemplatesUnguarded(count, templates); }));
 }
 
 HRESULT SaveObject::SaveTemplatesUnguarded(DWORD count, const GUID** templates) {
-  if (count && !templates) return DXFILEERR_BADVALUE;
+  if (count && !templates) return Checked(DXFILEERR_BADVALUE);
   Writer writer(m_encoding);
   for (DWORD i = 0; i < count; ++i) {
-    if (!templates[i]) return DXFILEERR_BADVALUE;
+    if (!templates[i]) return Checked(DXFILEERR_BADVALUE);
     TemplatePtr t = m_file->FindTemplate(*templates[i]);
-    if (!t) return DXFILEERR_NOTFOUND;
+    if (!t) return Checked(DXFILEERR_NOTFOUND);
     WriteTemplate(writer, *t);
   }
-  return Emit(writer.Output());
+  return Checked(Emit(writer.Output()));
 }
 
 // The templates of its members go first, so that the file reads on its own.
@@ -464,12 +568,12 @@ void SaveObject::WriteTemplate(Writer& writer, const Template& t) {
   writer.WriteTemplate(t);
 }
 
-HRESULT SaveObject::CreateDataObject(REFGUID templateId, LPCSTR name, const GUID* id, DWORD /*size*/, LPVOID data,
+HRESULT SaveObject::CreateDataObject(REFGUID templateId, LPCSTR name, const GUID* id, DWORD size, LPVOID data,
                                      LPDIRECTXFILEDATA* dataObject) {
-  return Guarded([&] { return Create(templateId, name, id, data, dataObject); });
+  return Guarded([&] { return Create(templateId, name, id, size, data, dataObject); });
 }
 
-HRESULT SaveObject::Create(REFGUID templateId, LPCSTR name, const GUID* id, LPVOID data,
+HRESULT SaveObject::Create(REFGUID templateId, LPCSTR name, const GUID* id, DWORD size, LPVOID data,
                            LPDIRECTXFILEDATA* dataObject) {
   if (!dataObject) return DXFILEERR_BADVALUE;
   *dataObject = nullptr;
@@ -483,23 +587,23 @@ HRESULT SaveObject::Create(REFGUID templateId, LPCSTR name, const GUID* id, LPVO
     node->id = *id;
     node->hasId = true;
   }
-  HRESULT hr = BuildBlockFromMemory(*t, data, node.get());
+  HRESULT hr = BuildBlockFromMemory(*t, data, size, node.get());
   if (FAILED(hr)) return hr;
   *dataObject = new DataObject(std::move(node), nullptr);
   return DXFILE_OK;
 }
 
 HRESULT SaveObject::SaveData(LPDIRECTXFILEDATA dataObject) {
-  return Guarded([&] { return SaveDataUnguarded(dataObject); });
+  return Checked(Guarded([&] { return SaveDataUnguarded(dataObject); }));
 }
 
 HRESULT SaveObject::SaveDataUnguarded(LPDIRECTXFILEDATA dataObject) {
   DataObject* data = AsDataObject(dataObject);
-  if (!data) return DXFILEERR_BADVALUE;
+  if (!data) return Checked(DXFILEERR_BADVALUE);
   Writer writer(m_encoding);
   HRESULT hr = writer.WriteObject(*data->node());
-  if (FAILED(hr)) return hr;
-  return Emit(writer.Output());
+  if (FAILED(hr)) return Checked(hr);
+  return Checked(Emit(writer.Output()));
 }
 
 }  // namespace
@@ -519,4 +623,10 @@ HRESULT DirectXFileCreate(LPDIRECTXFILE* file) {
   if (!file) return DXFILEERR_BADVALUE;
   *file = new xfile::File();
   return DXFILE_OK;
+}
+
+HRESULT FinishXFileSave(LPDIRECTXFILESAVEOBJECT saveObject, BOOL keep) {
+  auto* save = dynamic_cast<xfile::SaveObject*>(saveObject);
+  if (!save) return DXFILEERR_BADVALUE;
+  return save->Finish(keep != FALSE);
 }

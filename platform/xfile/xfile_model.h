@@ -165,9 +165,10 @@ class Document {
 HRESULT ParseFile(const BYTE* data, std::size_t size, TemplateSet& templates,
                   std::vector<TemplatePtr>* declared, Document* document);
 
-// Builds a node's block by the template's layout from a block in memory (the
-// caller's layout: values packed, strings as char*).
-HRESULT BuildBlockFromMemory(const Template& type, const void* data, Node* node);
+// Builds a node's block by the template's layout from a block in memory of
+// size bytes (the caller's layout: values packed, strings as char*). A block
+// shorter than its layout, counts included, fails with DXFILEERR_BADVALUE.
+HRESULT BuildBlockFromMemory(const Template& type, const void* data, std::size_t size, Node* node);
 
 // Writing.
 enum class Encoding : std::uint8_t { Text, Binary };
@@ -203,8 +204,13 @@ class Writer {
 
 // MSZIP: the body after the 16-byte header of a compressed file.
 HRESULT Inflate(const BYTE* data, std::size_t size, std::vector<BYTE>* out);
-// Compresses `body` as blocks appended to `out`; `history` is the uncompressed
-// data written before (its last 32 KiB serve as dictionary).
+// The uncompressed data of one MSZIP block, each block but a file's last.
+inline constexpr std::size_t kCompressedBlockSize = 32768;
+// Compresses `body` as blocks of kCompressedBlockSize bytes (the last one
+// shorter) appended to `out`; `history` is the uncompressed data written
+// before (its last block's worth serves as dictionary). Only the last block
+// of a file may be short: other readers take the block before as the whole
+// dictionary.
 HRESULT DeflateBlocks(std::string_view body, std::string_view history, std::string* out);
 
 // The block of a data object of this API as text values (for diagnostics);

@@ -473,42 +473,50 @@ class TokenSource {
   Lexer& m_lexer;
 };
 
-// Values from a block in memory, packed by the template's layout.
+// Values from a block in memory, packed by the template's layout. The block
+// is read no further than its size: counts inside it decide how much the
+// layout takes, and a count larger than the block fails the read.
 class MemorySource {
  public:
-  explicit MemorySource(const BYTE* p) : m_p(p) {}
+  MemorySource(const BYTE* p, std::size_t size) : m_p(p), m_left(p ? size : 0) {}
   HRESULT Read(Primitive p, Value& v) {
+    bool read = false;
     switch (p) {
-      case Primitive::Word: v.integer = Load<WORD>(); break;
-      case Primitive::Sword: v.integer = Load<SHORT>(); break;
-      case Primitive::Dword: v.integer = Load<DWORD>(); break;
-      case Primitive::Sdword: v.integer = Load<LONG>(); break;
-      case Primitive::Char: v.integer = Load<signed char>(); break;
+      case Primitive::Word: read = Load<WORD>(v.integer); break;
+      case Primitive::Sword: read = Load<SHORT>(v.integer); break;
+      case Primitive::Dword: read = Load<DWORD>(v.integer); break;
+      case Primitive::Sdword: read = Load<LONG>(v.integer); break;
+      case Primitive::Char: read = Load<signed char>(v.integer); break;
       case Primitive::Uchar:
-      case Primitive::Byte: v.integer = Load<unsigned char>(); break;
-      case Primitive::Float: v.real = Load<float>(); break;
-      case Primitive::Double: v.real = Load<double>(); break;
+      case Primitive::Byte: read = Load<unsigned char>(v.integer); break;
+      case Primitive::Float: read = Load<float>(v.real); break;
+      case Primitive::Double: read = Load<double>(v.real); break;
       case Primitive::String:
       case Primitive::Cstring:
       case Primitive::Unicode: {
-        const char* s = Load<const char*>();
+        const char* s = nullptr;
+        read = Load<const char*>(s);
         v.text = s ? std::string_view(s) : std::string_view();
         break;
       }
       case Primitive::None: return DXFILEERR_BADVALUE;
     }
-    return S_OK;
+    return read ? S_OK : DXFILEERR_BADVALUE;
   }
 
  private:
-  template <class T>
-  T Load() {
+  template <class T, class Out>
+  bool Load(Out& out) {
+    if (m_left < sizeof(T)) return false;
     T value;
     std::memcpy(&value, m_p, sizeof(T));
     m_p += sizeof(T);
-    return value;
+    m_left -= sizeof(T);
+    out = value;
+    return true;
   }
   const BYTE* m_p;
+  std::size_t m_left;
 };
 
 // A name token spelling the word in any case.
@@ -817,9 +825,9 @@ HRESULT ParseFile(const BYTE* data, std::size_t size, TemplateSet& templates, st
   return Parser(lexer, templates, declared, document, budget).ParseAll();
 }
 
-HRESULT BuildBlockFromMemory(const Template& type, const void* data, Node* node) {
+HRESULT BuildBlockFromMemory(const Template& type, const void* data, std::size_t size, Node* node) {
   if (!data && !type.members.empty()) return DXFILEERR_BADVALUE;
-  MemorySource source(static_cast<const BYTE*>(data));
+  MemorySource source(static_cast<const BYTE*>(data), size);
   std::uint64_t budget = std::uint64_t{1} << 31;
   BlockFiller<MemorySource> filler(source, *node, budget);
   return filler.Fill(type, true);

@@ -1,7 +1,9 @@
 // MSZIP framing of compressed .x files: after the header, the DWORD size of
 // the uncompressed file (header included), then blocks of WORD uncompressed
 // size, WORD compressed size (with the signature), "CK" and raw deflate data
-// whose dictionary is the 32 KiB written before.
+// whose dictionary is the 32 KiB written before. Files of other programs hold
+// 32 KiB in every block but the last, so that the dictionary is the block
+// before; files with shorter blocks (this program's older ones) read too.
 
 #include <zlib.h>
 
@@ -17,7 +19,7 @@ namespace {
 
 constexpr std::size_t kHeader = 16;
 constexpr std::size_t kWindow = 32768;
-constexpr std::size_t kBlock = 32768;
+constexpr std::size_t kBlock = kCompressedBlockSize;
 
 class InflateStream {
  public:

@@ -8,7 +8,9 @@
 
 namespace {
 
-// Bytes of one key record in the template's data block, by key type.
+// Floats of one key value, and bytes of one key record (time, value count,
+// values) in the template's data block, by key type.
+constexpr DWORD kValueCount[] = {4, 3, 3, 16};
 constexpr DWORD kRecordSize[] = {24, 20, 20, 72};
 constexpr DWORD kHeaderSize = 8;
 
@@ -62,16 +64,20 @@ class CBlockWriter {
   BYTE* m_at;
 };
 
+// A key whose value count is not the one of its type would be read, and
+// written back, over the records that follow it.
 template <class TKey>
-void ReadKeyHead(CBlockReader& in, TKey& key) {
+void ReadKeyHead(CBlockReader& in, TKey& key, CAnimationKey::EKeyType type) {
   key.m_time = in.Dword();
   key.m_valueCount = in.Dword();
+  if (key.m_valueCount != kValueCount[type]) throw "\nError: An animation key's value count does not match its key type.";
 }
 
+// The record layout is fixed by the type: its count is the type's.
 template <class TKey>
-void WriteKeyHead(CBlockWriter& out, const TKey& key) {
+void WriteKeyHead(CBlockWriter& out, const TKey& key, CAnimationKey::EKeyType type) {
   out.Dword(key.m_time);
-  out.Dword(key.m_valueCount);
+  out.Dword(kValueCount[type]);
 }
 
 void ReadVector(CBlockReader& in, D3DXVECTOR3& v) {
@@ -136,7 +142,7 @@ bool CAnimationKey::Load(IDirectXFileData* data, DWORD size, BYTE* block, char* 
       case eRotationKey:
         m_rotateKeys.resize(count);
         for (CRotateKey& key : m_rotateKeys) {
-          ReadKeyHead(in, key);
+          ReadKeyHead(in, key, type);
           key.m_rotation.w = in.Float();
           key.m_rotation.x = in.Float();
           key.m_rotation.y = in.Float();
@@ -146,21 +152,21 @@ bool CAnimationKey::Load(IDirectXFileData* data, DWORD size, BYTE* block, char* 
       case eScaleKey:
         m_scaleKeys.resize(count);
         for (CScaleKey& key : m_scaleKeys) {
-          ReadKeyHead(in, key);
+          ReadKeyHead(in, key, type);
           ReadVector(in, key.m_scale);
         }
         break;
       case ePositionKey:
         m_positionKeys.resize(count);
         for (CPositionKey& key : m_positionKeys) {
-          ReadKeyHead(in, key);
+          ReadKeyHead(in, key, type);
           ReadVector(in, key.m_position);
         }
         break;
       default:
         m_matrixKeys.resize(count);
         for (CMatrixKey& key : m_matrixKeys) {
-          ReadKeyHead(in, key);
+          ReadKeyHead(in, key, type);
           for (int i = 0; i < 16; ++i) key.m_matrix.m[i / 4][i % 4] = in.Float();
         }
         break;
@@ -189,7 +195,7 @@ HRESULT CAnimationKey::Save(IDirectXFileSaveObject* saveObject, IDirectXFileData
     switch (m_keyType) {
       case eRotationKey: {
         const CRotateKey& key = m_rotateKeys[i];
-        WriteKeyHead(write, key);
+        WriteKeyHead(write, key, m_keyType);
         write.Float(key.m_rotation.w);
         write.Float(key.m_rotation.x);
         write.Float(key.m_rotation.y);
@@ -197,15 +203,15 @@ HRESULT CAnimationKey::Save(IDirectXFileSaveObject* saveObject, IDirectXFileData
         break;
       }
       case eScaleKey:
-        WriteKeyHead(write, m_scaleKeys[i]);
+        WriteKeyHead(write, m_scaleKeys[i], m_keyType);
         WriteVector(write, m_scaleKeys[i].m_scale);
         break;
       case ePositionKey:
-        WriteKeyHead(write, m_positionKeys[i]);
+        WriteKeyHead(write, m_positionKeys[i], m_keyType);
         WriteVector(write, m_positionKeys[i].m_position);
         break;
       default:
-        WriteKeyHead(write, m_matrixKeys[i]);
+        WriteKeyHead(write, m_matrixKeys[i], m_keyType);
         for (int j = 0; j < 16; ++j) write.Float(m_matrixKeys[i].m_matrix.m[j / 4][j % 4]);
         break;
     }

@@ -15,7 +15,8 @@ class CTimedFloatKeys {
   DWORD m_time = 0;
 };
 
-// Each value keeps the count of floats that the file gave for it.
+// Each value keeps the count of floats that the file gave for it, which is
+// the count its key type holds: a key with any other count is not loaded.
 class CRotateKey : public CTimedFloatKeys {
  public:
   DWORD m_valueCount = 0;

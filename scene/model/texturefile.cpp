@@ -85,8 +85,10 @@ HRESULT CTextureFile::Save(IDirectXFileSaveObject* saveObject, IDirectXFileData*
   // strings, so doubling backslashes here would grow the name at every save.
   const char* text = m_fileName;
   try {
+    // The block is the name's pointer, and its size the pointer's: the file
+    // API reads no further than the size it is given.
     *out =
-        CreateSaveData(saveObject, static_cast<DWORD>(std::strlen(text) + 1), &text,
+        CreateSaveData(saveObject, static_cast<DWORD>(sizeof(text)), &text,
                        "IDirectXFileSaveObject::CreateDataObject \t\t\t\t\t\t\t\t\t\t\t\tfailed in CTextureFile::Save");
   } catch (const char* message) {
     DEBUG_TRACE("%s", message);

@@ -359,6 +359,10 @@ HRESULT D3DXSaveDXMeshToXEx(const char* path, ID3DXMesh* mesh, const DWORD* adja
     hr = D3DXSaveDXMeshToXofEx(saveObject, mesh, adjacency, materials, materialCount, format, &data, pmBlock,
                                pmBlockSize);
   if (SUCCEEDED(hr)) hr = saveObject->SaveData(data);
+  if (saveObject) {
+    const HRESULT finished = FinishXFileSave(saveObject, SUCCEEDED(hr));
+    if (SUCCEEDED(hr)) hr = finished;
+  }
   Release(data);
   Release(saveObject);
   Release(file);

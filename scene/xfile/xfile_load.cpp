@@ -7,6 +7,7 @@
 #include <xskinexp.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -184,6 +185,11 @@ bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, ch
   HRESULT hr = S_OK;
   bool ok = true;
   try {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+      m_failureText.Format("Error: %s is a folder, not a .x file.", path);
+      throw SLoadFailure{"\nError: The path names a folder.", S_OK};
+    }
     hr = DirectXFileCreate(&file);
     if (FAILED(hr)) throw SLoadFailure{"\nError: DirectXFileCreate() failed in CXFile::LoadXfile().", hr};
     hr = RegisterXFileTemplates(file);

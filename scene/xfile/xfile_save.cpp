@@ -166,7 +166,10 @@ bool CXFile::SaveXFrame2(CFrame* frame, char* path, DWORD format, bool saveTempl
     if (frame->IsDeleted()) return true;
     Check(DirectXFileCreate(&file), "Error: DirectXFileCreate failed in CXFile::SaveXfile");
     Check(RegisterXFileTemplates(file), "Error: IDirectXFile::RegisterTemplates() failed in CXFile::SaveXFrame2().");
-    Check(file->CreateSaveObject(path, format, &saveObject), "Error: IDirectXFile::CreateSaveObject() failed.");
+    const HRESULT created = file->CreateSaveObject(path, format, &saveObject);
+    if (created == DXFILEERR_BADFILETYPE)
+      throw SSaveFailure{"Error: The file to replace is not a regular file (a folder, a device or a pipe).", created};
+    Check(created, "Error: IDirectXFile::CreateSaveObject() failed.");
     if (saveTemplates)
       Check(saveObject->SaveTemplates(15, g_StandardSaveTemplates), "Error: IDirectXFile::SaveTemplates() failed.");
     Check(saveObject->SaveTemplates(5, g_SkinSaveTemplates), "Error: IDirectXFile::SaveTemplates() failed.");
@@ -208,6 +211,8 @@ bool CXFile::SaveXFrame2(CFrame* frame, char* path, DWORD format, bool saveTempl
       if (!object->IsDeleted() && !object->IsATemplateGUID(&TID_D3DRMFrameTransformMatrix))
         Check(SaveTopLevelObject(object, saveObject, thread), "Error: SaveTopLevelObject() failed.");
     }
+    // Only a save that is whole, and on the disk, replaces the file.
+    Check(FinishXFileSave(saveObject, TRUE), "Error: The saved file could not be written to the disk.");
   } catch (const SSaveFailure& failure) {
     ok = false;
     if (failure.result != S_OK && failure.result != DXFILEERR_NOMOREOBJECTS)
@@ -223,7 +228,11 @@ bool CXFile::SaveXFrame2(CFrame* frame, char* path, DWORD format, bool saveTempl
     text.Format("\nFailed to save the file %s%s", path, static_cast<LPCSTR>(reason));
     MessageBoxA(nullptr, text, "Export a 3D object", MB_OK | MB_ICONERROR);
   }
-  if (saveObject) SafeRelease2(&saveObject);
+  if (saveObject) {
+    // A failed save leaves the file it was to replace as it was.
+    if (!ok) FinishXFileSave(saveObject, FALSE);
+    SafeRelease2(&saveObject);
+  }
   if (file) SafeRelease2(&file);
   return ok;
 }

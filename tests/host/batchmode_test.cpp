@@ -7,9 +7,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <regex>
 #include <string>
 #include <vector>
 
+#include "other_readers.h"
 #include "temp_folder.h"
 
 namespace {
@@ -155,6 +158,104 @@ TEST(BatchRun, AnExportThatCannotBeWrittenGivesAMessageAndFailure) {
   const SRun run = RunBatchOn(std::string(VOREVER_FIXTURES) + "/world_scene.x", "/no/such/folder/out.x");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("cannot save /no/such/folder/out.x"), std::string::npos);
+}
+
+// A folder of the test's own for what a run writes, removed with it.
+class BatchRunFolder : public ::testing::Test {
+ protected:
+  std::string PathOf(const char* name) const { return m_temporary.Path(name); }
+
+  TempFolder m_temporary;
+  const std::filesystem::path m_folder{m_temporary.Path()};
+};
+
+std::string Contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST_F(BatchRunFolder, AFolderGivenAsTheFileToLoadIsNamedAsOne) {
+  const SRun run = RunBatchOn(m_folder.string());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("cannot load " + m_folder.string() + ": Error: " + m_folder.string() + " is a folder"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.out, "");
+}
+
+TEST_F(BatchRunFolder, TheExportFollowsLinksAndReplacesOnlyRegularFiles) {
+  const std::string input = std::string(VOREVER_FIXTURES) + "/mesh_cube_two_materials.x";
+  const std::string real = PathOf("real.x");
+  const std::string link = PathOf("link.x");
+  const std::string folder = PathOf("folder.x");
+  struct {
+    const char* what;
+    std::vector<const char*> exportArgs;
+    int status;
+    const char* message;  // in standard error
+  } cases[] = {
+      {"an empty name", {"--export", ""}, 1, "--export needs the name of the file to save"},
+      {"a folder", {"--export", folder.c_str()}, 1, "is not a regular file"},
+      {"a link", {"--export", link.c_str()}, 0, "Saving"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(m_folder);
+    std::filesystem::create_directories(folder);
+    std::ofstream(real) << "old content";
+    std::filesystem::create_symlink("real.x", link);
+    std::vector<const char*> args = {"vorever", "--batch", input.c_str()};
+    args.insert(args.end(), c.exportArgs.begin(), c.exportArgs.end());
+    SBatchOptions options;
+    CString error;
+    ASSERT_TRUE(ParseBatchArguments(static_cast<int>(args.size()), const_cast<char**>(args.data()), options, error))
+        << error;
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    const int status = RunBatch(options, out, err);
+    const std::string errText = ReadAll(err);
+    ReadAll(out);
+    EXPECT_EQ(status, c.status) << errText;
+    EXPECT_NE(errText.find(c.message), std::string::npos) << errText;
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    if (c.status == 0) {
+      EXPECT_EQ(Contents(real).rfind("xof 0303bzip", 0), 0u);
+      other_readers::ExpectAssimpReads(real, input);
+      EXPECT_EQ(RunBatchOn(link).status, 0);
+    } else {
+      EXPECT_EQ(Contents(real), "old content");
+    }
+  }
+}
+
+// The usage names every option of every command line that the README
+// gives, each with its value.
+TEST(BatchUsage, ListsEveryOptionOfTheReadme) {
+  std::ifstream readme(VOREVER_README);
+  ASSERT_TRUE(readme) << VOREVER_README;
+  std::string line;
+  std::string commands;
+  bool inBatchMode = false;
+  while (std::getline(readme, line)) {
+    if (line.rfind("## ", 0) == 0) inBatchMode = line == "## Batch mode";
+    if (inBatchMode && line.rfind("    ", 0) == 0) commands += line + "\n";
+  }
+  ASSERT_NE(commands.find("vorever --batch"), std::string::npos) << "no command line in the README";
+
+  std::FILE* file = std::tmpfile();
+  PrintBatchUsage(file);
+  std::string usage = ReadAll(file);
+  usage = std::regex_replace(usage, std::regex("\\s+"), " ");
+
+  const std::regex option("(--[a-z-]+)( [A-Za-z|]+)?");
+  size_t options = 0;
+  for (std::sregex_iterator it(commands.begin(), commands.end(), option), end; it != end; ++it, ++options) {
+    std::string expected = it->str();
+    if (expected.back() == '\n') expected.pop_back();
+    EXPECT_NE(usage.find(expected), std::string::npos) << expected;
+  }
+  EXPECT_GE(options, 9u);
 }
 
 }  // namespace

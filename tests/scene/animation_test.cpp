@@ -52,7 +52,7 @@ D3DXMATRIX Translation(float x, float y, float z) {
   return m;
 }
 
-TEST(AnimationKeyTest, FileKeyTypesMapToTheKindsAndUnknownOrShortDataFailTheLoad) {
+TEST(AnimationKeyTest, FileKeyTypesMapToTheKindsAndKeysThatDoNotFitTheirTypeFailTheLoad) {
   struct {
     std::string text;
     bool loads;
@@ -66,6 +66,13 @@ TEST(AnimationKeyTest, FileKeyTypesMapToTheKindsAndUnknownOrShortDataFailTheLoad
       {KeyList(5, {"0;3;1,2,3"}), false, CAnimationKey::eUnknownKey},
       // Rotation records of three values: shorter than the count claims.
       {KeyList(0, {"0;3;1,0,0", "10;3;1,0,0"}), false, CAnimationKey::eUnknownKey},
+      // More values than the type holds: they would be saved past the key.
+      {KeyList(1, {"0;4;1,0,0,0"}), false, CAnimationKey::eUnknownKey},
+      {KeyList(0, {"0;5;1,0,0,0,0"}), false, CAnimationKey::eUnknownKey},
+      {KeyList(4, {"0;17;1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1,0"}), false, CAnimationKey::eUnknownKey},
+      // Counts that add up to whole records but differ from key to key.
+      {KeyList(2, {"0;2;1,0", "10;4;1,0,0,0"}), false, CAnimationKey::eUnknownKey},
+      {KeyList(0, {"0;3;1,0,0", "10;5;1,0,0,0,0"}), false, CAnimationKey::eUnknownKey},
   };
   for (const auto& c : cases) {
     bool ok = false;

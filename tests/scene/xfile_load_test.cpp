@@ -85,6 +85,9 @@ TEST_F(XFileLoadTest, AFailureNamesTheObjectThatDoesNotFit) {
        "Error: A mesh material list names more than 65535 materials and lacks some of them."},
       {triangle + "2;; MeshTextureCoords { 4; 0;0;, 1;0;, 1;1;, 0;1;; } }",
        "Error: The mesh M does not fit its materials, normals, texture coordinates or colours."},
+      // A scale key of four values: its type holds three.
+      {"AnimationSet S { Animation A { AnimationKey K { 1;1;0;4;1,0,0,0;;; } } }",
+       "Error: The AnimationKey data object K could not be read."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
@@ -95,6 +98,27 @@ TEST_F(XFileLoadTest, AFailureNamesTheObjectThatDoesNotFit) {
     EXPECT_STREQ(failure, c.failure);
     EXPECT_TRUE(Received(root.get()).empty());
   }
+}
+
+TEST_F(XFileLoadTest, AFolderIsNoFileToLoad) {
+  const std::string folder = Temporary("folder.x");
+  std::filesystem::create_directory(folder);
+  auto root = NewRoot();
+  CXFileDataList world;
+  CString failure;
+  EXPECT_FALSE(Load(folder, root.get(), world, &failure));
+  EXPECT_EQ(std::string(failure), "Error: " + folder + " is a folder, not a .x file.");
+  EXPECT_TRUE(Received(root.get()).empty());
+
+  // The file API alone refuses it too, with everything it read freed.
+  IDirectXFile* file = nullptr;
+  ASSERT_EQ(DirectXFileCreate(&file), DXFILE_OK);
+  ASSERT_EQ(RegisterXFileTemplates(file), DXFILE_OK);
+  IDirectXFileEnumObject* enumObject = nullptr;
+  EXPECT_EQ(file->CreateEnumObject(const_cast<char*>(folder.c_str()), DXFILELOAD_FROMFILE, &enumObject),
+            DXFILEERR_BADFILETYPE);
+  EXPECT_EQ(enumObject, nullptr);
+  file->Release();
 }
 
 TEST_F(XFileLoadTest, TopLevelObjectsGoBelowTheFrameOrIntoTheWorld) {

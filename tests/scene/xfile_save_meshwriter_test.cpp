@@ -8,6 +8,7 @@
 
 #include <cstring>
 
+#include "other_readers.h"
 #include "xfile_test_support.h"
 
 using namespace xfile_test;
@@ -292,6 +293,7 @@ TEST_F(MeshWriterTest, AWrittenMeshLoadsAsAnXFileMesh) {
   ASSERT_EQ(D3DXSaveDXMeshToXEx(path.c_str(), mesh.get(), nullptr, materials, 2,
                                 DXFILEFORMAT_BINARY | DXFILEFORMAT_COMPRESSED, nullptr, 0),
             S_OK);
+  other_readers::ExpectAssimpReads(path);
   auto root = NewRoot();
   CXFileDataList world;
   ASSERT_TRUE(Load(path, root.get(), world));

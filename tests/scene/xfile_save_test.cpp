@@ -5,19 +5,30 @@
 #include <xskinexp.h>
 
 #include <atomic>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
+#include "other_readers.h"
 #include "xfile_test_support.h"
 
 using namespace xfile_test;
 
 namespace {
 
+std::string Contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 class XFileFormatRoundTrip : public XFileSaveTest, public ::testing::WithParamInterface<SFormat> {};
 
 TEST_P(XFileFormatRoundTrip, KeepsEverythingOfTheScene) {
   auto original = LoadScene(Fixture("world_scene.x"));
-  auto reloaded = SaveAndReload(*original, GetParam().format, std::string("round_trip_") + GetParam().name + ".x");
+  const std::string name = std::string("round_trip_") + GetParam().name + ".x";
+  auto reloaded = SaveAndReload(*original, GetParam().format, name);
+  if (GetParam().format & DXFILEFORMAT_COMPRESSED)
+    other_readers::ExpectAssimpReads(TempPath(name), Fixture("world_scene.x"));
   ExpectSameTree(original->root.get(), reloaded->root.get());
   // The material that the mesh only refers to is written before the frames
   // and read back as a top-level object.
@@ -39,6 +50,7 @@ TEST_P(XFileRealRoundTrip, TheDefaultFormatKeepsEverything) {
   if (!std::filesystem::exists(path)) GTEST_SKIP() << path << " is not there";
   auto original = LoadScene(path);
   auto reloaded = SaveAndReload(*original, DXFILEFORMAT_BINARY | DXFILEFORMAT_COMPRESSED, "real_round_trip.x");
+  other_readers::ExpectAssimpReads(TempPath("real_round_trip.x"), path);
   EXPECT_EQ(CountTree(reloaded->root.get()), CountTree(original->root.get()));
   ExpectSameTree(original->root.get(), reloaded->root.get());
 }
@@ -173,6 +185,47 @@ TEST_F(XFileSaveTest, AFailedSaveSaysWhyAndLeavesNoFile) {
   EXPECT_FALSE(file.SaveXFrame2(scene->root.get(), const_cast<char*>(path.c_str()), DXFILEFORMAT_TEXT, false, nullptr));
   EXPECT_FALSE(file.GetFailureText().IsEmpty());
   EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// Whatever fails, once the templates or some objects are written, the file
+// that the save was to replace stays as it was, and nothing else is left.
+TEST_F(XFileSaveTest, AFailedSaveLeavesTheFileItWasToReplace) {
+  const std::string path = Temporary("replaced.x");
+  const std::string folder = Temporary("replaced_folder.x");
+  struct {
+    const char* what;
+    DWORD format;
+    bool intoFolder;
+    const char* failure;  // in the failure text
+  } cases[] = {
+      {"an object that cannot be saved, text", DXFILEFORMAT_TEXT, false, "SaveTopLevelObject() failed"},
+      {"an object that cannot be saved, binary", DXFILEFORMAT_BINARY, false, "SaveTopLevelObject() failed"},
+      {"an object that cannot be saved, compressed", DXFILEFORMAT_BINARY | DXFILEFORMAT_COMPRESSED, false,
+       "SaveTopLevelObject() failed"},
+      {"a folder in the file's place", DXFILEFORMAT_TEXT, true, "not a regular file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto scene = LoadScene(Fixture("world_scene.x"));
+    if (!c.intoFolder) {
+      // A key of no known type is refused by its save, after the objects
+      // before it are written.
+      auto* key = new CAnimationKey;
+      key->Initialize(const_cast<char*>("Unsaved"), &TID_D3DRMAnimationKey, false);
+      scene->root->AddChildObject(eOwnedChild, key, false);
+    }
+    std::ofstream(path) << "old content";
+    std::filesystem::create_directory(folder);
+    const std::string target = c.intoFolder ? folder : path;
+    CXFile file;
+    EXPECT_FALSE(
+        file.SaveXFrame2(scene->root.get(), const_cast<char*>(target.c_str()), c.format, true, nullptr));
+    EXPECT_NE(std::string(file.GetFailureText()).find(c.failure), std::string::npos) << file.GetFailureText();
+    EXPECT_EQ(Contents(path), "old content");
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    EXPECT_FALSE(std::filesystem::exists(target + ".partial"));
+  }
 }
 
 TEST_F(XFileSaveTest, OnTheMainThreadABusyFrameFailsTheSaveAndTheLoad) {

@@ -1,6 +1,9 @@
 #include "xfile_helpers.h"
 
+#include <rmxfguid.h>
 #include <xfile_model.h>
+
+#include <cmath>
 
 namespace {
 
@@ -79,4 +82,49 @@ std::string DumpFile(IDirectXFile* file, const std::string& path, HRESULT* failu
     return "";
   }
   return DumpAll(enumObject.get(), failure);
+}
+
+std::vector<BYTE> MeshBlock(DWORD triangles) {
+  const DWORD vertices = 3 * triangles;
+  std::vector<BYTE> block;
+  auto put = [&block](const void* value) {
+    const BYTE* bytes = static_cast<const BYTE*>(value);
+    block.insert(block.end(), bytes, bytes + 4);
+  };
+  put(&vertices);
+  for (DWORD i = 0; i < 3 * vertices; ++i) {
+    const float value = std::sin(static_cast<float>(i) * 0.731f) * 1000.0f;
+    put(&value);
+  }
+  put(&triangles);
+  const DWORD three = 3;
+  for (DWORD face = 0; face < triangles; ++face) {
+    put(&three);
+    for (DWORD corner = 0; corner < 3; ++corner) {
+      const DWORD index = 3 * face + corner;
+      put(&index);
+    }
+  }
+  return block;
+}
+
+HRESULT SaveMeshTemplates(IDirectXFileSaveObject* save) {
+  const GUID* templates[] = {&TID_D3DRMMesh};
+  return save->SaveTemplates(1, templates);
+}
+
+HRESULT SaveMesh(IDirectXFileSaveObject* save, DWORD triangles) {
+  std::vector<BYTE> block = MeshBlock(triangles);
+  Com<IDirectXFileData> mesh;
+  HRESULT hr =
+      save->CreateDataObject(TID_D3DRMMesh, "Big", nullptr, static_cast<DWORD>(block.size()), block.data(), &mesh);
+  return SUCCEEDED(hr) ? save->SaveData(mesh.get()) : hr;
+}
+
+HRESULT SaveMeshFile(IDirectXFile* file, const std::string& path, DXFILEFORMAT format, DWORD triangles) {
+  Com<IDirectXFileSaveObject> save;
+  HRESULT hr = file->CreateSaveObject(path.c_str(), format, &save);
+  if (SUCCEEDED(hr)) hr = SaveMeshTemplates(save.get());
+  if (SUCCEEDED(hr)) hr = SaveMesh(save.get(), triangles);
+  return hr;
 }

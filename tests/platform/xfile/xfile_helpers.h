@@ -3,11 +3,19 @@
 #pragma once
 
 #include <dxfile.h>
+#include <gtest/gtest.h>
+
+#include "temp_folder.h"
 #include <rmxftmpl.h>
+#include <unistd.h>
 #include <xskinexp.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 // Releases a COM pointer at the end of its scope.
 template <class T>
@@ -51,3 +59,34 @@ inline HRESULT OpenMemory(IDirectXFile* file, const std::string& content, IDirec
 // to the first failing call.
 std::string DumpAll(IDirectXFileEnumObject* enumObject, HRESULT* failure);
 std::string DumpFile(IDirectXFile* file, const std::string& path, HRESULT* failure);
+
+// The block of a Mesh of `triangles` separate triangles; its coordinates
+// vary so that compression keeps it large (about 36 bytes a triangle).
+std::vector<BYTE> MeshBlock(DWORD triangles);
+
+// Saves the Mesh template and such a mesh, named "Big", in a save of its own;
+// the save ends when the save object is released.
+HRESULT SaveMeshTemplates(IDirectXFileSaveObject* save);
+HRESULT SaveMesh(IDirectXFileSaveObject* save, DWORD triangles);
+HRESULT SaveMeshFile(IDirectXFile* file, const std::string& path, DXFILEFORMAT format, DWORD triangles);
+
+// A fixture with a folder of its own for the files that a test writes,
+// removed with everything in it, and a file object with the templates.
+class XFileFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_file.p = CreateRegisteredFile();
+    ASSERT_NE(m_file.get(), nullptr);
+  }
+
+  std::string PathOf(const std::string& name) const { return m_temporary.Path(name); }
+
+  TempFolder m_temporary;
+  const std::filesystem::path m_folder{m_temporary.Path()};
+  Com<IDirectXFile> m_file;
+};
+
+inline std::string Contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}

@@ -8,30 +8,14 @@
 #include <set>
 #include <vector>
 
-#include "temp_folder.h"
+#include "other_readers.h"
 #include "xfile_helpers.h"
 
 namespace {
 
 const std::string kTestData = std::string(VOREVER_TESTDATA) + "/x/";
 
-class XFileWrite : public ::testing::Test {
- protected:
-  void SetUp() override {
-    m_file.p = CreateRegisteredFile();
-    ASSERT_NE(m_file.get(), nullptr);
-  }
-
-  std::string PathOf(const char* name) const { return m_folder.Path(name); }
-
-  TempFolder m_folder;
-  Com<IDirectXFile> m_file;
-};
-
-std::string Contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using XFileWrite = XFileFolderTest;
 
 void CollectTypes(IDirectXFileData* data, std::vector<GUID>& types, std::set<GUID>& seen) {
   const GUID* type = nullptr;
@@ -102,6 +86,7 @@ TEST_P(XFileRoundTrip, ReadWriteReadGivesTheSameObjectsInEachFormat) {
     std::string reread = DumpFile(fresh.get(), written, &failure);
     EXPECT_EQ(failure, S_OK) << formatName;
     EXPECT_EQ(reread, original) << formatName;
+    if (format & DXFILEFORMAT_COMPRESSED) other_readers::ExpectAssimpReads(written);
   }
 }
 
@@ -120,11 +105,11 @@ TEST_F(XFileWrite, CreatedObjectsAreReadByTheirLayoutAndSavedWithChildren) {
       const GUID* templates[] = {&DXFILEOBJ_SkinWeights};
       ASSERT_EQ(save->SaveTemplates(1, templates), S_OK);
 
-      // A texture name block holds a pointer; the size given is the name's.
+      // A texture name block holds a pointer.
       const char* texture = "a\\b.png";
       Com<IDirectXFileData> textureObject;
-      ASSERT_EQ(save->CreateDataObject(TID_D3DRMTextureFilename, nullptr, nullptr,
-                                       static_cast<DWORD>(std::strlen(texture) + 1), &texture, &textureObject),
+      ASSERT_EQ(save->CreateDataObject(TID_D3DRMTextureFilename, nullptr, nullptr, sizeof(texture), &texture,
+                                       &textureObject),
                 S_OK);
       float material[11] = {1, 0.5f, 0.25f, 1, 10, 0, 0, 0, 0.1f, 0.2f, 0.3f};
       Com<IDirectXFileData> materialObject;
@@ -148,7 +133,7 @@ TEST_F(XFileWrite, CreatedObjectsAreReadByTheirLayoutAndSavedWithChildren) {
       BYTE emptyMesh[8] = {};
       ASSERT_EQ(save->CreateDataObject(TID_D3DRMMesh, nullptr, nullptr, 8, emptyMesh, &mesh), S_OK);
       Com<IDirectXFileData> skin;
-      ASSERT_EQ(save->CreateDataObject(DXFILEOBJ_SkinWeights, nullptr, nullptr, 0, weights, &skin), S_OK);
+      ASSERT_EQ(save->CreateDataObject(DXFILEOBJ_SkinWeights, nullptr, nullptr, sizeof(weights), weights, &skin), S_OK);
       ASSERT_EQ(mesh->AddDataObject(skin.get()), S_OK);
       ASSERT_EQ(mesh->AddDataReference("Red", nullptr), S_OK);
       ASSERT_EQ(frame->AddDataObject(mesh.get()), S_OK);
@@ -157,6 +142,10 @@ TEST_F(XFileWrite, CreatedObjectsAreReadByTheirLayoutAndSavedWithChildren) {
     HRESULT failure = S_OK;
     std::string dump = DumpFile(m_file.get(), path, &failure);
     ASSERT_EQ(failure, S_OK) << format;
+    // The same content uncompressed, as other programs are to read it.
+    const std::string uncompressed = PathOf("made_binary.x");
+    if (format == DXFILEFORMAT_BINARY) std::filesystem::copy_file(path, uncompressed);
+    if (format & DXFILEFORMAT_COMPRESSED) other_readers::ExpectAssimpReads(path, uncompressed);
     EXPECT_EQ(dump,
               GuidToString(TID_D3DRMMaterial) +
                   " 'Red'  { 1.0;0.5;0.25;1.0;;\n 10.0;\n 0.0;0.0;0.0;;\n 0.1;0.2;0.3;;\n}\n"
@@ -179,7 +168,7 @@ TEST_F(XFileWrite, RefusesWhatCannotBeWrittenOrReadBack) {
   EXPECT_EQ(text->SaveData(spaced.get()), DXFILEERR_BADVALUE) << "not a name in a text file";
   const char* quoted = "say \"hi\"";
   Com<IDirectXFileData> quote;
-  ASSERT_EQ(text->CreateDataObject(TID_D3DRMTextureFilename, nullptr, nullptr, 0, &quoted, &quote), S_OK);
+  ASSERT_EQ(text->CreateDataObject(TID_D3DRMTextureFilename, nullptr, nullptr, sizeof(quoted), &quoted, &quote), S_OK);
   EXPECT_EQ(text->SaveData(quote.get()), DXFILEERR_BADVALUE);
 
   Com<IDirectXFileData> unknown;
@@ -234,6 +223,47 @@ TEST_F(XFileWrite, RefusesWhatCannotBeWrittenOrReadBack) {
   EXPECT_EQ(m_file->CreateSaveObject(path.c_str(), 4, &badFormat), DXFILEERR_BADVALUE);
 }
 
+// Counts inside a block decide how much of it the layout takes: the block
+// is read no further than the size given, whatever the counts claim.
+TEST_F(XFileWrite, ABlockShorterThanItsLayoutIsRefused) {
+  auto words = [](std::initializer_list<float> values, std::initializer_list<DWORD> head) {
+    std::vector<BYTE> block;
+    for (DWORD w : head) block.insert(block.end(), reinterpret_cast<BYTE*>(&w), reinterpret_cast<BYTE*>(&w) + 4);
+    for (float f : values) block.insert(block.end(), reinterpret_cast<BYTE*>(&f), reinterpret_cast<BYTE*>(&f) + 4);
+    return block;
+  };
+  const char* texture = "t.png";
+  std::vector<BYTE> textureBlock(sizeof(texture));
+  std::memcpy(textureBlock.data(), &texture, sizeof(texture));
+  struct {
+    const char* what;
+    const GUID* type;
+    std::vector<BYTE> block;
+    size_t size;  // given to CreateDataObject
+    HRESULT expected;
+  } cases[] = {
+      {"a whole vector", &TID_D3DRMVector, words({1, 2, 3}, {}), 12, S_OK},
+      {"a vector of two floats", &TID_D3DRMVector, words({1, 2, 3}, {}), 8, DXFILEERR_BADVALUE},
+      // Scale key: type 1, one key at time 0 claiming 4 values, holding 3.
+      {"a key claiming more values than it holds", &TID_D3DRMAnimationKey, words({1, 0, 0}, {1, 1, 0, 4}), 28,
+       DXFILEERR_BADVALUE},
+      {"a key holding the values it claims", &TID_D3DRMAnimationKey, words({1, 0, 0}, {1, 1, 0, 3}), 28, S_OK},
+      {"a mesh claiming 1000 vertices", &TID_D3DRMMesh, words({0, 0, 0}, {1000}), 16, DXFILEERR_BADVALUE},
+      {"a texture name shorter than its pointer", &TID_D3DRMTextureFilename, textureBlock, sizeof(texture) - 1,
+       DXFILEERR_BADVALUE},
+      {"a texture name", &TID_D3DRMTextureFilename, textureBlock, sizeof(texture), S_OK},
+  };
+  Com<IDirectXFileSaveObject> save;
+  ASSERT_EQ(m_file->CreateSaveObject(PathOf("blocks.x").c_str(), DXFILEFORMAT_TEXT, &save), S_OK);
+  for (auto& c : cases) {
+    Com<IDirectXFileData> data;
+    EXPECT_EQ(save->CreateDataObject(*c.type, nullptr, nullptr, static_cast<DWORD>(c.size), c.block.data(), &data),
+              c.expected)
+        << c.what;
+    EXPECT_EQ(data.get() != nullptr, c.expected == S_OK) << c.what;
+  }
+}
+
 TEST_F(XFileWrite, AnExistingFileIsReplacedOnlyByAWrittenOne) {
   std::string path = PathOf("kept.x");
   {
@@ -253,9 +283,11 @@ TEST_F(XFileWrite, AnExistingFileIsReplacedOnlyByAWrittenOne) {
     ASSERT_EQ(m_file->CreateSaveObject(path.c_str(), DXFILEFORMAT_TEXT, &save), S_OK);
     const GUID* templates[] = {&TID_D3DRMFrame};
     ASSERT_EQ(save->SaveTemplates(1, templates), S_OK);
-    EXPECT_EQ(Contents(path).rfind("xof 0303txt 0032\n", 0), 0u) << "complete after each call";
+    EXPECT_EQ(Contents(path), "old content") << "replaced only when the save ends";
   }
+  EXPECT_EQ(Contents(path).rfind("xof 0303txt 0032\n", 0), 0u);
   EXPECT_NE(Contents(path).find("template Frame"), std::string::npos);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder), {}), 1) << "no temporary file left";
 }
 
 }  // namespace
