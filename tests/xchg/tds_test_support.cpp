@@ -40,7 +40,8 @@ std::vector<std::uint8_t> ToolkitTest::ReadBytes(const std::string& path) const 
 
 std::vector<int> ToolkitTest::Errors() {
   std::vector<int> codes;
-  for (const tdsErrorEntry* e = tdsErrorList(); e->code != 0; ++e) codes.push_back(e->code);
+  const tdsErrorEntry* list = tdsErrorList();
+  for (int i = 0; i < kTdsErrorStackSize && list[i].code != 0; ++i) codes.push_back(list[i].code);
   return codes;
 }
 

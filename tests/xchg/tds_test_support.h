@@ -23,7 +23,7 @@ class ToolkitTest : public ::testing::Test {
   std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
   void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) const;
   std::vector<std::uint8_t> ReadBytes(const std::string& path) const;
-  // The codes on the error stack, oldest first.
+  // The codes of the 19 entries of the error stack, oldest first.
   static std::vector<int> Errors();
   // Loads a file into a new database (which the fixture releases).
   tdsDatabase* Load(const std::string& path);

@@ -218,8 +218,18 @@ class Reader {
       Skip(n);
       return;
     }
-    std::vector<std::uint8_t> bytes(n);
-    if (Bytes(bytes.data(), n)) out_->raw = std::move(bytes);
+    // Read in blocks, so that a length that the file cannot back allocates
+    // no more than the file holds.
+    std::vector<std::uint8_t> bytes;
+    constexpr std::uint32_t kBlock = 65536;
+    while (n > 0) {
+      const std::uint32_t block = std::min(n, kBlock);
+      const std::size_t at = bytes.size();
+      bytes.resize(at + block);
+      if (!Bytes(bytes.data() + at, block)) return;
+      n -= block;
+    }
+    out_->raw = std::move(bytes);
   }
   // Checks that `count` items of at least `itemSize` bytes each can stand in
   // what is left, before anything is allocated for them.
