@@ -108,10 +108,13 @@ std::string TagName(std::int32_t tag) {
   return s.str();
 }
 
+// The children that stand for something: cleared chunks and empty parent
+// names (a put makes one for a node without a parent; a load does not) are
+// passed over.
 std::vector<tdsChunk*> Written(tdsChunk* parent) {
   std::vector<tdsChunk*> kept;
   for (auto& c : parent->children)
-    if (c->tag != 0) kept.push_back(c.get());
+    if (c->tag != 0 && !(c->tag == 0x80F0 && *tdsChunkString(c.get(), 0) == '\0')) kept.push_back(c.get());
   return kept;
 }
 }  // namespace
