@@ -92,6 +92,8 @@ TEST_F(MalformedTest, HandBuiltStreamsFailWithTheirCodes) {
       {"huge face count", Mesh(Chunk(0x4120, Bytes{}.u16(0xFFFF).u16(0).u16(1).u16(2).u16(0))), {C, D, D, D, D, K}},
       {"huge material group count", Mesh(Chunk(0x4130, Bytes{}.str("W").u16(5000).u16(0))), {C}},
       {"huge key count", Track(100000000), {C}},
+      {"lone top of another kind claiming more than the file", ChunkWithLength(0x4150, 0x7FFFFFFF, Bytes{}.u32(1)), {C}},
+      {"raw top of another kind claiming more than the file", ChunkWithLength(0x0600, 0x04045C4D, Bytes{}), {C}},
   };
   for (const StreamCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -118,7 +120,7 @@ TEST_F(MalformedTest, FuzzInputsFailOnTheirErrorPath) {
     EXPECT_EQ(codes.front(), first);
     ++replayed;
   }
-  EXPECT_GE(replayed, 6);
+  EXPECT_GE(replayed, 8);
 }
 
 }  // namespace

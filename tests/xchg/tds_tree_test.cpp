@@ -108,6 +108,25 @@ TEST_F(TreeTest, TheParentNameChunkIsNeverWritten) {
     EXPECT_FALSE(bytes[i] == 0xF0 && bytes[i + 1] == 0x80 && i >= 6) << "at " << i;
 }
 
+TEST_F(TreeTest, ADisconnectedDatabaseOutlivesItsFilesAndAChecksumSumsTheChunksWords) {
+  const Bytes file = Chunk(0x4D4D, Chunk(0x3D3D, Chunk(0x4000, Bytes{}.str("Lone"))));
+  tdsDatabase* db = LoadBytes(file);
+  ASSERT_FALSE(tdsErrorPending());
+  std::uint32_t sum = 0;
+  ASSERT_TRUE(tdsChunkChecksum(db->top.get(), &sum));
+  std::uint32_t expected = 0;
+  for (std::size_t i = 0; i < file.data.size(); i += 2)
+    expected += file.data[i] | (i + 1 < file.data.size() ? file.data[i + 1] << 8 : 0);
+  EXPECT_EQ(sum, expected);
+  tdsDisconnectDatabase(db);
+  tdsCloseAllFiles();
+  tdsChunk* object = tdsFindChunk(db->top.get(), 0x4000);
+  ASSERT_NE(object, nullptr);
+  EXPECT_EQ(object->source, 255);
+  EXPECT_STREQ(tdsChunkString(object, 0), "Lone");
+  EXPECT_FALSE(tdsErrorPending());
+}
+
 TEST_F(TreeTest, CopyingADatabaseMarksTheDestinationListsStale) {
   tdsDatabase* source = NewDatabase(TDS_MESH_FILE);
   tdsMesh* mesh = nullptr;

@@ -81,6 +81,12 @@ tdsChunkData* tdsReadChunkData(tdsChunk* chunk) {
     tdsPushError(ERR_READING_FILE);
     return nullptr;
   }
+  // A chunk that claims more bytes than its file holds is corrupt, whether
+  // or not the load could check it (a lone top chunk of another kind).
+  if (std::uint64_t{chunk->position} + chunk->length > file->size) {
+    tdsPushError(ERR_INVALID_CHUNK);
+    return nullptr;
+  }
   tdsSetCurrentFile(file);
   if (std::fseek(file->stream, static_cast<long>(chunk->position) + kTdsHeaderSize, SEEK_SET) != 0) {
     tdsPushError(ERR_READING_FILE);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "tdserrors.h"
+#include "tdsrecords.h"
 #include "tdskeyframer.h"
 
 namespace {
@@ -179,24 +180,10 @@ void tdsInitNameList(tdsNameList** list, std::uint32_t count) {
   (*list)->names.reserve(count ? count : 5);
 }
 
-void tdsReleaseNameList(tdsNameList** list) {
-  if (!list) {
-    tdsPushError(ERR_INVALID_ARG);
-    return;
-  }
-  delete *list;
-  *list = nullptr;
-}
+void tdsReleaseNameList(tdsNameList** list) { tdsReleaseRecord(list); }
 
 void tdsInitDatabase(tdsDatabase** db) {
-  if (!db) {
-    tdsPushError(ERR_INVALID_ARG);
-    return;
-  }
-  if (!*db)
-    *db = new tdsDatabase;
-  else
-    **db = tdsDatabase{};
+  tdsInitRecord(db);
 }
 
 void tdsReleaseDatabase(tdsDatabase** db) {

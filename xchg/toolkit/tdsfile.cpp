@@ -28,6 +28,14 @@ int ModeOf(const char* mode) {
   return 0;
 }
 
+std::uint64_t SizeOf(std::FILE* stream) {
+  const long position = std::ftell(stream);
+  if (position < 0 || std::fseek(stream, 0, SEEK_END) != 0) return 0;
+  const long size = std::ftell(stream);
+  std::fseek(stream, position, SEEK_SET);
+  return size < 0 ? 0 : static_cast<std::uint64_t>(size);
+}
+
 void GiveBuffer(tdsFile* file) {
   file->buffer.reset(new (std::nothrow) char[kTdsStreamBufferSize]);
   file->bufferSize = file->buffer ? kTdsStreamBufferSize : 0;
@@ -87,6 +95,7 @@ bool MoveAside(tdsFile* file) {
     return false;
   }
   GiveBuffer(file);
+  file->size = SizeOf(file->stream);
   std::fseek(file->stream, position, SEEK_SET);
   return true;
 }
@@ -152,6 +161,7 @@ tdsFile* tdsOpenFile(const char* name, const char* mode) {
     return nullptr;
   }
   GiveBuffer(file.get());
+  if (wanted == TDS_FILE_READ) file->size = SizeOf(file->stream);
   file->name = name;
   file->mode = wanted;
   file->index = static_cast<std::uint8_t>(slot);

@@ -22,6 +22,9 @@ struct tdsFile {
   // deleted when closed.
   bool temporary = false;
   std::uint32_t serial = 0;
+  // The size of a file open for reading, which no chunk read from it may
+  // pass whatever its stored length says.
+  std::uint64_t size = 0;
 };
 
 inline constexpr std::size_t kTdsStreamBufferSize = 8192;

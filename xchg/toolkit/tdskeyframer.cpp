@@ -185,8 +185,7 @@ void CopyNode(tdsDatabase* destination, tdsDatabase* source, tdsChunk* node) {
 
 void ReadMotion(tdsChunk* original, tdsObjectMotion** motion) {
   std::unique_ptr<tdsChunk> node = tdsCopyChunk(original);
-  tdsObjectMotion* record = *motion ? *motion : new tdsObjectMotion;
-  *record = tdsObjectMotion{};
+  tdsObjectMotion* record = tdsInitRecord(motion);
   record->morphSmooth = 0;
   bool read = true;
   if (tdsChunk* header = tdsFindChild(node.get(), kNodeHeader)) {
@@ -242,7 +241,6 @@ void ReadMotion(tdsChunk* original, tdsObjectMotion** motion) {
                      [](const tdsChunkData&, const double*, std::uint32_t, char&) { return true; });
     record->hide = {hide.keyCount, hide.flags, std::move(hide.keys)};
   }
-  *motion = record;
 }
 
 }  // namespace
@@ -333,13 +331,8 @@ bool tdsStoreNodeParentIndices(tdsDatabase* db) {
 
 void tdsInitObjectMotion(tdsObjectMotion** motion, std::uint32_t positionKeys, std::uint32_t rotationKeys,
                          std::uint32_t scaleKeys, std::uint32_t morphKeys, std::uint32_t hideKeys) {
-  if (!motion) {
-    tdsPushError(ERR_INVALID_ARG);
-    return;
-  }
-  if (!*motion) *motion = new tdsObjectMotion;
+  if (!tdsInitRecord(motion)) return;
   tdsObjectMotion& m = **motion;
-  m = tdsObjectMotion{};
   auto keys = [](std::uint32_t count) { return std::vector<tdsKey>(count); };
   m.position = {positionKeys, 0, keys(positionKeys), std::vector<tdsPoint3>(positionKeys)};
   m.rotation = {rotationKeys, 0, keys(rotationKeys), std::vector<tdsRotationKeyValue>(rotationKeys)};
@@ -348,14 +341,7 @@ void tdsInitObjectMotion(tdsObjectMotion** motion, std::uint32_t positionKeys, s
   m.hide = {hideKeys, 0, keys(hideKeys)};
 }
 
-void tdsReleaseObjectMotion(tdsObjectMotion** motion) {
-  if (!motion) {
-    tdsPushError(ERR_INVALID_ARG);
-    return;
-  }
-  delete *motion;
-  *motion = nullptr;
-}
+void tdsReleaseObjectMotion(tdsObjectMotion** motion) { tdsReleaseRecord(motion); }
 
 std::uint32_t tdsGetObjectNodeCount(tdsDatabase* db) {
   if (!tdsCheckDatabase(db, false)) return 0;
@@ -505,22 +491,10 @@ void tdsCopyObjectMotionByIndex(tdsDatabase* destination, tdsDatabase* source, s
 }
 
 void tdsInitKeyframerHeader(tdsKeyframerHeader** header) {
-  if (!header) {
-    tdsPushError(ERR_INVALID_ARG);
-    return;
-  }
-  if (!*header) *header = new tdsKeyframerHeader;
-  **header = tdsKeyframerHeader{};
+  tdsInitRecord(header);
 }
 
-void tdsReleaseKeyframerHeader(tdsKeyframerHeader** header) {
-  if (!header) {
-    tdsPushError(ERR_INVALID_ARG);
-    return;
-  }
-  delete *header;
-  *header = nullptr;
-}
+void tdsReleaseKeyframerHeader(tdsKeyframerHeader** header) { tdsReleaseRecord(header); }
 
 void tdsGetKeyframerHeader(tdsDatabase* db, tdsKeyframerHeader** header) {
   if (!header) {

@@ -299,22 +299,10 @@ void CopyMaterial(tdsDatabase* destination, tdsChunk* entry) {
 }  // namespace
 
 void tdsInitMaterial(tdsMaterial** material) {
-  if (!material) {
-    tdsPushError(ERR_INVALID_ARG);
-    return;
-  }
-  if (!*material) *material = new tdsMaterial;
-  **material = tdsMaterial{};
+  tdsInitRecord(material);
 }
 
-void tdsReleaseMaterial(tdsMaterial** material) {
-  if (!material) {
-    tdsPushError(ERR_INVALID_ARG);
-    return;
-  }
-  delete *material;
-  *material = nullptr;
-}
+void tdsReleaseMaterial(tdsMaterial** material) { tdsReleaseRecord(material); }
 
 std::uint32_t tdsGetMaterialCount(tdsDatabase* db) {
   if (!tdsCheckDatabase(db, true)) return 0;

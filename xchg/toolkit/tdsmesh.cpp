@@ -227,13 +227,8 @@ bool Fits(const tdsMesh& m) {
 }  // namespace
 
 void tdsInitMesh(tdsMesh** mesh, std::uint16_t vertexCount, std::uint16_t faceCount, std::uint32_t parts) {
-  if (!mesh) {
-    tdsPushError(ERR_INVALID_ARG);
-    return;
-  }
-  if (!*mesh) *mesh = new tdsMesh;
+  if (!tdsInitRecord(mesh)) return;
   tdsMesh& m = **mesh;
-  m = tdsMesh{};
   m.vertexCount = vertexCount;
   m.faceCount = faceCount;
   std::uint32_t arrays = TDS_MESH_VERTICES | TDS_MESH_FACES;
@@ -293,14 +288,7 @@ void tdsFreeMeshParts(tdsMesh* mesh, std::uint32_t parts) {
   if (parts & TDS_MESH_TEX_VERTS) Resize(m.texVerts, 0);
 }
 
-void tdsReleaseMesh(tdsMesh** mesh) {
-  if (!mesh) {
-    tdsPushError(ERR_INVALID_ARG);
-    return;
-  }
-  delete *mesh;
-  *mesh = nullptr;
-}
+void tdsReleaseMesh(tdsMesh** mesh) { tdsReleaseRecord(mesh); }
 
 std::uint32_t tdsGetMeshCount(tdsDatabase* db) {
   if (!tdsCheckDatabase(db, false)) return 0;

@@ -6,6 +6,28 @@
 #include <cstring>
 #include <string>
 
+#include "tdserrors.h"
+
+// Allocates a record when the caller's pointer is null and resets it to its
+// defaults; null with ERR_INVALID_ARG for a null argument.
+template <class Record>
+Record* tdsInitRecord(Record** record) {
+  if (!record) {
+    tdsPushError(ERR_INVALID_ARG);
+    return nullptr;
+  }
+  if (!*record)
+    *record = new Record;
+  else
+    **record = Record{};
+  return *record;
+}
+
+// Frees a record that an initialising operation allocated and nulls the
+// caller's pointer; a null argument is ERR_INVALID_ARG.
+template <class Record>
+void tdsReleaseRecord(Record** record);
+
 struct tdsPoint3 {
   float x = 0, y = 0, z = 0;
   bool operator==(const tdsPoint3&) const = default;
@@ -29,4 +51,14 @@ void tdsCopyName(char (&field)[N], const std::string& text) {
 template <std::size_t N>
 std::string tdsNameOf(const char (&field)[N]) {
   return std::string(field, strnlen(field, N));
+}
+
+template <class Record>
+void tdsReleaseRecord(Record** record) {
+  if (!record) {
+    tdsPushError(ERR_INVALID_ARG);
+    return;
+  }
+  delete *record;
+  *record = nullptr;
 }
