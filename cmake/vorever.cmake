@@ -45,3 +45,13 @@ function(vorever_runtime_folders)
     endif()
   endforeach()
 endfunction()
+
+# vorever_link_tds_toolkit(TARGET)
+# Links a library with its own copy of the 3DS chunk toolkit (xchg/toolkit),
+# whose symbols stay hidden inside it, and exports the copy's probe as
+# <TARGET>_tdsProbe.
+function(vorever_link_tds_toolkit target)
+  target_link_libraries(${target} PRIVATE tdstoolkit)
+  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/xchg/toolkit/probe/tdsprobe.cpp)
+  target_compile_definitions(${target} PRIVATE TDS_PROBE_NAME=${target}_tdsProbe)
+endfunction()
