@@ -28,7 +28,7 @@ TEST_P(XFileFormatRoundTrip, KeepsEverythingOfTheScene) {
   const std::string name = std::string("round_trip_") + GetParam().name + ".x";
   auto reloaded = SaveAndReload(*original, GetParam().format, name);
   if (GetParam().format & DXFILEFORMAT_COMPRESSED)
-    other_readers::ExpectAssimpReads(TempPath(name), Fixture("world_scene.x"));
+    other_readers::ExpectAssimpReads(Temporary(name), Fixture("world_scene.x"));
   ExpectSameTree(original->root.get(), reloaded->root.get());
   // The material that the mesh only refers to is written before the frames
   // and read back as a top-level object.
@@ -50,7 +50,7 @@ TEST_P(XFileRealRoundTrip, TheDefaultFormatKeepsEverything) {
   if (!std::filesystem::exists(path)) GTEST_SKIP() << path << " is not there";
   auto original = LoadScene(path);
   auto reloaded = SaveAndReload(*original, DXFILEFORMAT_BINARY | DXFILEFORMAT_COMPRESSED, "real_round_trip.x");
-  other_readers::ExpectAssimpReads(TempPath("real_round_trip.x"), path);
+  other_readers::ExpectAssimpReads(Temporary("real_round_trip.x"), path);
   EXPECT_EQ(CountTree(reloaded->root.get()), CountTree(original->root.get()));
   ExpectSameTree(original->root.get(), reloaded->root.get());
 }

@@ -277,7 +277,7 @@ TEST_F(XFileWrite, AnExistingFileIsReplacedOnlyByAWrittenOne) {
     EXPECT_EQ(save->SaveData(bad.get()), DXFILEERR_BADVALUE);
   }
   EXPECT_EQ(Contents(path), "old content");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder.Path()), {}), 1) << "no temporary file left";
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder), {}), 1) << "no temporary file left";
   {
     Com<IDirectXFileSaveObject> save;
     ASSERT_EQ(m_file->CreateSaveObject(path.c_str(), DXFILEFORMAT_TEXT, &save), S_OK);
