@@ -2,21 +2,32 @@
 #   make run   installs what is missing, builds, runs the main job
 #   make test  installs what is missing, builds with the sanitizers, runs every test
 
-# The Debian packages the build, the tests and the benchmarks need: the one list.
+# The Debian packages the build and the tests need.
 PACKAGES := cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev \
             libbenchmark-dev zlib1g-dev libpng-dev libjpeg-dev \
             libmeshoptimizer-dev libopenmesh-dev clang libclang-rt-14-dev assimp-utils \
             libegl-dev libgl-dev libgl1-mesa-dri libfreetype-dev fonts-dejavu-core
+
+# What only the benchmarks need: the peer tools that bench/compare.sh runs
+# beside ours (../shared/yardsticks/get-large.sh builds them from these).
+BENCH_PACKAGES := libassimp-dev assimp-utils libcgal-dev libeigen3-dev time
 
 JOBS ?= $(shell nproc)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 RELEASE_DIR := build/release
 TEST_DIR := build/asan
 
-.PHONY: deps build run test bench fuzz-build fuzz clean
+.PHONY: deps bench-deps build run test bench fuzz-build fuzz clean
 
 deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	@$(MAKE) --no-print-directory install-missing LIST="$(PACKAGES)"
+
+bench-deps:
+	@$(MAKE) --no-print-directory install-missing LIST="$(PACKAGES) $(BENCH_PACKAGES)"
+
+.PHONY: install-missing
+install-missing:
+	@missing=$$(for p in $(LIST); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing: $$missing"; \
 	  $(SUDO) apt-get update -qq && \
@@ -40,7 +51,8 @@ test: deps
 	cd $(TEST_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
-bench: deps
+# Then bench/compare.sh measures loading and reduction beside the peers.
+bench: bench-deps
 	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVOREVER_TESTS=OFF -DVOREVER_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 

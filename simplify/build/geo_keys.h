@@ -10,6 +10,7 @@
 #pragma once
 
 #include <bit>
+#include <cstdint>
 #include <cmath>
 #include <algorithm>
 #include <utility>
@@ -44,7 +45,7 @@ struct SGeoHalfEdgeKeyHash {
 template <class Key, class Value, class Hash>
 class CGeoKeyTable {
  public:
-  explicit CGeoKeyTable(size_t expected = 0) { Rehash(expected + expected / 4 + 16); }
+  explicit CGeoKeyTable(size_t expected = 0) { Rehash(RoomFor(expected)); }
 
   size_t GetCount() const { return m_count; }
 
@@ -100,6 +101,27 @@ class CGeoKeyTable {
     Rehash(16);
   }
 
+  // Empties the table and sizes it for expected entries as the constructor
+  // does, keeping its memory when the size is unchanged: a table refilled
+  // for every attempt allocates nothing, and visits its entries in the same
+  // order as a new one.
+  void Reset(size_t expected) {
+    const size_t capacity = std::bit_ceil(std::max<size_t>(RoomFor(expected), 16));
+    if (capacity == m_slots.size()) {
+      if (m_count) std::fill(m_slots.begin(), m_slots.end(), SSlot{});
+      m_count = 0;
+    } else {
+      std::vector<SSlot>().swap(m_slots);
+      Rehash(capacity);
+    }
+  }
+
+  // Empties the table and keeps its memory.
+  void Clear() {
+    if (m_count) std::fill(m_slots.begin(), m_slots.end(), SSlot{});
+    m_count = 0;
+  }
+
   // Calls visit(key, value) for every entry, in slot order.
   template <class Visit>
   void ForEach(Visit visit) const {
@@ -108,6 +130,8 @@ class CGeoKeyTable {
   }
 
  private:
+  static size_t RoomFor(size_t expected) { return expected + expected / 4 + 16; }
+
   struct SSlot {
     Key key{};
     Value* value = nullptr;
@@ -126,6 +150,12 @@ class CGeoKeyTable {
   std::vector<SSlot> m_slots;
   size_t m_mask = 0;
   size_t m_count = 0;
+};
+
+struct SGeoPointerHash {
+  size_t operator()(const void* p) const noexcept {
+    return static_cast<size_t>(MixKeyBits(reinterpret_cast<std::uintptr_t>(p)));
+  }
 };
 
 using CGeoVertexMap = CGeoKeyTable<SGeoVertexKey, CGeoVertex, SGeoVertexKeyHash>;

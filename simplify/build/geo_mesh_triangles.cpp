@@ -39,7 +39,7 @@ bool CGeoMeshTriangles::DestroyContent() {
   if (m_eMaterialChildObjectType != eReferenceChild) delete m_pMaterial;
   DestroyEdgesLineHandles();
   m_ErasedEdgesHandlesList.clear();
-  delete[] m_pHalfEdges;
+  FreeGeoBlock(m_pHalfEdges);  // half edges own nothing: none needs destroying
   ClearContent();
   return true;
 }
@@ -65,7 +65,8 @@ bool CGeoMeshTriangles::Initialize3(DWORD, IDirect3DVertexBuffer8* vertices, DWO
 
   const DWORD nFaces = nIndices / 3;
   m_dwHalfEdgesCount = nIndices;
-  m_pHalfEdges = new CGeoHalfEdge[nIndices];
+  m_pHalfEdges = static_cast<CGeoHalfEdge*>(AllocateGeoBlock(nIndices * sizeof(CGeoHalfEdge)));
+  for (DWORD i = 0; i < nIndices; ++i) new (&m_pHalfEdges[i]) CGeoHalfEdge;
   m_OriginalFaces.Initialize(nFaces);
   m_OriginalEdges.Initialize(nFaces * 3);
 
@@ -268,13 +269,21 @@ bool CGeoMeshTriangles::CreateEdges3(CDXThread* thread, CGeoHalfEdgeMap* map) {
   return true;
 }
 
+// Registers e at its end points when it is a border edge.
+static void RegisterBorderEdge(CGeoEdge* e) {
+  if (CGeoHalfEdge* h = e->GetUniqueHalfEdge()) {
+    h->GetStartVertex()->SetOutEdgeNoMate(e);
+    h->GetEndVertex()->SetOutEdgeNoMate(e);
+  }
+}
+
 bool CGeoMeshTriangles::CreateEdgesRM3(CGeoHalfEdgeMap* map, CGeoEdgeList* edges, CGeoVisitedVertexMap* visited,
                                        REDUCTIONOPTIONS*, CDXThread* thread) {
-  std::vector<CGeoHalfEdge*> entered;
-  entered.reserve(map->GetCount());
-  map->ForEach([&entered](ULONGLONG, CGeoHalfEdge* h) { entered.push_back(h); });
-  CGeoEdgeList created;
-  for (CGeoHalfEdge* h : entered) {
+  m_EnteredHalfEdges.clear();
+  map->ForEach([this](ULONGLONG, CGeoHalfEdge* h) { m_EnteredHalfEdges.push_back(h); });
+  DWORD created = 0;
+  float length = 0.0f;
+  for (CGeoHalfEdge* h : m_EnteredHalfEdges) {
     if (h->GetEdgeRM() && !h->GetEdgeRM()->IsDisabled()) continue;
     CGeoHalfEdge* m = FindMate2(h, map);
     if (m && m->GetEdgeRM() && !m->GetEdgeRM()->IsDisabled()) {
@@ -283,27 +292,23 @@ bool CGeoMeshTriangles::CreateEdgesRM3(CGeoHalfEdgeMap* map, CGeoEdgeList* edges
     }
     CGeoEdge* edge = m_EdgesRM.NewEdge();
     edge->Initialize(h, m);
-    created.push_back(edge);
     edges->push_back(edge);
     CGeoVertex* start = h->GetStartVertex();
     CGeoVertex* end = h->GetEndVertex();
     start->IncreaseOutEdgesCount();
     end->IncreaseOutEdgesCount();
-    (*visited)[start] = 0;
-    (*visited)[end] = 0;
-    if (thread) thread->IncreaseThreadOutputEdgesCount(1, edge->GetEdgeMagnitude());
+    visited->insert(start);
+    visited->insert(end);
+    ++created;
+    length += edge->GetEdgeMagnitude();
     h->SetEdgeRM(edge);
     if (m) m->SetEdgeRM(edge);
+    // Whether it is a border edge is settled as it is made.
+    RegisterBorderEdge(edge);
   }
-  return SetVerticesOutEdgesNoMate(&created, nullptr);
-}
-
-// Registers e at its end points when it is a border edge.
-static void RegisterBorderEdge(CGeoEdge* e) {
-  if (CGeoHalfEdge* h = e->GetUniqueHalfEdge()) {
-    h->GetStartVertex()->SetOutEdgeNoMate(e);
-    h->GetEndVertex()->SetOutEdgeNoMate(e);
-  }
+  // One report for all: the job's counters are read only between contractions.
+  if (thread && created) thread->IncreaseThreadOutputEdgesCount(created, length);
+  return true;
 }
 
 bool CGeoMeshTriangles::SetVerticesOutEdgesNoMate(CGeoEdgesArray* edges, CDXThread* thread) {

@@ -9,7 +9,6 @@
 #include <d3dx8mesh.h>
 
 #include <deque>
-#include <unordered_map>
 #include <vector>
 
 #include "geo_keys.h"
@@ -20,8 +19,18 @@ class CGeoMesh;
 class CGroupedTrianglesVertexIndices;
 class CMaterial;
 
-// Vertices touched by a contraction (only the keys matter).
-using CGeoVisitedVertexMap = std::unordered_map<CGeoVertex*, WORD>;
+// Vertices touched by the contractions of a reduction wave: a set of
+// pointers in one array, emptied between waves without giving back its room.
+class CGeoVisitedVertexMap {
+ public:
+  size_t size() const { return m_Table.GetCount(); }
+  bool count(const CGeoVertex* v) const { return m_Table.Find(const_cast<CGeoVertex*>(v)) != nullptr; }
+  void insert(CGeoVertex* v) { m_Table.Add(v, v); }
+  void clear() { m_Table.Clear(); }
+
+ private:
+  CGeoKeyTable<CGeoVertex*, CGeoVertex, SGeoPointerHash> m_Table;
+};
 // Edges waiting for their turn in a reduction wave.
 using CGeoEdgeList = std::deque<CGeoEdge*>;
 
@@ -192,6 +201,9 @@ class CGeoMeshTriangles {
   bool AddFaceHalfEdges(CGeoHalfEdge* const h[3], CGeoHalfEdgeMap* map);
   // The mate of h, as FindMate2; entered tells whether h itself is in the map.
   CGeoHalfEdge* FindEntryAndMate(const CGeoHalfEdge* h, const CGeoHalfEdgeMap* map, bool& entered) const;
+
+  // Scratch of CreateEdgesRM3, kept between contractions for its room.
+  std::vector<CGeoHalfEdge*> m_EnteredHalfEdges;
 
   DWORD m_dwHalfEdgesCount;
   CGeoHalfEdge* m_pHalfEdges;

@@ -6,26 +6,6 @@
 
 DWORD CGeoEdge::m_dwEdgeNextAvailableId = 1;
 
-void CGeoEdge::ClearContent() {
-  m_pHalfEdge1 = nullptr;
-  m_pHalfEdge2 = nullptr;
-  m_bDisabled = false;
-  m_fEdgeContractionCost = 0.0f;
-  m_bOutdatedCost = true;
-  m_pLeastRemovalCostVertex = nullptr;
-  m_eEdgeContractionType = eEdgeContractionTypeNone;
-  m_eSelectedVertexRemovalValidity = eValidityUnknown;
-  m_eOtherVertexRemovalValidity = eValidityUnknown;
-  m_eBothEndPointsRemovalValidity = eValidityUnknown;
-  m_eLowestCostEdgeContraction = eQualificationReset;
-  m_pSelectedVertex = nullptr;
-  m_vOptimalMidPointPosition = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
-  m_eMidPointCreationMethod = eMidPointCreationNone;
-  m_dwEdgeHandleFirstIndex = 0;
-  m_dwEdgeHandleBufferIndex = 0;
-  m_fEdgeMagnitude = 0.0f;
-}
-
 bool CGeoEdge::Initialize(CGeoHalfEdge* h1, CGeoHalfEdge* h2) {
   DestroyContent();
   m_pHalfEdge1 = h1;

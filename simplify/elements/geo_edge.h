@@ -9,7 +9,9 @@ class CGeoEdge {
   CGeoEdge() : m_dwEdgeId(0) { ClearContent(); }
   CGeoEdge(const CGeoEdge&) = default;
   CGeoEdge& operator=(const CGeoEdge&) = default;
-  virtual ~CGeoEdge() { DestroyContent(); }
+  // An element owns nothing, so destroying one does no work: a pool drops a
+  // block of them without touching each.
+  ~CGeoEdge() = default;
 
   void DestroyContent() { ClearContent(); }
 
@@ -78,7 +80,25 @@ class CGeoEdge {
 
  protected:
   // Clears every field but the id; the cost starts outdated.
-  void ClearContent();
+  void ClearContent() {
+    m_pHalfEdge1 = nullptr;
+    m_pHalfEdge2 = nullptr;
+    m_bDisabled = false;
+    m_fEdgeContractionCost = 0.0f;
+    m_bOutdatedCost = true;
+    m_pLeastRemovalCostVertex = nullptr;
+    m_eEdgeContractionType = eEdgeContractionTypeNone;
+    m_eSelectedVertexRemovalValidity = eValidityUnknown;
+    m_eOtherVertexRemovalValidity = eValidityUnknown;
+    m_eBothEndPointsRemovalValidity = eValidityUnknown;
+    m_eLowestCostEdgeContraction = eQualificationReset;
+    m_pSelectedVertex = nullptr;
+    m_vOptimalMidPointPosition = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    m_eMidPointCreationMethod = eMidPointCreationNone;
+    m_dwEdgeHandleFirstIndex = 0;
+    m_dwEdgeHandleBufferIndex = 0;
+    m_fEdgeMagnitude = 0.0f;
+  }
 
  private:
   // Half edge 1, or half edge 2 when there is no half edge 1.

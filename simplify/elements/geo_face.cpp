@@ -5,13 +5,6 @@
 #include "geo_vertex.h"
 #include "qorcommon.h"
 
-void CGeoFace::ClearContent() {
-  m_pFirstHalfEdge = nullptr;
-  m_bDisabled = false;
-  m_eFaceType = eFaceTypeNone;
-  m_fTriangleArea = 0.0f;
-}
-
 bool CGeoFace::Initialize(CGeoHalfEdge* first, EFaceType type) {
   DestroyContent();
   m_pFirstHalfEdge = first;
@@ -20,12 +13,6 @@ bool CGeoFace::Initialize(CGeoHalfEdge* first, EFaceType type) {
   return true;
 }
 
-void CGeoFace::GetTriangleVertices(CGeoVertex*& a, CGeoVertex*& b, CGeoVertex*& c) const {
-  CGeoHalfEdge* h = m_pFirstHalfEdge;
-  a = h->GetStartVertex();
-  b = h->GetNextHalfEdge()->GetStartVertex();
-  c = h->GetNextHalfEdge()->GetNextHalfEdge()->GetStartVertex();
-}
 
 void CGeoFace::GetTriangleVerticesPosition(D3DXVECTOR3*& pa, D3DXVECTOR3*& pb, D3DXVECTOR3*& pc) const {
   CGeoVertex *a, *b, *c;
@@ -43,15 +30,7 @@ void CGeoFace::GetTriangleVerticesIndex(DWORD* i0, DWORD* i1, DWORD* i2) const {
   *i2 = c->GetVerticesMapIndex();
 }
 
-bool CGeoFace::InTriangleFace(const CGeoVertex* v) const {
-  CGeoVertex *a, *b, *c;
-  GetTriangleVertices(a, b, c);
-  return v == a || v == b || v == c;
-}
 
-bool CGeoFace::InTriangleFace(const CGeoVertex* a, const CGeoVertex* b) const {
-  return InTriangleFace(a) && InTriangleFace(b);
-}
 
 bool CGeoFace::ComputeTriangleArea(float& area) const {
   D3DXVECTOR3 *p0, *p1, *p2;

@@ -8,7 +8,9 @@ class CGeoFace {
   CGeoFace() : m_dwRenderedFacePosition(0) { ClearContent(); }
   CGeoFace(const CGeoFace&) = default;
   CGeoFace& operator=(const CGeoFace&) = default;
-  virtual ~CGeoFace() { DestroyContent(); }
+  // An element owns nothing, so destroying one does no work: a pool drops a
+  // block of them without touching each.
+  ~CGeoFace() = default;
 
   void DestroyContent() { ClearContent(); }
   // Stores the first half edge and the type and computes the area (0 when the
@@ -44,7 +46,12 @@ class CGeoFace {
 
  protected:
   // Clears every field but the rendered position, which the pool sets first.
-  void ClearContent();
+  void ClearContent() {
+    m_pFirstHalfEdge = nullptr;
+    m_bDisabled = false;
+    m_eFaceType = eFaceTypeNone;
+    m_fTriangleArea = 0.0f;
+  }
 
  private:
   DWORD m_dwRenderedFacePosition;
@@ -53,3 +60,24 @@ class CGeoFace {
   EFaceType m_eFaceType;
   float m_fTriangleArea;
 };
+
+// The members that every walk calls, here so that they inline.
+
+#include "geo_half_edge.h"
+
+inline void CGeoFace::GetTriangleVertices(CGeoVertex*& a, CGeoVertex*& b, CGeoVertex*& c) const {
+  CGeoHalfEdge* h = m_pFirstHalfEdge;
+  a = h->GetStartVertex();
+  b = h->GetNextHalfEdge()->GetStartVertex();
+  c = h->GetNextHalfEdge()->GetNextHalfEdge()->GetStartVertex();
+}
+
+inline bool CGeoFace::InTriangleFace(const CGeoVertex* v) const {
+  CGeoVertex *a, *b, *c;
+  GetTriangleVertices(a, b, c);
+  return v == a || v == b || v == c;
+}
+
+inline bool CGeoFace::InTriangleFace(const CGeoVertex* a, const CGeoVertex* b) const {
+  return InTriangleFace(a) && InTriangleFace(b);
+}

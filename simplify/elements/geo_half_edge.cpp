@@ -4,34 +4,8 @@
 #include "geo_edge.h"
 #include "geo_vertex.h"
 
-void CGeoHalfEdge::ClearContent() {
-  m_pEdge = nullptr;
-  m_pFace = nullptr;
-  m_pStartVertex = nullptr;
-  m_pNextHalfEdge = nullptr;
-  m_pPrevHalfEdge = nullptr;
-  m_bDisabled = false;
-  m_pEdgeRM = nullptr;
-}
 
-bool CGeoHalfEdge::Initialize(CGeoVertex* start, CGeoHalfEdge* next, CGeoHalfEdge* prev, CGeoFace* face) {
-  DestroyContent();
-  m_pStartVertex = start;
-  m_pNextHalfEdge = next;
-  m_pPrevHalfEdge = prev;
-  m_pFace = face;
-  return true;
-}
 
-CGeoVertex* CGeoHalfEdge::GetEndVertex() const { return m_pNextHalfEdge ? m_pNextHalfEdge->m_pStartVertex : nullptr; }
-
-static CGeoHalfEdge* OtherOf(const CGeoEdge* e, const CGeoHalfEdge* h) {
-  if (!e) return nullptr;
-  return e->GetHalfEdge1() == h ? e->GetHalfEdge2() : e->GetHalfEdge1();
-}
-
-CGeoHalfEdge* CGeoHalfEdge::GetMate() const { return OtherOf(m_pEdge, this); }
-CGeoHalfEdge* CGeoHalfEdge::GetMateRM() const { return OtherOf(m_pEdgeRM, this); }
 
 D3DXVECTOR3* CGeoHalfEdge::GetStartVertexPosition() const { return m_pStartVertex->GetPosition(); }
 D3DXVECTOR3* CGeoHalfEdge::GetEndVertexPosition() const { return GetEndVertex()->GetPosition(); }
@@ -41,12 +15,6 @@ float CGeoHalfEdge::Magnitude() const {
   return D3DXVec3Length(&d);
 }
 
-bool CGeoHalfEdge::InHalfEdge(const CGeoVertex* v) const { return v == m_pStartVertex || v == GetEndVertex(); }
-
-bool CGeoHalfEdge::VerticesAre(const CGeoVertex* a, const CGeoVertex* b) const {
-  const CGeoVertex* end = GetEndVertex();
-  return (m_pStartVertex == a && end == b) || (m_pStartVertex == b && end == a);
-}
 
 bool CGeoHalfEdge::EndPointsAre(const D3DXVECTOR3* p, const D3DXVECTOR3* q) const {
   const D3DXVECTOR3& s = *GetStartVertexPosition();
@@ -63,18 +31,7 @@ bool CGeoHalfEdge::PositionInHalfEdge(const CGeoVertex* v) const {
   return p == *GetStartVertexPosition() || p == *GetEndVertexPosition();
 }
 
-CGeoVertex* CGeoHalfEdge::GetOtherVertex(const CGeoVertex* v) const {
-  CGeoVertex* end = GetEndVertex();
-  if (v == m_pStartVertex) return end;
-  if (v == end) return m_pStartVertex;
-  return nullptr;
-}
 
-CGeoHalfEdge* CGeoHalfEdge::GetOtherHalfEdgeWithVertex(const CGeoVertex* v) const {
-  if (m_pNextHalfEdge->InHalfEdge(v)) return m_pNextHalfEdge;
-  CGeoHalfEdge* third = m_pNextHalfEdge->m_pNextHalfEdge;
-  return third->InHalfEdge(v) ? third : nullptr;
-}
 
 CGeoVertex* CGeoHalfEdge::GetOtherFaceApexVertex() const {
   CGeoHalfEdge* mate = GetMateRM();

@@ -9,7 +9,9 @@ class CGeoHalfEdge {
   CGeoHalfEdge() { ClearContent(); }
   CGeoHalfEdge(const CGeoHalfEdge&) = default;
   CGeoHalfEdge& operator=(const CGeoHalfEdge&) = default;
-  virtual ~CGeoHalfEdge() { DestroyContent(); }
+  // An element owns nothing, so destroying one does no work: a pool drops a
+  // block of them without touching each.
+  ~CGeoHalfEdge() = default;
 
   void DestroyContent() { ClearContent(); }
   bool Initialize(CGeoVertex* start, CGeoHalfEdge* next, CGeoHalfEdge* prev, CGeoFace* face);
@@ -54,9 +56,18 @@ class CGeoHalfEdge {
   CString GetInfo() const;
 
  protected:
-  void ClearContent();
+  void ClearContent() {
+    m_pEdge = nullptr;
+    m_pFace = nullptr;
+    m_pStartVertex = nullptr;
+    m_pNextHalfEdge = nullptr;
+    m_pPrevHalfEdge = nullptr;
+    m_bDisabled = false;
+    m_pEdgeRM = nullptr;
+  }
 
  private:
+  static CGeoHalfEdge* OtherOf(const CGeoEdge* e, const CGeoHalfEdge* h);
   CGeoEdge* m_pEdge;
   CGeoFace* m_pFace;
   CGeoVertex* m_pStartVertex;
@@ -65,3 +76,46 @@ class CGeoHalfEdge {
   bool m_bDisabled;
   CGeoEdge* m_pEdgeRM;
 };
+
+// The members that every walk calls, here so that they inline.
+
+#include "geo_edge.h"
+
+inline bool CGeoHalfEdge::Initialize(CGeoVertex* start, CGeoHalfEdge* next, CGeoHalfEdge* prev, CGeoFace* face) {
+  DestroyContent();
+  m_pStartVertex = start;
+  m_pNextHalfEdge = next;
+  m_pPrevHalfEdge = prev;
+  m_pFace = face;
+  return true;
+}
+
+inline CGeoVertex* CGeoHalfEdge::GetEndVertex() const { return m_pNextHalfEdge ? m_pNextHalfEdge->m_pStartVertex : nullptr; }
+
+inline CGeoHalfEdge* CGeoHalfEdge::OtherOf(const CGeoEdge* e, const CGeoHalfEdge* h) {
+  if (!e) return nullptr;
+  return e->GetHalfEdge1() == h ? e->GetHalfEdge2() : e->GetHalfEdge1();
+}
+
+inline CGeoHalfEdge* CGeoHalfEdge::GetMate() const { return OtherOf(m_pEdge, this); }
+inline CGeoHalfEdge* CGeoHalfEdge::GetMateRM() const { return OtherOf(m_pEdgeRM, this); }
+
+inline bool CGeoHalfEdge::InHalfEdge(const CGeoVertex* v) const { return v == m_pStartVertex || v == GetEndVertex(); }
+
+inline bool CGeoHalfEdge::VerticesAre(const CGeoVertex* a, const CGeoVertex* b) const {
+  const CGeoVertex* end = GetEndVertex();
+  return (m_pStartVertex == a && end == b) || (m_pStartVertex == b && end == a);
+}
+
+inline CGeoVertex* CGeoHalfEdge::GetOtherVertex(const CGeoVertex* v) const {
+  CGeoVertex* end = GetEndVertex();
+  if (v == m_pStartVertex) return end;
+  if (v == end) return m_pStartVertex;
+  return nullptr;
+}
+
+inline CGeoHalfEdge* CGeoHalfEdge::GetOtherHalfEdgeWithVertex(const CGeoVertex* v) const {
+  if (m_pNextHalfEdge->InHalfEdge(v)) return m_pNextHalfEdge;
+  CGeoHalfEdge* third = m_pNextHalfEdge->m_pNextHalfEdge;
+  return third->InHalfEdge(v) ? third : nullptr;
+}

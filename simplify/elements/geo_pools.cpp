@@ -1,5 +1,32 @@
 #include "geo_pools.h"
 
+#include <cstdlib>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
+namespace {
+constexpr size_t kHugePage = size_t(2) << 20;
+}
+
+void* AllocateGeoBlock(size_t bytes) {
+  if (bytes < 2 * kHugePage) {
+    void* block = std::malloc(bytes);
+    if (!block) throw std::bad_alloc();
+    return block;
+  }
+  const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+  void* block = std::aligned_alloc(kHugePage, rounded);
+  if (!block) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+  madvise(block, rounded, MADV_HUGEPAGE);  // a hint: without huge pages the block still works
+#endif
+  return block;
+}
+
+void FreeGeoBlock(void* block) { std::free(block); }
+
 bool CGeoFacesArray::Initialize(DWORD n) {
   DestroyContent();
   CGeoElementPool<CGeoFace>::Initialize(n);

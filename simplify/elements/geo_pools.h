@@ -1,11 +1,14 @@
 // Pools of connectivity elements. A pool hands out objects from one block
-// allocated for the expected count, then one by one from the heap; it frees
-// nothing until it is destroyed or initialised again, so element pointers stay
-// valid for the pool's life. Objects are numbered in the order handed out.
+// allocated for the expected count, then from further blocks of a fixed size;
+// it frees nothing until it is destroyed or initialised again, so element
+// pointers stay valid for the pool's life. Objects are numbered in the order
+// handed out. Each object is constructed (cleared) when it is handed out, so
+// block memory that is never used is never touched, and dropping a pool
+// touches no object: elements own nothing.
 #pragma once
 
-#include <algorithm>
 #include <new>
+#include <type_traits>
 #include <vector>
 
 #include "geo_edge.h"
@@ -13,52 +16,67 @@
 #include "geo_half_edge.h"
 #include "geo_vertex.h"
 
+// Uninitialised memory for the elements of a pool. A large block is laid out
+// on huge pages where the system offers them, so that filling it costs few
+// page faults. FreeGeoBlock takes NULL.
+void* AllocateGeoBlock(size_t bytes);
+void FreeGeoBlock(void* block);
+
 template <class T>
 class CGeoElementPool {
+  static_assert(std::is_trivially_destructible_v<T>, "a pool drops its blocks without destroying each object");
+
  public:
   CGeoElementPool() = default;
   CGeoElementPool(const CGeoElementPool&) = delete;
   CGeoElementPool& operator=(const CGeoElementPool&) = delete;
   ~CGeoElementPool() { DestroyContent(); }
 
-  // Frees the old content and allocates a block for n objects. Each object
-  // is constructed when it is handed out, so block memory that is never used
-  // is never touched.
+  // Frees the old content and allocates a block for n objects.
   bool Initialize(DWORD n) {
     DestroyContent();
-    m_pPreallocatedBlock = n ? static_cast<T*>(::operator new(n * sizeof(T))) : nullptr;
+    m_pPreallocatedBlock = n ? static_cast<T*>(AllocateGeoBlock(n * sizeof(T))) : nullptr;
     m_dwPreallocatedCount = n;
+    // Blocks past the first hold an eighth of it, at least 4096 objects.
+    m_dwOverflowShift = 12;
+    while (m_dwOverflowShift < 24 && (DWORD(1) << m_dwOverflowShift) < n / 8) ++m_dwOverflowShift;
     return true;
   }
 
   void DestroyContent() {
-    for (DWORD i = 0; i < std::min(m_dwCurrentCount, m_dwPreallocatedCount); ++i) m_pPreallocatedBlock[i].~T();
-    ::operator delete(m_pPreallocatedBlock);
-    for (T* t : m_OverflowArray) delete t;
-    m_OverflowArray.clear();
+    FreeGeoBlock(m_pPreallocatedBlock);
+    for (T* block : m_OverflowBlocks) FreeGeoBlock(block);
+    m_OverflowBlocks.clear();
     ClearContent();
   }
 
   // Object number i, for i below the current count.
   T* GetAt(DWORD i) const {
-    return i < m_dwPreallocatedCount ? &m_pPreallocatedBlock[i] : m_OverflowArray[i - m_dwPreallocatedCount];
+    if (i < m_dwPreallocatedCount) return &m_pPreallocatedBlock[i];
+    i -= m_dwPreallocatedCount;
+    return &m_OverflowBlocks[i >> m_dwOverflowShift][i & OverflowMask()];
   }
   DWORD GetCurrentCount() const { return m_dwCurrentCount; }
   DWORD GetPreallocatedCount() const { return m_dwPreallocatedCount; }
 
-  // Releases the overflow array's spare capacity.
-  void FreeUnusedSpace() { m_OverflowArray.shrink_to_fit(); }
+  // Releases the spare room of the list of blocks.
+  void FreeUnusedSpace() { m_OverflowBlocks.shrink_to_fit(); }
 
  protected:
   T* NewElement() {
-    ++m_dwCurrentCount;
-    if (m_dwCurrentCount <= m_dwPreallocatedCount) return new (&m_pPreallocatedBlock[m_dwCurrentCount - 1]) T;
-    m_OverflowArray.push_back(new T);
-    return m_OverflowArray.back();
+    const DWORD i = m_dwCurrentCount++;
+    if (i < m_dwPreallocatedCount) return new (&m_pPreallocatedBlock[i]) T;
+    const DWORD past = i - m_dwPreallocatedCount;
+    if ((past & OverflowMask()) == 0)
+      m_OverflowBlocks.push_back(static_cast<T*>(AllocateGeoBlock((OverflowMask() + size_t(1)) * sizeof(T))));
+    return new (&m_OverflowBlocks.back()[past & OverflowMask()]) T;
   }
 
  private:
+  DWORD OverflowMask() const { return (DWORD(1) << m_dwOverflowShift) - 1; }
+
   void ClearContent() {
+    m_dwOverflowShift = 12;
     m_dwCurrentCount = 0;
     m_dwPreallocatedCount = 0;
     m_pPreallocatedBlock = nullptr;
@@ -67,7 +85,8 @@ class CGeoElementPool {
   DWORD m_dwCurrentCount = 0;
   DWORD m_dwPreallocatedCount = 0;
   T* m_pPreallocatedBlock = nullptr;
-  std::vector<T*> m_OverflowArray;
+  DWORD m_dwOverflowShift = 12;  // blocks past the first hold 2^shift objects
+  std::vector<T*> m_OverflowBlocks;
 };
 
 class CGeoVertexArray : public CGeoElementPool<CGeoVertex> {

@@ -7,30 +7,6 @@
 
 DWORD CGeoVertex::m_dwVertexNextAvailableUniqueId = 0;
 
-void CGeoVertex::ClearContent() {
-  m_dwVerticesMapIndex = 0;
-  m_wGeoMeshTrianglesIndex = 0;
-  m_pFirstOutHalfEdge = nullptr;
-  m_vPosition = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
-  m_vNormal = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
-  m_fTextureU = 0.0f;
-  m_fTextureV = 0.0f;
-  m_bDisabled = false;
-  m_pFirstOutHalfEdgeRM = nullptr;
-  m_pReplacingVertex = nullptr;
-  m_eVertexType = eVertexTypeNone;
-  m_eRemovalCategory = eRemovalCategoryNone;
-  m_dwOutEdgesNoMateCount = 0;
-  m_pFirstOutEdgeNoMate = nullptr;
-  m_pSecondOutEdgeNoMate = nullptr;
-  m_dwVertexHandleIndex = 0;
-  m_dwOutEdgesCount = 0;
-  m_dwVertexUniqueId = 0;
-  m_bCannotRemove = false;
-  m_eMidPointCreationMethod = eMidPointCreationNone;
-  m_dwRetainedModeMeshVertexIndex = 0;
-}
-
 void CGeoVertex::Initialize(const D3DVERTEX* v, DWORD mapIndex, WORD groupIndex, EVertexType type) {
   m_vPosition = D3DXVECTOR3(v->x, v->y, v->z);
   m_vNormal = D3DXVECTOR3(v->nx, v->ny, v->nz);

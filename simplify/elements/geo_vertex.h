@@ -8,7 +8,9 @@ class CGeoVertex {
   CGeoVertex() { ClearContent(); }
   CGeoVertex(const CGeoVertex&) = default;
   CGeoVertex& operator=(const CGeoVertex&) = default;
-  virtual ~CGeoVertex() { DestroyContent(); }
+  // An element owns nothing, so destroying one does no work: a pool drops a
+  // block of them without touching each.
+  ~CGeoVertex() = default;
 
   void DestroyContent() { ClearContent(); }
 
@@ -102,7 +104,29 @@ class CGeoVertex {
   bool SurroundingEdgesEnclosedSurfaceConvex(CDXThread* thread) const;
 
  protected:
-  void ClearContent();
+  void ClearContent() {
+    m_dwVerticesMapIndex = 0;
+    m_wGeoMeshTrianglesIndex = 0;
+    m_pFirstOutHalfEdge = nullptr;
+    m_vPosition = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    m_vNormal = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    m_fTextureU = 0.0f;
+    m_fTextureV = 0.0f;
+    m_bDisabled = false;
+    m_pFirstOutHalfEdgeRM = nullptr;
+    m_pReplacingVertex = nullptr;
+    m_eVertexType = eVertexTypeNone;
+    m_eRemovalCategory = eRemovalCategoryNone;
+    m_dwOutEdgesNoMateCount = 0;
+    m_pFirstOutEdgeNoMate = nullptr;
+    m_pSecondOutEdgeNoMate = nullptr;
+    m_dwVertexHandleIndex = 0;
+    m_dwOutEdgesCount = 0;
+    m_dwVertexUniqueId = 0;
+    m_bCannotRemove = false;
+    m_eMidPointCreationMethod = eMidPointCreationNone;
+    m_dwRetainedModeMeshVertexIndex = 0;
+  }
 
  private:
   // The unique half edge of the vertex's other border edge than h's, or NULL.

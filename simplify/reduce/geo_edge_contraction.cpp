@@ -162,7 +162,7 @@ bool CGeoEdgeContraction::TryDisableFaceRM(const CGeoFace* face, const std::vect
 
 bool CGeoEdgeContraction::GetVertexSurroundingHalfEdgesMate2(CGeoVertex* vertex, SGeoNeighbourhood& n) {
   // Room for the ring mates and the half edges of the faces that replace the fan.
-  n.ringMates = CGeoHalfEdgeMap(4 * static_cast<size_t>(vertex->GetOutEdgesCount()));
+  n.ringMates.Reset(4 * static_cast<size_t>(vertex->GetOutEdgesCount()));
   n.ringMateSet.clear();
   CGeoHalfEdge* h = nullptr;
   CGeoHalfEdge* first = vertex->GetFirstSurroundingHalfEdgeRM(h);
@@ -187,7 +187,7 @@ bool CGeoEdgeContraction::GetVertexSurroundingHalfEdgesMate2(CGeoVertex* vertex,
 // The ring mates of both end points but those on the edge's own faces; the
 // set keeps the selected vertex's part only.
 bool CGeoEdgeContraction::GetEdgeSurroundingHalfEdgesMate2(CGeoVertex* a, CGeoVertex* b) {
-  m_EdgeRingMates = CGeoHalfEdgeMap(4 * static_cast<size_t>(a->GetOutEdgesCount() + b->GetOutEdgesCount()));
+  m_EdgeRingMates.Reset(4 * static_cast<size_t>(a->GetOutEdgesCount() + b->GetOutEdgesCount()));
   m_EdgeRingMateSet.clear();
   bool entered = true;
   m_Selected.ringMates.ForEach([&](ULONGLONG, CGeoHalfEdge* h) {
@@ -660,16 +660,29 @@ bool CGeoEdgeContraction::CreateNewVertexSurroundingFaces3(CGeoVertex* newVertex
 void CGeoEdgeContraction::DisableVertexRM2(CGeoVertex* vertex, const std::vector<CGeoFace*>& faces) {
   if (vertex->IsDisabled()) return;
   vertex->DisableRM(m_pOptions, m_pThread);
-  for (CGeoFace* face : faces) DisableFaceRM2(face);
+  SGeoDisabledCounts counts;
+  for (CGeoFace* face : faces) DisableFaceRM2(face, counts);
+  // The half edges and edges go to the job in one report each.
+  if (!m_pThread) return;
+  if (counts.halfEdges) m_pThread->DecreaseThreadOutputHalfEdgesCount(counts.halfEdges);
+  if (counts.edges) m_pThread->DecreaseThreadOutputEdgesCount(counts.edges, counts.edgesLength);
 }
 
-void CGeoEdgeContraction::DisableFaceRM2(CGeoFace* face) {
+void CGeoEdgeContraction::DisableFaceRM2(CGeoFace* face, SGeoDisabledCounts& counts) {
   if (face->IsDisabled()) return;
   face->DisableRM(m_pThread);
   CGeoHalfEdge* h = face->GetFirstHalfEdge();
   for (int k = 0; k < 3; ++k, h = h->GetNextHalfEdge()) {
-    h->Disable(m_pThread);
-    if (CGeoEdge* e = h->GetEdgeRM()) e->DisableRM(m_pThread);
+    if (!h->IsDisabled()) {
+      h->Disable(nullptr);
+      ++counts.halfEdges;
+    }
+    CGeoEdge* e = h->GetEdgeRM();
+    if (e && !e->IsDisabled()) {
+      e->DisableRM(nullptr);
+      ++counts.edges;
+      counts.edgesLength += e->GetEdgeMagnitude();
+    }
   }
   if (face->GetType() == eFaceTypeContraction)
     m_pGroup->GetNewFacesArray()->DeleteRenderedFace(face);

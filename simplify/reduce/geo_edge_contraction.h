@@ -135,8 +135,14 @@ class CGeoEdgeContraction {
   bool RemoveEdgeVertices2(CGeoVertex*& midPointVertex, const D3DXVECTOR3& midPoint, CGeoVertex* a, CGeoVertex* b);
   bool CreateReplacingMidPointVertex(CGeoVertex*& midPointVertex, CGeoVertex* a, CGeoVertex* b,
                                      const D3DXVECTOR3& midPoint);
+  // What a contraction disables, for one report to the job.
+  struct SGeoDisabledCounts {
+    DWORD halfEdges = 0;
+    DWORD edges = 0;
+    float edgesLength = 0.0f;
+  };
   void DisableVertexRM2(CGeoVertex* vertex, const std::vector<CGeoFace*>& faces);
-  void DisableFaceRM2(CGeoFace* face);
+  void DisableFaceRM2(CGeoFace* face, SGeoDisabledCounts& counts);
   // Joins the new half edges of the map to their mates with new edges.
   bool CreateEdges(CGeoHalfEdgeMap& map);
 
