@@ -242,8 +242,9 @@ bool CXFileDataList::DeleteWorldRenderFrame(CFrame* frame, bool tryLock) {
     ForgetFrame(frame);
     return DeleteTopLevelObject(frame);
   }
-  ForgetFrame(frame);
+  // A light goes with ForgetFrame: its parent is read before.
   CFrame* parent = frame->GetParentRenderFrame();
+  ForgetFrame(frame);
   return parent && parent->DeleteDirectChildObject(frame, tryLock) == 1;
 }
 
