@@ -502,16 +502,18 @@ HRESULT CDirect3DDevice8::ApplyTransformsAndLights(bool pretransformed) {
     glLoadMatrixf(&modelView.m[0][0]);
     return D3D_OK;
   }
-  GLint used = 0;
-  for (const auto& [index, slot] : m_lights)
-    if (slot.enabled) ++used;
-  if (used > maxLights) return D3DERR_INVALIDCALL;
   // Lights are given in world space: OpenGL takes them through the view.
   glLoadMatrixf(&transform(D3DTS_VIEW).m[0][0]);
   const bool specular = m_renderStates[D3DRS_SPECULARENABLE] != 0;
+  // Light indices grow without bound while OpenGL has a few lights: the
+  // enabled lights take them in index order, and those beyond stay off.
   GLint next = 0;
   for (const auto& [index, slot] : m_lights) {
     if (!slot.enabled) continue;
+    if (next == maxLights) {
+      OutputDebugStringA("Direct3D: more lights enabled than OpenGL has; the lights of the highest indices stay off.\n");
+      break;
+    }
     const GLenum gl = static_cast<GLenum>(GL_LIGHT0 + next++);
     glEnable(gl);
     LoadLight(gl, slot.light, specular);

@@ -1,5 +1,6 @@
 #include "xfiledatalist.h"
 
+#include <cameraframe.h>
 #include <dxwindoweddevice.h>
 #include <materialpresets.h>
 #include <dynamicworldboundaryframe.h>
@@ -98,7 +99,6 @@ void CXFileDataList::DestroyXfileObjects() {
     delete m_pRenderFrame;
     m_pRenderFrame = nullptr;
   }
-  delete m_pWorldDynamicBoundaryFrame;
   m_pWorldDynamicBoundaryFrame = nullptr;
   m_pWorldBoxFrame = nullptr;
   m_pWorldContentFrame = nullptr;
@@ -145,12 +145,14 @@ bool CXFileDataList::CreateRenderFrame(IDirect3DDevice8*, bool tryLock) {
   if (!m_pRenderFrame->ComputeBoundingObjectsHierarchy(false, false, tryLock))
     throw "\nError: m_pRenderFrame->ComputeBoundingObjectsHierarchy() failed.";
 
-  // The boundary's own set-up around the content frame comes with the camera
-  // frames; until then it is a frame of its kind.
+  // The boundary goes between the world box frame, which then owns it, and
+  // the content frame.
   m_pWorldDynamicBoundaryFrame = new CDynamicWorldBoundaryFrame;
-  if (FAILED(m_pWorldDynamicBoundaryFrame->Initialize(nullptr, const_cast<char*>("DynamicBoundaryFrame"),
-                                                      CFrame::eDynamicWorldBoundaryFrame, tryLock)))
+  if (!m_pWorldDynamicBoundaryFrame->Initialize(m_pWorldContentFrame, true, tryLock)) {
+    if (!m_pWorldDynamicBoundaryFrame->GetParentRenderFrame()) delete m_pWorldDynamicBoundaryFrame;
+    m_pWorldDynamicBoundaryFrame = nullptr;
     throw "\nError: m_pWorldDynamicBoundaryFrame->Initialize() failed.";
+  }
 
   m_objects.AddTail(m_pRenderFrame);
   if (!m_lightsManager.Initialize(this, tryLock)) throw "\nError: m_lightsManager.Initialize() failed.";
@@ -242,8 +244,9 @@ bool CXFileDataList::DeleteWorldRenderFrame(CFrame* frame, bool tryLock) {
     ForgetFrame(frame);
     return DeleteTopLevelObject(frame);
   }
-  ForgetFrame(frame);
+  // A light goes with ForgetFrame: its parent is read before.
   CFrame* parent = frame->GetParentRenderFrame();
+  ForgetFrame(frame);
   return parent && parent->DeleteDirectChildObject(frame, tryLock) == 1;
 }
 
@@ -290,7 +293,6 @@ bool CXFileDataList::RemoveRenderFrameHierarchyFromWorld() {
   m_pRenderFrame = nullptr;
   m_pWorldBoxFrame = nullptr;
   m_pWorldContentFrame = nullptr;
-  delete m_pWorldDynamicBoundaryFrame;
   m_pWorldDynamicBoundaryFrame = nullptr;
   return true;
 }
@@ -339,6 +341,19 @@ void CXFileDataList::RegisterCameraRenderFrame(CFrame* frame) {
 void CXFileDataList::UnregisterCameraRenderFrame(CFrame* frame) {
   POSITION pos = m_cameraRenderFrames.Find(frame);
   if (pos) m_cameraRenderFrames.RemoveAt(pos);
+}
+
+void CXFileDataList::RegisterCameraFrame(CCameraFrame* camera) {
+  if (!m_cameras.Find(camera)) m_cameras.AddTail(camera);
+}
+
+void CXFileDataList::UnregisterCameraFrame(CCameraFrame* camera) {
+  POSITION pos = m_cameras.Find(camera);
+  if (pos) m_cameras.RemoveAt(pos);
+}
+
+void CXFileDataList::SetCamerasFrustumDepth() {
+  for (POSITION pos = m_cameras.GetHeadPosition(); pos;) m_cameras.GetNext(pos)->SetFrustumDepth(false);
 }
 
 bool CXFileDataList::IsCountedFrame(CXFileDataObject* object) const {

@@ -74,6 +74,12 @@ class CXFileDataList {
 
   void RegisterCameraRenderFrame(CFrame* frame);
   void UnregisterCameraRenderFrame(CFrame* frame);
+  // The cameras that look at the world; each is listed once.
+  void RegisterCameraFrame(CCameraFrame* camera);
+  void UnregisterCameraFrame(CCameraFrame* camera);
+  // Renews the frustum depth of every camera, waiting for locks.
+  void SetCamerasFrustumDepth();
+  CTypedPtrList<CPtrList, CCameraFrame*>* GetCamerasList() { return &m_cameras; }
 
   // Iteration over the frames of the content frame (cameras skipped). Each
   // gives up (NULL, false) when the content frame's list is busy.

@@ -310,24 +310,44 @@ TEST_F(Drawing, ScreenVerticesCoverTheirPixels) {
   EXPECT_TRUE(ColourNear(m_picture, 10, 15, kBackgroundRgb, 0));
 }
 
-TEST_F(Drawing, MoreLightsThanOpenGLHasFailTheDrawWithoutDrawing) {
+TEST_F(Drawing, MoreLightsThanOpenGLHasLeaveTheHighestIndicesOffAndStillDraw) {
   D3DCAPS8 caps{};
   ASSERT_EQ(m_device->GetDeviceCaps(&caps), D3D_OK);
   ASSERT_GE(caps.MaxActiveLights, 8u);
   LookAlongZ(m_device.get(), kWidth, kHeight);
-  m_device->SetVertexShader(kColourVertexFvf);
-  const std::vector<ColourVertex> square = Square(1.0f, 2.0f, D3DCOLOR_XRGB(255, 255, 0));
-  // Light indices grow without bound; only the enabled ones count.
-  for (DWORD i = 0; i < caps.MaxActiveLights; ++i) m_device->LightEnable(1000 + 10 * i, TRUE);
+  // A white square facing the camera, lit only by the lights.
+  const D3DVERTEX square[6] = {{-1, 1, 2, 0, 0, -1, 0, 0},  {1, 1, 2, 0, 0, -1, 0, 0}, {-1, -1, 2, 0, 0, -1, 0, 0},
+                               {1, 1, 2, 0, 0, -1, 0, 0},   {1, -1, 2, 0, 0, -1, 0, 0}, {-1, -1, 2, 0, 0, -1, 0, 0}};
+  D3DMATERIAL8 white{};
+  white.Diffuse = {1, 1, 1, 1};
+  m_device->SetMaterial(&white);
+  m_device->SetRenderState(D3DRS_AMBIENT, 0);
+  m_device->SetVertexShader(0x112);
+  D3DLIGHT8 dark{}, bright{};
+  dark.Type = bright.Type = D3DLIGHT_DIRECTIONAL;
+  dark.Direction = bright.Direction = {0, 0, 1};
+  bright.Diffuse = {1, 1, 1, 1};
+  // Light indices grow without bound: as many dark lights as OpenGL has,
+  // and a bright one above them all.
+  for (DWORD i = 0; i < caps.MaxActiveLights; ++i) {
+    m_device->SetLight(1000 + 10 * i, &dark);
+    m_device->LightEnable(1000 + 10 * i, TRUE);
+  }
+  m_device->SetLight(90000, &bright);
+  m_device->LightEnable(90000, TRUE);
   Frame(kBackground, [&] {
-    EXPECT_EQ(m_device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, square.data(), sizeof(ColourVertex)), D3D_OK);
+    EXPECT_EQ(m_device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, square, sizeof(D3DVERTEX)), D3D_OK);
   });
+  EXPECT_TRUE(ColourNear(m_picture, kWidth / 2, kHeight / 2, {0, 0, 0}, 0)) << "the bright light stays off";
+
+  // A bright light below them all takes one of OpenGL's lights.
+  m_device->SetLight(5, &bright);
   m_device->LightEnable(5, TRUE);
   Frame(kBackground, [&] {
-    EXPECT_EQ(m_device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, square.data(), sizeof(ColourVertex)),
-              D3DERR_INVALIDCALL);
+    EXPECT_EQ(m_device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, square, sizeof(D3DVERTEX)), D3D_OK);
   });
-  EXPECT_TRUE(ColourNear(m_picture, kWidth / 2, kHeight / 2, kBackgroundRgb, 0));
+  EXPECT_TRUE(ColourNear(m_picture, kWidth / 2, kHeight / 2, {255, 255, 255}, 2));
+  EXPECT_TRUE(ColourNear(m_picture, 0, 0, kBackgroundRgb, 0));
 }
 
 TEST_F(Drawing, IndicesOutsideTheVerticesAreRefused) {
