@@ -1,14 +1,14 @@
 // Direct3D meshes: loading with the Direct3D-mesh switch on, counts, bounds,
 // repair and saving.
+#include <basemesh.h>
+#include <dx_doc.h>
 #include <dxmesh.h>
+#include <geo_mesh.h>
 #include <xfiletemplates.h>
 
 #include <cmath>
-
 #include <filesystem>
 #include <functional>
-
-#include <basemesh.h>
 
 #include "xfile_test_support.h"
 
@@ -164,6 +164,33 @@ TEST_F(DXMeshTest, EverySkinWeightsChildIsFound) {
   const auto meshes = DXMeshes(root.get());
   ASSERT_EQ(meshes.size(), 1u);
   EXPECT_EQ(meshes[0]->GetSkinWeightsCount(), 60u);
+}
+
+// A frame of Direct3D meshes gives a connectivity mesh of one group per
+// material, and needs no 32-bit indices.
+TEST_F(DXMeshTest, ConnectivityFrameBuildsFromDirect3DMeshes) {
+  auto root = NewRoot();
+  CXFileDataList world;
+  ASSERT_TRUE(Load(Fixture("mesh_cube_two_materials.x"), root.get(), world));
+  bool needs32bit = true;
+  EXPECT_TRUE(root->Contains32bitMeshCheck(needs32bit, nullptr));
+  EXPECT_FALSE(needs32bit);
+  auto geoFrame = std::make_unique<CFrame>();
+  ASSERT_TRUE(geoFrame->InitializeShell(root.get()));
+  CDataObjectMap map;
+  REDUCTIONOPTIONS options{};
+  ASSERT_TRUE(geoFrame->InitializeConnectivityMeshFrame(root.get(), nullptr, map, &options, nullptr));
+  CGeoMesh* geo = nullptr;
+  CChildObjectList& children = geoFrame->GetChildObjectList();
+  for (POSITION pos = children.GetHeadPosition(); pos;) {
+    CXFileDataObject* child = children.GetNext(pos)->GetXfileDataObject();
+    if (child->IsATemplateGUID(&GUID_BaseMesh) &&
+        static_cast<CBaseMesh*>(child)->GetMeshType() == eBaseMeshTypeGeoMesh)
+      geo = static_cast<CGeoMesh*>(child);
+  }
+  ASSERT_NE(geo, nullptr);
+  EXPECT_EQ(geo->GetMaterialsCount(), 2u);
+  EXPECT_GT(geo->GetOriginalCurrentVerticesCount(), 0u);
 }
 
 // ---------------------------------------------------------------------------
