@@ -5,6 +5,8 @@
 
 #include <d3d8.h>
 
+#include <dxfile.h>
+
 #include "d3dx8math.h"
 #include "fvflayout.h"
 
@@ -183,3 +185,18 @@ HRESULT D3DXWeldVertices(ID3DXMesh* mesh, D3DXWELDEPSILONS* epsilons, const DWOR
 // faces that use it (that use its point, with an adjacency). Fails
 // (D3DERR_INVALIDCALL) when the format has no normal.
 HRESULT D3DXComputeNormals(ID3DXBaseMesh* mesh, const DWORD* adjacency);
+
+// A mesh from a .x Mesh data object and the objects nested in it: faces of
+// more than three corners are fanned into triangles; MeshNormals (a vertex
+// whose corners name different normals is split), MeshTextureCoords,
+// MeshVertexColors and MeshMaterialList (attribute ids; the last face index
+// stands for the faces past the list) shape the vertex format and the
+// attributes. *materials receives numMaterials D3DXMATERIAL records whose
+// texture names lie in the same buffer, or NULL without a material list;
+// *adjacency three entries a face, joined across VertexDuplicationIndices
+// when the object has them. A Mesh without faces succeeds with *mesh NULL.
+// Counts or indices that do not fit the data: D3DXERR_INVALIDDATA. More
+// than 65,535 vertices give a mesh with 32-bit indices.
+HRESULT D3DXLoadMeshFromXof(IDirectXFileData* data, DWORD options, IDirect3DDevice8* device,
+                            ID3DXBuffer** adjacency, ID3DXBuffer** materials, DWORD* numMaterials,
+                            ID3DXMesh** mesh);

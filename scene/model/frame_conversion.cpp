@@ -3,6 +3,8 @@
 // edge-contraction reduction of every connectivity mesh of a tree, and the
 // 32-bit index check.
 #include <dx_thread.h>
+#include <dxmesh.h>
+#include <dxwindoweddevice.h>
 #include <geo_mesh.h>
 #include <rmxfguid.h>
 
@@ -23,6 +25,11 @@ bool StopRequested(CDXThread* thread) { return thread && !thread->WaitForThreadP
 bool IsGeoMesh(CXFileDataObject* object) {
   return object->IsATemplateGUID(&GUID_BaseMesh) &&
          static_cast<CBaseMesh*>(object)->GetMeshType() == eBaseMeshTypeGeoMesh;
+}
+
+bool IsDXMesh(CXFileDataObject* object) {
+  return object->IsATemplateGUID(&GUID_BaseMesh) &&
+         static_cast<CBaseMesh*>(object)->GetMeshType() == eBaseMeshTypeDXMesh;
 }
 
 // An object held by reference whose source this conversion has already
@@ -88,6 +95,15 @@ bool CFrame::InitializeConnectivityMeshFrame(CFrame* source, char*, CDataObjectM
         FillCopy(
             this, child, geo, map,
             [&] { return static_cast<CMesh*>(child)->InitializeClone(geo, this, options, thread); },
+            "\nError: CMesh::InitializeClone() failed in CFrame::InitializeHierarchy().");
+      } else if (IsDXMesh(child)) {
+        if (AddSharedCopy(this, entry, map)) return true;
+        auto* geo = new CGeoMesh;
+        AddChildObject(eOwnedChild, geo, false);
+        IDirect3DDevice8* device = g_pWindowedDevice ? g_pWindowedDevice->GetD3DDevice() : nullptr;
+        FillCopy(
+            this, child, geo, map,
+            [&] { return static_cast<CDXMesh*>(child)->InitializeClone(geo, this, device, options, thread); },
             "\nError: CMesh::InitializeClone() failed in CFrame::InitializeHierarchy().");
       } else if (child->IsAFrame() && static_cast<CFrame*>(child)->IsOriginalFrame()) {
         if (AddSharedCopy(this, entry, map)) return true;
@@ -159,7 +175,10 @@ bool CFrame::Contains32bitMeshCheck(bool& needs32bit, CDXThread* thread) {
   needs32bit = false;
   return GuardedCall([&] {
     WalkEntries(this, thread, [&](CChildObject*, CXFileDataObject* child) {
-      if (child->IsAFrame() && static_cast<CFrame*>(child)->IsOriginalFrame() &&
+      if (IsDXMesh(child)) {
+        ID3DXMesh* mesh = static_cast<CDXMesh*>(child)->GetMesh();
+        if (mesh && (mesh->GetNumFaces() > 0xFFFF || mesh->GetNumVertices() > 0xFFFF)) needs32bit = true;
+      } else if (child->IsAFrame() && static_cast<CFrame*>(child)->IsOriginalFrame() &&
           !static_cast<CFrame*>(child)->Contains32bitMeshCheck(needs32bit, thread))
         throw "\nError: CFrame::Contains32bitMeshCheck() failed.";
       return !needs32bit;

@@ -1,5 +1,7 @@
 #include "xfiledataobject.h"
 
+#include "basemesh.h"
+
 #include <appfiles.h>
 #include <appoptions.h>
 #include <dx_mutex.h>
@@ -288,7 +290,19 @@ bool CXFileDataObject::IsATemplateGUID(const GUID* guid) const { return guid && 
 bool CXFileDataObject::IsAFrame() const { return m_templateGuid == TID_D3DRMFrame; }
 
 char* CXFileDataObject::GetTemplateName() {
-  if (m_templateGuid == GUID_BaseMesh) return const_cast<char*>("BaseMesh");
+  if (m_templateGuid == GUID_BaseMesh) {
+    // The name of the mesh's own kind.
+    switch (static_cast<CBaseMesh*>(this)->GetMeshType()) {
+      case eBaseMeshTypeGeoMesh:
+        return const_cast<char*>("CMesh");
+      case eBaseMeshTypeDXMesh:
+        return const_cast<char*>("Mesh");
+      case eBaseMeshTypeDXPMesh:
+        return const_cast<char*>("Progessive mesh");
+      default:
+        return const_cast<char*>("BaseMesh");
+    }
+  }
   for (const STemplateName& entry : kTemplateNames)
     if (*entry.guid == m_templateGuid) return const_cast<char*>(entry.name);
   return const_cast<char*>("Unknown");

@@ -9,6 +9,7 @@
 
 class CAnimation;
 class CBaseMesh;
+class CDXMesh;
 class CDXThread;
 class CFrame;
 class CMeshMaterialList;
@@ -54,6 +55,8 @@ class CXFile {
 
   // Empties the lists of this load without freeing anything.
   void ResetXfileLists();
+  // Does nothing: the loaded objects belong to their frames and the world.
+  void DestroyXfileObjects();
   // Why the last load or save failed; empty after a success.
   const CString& GetFailureText() const { return m_failureText; }
 
@@ -62,6 +65,10 @@ class CXFile {
   using CObjectSet = CMap<CXFileDataObject*, CXFileDataObject*, WORD, WORD>;
 
   void SetFileDirectory(const char* path);
+  // The number of objects of the list with that template, and the next one
+  // from pos on (NULL at the end).
+  int GetCount(CXFileDataList& list, const GUID* guid);
+  CXFileDataObject* GetNext(CXFileDataList& list, POSITION& pos, const GUID* guid);
   // Steps of LoadXfileData2.
   CXFileDataObject* CreateObjectOfTemplate(const GUID& type);
   void LoadNestedObjects(IDirectXFileData* data, CXFileDataObject* object, IDirect3DDevice8* device,
@@ -99,6 +106,7 @@ class CXFile {
   // The Direct3D mesh that each bone's skin weights belong to, by bone name.
   CTypedPtrMap<CMapStringToPtr, CString, CBaseMesh*> m_skinnedMeshesByBoneName;
   CObjectList m_loadedObjects;
+  CTypedPtrList<CPtrList, CDXMesh*> m_dxMeshes;
   CTypedPtrList<CPtrList, CAnimation*> m_animations;
   // Default materials standing in for references that a material list
   // could not bind.

@@ -1,4 +1,5 @@
 // Reading a .x file into scene objects.
+#include <appoptions.h>
 #include <dx_thread.h>
 #include <dxerr8.h>
 #include <dxwindoweddevice.h>
@@ -14,6 +15,7 @@
 #include "animation.h"
 #include "animationkey.h"
 #include "basemesh.h"
+#include "dxmesh.h"
 #include "frame.h"
 #include "frametransformmatrix.h"
 #include "material.h"
@@ -33,6 +35,13 @@ constexpr UINT kLoadFailedText = 61499;
 constexpr int kMaxEnumerationFailures = 10;
 // The most materials that a material list lacking some is completed to.
 constexpr DWORD kMostDefaultMaterials = 65535;
+
+bool LoadsDXMeshes() { return g_appOptions.bLoadDXMeshes != 0; }
+
+bool IsDXMesh(CXFileDataObject* object) {
+  return object->IsATemplateGUID(&GUID_BaseMesh) &&
+         static_cast<CBaseMesh*>(object)->GetMeshType() == eBaseMeshTypeDXMesh;
+}
 
 // Top-level objects of these templates hang below the receiving frame.
 bool BelongsBelowRoot(const CXFileDataObject* object) {
@@ -76,9 +85,9 @@ void AddCounts(CFrame* parent, CFrame* child) {
 }
 
 // The class made for each template that loading keeps. Meshes load as
-// X-file meshes: the Direct3D mesh class is not part of this build, so the
-// host's Direct3D-mesh loading switch has no effect here. Vertex colours are
-// kept so that a saved mesh keeps them.
+// X-file meshes unless the host's Direct3D-mesh loading switch is set (see
+// CreateObjectOfTemplate). Vertex colours are kept so that a saved mesh
+// keeps them.
 struct STemplateClass {
   const GUID* type;
   const char* name;
@@ -127,13 +136,33 @@ struct SLoadFailure {
 
 }  // namespace
 
-CXFile::CXFile() : m_framesByName(10), m_skinnedMeshesByBoneName(10), m_loadedObjects(10), m_animations(10) {}
+CXFile::CXFile()
+    : m_framesByName(10), m_skinnedMeshesByBoneName(10), m_loadedObjects(10), m_dxMeshes(10), m_animations(10) {}
+
+int CXFile::GetCount(CXFileDataList& list, const GUID* guid) {
+  int count = 0;
+  POSITION pos = list.GetHeadPosition();
+  while (GetNext(list, pos, guid)) ++count;
+  return count;
+}
+
+CXFileDataObject* CXFile::GetNext(CXFileDataList& list, POSITION& pos, const GUID* guid) {
+  while (pos) {
+    CXFileDataObject* object = list.GetNext(pos);
+    if (object && object->IsATemplateGUID(guid)) return object;
+  }
+  return nullptr;
+}
+
+// The loaded objects belong to the frames and the world: nothing to free.
+void CXFile::DestroyXfileObjects() {}
 
 CXFile::~CXFile() { ResetXfileLists(); }
 
 void CXFile::ResetXfileLists() {
   m_loadedObjects.RemoveAll();
   m_materialStandIns.RemoveAll();
+  m_dxMeshes.RemoveAll();
   m_framesByName.RemoveAll();
   m_skinnedMeshesByBoneName.RemoveAll();
   m_animations.RemoveAll();
@@ -171,8 +200,9 @@ bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, ch
   m_framesByName.InitHashTable(100);
   m_skinnedMeshesByBoneName.InitHashTable(100);
   SetFileDirectory(path);
-  // Meshes load as X-file meshes, in plain frames (see CreateObjectOfTemplate).
-  root->SetFrameType(CFrame::ePlainFrame);
+  // Meshes load as X-file meshes in plain frames, or as Direct3D meshes in
+  // frames of their kind (see CreateObjectOfTemplate).
+  root->SetFrameType(LoadsDXMeshes() ? CFrame::eDXMeshFrame : CFrame::ePlainFrame);
 
   IDirectXFile* file = nullptr;
   IDirectXFileEnumObject* primary = nullptr;
@@ -224,7 +254,14 @@ bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, ch
         root->AddChildObject(eOwnedChild, made, false);
         holder.release();
         attachedToRoot.AddTail(made);
-        if (made->IsAFrame()) {
+        if (IsDXMesh(made)) {
+          auto* mesh = static_cast<CDXMesh*>(made);
+          const LONG vertices = static_cast<LONG>(mesh->GetNumVertices(false));
+          const LONG triangles = static_cast<LONG>(mesh->GetNumFaces(false));
+          addedVertices += vertices;
+          addedTriangles += triangles;
+          AddCounts(root, vertices, triangles);
+        } else if (made->IsAFrame()) {
           auto* frame = static_cast<CFrame*>(made);
           addedVertices += static_cast<LONG>(frame->GetActiveVerticesCount(false));
           addedTriangles += static_cast<LONG>(frame->GetActiveTrianglesCount(false));
@@ -238,6 +275,9 @@ bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, ch
       Release(data2);
     }
     DEBUG_TRACE("\nInfo: All objects in the .x file %s are enumerated.", path);
+    // Direct3D meshes are welded once the whole file is read; binding the
+    // skinned ones to their bones comes with skinned drawing.
+    for (POSITION pos = m_dxMeshes.GetHeadPosition(); pos;) m_dxMeshes.GetNext(pos)->WeldMesh();
     // Animations of bones keep the centre of the skinned mesh they move.
     for (POSITION pos = m_animations.GetHeadPosition(); pos;)
       m_animations.GetNext(pos)->SetMeshCenterFS(m_skinnedMeshesByBoneName);
@@ -287,6 +327,7 @@ void CXFile::DetachLoadedObjects(CFrame* root, CXFileDataList& world, const CObj
 }
 
 CXFileDataObject* CXFile::CreateObjectOfTemplate(const GUID& type) {
+  if (type == TID_D3DRMMesh && LoadsDXMeshes()) return new CDXMesh;
   const STemplateClass* entry = FindTemplateClass(type);
   return entry ? entry->make() : nullptr;
 }
@@ -461,10 +502,17 @@ void CXFile::FinishObject(CXFileDataObject* object, CXFileDataObject* parent, CD
                            mesh->GetName() && *mesh->GetName() ? mesh->GetName() : "without a name");
       throw "\nError: The mesh could not be prepared for drawing.";
     }
+  } else if (IsDXMesh(object)) {
+    auto* mesh = static_cast<CDXMesh*>(object);
+    if (parent && parent->IsAFrame())
+      AddCounts(static_cast<CFrame*>(parent), static_cast<LONG>(mesh->GetNumVertices(false)),
+                static_cast<LONG>(mesh->GetNumFaces(false)));
+    mesh->SetOptionalMembers();
+    m_dxMeshes.AddTail(mesh);
   } else if (object->IsAFrame()) {
     auto* frame = static_cast<CFrame*>(object);
     frame->SetInitialFrameTransform();
-    frame->SetFrameType(CFrame::ePlainFrame);
+    frame->SetFrameType(LoadsDXMeshes() ? CFrame::eDXMeshFrame : CFrame::ePlainFrame);
     if (parent && parent->IsAFrame()) AddCounts(static_cast<CFrame*>(parent), frame);
     m_framesByName.SetAt(frame->GetName() ? frame->GetName() : "", frame);
   } else if (object->IsATemplateGUID(&DXFILEOBJ_SkinWeights)) {

@@ -1,0 +1,122 @@
+// CDXMesh: a D3DX mesh in the scene, with its materials, textures, face
+// adjacency and attribute table. Loaded from and saved to .x Mesh data
+// objects, repaired (adjacency, attribute sort, cleaning, welding, normals),
+// drawn subset by subset in the opaque and the transparent pass, and
+// converted to and from the connectivity mesh.
+#pragma once
+
+#include <afxtempl.h>
+#include <d3dx8mesh.h>
+
+#include "basemesh.h"
+
+class CFrame;
+class CGeoMesh;
+class CMaterial;
+class CSkinMeshHeader;
+class CSkinWeights;
+struct REDUCTIONOPTIONS;
+
+class CDXMesh : public CBaseMesh {
+ public:
+  CDXMesh();
+  ~CDXMesh() override;
+
+  void DeleteContent(bool tryLock) override;
+  void DeleteContentTL() override;
+  HRESULT Save(IDirectXFileSaveObject* saveObject, IDirectXFileData** out, CDXThread* thread) override;
+  bool Load(IDirectXFileData* data, DWORD size, BYTE* block, char* fileDirectory, CDXThread* thread) override;
+  EBaseMeshType GetMeshType() override { return eBaseMeshTypeDXMesh; }
+  HRESULT Render(IDirect3DDevice8* device, D3DXMATRIX* world, int opaquePass, int transparentPass,
+                 CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc, bool tryLock) override;
+  // The wireframe overlay of the active edges, drawn in the opaque pass when
+  // the document's display options ask for it.
+  HRESULT RenderEdgesTL(IDirect3DDevice8* device, D3DXMATRIX* world, int opaquePass, int transparentPass,
+                        CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc, bool tryLock);
+
+  void DestroyContent(bool tryLock);
+  void DestroyDXMeshContent();
+  // Takes over the mesh and the arrays as they are; bounds copied from box
+  // and sphere.
+  void SetDataMembers(ID3DXMesh* mesh, DWORD numMaterials, D3DXMATERIAL* materials, IDirect3DTexture8** textures,
+                      DWORD* adjacency, DWORD attributeTableSize, D3DXATTRIBUTERANGE* attributeTable, CGBox* box,
+                      CGSphere* sphere, bool ready);
+  bool ComputeBoundingObjects();
+  // 0 when deleted or without a mesh; a busy object on a try throws the
+  // lock's text.
+  DWORD GetNumFaces(bool tryLock);
+  DWORD GetNumVertices(bool tryLock);
+  // The save copies of the materials: texture names with doubled
+  // backslashes for the text format.
+  void InitializeConvertedMaterials();
+  void DestroyConvertedMaterials();
+  // Finds the skin header, the skin weights and the materials of the
+  // material list among the children.
+  void SetOptionalMembers();
+
+  // Repair.
+  bool MyOptimizeInPlace();
+  void UpdateAttributeTable(ID3DXMesh* mesh);
+  bool CleanMesh2();
+  bool MyCleanMesh(IDirect3DDevice8* device);
+  bool MyCleanMesh32(IDirect3DDevice8* device);
+  void WeldMesh();
+  bool ReplaceMeshFVF(DWORD numFaces, DWORD numVertices, DWORD vertexStride, DWORD options, DWORD fvf,
+                      BYTE* vertices, WORD* indices, DWORD* attributes, IDirect3DDevice8* device);
+  bool ReplaceMeshFVF32(DWORD numFaces, DWORD numVertices, DWORD vertexStride, DWORD options, DWORD fvf,
+                        BYTE* vertices, DWORD* indices, DWORD* attributes, IDirect3DDevice8* device);
+  bool CreateValidAttributesArray(DWORD*& out, DWORD& count);
+
+  // Material and texture arrays from a D3DX material buffer; one default
+  // material without a buffer.
+  bool CopyMaterialsArray(D3DXMATERIAL*& materials, IDirect3DTexture8**& textures, DWORD& count,
+                          char* textureDirectory, ID3DXBuffer* materialBuffer, CDXThread* thread);
+  // The connectivity mesh of this mesh.
+  bool InitializeClone(CGeoMesh* target, CFrame* frame, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
+                       CDXThread* thread);
+
+  ID3DXMesh* GetMesh() const { return m_pMesh; }
+  DWORD GetMaterialsCount() const { return m_dwNumMaterials; }
+  D3DXMATERIAL* GetMaterials() const { return m_pMaterials; }
+  IDirect3DTexture8** GetTextures() const { return m_ppTextures; }
+  DWORD* GetAdjacency() const { return m_pAdjacency; }
+  DWORD GetAttributeTableSize() const { return m_dwAttributeTableSize; }
+  D3DXATTRIBUTERANGE* GetAttributeTable() const { return m_pAttributeTable; }
+  D3DXMATERIAL* GetConvertedMaterials() const { return m_pConvertedMaterials; }
+  DWORD GetSkinWeightsCount() const { return static_cast<DWORD>(m_SkinWeights.GetSize()); }
+  CSkinWeights* GetSkinWeights(DWORD i) const { return m_SkinWeights.GetAt(i); }
+  CSkinMeshHeader* GetSkinMeshHeader() const { return m_pSkinMeshHeader; }
+  DWORD GetMaterialObjectsCount() const { return static_cast<DWORD>(m_MaterialObjects.GetSize()); }
+  // The mesh came without a material list and holds the default one only.
+  bool HasDefaultMaterialsOnly() const { return m_bDefaultMaterials; }
+  void SetReadyForRendering(bool ready) { CBaseMesh::SetReadyForRendering(ready); }
+
+  // The material and texture of an attribute id: the default material and no
+  // texture for an id past the materials.
+  const D3DMATERIAL8& MaterialOf(DWORD attribId) const;
+  IDirect3DTexture8* TextureOf(DWORD attribId) const;
+
+ protected:
+  void ClearContent();
+
+ private:
+  ID3DXMesh* m_pMesh;
+  DWORD m_dwNumMaterials;
+  D3DXMATERIAL* m_pMaterials;
+  D3DXMATERIAL* m_pConvertedMaterials;
+  IDirect3DTexture8** m_ppTextures;
+  DWORD* m_pAdjacency;
+  DWORD m_dwAttributeTableSize;
+  D3DXATTRIBUTERANGE* m_pAttributeTable;
+  char** m_ppMaterialNames;
+  CTypedPtrArray<CPtrArray, CMaterial*> m_MaterialObjects;
+  CSkinMeshHeader* m_pSkinMeshHeader;
+  CTypedPtrArray<CPtrArray, CSkinWeights*> m_SkinWeights;
+  // Non-zero for a skinned mesh; skinned drawing and saving come with the
+  // skinned meshes.
+  DWORD m_dwNumBlendWeights;
+  bool m_bDefaultMaterials;
+};
+
+// Frees the texture names of a material array, then the array.
+void DestroyMaterialsArray(D3DXMATERIAL*& materials, DWORD count);

@@ -1,0 +1,29 @@
+// Shared by the Direct3D-mesh sources: the device meshes are made on, string
+// copies and the scoped mesh-buffer lock.
+#pragma once
+
+#include <d3d8.h>
+
+#include "basemesh.h"
+
+// The device of the process's windowed device; NULL before it exists.
+IDirect3DDevice8* DXMeshDevice();
+// A new[] copy of text; NULL for NULL.
+char* DuplicateString(const char* text);
+
+// Holds the mesh-buffer lock of a mesh for a scope, waiting for it.
+class CMeshBufferLock {
+ public:
+  explicit CMeshBufferLock(CBaseMesh* mesh) : m_mesh(mesh), m_held(mesh->LockMeshBuffers(false)) {
+    if (!m_held) throw "Info: Cannot lock the mesh buffer mutex.";
+  }
+  ~CMeshBufferLock() {
+    if (m_held) m_mesh->UnlockMeshBuffers();
+  }
+  CMeshBufferLock(const CMeshBufferLock&) = delete;
+  CMeshBufferLock& operator=(const CMeshBufferLock&) = delete;
+
+ private:
+  CBaseMesh* m_mesh;
+  bool m_held;
+};

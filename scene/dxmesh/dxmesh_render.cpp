@@ -1,0 +1,135 @@
+// Drawing a Direct3D mesh: its subsets in the opaque and the transparent
+// pass, then the wireframe overlay of its edges.
+#include <dx_doc.h>
+#include <tracelog.h>
+
+#include "dxmesh.h"
+#include "objectlock.h"
+
+namespace {
+
+// Saves render states and puts back those that changed when it goes, on
+// every way out of a drawing pass.
+class CRenderStates {
+ public:
+  explicit CRenderStates(IDirect3DDevice8* device) : m_device(device) {}
+  ~CRenderStates() {
+    for (int i = m_count - 1; i >= 0; --i) {
+      DWORD now = 0;
+      if (FAILED(m_device->GetRenderState(m_states[i], &now)) || now != m_values[i])
+        m_device->SetRenderState(m_states[i], m_values[i]);
+    }
+  }
+  CRenderStates(const CRenderStates&) = delete;
+  CRenderStates& operator=(const CRenderStates&) = delete;
+
+  DWORD Save(D3DRENDERSTATETYPE state) {
+    DWORD value = 0;
+    m_device->GetRenderState(state, &value);
+    m_states[m_count] = state;
+    m_values[m_count] = value;
+    ++m_count;
+    return value;
+  }
+
+ private:
+  IDirect3DDevice8* m_device;
+  D3DRENDERSTATETYPE m_states[4] = {};
+  DWORD m_values[4] = {};
+  int m_count = 0;
+};
+
+// Holds the mesh-buffer lock taken by a try, for a scope.
+struct STriedBuffers {
+  CBaseMesh* mesh;
+  bool held;
+  ~STriedBuffers() {
+    if (held) mesh->UnlockMeshBuffers();
+  }
+};
+
+// Unsets texture stage 0 when it goes, if a texture was set.
+struct STextureStage {
+  IDirect3DDevice8* device;
+  bool set = false;
+  ~STextureStage() {
+    if (set) device->SetTexture(0, nullptr);
+  }
+};
+
+bool IsOpaqueAlpha(float alpha) { return alpha >= 1.0f || alpha == 0.0f; }
+
+}  // namespace
+
+HRESULT CDXMesh::Render(IDirect3DDevice8* device, D3DXMATRIX* world, int opaquePass, int transparentPass,
+                        CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc, bool tryLock) {
+  CObjectLock lock(this, tryLock, true);
+  if (!lock.IsHeld() || IsDeleted() || !IsReadyForRendering() || !m_pMesh || !device) return S_OK;
+  STriedBuffers buffers{this, TryLockMeshBuffers()};
+  if (!buffers.held) return S_OK;
+  if (m_dwNumBlendWeights) return S_OK;  // skinned drawing comes with the skinned meshes
+  try {
+    if (doc) doc->SetDeviceFillingShading(device);
+    CRenderStates states(device);
+    const DWORD shade = states.Save(D3DRS_SHADEMODE);
+    DWORD fill = 0;
+    device->GetRenderState(D3DRS_FILLMODE, &fill);
+    if (fill == D3DFILL_WIREFRAME && shade != D3DSHADE_GOURAUD) device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+    const bool diffuseForAmbient = doc && doc->DiffuseForAmbientColor();
+    STextureStage stage{device};
+    for (DWORD i = 0; i < m_dwAttributeTableSize; ++i) {
+      const D3DXATTRIBUTERANGE& range = m_pAttributeTable[i];
+      if (range.FaceCount == 0) continue;
+      const DWORD a = range.AttribId;
+      // An id past the materials draws with the default material.
+      D3DMATERIAL8 material = MaterialOf(a);
+      const bool opaque = IsOpaqueAlpha(material.Diffuse.a);
+      if ((opaquePass && !opaque) || (transparentPass && opaque)) continue;
+      if (diffuseForAmbient) material.Ambient = material.Diffuse;
+      device->SetMaterial(&material);
+      IDirect3DTexture8* texture = TextureOf(a);
+      device->SetTexture(0, texture);
+      stage.set = texture != nullptr;
+      device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
+      if (FAILED(m_pMesh->DrawSubset(a))) throw "\nDrawSubset() failed.";
+      if (stage.set) {
+        device->SetTexture(0, nullptr);
+        stage.set = false;
+      }
+    }
+    if (FAILED(RenderEdgesTL(device, world, opaquePass, transparentPass, camera, view, doc, tryLock)))
+      throw "\nRenderEdges failed.";
+  } catch (const char* message) {
+    DEBUG_TRACE("%s", message);
+    return E_FAIL;
+  }
+  return S_OK;
+}
+
+HRESULT CDXMesh::RenderEdgesTL(IDirect3DDevice8* device, D3DXMATRIX*, int opaquePass, int, CCameraFrame*,
+                               D3DXMATRIX*, CDXDoc* doc, bool tryLock) {
+  if (!doc) return S_OK;
+  const DISPLAYOPTIONS options = doc->GetDisplayOptions();
+  if (!options.showActiveEdges) return S_OK;
+  try {
+    CObjectLock lock(this, tryLock);
+    if (IsDeleted() || !IsReadyForRendering() || !opaquePass || !m_pMesh) return S_OK;
+    // Put back in the order shade, fill, z-bias, on failures too.
+    CRenderStates states(device);
+    states.Save(D3DRS_ZBIAS);
+    states.Save(D3DRS_FILLMODE);
+    states.Save(D3DRS_SHADEMODE);
+    device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+    device->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
+    device->SetRenderState(D3DRS_ZBIAS, 5);
+    device->SetMaterial(&options.activeEdgesMaterial);
+    device->SetTexture(0, nullptr);
+    for (DWORD i = 0; i < m_dwAttributeTableSize; ++i)
+      if (m_pAttributeTable[i].FaceCount && FAILED(m_pMesh->DrawSubset(m_pAttributeTable[i].AttribId)))
+        throw "\nDrawSubset() failed.";
+  } catch (const char* message) {
+    DEBUG_TRACE("%s", message);
+    return E_FAIL;
+  }
+  return S_OK;
+}
