@@ -1,5 +1,5 @@
 // A world on the process's device, with frames and cameras for the tests of
-// the camera and the special frames; views are drawn on the software
+// the camera, the cage, grid and boundary frames; views are drawn on the software
 // rasterizer and their pictures kept.
 #pragma once
 

@@ -19,7 +19,7 @@ std::vector<CFrame*> ChildFrames(CFrame* frame) {
   return frames;
 }
 
-using SpecialFrames = StageTest;
+using CageAndBoundaryFrames = StageTest;
 
 }  // namespace
 
@@ -33,7 +33,7 @@ TEST(RootRenderFrame, AnUnnamedOneGetsAUniqueNameAndKnowsNoWorldBeforeInitialize
   EXPECT_GT(name.size(), std::string("RootRenderFrame").size());
 }
 
-TEST_F(SpecialFrames, ACageOnTheUnitBoxHasSixGridsOfTenEdgesOnTwelveCylinders) {
+TEST_F(CageAndBoundaryFrames, ACageOnTheUnitBoxHasSixGridsOfTenEdgesOnTwelveCylinders) {
   CGBox unit;
   const D3DXVECTOR3 min(-0.5f, -0.5f, -0.5f), max(0.5f, 0.5f, 0.5f);
   unit.Initialize(&min, &max, false);
@@ -64,7 +64,7 @@ TEST_F(SpecialFrames, ACageOnTheUnitBoxHasSixGridsOfTenEdgesOnTwelveCylinders) {
   EXPECT_NEAR(box.GetDepthFS(), 1.02f, 0.005f);
 }
 
-TEST_F(SpecialFrames, AGridWithoutRadiusTakesATenthOfTheSpacingOfItsNarrowerSide) {
+TEST_F(CageAndBoundaryFrames, AGridWithoutRadiusTakesATenthOfTheSpacingOfItsNarrowerSide) {
   CGridFrame grid;
   D3DXVECTOR3 normal(0, 0, -1), up(0, 1, 0), corner(0, 0, 0);
   ASSERT_TRUE(grid.Initialize(4, 2, &normal, &up, &corner, nullptr, 5, 5, 0));
@@ -72,7 +72,7 @@ TEST_F(SpecialFrames, AGridWithoutRadiusTakesATenthOfTheSpacingOfItsNarrowerSide
   EXPECT_FLOAT_EQ(grid.GetHeightEdgeCylinder()->GetHeight(), 2.0f);
 }
 
-TEST_F(SpecialFrames, TheWorldBoundaryStandsBetweenTheWorldBoxAndTheContentWithATenTimesBox) {
+TEST_F(CageAndBoundaryFrames, TheWorldBoundaryStandsBetweenTheWorldBoxAndTheContentWithATenTimesBox) {
   CDynamicWorldBoundaryFrame* boundary = m_world.GetWorldBoundaryFrame();
   ASSERT_NE(boundary, nullptr);
   EXPECT_STREQ(boundary->GetName(), "DynamicBoundaryFrame");
@@ -92,7 +92,7 @@ TEST_F(SpecialFrames, TheWorldBoundaryStandsBetweenTheWorldBoxAndTheContentWithA
   EXPECT_NEAR(boundary->GetRadiusFS(), 10.0f * std::sqrt(3.0f), 1e-3f);
 }
 
-TEST_F(SpecialFrames, TheWorldCageIsVisibleThenHiddenThenShownAtTwiceTheScenesSize) {
+TEST_F(CageAndBoundaryFrames, TheWorldCageIsVisibleThenHiddenThenShownAtTwiceTheScenesSize) {
   CDynamicWorldBoundaryFrame* boundary = m_world.GetWorldBoundaryFrame();
   AddBox({0, 1, 0}, 3, 1.5f, 0.5f, GreenMaterial());
   // Visible after the world is built, with no cage yet.
