@@ -123,6 +123,8 @@ class CDirect3DDevice8 : public TComObject<IDirect3DDevice8, &IID_IDirect3DDevic
   // OpenGL work (draw.cpp). Each runs with m_mutex held.
   bool BeginGL();
   bool BindTarget(UINT* width, UINT* height);
+  // Binds a surface's framebuffer to read it back; the caller holds m_mutex.
+  bool BindSurfaceForReading(IDirect3DSurface8* surface, UINT* width, UINT* height);
   GLuint ColourTexture(CPixels& pixels);
   GLuint DepthBuffer(CPixels& pixels);
   GLuint UploadBuffer(IUnknown* buffer, bool index);

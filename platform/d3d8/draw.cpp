@@ -383,19 +383,25 @@ void CDirect3DDevice8::ReadColour(CPixels& pixels, std::vector<BYTE>& rgba) {
                GL_UNSIGNED_BYTE, rgba.data());
 }
 
-HRESULT CDirect3DDevice8::SyncToMemory(IDirect3DSurface8* surface) {
-  CD3D8SurfaceData* data = D3D8SurfaceData(surface);
-  if (!data || !data->Pixels().drawnOnDevice) return D3D_OK;
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+bool CDirect3DDevice8::BindSurfaceForReading(IDirect3DSurface8* surface, UINT* width, UINT* height) {
+  // The surface is bound alone, without depth, and the device's targets are
+  // left as they were.
   IDirect3DSurface8* target = m_renderTarget;
   IDirect3DSurface8* depth = m_depthStencil;
   m_renderTarget = surface;
   m_depthStencil = nullptr;
-  UINT width = 0, height = 0;
-  const bool bound = BeginGL() && BindTarget(&width, &height);
+  const bool bound = BeginGL() && BindTarget(width, height);
   m_renderTarget = target;
   m_depthStencil = depth;
-  if (!bound) return D3DERR_INVALIDCALL;
+  return bound;
+}
+
+HRESULT CDirect3DDevice8::SyncToMemory(IDirect3DSurface8* surface) {
+  CD3D8SurfaceData* data = D3D8SurfaceData(surface);
+  if (!data || !data->Pixels().drawnOnDevice) return D3D_OK;
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  UINT width = 0, height = 0;
+  if (!BindSurfaceForReading(surface, &width, &height)) return D3DERR_INVALIDCALL;
   CPixels& pixels = data->Pixels();
   ReadColour(pixels, m_backend->scratch);
   for (UINT row = 0; row < height; ++row)
@@ -715,15 +721,8 @@ HRESULT CDirect3DDevice8::PresentSurface(IDirect3DSurface8* surface, const RECT*
   if (!sink) return D3D_OK;
   CD3D8SurfaceData* data = D3D8SurfaceData(surface);
   if (!data) return D3DERR_INVALIDCALL;
-  IDirect3DSurface8* target = m_renderTarget;
-  IDirect3DSurface8* depth = m_depthStencil;
-  m_renderTarget = surface;
-  m_depthStencil = nullptr;
   UINT width = 0, height = 0;
-  const bool bound = BeginGL() && BindTarget(&width, &height);
-  m_renderTarget = target;
-  m_depthStencil = depth;
-  if (!bound) return D3DERR_INVALIDCALL;
+  if (!BindSurfaceForReading(surface, &width, &height)) return D3DERR_INVALIDCALL;
   CPixels& pixels = data->Pixels();
   std::vector<BYTE>& rgba = m_backend->scratch;
   ReadColour(pixels, rgba);

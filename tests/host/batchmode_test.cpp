@@ -169,11 +169,6 @@ class BatchRunFolder : public ::testing::Test {
   const std::filesystem::path m_folder{m_temporary.Path()};
 };
 
-std::string Contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 TEST_F(BatchRunFolder, AFolderGivenAsTheFileToLoadIsNamedAsOne) {
   const SRun run = RunBatchOn(m_folder.string());
   EXPECT_EQ(run.status, 1);
@@ -220,11 +215,11 @@ TEST_F(BatchRunFolder, TheExportFollowsLinksAndReplacesOnlyRegularFiles) {
     EXPECT_TRUE(std::filesystem::is_directory(folder));
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     if (c.status == 0) {
-      EXPECT_EQ(Contents(real).rfind("xof 0303bzip", 0), 0u);
+      EXPECT_EQ(FileContents(real).rfind("xof 0303bzip", 0), 0u);
       other_readers::ExpectAssimpReads(real, input);
       EXPECT_EQ(RunBatchOn(link).status, 0);
     } else {
-      EXPECT_EQ(Contents(real), "old content");
+      EXPECT_EQ(FileContents(real), "old content");
     }
   }
 }

@@ -135,7 +135,9 @@ TEST_F(DXMeshRenderTest, StatesAreBackWhenDrawingFails) {
     // Opaque pass: the subset (alpha 1, device alive) draws; the overlay is
     // the one that fails for the translucent mesh.
     const HRESULT hr = mesh.Render(Device(), nullptr, 1, 0, nullptr, nullptr, &doc, false);
-    if (alpha == 0.5f) EXPECT_EQ(hr, E_FAIL);
+    if (alpha == 0.5f) {
+      EXPECT_EQ(hr, E_FAIL);
+    }
     EXPECT_EQ(State(D3DRS_SHADEMODE), static_cast<DWORD>(D3DSHADE_FLAT));
     EXPECT_EQ(State(D3DRS_FILLMODE), static_cast<DWORD>(D3DFILL_WIREFRAME));
     EXPECT_EQ(State(D3DRS_ZBIAS), 3u);

@@ -249,7 +249,9 @@ TEST_F(DXMeshTest, EveryRealFileLoadsWithTheSameFacesAndSavesInEachFormat) {
     // The frames count the meshes as loaded, before welding and cleaning
     // change their vertices.
     EXPECT_EQ(root->GetActiveTrianglesCount(false), faces);
-    if (faces) EXPECT_GT(vertices, 0u);
+    if (faces) {
+      EXPECT_GT(vertices, 0u);
+    }
 
     for (DWORD format : {DXFILEFORMAT_TEXT, DXFILEFORMAT_BINARY, DXFILEFORMAT_BINARY | DXFILEFORMAT_COMPRESSED}) {
       SCOPED_TRACE(format);
@@ -265,7 +267,9 @@ TEST_F(DXMeshTest, EveryRealFileLoadsWithTheSameFacesAndSavesInEachFormat) {
     }
     ++files;
   });
-  if (files) EXPECT_GT(files, 8);
+  if (files) {
+    EXPECT_GT(files, 8);
+  }
 }
 
 }  // namespace

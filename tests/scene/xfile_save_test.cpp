@@ -16,11 +16,6 @@ using namespace xfile_test;
 
 namespace {
 
-std::string Contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 class XFileFormatRoundTrip : public XFileSaveTest, public ::testing::WithParamInterface<SFormat> {};
 
 TEST_P(XFileFormatRoundTrip, KeepsEverythingOfTheScene) {
@@ -221,7 +216,7 @@ TEST_F(XFileSaveTest, AFailedSaveLeavesTheFileItWasToReplace) {
     EXPECT_FALSE(
         file.SaveXFrame2(scene->root.get(), const_cast<char*>(target.c_str()), c.format, true, nullptr));
     EXPECT_NE(std::string(file.GetFailureText()).find(c.failure), std::string::npos) << file.GetFailureText();
-    EXPECT_EQ(Contents(path), "old content");
+    EXPECT_EQ(FileContents(path), "old content");
     EXPECT_TRUE(std::filesystem::is_directory(folder));
     EXPECT_TRUE(std::filesystem::is_empty(folder));
     EXPECT_FALSE(std::filesystem::exists(target + ".partial"));

@@ -9,6 +9,8 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <system_error>
 
@@ -41,3 +43,9 @@ class TempFolder {
  private:
   std::string m_folder;
 };
+
+// The whole content of a file the test wrote; empty when it cannot be read.
+inline std::string FileContents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}

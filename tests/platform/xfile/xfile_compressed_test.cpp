@@ -72,7 +72,7 @@ TEST_F(XFileCompressed, EveryBlockButTheLastHoldsAWholeBlockAndNeedsOnlyTheBlock
     SCOPED_TRACE(formatName);
     const std::string path = PathOf("many_blocks.x");
     ASSERT_EQ(SaveMeshFile(m_file.get(), path, format, kManyTriangles), S_OK);
-    const std::string file = Contents(path);
+    const std::string file = FileContents(path);
 
     const SBlocks blocks = InflateWithOneBlockOfHistory(file);
     ASSERT_GE(blocks.plain.size(), 3u);
@@ -85,7 +85,7 @@ TEST_F(XFileCompressed, EveryBlockButTheLastHoldsAWholeBlockAndNeedsOnlyTheBlock
     // Our own reader gives what the uncompressed file gives.
     const std::string plainPath = PathOf("many_blocks_plain.x");
     ASSERT_EQ(SaveMeshFile(m_file.get(), plainPath, format & ~DXFILEFORMAT_COMPRESSED, kManyTriangles), S_OK);
-    EXPECT_EQ(blocks.data, Contents(plainPath).substr(16 + ((format & DXFILEFORMAT_TEXT) ? 1 : 0)));
+    EXPECT_EQ(blocks.data, FileContents(plainPath).substr(16 + ((format & DXFILEFORMAT_TEXT) ? 1 : 0)));
     HRESULT failure = S_OK;
     const std::string dump = DumpFile(m_file.get(), path, &failure);
     EXPECT_EQ(failure, S_OK);
@@ -101,7 +101,7 @@ TEST_F(XFileCompressed, FilesWithShorterBlocksStillRead) {
   // it as dictionary.
   const std::string plainPath = PathOf("plain.x");
   ASSERT_EQ(SaveMeshFile(m_file.get(), plainPath, DXFILEFORMAT_BINARY, kManyTriangles), S_OK);
-  const std::string body = Contents(plainPath).substr(16);
+  const std::string body = FileContents(plainPath).substr(16);
   std::string compressed;
   size_t at = 0;
   for (size_t length : {2112u, 756u, 82u, 40000u, 1996u}) {

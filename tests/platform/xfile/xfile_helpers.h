@@ -86,7 +86,3 @@ class XFileFolderTest : public ::testing::Test {
   Com<IDirectXFile> m_file;
 };
 
-inline std::string Contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}

@@ -108,7 +108,7 @@ TEST_F(XFileSaveTarget, ASaveThatFailsOrIsGivenUpLeavesTheOldFileAndNoPartialFil
       const std::string path = PathOf("kept.x");
       std::ofstream(path) << "old content";
       EXPECT_TRUE(FAILED(c.save(m_file.get(), path, format)));
-      EXPECT_EQ(Contents(path), "old content");
+      EXPECT_EQ(FileContents(path), "old content");
       EXPECT_EQ(Entries(m_folder), std::vector<std::string>{"kept.x"}) << "no temporary file left";
     }
   }
@@ -123,9 +123,9 @@ TEST_F(XFileSaveTarget, AFinishedSaveIsInPlaceAndTakesNoMoreData) {
     ASSERT_EQ(m_file->CreateSaveObject(path.c_str(), format, &save), S_OK);
     ASSERT_EQ(SaveMeshTemplates(save.get()), S_OK);
     ASSERT_EQ(SaveMeshStep(10)(save.get()), S_OK);
-    EXPECT_EQ(Contents(path), "old content");
+    EXPECT_EQ(FileContents(path), "old content");
     EXPECT_EQ(FinishXFileSave(save.get(), TRUE), S_OK);
-    EXPECT_NE(Contents(path), "old content");
+    EXPECT_NE(FileContents(path), "old content");
     EXPECT_EQ(Entries(m_folder), std::vector<std::string>{"done.x"});
     HRESULT failure = S_OK;
     DumpFile(m_file.get(), path, &failure);
@@ -162,8 +162,8 @@ TEST_F(XFileSaveTarget, ALinkIsFollowedAndTheFileItPointsToIsReplaced) {
     ASSERT_EQ(RunSave(m_file.get(), PathOf("out.x"), DXFILEFORMAT_TEXT, {SaveMeshTemplates, SaveMeshStep(3)}), S_OK);
 
     for (const auto& link : c.links) EXPECT_TRUE(fs::is_symlink(m_folder / link.first)) << link.first;
-    EXPECT_NE(Contents(PathOf(c.target)).find("template Mesh"), std::string::npos);
-    EXPECT_EQ(Contents(PathOf("out.x")), Contents(PathOf(c.target)));
+    EXPECT_NE(FileContents(PathOf(c.target)).find("template Mesh"), std::string::npos);
+    EXPECT_EQ(FileContents(PathOf("out.x")), FileContents(PathOf(c.target)));
     if (std::string(c.target) == "real.x") {
       EXPECT_EQ(fs::status(PathOf("real.x")).permissions(),
                 fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)

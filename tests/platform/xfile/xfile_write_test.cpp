@@ -276,17 +276,17 @@ TEST_F(XFileWrite, AnExistingFileIsReplacedOnlyByAWrittenOne) {
     ASSERT_EQ(save->CreateDataObject(TID_D3DRMFrame, "not a name", nullptr, 0, nullptr, &bad), S_OK);
     EXPECT_EQ(save->SaveData(bad.get()), DXFILEERR_BADVALUE);
   }
-  EXPECT_EQ(Contents(path), "old content");
+  EXPECT_EQ(FileContents(path), "old content");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder), {}), 1) << "no temporary file left";
   {
     Com<IDirectXFileSaveObject> save;
     ASSERT_EQ(m_file->CreateSaveObject(path.c_str(), DXFILEFORMAT_TEXT, &save), S_OK);
     const GUID* templates[] = {&TID_D3DRMFrame};
     ASSERT_EQ(save->SaveTemplates(1, templates), S_OK);
-    EXPECT_EQ(Contents(path), "old content") << "replaced only when the save ends";
+    EXPECT_EQ(FileContents(path), "old content") << "replaced only when the save ends";
   }
-  EXPECT_EQ(Contents(path).rfind("xof 0303txt 0032\n", 0), 0u);
-  EXPECT_NE(Contents(path).find("template Frame"), std::string::npos);
+  EXPECT_EQ(FileContents(path).rfind("xof 0303txt 0032\n", 0), 0u);
+  EXPECT_NE(FileContents(path).find("template Frame"), std::string::npos);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder), {}), 1) << "no temporary file left";
 }
 
