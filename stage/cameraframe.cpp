@@ -412,43 +412,18 @@ HRESULT CCameraFrame::Render(CDXDoc* doc, bool tryLock) {
 
 HRESULT CCameraFrame::Draw(IDirect3DDevice8* device, D3DXMATRIX* view, CFrame* root, CDXDoc* doc, bool tryLock) {
   m_renderView = *view;
-  const D3DXMATRIX identity = Identity();
+  D3DXMATRIX identity = Identity();
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
   device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
   device->SetRenderState(D3DRS_ZBIAS, 0);
-  if (FAILED(DrawFrame(device, root, identity, 1, 0, doc, tryLock)))
+  if (FAILED(root->Render(device, &identity, 1, 0, this, &m_renderView, doc, tryLock)))
     throw "Error: CFrame::Render failed in CXFile::Render";
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
   device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
-  const HRESULT hr = DrawFrame(device, root, identity, 0, 1, doc, tryLock);
+  const HRESULT hr = root->Render(device, &identity, 0, 1, this, &m_renderView, doc, tryLock);
   if (FAILED(hr)) throw "Error: CFrame::Render failed in CXFileDataList::Render";
   return hr;
 }
 
-HRESULT CCameraFrame::DrawFrame(IDirect3DDevice8* device, CFrame* frame, const D3DXMATRIX& parentWorld, int opaque,
-                                int blended, CDXDoc* doc, bool tryLock) {
-  CObjectLock lock(frame, tryLock);
-  if (frame->IsDeleted() || frame->IsHiden()) return S_OK;
-  D3DXMATRIX world = frame->GetTransformMatrix(tryLock) * parentWorld;
-  CGSphere* sphere = frame->GetBoundingSphere();
-  if (sphere && !sphere->IsZeroSizeSphere() && !IsInViewFrustum(sphere->GetRadiusFS(), sphere->GetCenterFS(), &world))
-    return S_OK;
-  device->SetTransform(D3DTS_WORLD, &world);
-  POSITION pos = frame->GetChildHeadPosition();
-  while (auto* shape = static_cast<CSimpleShape*>(frame->GetNextShape(pos, tryLock, false))) {
-    const bool drawn = shape->IsOpaque() ? opaque : blended;
-    if (drawn && FAILED(shape->Draw(device))) return E_FAIL;
-  }
-  pos = frame->GetChildHeadPosition();
-  while (auto* mesh = static_cast<CMesh*>(frame->GetNextMesh(pos, tryLock, false)))
-    if (FAILED(mesh->Render(device, opaque, blended, doc))) return E_FAIL;
-  pos = frame->GetChildHeadPosition();
-  while (auto* mesh = static_cast<CBaseMesh*>(frame->GetNextBaseMesh(pos, tryLock, false)))
-    if (FAILED(mesh->Render(device, &world, opaque, blended, this, &m_renderView, doc, tryLock))) return E_FAIL;
-  pos = frame->GetChildHeadPosition();
-  while (CFrame* child = frame->GetNextFrame(pos, tryLock, false))
-    if (FAILED(DrawFrame(device, child, world, opaque, blended, doc, tryLock))) return E_FAIL;
-  return S_OK;
-}

@@ -102,6 +102,7 @@ class CCameraFrame : public CFrame {
   // Draws the world: opaque objects, then blended ones without depth
   // writes. Failures give E_FAIL.
   HRESULT Render(CDXDoc* doc, bool tryLock);
+  using CFrame::Render;
 
   // Navigation by keys.
   void PressMoveForwardKey(bool tryLock);
@@ -139,8 +140,6 @@ class CCameraFrame : public CFrame {
 
   void ComputeFrustumDepth(float fov, float* nearPlane, float* farPlane, bool tryLock);
   HRESULT Draw(IDirect3DDevice8* device, D3DXMATRIX* view, CFrame* root, CDXDoc* doc, bool tryLock);
-  HRESULT DrawFrame(IDirect3DDevice8* device, CFrame* frame, const D3DXMATRIX& parentWorld, int opaque, int blended,
-                    CDXDoc* doc, bool tryLock);
   void RenewMotionOrientation(bool tryLock);
   float ComputeNearPlaneRotationSphereRadiusPFS() const;
   float ComputeSiblingViewAllDistancePFS(CFrame* frame);

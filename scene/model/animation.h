@@ -15,7 +15,10 @@
 class CAnimationKey;
 class CAnimationOptions;
 class CBaseMesh;
+class CCameraFrame;
+class CDXDoc;
 class CFrame;
+struct IDirect3DDevice8;
 
 class CAnimation : public CXFileDataObject {
  public:
@@ -42,6 +45,13 @@ class CAnimation : public CXFileDataObject {
   // (matrix key × scaling, rotation, translation) and updates the bounds of
   // the frame's ancestors. Failures are thrown after unlocking.
   void SetTransformTL(float time, bool tryLock);
+  // Show and hide the animated frame; failures are swallowed.
+  void Show();
+  void Hide();
+  // Draws the animated frame below parentWorld, taking locks with a try;
+  // S_OK without a frame.
+  virtual HRESULT Render(IDirect3DDevice8* device, D3DXMATRIX* parentWorld, int opaque, int blended,
+                         CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc);
 
   CFrame* GetFrame() const { return m_frame; }
   INT_PTR GetKeysCount() const { return m_keys.GetSize(); }
@@ -85,6 +95,13 @@ class CAnimationSet : public CXFileDataObject {
   // Advances a playing set by the time elapsed since the last step, then
   // applies the current time to every animation. Failures are thrown.
   void AnimateTL(CDXDoc* document, bool tryLock);
+  // Show and hide every animation's frame.
+  void Show();
+  void Hide();
+  // Only while playing: every animation's Render in list order; the first
+  // failure ends the walk and is returned.
+  virtual HRESULT Render(IDirect3DDevice8* device, D3DXMATRIX* parentWorld, int opaque, int blended,
+                         CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc);
 
   CMutex& GetAnimationListMutex() { return m_listLock; }
   CTypedPtrList<CPtrList, CAnimation*>& GetAnimationList() { return m_animations; }

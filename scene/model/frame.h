@@ -11,15 +11,18 @@
 #include <cstdint>
 
 #include "gbox.h"
+#include "raycollision.h"
 #include "xfiledataobject.h"
 
 class CCameraFrame;
+class CDXDoc;
 class CDynamicWorldBoundaryFrame;
 class CSimpleShape;
 class CSkinWeights;
 class CXFileDataList;
 struct IDirect3DDevice8;
 struct REDUCTIONOPTIONS;
+struct SLineSphereIntersection;
 
 // The kind of a bounding-object frame.
 enum EBoundingObjectFrameType : std::int32_t {
@@ -77,6 +80,14 @@ class CFrame : public CXFileDataObject {
   // the bounds of the render-hierarchy ancestors. Failures are thrown.
   virtual void SetTransformMatrix(D3DXMATRIX* m, bool setInitial, ETransformCombination combination,
                                   bool updateAncestorBounds, bool tryLock);
+  // Draws the frame and its subtree: sets its world transform (local ×
+  // parentWorld) in the device, then draws its X-file meshes, base meshes,
+  // simple shapes (opaque ones in the opaque pass, the others in the blended
+  // pass) and child frames, leaving out what lies outside the camera's
+  // frustum (camera may be NULL) and what another thread holds. A failed
+  // draw is thrown on.
+  virtual HRESULT Render(IDirect3DDevice8* device, D3DXMATRIX* parentWorld, int opaque, int blended,
+                         CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc, bool tryLock);
 
   // Life cycle. The matrix form returns an HRESULT and throws on after
   // unlocking; the others answer success.
@@ -110,6 +121,12 @@ class CFrame : public CXFileDataObject {
                                        REDUCTIONOPTIONS* options, CDXThread* thread);
   bool ReduceTrianglesCount(REDUCTIONOPTIONS* options, CDXThread* thread);
   bool Contains32bitMeshCheck(bool& needs32bit, CDXThread* thread);
+  // The vertex handles of the connectivity meshes of this tree that a pick
+  // ray crosses; world is this frame's world transform, toRay carries world
+  // space into the ray's space and fromRay back. Returns how many.
+  DWORD GetCollidingRayChildrenGeoMeshVertexHandles(CRayVertexCollisionList& out, D3DXVECTOR3* origin,
+                                                    D3DXVECTOR3* direction, D3DXMATRIX* world, D3DXMATRIX* toRay,
+                                                    D3DXMATRIX* fromRay);
 
   // Transform shorthands: translation; rotation (dir, up) → (newDir, newUp)
   // about a centre; the two; the three with a scaling that keeps the box
@@ -173,6 +190,26 @@ class CFrame : public CXFileDataObject {
   DWORD DestroyBoundingBoxFrame(bool tryLock) { return DestroyBoundingObjectFrame(eBoundingBoxObject, tryLock); }
   DWORD DestroyBoundingSphereFrame(bool tryLock) { return DestroyBoundingObjectFrame(eBoundingSphereObject, tryLock); }
 
+  // Placement among the siblings (parent-frame space). The displacement to
+  // the right (+x) that frees this frame's sphere of every sibling's.
+  D3DXVECTOR3 FindRightEmptyPositionPFS();
+  // Pushes the child frames that overlap moved away from it, and those that
+  // they then overlap; returns the count of pushes (pass 0).
+  DWORD MoveIntersectingChildren(CFrame* moved, DWORD count);
+  // The line from the camera's eye along direction (view space), or from
+  // origin along direction, against this frame's sphere carried by its
+  // transform × parentWorld (parentWorld may be NULL).
+  bool GetLineSphereIntersections(SLineSphereIntersection& out, D3DXMATRIX* parentWorld, CCameraFrame* camera,
+                                  D3DXVECTOR3* direction);
+  bool GetLineSphereIntersections(SLineSphereIntersection& out, D3DXMATRIX* parentWorld, D3DXVECTOR3* origin,
+                                  D3DXVECTOR3* direction);
+  // Whether this frame or one below it holds an X-file mesh.
+  bool IsContainingAtLeastOneMesh();
+  // Removes the child frames of a type; how many went.
+  DWORD DeleteDirectChildren(EFrameType type);
+  // Removes child when this frame is its parent render frame.
+  bool DestroyDirectChild(CFrame* child);
+
   // Centre and radius of the bounding sphere.
   D3DXVECTOR3* GetCenterFS() { return m_boundingSphere->GetCenterFS(); }
   float GetRadiusFS() { return m_boundingSphere->GetRadiusFS(); }
@@ -206,6 +243,16 @@ class CFrame : public CXFileDataObject {
   bool FrameMetricsAreComputed() const { return m_metricsComputed; }
   void SetFrameMetricsComputed(bool computed) { m_metricsComputed = computed; }
   bool IsHiden() const { return m_hidden; }
+  // A hidden subtree is neither drawn nor pickable; shown again it is drawn
+  // but stays unpickable until SetHierarchyPickableCapability(true).
+  void Hide();
+  void HideHierarchy();
+  void Show();
+  void ShowHierarchy();
+  void SetHierarchyPickableCapability(bool pickable);
+  // Calls AnimateFrame with every frame's world transform, parent first; a
+  // child list that another thread holds ends the walk below that frame.
+  void AnimateFrameHierarchy(D3DXMATRIX* parentWorld);
 
   // Counters. The AddDelta operations wrap around; AddDeltaVerticesCount and
   // AddDeltaTrianglesCount change the max counts. The getters with a bool

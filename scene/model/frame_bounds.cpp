@@ -8,6 +8,7 @@
 
 #include "basemesh.h"
 #include "boundingobjectframe.h"
+#include "framehandle.h"
 #include "frame.h"
 #include "garbagelist.h"
 #include "mesh.h"
@@ -121,6 +122,13 @@ bool CFrame::ComputeBoundingObjectsHierarchyWalk(D3DXMATRIX* parentWorld, bool s
     if (child->m_frameType == eBoundingObjectFrame &&
         static_cast<CBoundingObjectFrame*>(child)->GetBoundingObjectType() == eBoundingBoxObject)
       static_cast<CBoundingBoxFrame*>(child)->ResizeBoundingBoxFrame(this, tryLock);
+    auto* handle = child->m_frameType == eFrameHandle ? dynamic_cast<CFrameHandle*>(child) : nullptr;
+    if (!handle) continue;
+    // The skinning pass makes a handle that has no extent yet afresh.
+    if (parentWorld && handle->GetRadiusFS() == 0.0f)
+      handle->Initialize(1, this, false, tryLock);
+    else
+      handle->ResizeFrameHandle(this, tryLock);
   }
   return true;
 }

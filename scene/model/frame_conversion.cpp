@@ -185,3 +185,36 @@ bool CFrame::Contains32bitMeshCheck(bool& needs32bit, CDXThread* thread) {
     });
   });
 }
+
+// The ray and world are those of the picking: origin and direction in the
+// space that world × toRay maps frame space to; fromRay carries them back to
+// the space that world maps to.
+DWORD CFrame::GetCollidingRayChildrenGeoMeshVertexHandles(CRayVertexCollisionList& out, D3DXVECTOR3* origin,
+                                                          D3DXVECTOR3* direction, D3DXMATRIX* world,
+                                                          D3DXMATRIX* toRay, D3DXMATRIX* fromRay) {
+  out.RemoveAll();
+  DWORD count = 0;
+  const D3DXMATRIX carried = *world * *toRay;
+  CChildObjectList& children = GetChildObjectList();
+  for (POSITION pos = children.GetHeadPosition(); pos;) {
+    CXFileDataObject* object = children.GetNext(pos)->GetXfileDataObject();
+    if (!object) continue;
+    CRayVertexCollisionList found(10);
+    if (IsGeoMesh(object)) {
+      auto* mesh = static_cast<CGeoMesh*>(object);
+      if (!mesh->GetBoundingBox()) continue;
+      CGBox box = *mesh->GetBoundingBox();
+      box.TransformCoord(&carried, false);
+      D3DXVECTOR3 crossings[2];
+      if (box.ComputeRayBoxIntersections(crossings, origin, direction, false) == 0) continue;
+      count += mesh->GetCollidingRayVertexHandles(found, origin, direction, world, fromRay);
+    } else if (object->IsATemplateGUID(&TID_D3DRMFrame)) {
+      auto* child = static_cast<CFrame*>(object);
+      D3DXMATRIX childWorld = child->GetTransformMatrix(false) * *world;
+      count += child->GetCollidingRayChildrenGeoMeshVertexHandles(found, origin, direction, &childWorld, toRay,
+                                                                  fromRay);
+    }
+    out.AddTail(&found);
+  }
+  return count;
+}

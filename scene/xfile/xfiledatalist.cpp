@@ -9,6 +9,7 @@
 #include <tracelog.h>
 
 #include "frame.h"
+#include "hitframe.h"
 #include "simpleshape.h"
 
 namespace {
@@ -65,6 +66,8 @@ bool CXFileDataList::Initialize(CDXDoc* document, bool tryLock) {
 
 void CXFileDataList::DestroyContent(bool tryLock) {
   if (IsMainThread()) tryLock = true;
+  DestroyHitMap();
+  DestroyHitList();
   if (m_hSelectedHitFrameLock) {
     {
       CHandleLock lock(m_hSelectedHitFrameLock);
@@ -178,7 +181,7 @@ bool CXFileDataList::SetInitialRenderFramePosition(IDirect3DDevice8* device) {
   const float radius = m_pRenderFrame->GetRadiusFS();
   D3DXMATRIX projection;
   if (FAILED(device->GetTransform(D3DTS_PROJECTION, &projection))) return false;
-  D3DXVECTOR3 position(0.0f, 0.0f, radius * projection._33);
+  D3DXVECTOR3 position(0.0f, 0.0f, radius * projection._22);
   m_pRenderFrame->SetTransformMatrix(&position, false, CFrame::eReplace);
   return true;
 }
@@ -190,6 +193,16 @@ void CXFileDataList::ForgetFrame(CXFileDataObject* object) {
   if (frame == m_selection.frame || frame->IsSelected()) {
     frame->SetSelectedFlag(false);
     m_selection.hitFrame = nullptr;
+  }
+  // The hits on the frame go with it.
+  for (auto it = m_hitMap.begin(); it != m_hitMap.end();) {
+    if (it->second->GetFrame() != frame) {
+      ++it;
+      continue;
+    }
+    if (it->second == m_selection.hitFrame) m_selection.hitFrame = nullptr;
+    delete it->second;
+    it = m_hitMap.erase(it);
   }
   if (frame->GetFrameType() == CFrame::eLightFrame)
     m_lightsManager.RemoveLightFromMap(frame);

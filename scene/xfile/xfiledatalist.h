@@ -8,10 +8,15 @@
 #pragma once
 
 #include <afxtempl.h>
+#include <d3dx8math.h>
 #include <dx_mutex.h>
 #include <windows.h>
 
+#include <map>
+#include <string>
+
 #include "lightsmanager.h"
+#include "raycollision.h"
 #include "xfiledataobject.h"
 
 class CAnimationSet;
@@ -23,7 +28,9 @@ class CFrame;
 class CGeoVertex;
 class CHitFrame;
 class CRootRenderFrame;
+struct DISPLAYOPTIONS;
 struct IDirect3DDevice8;
+struct SLineSphereIntersection;
 
 class CXFileDataList {
  public:
@@ -87,6 +94,67 @@ class CXFileDataList {
   CFrame* GetPrevFrameObject(CFrame* frame);
   bool WorldNotEmpty();
 
+  // Picking. CreateHitList gathers, nearest first, every frame whose box the
+  // ray from the camera's eye along direction (view space) crosses, then
+  // takes the selection from them: a handle or vertex hit first; else the
+  // hit after the previous selection; else the nearest. Returns the hits.
+  DWORD CreateHitList(CCameraFrame* camera, D3DXVECTOR3* direction, bool tryLock);
+  DWORD AddHitFramesToHitList(CFrame* frame, D3DXMATRIX* parentWorld, D3DXVECTOR3* parentCenterWS,
+                              CCameraFrame* camera, D3DXVECTOR3* direction, D3DXMATRIX* view,
+                              D3DXMATRIX* inverseView, DWORD deepestLevel, DWORD level, DISPLAYOPTIONS* options,
+                              bool tryLock);
+  void AddFrameToHitMap(CFrame* frame, DWORD hitsCount, D3DXVECTOR3 hitsVS[2], D3DXMATRIX* inverseView,
+                        D3DXMATRIX* frameWorld, D3DXVECTOR3* frameCenterWS, D3DXMATRIX* parentWorld,
+                        D3DXVECTOR3* parentCenterWS, bool);
+  void AddVertexHandlesToHitMap(CRayVertexCollisionList& hits, CFrame* frame, DWORD hitsCount, D3DXVECTOR3 hitsVS[2],
+                                D3DXMATRIX* view, D3DXMATRIX* inverseView, D3DXMATRIX* frameWorld,
+                                D3DXVECTOR3* frameCenterWS, D3DXMATRIX* parentWorld, D3DXVECTOR3* parentCenterWS,
+                                DISPLAYOPTIONS* options);
+  // Takes over hit, keyed by the depth of the placing point (view space);
+  // a key already present refuses it (false) and the record is deleted.
+  bool AddHitFrameToHitMap(CHitFrame* hit, D3DXVECTOR3* placeVS);
+  CHitFrame* SetSelectedHitFrameFromMap2(bool tryLock);
+  // Selects a pickable frame alone; NULL re-selects from the current map.
+  void SetSelectedFrame(CFrame* frame);
+  void UnselectSelectedFrame();
+  CHitFrame* GetFirstHitHandleFrame();
+  bool IsInHitMap(CFrame* frame, CHitFrame*& hit, CHitFrame*& next);
+  bool IsInHitList(CFrame* frame, CHitFrame*& hit, POSITION& pos);
+  void DestroyHitList();
+  void DestroyHitMap();
+  bool CreateFrameHandles2(CFrame* frame, bool tryLock);
+  // The full set: eight corner, six face and a centre handle.
+  bool CreateFrameHandles(CFrame* frame);
+  void DeleteFrameHandles(CFrame* frame, bool tryLock);
+  // The red sphere on a picked vertex, below the mesh frame's dynamic-objects
+  // root frame.
+  bool CreateVertexHandleFrame(CFrame* meshFrame, CGeoVertex* vertex);
+  bool DeleteVertexHandleFrame(CFrame* meshFrame);
+  bool LockSelectedHitFrame(bool tryLock);
+  void UnlockSelectedHitFrame();
+  bool HandleFrameSelected() const;
+  bool ConnectivityFrameSelected() const;
+  CFrame* GetSelectedFrame() const;
+  CFrame* GetSelectedNonHandleFrame() const;
+  CFrame* GetPreviousSelectedFrame() const;
+  CGeoVertex* GetSelectedVertex() const { return m_selection.vertex; }
+  bool GetFirstPickedFrame(CFrame*& frame, SLineSphereIntersection& intersection, CCameraFrame* camera,
+                           D3DXVECTOR3* direction);
+  // The map in key order.
+  const std::map<std::string, CHitFrame*>& GetHitMap() const { return m_hitMap; }
+
+  // World animation. The lists of animation sets and Direct3D meshes are
+  // gathered once after loading (root NULL: the whole world); each frame of
+  // the loop plays the sets, renews the world transforms when something
+  // moved and the bounds every time. Only ProcessSkinnedMesh never throws.
+  void InitializeAnimationSetList(CXFileDataObject* root);
+  void UpdateWorldTransforms(D3DXMATRIX& parentWorld, CFrame* frame, bool tryLock);
+  bool ProcessSkinnedMesh(CDXDoc* document, bool tryLock);
+  bool Animate(CDXDoc* document, bool tryLock);
+  void ComputeBonesBoundingObjects(bool tryLock);
+  void ResizeIBlendedMeshBoundingBox();
+  bool IsReady() const { return m_bReady; }
+
   CRootRenderFrame* GetRenderFrame() const { return m_pRenderFrame; }
   CFrame* GetWorldBoxFrame() const { return m_pWorldBoxFrame; }
   CFrame* GetWorldContentFrame() const { return m_pWorldContentFrame; }
@@ -122,8 +190,15 @@ class CXFileDataList {
   // The counted frame after (before) frame; frame itself when there is none.
   CFrame* GetNeighbourFrameObject(CFrame* frame, bool forwards);
 
+  // Hands the selected vertex to the document's reduction options.
+  void PassSelectedVertexToDocument();
+  // The selection moves into the previous members.
+  void KeepPreviousSelection();
+
   CTypedPtrList<CPtrList, CXFileDataObject*> m_objects;
   CRootRenderFrame* m_pRenderFrame;
+  CTypedPtrList<CPtrList, CHitFrame*> m_hitList;
+  std::map<std::string, CHitFrame*> m_hitMap;
   SSelection m_selection;
   HANDLE m_hSelectedHitFrameLock;
   CFrame* m_pWorldBoxFrame;

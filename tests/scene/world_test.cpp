@@ -176,13 +176,13 @@ TEST_F(WorldTest, AnImportedFileHangsBelowTheContentFrameAndGoesWithTheWorld) {
   EXPECT_EQ(frame->GetRenderFrameWorldList(), world.get());
   EXPECT_EQ(CountTree(frame), CountFileContent(Fixture("world_scene.x")));
   // The world steps back along z by its radius times the projection's
-  // depth scale.
+  // vertical scale (the cotangent of half the field of view).
   ASSERT_TRUE(world->GetRenderFrame()->ComputeBoundingObjectsHierarchy(false, false, false));
   const float radius = world->GetRenderFrame()->GetRadiusFS();
   EXPECT_GT(radius, 0.0f);
   D3DXMATRIX projection;
   D3DXMatrixIdentity(&projection);
-  projection._33 = 2.0f;
+  projection._22 = 2.0f;
   ASSERT_EQ(Device()->SetTransform(D3DTS_PROJECTION, &projection), D3D_OK);
   ASSERT_TRUE(world->SetInitialRenderFramePosition(Device()));
   EXPECT_FLOAT_EQ(world->GetRenderFrame()->GetTransformMatrix(false)._43, 2.0f * radius);

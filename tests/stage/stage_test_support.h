@@ -10,6 +10,8 @@
 #include <simpleshape.h>
 #include <xfiledatalist.h>
 
+#include <functional>
+
 #include "../gfx/gfx_test_support.h"
 
 class StageTest : public ::testing::Test {
@@ -64,14 +66,17 @@ class StageTest : public ::testing::Test {
     return camera;
   }
 
-  // One frame of the camera's view, as the 3D view draws it.
-  void DrawView(CCameraFrame* camera, Picture& picture, D3DCOLOR background = D3DCOLOR_XRGB(0, 0, 64)) {
+  // One frame of the camera's view, as the 3D view draws it; then whatever
+  // more draws.
+  void DrawView(CCameraFrame* camera, Picture& picture, D3DCOLOR background = D3DCOLOR_XRGB(0, 0, 64),
+                const std::function<void(IDirect3DDevice8*)>& more = nullptr) {
     IDirect3DDevice8* device = m_device.GetD3DDevice();
     ASSERT_EQ(camera->SetDeviceRenderSurface(false), S_OK);
     ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, background, 1.0f, 0), D3D_OK);
     ASSERT_EQ(device->BeginScene(), D3D_OK);
     EXPECT_TRUE(m_world.GetLightsManager()->EnableAllLights(device));
     EXPECT_EQ(camera->Render(nullptr, false), S_OK);
+    if (more) more(device);
     ASSERT_EQ(device->EndScene(), D3D_OK);
     ASSERT_EQ(D3D8SetPresentSink(camera->GetSwapChain(false), picture.Sink()), D3D_OK);
     ASSERT_EQ(camera->GetSwapChain(false)->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
