@@ -16,6 +16,7 @@
 #include "gbox.h"
 #include "geo_mesh_triangles.h"
 #include "geo_pools.h"
+#include "raycollision.h"
 
 class CFrame;
 class CMesh;
@@ -122,6 +123,12 @@ class CGeoMesh : public CBaseMesh {
   DWORD GetActiveHandlesIndicesCount() const { return m_dwActiveHandlesIndicesCount; }
   IDirect3DVertexBuffer8* GetHandlesVB() const { return m_pHandlesVB; }
   IDirect3DIndexBuffer8* GetActiveHandlesIB() const { return m_pActiveHandlesIB; }
+  // The vertices whose handle triangles the ray crosses: the ray (origin,
+  // direction) is carried by fromRay into the space that world maps frame
+  // space to, then into frame space. Source handles by index, then midpoint
+  // handles; not sorted by distance.
+  DWORD GetCollidingRayVertexHandles(CRayVertexCollisionList& out, D3DXVECTOR3* origin, D3DXVECTOR3* direction,
+                                     D3DXMATRIX* world, D3DXMATRIX* fromRay);
   // The source vertex of a handle, NULL past the handles made.
   CGeoVertex* GetOriginalHandleVertex(DWORD handle) const {
     return handle < m_OriginalHandlesMap.size() ? m_OriginalHandlesMap[handle] : nullptr;
