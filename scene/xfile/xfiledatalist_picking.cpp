@@ -92,8 +92,10 @@ DWORD CXFileDataList::AddHitFramesToHitList(CFrame* frame, D3DXMATRIX* parentWor
                                             CCameraFrame* camera, D3DXVECTOR3* direction, D3DXMATRIX* view,
                                             D3DXMATRIX* inverseView, DWORD deepestLevel, DWORD level,
                                             DISPLAYOPTIONS* options, bool tryLock) {
-  CObjectLock lock(frame, tryLock);
-  if (frame->IsDeleted() || frame == camera || !frame->GetBoundingBox()) return 0;
+  // A frame that another thread holds is left out with its subtree; the pick
+  // never waits for it.
+  CObjectLock lock(frame, tryLock, true);
+  if (!lock.IsHeld() || frame->IsDeleted() || frame == camera || !frame->GetBoundingBox()) return 0;
   if (level == deepestLevel + 1 && frame->GetFrameType() != CFrame::eFrameHandle) return 0;
   D3DXMATRIX world = frame->GetTransformMatrix(tryLock) * *parentWorld;
   if (frame->GetRadiusWS(&world, tryLock) == 0.0f) return 0;
@@ -125,7 +127,7 @@ DWORD CXFileDataList::AddHitFramesToHitList(CFrame* frame, D3DXMATRIX* parentWor
   }
   if (level <= deepestLevel) {
     POSITION pos = frame->GetChildHeadPosition();
-    while (CFrame* child = frame->GetNextFrame(pos, tryLock, false))
+    while (CFrame* child = frame->GetNextFrame(pos, tryLock, true))
       count += AddHitFramesToHitList(child, &world, &centre, camera, direction, view, inverseView, deepestLevel,
                                      level + 1, options, tryLock);
   }
