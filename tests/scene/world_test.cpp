@@ -2,6 +2,12 @@
 // over its frames.
 #include <rootrenderframe.h>
 
+#include <animation.h>
+
+#include <chrono>
+#include <cmath>
+#include <fstream>
+
 #include "scene_probe.h"
 #include "xfile_test_support.h"
 
@@ -192,6 +198,98 @@ TEST_F(WorldTest, AnImportedFileHangsBelowTheContentFrameAndGoesWithTheWorld) {
   world->DestroyContent(false);
   EXPECT_EQ(world->GetCount(), 0);
   EXPECT_EQ(world->GetRenderFrame(), nullptr);
+}
+
+// A frame of the tree below root by name, NULL when none.
+CFrame* FindFrame(CFrame* root, const char* name) {
+  if (root->GetName() && std::string(root->GetName()) == name) return root;
+  POSITION pos = root->GetChildHeadPosition();
+  while (CFrame* child = root->GetNextFrame(pos, false, false))
+    if (CFrame* found = FindFrame(child, name)) return found;
+  return nullptr;
+}
+
+// Runs the world's pass until the set's clock has moved on from `from`.
+float AdvanceFrom(CXFileDataList& world, CAnimationSet* set, float from) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (set->GetAnimationTime() == from && std::chrono::steady_clock::now() < deadline)
+    EXPECT_TRUE(world.ProcessSkinnedMesh(nullptr, true));
+  return set->GetAnimationTime();
+}
+
+TEST_F(WorldTest, ThePassMovesTheFramesAsTheKeysSay) {
+  CXFileDataList world;
+  ASSERT_TRUE(world.Initialize(nullptr, false));
+  // Nothing to play before the lists are gathered.
+  EXPECT_TRUE(world.ProcessSkinnedMesh(nullptr, true));
+  CFrame* frame = NewFrame("world_scene.x");
+  world.GetWorldContentFrame()->AddChildRenderFrame(eOwnedChild, frame, false);
+  ASSERT_TRUE(Load(Fixture("world_scene.x"), frame, world));
+  world.InitializeAnimationSetList(nullptr);
+  EXPECT_TRUE(world.IsReady());
+  ASSERT_EQ(world.GetAnimationSetList()->GetCount(), 1);
+  CAnimationSet* set = world.GetAnimationSetList()->GetHead();
+  CFrame* child = FindFrame(frame, "Child");
+  ASSERT_NE(child, nullptr);
+
+  // Stopped: nothing moves.
+  set->Stop();
+  const D3DXMATRIX before = child->GetTransformMatrix(false);
+  EXPECT_TRUE(world.ProcessSkinnedMesh(nullptr, true));
+  const D3DXMATRIX after = child->GetTransformMatrix(false);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(after[i], before[i]) << i;
+
+  // Playing: the position keys run from the origin at 0 to (1, 2, 3) at 100,
+  // below Root's move by (1, 2, 3); the world transform follows.
+  set->Play();
+  float t = set->GetAnimationTime();
+  for (int step = 0; step < 2; ++step) {
+    t = AdvanceFrom(world, set, t);
+    SCOPED_TRACE(testing::Message() << "time " << t);
+    const D3DXMATRIX* w = child->GetWorldTransform();
+    const float s = 1.0f + t / 100.0f;
+    EXPECT_NEAR(w->_41, 1.0f * s, 1e-3f);
+    EXPECT_NEAR(w->_42, 2.0f * s, 1e-3f);
+    EXPECT_NEAR(w->_43, 3.0f * s, 1e-3f);
+  }
+  world.DestroyContent(false);
+}
+
+TEST_F(WorldTest, AnAnimatedFileOfAnotherProgramMovesItsJoints) {
+  const std::string path = std::string(VOREVER_TESTDATA) + "/x/anim_test.x";
+  if (!std::ifstream(path)) GTEST_SKIP() << path << " is absent";
+  CXFileDataList world;
+  ASSERT_TRUE(world.Initialize(nullptr, false));
+  CFrame* frame = NewFrame("anim_test.x");
+  world.GetWorldContentFrame()->AddChildRenderFrame(eOwnedChild, frame, false);
+  ASSERT_TRUE(Load(path, frame, world));
+  world.InitializeAnimationSetList(nullptr);
+  ASSERT_EQ(world.GetAnimationSetList()->GetCount(), 1);
+  CAnimationSet* set = world.GetAnimationSetList()->GetHead();
+  CFrame* joint = FindFrame(frame, "joint2");
+  CFrame* parent = FindFrame(frame, "joint1");
+  ASSERT_NE(joint, nullptr);
+  ASSERT_NE(parent, nullptr);
+  // From between its keys 5 and 6 on, where the joint turns.
+  set->Stop();
+  set->Play();
+  set->SetAnimationTime(5.0f);
+  float t = set->GetAnimationTime();
+  std::vector<D3DXMATRIX> seen;
+  for (int step = 0; step < 2; ++step) {
+    t = AdvanceFrom(world, set, t);
+    // The world transform is the joint's own times its parent's.
+    const D3DXMATRIX expected = joint->GetTransformMatrix(false) * *parent->GetWorldTransform();
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR((*joint->GetWorldTransform())[i], expected[i], 1e-4f);
+    // Its translation key holds the joint at 3.043184 along its parent's x.
+    EXPECT_NEAR(joint->GetTransformMatrix(false)._41, 3.043184f, 1e-4f);
+    seen.push_back(joint->GetTransformMatrix(false));
+  }
+  // Two times, two turns of the joint.
+  bool turned = false;
+  for (int i = 0; i < 16; ++i) turned |= std::fabs(seen[0][i] - seen[1][i]) > 1e-5f;
+  EXPECT_TRUE(turned);
+  world.DestroyContent(false);
 }
 
 }  // namespace
