@@ -129,6 +129,21 @@ class CGeoMesh : public CBaseMesh {
   // handles; not sorted by distance.
   DWORD GetCollidingRayVertexHandles(CRayVertexCollisionList& out, D3DXVECTOR3* origin, D3DXVECTOR3* direction,
                                      D3DXMATRIX* world, D3DXMATRIX* fromRay);
+  // Shows a vertex's handle as active or removed (a midpoint's as shown or
+  // not) after the reduction enabled or disabled it.
+  void SetVertexHandleDisplayProperties(CGeoVertex* vertex);
+  // Writes the handle of a new midpoint vertex into the midpoint buffers at
+  // its handle index.
+  bool CreateNewMidPointVertexHandle(CGeoVertex* vertex, REDUCTIONOPTIONS* options, CDXThread* thread);
+
+  // Drawing: the groups, then the vertex handles. The frame walk's form
+  // draws through the mesh's own; neither takes the mesh-buffer lock.
+  HRESULT Render(IDirect3DDevice8* device, D3DXMATRIX* world, int opaquePass, int transparentPass,
+                 CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc, bool tryLock) override;
+  virtual HRESULT Render(IDirect3DDevice8* device, D3DXMATRIX* world, int opaquePass, int transparentPass,
+                         CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc);
+  HRESULT RenderVerticesHandle(IDirect3DDevice8* device, D3DXMATRIX* world, int opaquePass, int transparentPass,
+                               CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc);
   // The source vertex of a handle, NULL past the handles made.
   CGeoVertex* GetOriginalHandleVertex(DWORD handle) const {
     return handle < m_OriginalHandlesMap.size() ? m_OriginalHandlesMap[handle] : nullptr;

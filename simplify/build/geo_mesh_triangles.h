@@ -15,6 +15,7 @@
 #include "geo_pools.h"
 #include "xfiledataobject.h"
 
+class CDXDoc;
 class CGeoMesh;
 class CGroupedTrianglesVertexIndices;
 class CMaterial;
@@ -186,6 +187,28 @@ class CGeoMeshTriangles {
   IDirect3DVertexBuffer8* GetEdgesHandlesVB(DWORD i) const { return m_ppEdgesHandlesVB[i]; }
   // Releases the edge line handles, if any were made.
   void DestroyEdgesLineHandles();
+  // Hides an edge's line (a degenerate line) and frees its slot; the next
+  // CreateEdgeHandle gives the oldest freed slot to its edge.
+  bool EraseEdgeHandle(CGeoEdge* edge);
+  bool CreateEdgeHandle(CGeoEdge* edge, REDUCTIONOPTIONS* options, CDXThread* thread);
+  // Draws the lines in the active-edges material: with one pass flag the
+  // material's kind must match, with none they are drawn, with both not.
+  HRESULT RenderEdgesLineHandlesOld(IDirect3DDevice8* device, int opaquePass, int transparentPass, CDXDoc* doc);
+  // Six thin triangles just inside the face's edges, three strips of two.
+  bool ComputeFaceHandleVerticesFS(CGeoFace* face, D3DVERTEX out[18], REDUCTIONOPTIONS* options, CDXThread* thread);
+
+  // Drawing from the locked unlit vertices: the source faces, the new faces
+  // (in the display options' colour when asked) and the active-edges
+  // overlay, each part in the pass its material belongs to. RenderMesh is
+  // for a group with a scene material, RenderMesh2 for one from a D3DX mesh.
+  HRESULT Render2(DWORD nVertices, D3DVERTEX* vertices, IDirect3DDevice8* device, int opaquePass,
+                  int transparentPass, CDXDoc* doc);
+  HRESULT RenderMesh(DWORD nVertices, D3DVERTEX* vertices, IDirect3DDevice8* device, int opaquePass,
+                     int transparentPass, CDXDoc* doc);
+  HRESULT RenderMesh2(DWORD nVertices, D3DVERTEX* vertices, IDirect3DDevice8* device, int opaquePass,
+                      int transparentPass, CDXDoc* doc);
+  HRESULT RenderEdgesLineHandles(DWORD nVertices, D3DVERTEX* vertices, IDirect3DDevice8* device, int opaquePass,
+                                 int transparentPass, CDXDoc* doc);
 
  protected:
   void ClearContent();

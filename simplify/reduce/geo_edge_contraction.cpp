@@ -603,6 +603,9 @@ bool CGeoEdgeContraction::RemoveEdgeVertices2(CGeoVertex*& midPointVertex, const
   if (!CreateEdges(m_EdgeRingMates)) return false;
   a->SetReplacingVertex(midPointVertex);
   b->SetReplacingVertex(midPointVertex);
+  // Its handle only shows the vertex: a handle that cannot be made is no
+  // failure of the contraction.
+  m_pGroup->GetGeoMesh()->CreateNewMidPointVertexHandle(midPointVertex, m_pOptions, m_pThread);
   return true;
 }
 
@@ -662,6 +665,7 @@ void CGeoEdgeContraction::DisableVertexRM2(CGeoVertex* vertex, const std::vector
   vertex->DisableRM(m_pOptions, m_pThread);
   SGeoDisabledCounts counts;
   for (CGeoFace* face : faces) DisableFaceRM2(face, counts);
+  m_pGroup->GetGeoMesh()->SetVertexHandleDisplayProperties(vertex);
   // The half edges and edges go to the job in one report each.
   if (!m_pThread) return;
   if (counts.halfEdges) m_pThread->DecreaseThreadOutputHalfEdgesCount(counts.halfEdges);

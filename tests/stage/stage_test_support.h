@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cameraframe.h>
+#include <dx_doc.h>
 #include <dxwindoweddevice.h>
 #include <dxwrendersurface.h>
 #include <materialpresets.h>
@@ -75,7 +76,7 @@ class StageTest : public ::testing::Test {
     ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, background, 1.0f, 0), D3D_OK);
     ASSERT_EQ(device->BeginScene(), D3D_OK);
     EXPECT_TRUE(m_world.GetLightsManager()->EnableAllLights(device));
-    EXPECT_EQ(camera->Render(nullptr, false), S_OK);
+    EXPECT_EQ(camera->Render(m_doc, false), S_OK);
     if (more) more(device);
     ASSERT_EQ(device->EndScene(), D3D_OK);
     ASSERT_EQ(D3D8SetPresentSink(camera->GetSwapChain(false), picture.Sink()), D3D_OK);
@@ -92,5 +93,7 @@ class StageTest : public ::testing::Test {
 
   CDXWindowedDevice m_device;
   CXFileDataList m_world;
+  // The document whose display options and settings the views draw with.
+  CDXDoc* m_doc = nullptr;
   std::vector<HWND> m_windows;
 };
