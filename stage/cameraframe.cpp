@@ -64,6 +64,7 @@ void CCameraFrame::ClearContent() {
   m_surfaceReady = false;
   m_viewAllFrame = nullptr;
   m_renderView = Identity();
+  m_grabWorld = m_grabView = m_grabInverseView = D3DXMATRIX(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
 }
 
 bool CCameraFrame::Initialize(D3DXVECTOR3* eye, D3DXVECTOR3* lookAt, D3DXVECTOR3* up, bool, float maxSpeed,

@@ -122,6 +122,13 @@ class CCameraFrame : public CFrame {
   void SetCameraMovingMode(CMovingObject::EMovingMode mode, bool tryLock);
   CMovingObject::EMovingMode GetCameraMovingMode(bool tryLock);
 
+  // The left mouse button at a window point (client pixels): the press picks
+  // and selects what the ray hits and grabs a frame handle that it hits;
+  // drags turn the frame of the grabbed handle; the release lets it go.
+  void PressLeftButtonDown(const POINT* point, bool tryLock);
+  void DragLeftButton(const POINT* point, bool tryLock);
+  void ReleaseLeftButton(const POINT* point, bool tryLock);
+
   // Moves the frames that the camera's sphere meets on its way from `from`
   // to `to`; returns to.
   D3DXMATRIX PushCollidingObjects(D3DXMATRIX* from, D3DXMATRIX* to);
@@ -160,4 +167,9 @@ class CCameraFrame : public CFrame {
   CFrame* m_viewAllFrame;
   // The view of the frame being drawn, for culling.
   D3DXMATRIX m_renderView;
+  // The camera's world transform, view and inverse view when a handle was
+  // grabbed.
+  D3DXMATRIX m_grabWorld;
+  D3DXMATRIX m_grabView;
+  D3DXMATRIX m_grabInverseView;
 };

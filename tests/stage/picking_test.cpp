@@ -128,3 +128,43 @@ TEST_F(Picking, ANewFrameIsPlacedToTheRightOfTheOthersWithoutOverlap) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Picking, DraggingTheHandleOfASelectedFrameTurnsItAboutItsCentre) {
+  CFrame* box = AddBox({0, 0, 6}, 2, 2, 2, GreenMaterial());
+  CCameraFrame* camera = AddCamera({0, 0, 0}, {0, 0, 1});
+  const POINT middle{kWidth / 2, kHeight / 2}, right{kWidth / 2 + 4, kHeight / 2};
+
+  // The first press selects the box, the second grabs its handle.
+  camera->PressLeftButtonDown(&middle, true);
+  ASSERT_EQ(m_world.GetSelectedFrame(), box);
+  EXPECT_EQ(camera->GetViewAllFrame(), box);
+  camera->ReleaseLeftButton(&middle, true);
+  camera->PressLeftButtonDown(&middle, true);
+  ASSERT_TRUE(m_world.HandleFrameSelected());
+  auto* handle = dynamic_cast<CFrameHandle*>(m_world.GetSelectedFrame());
+  ASSERT_NE(handle, nullptr);
+  EXPECT_TRUE(handle->IsDragging());
+  EXPECT_EQ(handle->GetHitFace(), CGBox::eFront);
+  EXPECT_EQ(camera->GetViewAllFrame(), box);
+
+  // A drag at the press point does nothing; one to the right turns the box
+  // about the vertical axis through its centre.
+  const D3DXMATRIX before = box->GetTransformMatrix(false);
+  camera->DragLeftButton(&middle, true);
+  EXPECT_EQ(box->GetTransformMatrix(false)._11, before._11);
+  camera->DragLeftButton(&right, true);
+  const D3DXMATRIX turned = box->GetTransformMatrix(false);
+  EXPECT_LT(turned._11, 0.9999f);
+  EXPECT_NEAR(turned._22, 1.0f, 1e-4f) << "about the vertical axis";
+  D3DXVECTOR3 centre(0, 0, 0), moved;
+  D3DXVec3TransformCoord(&moved, &centre, &turned);
+  EXPECT_NEAR(moved.x, 0.0f, 1e-4f);
+  EXPECT_NEAR(moved.z, 6.0f, 1e-4f);
+
+  camera->ReleaseLeftButton(&right, true);
+  EXPECT_FALSE(handle->IsDragging());
+}
+
+}  // namespace
