@@ -41,8 +41,9 @@ bool SaveFrameIn3dsFile(CFrame* frame, char* fileName, CDXThread* thread) {
   return Guarded3ds("SaveFrameIn3dsFile", [&] {
     if (!frame || !fileName) throw "\nError: No frame or no file.";
     CheckMeshSizes(frame);
+    C3dsReplacedFile target(fileName);
     tdsClearErrors();
-    tdsFile* file = tdsOpenFile(fileName, "w");
+    tdsFile* file = tdsOpenFile(target.Path(), "w");
     Check3ds();
     if (!file) throw "\nError: The file cannot be opened.";
     tdsInitDatabase(&database);
@@ -57,6 +58,7 @@ bool SaveFrameIn3dsFile(CFrame* frame, char* fileName, CDXThread* thread) {
     Check3ds();
     tdsCloseAllFiles();
     Check3ds();
+    target.Commit();
     database.Reset();
     Check3ds();
   });
@@ -71,7 +73,8 @@ bool Duplicate3dsFile(char* source, char* destination) {
     tdsClearErrors();
     tdsFile* in = tdsOpenFile(source, "rb");
     Check3ds();
-    tdsFile* out = tdsOpenFile(destination, "w");
+    C3dsReplacedFile target(destination);
+    tdsFile* out = tdsOpenFile(target.Path(), "w");
     Check3ds();
     if (!in || !out) throw "\nError: The files cannot be opened.";
     tdsInitDatabase(&from);
@@ -129,10 +132,11 @@ bool Duplicate3dsFile(char* source, char* destination) {
 
     tdsWriteDatabase(out, to.get());
     Check3ds();
-    tdsCloseAllFiles();
-    Check3ds();
     from.Reset();
     Check3ds();
+    tdsCloseAllFiles();
+    Check3ds();
+    target.Commit();
     to.Reset();
     Check3ds();
   });

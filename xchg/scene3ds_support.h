@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <new>
+#include <string>
 
 inline constexpr char k3dsFunctionFailed[] = "\n3ds function failed.";
 
@@ -73,4 +74,28 @@ class C3dsFilesCloser {
   C3dsFilesCloser(const C3dsFilesCloser&) = delete;
   C3dsFilesCloser& operator=(const C3dsFilesCloser&) = delete;
   ~C3dsFilesCloser() { tdsCloseAllFiles(); }
+};
+
+// A file written beside its target, under a name of its own, that takes the
+// target's place only once it is whole, so that a failed write leaves the
+// target as it was. A target that is a symbolic link is followed; one that
+// is not a regular file (a folder, a device, a pipe) is refused. An existing
+// target's permissions carry over. Failures are thrown as texts.
+class C3dsReplacedFile {
+ public:
+  explicit C3dsReplacedFile(const char* path);
+  C3dsReplacedFile(const C3dsReplacedFile&) = delete;
+  C3dsReplacedFile& operator=(const C3dsReplacedFile&) = delete;
+  // Removes the partial file unless it took the target's place.
+  ~C3dsReplacedFile();
+
+  // Where to write.
+  const char* Path() const { return m_temporary.c_str(); }
+  // The written (and closed) file replaces the target.
+  void Commit();
+
+ private:
+  std::string m_target;
+  std::string m_temporary;
+  bool m_committed = false;
 };

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <regex>
@@ -592,6 +593,29 @@ TEST_F(Scene3dsTest, ExportRefusesMeshesPastTheFormatsCounts) {
       EXPECT_EQ(back.meshes[0].vertices, 65535u);
     }
   }
+}
+
+TEST_F(Scene3dsTest, WritesReplaceOnlyRegularFilesAndFollowLinks) {
+  WriteFile(PathOf("in.3ds"), {Tetrahedron("t", "m")}, {{"m"}});
+  auto root = Import(PathOf("in.3ds"));
+  ASSERT_TRUE(root);
+  std::filesystem::create_directory(PathOf("folder.3ds"));
+  std::ofstream(PathOf("real.3ds")) << "old content";
+  std::filesystem::create_symlink("real.3ds", PathOf("link.3ds"));
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(Export(root.get(), PathOf("folder.3ds")));
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("not a regular file"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_directory(PathOf("folder.3ds")));
+  ASSERT_TRUE(Export(root.get(), PathOf("link.3ds")));
+  EXPECT_TRUE(std::filesystem::is_symlink(PathOf("link.3ds")));
+  EXPECT_EQ(ReadFile(PathOf("real.3ds")).meshes.size(), 1u);
+  // A file duplicated onto itself keeps its content.
+  ASSERT_TRUE(Duplicate3dsFile(const_cast<char*>(PathOf("in.3ds").c_str()), const_cast<char*>(PathOf("in.3ds").c_str())));
+  EXPECT_EQ(ReadFile(PathOf("in.3ds")).meshes.size(), 1u);
+  // Nothing partial is left beside the targets.
+  size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder_)) ++files;
+  EXPECT_EQ(files, 4u);
 }
 
 TEST_F(Scene3dsTest, DuplicateCopiesMeshesMaterialsAndNodes) {
