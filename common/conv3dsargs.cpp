@@ -34,3 +34,10 @@ CString GetConv3dsArguments() {
   if (o.bConvFlattenHierarchy) arguments += " -h";
   return arguments;
 }
+
+void SetConvTextureExtension(const char* extension) {
+  char (&field)[sizeof(g_appOptions.szConvTextureExt)] = g_appOptions.szConvTextureExt;
+  const size_t length = extension ? strnlen(extension, sizeof(field) - 1) : 0;
+  std::memset(field, 0, sizeof(field));
+  if (length) std::memcpy(field, extension, length);
+}

@@ -5,3 +5,8 @@
 #include <afx.h>
 
 CString GetConv3dsArguments();
+
+// Stores a texture extension typed by the user in the host's converter
+// options: at most its first 4 characters, the field always ended with a
+// zero, whatever the field held before.
+void SetConvTextureExtension(const char* extension);

@@ -14,10 +14,12 @@
 #include <functional>
 
 #include "appoptions.h"
+#include "dxmesh.h"
 #include "frame.h"
 #include "mesh.h"
 #include "meshparts.h"
 #include "xfile.h"
+#include "xfiletemplates.h"
 
 namespace {
 
@@ -70,6 +72,12 @@ class CSceneCounter {
       m_summary.vertices += mesh->GetVerticesCount();
       for (DWORD i = 0; i < mesh->GetFacesCount(); ++i)
         m_summary.triangles += mesh->GetFaces()[i].GetTriangleIndicesCount() / 3;
+    } else if (object->IsATemplateGUID(&GUID_BaseMesh) &&
+               static_cast<CBaseMesh*>(object)->GetMeshType() == eBaseMeshTypeDXMesh) {
+      auto* mesh = static_cast<CDXMesh*>(object);
+      ++m_summary.meshes;
+      m_summary.vertices += mesh->GetNumVertices(false);
+      m_summary.triangles += mesh->GetNumFaces(false);
     } else if (object->IsATemplateGUID(&TID_D3DRMMaterial)) {
       ++m_summary.materials;
     } else if (object->IsATemplateGUID(&TID_D3DRMAnimationSet)) {
@@ -225,8 +233,7 @@ bool CBatchDocument::InitializeBatch(CString& error) {
   return false;
 }
 
-bool CBatchDocument::InsertXFileObjects(char* fileName, char* pathName, char* folder, CCameraFrame*,
-                                        CDXThread* thread) {
+CFrame* CBatchDocument::NewFileFrame(char* fileName) {
   m_failureText.Empty();
   auto* frame = new CFrame;
   D3DXMATRIX identity;
@@ -237,11 +244,12 @@ bool CBatchDocument::InsertXFileObjects(char* fileName, char* pathName, char* fo
   } catch (const char* message) {
     m_failureText = message + 1;
     delete frame;
-    return false;
+    return nullptr;
   }
-  CXFile file;
-  bool loaded = file.LoadXfile(pathName, frame, m_world, folder, thread);
-  if (!loaded) m_failureText = file.GetFailureText();
+  return frame;
+}
+
+bool CBatchDocument::FinishImport(CFrame* frame, bool loaded) {
   try {
     if (loaded) frame->ComputeBoundingObjectsHierarchy(false, false, false);
   } catch (const char* message) {
@@ -255,6 +263,17 @@ bool CBatchDocument::InsertXFileObjects(char* fileName, char* pathName, char* fo
   }
   m_fileFrame = frame;
   return true;
+}
+
+bool CBatchDocument::InsertXFileObjects(char* fileName, char* pathName, char* folder, CCameraFrame*,
+                                        CDXThread* thread) {
+  CFrame* frame = NewFileFrame(fileName);
+  if (!frame) return false;
+  m_fileFolder = folder;
+  CXFile file;
+  const bool loaded = file.LoadXfile(pathName, frame, m_world, folder, thread);
+  if (!loaded) m_failureText = file.GetFailureText();
+  return FinishImport(frame, loaded);
 }
 
 bool CBatchDocument::Export3dObject(CFrame* frame, char* pathName, CDXThread* thread) {
@@ -294,7 +313,10 @@ int RunBatch(const SBatchOptions& options, std::FILE* out, std::FILE* err) {
   SplitPath(options.input, name, folder);
   std::fprintf(err, "Loading %s\n", static_cast<LPCSTR>(options.input));
   const DWORD loadStart = timeGetTime();
-  manager.InsertXFileObjects(&document, name, name, options.input, folder, nullptr);
+  if (Is3dsFile(options.input))
+    manager.Insert3dsFileObjects(&document, name, name, options.input, folder, nullptr);
+  else
+    manager.InsertXFileObjects(&document, name, name, options.input, folder, nullptr);
   CDXThread* job = WaitForJob(manager, 0, Stage("loading"), err);
   const double loadSeconds = SecondsSince(loadStart);
   if (!job || job->GetEThreadStatus() != CDXThread::eThreadCompleted || !document.GetFileFrame()) {
@@ -341,7 +363,11 @@ int RunBatch(const SBatchOptions& options, std::FILE* out, std::FILE* err) {
   SplitPath(options.output, outName, outFolder);
   std::fprintf(err, "Saving %s\n", static_cast<LPCSTR>(options.output));
   const DWORD saveStart = timeGetTime();
-  manager.ExportXFileObjects(&document, outName, outName, options.output, outFolder, document.GetFileFrame());
+  const bool as3ds = Is3dsName(options.output);
+  if (as3ds)
+    manager.Export3dsFileObjects(&document, outName, outName, options.output, outFolder, document.GetFileFrame());
+  else
+    manager.ExportXFileObjects(&document, outName, outName, options.output, outFolder, document.GetFileFrame());
   job = WaitForJob(manager, jobs, Stage("saving"), err);
   if (!job || job->GetEThreadStatus() != CDXThread::eThreadCompleted) {
     std::fprintf(err, "vorever: cannot save %s: %s\n", static_cast<LPCSTR>(options.output),
@@ -349,7 +375,8 @@ int RunBatch(const SBatchOptions& options, std::FILE* out, std::FILE* err) {
                                                      : static_cast<LPCSTR>(document.GetFailureText()));
     return 1;
   }
-  std::fprintf(out, "saved: %s (%s)\n", static_cast<LPCSTR>(options.output), FormatDescription(options.format));
+  std::fprintf(out, "saved: %s (%s)\n", static_cast<LPCSTR>(options.output),
+               as3ds ? "3ds" : FormatDescription(options.format));
   std::fprintf(out, "save seconds: %.3f\n", SecondsSince(saveStart));
   return 0;
 }
@@ -362,11 +389,13 @@ void PrintBatchUsage(std::FILE* out) {
                "               [--export OUT] [--format text|binary|compressed]\n"
                "       vorever --help\n"
                "\n"
-               "Batch mode runs without a window. It loads the .x file FILE into a world on a\n"
-               "job thread and prints a summary of the scene on standard output, one figure a\n"
-               "line: frames, meshes, vertices, triangles, materials, animation sets, and the\n"
-               "seconds the load took. With --export it saves the scene as the .x file OUT, in\n"
-               "the given format (compressed binary when none is given), and prints where.\n"
+               "Batch mode runs without a window. It loads the .x or .3ds file FILE (a .3ds\n"
+               "file is known by its content) into a world on a job thread and prints a\n"
+               "summary of the scene on standard output, one figure a line: frames, meshes,\n"
+               "vertices, triangles, materials, animation sets, and the seconds the load took.\n"
+               "With --export it saves the scene as OUT, and prints where: a .3ds mesh file\n"
+               "when OUT ends in .3ds, else a .x file in the given format (compressed binary\n"
+               "when none is given).\n"
                "\n"
                "With --reduce it also removes PERCENT of the triangles before saving: every\n"
                "mesh that is not skinned becomes a half-edge connectivity mesh, the edge\n"

@@ -59,8 +59,15 @@ class CBatchDocument : public CDXDoc {
 
   bool InsertXFileObjects(char* fileName, char* pathName, char* folder, CCameraFrame* camera,
                           CDXThread* thread) override;
+  // A .3ds file by the system's own importer, into Direct3D meshes.
+  bool Insert3dsFileObjects(char* fileName, char* pathName, char* folder, CCameraFrame* camera,
+                            CDXThread* thread) override;
   bool Export3dObject(CFrame* frame, char* pathName, CDXThread* thread) override;
-  // Every X-file mesh below the frame, skinned ones aside, is made a
+  // The frame's X-file meshes, if any, become Direct3D meshes first (through
+  // a .x file in the temporary folder, loaded back with textures from the
+  // loaded file's folder).
+  bool Export3dObjectIn3dsFile(CFrame* frame, char* pathName, CDXThread* thread) override;
+  // Every X-file or Direct3D mesh below the frame, skinned ones aside, is made a
   // connectivity mesh, reduced towards one target for all and written back
   // in its place.
   bool ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* options, CDXThread* thread) override;
@@ -82,11 +89,24 @@ class CBatchDocument : public CDXDoc {
   static constexpr char kBuildingStage[] = "building connectivity meshes";
   static constexpr char kReducingStage[] = "reducing";
 
+  // Below the world's content frame, a new frame named fileName for an
+  // import; NULL with the failure text set when it cannot be made.
+  CFrame* NewFileFrame(char* fileName);
+  // Bounds of the imported frame, which becomes the file frame; a failed
+  // import leaves nothing in the world.
+  bool FinishImport(CFrame* frame, bool loaded);
+
   CXFileDataList m_world;
   CFrame* m_fileFrame = nullptr;
+  CString m_fileFolder;  // the loaded file's folder, where its textures are
   CString m_failureText;
   std::atomic<const char*> m_reductionStage{kBuildingStage};
 };
+
+// Whether a file holds a .3ds mesh file, by its first bytes; and whether a
+// name to save ends in ".3ds", in any case.
+bool Is3dsFile(const char* path);
+bool Is3dsName(const char* path);
 
 // Runs the whole batch job; the summary goes to out, progress and errors to
 // err. Returns the process exit code (0 on success).

@@ -16,13 +16,21 @@
 #include "geo_mesh.h"
 #include "mesh.h"
 #include "qorcommon.h"
+#include "xfiletemplates.h"
 
 namespace {
 
 struct SMeshPlace {
   CXFileDataObject* parent;
-  CMesh* mesh;
+  CXFileDataObject* mesh;  // an X-file or a Direct3D mesh
 };
+
+// A Direct3D mesh (of a .3ds file) is reduced as an X-file mesh is, and
+// written back as one.
+bool IsDXMesh(CXFileDataObject* object) {
+  return object->IsATemplateGUID(&GUID_BaseMesh) &&
+         static_cast<CBaseMesh*>(object)->GetMeshType() == eBaseMeshTypeDXMesh;
+}
 
 bool IsSkinned(CXFileDataObject* mesh) {
   return mesh->GetChildXfileDataObject(&DXFILEOBJ_SkinWeights, false, true) != nullptr;
@@ -38,8 +46,8 @@ void CollectMeshes(CXFileDataObject* object, std::vector<SMeshPlace>& places) {
     if (!child || child->IsDeleted() || entry->GetChildObjectType() != eOwnedChild) continue;
     if (child->IsAFrame()) {
       CollectMeshes(child, places);
-    } else if (child->IsATemplateGUID(&TID_D3DRMMesh) && !IsSkinned(child)) {
-      places.push_back({object, static_cast<CMesh*>(child)});
+    } else if ((child->IsATemplateGUID(&TID_D3DRMMesh) && !IsSkinned(child)) || IsDXMesh(child)) {
+      places.push_back({object, child});
     }
   }
 }

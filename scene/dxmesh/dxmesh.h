@@ -9,6 +9,7 @@
 #include <d3dx8mesh.h>
 
 #include "basemesh.h"
+#include "dxmesh_3ds.h"
 
 class CFrame;
 class CGeoMesh;
@@ -16,6 +17,7 @@ class CMaterial;
 class CSkinMeshHeader;
 class CSkinWeights;
 struct REDUCTIONOPTIONS;
+struct tdsDatabase;
 
 class CDXMesh : public CBaseMesh {
  public:
@@ -74,6 +76,23 @@ class CDXMesh : public CBaseMesh {
   // The connectivity mesh of this mesh.
   bool InitializeClone(CGeoMesh* target, CFrame* frame, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
                        CDXThread* thread);
+
+  // .3ds conversion. Initialize builds the mesh of one 3DS mesh record with
+  // the file's materials (the database is not read); a record without faces
+  // leaves the mesh named but empty. The Copy3ds steps return new[] arrays
+  // that belong to the caller. SaveIn3dsDatabase writes the mesh, its
+  // materials and an object node into the database, the vertices carried by
+  // transform, under parentName in the keyframer; recordName receives the
+  // name the mesh record was given (matrix2 and vector are not read).
+  bool Initialize(tdsMesh* mesh, tdsDatabase*& database, C3dsMaterialMap& materials, IDirect3DDevice8* device,
+                  char* textureDirectory, CDXThread* thread);
+  bool Copy3dsFacesArray(WORD*& indices, DWORD& count, tdsMesh* mesh);
+  bool Copy3dsAttributesArray(DWORD*& attributes, DWORD& count, tdsMesh* mesh);
+  bool Copy3dsVerticesArray(D3DVERTEX*& vertices, DWORD& count, tdsMesh* mesh);
+  bool Copy3dsMaterialsArray(D3DXMATERIAL*& materials, IDirect3DTexture8**& textures, char**& names, DWORD& count,
+                             C3dsMaterialMap& map, char* textureDirectory, tdsMesh* mesh, CDXThread* thread);
+  bool SaveIn3dsDatabase(tdsDatabase* database, char* parentName, D3DXMATRIX* transform, D3DXMATRIX* matrix2,
+                         D3DXVECTOR3* vector, CDXThread* thread, CString* recordName = nullptr);
 
   ID3DXMesh* GetMesh() const { return m_pMesh; }
   DWORD GetMaterialsCount() const { return m_dwNumMaterials; }

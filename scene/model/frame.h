@@ -23,6 +23,7 @@ class CXFileDataList;
 struct IDirect3DDevice8;
 struct REDUCTIONOPTIONS;
 struct SLineSphereIntersection;
+struct tdsDatabase;
 
 // The kind of a bounding-object frame.
 enum EBoundingObjectFrameType : std::int32_t {
@@ -127,6 +128,16 @@ class CFrame : public CXFileDataObject {
   DWORD GetCollidingRayChildrenGeoMeshVertexHandles(CRayVertexCollisionList& out, D3DXVECTOR3* origin,
                                                     D3DXVECTOR3* direction, D3DXMATRIX* world, D3DXMATRIX* toRay,
                                                     D3DXMATRIX* fromRay);
+  // Direct3D-mesh trees. SetDXMeshFrameMetrics recounts the active (and, for
+  // frames with child frames, original) vertices and triangles of the tree.
+  // SaveIn3dsDatabase writes every Direct3D mesh of the tree into a 3DS
+  // database with an object node each, the vertices carried by the frames'
+  // transforms below this one (parentTransform is the transform that this
+  // frame's meshes take; the identity on the frame saved); a mesh's node
+  // hangs below the last mesh written before it in the parent frame.
+  bool SetDXMeshFrameMetrics(DWORD& vertices, DWORD& faces, CDXThread* thread);
+  bool SaveIn3dsDatabase(tdsDatabase* database, char* parentName, D3DXMATRIX* parentTransform, D3DXVECTOR3* centre,
+                         CDXThread* thread);
 
   // Transform shorthands: translation; rotation (dir, up) → (newDir, newUp)
   // about a centre; the two; the three with a scaling that keeps the box

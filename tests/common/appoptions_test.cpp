@@ -54,6 +54,20 @@ TEST(AppOptions, CopiesIntoFixedArraysAreAlwaysTerminated) {
   EXPECT_EQ(std::string(GetConv3dsArguments()), " -s1 -v1 -e\"jpeg\"");
 }
 
+TEST(AppOptions, ATypedTextureExtensionKeepsFourCharactersAndItsEnd) {
+  const struct {
+    const char* typed;
+    const char* stored;
+  } cases[] = {{"png", "png"}, {"jpeg", "jpeg"}, {"tiffx", "tiff"}, {"", ""}, {nullptr, ""}};
+  for (const auto& c : cases) {
+    std::memcpy(g_appOptions.szConvTextureExt, "abcde", 5);  // a field that held five characters
+    SetConvTextureExtension(c.typed);
+    EXPECT_STREQ(g_appOptions.szConvTextureExt, c.stored);
+    EXPECT_EQ(g_appOptions.szConvTextureExt[4], '\0');
+  }
+  std::memset(g_appOptions.szConvTextureExt, 0, sizeof(g_appOptions.szConvTextureExt));
+}
+
 TEST(Conv3dsArguments, FromTheDefaults) {
   CONFIGFILE cf = Defaults();
   SetAppOptions(cf);

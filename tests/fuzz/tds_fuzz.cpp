@@ -1,8 +1,10 @@
-// libFuzzer harness for the 3DS chunk toolkit: any bytes are loaded as a
-// chunk file; every chunk is decoded, every mesh, material, object motion
-// and the keyframer header are read, and what loaded is written and loaded
-// again. Every input must either fail with an error code or pass without
-// harm. Not part of the test run; the inputs it found for each error path
+// libFuzzer harness for the 3DS chunk toolkit and the scene's .3ds import:
+// any bytes are loaded as a chunk file; every chunk is decoded, every mesh,
+// material, object motion and the keyframer header are read, and what loaded
+// is written and loaded again. Then the bytes are imported into frames with
+// Direct3D meshes; a scene that imports is exported and must import again
+// with as many frames. Every input must either fail with an error code (the
+// import: with false) or pass without harm. Not part of the test run; the inputs it found for each error path
 // are in tests/data/3ds, where the toolkit tests replay them. Built by
 // `make fuzz-build` as build/fuzz/bin/fuzz_3ds; run it on a corpus folder:
 //   build/fuzz/bin/fuzz_3ds -max_len=65536 corpus/ ../shared/testdata/3ds
@@ -13,6 +15,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+
+#include <dxwindoweddevice.h>
+#include <frame.h>
+#include <scene3ds.h>
+
+#include <cstdlib>
+#include <memory>
 
 #include "tds.h"
 
@@ -67,6 +76,46 @@ void ReadRecords(tdsDatabase* db) {
   tdsPrintNodeTree(db, nowhere);
 }
 
+// The process's device, made once, on which the imported meshes are made.
+void MakeDevice() {
+  static CDXWindowedDevice* const device = [] {
+    ::setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+    auto* made = new CDXWindowedDevice;
+    made->CreateD3DDevice(nullptr);
+    return made;
+  }();
+  (void)device;
+}
+
+size_t FrameCount(CFrame* frame) {
+  size_t count = 0;
+  POSITION pos = frame->GetChildObjectList().GetHeadPosition();
+  while (CFrame* child = frame->GetNextFrame(pos, false, true)) count += 1 + FrameCount(child);
+  return count;
+}
+
+std::unique_ptr<CFrame> NewRoot() {
+  auto root = std::make_unique<CFrame>();
+  D3DXMATRIX identity;
+  D3DXMatrixIdentity(&identity);
+  root->Initialize(&identity, const_cast<char*>("root"), CFrame::ePlainFrame, false);
+  return root;
+}
+
+// The import of the bytes, and of what its export writes.
+void ImportAndExport(const std::string& input, const std::string& output) {
+  MakeDevice();
+  auto root = NewRoot();
+  if (!Import3dsFile(const_cast<char*>(input.c_str()), nullptr, root.get(), nullptr)) return;
+  if (!SaveFrameIn3dsFile(root.get(), const_cast<char*>(output.c_str()), nullptr)) return;
+  auto again = NewRoot();
+  // Frames without a mesh are not written.
+  if (!Import3dsFile(const_cast<char*>(output.c_str()), nullptr, again.get(), nullptr) ||
+      FrameCount(again.get()) > FrameCount(root.get()))
+    std::abort();
+  std::remove(output.c_str());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -97,5 +146,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   tdsReleaseDatabase(&db);
   tdsCloseAllFiles();
+  ImportAndExport(input, output);
   return 0;
 }

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -158,6 +159,87 @@ TEST(BatchRun, AnExportThatCannotBeWrittenGivesAMessageAndFailure) {
   const SRun run = RunBatchOn(std::string(VOREVER_FIXTURES) + "/world_scene.x", "/no/such/folder/out.x");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("cannot save /no/such/folder/out.x"), std::string::npos);
+}
+
+// The figures that a .3ds keeps of a .x scene: meshes, triangles and
+// materials (a .3ds has a frame for each mesh and no animation sets).
+std::string MeshFigures(const std::string& out) {
+  std::string kept;
+  std::istringstream lines(Figures(out));
+  for (std::string line; std::getline(lines, line);)
+    if (line.rfind("meshes:", 0) == 0 || line.rfind("triangles:", 0) == 0 || line.rfind("materials:", 0) == 0)
+      kept += line + "\n";
+  return kept;
+}
+
+TEST(BatchRun, SavesA3dsFileThatLoadsBackIntoTheSameScene) {
+  TempFolder folder;
+  for (const char* name : {"world_scene.x", "mesh_cube_two_materials.x"}) {
+    SCOPED_TRACE(name);
+    const std::string input = std::string(VOREVER_FIXTURES) + "/" + name;
+    const std::string written = folder.Path("scene.3DS");
+    const SRun first = RunBatchOn(input, written);
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_NE(first.out.find("saved: " + written + " (3ds)"), std::string::npos) << first.out;
+    EXPECT_EQ(FileContents(written).substr(0, 2), "MM");
+    other_readers::ExpectAssimpReads(written);
+
+    const std::string back = folder.Path("back.x");
+    const SRun second = RunBatchOn(written, back, 1);
+    ASSERT_EQ(second.status, 0) << second.err;
+    EXPECT_EQ(MeshFigures(second.out), MeshFigures(first.out));
+    const SRun third = RunBatchOn(back);
+    ASSERT_EQ(third.status, 0) << third.err;
+    EXPECT_EQ(MeshFigures(third.out), MeshFigures(first.out));
+  }
+}
+
+TEST(BatchRun, ReadsA3dsFileByItsContentWhateverItsName) {
+  TempFolder folder;
+  // A .x scene under a .3ds name loads as a .x file.
+  const std::string disguised = folder.Path("scene.3ds");
+  std::filesystem::copy_file(std::string(VOREVER_FIXTURES) + "/world_scene.x", disguised);
+  const SRun x = RunBatchOn(disguised);
+  ASSERT_EQ(x.status, 0) << x.err;
+  EXPECT_NE(x.out.find("animation sets: 1"), std::string::npos);
+  // A .3ds file without an extension loads as a .3ds file.
+  const std::string unnamed = std::string(VOREVER_TESTDATA) + "/3ds/testFormatDetection";
+  if (!std::filesystem::exists(unnamed)) GTEST_SKIP() << "no .3ds test data at " << unnamed;
+  const SRun tds = RunBatchOn(unnamed);
+  ASSERT_EQ(tds.status, 0) << tds.err;
+  EXPECT_NE(tds.out.find("meshes: 1\n"), std::string::npos) << tds.out;
+}
+
+TEST(BatchRun, ReducesA3dsFileAndSavesItAs3ds) {
+  const std::string input = std::string(VOREVER_TESTDATA) + "/3ds/jeep1.3ds";
+  if (!std::filesystem::exists(input)) GTEST_SKIP() << "no .3ds test data at " << input;
+  TempFolder folder;
+  SBatchOptions options;
+  options.input = input.c_str();
+  options.output = folder.Path("reduced.3ds").c_str();
+  options.reducePercent = 50;
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  ASSERT_EQ(RunBatch(options, out, err), 0) << ReadAll(err);
+  const std::string summary = ReadAll(out);
+  ReadAll(err);
+  std::smatch before, after;
+  ASSERT_TRUE(std::regex_search(summary, before, std::regex("\ntriangles: ([0-9]+)")));
+  ASSERT_TRUE(std::regex_search(summary, after, std::regex("reduced triangles: ([0-9]+)")));
+  EXPECT_LT(std::stoul(after[1]), std::stoul(before[1]));
+  const SRun reloaded = RunBatchOn(folder.Path("reduced.3ds"));
+  ASSERT_EQ(reloaded.status, 0) << reloaded.err;
+  EXPECT_NE(reloaded.out.find("triangles: " + after[1].str() + "\n"), std::string::npos) << reloaded.out;
+}
+
+TEST(BatchRun, AMalformed3dsFileGivesAMessageAndFailure) {
+  TempFolder folder;
+  const std::string input = folder.Path("broken.3ds");
+  std::ofstream(input, std::ios::binary) << std::string("MM\x40\0\0\0\x3d\x3d", 8);
+  const SRun run = RunBatchOn(input, folder.Path("out.3ds"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("cannot load " + input + ": the .3ds file cannot be read"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(folder.Path("out.3ds")));
 }
 
 // A folder of the test's own for what a run writes, removed with it.

@@ -207,6 +207,31 @@ TEST_F(RecordsTest, MaterialColourChunks) {
   }
 }
 
+// Colours and percentages read from a file write back as the same whole
+// numbers, though the floats they became lie a little below them.
+TEST_F(RecordsTest, ColoursAndPercentagesWriteBackAsRead) {
+  tdsDatabase* db = NewDatabase(TDS_MESH_FILE);
+  tdsMaterial* material = nullptr;
+  tdsInitMaterial(&material);
+  tdsCopyName(material->name, "M");
+  material->diffuse = {127 / 255.0f, 1 / 255.0f, 0.5f};
+  material->shininess = 19 / 100.0f;
+  material->transparency = 57 / 100.0f;
+  tdsPutMaterial(db, material);
+  tdsReleaseMaterial(&material);
+  Write(db, PathOf("m.3ds"));
+  tdsCloseAllFiles();
+  tdsDatabase* back = Load(PathOf("m.3ds"));
+  tdsGetMaterialByIndex(back, 0, &material);
+  ASSERT_NE(material, nullptr);
+  EXPECT_FLOAT_EQ(material->diffuse.r * 255, 127);
+  EXPECT_FLOAT_EQ(material->diffuse.g * 255, 1);
+  EXPECT_FLOAT_EQ(material->diffuse.b * 255, 127);  // 127.5 is cut
+  EXPECT_FLOAT_EQ(material->shininess * 100, 19);
+  EXPECT_FLOAT_EQ(material->transparency * 100, 57);
+  tdsReleaseMaterial(&material);
+}
+
 // A map name of the file's 16 characters is cut to the 12 the record holds,
 // with its terminator.
 TEST_F(RecordsTest, ALongMapNameIsCutToTheRecordsField) {

@@ -49,9 +49,19 @@ constexpr PercentSlot kPercents[] = {
     {&tdsMaterial::reflectionBlur, 0xA053},  {&tdsMaterial::selfIllumination, 0xA084},
 };
 
-double Byte(float value) { return std::clamp(std::trunc(static_cast<double>(value) * 255.0), 0.0, 255.0); }
+// Colours and percentages are written truncated. A value read from a file
+// (a byte over 255, a whole percentage over 100) lies within float
+// precision below its whole number and must write back as that number, so
+// the truncation forgives a shortfall far below one step.
+constexpr double kStepSlack = 1e-3;
+double Byte(float value) {
+  return std::clamp(std::trunc(static_cast<double>(value) * 255.0 + kStepSlack), 0.0, 255.0);
+}
 double Short(double value) { return std::isfinite(value) ? std::clamp(value, -32768.0, 32767.0) : 0.0; }
-double Truncated(float percent) { return Short(std::trunc(static_cast<double>(percent) * 100.0)); }
+double Truncated(float percent) {
+  const double scaled = static_cast<double>(percent) * 100.0;
+  return Short(std::trunc(scaled + (scaled < 0 ? -kStepSlack : kStepSlack)));
+}
 double Rounded(float percent) { return Short(std::trunc(static_cast<double>(percent) * 100.0 + 0.5)); }
 std::uint32_t Whole(double value) {
   return std::isfinite(value) ? static_cast<std::uint32_t>(static_cast<std::int64_t>(std::clamp(value, -2e9, 4.2e9)))
