@@ -14,10 +14,14 @@
 #include <functional>
 
 #include "appoptions.h"
+#include "basemesh.h"
+#include "dxmesh.h"
 #include "frame.h"
 #include "mesh.h"
 #include "meshparts.h"
+#include "qorcommon.h"
 #include "xfile.h"
+#include "xfiletemplates.h"
 
 namespace {
 
@@ -70,6 +74,12 @@ class CSceneCounter {
       m_summary.vertices += mesh->GetVerticesCount();
       for (DWORD i = 0; i < mesh->GetFacesCount(); ++i)
         m_summary.triangles += mesh->GetFaces()[i].GetTriangleIndicesCount() / 3;
+    } else if (object->IsATemplateGUID(&GUID_BaseMesh) &&
+               static_cast<CBaseMesh*>(object)->GetMeshType() == eBaseMeshTypeDXMesh) {
+      auto* mesh = static_cast<CDXMesh*>(object);
+      ++m_summary.meshes;
+      m_summary.vertices += mesh->GetNumVertices(false);
+      m_summary.triangles += mesh->GetNumFaces(false);
     } else if (object->IsATemplateGUID(&TID_D3DRMMaterial)) {
       ++m_summary.materials;
     } else if (object->IsATemplateGUID(&TID_D3DRMAnimationSet)) {
@@ -267,9 +277,11 @@ bool CBatchDocument::Export3dObject(CFrame* frame, char* pathName, CDXThread* th
 }
 
 int RunBatch(const SBatchOptions& options, std::FILE* out, std::FILE* err) {
-  // Meshes load as X-file meshes; the export writes the chosen format with
-  // the template declarations, so that other programs read it too.
-  g_appOptions.bLoadDXMeshes = 0;
+  // Meshes load as X-file meshes, or as Direct3D meshes when "Config.dat"
+  // says so; the export writes the chosen format with the template
+  // declarations, so that other programs read it too.
+  CONFIGFILE settings;
+  g_appOptions.bLoadDXMeshes = ReadConfigFile(settings) && settings.bLoadDXMeshes ? 1 : 0;
   g_appOptions.dwXFileFormat = options.format;
   g_appOptions.bSaveTemplates = 1;
   if (options.exportGiven && options.output.IsEmpty()) {

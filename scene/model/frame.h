@@ -110,6 +110,14 @@ class CFrame : public CXFileDataObject {
                                        REDUCTIONOPTIONS* options, CDXThread* thread);
   bool ReduceTrianglesCount(REDUCTIONOPTIONS* options, CDXThread* thread);
   bool Contains32bitMeshCheck(bool& needs32bit, CDXThread* thread);
+  // Fills this frame (type 16) with Direct3D meshes written from the
+  // source's connectivity meshes, child frames copied alike; vertices and
+  // faces receive the totals, which are also this frame's active counts.
+  bool InitializeDXMeshFrame(CFrame* source, CDataObjectMap& map, DWORD& vertices, DWORD& faces,
+                             IDirect3DDevice8* device, REDUCTIONOPTIONS* options, CDXThread* thread);
+  // Recounts the active vertices and triangles of a tree of Direct3D meshes;
+  // a frame with child frames also takes them as its original counts.
+  bool SetDXMeshFrameMetrics(DWORD& vertices, DWORD& faces, CDXThread* thread);
 
   // Transform shorthands: translation; rotation (dir, up) → (newDir, newUp)
   // about a centre; the two; the three with a scaling that keeps the box
@@ -225,6 +233,8 @@ class CFrame : public CXFileDataObject {
   double GetTotalActiveTrianglesArea() const { return m_totalTrianglesArea; }
   void SetTotalActiveTrianglesArea(double area) { m_totalTrianglesArea = area; }
   void AddDeltaOriginalVerticesCount(LONG delta) { m_originalVertices += static_cast<DWORD>(delta); }
+  void SetOriginalVerticesCount(DWORD count) { m_originalVertices = count; }
+  void SetOriginalTrianglesCount(DWORD count) { m_originalTriangles = count; }
   DWORD GetOriginalVerticesCount(bool tryLock) { return LockedCount(m_originalVertices, tryLock); }
   void AddDeltaOriginalTrianglesCount(LONG delta) { m_originalTriangles += static_cast<DWORD>(delta); }
   DWORD GetOriginalTrianglesCount(bool tryLock) { return LockedCount(m_originalTriangles, tryLock); }
