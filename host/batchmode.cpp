@@ -281,7 +281,9 @@ int RunBatch(const SBatchOptions& options, std::FILE* out, std::FILE* err) {
   // says so; the export writes the chosen format with the template
   // declarations, so that other programs read it too.
   CONFIGFILE settings;
-  g_appOptions.bLoadDXMeshes = ReadConfigFile(settings) && settings.bLoadDXMeshes ? 1 : 0;
+  const bool dxMeshes =
+      options.loadDXMeshes >= 0 ? options.loadDXMeshes != 0 : ReadConfigFile(settings) && settings.bLoadDXMeshes;
+  g_appOptions.bLoadDXMeshes = dxMeshes ? 1 : 0;
   g_appOptions.dwXFileFormat = options.format;
   g_appOptions.bSaveTemplates = 1;
   if (options.exportGiven && options.output.IsEmpty()) {

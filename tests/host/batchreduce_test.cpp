@@ -107,8 +107,10 @@ struct SBatchReduction {
   bool timed = false;
 };
 
-SBatchReduction RunHalving(const std::string& input, const std::string& output, float percent = 50.0f) {
+SBatchReduction RunHalving(const std::string& input, const std::string& output, float percent = 50.0f,
+                           int dxMeshes = 0) {
   SBatchOptions options;
+  options.loadDXMeshes = dxMeshes;
   options.input = input.c_str();
   options.output = output.c_str();
   options.format = 1;
@@ -175,6 +177,49 @@ TEST(BatchReduceRun, HalvesTheSceneAndSavesWhatLoadsAgain) {
   EXPECT_EQ(meshes, 1);
   EXPECT_NE(content.find("TextureFilename"), std::string::npos);
   EXPECT_NE(content.find("\"sand.bmp\""), std::string::npos);
+}
+
+// Loaded as Direct3D meshes, the scene is halved the same way and saved
+// with its materials and texture coordinates, or without a material list
+// when it had none.
+TEST(BatchReduceRun, HalvesDirect3DMeshesAndSavesThemWithTheirMaterials) {
+  for (bool materials : {true, false}) {
+    SCOPED_TRACE(materials);
+    TempFolder scratch;
+    const std::string input = scratch.Path("grid.x"), output = scratch.Path("grid_half.x");
+    WriteGridScene(input, false, materials);
+    const SBatchReduction run = RunHalving(input, output, 50.0f, 1);
+    ASSERT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.before, 2u * 24 * 24);
+    EXPECT_GT(run.after, 0u);
+    EXPECT_LE(run.after, run.before / 2);
+
+    CDXWindowedDevice device;
+    ASSERT_EQ(device.CreateD3DDevice(nullptr), S_OK);
+    const std::string content = ReadText(output);
+    XFileObjects objects(content);
+    int meshes = 0;
+    for (size_t i = 0; i < objects.size(); ++i)
+      ForEachDataObject(objects[i], TID_D3DRMMesh, [&](IDirectXFileData* data) {
+        ++meshes;
+        CMesh mesh;
+        ASSERT_TRUE(LoadMeshTree(mesh, data));
+        ASSERT_TRUE(PrepareMesh(mesh));
+        EXPECT_EQ(mesh.GetFacesCount(), run.after);
+        ASSERT_NE(mesh.GetMeshTextureCoords(), nullptr);
+        if (materials) {
+          ASSERT_EQ(mesh.GetMaterialsCount(), 2u);
+          EXPECT_EQ(mesh.GetMaterials()[0]->GetMaterial()->Diffuse.g, 0.8f);
+        }
+      });
+    EXPECT_EQ(meshes, 1);
+    EXPECT_EQ(content.find("\"sand.bmp\"") != std::string::npos, materials);
+    XFileObjects again(content);  // a walk uses up what it enters
+    int lists = 0;
+    for (size_t i = 0; i < again.size(); ++i)
+      ForEachDataObject(again[i], TID_D3DRMMeshMaterialList, [&](IDirectXFileData*) { ++lists; });
+    EXPECT_EQ(lists, materials ? 1 : 0);
+  }
 }
 
 // A mesh without a material list is drawn with the default material, and
