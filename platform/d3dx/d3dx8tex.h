@@ -65,8 +65,8 @@ HRESULT D3DXGetImageInfoFromFileA(LPCSTR file, D3DXIMAGE_INFO* info);
 // levels than the chain has are cut to it; D3DFMT_UNKNOWN becomes A8R8G8B8,
 // and a format the device cannot hold as a texture the nearest one it can
 // (24-bit colour X8R8G8B8, palettes A8R8G8B8). Any pointer may be NULL.
-HRESULT D3DXCheckTextureRequirements(IDirect3DDevice8* device, UINT* width, UINT* height, UINT* mipLevels,
-                                     DWORD usage, D3DFORMAT* format, D3DPOOL pool);
+HRESULT D3DXCheckTextureRequirements(IDirect3DDevice8* device, UINT* width, UINT* height, UINT* mipLevels, DWORD usage,
+                                     D3DFORMAT* format, D3DPOOL pool);
 
 // Reads an image file into a new texture. D3DX_DEFAULT sizes take the
 // image's; D3DFMT_UNKNOWN takes the image's format; both then pass
@@ -78,15 +78,14 @@ HRESULT D3DXCheckTextureRequirements(IDirect3DDevice8* device, UINT* width, UINT
 // image is transparent black), POINT takes the nearest pixel, the others
 // average the pixels that each target pixel covers; D3DX_DEFAULT is
 // TRIANGLE.
-HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, LPCSTR file, UINT width, UINT height,
-                                     UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
-                                     DWORD mipFilter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
-                                     PALETTEENTRY* palette, IDirect3DTexture8** texture);
+HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, LPCSTR file, UINT width, UINT height, UINT mipLevels,
+                                     DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
+                                     D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
+                                     IDirect3DTexture8** texture);
 
 // Copies the source rectangle (NULL: whole surface) of one surface into the
 // destination rectangle of another, scaled with filter and converted between
 // the formats; colorKey as above. Palettes are not used.
 HRESULT D3DXLoadSurfaceFromSurface(IDirect3DSurface8* destSurface, const PALETTEENTRY* destPalette,
-                                   const RECT* destRect, IDirect3DSurface8* srcSurface,
-                                   const PALETTEENTRY* srcPalette, const RECT* srcRect, DWORD filter,
-                                   D3DCOLOR colorKey);
+                                   const RECT* destRect, IDirect3DSurface8* srcSurface, const PALETTEENTRY* srcPalette,
+                                   const RECT* srcRect, DWORD filter, D3DCOLOR colorKey);

@@ -189,10 +189,10 @@ bool ReadBmpImage(const BYTE* data, size_t size, bool headerOnly, SDecodedImage&
   const DWORD compression = reader.compression;
   const bool indexed = bits == 1 || bits == 4 || bits == 8;
   if (!indexed && bits != 16 && bits != 24 && bits != 32) return reader.Fail("an unknown pixel size");
-  if (compression == kRle8 ? bits != 8
-      : compression == kRle4 ? bits != 4
+  if (compression == kRle8        ? bits != 8
+      : compression == kRle4      ? bits != 4
       : compression == kBitFields ? bits != 16 && bits != 32
-      : compression != kRgb)
+                                  : compression != kRgb)
     return reader.Fail("an unknown compression");
   if ((compression == kRle8 || compression == kRle4) && reader.topDown)
     return reader.Fail("a run-length picture from the top");

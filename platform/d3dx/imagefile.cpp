@@ -1,8 +1,7 @@
 #include "imagefile.h"
 
-#include <windows.h>
-
 #include <strings.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstring>

@@ -42,6 +42,4 @@ bool ImageSizeAllowed(unsigned long long width, unsigned long long height);
 
 // Little-endian numbers of the file headers.
 inline UINT ReadLe16(const BYTE* p) { return p[0] | (p[1] << 8); }
-inline UINT ReadLe32(const BYTE* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<UINT>(p[3]) << 24);
-}
+inline UINT ReadLe32(const BYTE* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<UINT>(p[3]) << 24); }

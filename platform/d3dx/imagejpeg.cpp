@@ -2,10 +2,11 @@
 // which must not return: ours jumps back to the one frame that set the jump
 // point, a frame that holds nothing with a destructor.
 #include <csetjmp>
-#include <cstdio>
-
+#include <cstdio>  // before the libjpeg headers, which use FILE
+// clang-format off
 #include <jpeglib.h>
 #include <jerror.h>
+// clang-format on
 
 #include "imagefile.h"
 
@@ -60,8 +61,7 @@ bool Decode(jpeg_decompress_struct* info, SJpegError* error, const BYTE* data, s
   }
   image->rgba.resize(static_cast<size_t>(image->width) * image->height * 4);
   std::vector<BYTE>& rgba = image->rgba;
-  JSAMPARRAY rows =
-      (*info->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(info), JPOOL_IMAGE, image->width * 3, 1);
+  JSAMPARRAY rows = (*info->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(info), JPOOL_IMAGE, image->width * 3, 1);
   while (info->output_scanline < info->output_height) {
     const JDIMENSION y = info->output_scanline;
     if (jpeg_read_scanlines(info, rows, 1) != 1) break;

@@ -92,7 +92,8 @@ bool ReadTgaImage(const BYTE* data, size_t size, bool headerOnly, SDecodedImage&
     if (p > size || size - p < mapBytes) return Fail(error, "the colour map is cut short");
     if (mapped) {
       map.resize(static_cast<size_t>(mapLength) * 4);
-      for (UINT i = 0; i < mapLength; ++i) DecodeColour(data + p + i * entryBytes, entryBytes, false, alphaBit, &map[4 * i]);
+      for (UINT i = 0; i < mapLength; ++i)
+        DecodeColour(data + p + i * entryBytes, entryBytes, false, alphaBit, &map[4 * i]);
     }
     p += mapBytes;
   }

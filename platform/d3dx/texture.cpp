@@ -103,8 +103,7 @@ HRESULT ReadSurface(IDirect3DSurface8* surface, const D3DSURFACE_DESC& desc, con
 }
 
 // pixels written into a rectangle of a surface of the same size.
-HRESULT WriteSurface(IDirect3DSurface8* surface, const D3DSURFACE_DESC& desc, const RECT& rect,
-                     const SPixels& pixels) {
+HRESULT WriteSurface(IDirect3DSurface8* surface, const D3DSURFACE_DESC& desc, const RECT& rect, const SPixels& pixels) {
   D3DLOCKED_RECT locked{};
   if (FAILED(surface->LockRect(&locked, nullptr, 0))) return D3DERR_INVALIDCALL;
   const UINT pixelSize = D3D8FormatSize(desc.Format);
@@ -112,8 +111,7 @@ HRESULT WriteSurface(IDirect3DSurface8* surface, const D3DSURFACE_DESC& desc, co
   for (UINT y = 0; y < pixels.height && encoded; ++y) {
     BYTE* row = static_cast<BYTE*>(locked.pBits) + static_cast<size_t>(rect.top + y) * locked.Pitch +
                 static_cast<size_t>(rect.left) * pixelSize;
-    encoded = D3D8EncodePixels(desc.Format, &pixels.rgba[static_cast<size_t>(y) * pixels.width * 4], pixels.width,
-                               row);
+    encoded = D3D8EncodePixels(desc.Format, &pixels.rgba[static_cast<size_t>(y) * pixels.width * 4], pixels.width, row);
   }
   surface->UnlockRect();
   return encoded ? D3D_OK : D3DERR_INVALIDCALL;
@@ -124,7 +122,8 @@ HRESULT WriteLevel(IDirect3DTexture8* texture, UINT level, const SPixels& pixels
   if (FAILED(texture->GetSurfaceLevel(level, &surface))) return D3DERR_INVALIDCALL;
   D3DSURFACE_DESC desc{};
   HRESULT hr = surface->GetDesc(&desc);
-  if (SUCCEEDED(hr)) hr = WriteSurface(surface, desc, {0, 0, static_cast<LONG>(desc.Width), static_cast<LONG>(desc.Height)}, pixels);
+  if (SUCCEEDED(hr))
+    hr = WriteSurface(surface, desc, {0, 0, static_cast<LONG>(desc.Width), static_cast<LONG>(desc.Height)}, pixels);
   surface->Release();
   return hr;
 }
@@ -144,8 +143,8 @@ D3DFORMAT TextureFormat(D3DFORMAT format) {
   // A format whose pixels this layer both writes and reads.
   BYTE probe[4] = {}, back[4] = {};
   const BYTE rgba[4] = {};
-  const bool held = D3D8FormatSize(format) && D3D8EncodePixels(format, rgba, 1, probe) &&
-                    D3D8DecodePixels(format, probe, 1, back);
+  const bool held =
+      D3D8FormatSize(format) && D3D8EncodePixels(format, rgba, 1, probe) && D3D8DecodePixels(format, probe, 1, back);
   return held ? format : D3DFMT_A8R8G8B8;
 }
 
@@ -187,9 +186,9 @@ HRESULT D3DXCheckTextureRequirements(IDirect3DDevice8* device, UINT* width, UINT
   return D3D_OK;
 }
 
-HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, LPCSTR file, UINT width, UINT height,
-                                     UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
-                                     DWORD mipFilter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo, PALETTEENTRY*,
+HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, LPCSTR file, UINT width, UINT height, UINT mipLevels,
+                                     DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
+                                     D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo, PALETTEENTRY*,
                                      IDirect3DTexture8** texture) {
   if (!texture) return D3DERR_INVALIDCALL;
   *texture = nullptr;
@@ -234,12 +233,14 @@ HRESULT D3DXLoadSurfaceFromSurface(IDirect3DSurface8* destSurface, const PALETTE
   D3DSURFACE_DESC destDesc{}, srcDesc{};
   if (FAILED(destSurface->GetDesc(&destDesc)) || FAILED(srcSurface->GetDesc(&srcDesc))) return D3DERR_INVALIDCALL;
   RECT to{}, from{};
-  if (!ReadRect(destRect, destDesc.Width, destDesc.Height, to) || !ReadRect(srcRect, srcDesc.Width, srcDesc.Height, from))
+  if (!ReadRect(destRect, destDesc.Width, destDesc.Height, to) ||
+      !ReadRect(srcRect, srcDesc.Width, srcDesc.Height, from))
     return D3DERR_INVALIDCALL;
   SPixels source;
   HRESULT hr = ReadSurface(srcSurface, srcDesc, from, source);
   if (FAILED(hr)) return hr;
   ApplyColorKey(source.rgba, colorKey);
-  const SPixels scaled = Resample(source, static_cast<UINT>(to.right - to.left), static_cast<UINT>(to.bottom - to.top), kind);
+  const SPixels scaled =
+      Resample(source, static_cast<UINT>(to.right - to.left), static_cast<UINT>(to.bottom - to.top), kind);
   return WriteSurface(destSurface, destDesc, to, scaled);
 }

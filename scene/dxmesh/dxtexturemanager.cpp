@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "failureguard.h"
 #include "texturefiles.h"
 
 // ---------------------------------------------------------------------------
@@ -39,15 +40,13 @@ bool CTextureContainer::CreateTextureFromFile(const char* path, IDirect3DTexture
                                             D3DPOOL_MANAGED)))
       throw "\nD3DXCheckTextureRequirements() failed";
     if (FAILED(D3DXCreateTextureFromFileExA(device, path, D3DX_DEFAULT, D3DX_DEFAULT, 1, 0, D3DFMT_UNKNOWN,
-                                            D3DPOOL_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr,
-                                            &loaded)))
+                                            D3DPOOL_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr, &loaded)))
       throw "\nD3DXCreateTextureFromFileEx() failed";
     if (FAILED(device->CreateTexture(info.Width, info.Height, 1, 0, info.Format, D3DPOOL_MANAGED, &m_texture)))
       throw "\nCreateTexture() failed";
     if (FAILED(m_texture->GetSurfaceLevel(0, &target)) || FAILED(loaded->GetSurfaceLevel(0, &source)))
       throw "\nGetSurfaceLevel() failed";
-    if (FAILED(D3DXLoadSurfaceFromSurface(target, nullptr, nullptr, source, nullptr, nullptr, D3DX_FILTER_TRIANGLE,
-                                          0)))
+    if (FAILED(D3DXLoadSurfaceFromSurface(target, nullptr, nullptr, source, nullptr, nullptr, D3DX_FILTER_TRIANGLE, 0)))
       throw "\nD3DXLoadSurfaceFromSurface() failed";
   } catch (const char* message) {
     DEBUG_TRACE("%s in CTextureContainer::CreateTextureFromFile() for %s", message, path);
@@ -86,7 +85,8 @@ void CDXTextureManager::DestroyContent() {
 bool CDXTextureManager::CreateTextureFromFile(char* fileName, char* directory, IDirect3DTexture8** texture) {
   *texture = nullptr;
   if (!fileName) return true;
-  try {
+  // False only when an exception ends the request.
+  return GuardedCall([&] {
     CString path;
     if (std::strchr(fileName, ':'))
       path = fileName;
@@ -105,7 +105,7 @@ bool CDXTextureManager::CreateTextureFromFile(char* fileName, char* directory, I
       container = static_cast<CTextureContainer*>(value);
       if (container->GetTexture()) {
         *texture = container->GetTexture();
-        return true;
+        return;
       }
     } else {
       container = new CTextureContainer;
@@ -116,15 +116,7 @@ bool CDXTextureManager::CreateTextureFromFile(char* fileName, char* directory, I
     const CString& load = found.IsEmpty() ? path : found;
     container->CreateTextureFromFile(load, made, D3DFMT_UNKNOWN);
     *texture = made;
-  } catch (const char* message) {
-    DEBUG_TRACE("%s", message);
-    return false;
-  } catch (CException* e) {
-    DEBUG_TRACE("\nCException() raised.");
-    e->Delete();
-    return false;
-  }
-  return true;
+  });
 }
 
 bool CDXTextureManager::TextureLoaded(char* fileName) {

@@ -1,9 +1,8 @@
 #include "texturefiles.h"
 
 #include <appfiles.h>
-#include <windows.h>
-
 #include <strings.h>
+#include <windows.h>
 
 #include <cstring>
 #include <filesystem>
@@ -66,8 +65,7 @@ CString ResolveTextureFile(const char* fileName, const char* path, const std::ve
   std::vector<fs::path> searched;
   for (const CString& folder : folders)
     if (!folder.IsEmpty()) searched.emplace_back(ToNativePath(folder));
-  if (AppFolderExists("media"))
-    searched.push_back(fs::path(ToNativePath(GetAppDirectory())) / ".." / "media");
+  if (AppFolderExists("media")) searched.push_back(fs::path(ToNativePath(GetAppDirectory())) / ".." / "media");
   // In each folder the whole path, then ever shorter tails of it down to the
   // file name alone.
   for (const fs::path& folder : searched)

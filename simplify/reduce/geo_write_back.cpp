@@ -11,6 +11,7 @@
 #include "dx_thread.h"
 #include "dxmesh.h"
 #include "dxwindoweddevice.h"
+#include "failureguard.h"
 #include "geo_mesh.h"
 #include "material.h"
 #include "mesh.h"
@@ -261,10 +262,9 @@ char* CopyText(const char* text) {
 bool CGeoMesh::InitializeClone(CDXMesh* target, CFrame*, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
                                CDXThread* thread) {
   SDXMeshParts parts;
-  try {
+  const bool written = GuardedCall([&] {
     if (!target || !device || m_dwMaterialsCount == 0) throw "\nError: Nothing to write back.";
-    if (!target->CBaseMesh::Initialize(const_cast<char*>(GetName())))
-      throw "\nError: CBaseMesh::Initialize() failed.";
+    if (!target->CBaseMesh::Initialize(const_cast<char*>(GetName()))) throw "\nError: CBaseMesh::Initialize() failed.";
     DWORD nVertices = 0, nIndices = 0;
     D3DVERTEX* vertices = nullptr;
     DWORD* indices = nullptr;
@@ -316,8 +316,8 @@ bool CGeoMesh::InitializeClone(CDXMesh* target, CFrame*, IDirect3DDevice8* devic
       if (cleaned && cleaned != parts.mesh) {
         SafeRelease(&parts.mesh);
         parts.mesh = cleaned;
-        if (FAILED(parts.mesh->OptimizeInplace(D3DXMESHOPT_ATTRSORT, parts.adjacency, parts.adjacency, nullptr,
-                                               nullptr)))
+        if (FAILED(
+                parts.mesh->OptimizeInplace(D3DXMESHOPT_ATTRSORT, parts.adjacency, parts.adjacency, nullptr, nullptr)))
           throw "\nError: OptimizeInplace() failed.";
       } else if (cleaned) {
         cleaned->Release();
@@ -349,14 +349,8 @@ bool CGeoMesh::InitializeClone(CDXMesh* target, CFrame*, IDirect3DDevice8* devic
                            parts.tableSize, parts.table, GetBoundingBox(), GetBoundingSphere(), false);
     parts.HandOver();
     target->SetDefaultMaterialsOnly(!m_bMaterialList);
-  } catch (const char* message) {
-    DEBUG_TRACE("%s", message);
-    return false;
-  } catch (CException* e) {
-    DEBUG_TRACE("\nCException() raised.");
-    e->Delete();
-    return false;
-  }
+  });
+  if (!written) return false;
   if (thread) {
     thread->IncreaseThreadOutputVerticesCount(target->GetNumVertices(false));
     thread->IncreaseThreadOutputTrianglesCount(target->GetNumFaces(false), 0.0f);

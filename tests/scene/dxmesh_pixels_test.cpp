@@ -2,8 +2,8 @@
 // a textured subset shows its texture, the translucent subset is drawn only
 // in the transparent pass and blends over what the opaque pass drew, and the
 // edge overlay draws its lines in the opaque pass.
-#include <dx_doc.h>
 #include <d3dx8tex.h>
+#include <dx_doc.h>
 #include <dxmesh.h>
 
 #include <cstring>
@@ -18,10 +18,10 @@ namespace {
 // of the view at depth 0.5 (attribute 0, textured across its width), and
 // the whole view in front of it at depth 0.2 (attribute 1).
 ID3DXMesh* TwoQuads(IDirect3DDevice8* device) {
-  const D3DVERTEX vertices[] = {
-      {-1, -1, 0.5f, 0, 0, -1, 0, 1}, {-1, 1, 0.5f, 0, 0, -1, 0, 0}, {0, 1, 0.5f, 0, 0, -1, 1, 0},
-      {0, -1, 0.5f, 0, 0, -1, 1, 1},  {-1, -1, 0.2f, 0, 0, -1, 0, 0}, {-1, 1, 0.2f, 0, 0, -1, 0, 0},
-      {1, 1, 0.2f, 0, 0, -1, 0, 0},   {1, -1, 0.2f, 0, 0, -1, 0, 0}};
+  const D3DVERTEX vertices[] = {{-1, -1, 0.5f, 0, 0, -1, 0, 1}, {-1, 1, 0.5f, 0, 0, -1, 0, 0},
+                                {0, 1, 0.5f, 0, 0, -1, 1, 0},   {0, -1, 0.5f, 0, 0, -1, 1, 1},
+                                {-1, -1, 0.2f, 0, 0, -1, 0, 0}, {-1, 1, 0.2f, 0, 0, -1, 0, 0},
+                                {1, 1, 0.2f, 0, 0, -1, 0, 0},   {1, -1, 0.2f, 0, 0, -1, 0, 0}};
   const WORD indices[] = {0, 1, 2, 0, 2, 3, 4, 5, 6, 4, 6, 7};
   const DWORD attributes[] = {0, 0, 1, 1};
   ID3DXMesh* mesh = nullptr;
@@ -64,7 +64,7 @@ class DXMeshPixelsTest : public RenderTest {
               D3D_OK);
     ASSERT_TRUE(m_mesh.Initialize(const_cast<char*>("quads")));
     auto* materials = new D3DXMATERIAL[2]{Glowing(1, 1, 1, 1), Glowing(0, 0, 1, 0.5f)};
-    auto* textures = new IDirect3DTexture8*[2]{m_texture.get(), nullptr};
+    auto* textures = new IDirect3DTexture8* [2] { m_texture.get(), nullptr };
     m_mesh.SetDataMembers(TwoQuads(m_device.get()), 2, materials, textures, nullptr, 0, nullptr, nullptr, nullptr,
                           true);
     ASSERT_TRUE(m_mesh.MyOptimizeInPlace());
@@ -107,7 +107,7 @@ TEST_F(DXMeshPixelsTest, TheOpaquePassDrawsTheTexturedSubsetWithItsTexture) {
 
 TEST_F(DXMeshPixelsTest, TheBlendedPassDrawsOverTheOpaqueOne) {
   Draw(true);
-  EXPECT_TRUE(ColourNear(m_picture, 8, 24, {128, 0, 128}, 12));  // half blue over red
+  EXPECT_TRUE(ColourNear(m_picture, 8, 24, {128, 0, 128}, 12));   // half blue over red
   EXPECT_TRUE(ColourNear(m_picture, 24, 24, {0, 128, 128}, 12));  // half blue over green
   EXPECT_TRUE(ColourNear(m_picture, 48, 24, {0, 0, 128}, 12));    // half blue over the background
 }

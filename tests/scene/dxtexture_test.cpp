@@ -8,6 +8,7 @@
 #include <xfiletemplates.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "image_files.h"
 #include "xfile_test_support.h"
@@ -34,7 +35,7 @@ class DXTextureTest : public XFileTest {
     m_job.SetUpParameters(nullptr, &m_document, "load", "load", "");
   }
   // The model's folder, with its separator.
-  std::string Folder() { return Temporary("") ; }
+  std::string Folder() { return Temporary(""); }
   CDXTextureManager& Manager() { return *m_document.GetTextureManager(); }
   // Loads the .x text as a file of the model's folder, through a job of the
   // document, with the folder as the texture path.
@@ -83,7 +84,9 @@ TEST_F(DXTextureTest, NamesResolveByRelativePathThenByNameInTheDocumentsFolders)
   const struct {
     const char* name;
     std::string* directory;
-  } found[] = {{"maps\\WALL.BMP", &folder}, {"D:\\art\\maps\\wall.bmp", &folder}, {"floor.bmp", &other},
+  } found[] = {{"maps\\WALL.BMP", &folder},
+               {"D:\\art\\maps\\wall.bmp", &folder},
+               {"floor.bmp", &other},
                {"FLOOR.BMP", &folder}};  // the folder of an earlier request
   for (const auto& c : found) {
     SCOPED_TRACE(c.name);
@@ -99,8 +102,7 @@ TEST_F(DXTextureTest, NamesResolveByRelativePathThenByNameInTheDocumentsFolders)
 // Two meshes naming the same file share one texture; the name stays cached.
 TEST_F(DXTextureTest, TheManagerSharesOneTextureBetweenTwoMeshes) {
   WriteBytes(Temporary("shared.bmp"), Bmp8(TestColours(), true));
-  const auto meshes =
-      LoadText(TexturedTriangle("first", "shared.bmp") + TexturedTriangle("second", "shared.bmp"));
+  const auto meshes = LoadText(TexturedTriangle("first", "shared.bmp") + TexturedTriangle("second", "shared.bmp"));
   ASSERT_EQ(meshes.size(), 2u);
   IDirect3DTexture8* first = meshes[0]->GetTextures()[0];
   ASSERT_NE(first, nullptr);
@@ -133,6 +135,48 @@ TEST_F(DXTextureTest, MissingAndDamagedImagesLeaveNoTextureAndAreTriedAgain) {
   EXPECT_TRUE(Manager().TextureLoaded(missing.data()));
   Manager().DestroyContent();
   EXPECT_FALSE(Manager().TextureLoaded(missing.data()));
+}
+
+// Real models name their textures as absolute Windows paths, relative paths
+// with "." or a sub-folder: each is found beside the model, except the one
+// whose image is not there.
+TEST_F(DXTextureTest, RealModelsFindTheirTextures) {
+  const fs::path folder = fs::path(VOREVER_TESTDATA) / "x";
+  if (!fs::exists(folder)) GTEST_SKIP() << "no real .x files in " << folder;
+  const struct {
+    const char* file;
+    int textured;  // materials with a texture made
+    int missing;   // materials naming an image that is not there
+  } cases[] = {{"kwxport_test_cubewithvcolors.x", 3, 0}, {"test.x", 1, 0}, {"SSR06_model.x", 1, 0},
+               {"track.x", 0, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    m_roots.push_back(NewRoot());
+    CXFile file;
+    std::string directory = folder.string() + "/";
+    ASSERT_TRUE(file.LoadXfile((folder / c.file).c_str(), m_roots.back().get(), m_world, directory.data(), &m_job));
+    int textured = 0, missing = 0;
+    std::function<void(CXFileDataObject*)> visit = [&](CXFileDataObject* object) {
+      CChildObjectList& children = object->GetChildObjectList();
+      for (POSITION pos = children.GetHeadPosition(); pos;) {
+        CChildObject* entry = children.GetNext(pos);
+        CXFileDataObject* child = entry->GetXfileDataObject();
+        if (!child || entry->IsReference()) continue;
+        if (child->IsATemplateGUID(&GUID_BaseMesh)) {
+          auto* mesh = static_cast<CDXMesh*>(child);
+          for (DWORD i = 0; i < mesh->GetMaterialsCount(); ++i) {
+            const char* name = mesh->GetMaterials()[i].pTextureFilename;
+            if (!name || !*name) continue;
+            (mesh->GetTextures()[i] ? textured : missing)++;
+          }
+        }
+        visit(child);
+      }
+    };
+    visit(m_roots.back().get());
+    EXPECT_EQ(textured, c.textured);
+    EXPECT_EQ(missing, c.missing);
+  }
 }
 
 }  // namespace

@@ -17,8 +17,8 @@ struct TestPicture {
 // 4 × 2 pixels: red, green, blue, white over black, a dark blue-grey, an
 // orange and a half-transparent yellow (alpha only where a format has it).
 inline TestPicture TestColours() {
-  return {4, 2, {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255,
-                 0, 0, 0, 255, 10, 20, 30, 255, 200, 100, 50, 255, 255, 255, 0, 128}};
+  return {4, 2, {255, 0, 0, 255, 0,  255, 0,  255, 0,   0,   255, 255, 255, 255, 255, 255,
+                 0,   0, 0, 255, 10, 20,  30, 255, 200, 100, 50,  255, 255, 255, 0,   128}};
 }
 
 namespace image_files {
@@ -100,8 +100,8 @@ inline std::string Bmp8(const TestPicture& p, bool runLength) {
     pixels += row;
   }
   if (runLength) pixels += std::string("\0\1", 2);
-  std::string out = BmpHeaders(p, 8, runLength ? 1 : 0, static_cast<uint32_t>(pixels.size()),
-                               p.width * p.height, false);
+  std::string out =
+      BmpHeaders(p, 8, runLength ? 1 : 0, static_cast<uint32_t>(pixels.size()), p.width * p.height, false);
   return out + palette + pixels;
 }
 
@@ -110,10 +110,10 @@ inline std::string Bmp8(const TestPicture& p, bool runLength) {
 inline std::string Tga(const TestPicture& p, int bits, bool runLength, bool topDown = false) {
   using namespace image_files;
   std::string out;
-  out += '\0';                                     // no id
-  out += '\0';                                     // no colour map
-  out += static_cast<char>(runLength ? 10 : 2);    // true colour
-  out += std::string(5, '\0');                     // colour map fields
+  out += '\0';                                   // no id
+  out += '\0';                                   // no colour map
+  out += static_cast<char>(runLength ? 10 : 2);  // true colour
+  out += std::string(5, '\0');                   // colour map fields
   Put16(out, 0);
   Put16(out, 0);
   Put16(out, p.width);

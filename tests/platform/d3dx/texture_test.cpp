@@ -1,10 +1,11 @@
 // Texture images read into textures, and surfaces copied into surfaces.
 #include <gtest/gtest.h>
-
 #include <jpeglib.h>
 #include <png.h>
 
 #include <array>
+#include <cctype>
+#include <filesystem>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -70,9 +71,9 @@ struct ImageCase {
   std::string bytes;
   D3DXIMAGE_FILEFORMAT fileFormat;
   D3DFORMAT format;
-  UINT scale;      // each picture pixel is scale × scale image pixels
-  int tolerance;   // per channel
-  bool alpha;      // the file keeps the half-transparent alpha
+  UINT scale;     // each picture pixel is scale × scale image pixels
+  int tolerance;  // per channel
+  bool alpha;     // the file keeps the half-transparent alpha
 };
 
 std::vector<ImageCase> ImageCases() {
@@ -125,9 +126,8 @@ class Texture : public DeviceTest {
     WriteBytes(path, bytes);
     return path;
   }
-  HRESULT Create(const std::string& path, IDirect3DTexture8** texture, D3DXIMAGE_INFO* info = nullptr,
-                 D3DCOLOR key = 0, UINT width = D3DX_DEFAULT, UINT height = D3DX_DEFAULT,
-                 DWORD filter = D3DX_FILTER_NONE) {
+  HRESULT Create(const std::string& path, IDirect3DTexture8** texture, D3DXIMAGE_INFO* info = nullptr, D3DCOLOR key = 0,
+                 UINT width = D3DX_DEFAULT, UINT height = D3DX_DEFAULT, DWORD filter = D3DX_FILTER_NONE) {
     return D3DXCreateTextureFromFileExA(m_device.get(), path.c_str(), width, height, 1, 0, D3DFMT_A8R8G8B8,
                                         D3DPOOL_MANAGED, filter, D3DX_DEFAULT, key, info, nullptr, texture);
   }
@@ -156,8 +156,8 @@ TEST_F(Texture, EachFormatDecodesToItsPixels) {
     ASSERT_EQ(got.height, header.Height);
     for (unsigned y = 0; y < p.height; ++y)
       for (unsigned x = 0; x < p.width; ++x)
-        EXPECT_TRUE(SamePixel(got.At(x * c.scale + c.scale / 2, y * c.scale + c.scale / 2), p.At(x, y),
-                              c.tolerance, c.alpha))
+        EXPECT_TRUE(
+            SamePixel(got.At(x * c.scale + c.scale / 2, y * c.scale + c.scale / 2), p.At(x, y), c.tolerance, c.alpha))
             << "at " << x << ", " << y;
   }
 }
@@ -198,6 +198,30 @@ TEST_F(Texture, DamagedImagesFailCleanly) {
       EXPECT_EQ(SUCCEEDED(hr), static_cast<bool>(texture));
     }
   }
+}
+
+// The texture images that came with real models read, and their textures
+// have the images' sizes.
+TEST_F(Texture, RealImagesRead) {
+  const std::filesystem::path root(VOREVER_TESTDATA);
+  if (!std::filesystem::exists(root)) GTEST_SKIP() << "no real files in " << root;
+  int images = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    std::string ext = entry.path().extension().string();
+    for (char& c : ext) c = static_cast<char>(std::tolower(c));
+    if (!entry.is_regular_file() || (ext != ".png" && ext != ".jpg" && ext != ".bmp" && ext != ".tga")) continue;
+    SCOPED_TRACE(entry.path().string());
+    ++images;
+    D3DXIMAGE_INFO info{};
+    ASSERT_EQ(D3DXGetImageInfoFromFileA(entry.path().c_str(), &info), D3D_OK);
+    ComRef<IDirect3DTexture8> texture;
+    ASSERT_EQ(Create(entry.path().string(), &texture), D3D_OK);
+    D3DSURFACE_DESC desc{};
+    ASSERT_EQ(texture->GetLevelDesc(0, &desc), D3D_OK);
+    EXPECT_EQ(desc.Width, info.Width);
+    EXPECT_EQ(desc.Height, info.Height);
+  }
+  EXPECT_GT(images, 0);
 }
 
 TEST_F(Texture, HeadersThatLieAreRefused) {
@@ -296,9 +320,8 @@ TEST_F(Texture, ScalingAveragesAndMipLevelsHalve) {
   for (unsigned i = 0; i < 8; ++i) p.rgba.insert(p.rgba.end(), {uint8_t(i % 2 ? 200 : 100), 0, 0, 255});
   const std::string path = Write("stripes.tga", Tga(p, 32, false));
   ComRef<IDirect3DTexture8> texture;
-  ASSERT_EQ(D3DXCreateTextureFromFileExA(m_device.get(), path.c_str(), 2, 2, 0, 0, D3DFMT_A8R8G8B8,
-                                         D3DPOOL_MANAGED, D3DX_FILTER_BOX, D3DX_FILTER_BOX, 0, nullptr, nullptr,
-                                         &texture),
+  ASSERT_EQ(D3DXCreateTextureFromFileExA(m_device.get(), path.c_str(), 2, 2, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                         D3DX_FILTER_BOX, D3DX_FILTER_BOX, 0, nullptr, nullptr, &texture),
             D3D_OK);
   EXPECT_EQ(texture->GetLevelCount(), 2u);
   const TestPicture level0 = Pixels(texture.get());
@@ -326,12 +349,14 @@ TEST_F(Texture, SurfaceCopiesScaleConvertAndKeepToTheirRectangles) {
             D3D_OK);
   D3DLOCKED_RECT locked{};
   ASSERT_EQ(to->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
-  auto at = [&](int x, int y) { return reinterpret_cast<const uint16_t*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch)[x]; };
+  auto at = [&](int x, int y) {
+    return reinterpret_cast<const uint16_t*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch)[x];
+  };
   EXPECT_EQ(at(4, 0), 0x001F);  // blue
   EXPECT_EQ(at(5, 1), 0x001F);
   EXPECT_EQ(at(6, 0), 0xFFFF);  // white
   EXPECT_EQ(at(7, 1), 0xFFFF);
-  EXPECT_EQ(at(0, 0), 0);       // outside the rectangle: untouched
+  EXPECT_EQ(at(0, 0), 0);  // outside the rectangle: untouched
   EXPECT_EQ(at(3, 3), 0);
   to->UnlockRect();
   const RECT outside{0, 0, 9, 1};
