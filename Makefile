@@ -64,7 +64,7 @@ RUNS ?= 1000000
 fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DVOREVER_TESTS=OFF -DVOREVER_FUZZ=ON
-	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_xfile fuzz_batch fuzz_3ds
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_xfile fuzz_batch fuzz_3ds fuzz_image
 
 fuzz: fuzz-build
 	mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/findings

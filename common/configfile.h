@@ -51,6 +51,10 @@ struct CONFIGFILE {
   // Program-wide options, kept in APPOPTIONS while the program runs.
   DWORD dwXFileFormat;  // bit 0 text (else binary), bit 1 compressed
   BYTE bSaveTemplates;
+  // Non-zero: the batch mode loads meshes as Direct3D meshes. It sits in
+  // the padding after bSaveTemplates, which the defaults leave as it was
+  // (zero in a new file), so the record keeps its 540 bytes and layout.
+  BYTE bLoadDXMeshes;
   DWORD dw3dsLoadingMethod;    // 0 direct import, else conversion by conv3ds
   float fConvAlphaAdd;         // conv3ds -z; 0 leaves both alpha options out
   BYTE bConvSingleMesh;        // -m
@@ -113,6 +117,7 @@ static_assert(offsetof(CONFIGFILE, fWeightSpecular) == 196);
 static_assert(offsetof(CONFIGFILE, fWeightTexture) == 200);
 static_assert(offsetof(CONFIGFILE, dwXFileFormat) == 204);
 static_assert(offsetof(CONFIGFILE, bSaveTemplates) == 208);
+static_assert(offsetof(CONFIGFILE, bLoadDXMeshes) == 209);
 static_assert(offsetof(CONFIGFILE, dw3dsLoadingMethod) == 212);
 static_assert(offsetof(CONFIGFILE, fConvAlphaAdd) == 216);
 static_assert(offsetof(CONFIGFILE, bConvSingleMesh) == 220);

@@ -14,10 +14,12 @@
 #include <functional>
 
 #include "appoptions.h"
+#include "basemesh.h"
 #include "dxmesh.h"
 #include "frame.h"
 #include "mesh.h"
 #include "meshparts.h"
+#include "qorcommon.h"
 #include "xfile.h"
 #include "xfiletemplates.h"
 
@@ -286,9 +288,13 @@ bool CBatchDocument::Export3dObject(CFrame* frame, char* pathName, CDXThread* th
 }
 
 int RunBatch(const SBatchOptions& options, std::FILE* out, std::FILE* err) {
-  // Meshes load as X-file meshes; the export writes the chosen format with
-  // the template declarations, so that other programs read it too.
-  g_appOptions.bLoadDXMeshes = 0;
+  // Meshes load as X-file meshes, or as Direct3D meshes when "Config.dat"
+  // says so; the export writes the chosen format with the template
+  // declarations, so that other programs read it too.
+  CONFIGFILE settings;
+  const bool dxMeshes =
+      options.loadDXMeshes >= 0 ? options.loadDXMeshes != 0 : ReadConfigFile(settings) && settings.bLoadDXMeshes;
+  g_appOptions.bLoadDXMeshes = dxMeshes ? 1 : 0;
   g_appOptions.dwXFileFormat = options.format;
   g_appOptions.bSaveTemplates = 1;
   if (options.exportGiven && options.output.IsEmpty()) {

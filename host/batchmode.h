@@ -25,6 +25,9 @@ struct SBatchOptions {
   float maxAreaChangePercent = -1.0f;
   float faceAreaFactor = -1.0f;
   int midpoint = -1;
+  // 1: meshes load as Direct3D meshes, 0: as X-file meshes; -1: as the
+  // Direct3D-mesh switch of "Config.dat" says. No argument sets it.
+  int loadDXMeshes = -1;
 };
 
 // Reads "--batch FILE [--export OUT] [--format text|binary|compressed]

@@ -1,7 +1,7 @@
 // The batch document's reduction: the scene's frame tree is copied with every
-// X-file mesh made a connectivity mesh, the copy is reduced on the job towards
-// one target for all, copied back into X-file meshes, and each reduced mesh
-// takes the place of its source.
+// X-file or Direct3D mesh made a connectivity mesh, the copy is reduced on the
+// job towards one target for all, copied back into meshes of the scene's
+// kind, and each reduced mesh takes the place of its source.
 #include <dx_thread.h>
 #include <job_threads.h>
 #include <rmxfguid.h>
@@ -11,7 +11,9 @@
 #include <memory>
 #include <vector>
 
+#include "basemesh.h"
 #include "batchmode.h"
+#include "dxwindoweddevice.h"
 #include "frame.h"
 #include "geo_mesh.h"
 #include "mesh.h"
@@ -22,14 +24,14 @@ namespace {
 
 struct SMeshPlace {
   CXFileDataObject* parent;
-  CXFileDataObject* mesh;  // an X-file or a Direct3D mesh
+  CXFileDataObject* mesh;
 };
 
-// A Direct3D mesh (of a .3ds file) is reduced as an X-file mesh is, and
-// written back as one.
-bool IsDXMesh(CXFileDataObject* object) {
-  return object->IsATemplateGUID(&GUID_BaseMesh) &&
-         static_cast<CBaseMesh*>(object)->GetMeshType() == eBaseMeshTypeDXMesh;
+// An X-file mesh or a Direct3D mesh.
+bool IsSceneMesh(CXFileDataObject* object) {
+  return object->IsATemplateGUID(&TID_D3DRMMesh) ||
+         (object->IsATemplateGUID(&GUID_BaseMesh) &&
+          static_cast<CBaseMesh*>(object)->GetMeshType() == eBaseMeshTypeDXMesh);
 }
 
 bool IsSkinned(CXFileDataObject* mesh) {
@@ -46,7 +48,7 @@ void CollectMeshes(CXFileDataObject* object, std::vector<SMeshPlace>& places) {
     if (!child || child->IsDeleted() || entry->GetChildObjectType() != eOwnedChild) continue;
     if (child->IsAFrame()) {
       CollectMeshes(child, places);
-    } else if ((child->IsATemplateGUID(&TID_D3DRMMesh) && !IsSkinned(child)) || IsDXMesh(child)) {
+    } else if (IsSceneMesh(child) && !IsSkinned(child)) {
       places.push_back({object, child});
     }
   }
@@ -58,7 +60,7 @@ std::vector<CGeoMesh*> SkinnedCopies(CDataObjectMap& toGeo) {
   for (POSITION pos = toGeo.GetStartPosition(); pos;) {
     CXFileDataObject *source = nullptr, *copy = nullptr;
     toGeo.GetNextAssoc(pos, source, copy);
-    if (source->IsATemplateGUID(&TID_D3DRMMesh) && IsSkinned(source)) copies.push_back(static_cast<CGeoMesh*>(copy));
+    if (IsSceneMesh(source) && IsSkinned(source)) copies.push_back(static_cast<CGeoMesh*>(copy));
   }
   return copies;
 }
@@ -133,11 +135,19 @@ bool CBatchDocument::ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* optio
     return false;
   }
 
-  // Written back without the job, whose counters keep the reduced count.
+  // Written back without the job, whose counters keep the reduced count,
+  // into meshes of the kind that the scene was loaded with.
   auto reduced = std::make_unique<CFrame>();
   CDataObjectMap toMesh;
-  if (!reduced->InitializeShell(geoFrame.get()) ||
-      !reduced->InitializeRetainedModeMeshFrame(geoFrame.get(), nullptr, toMesh, nullptr, options, nullptr)) {
+  bool written = reduced->InitializeShell(geoFrame.get());
+  if (written && frame->GetFrameType() == CFrame::eDXMeshFrame) {
+    DWORD vertices = 0, faces = 0;
+    IDirect3DDevice8* device = g_pWindowedDevice ? g_pWindowedDevice->GetD3DDevice() : nullptr;
+    written = reduced->InitializeDXMeshFrame(geoFrame.get(), toMesh, vertices, faces, device, options, nullptr);
+  } else if (written) {
+    written = reduced->InitializeRetainedModeMeshFrame(geoFrame.get(), nullptr, toMesh, nullptr, options, nullptr);
+  }
+  if (!written) {
     m_failureText = "the reduced meshes cannot be written back";
     return false;
   }

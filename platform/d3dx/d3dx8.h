@@ -4,3 +4,4 @@
 #include "d3dx8math.h"
 #include "d3dx8mesh.h"
 #include "d3dx8shape.h"
+#include "d3dx8tex.h"

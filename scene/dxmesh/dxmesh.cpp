@@ -327,5 +327,8 @@ bool CDXMesh::InitializeClone(CGeoMesh* target, CFrame* frame, IDirect3DDevice8*
     if (!target->Initialize2(m_pMesh, m_pAdjacency, m_dwNumMaterials, m_pMaterials, m_ppTextures, GetBoundingBox(),
                              GetBoundingSphere(), frame, GetName(), device, options, thread))
       throw "Error: CGeoMesh::Initialize() failed.";
+    // A mesh drawn with the default material only is written back without a
+    // material list, as it came.
+    if (m_bDefaultMaterials) target->SetSourcePartNames(nullptr, nullptr, nullptr);
   });
 }

@@ -108,6 +108,7 @@ class CDXMesh : public CBaseMesh {
   DWORD GetMaterialObjectsCount() const { return static_cast<DWORD>(m_MaterialObjects.GetSize()); }
   // The mesh came without a material list and holds the default one only.
   bool HasDefaultMaterialsOnly() const { return m_bDefaultMaterials; }
+  void SetDefaultMaterialsOnly(bool only) { m_bDefaultMaterials = only; }
   void SetReadyForRendering(bool ready) { CBaseMesh::SetReadyForRendering(ready); }
 
   // The material and texture of an attribute id: the default material and no

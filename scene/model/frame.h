@@ -128,16 +128,21 @@ class CFrame : public CXFileDataObject {
   DWORD GetCollidingRayChildrenGeoMeshVertexHandles(CRayVertexCollisionList& out, D3DXVECTOR3* origin,
                                                     D3DXVECTOR3* direction, D3DXMATRIX* world, D3DXMATRIX* toRay,
                                                     D3DXMATRIX* fromRay);
-  // Direct3D-mesh trees. SetDXMeshFrameMetrics recounts the active (and, for
-  // frames with child frames, original) vertices and triangles of the tree.
   // SaveIn3dsDatabase writes every Direct3D mesh of the tree into a 3DS
   // database with an object node each, the vertices carried by the frames'
   // transforms below this one (parentTransform is the transform that this
   // frame's meshes take; the identity on the frame saved); a mesh's node
   // hangs below the last mesh written before it in the parent frame.
-  bool SetDXMeshFrameMetrics(DWORD& vertices, DWORD& faces, CDXThread* thread);
   bool SaveIn3dsDatabase(tdsDatabase* database, char* parentName, D3DXMATRIX* parentTransform, D3DXVECTOR3* centre,
                          CDXThread* thread);
+  // Fills this frame (type 16) with Direct3D meshes written from the
+  // source's connectivity meshes, child frames copied alike; vertices and
+  // faces receive the totals, which are also this frame's active counts.
+  bool InitializeDXMeshFrame(CFrame* source, CDataObjectMap& map, DWORD& vertices, DWORD& faces,
+                             IDirect3DDevice8* device, REDUCTIONOPTIONS* options, CDXThread* thread);
+  // Recounts the active vertices and triangles of a tree of Direct3D meshes;
+  // a frame with child frames also takes them as its original counts.
+  bool SetDXMeshFrameMetrics(DWORD& vertices, DWORD& faces, CDXThread* thread);
 
   // Transform shorthands: translation; rotation (dir, up) → (newDir, newUp)
   // about a centre; the two; the three with a scaling that keeps the box
@@ -283,6 +288,8 @@ class CFrame : public CXFileDataObject {
   double GetTotalActiveTrianglesArea() const { return m_totalTrianglesArea; }
   void SetTotalActiveTrianglesArea(double area) { m_totalTrianglesArea = area; }
   void AddDeltaOriginalVerticesCount(LONG delta) { m_originalVertices += static_cast<DWORD>(delta); }
+  void SetOriginalVerticesCount(DWORD count) { m_originalVertices = count; }
+  void SetOriginalTrianglesCount(DWORD count) { m_originalTriangles = count; }
   DWORD GetOriginalVerticesCount(bool tryLock) { return LockedCount(m_originalVertices, tryLock); }
   void AddDeltaOriginalTrianglesCount(LONG delta) { m_originalTriangles += static_cast<DWORD>(delta); }
   DWORD GetOriginalTrianglesCount(bool tryLock) { return LockedCount(m_originalTriangles, tryLock); }

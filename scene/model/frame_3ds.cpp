@@ -62,32 +62,6 @@ bool SaveTree(CFrame* frame, tdsDatabase* database, char* parentName, D3DXMATRIX
 
 }  // namespace
 
-bool CFrame::SetDXMeshFrameMetrics(DWORD& vertices, DWORD& faces, CDXThread* thread) {
-  vertices = faces = 0;
-  SetActiveVerticesCount(0);
-  SetActiveTrianglesCount(0);
-  const bool walked = ForEachEntry(this, thread, [&](CChildObject* entry, CXFileDataObject* child) {
-    if (entry->IsReference()) return;
-    if (IsDXMesh(child)) {
-      auto* mesh = static_cast<CDXMesh*>(child);
-      AddDeltaActiveTrianglesCount(static_cast<LONG>(mesh->GetNumFaces(false)));
-      AddDeltaActiveVerticesCount(static_cast<LONG>(mesh->GetNumVertices(false)));
-    } else if (IsOriginalChildFrame(child)) {
-      DWORD childVertices = 0, childFaces = 0;
-      if (!static_cast<CFrame*>(child)->SetDXMeshFrameMetrics(childVertices, childFaces, thread))
-        throw "\nError: CFrame::SetDXMeshFrameMetrics() failed.";
-      AddDeltaActiveVerticesCount(static_cast<LONG>(childVertices));
-      AddDeltaActiveTrianglesCount(static_cast<LONG>(childFaces));
-      const DWORD activeVertices = GetActiveVerticesCount(false), activeTriangles = GetActiveTrianglesCount(false);
-      AddDeltaOriginalVerticesCount(static_cast<LONG>(activeVertices - GetOriginalVerticesCount(false)));
-      AddDeltaOriginalTrianglesCount(static_cast<LONG>(activeTriangles - GetOriginalTrianglesCount(false)));
-    }
-  });
-  vertices = GetActiveVerticesCount(false);
-  faces = GetActiveTrianglesCount(false);
-  return walked;
-}
-
 bool CFrame::SaveIn3dsDatabase(tdsDatabase* database, char* parentName, D3DXMATRIX* parentTransform,
                                D3DXVECTOR3* centre, CDXThread* thread) {
   // The records are made with this library's copy of the toolkit, whose

@@ -1,7 +1,8 @@
 // The frame walks over connectivity meshes: the copy of a tree with every
-// X-file mesh made a connectivity mesh, the copy back into X-file meshes, the
-// edge-contraction reduction of every connectivity mesh of a tree, and the
-// 32-bit index check.
+// X-file or Direct3D mesh made a connectivity mesh, the copy back into X-file
+// meshes or Direct3D meshes, the edge-contraction reduction of every
+// connectivity mesh of a tree, the counts of a tree of Direct3D meshes and
+// the 32-bit index check.
 #include <dx_thread.h>
 #include <dxmesh.h>
 #include <dxwindoweddevice.h>
@@ -217,4 +218,72 @@ DWORD CFrame::GetCollidingRayChildrenGeoMeshVertexHandles(CRayVertexCollisionLis
     out.AddTail(&found);
   }
   return count;
+bool CFrame::InitializeDXMeshFrame(CFrame* source, CDataObjectMap& map, DWORD& vertices, DWORD& faces,
+                                   IDirect3DDevice8* device, REDUCTIONOPTIONS* options, CDXThread* thread) {
+  vertices = faces = 0;
+  SetActiveVerticesCount(0);
+  SetActiveTrianglesCount(0);
+  SetFrameType(eDXMeshFrame);
+  if (!device && g_pWindowedDevice) device = g_pWindowedDevice->GetD3DDevice();
+  const bool filled = GuardedCall([&] {
+    WalkEntries(source, thread, [&](CChildObject* entry, CXFileDataObject* child) {
+      if (IsGeoMesh(child)) {
+        if (AddSharedCopy(this, entry, map)) return true;
+        auto* geo = static_cast<CGeoMesh*>(child);
+        // A connectivity mesh without vertices has nothing to write.
+        if (geo->GetOriginalCurrentVerticesCount() == 0) return true;
+        auto* mesh = new CDXMesh;
+        AddChildObject(eOwnedChild, mesh, false);
+        FillCopy(
+            this, child, mesh, map, [&] { return geo->InitializeClone(mesh, this, device, options, thread); },
+            "\nError: CDXMesh::InitializeClone() failed");
+        AddDeltaActiveTrianglesCount(static_cast<LONG>(mesh->GetNumFaces(false)));
+        AddDeltaActiveVerticesCount(static_cast<LONG>(mesh->GetNumVertices(false)));
+      } else if (child->IsAFrame() && static_cast<CFrame*>(child)->IsOriginalFrame()) {
+        if (AddSharedCopy(this, entry, map)) return true;
+        DWORD childVertices = 0, childFaces = 0;
+        CopyChildFrame(
+            this, static_cast<CFrame*>(child), map,
+            [&](CFrame* copy) {
+              return copy->InitializeDXMeshFrame(static_cast<CFrame*>(child), map, childVertices, childFaces, device,
+                                                 options, thread);
+            },
+            "\nError: CFrame::InitializeShell() failed.", "\nError: CFrame::InitializeDXMeshFrame() failed.");
+        AddDeltaActiveVerticesCount(static_cast<LONG>(childVertices));
+        AddDeltaActiveTrianglesCount(static_cast<LONG>(childFaces));
+      }
+      return true;
+    });
+  });
+  vertices = GetActiveVerticesCount(false);
+  faces = GetActiveTrianglesCount(false);
+  return filled;
+}
+
+bool CFrame::SetDXMeshFrameMetrics(DWORD& vertices, DWORD& faces, CDXThread* thread) {
+  vertices = faces = 0;
+  SetActiveVerticesCount(0);
+  SetActiveTrianglesCount(0);
+  const bool counted = GuardedCall([&] {
+    WalkEntries(this, thread, [&](CChildObject* entry, CXFileDataObject* child) {
+      if (entry->IsReference()) return true;
+      if (IsDXMesh(child)) {
+        auto* mesh = static_cast<CDXMesh*>(child);
+        AddDeltaActiveTrianglesCount(static_cast<LONG>(mesh->GetNumFaces(false)));
+        AddDeltaActiveVerticesCount(static_cast<LONG>(mesh->GetNumVertices(false)));
+      } else if (child->IsAFrame() && static_cast<CFrame*>(child)->IsOriginalFrame()) {
+        DWORD childVertices = 0, childFaces = 0;
+        if (!static_cast<CFrame*>(child)->SetDXMeshFrameMetrics(childVertices, childFaces, thread))
+          throw "\nError: CFrame::SetDXMeshFrameMetrics() failed.";
+        AddDeltaActiveVerticesCount(static_cast<LONG>(childVertices));
+        AddDeltaActiveTrianglesCount(static_cast<LONG>(childFaces));
+        SetOriginalVerticesCount(GetActiveVerticesCount(false));
+        SetOriginalTrianglesCount(GetActiveTrianglesCount(false));
+      }
+      return true;
+    });
+  });
+  vertices = GetActiveVerticesCount(false);
+  faces = GetActiveTrianglesCount(false);
+  return counted;
 }

@@ -18,6 +18,7 @@
 #include "geo_pools.h"
 #include "raycollision.h"
 
+class CDXMesh;
 class CFrame;
 class CMesh;
 
@@ -91,6 +92,22 @@ class CGeoMesh : public CBaseMesh {
   // active triangles is not written: false.
   bool InitializeMesh(CMesh* target, CFrame* frame, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
                       CDXThread* thread);
+  // Writes the active vertices (with their own normals) and faces into
+  // target, a new Direct3D mesh made on device, one attribute and material
+  // per group, with its adjacency and attribute table; cleaned when D3DX
+  // finds it invalid. More than 65,535 vertices make a mesh of 32-bit
+  // indices. A mesh without active triangles is not written: false.
+  bool InitializeClone(CDXMesh* target, CFrame* frame, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
+                       CDXThread* thread);
+  // The active vertices as D3DVERTEX records, numbered as the write-back
+  // numbers them; false on a stop request.
+  bool CreateDXMeshVertices(DWORD& nVertices, D3DVERTEX*& vertices, REDUCTIONOPTIONS* options, CDXThread* thread);
+  // The active faces, three indices and one attribute (the group) each, in
+  // the write-back's order; the vertices must have been numbered first.
+  bool CreateDXMeshIndices(DWORD& nIndices, DWORD*& indices, DWORD*& attributes, REDUCTIONOPTIONS* options,
+                           CDXThread* thread);
+  // Kept for callers of the build; the build holds no vertex map.
+  void DestroyVerticesMap() {}
 
   CGeoVertexArray* GetGeoVertexArray() { return &m_GeoVertexArray; }
   CFrame* GetParentFrame() const { return m_pParentFrame; }

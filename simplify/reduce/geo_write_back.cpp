@@ -1,13 +1,17 @@
-// Writing a reduced connectivity mesh back into a scene mesh. The active
+// Writing a reduced connectivity mesh back into a scene mesh or a Direct3D
+// mesh. The active
 // vertices are numbered in the order of the mesh's vertex pool, then of each
 // group's midpoint vertices; the faces follow group by group, those made by
 // contractions before the surviving source faces, each with its group's
 // material.
+#include <cstring>
 #include <memory>
 #include <vector>
 
 #include "dx_thread.h"
+#include "dxmesh.h"
 #include "dxwindoweddevice.h"
+#include "failureguard.h"
 #include "geo_mesh.h"
 #include "material.h"
 #include "mesh.h"
@@ -185,5 +189,172 @@ bool CGeoMesh::InitializeMesh(CMesh* target, CFrame*, IDirect3DDevice8*, REDUCTI
     thread->IncreaseThreadOutputTrianglesCount(nFaces, 0.0f);
   }
   target->SetReadyForRenderingFlag(true);
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Into a Direct3D mesh
+
+bool CGeoMesh::CreateDXMeshVertices(DWORD& nVertices, D3DVERTEX*& vertices, REDUCTIONOPTIONS*, CDXThread* thread) {
+  nVertices = 0;
+  vertices = nullptr;
+  SActiveMesh active;
+  if (!CollectActiveVertices(*this, active, thread)) return false;
+  nVertices = static_cast<DWORD>(active.vertices.size());
+  vertices = new D3DVERTEX[nVertices];
+  std::copy(active.vertices.begin(), active.vertices.end(), vertices);
+  return true;
+}
+
+bool CGeoMesh::CreateDXMeshIndices(DWORD& nIndices, DWORD*& indices, DWORD*& attributes, REDUCTIONOPTIONS*,
+                                   CDXThread* thread) {
+  nIndices = 0;
+  indices = attributes = nullptr;
+  SActiveMesh active;
+  if (!CollectActiveFaces(*this, active, thread)) return false;
+  nIndices = static_cast<DWORD>(active.indices.size());
+  indices = new DWORD[nIndices];
+  attributes = new DWORD[active.faceMaterials.size()];
+  std::copy(active.indices.begin(), active.indices.end(), indices);
+  std::copy(active.faceMaterials.begin(), active.faceMaterials.end(), attributes);
+  return true;
+}
+
+namespace {
+
+// What the Direct3D mesh is handed, freed unless it was.
+struct SDXMeshParts {
+  ID3DXMesh* mesh = nullptr;
+  DWORD nMaterials = 0;
+  D3DXMATERIAL* materials = nullptr;
+  IDirect3DTexture8** textures = nullptr;
+  DWORD* adjacency = nullptr;
+  DWORD tableSize = 0;
+  D3DXATTRIBUTERANGE* table = nullptr;
+  // The target owns them now.
+  void HandOver() {
+    mesh = nullptr;
+    materials = nullptr;
+    textures = nullptr;
+    adjacency = nullptr;
+    table = nullptr;
+  }
+  ~SDXMeshParts() {
+    SafeRelease(&mesh);
+    if (materials)
+      for (DWORD i = 0; i < nMaterials; ++i) delete[] materials[i].pTextureFilename;
+    delete[] materials;
+    delete[] textures;
+    delete[] adjacency;
+    delete[] table;
+  }
+};
+
+char* CopyText(const char* text) {
+  if (!text) return nullptr;
+  char* copy = new char[std::strlen(text) + 1];
+  std::strcpy(copy, text);
+  return copy;
+}
+
+}  // namespace
+
+bool CGeoMesh::InitializeClone(CDXMesh* target, CFrame*, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
+                               CDXThread* thread) {
+  SDXMeshParts parts;
+  const bool written = GuardedCall([&] {
+    if (!target || !device || m_dwMaterialsCount == 0) throw "\nError: Nothing to write back.";
+    if (!target->CBaseMesh::Initialize(const_cast<char*>(GetName()))) throw "\nError: CBaseMesh::Initialize() failed.";
+    DWORD nVertices = 0, nIndices = 0;
+    D3DVERTEX* vertices = nullptr;
+    DWORD* indices = nullptr;
+    DWORD* attributes = nullptr;
+    if (!CreateDXMeshVertices(nVertices, vertices, options, thread)) throw "\nError: CreateDXMeshVertices() failed.";
+    std::unique_ptr<D3DVERTEX[]> ownedVertices(vertices);
+    if (!CreateDXMeshIndices(nIndices, indices, attributes, options, thread))
+      throw "\nError: CreateDXMeshIndices() failed.";
+    std::unique_ptr<DWORD[]> ownedIndices(indices), ownedAttributes(attributes);
+    const DWORD nFaces = nIndices / 3;
+    if (nFaces == 0) throw "\nInfo: A connectivity mesh without triangles is not written back.";
+    // More vertices than 16-bit indices reach get a mesh of 32-bit indices.
+    const bool wide = nVertices > 0xFFFF;
+    if (FAILED(D3DXCreateMeshFVF(nFaces, nVertices, D3DXMESH_SYSTEMMEM | (wide ? D3DXMESH_32BIT : 0), kGeoVertexFVF,
+                                 device, &parts.mesh)))
+      throw "\nError: D3DXCreateMeshFVF() failed.";
+    BYTE* vb = nullptr;
+    BYTE* ib = nullptr;
+    DWORD* ab = nullptr;
+    if (FAILED(parts.mesh->LockVertexBuffer(0, &vb))) throw "\nError: LockVertexBuffer() failed.";
+    std::memcpy(vb, vertices, nVertices * sizeof(D3DVERTEX));
+    parts.mesh->UnlockVertexBuffer();
+    if (FAILED(parts.mesh->LockIndexBuffer(0, &ib))) throw "\nError: LockIndexBuffer() failed.";
+    if (wide) {
+      std::memcpy(ib, indices, nIndices * sizeof(DWORD));
+    } else {
+      WORD* narrow = reinterpret_cast<WORD*>(ib);
+      for (DWORD i = 0; i < nIndices; ++i) narrow[i] = static_cast<WORD>(indices[i]);
+    }
+    parts.mesh->UnlockIndexBuffer();
+    if (FAILED(parts.mesh->LockAttributeBuffer(0, &ab))) throw "\nError: LockAttributeBuffer() failed.";
+    std::memcpy(ab, attributes, nFaces * sizeof(DWORD));
+    parts.mesh->UnlockAttributeBuffer();
+
+    parts.adjacency = new DWORD[3 * static_cast<size_t>(parts.mesh->GetNumFaces())];
+    if (FAILED(parts.mesh->GenerateAdjacency(0.0f, parts.adjacency))) throw "\nError: GenerateAdjacency() failed.";
+    if (FAILED(parts.mesh->OptimizeInplace(D3DXMESHOPT_ATTRSORT, parts.adjacency, parts.adjacency, nullptr, nullptr)))
+      throw "\nError: OptimizeInplace() failed.";
+    ID3DXBuffer* report = nullptr;
+    if (FAILED(D3DXValidMesh(parts.mesh, parts.adjacency, &report))) {
+      DEBUG_TRACE("\nInfo: The mesh is not valid.  Proceeding with cleanup.");
+      SafeRelease(&report);
+      ID3DXMesh* cleaned = nullptr;
+      if (FAILED(D3DXCleanMesh(parts.mesh, parts.adjacency, &cleaned, parts.adjacency, &report))) {
+        SafeRelease(&report);
+        throw "Error: D3DXCleanMesh() failed.";
+      }
+      SafeRelease(&report);
+      if (cleaned && cleaned != parts.mesh) {
+        SafeRelease(&parts.mesh);
+        parts.mesh = cleaned;
+        if (FAILED(
+                parts.mesh->OptimizeInplace(D3DXMESHOPT_ATTRSORT, parts.adjacency, parts.adjacency, nullptr, nullptr)))
+          throw "\nError: OptimizeInplace() failed.";
+      } else if (cleaned) {
+        cleaned->Release();
+      }
+    }
+    SafeRelease(&report);
+    // The table of the mesh as handed over (after any cleaning); a group
+    // left without faces has no range.
+    if (FAILED(parts.mesh->GetAttributeTable(nullptr, &parts.tableSize))) throw "\nError: GetAttributeTable() failed.";
+    if (parts.tableSize == 0 || parts.tableSize > m_dwMaterialsCount)
+      throw "\nInfo: Attribute table size not equal to materials count";
+    parts.table = new D3DXATTRIBUTERANGE[parts.tableSize];
+    if (FAILED(parts.mesh->GetAttributeTable(parts.table, &parts.tableSize)))
+      throw "\nError: GetAttributeTable() failed.";
+
+    parts.nMaterials = m_dwMaterialsCount;
+    parts.materials = new D3DXMATERIAL[m_dwMaterialsCount]();
+    parts.textures = new IDirect3DTexture8*[m_dwMaterialsCount]();
+    // Each group carries its material as a D3DX one (made from the scene
+    // material for a group built from a scene mesh) and its texture, shared.
+    for (DWORD g = 0; g < m_dwMaterialsCount; ++g) {
+      const D3DXMATERIAL* material = m_pGeoMeshTriangles[g].Getd3dMaterial();
+      parts.materials[g].MatD3D = material->MatD3D;
+      parts.materials[g].pTextureFilename = CopyText(material->pTextureFilename);
+      parts.textures[g] = m_pGeoMeshTriangles[g].Getd3dTexture();
+    }
+
+    target->SetDataMembers(parts.mesh, parts.nMaterials, parts.materials, parts.textures, parts.adjacency,
+                           parts.tableSize, parts.table, GetBoundingBox(), GetBoundingSphere(), false);
+    parts.HandOver();
+    target->SetDefaultMaterialsOnly(!m_bMaterialList);
+  });
+  if (!written) return false;
+  if (thread) {
+    thread->IncreaseThreadOutputVerticesCount(target->GetNumVertices(false));
+    thread->IncreaseThreadOutputTrianglesCount(target->GetNumFaces(false), 0.0f);
+  }
+  target->SetReadyForRendering(true);
   return true;
 }

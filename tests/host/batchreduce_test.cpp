@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -107,8 +108,10 @@ struct SBatchReduction {
   bool timed = false;
 };
 
-SBatchReduction RunHalving(const std::string& input, const std::string& output, float percent = 50.0f) {
+SBatchReduction RunHalving(const std::string& input, const std::string& output, float percent = 50.0f,
+                           int dxMeshes = 0) {
   SBatchOptions options;
+  options.loadDXMeshes = dxMeshes;
   options.input = input.c_str();
   options.output = output.c_str();
   options.format = 1;
@@ -137,6 +140,24 @@ std::string ReadText(const std::string& path) {
   return content.str();
 }
 
+// Calls check with each mesh of a saved file, read part by part on a device
+// of the test's own (the run's device went with the run); answers how many.
+int ForEachSavedMesh(const std::string& content, const std::function<void(CMesh&)>& check) {
+  CDXWindowedDevice device;
+  EXPECT_EQ(device.CreateD3DDevice(nullptr), S_OK);
+  XFileObjects objects(content);
+  int meshes = 0;
+  for (size_t i = 0; i < objects.size(); ++i)
+    ForEachDataObject(objects[i], TID_D3DRMMesh, [&](IDirectXFileData* data) {
+      ++meshes;
+      CMesh mesh;
+      ASSERT_TRUE(LoadMeshTree(mesh, data));
+      ASSERT_TRUE(PrepareMesh(mesh));
+      check(mesh);
+    });
+  return meshes;
+}
+
 TEST(BatchReduceRun, HalvesTheSceneAndSavesWhatLoadsAgain) {
   TempFolder scratch;
   const std::string folder = scratch.Path();
@@ -150,31 +171,54 @@ TEST(BatchReduceRun, HalvesTheSceneAndSavesWhatLoadsAgain) {
   EXPECT_LE(after, before / 2);
   EXPECT_TRUE(run.timed);
 
-  // The saved mesh, read back part by part on a device of the test's own (the
-  // run's device went with the run).
-  CDXWindowedDevice device;
-  ASSERT_EQ(device.CreateD3DDevice(nullptr), S_OK);
   const std::string content = ReadText(output);
-  XFileObjects objects(content);
-  int meshes = 0;
-  for (size_t i = 0; i < objects.size(); ++i)
-    ForEachDataObject(objects[i], TID_D3DRMMesh, [&](IDirectXFileData* data) {
-      ++meshes;
-      CMesh mesh;
-      ASSERT_TRUE(LoadMeshTree(mesh, data));
-      ASSERT_TRUE(PrepareMesh(mesh));
-      EXPECT_EQ(mesh.GetFacesCount(), after);
-      ASSERT_NE(mesh.GetMeshNormals(), nullptr);
-      for (DWORD n = 0; n < mesh.GetMeshNormals()->GetNormalsCount(); ++n)
-        EXPECT_NEAR(D3DXVec3Length(&mesh.GetMeshNormals()->GetNormals()[n]), 1.0f, 1e-4f);
-      ASSERT_NE(mesh.GetMeshTextureCoords(), nullptr);
-      EXPECT_EQ(mesh.GetMeshTextureCoords()->GetMeshVertexCount(), mesh.GetVerticesCount());
-      ASSERT_EQ(mesh.GetMaterialsCount(), 2u);
-      EXPECT_EQ(mesh.GetMaterials()[0]->GetMaterial()->Diffuse.g, 0.8f);
-    });
+  const int meshes = ForEachSavedMesh(content, [&](CMesh& mesh) {
+    EXPECT_EQ(mesh.GetFacesCount(), after);
+    ASSERT_NE(mesh.GetMeshNormals(), nullptr);
+    for (DWORD n = 0; n < mesh.GetMeshNormals()->GetNormalsCount(); ++n)
+      EXPECT_NEAR(D3DXVec3Length(&mesh.GetMeshNormals()->GetNormals()[n]), 1.0f, 1e-4f);
+    ASSERT_NE(mesh.GetMeshTextureCoords(), nullptr);
+    EXPECT_EQ(mesh.GetMeshTextureCoords()->GetMeshVertexCount(), mesh.GetVerticesCount());
+    ASSERT_EQ(mesh.GetMaterialsCount(), 2u);
+    EXPECT_EQ(mesh.GetMaterials()[0]->GetMaterial()->Diffuse.g, 0.8f);
+  });
   EXPECT_EQ(meshes, 1);
   EXPECT_NE(content.find("TextureFilename"), std::string::npos);
   EXPECT_NE(content.find("\"sand.bmp\""), std::string::npos);
+}
+
+// Loaded as Direct3D meshes, the scene is halved the same way and saved
+// with its materials and texture coordinates, or without a material list
+// when it had none.
+TEST(BatchReduceRun, HalvesDirect3DMeshesAndSavesThemWithTheirMaterials) {
+  for (bool materials : {true, false}) {
+    SCOPED_TRACE(materials);
+    TempFolder scratch;
+    const std::string input = scratch.Path("grid.x"), output = scratch.Path("grid_half.x");
+    WriteGridScene(input, false, materials);
+    const SBatchReduction run = RunHalving(input, output, 50.0f, 1);
+    ASSERT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.before, 2u * 24 * 24);
+    EXPECT_GT(run.after, 0u);
+    EXPECT_LE(run.after, run.before / 2);
+
+    const std::string content = ReadText(output);
+    const int meshes = ForEachSavedMesh(content, [&](CMesh& mesh) {
+      EXPECT_EQ(mesh.GetFacesCount(), run.after);
+      ASSERT_NE(mesh.GetMeshTextureCoords(), nullptr);
+      if (materials) {
+        ASSERT_EQ(mesh.GetMaterialsCount(), 2u);
+        EXPECT_EQ(mesh.GetMaterials()[0]->GetMaterial()->Diffuse.g, 0.8f);
+      }
+    });
+    EXPECT_EQ(meshes, 1);
+    EXPECT_EQ(content.find("\"sand.bmp\"") != std::string::npos, materials);
+    XFileObjects again(content);  // a walk uses up what it enters
+    int lists = 0;
+    for (size_t i = 0; i < again.size(); ++i)
+      ForEachDataObject(again[i], TID_D3DRMMeshMaterialList, [&](IDirectXFileData*) { ++lists; });
+    EXPECT_EQ(lists, materials ? 1 : 0);
+  }
 }
 
 // A mesh without a material list is drawn with the default material, and

@@ -166,31 +166,91 @@ TEST_F(DXMeshTest, EverySkinWeightsChildIsFound) {
   EXPECT_EQ(meshes[0]->GetSkinWeightsCount(), 60u);
 }
 
+// The first base mesh of the kind among the frame's children.
+template <class Mesh>
+Mesh* FirstMesh(CFrame* frame, EBaseMeshType type) {
+  CChildObjectList& children = frame->GetChildObjectList();
+  for (POSITION pos = children.GetHeadPosition(); pos;) {
+    CXFileDataObject* child = children.GetNext(pos)->GetXfileDataObject();
+    if (child->IsATemplateGUID(&GUID_BaseMesh) && static_cast<CBaseMesh*>(child)->GetMeshType() == type)
+      return static_cast<Mesh*>(child);
+  }
+  return nullptr;
+}
+
 // A frame of Direct3D meshes gives a connectivity mesh of one group per
-// material, and needs no 32-bit indices.
-TEST_F(DXMeshTest, ConnectivityFrameBuildsFromDirect3DMeshes) {
+// material, which is written back as a Direct3D mesh of the same faces,
+// materials and attribute ranges, in a frame of its kind with its counts.
+TEST_F(DXMeshTest, ConnectivityFrameBuildsFromDirect3DMeshesAndWritesThemBack) {
   auto root = NewRoot();
   CXFileDataList world;
   ASSERT_TRUE(Load(Fixture("mesh_cube_two_materials.x"), root.get(), world));
-  bool needs32bit = true;
-  EXPECT_TRUE(root->Contains32bitMeshCheck(needs32bit, nullptr));
-  EXPECT_FALSE(needs32bit);
   auto geoFrame = std::make_unique<CFrame>();
   ASSERT_TRUE(geoFrame->InitializeShell(root.get()));
   CDataObjectMap map;
   REDUCTIONOPTIONS options{};
   ASSERT_TRUE(geoFrame->InitializeConnectivityMeshFrame(root.get(), nullptr, map, &options, nullptr));
-  CGeoMesh* geo = nullptr;
-  CChildObjectList& children = geoFrame->GetChildObjectList();
-  for (POSITION pos = children.GetHeadPosition(); pos;) {
-    CXFileDataObject* child = children.GetNext(pos)->GetXfileDataObject();
-    if (child->IsATemplateGUID(&GUID_BaseMesh) &&
-        static_cast<CBaseMesh*>(child)->GetMeshType() == eBaseMeshTypeGeoMesh)
-      geo = static_cast<CGeoMesh*>(child);
-  }
+  auto* geo = FirstMesh<CGeoMesh>(geoFrame.get(), eBaseMeshTypeGeoMesh);
   ASSERT_NE(geo, nullptr);
   EXPECT_EQ(geo->GetMaterialsCount(), 2u);
   EXPECT_GT(geo->GetOriginalCurrentVerticesCount(), 0u);
+
+  auto dxFrame = std::make_unique<CFrame>();
+  ASSERT_TRUE(dxFrame->InitializeShell(geoFrame.get()));
+  CDataObjectMap back;
+  DWORD vertices = 0, faces = 0;
+  ASSERT_TRUE(dxFrame->InitializeDXMeshFrame(geoFrame.get(), back, vertices, faces, Device(), &options, nullptr));
+  EXPECT_EQ(dxFrame->GetFrameType(), CFrame::eDXMeshFrame);
+  auto* mesh = FirstMesh<CDXMesh>(dxFrame.get(), eBaseMeshTypeDXMesh);
+  ASSERT_NE(mesh, nullptr);
+  EXPECT_STREQ(mesh->GetName(), "cube");
+  EXPECT_TRUE(mesh->IsReadyForRendering());
+  EXPECT_EQ(faces, 12u);
+  EXPECT_EQ(mesh->GetNumFaces(false), 12u);
+  EXPECT_EQ(vertices, mesh->GetNumVertices(false));
+  EXPECT_EQ(dxFrame->GetActiveTrianglesCount(false), 12u);
+  ASSERT_EQ(mesh->GetMaterialsCount(), 2u);
+  EXPECT_FLOAT_EQ(mesh->GetMaterials()[1].MatD3D.Diffuse.a, 0.5f);
+  ASSERT_EQ(mesh->GetAttributeTableSize(), 2u);
+  for (DWORD i = 0; i < 2; ++i) {
+    EXPECT_EQ(mesh->GetAttributeTable()[i].AttribId, i);
+    EXPECT_EQ(mesh->GetAttributeTable()[i].FaceCount, 6u);
+  }
+  ASSERT_NE(mesh->GetAdjacency(), nullptr);
+  EXPECT_EQ(map.GetCount(), 1);
+  EXPECT_EQ(back.GetCount(), 1);
+
+  // The counts of a tree of Direct3D meshes, recounted.
+  dxFrame->SetActiveTrianglesCount(0);
+  ASSERT_TRUE(dxFrame->SetDXMeshFrameMetrics(vertices, faces, nullptr));
+  EXPECT_EQ(faces, 12u);
+  EXPECT_EQ(dxFrame->GetActiveTrianglesCount(false), 12u);
+}
+
+// More than 65,535 faces or vertices in a Direct3D mesh ask for 32-bit
+// indices; exactly 65,535 do not.
+TEST_F(DXMeshTest, ThirtyTwoBitCheckLooksAtEachDirect3DMesh) {
+  const struct {
+    DWORD faces, vertices;
+    bool needs32bit;
+  } cases[] = {{1, 65535, false}, {1, 65536, true}, {65536, 3, true}, {65535, 3, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.faces << " faces, " << c.vertices << " vertices");
+    auto root = NewRoot();
+    auto* mesh = new CDXMesh;
+    ASSERT_TRUE(mesh->Initialize(const_cast<char*>("big")));
+    ID3DXMesh* d3dx = nullptr;
+    ASSERT_EQ(D3DXCreateMeshFVF(c.faces, c.vertices, D3DXMESH_SYSTEMMEM | D3DXMESH_32BIT, D3DFVF_XYZ, Device(), &d3dx),
+              D3D_OK);
+    mesh->SetDataMembers(d3dx, 0, nullptr, nullptr, nullptr, 0, nullptr, nullptr, nullptr, false);
+    auto child = std::make_unique<CFrame>();
+    child->Initialize(nullptr, const_cast<char*>("child"), CFrame::eDXMeshFrame, false);
+    child->AddChildObject(eOwnedChild, mesh, false);
+    root->AddChildObject(eOwnedChild, child.release(), false);
+    bool needs32bit = !c.needs32bit;
+    EXPECT_TRUE(root->Contains32bitMeshCheck(needs32bit, nullptr));
+    EXPECT_EQ(needs32bit, c.needs32bit);
+  }
 }
 
 // ---------------------------------------------------------------------------
