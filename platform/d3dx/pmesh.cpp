@@ -46,7 +46,16 @@ class CD3DXPMesh : public TComObject<ID3DXPMesh, &IID_ID3DXPMesh> {
   HRESULT Optimize(DWORD flags, DWORD* adjacencyOut, DWORD* faceRemap, ID3DXBuffer** vertexRemap,
                    ID3DXMesh** optimized) override;
 
+  size_t Bytes() const {
+    const size_t index = (m_buffers->GetOptions() & D3DXMESH_32BIT) ? 4 : 2;
+    return static_cast<size_t>(GetMaxVerticesConst()) * DecodeFvf(m_buffers->GetFVF()).stride +
+           static_cast<size_t>(m_faceCounts.front()) * (3 * index + 4) +
+           4 * (m_faceCounts.size() + m_vertexCounts.size() + m_recordStart.size() + m_records.size()) +
+           m_ranges.size() * sizeof(D3DXATTRIBUTERANGE);
+  }
+
  private:
+  DWORD GetMaxVerticesConst() const { return m_vertexCounts.front(); }
   CD3DXPMesh() = default;
   ~CD3DXPMesh() override {
     if (m_buffers) m_buffers->Release();
@@ -389,6 +398,11 @@ HRESULT GeneratePMeshWith(ID3DXMesh* mesh, const DWORD* adjacency, const D3DXATT
   hr = CD3DXPMesh::Create(std::move(built), device, pmesh);
   device->Release();
   return hr;
+}
+
+size_t PMeshBytes(ID3DXPMesh* pmesh) {
+  CD3DXPMesh* ours = dynamic_cast<CD3DXPMesh*>(pmesh);
+  return ours ? ours->Bytes() : 0;
 }
 
 HRESULT D3DXGeneratePMesh(ID3DXMesh* mesh, const DWORD* adjacency, const D3DXATTRIBUTEWEIGHTS* weights,

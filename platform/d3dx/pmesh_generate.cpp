@@ -10,7 +10,6 @@
 #include <limits>
 #include <new>
 #include <numeric>
-#include <queue>
 
 namespace {
 
@@ -161,7 +160,18 @@ class Simplifier {
   std::vector<bool> m_faceDead, m_faceGood;
   DWORD m_faceCount = 0, m_vertexCount = 0;
 
-  std::priority_queue<Candidate, std::vector<Candidate>, std::greater<Candidate>> m_queue;
+  // A binary heap, cheapest on top.
+  std::vector<Candidate> m_queue;
+  void Push(const Candidate& c) {
+    m_queue.push_back(c);
+    std::push_heap(m_queue.begin(), m_queue.end(), std::greater<Candidate>());
+  }
+  Candidate Pop() {
+    std::pop_heap(m_queue.begin(), m_queue.end(), std::greater<Candidate>());
+    const Candidate top = m_queue.back();
+    m_queue.pop_back();
+    return top;
+  }
 
   // The collapses in original numbers: per collapse [removed faces …],
   // [(corner, old vertex, new vertex) …], [(vertex, xor words) …],
@@ -292,8 +302,8 @@ void Simplifier::PushEdges(DWORD p) {
     Vec x;
     double cost;
     if (!Cost(p, q, &x, &cost)) continue;
-    m_queue.push({static_cast<float>(std::min(cost, 1e37)), p, q, m_version[p], m_version[q], static_cast<float>(x.x),
-                  static_cast<float>(x.y), static_cast<float>(x.z)});
+    Push({static_cast<float>(std::min(cost, 1e37)), p, q, m_version[p], m_version[q], static_cast<float>(x.x),
+          static_cast<float>(x.y), static_cast<float>(x.z)});
   }
 }
 
@@ -411,6 +421,8 @@ void Simplifier::Build(const DWORD* adjacency) {
       }
     }
   }
+  m_queue.reserve(3 * static_cast<size_t>(m_faceCount));
+  m_log.reserve(12 * static_cast<size_t>(m_faceCount));
   for (DWORD p = 0; p < points; ++p) {
     Neighbours(p, &around);
     for (DWORD q : around) {
@@ -418,10 +430,11 @@ void Simplifier::Build(const DWORD* adjacency) {
       Vec x;
       double cost;
       if (!Cost(p, q, &x, &cost)) continue;
-      m_queue.push({static_cast<float>(std::min(cost, 1e37)), p, q, 0, 0, static_cast<float>(x.x),
-                    static_cast<float>(x.y), static_cast<float>(x.z)});
+      m_queue.push_back({static_cast<float>(std::min(cost, 1e37)), p, q, 0, 0, static_cast<float>(x.x),
+                         static_cast<float>(x.y), static_cast<float>(x.z)});
     }
   }
+  std::make_heap(m_queue.begin(), m_queue.end(), std::greater<Candidate>());
 }
 
 bool Simplifier::WedgeMap(DWORD r, DWORD k, const std::vector<DWORD>& shared,
@@ -639,7 +652,9 @@ void Simplifier::Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<std:
   m_kind[k] = ClassifyPoint(k);
   PushEdges(k);
   for (DWORD n : around) {
-    const Kind kind = ClassifyPoint(n);
+    // A free point stays free: its new edge to k has the faces and wedges
+    // its edge to r had.
+    const Kind kind = m_kind[n] == kFree ? kFree : ClassifyPoint(n);
     if (kind != m_kind[n] || m_blocked[n]) {
       m_kind[n] = kind;
       m_blocked[n] = false;
@@ -654,8 +669,8 @@ void Simplifier::Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<std:
 }
 
 // The invariants of a living point: its faces are alive and hold it once,
-// and its wedges are where its corners point.
-void Simplifier::CheckPoint(DWORD p) const {
+// with three distinct living points.
+[[maybe_unused]] void Simplifier::CheckPoint(DWORD p) const {
   assert(!m_dead[p]);
   for (DWORD f : m_faces[p]) {
     assert(!m_faceDead[f]);
@@ -676,8 +691,7 @@ void Simplifier::Run(DWORD minValue, DWORD options) {
   std::vector<std::pair<DWORD, DWORD>> map;
   while (!m_queue.empty()) {
     if ((byVertices ? m_vertexCount : m_faceCount) <= minValue) break;
-    const Candidate top = m_queue.top();
-    m_queue.pop();
+    const Candidate top = Pop();
     const DWORD a = top.a, b = top.b;
     if (m_dead[a] || m_dead[b] || m_version[a] != top.versionA || m_version[b] != top.versionB) continue;
     const Vec x(top.x, top.y, top.z);
