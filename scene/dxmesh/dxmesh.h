@@ -10,6 +10,7 @@
 
 #include "basemesh.h"
 
+class CDXPMesh;
 class CFrame;
 class CGeoMesh;
 class CMaterial;
@@ -74,6 +75,19 @@ class CDXMesh : public CBaseMesh {
   // The connectivity mesh of this mesh.
   bool InitializeClone(CGeoMesh* target, CFrame* frame, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
                        CDXThread* thread);
+
+  using CBaseMesh::Initialize;
+  // The progressive mesh of this mesh.
+  bool InitializeClone(CDXPMesh* target, CFrame* frame, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
+                       CDXThread* thread);
+  // A plain mesh at the current level of a progressive mesh given by its
+  // parts, or of a CDXPMesh object.
+  bool Initialize(ID3DXPMesh* pmesh, DWORD numMaterials, D3DXMATERIAL* materials, IDirect3DTexture8** textures,
+                  CGBox* box, CGSphere* sphere, CFrame* frame, char* name, IDirect3DDevice8* device,
+                  REDUCTIONOPTIONS* options, CDXThread* thread);
+  bool Initialize(CDXPMesh* source, CFrame* frame, char* name, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
+                  CDXThread* thread);
+  CMaterial* GetMaterialObject(DWORD i) const { return m_MaterialObjects.GetAt(i); }
 
   ID3DXMesh* GetMesh() const { return m_pMesh; }
   DWORD GetMaterialsCount() const { return m_dwNumMaterials; }
