@@ -11,6 +11,7 @@
 #include "reduction_options.h"
 
 class CCameraFrame;
+class CDXPMesh;
 class CDXThread;
 class CFrame;
 class CReductionOptionsFormView;
@@ -39,6 +40,10 @@ class CDXDoc {
   CONFIGFILE* GetConfig() { return &m_Config; }
   // Whether renderers use a material's diffuse colour as its ambient colour.
   bool DiffuseForAmbientColor() const { return m_Config.bDiffuseForAmbientColor != 0; }
+  // The progressive mesh that the views show in the highlight colour and
+  // whose level the slider sets; NULL for none.
+  CDXPMesh* GetSelectedPMesh() const { return m_pSelectedPMesh; }
+  void SetSelectedPMesh(CDXPMesh* pmesh) { m_pSelectedPMesh = pmesh; }
   // Sets the shade mode (Gouraud or flat) and the fill mode (solid or
   // wireframe) of the device from the settings, each only when it differs.
   void SetDeviceFillingShading(IDirect3DDevice8* device);
@@ -67,6 +72,7 @@ class CDXDoc {
   DISPLAYOPTIONS m_DisplayOptions;
   CONFIGFILE m_Config;
   CReductionOptionsFormView* m_pReductionOptionsFormView;
+  CDXPMesh* m_pSelectedPMesh = nullptr;
 };
 
 // The form of a document's reduction options.

@@ -200,3 +200,66 @@ HRESULT D3DXComputeNormals(ID3DXBaseMesh* mesh, const DWORD* adjacency);
 HRESULT D3DXLoadMeshFromXof(IDirectXFileData* data, DWORD options, IDirect3DDevice8* device,
                             ID3DXBuffer** adjacency, ID3DXBuffer** materials, DWORD* numMaterials,
                             ID3DXMesh** mesh);
+
+// Progressive meshes.
+
+// How much each part of a vertex counts in the error of a simplification:
+// the position, the planes that hold borders and seams in place, and the
+// appearance attributes.
+struct D3DXATTRIBUTEWEIGHTS {
+  float Position;
+  float Boundary;
+  float Normal;
+  float Diffuse;
+  float Specular;
+  float Tex[8];
+};
+using LPD3DXATTRIBUTEWEIGHTS = D3DXATTRIBUTEWEIGHTS*;
+
+// What MinValue of D3DXGeneratePMesh counts.
+#define D3DXMESHSIMP_VERTEX 0x1
+#define D3DXMESHSIMP_FACE 0x2
+
+DEFINE_GUID(IID_ID3DXPMesh, 0x19FBE386, 0xC282, 0x4659, 0x97, 0xBD, 0xCB, 0x86, 0x9B, 0x08, 0x4A, 0x6C);
+
+// A mesh whose level of detail is chosen by its face or vertex count. The
+// buffers hold every vertex and face of the full level; the active vertices
+// are the first GetNumVertices, and within each range of the attribute table
+// the active faces come first. GetNumFaces and GetNumVertices give the
+// current level; the attribute table gives, for every attribute id, its
+// range with the active face count (a range may have none).
+struct ID3DXPMesh : ID3DXBaseMesh {
+  // A copy at the same level with another vertex layout (components the
+  // source lacks are zero) and other options.
+  virtual HRESULT ClonePMeshFVF(DWORD options, DWORD fvf, IDirect3DDevice8* device, ID3DXPMesh** clone) = 0;
+  // The level with the most faces (vertices) not above the count, within
+  // the minimum and maximum; a level change adds or removes one or two faces
+  // a step, so the count reached may be one below the one asked.
+  virtual HRESULT SetNumFaces(DWORD faces) = 0;
+  virtual HRESULT SetNumVertices(DWORD vertices) = 0;
+  virtual DWORD GetMaxFaces() = 0;
+  virtual DWORD GetMinFaces() = 0;
+  virtual DWORD GetMaxVertices() = 0;
+  virtual DWORD GetMinVertices() = 0;
+  // A plain mesh of the current level: its faces and the vertices they use,
+  // then the steps of ID3DXMesh::OptimizeInplace that flags name; the mesh
+  // options in flags (D3DXMESH_…) choose its buffers (the present ones when
+  // none is given). adjacencyOut gets three entries a face, joined across
+  // coincident vertices; faceRemap the face of this mesh behind each new
+  // face, vertexRemap the vertex behind each new vertex.
+  virtual HRESULT Optimize(DWORD flags, DWORD* adjacencyOut, DWORD* faceRemap, ID3DXBuffer** vertexRemap,
+                           ID3DXMesh** optimized) = 0;
+};
+using LPD3DXPMESH = ID3DXPMesh*;
+
+// Simplifies the mesh by edge collapses in order of a quadric error, down to
+// MinValue faces (D3DXMESHSIMP_FACE) or vertices (D3DXMESHSIMP_VERTEX) or as
+// far as the collapses that keep the surface sound allow, and records each
+// collapse so that every level can be reached. adjacency (three entries a
+// face) tells which faces share an edge; NULL joins vertices at the same
+// position. weights NULL stands for position, boundary and normal weights 1
+// and the others 0; vertexWeights (one a vertex, or NULL) scale the error of
+// collapses at a vertex. Invalid arguments or an invalid mesh:
+// D3DERR_INVALIDCALL or D3DXERR_INVALIDMESH.
+HRESULT D3DXGeneratePMesh(ID3DXMesh* mesh, const DWORD* adjacency, const D3DXATTRIBUTEWEIGHTS* weights,
+                          const float* vertexWeights, DWORD minValue, DWORD options, ID3DXPMesh** pmesh);

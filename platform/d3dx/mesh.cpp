@@ -34,8 +34,9 @@ bool CountsFit(DWORD numFaces, DWORD numVertices, DWORD options) {
          ((options & D3DXMESH_32BIT) || numVertices <= kMax16BitVertices);
 }
 
-// Copies the components that both layouts have; the rest stays zero.
-void ConvertVertex(const FvfLayout& from, const BYTE* in, const FvfLayout& to, BYTE* out) {
+}  // namespace
+
+void ConvertFvfVertex(const FvfLayout& from, const BYTE* in, const FvfLayout& to, BYTE* out) {
   std::memcpy(out, in, 12);
   if (from.positionSize == 16 && to.positionSize == 16) std::memcpy(out + 12, in + 12, 4);  // rhw
   const UINT blends = std::min(from.blendCount, to.blendCount);
@@ -50,8 +51,6 @@ void ConvertVertex(const FvfLayout& from, const BYTE* in, const FvfLayout& to, B
   for (UINT i = 0; i < std::min(from.texCount, to.texCount); ++i)
     copy(true, from.texOffset[i], to.texOffset[i], std::min(from.texSize[i], to.texSize[i]));
 }
-
-}  // namespace
 
 HRESULT CopyToBuffer(const void* data, size_t bytes, ID3DXBuffer** out) {
   HRESULT hr = D3DXCreateBuffer(static_cast<DWORD>(bytes), out);
@@ -283,7 +282,7 @@ HRESULT CD3DXMesh::CloneMeshFVF(DWORD options, DWORD fvf, IDirect3DDevice8* devi
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
-  for (DWORD v = 0; v < copy.numVertices; ++v) ConvertVertex(source.layout, source.Vertex(v), copy.layout, copy.Vertex(v));
+  for (DWORD v = 0; v < copy.numVertices; ++v) ConvertFvfVertex(source.layout, source.Vertex(v), copy.layout, copy.Vertex(v));
   CD3DXMesh* created = nullptr;
   hr = Create(copy, device, &created);
   *clone = created;

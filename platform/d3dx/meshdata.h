@@ -50,6 +50,9 @@ std::vector<DWORD> CornerFans(const MeshData& mesh, const DWORD* adjacency);
 // attribute id, with the span of vertex numbers each uses.
 std::vector<D3DXATTRIBUTERANGE> BuildAttributeTable(const MeshData& mesh);
 
+// Copies the components that both layouts have; the rest stays zero.
+void ConvertFvfVertex(const FvfLayout& from, const BYTE* in, const FvfLayout& to, BYTE* out);
+
 // A new buffer holding a copy of bytes.
 HRESULT CopyToBuffer(const void* data, size_t bytes, ID3DXBuffer** out);
 

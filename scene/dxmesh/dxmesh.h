@@ -11,6 +11,7 @@
 #include "basemesh.h"
 #include "dxmesh_3ds.h"
 
+class CDXPMesh;
 class CFrame;
 class CGeoMesh;
 class CMaterial;
@@ -93,6 +94,18 @@ class CDXMesh : public CBaseMesh {
                              C3dsMaterialMap& map, char* textureDirectory, tdsMesh* mesh, CDXThread* thread);
   bool SaveIn3dsDatabase(tdsDatabase* database, char* parentName, D3DXMATRIX* transform, D3DXMATRIX* matrix2,
                          D3DXVECTOR3* vector, CDXThread* thread, CString* recordName = nullptr);
+  using CBaseMesh::Initialize;
+  // The progressive mesh of this mesh.
+  bool InitializeClone(CDXPMesh* target, CFrame* frame, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
+                       CDXThread* thread);
+  // A plain mesh at the current level of a progressive mesh given by its
+  // parts, or of a CDXPMesh object.
+  bool Initialize(ID3DXPMesh* pmesh, DWORD numMaterials, D3DXMATERIAL* materials, IDirect3DTexture8** textures,
+                  CGBox* box, CGSphere* sphere, CFrame* frame, char* name, IDirect3DDevice8* device,
+                  REDUCTIONOPTIONS* options, CDXThread* thread);
+  bool Initialize(CDXPMesh* source, CFrame* frame, char* name, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
+                  CDXThread* thread);
+  CMaterial* GetMaterialObject(DWORD i) const { return m_MaterialObjects.GetAt(i); }
 
   ID3DXMesh* GetMesh() const { return m_pMesh; }
   DWORD GetMaterialsCount() const { return m_dwNumMaterials; }

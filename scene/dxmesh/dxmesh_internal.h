@@ -3,6 +3,7 @@
 #pragma once
 
 #include <d3d8.h>
+#include <d3dx8mesh.h>
 
 #include "basemesh.h"
 
@@ -11,10 +12,12 @@ IDirect3DDevice8* DXMeshDevice();
 // A new[] copy of text; NULL for NULL.
 char* DuplicateString(const char* text);
 
-// Holds the mesh-buffer lock of a mesh for a scope, waiting for it.
+// Holds the mesh-buffer lock of a mesh for a scope, waiting for it (or only
+// trying, with tryLock).
 class CMeshBufferLock {
  public:
-  explicit CMeshBufferLock(CBaseMesh* mesh) : m_mesh(mesh), m_held(mesh->LockMeshBuffers(false)) {
+  explicit CMeshBufferLock(CBaseMesh* mesh, bool tryLock = false)
+      : m_mesh(mesh), m_held(mesh->LockMeshBuffers(tryLock)) {
     if (!m_held) throw "Info: Cannot lock the mesh buffer mutex.";
   }
   ~CMeshBufferLock() {
@@ -27,3 +30,8 @@ class CMeshBufferLock {
   CBaseMesh* m_mesh;
   bool m_held;
 };
+
+// A copy of a material array and its texture pointers (the textures are
+// shared, not added to); texture names are copied, NULL stays NULL.
+void CopyMaterialsAndTextures(DWORD count, const D3DXMATERIAL* materials, IDirect3DTexture8* const* textures,
+                              D3DXMATERIAL*& outMaterials, IDirect3DTexture8**& outTextures);

@@ -1,0 +1,117 @@
+// CDXPMesh: a frame's progressive mesh, generated from a CDXMesh, with its
+// own copy of the materials and texture pointers, the attribute table, and
+// the surface area and bounding-box volume at full detail that the level
+// setters compare against. Drawn subset by subset at its current level.
+#pragma once
+
+#include <afxtempl.h>
+#include <d3dx8mesh.h>
+
+#include "basemesh.h"
+
+class CDXMesh;
+class CFrame;
+class CMaterial;
+struct CONFIGFILE;
+struct REDUCTIONOPTIONS;
+
+class CDXPMesh : public CBaseMesh {
+ public:
+  CDXPMesh();
+  ~CDXPMesh() override;
+
+  void DeleteContent(bool tryLock) override;
+  void DeleteContentTL() override;
+  EBaseMeshType GetMeshType() override { return eBaseMeshTypeDXPMesh; }
+  HRESULT Render(IDirect3DDevice8* device, D3DXMATRIX* world, int opaquePass, int transparentPass,
+                 CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc, bool tryLock) override;
+  // The wireframe overlay of the active edges, in the opaque pass.
+  HRESULT RenderEdges(IDirect3DDevice8* device, D3DXMATRIX* world, int opaquePass, int transparentPass,
+                      CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc, bool tryLock);
+
+  void DestroyContent();
+  void DestroyDXPMeshContent();
+
+  // Generates the progressive mesh from source (cleaned in place first) at
+  // full detail. A deleted source or object: true, nothing done.
+  bool Initialize(CDXMesh* source, CFrame* frame, char* name, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
+                  CDXThread* thread);
+  // The same from the parts of a mesh, without locks, cleaning or material
+  // objects; the volume from box.
+  bool Initialize(ID3DXMesh* mesh, DWORD* adjacency, DWORD numMaterials, D3DXMATERIAL* materials,
+                  IDirect3DTexture8** textures, CGBox* box, CGSphere* sphere, CFrame* frame, char* name,
+                  IDirect3DDevice8* device, REDUCTIONOPTIONS* options, CDXThread* thread);
+  // target becomes a plain mesh of the current level.
+  bool InitializeClone(CDXMesh* target, CFrame* frame, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
+                       CDXThread* thread);
+
+  // Measures of the current level; failures are thrown (the 32-bit area
+  // and the ratio return false instead).
+  bool ComputeSurfaceArea(float& area, CDXThread* thread, bool tryLock);
+  bool ComputeSurfaceArea32(float& area, CDXThread* thread);
+  bool ComputeBoundingBoxVolume(float& volume, CDXThread* thread, bool tryLock);
+  bool ComputeVolumeRatio2(float& ratio, CDXThread* thread);
+  // 0 when deleted or without a progressive mesh.
+  DWORD GetMaxFaces(bool tryLock);
+  DWORD GetMaxVertices(bool tryLock);
+  DWORD GetNumFaces(bool tryLock);
+  DWORD GetNumVertices(bool tryLock);
+  // Sorts a freshly built mesh by attribute; stores nothing here.
+  void UpdateAttributeTable(ID3DXMesh* mesh);
+
+  // Level of detail: percent of the maximum count. The plain setters go
+  // back to the previous count when the volume or area check fails; the
+  // compliant ones raise the count from the target until both checks pass.
+  // Failures are thrown.
+  bool SetNumFaces(float percent, CONFIGFILE* config, bool tryLock);
+  bool SetNumVertices(float percent, CONFIGFILE* config, bool tryLock);
+  bool SetCompliantNumFaces(float percent, CONFIGFILE* config, CDXThread* thread, bool tryLock);
+  bool SetCompliantNumVertices(float percent, CONFIGFILE* config, CDXThread* thread, bool tryLock);
+  // The counts themselves: the progressive mesh's result, 0 when deleted.
+  HRESULT SetNumFaces(DWORD count, bool tryLock);
+  HRESULT SetNumVertices(DWORD count, bool tryLock);
+
+  ID3DXPMesh* GetPMesh() const { return m_pPMesh; }
+  DWORD GetMaterialsCount() const { return m_dwNumMaterials; }
+  D3DXMATERIAL* GetMaterials() const { return m_pMaterials; }
+  IDirect3DTexture8** GetTextures() const { return m_ppTextures; }
+  DWORD GetAttributeTableSize() const { return m_dwAttributeTableSize; }
+  D3DXATTRIBUTERANGE* GetAttributeTable() const { return m_pAttributeTable; }
+  float GetOriginalMeshSurfaceArea() const { return m_fOriginalSurfaceArea; }
+  float GetOriginalBoundingBoxVolume() const { return m_fOriginalBoundingBoxVolume; }
+  DWORD GetMaterialObjectsCount() const { return static_cast<DWORD>(m_MaterialObjects.GetSize()); }
+  CMaterial* GetMaterialObject(DWORD i) const { return m_MaterialObjects.GetAt(i); }
+  DWORD GetNumBlendWeights() const { return m_dwNumBlendWeights; }
+
+ protected:
+  void ClearContent();
+
+ private:
+  // Copies the materials and bounds of a source; the common part of both
+  // initialisations.
+  void CopyParts(DWORD numMaterials, D3DXMATERIAL* materials, IDirect3DTexture8** textures, CGBox* box,
+                 CGSphere* sphere, char* name);
+  // Generates m_pPMesh from mesh, reads its attribute table, goes to full
+  // detail and measures the area.
+  void Generate(ID3DXMesh* mesh, DWORD* adjacency, REDUCTIONOPTIONS* options, CDXThread* thread);
+  // The plain and the compliant setters of either count.
+  bool SetLevel(bool byVertices, float percent, CONFIGFILE* config, bool tryLock);
+  bool SetCompliantLevel(bool byVertices, float percent, CONFIGFILE* config, CDXThread* thread, bool tryLock);
+  // One stage of the compliant setters: from count n up, the smallest count
+  // whose measure is within tolerance, found by halving.
+  DWORD Comply(DWORD n, DWORD max, bool byVertices, bool volume, float reference, float tolerance,
+               CDXThread* thread);
+
+  ID3DXPMesh* m_pPMesh;
+  DWORD m_dwNumMaterials;
+  D3DXMATERIAL* m_pMaterials;
+  IDirect3DTexture8** m_ppTextures;
+  DWORD m_dwAttributeTableSize;
+  D3DXATTRIBUTERANGE* m_pAttributeTable;
+  float m_fOriginalSurfaceArea;
+  float m_fOriginalBoundingBoxVolume;
+  // Non-zero for a skinned mesh; skinned drawing comes with the skinned
+  // meshes.
+  DWORD m_dwNumBlendWeights;
+  CTypedPtrArray<CPtrArray, CMaterial*> m_MaterialObjects;
+};

@@ -1,0 +1,91 @@
+// Drawing a progressive mesh: its subsets at the current level in the
+// opaque and the transparent pass, the selected one in the highlight colour,
+// then the wireframe overlay of its edges.
+#include <dx_doc.h>
+#include <materialpresets.h>
+#include <tracelog.h>
+
+#include "dxmesh_drawstate.h"
+#include "dxpmesh.h"
+#include "objectlock.h"
+
+HRESULT CDXPMesh::Render(IDirect3DDevice8* device, D3DXMATRIX* world, int opaquePass, int transparentPass,
+                         CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc, bool tryLock) {
+  CObjectLock lock(this, tryLock, true);
+  if (!lock.IsHeld() || !device) return S_OK;
+  STriedBuffers buffers{this, TryLockMeshBuffers()};
+  if (!buffers.held || !IsReadyForRendering() || IsDeleted() || !m_pPMesh) return S_OK;
+  DWORD size = 0;
+  if (FAILED(m_pPMesh->GetAttributeTable(nullptr, &size)) || size != m_dwAttributeTableSize) return S_OK;
+  if (FAILED(m_pPMesh->GetAttributeTable(m_pAttributeTable, &size))) return S_OK;
+  if (m_dwNumBlendWeights) return S_OK;  // skinned drawing comes with the skinned meshes
+  HRESULT result = S_OK;
+  try {
+    if (doc) doc->SetDeviceFillingShading(device);
+    CRenderStates states(device);
+    const DWORD shade = states.Save(D3DRS_SHADEMODE);
+    DWORD fill = 0;
+    device->GetRenderState(D3DRS_FILLMODE, &fill);
+    if (fill == D3DFILL_WIREFRAME && shade != D3DSHADE_GOURAUD) device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+    const bool diffuseForAmbient = doc && doc->DiffuseForAmbientColor();
+    const bool selected = doc && doc->GetSelectedPMesh() == this;
+    STextureStage stage{device};
+    for (DWORD i = 0; i < m_dwAttributeTableSize; ++i) {
+      const D3DXATTRIBUTERANGE& range = m_pAttributeTable[i];
+      if (range.FaceCount == 0) continue;
+      const DWORD a = range.AttribId;
+      D3DMATERIAL8 material = a < m_dwNumMaterials ? m_pMaterials[a].MatD3D : DefaultMaterial();
+      IDirect3DTexture8* texture = a < m_dwNumMaterials ? m_ppTextures[a] : nullptr;
+      if (diffuseForAmbient) material.Ambient = material.Diffuse;
+      if (selected) {
+        material = GetDefaultMaterial(doc->GetConfig()->cvSelectedPMesh);
+        texture = nullptr;
+      }
+      const bool opaque = IsOpaqueAlpha(material.Diffuse.a);
+      if ((opaquePass && !opaque) || (transparentPass && opaque)) continue;
+      device->SetMaterial(&material);
+      device->SetTexture(0, texture);
+      stage.set = texture != nullptr;
+      device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
+      result = m_pPMesh->DrawSubset(a);
+      if (FAILED(result)) throw "\nDrawSubset() failed.";
+      if (stage.set) {
+        device->SetTexture(0, nullptr);
+        stage.set = false;
+      }
+    }
+    if (FAILED(RenderEdges(device, world, opaquePass, transparentPass, camera, view, doc, tryLock)))
+      throw "\nRenderEdges failed.";
+  } catch (const char* message) {
+    DEBUG_TRACE("%s", message);
+    return E_FAIL;
+  }
+  return result;
+}
+
+HRESULT CDXPMesh::RenderEdges(IDirect3DDevice8* device, D3DXMATRIX*, int opaquePass, int, CCameraFrame*,
+                              D3DXMATRIX*, CDXDoc* doc, bool tryLock) {
+  if (!doc) return S_OK;
+  const DISPLAYOPTIONS options = doc->GetDisplayOptions();
+  if (!options.showActiveEdges) return S_OK;
+  try {
+    CObjectLock lock(this, tryLock);
+    if (IsDeleted() || !IsReadyForRendering() || !opaquePass || !m_pPMesh) return S_OK;
+    CRenderStates states(device);
+    states.Save(D3DRS_ZBIAS);
+    states.Save(D3DRS_FILLMODE);
+    states.Save(D3DRS_SHADEMODE);
+    device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+    device->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
+    device->SetRenderState(D3DRS_ZBIAS, 5);
+    device->SetMaterial(&options.activeEdgesMaterial);
+    device->SetTexture(0, nullptr);
+    for (DWORD i = 0; i < m_dwAttributeTableSize; ++i)
+      if (m_pAttributeTable[i].FaceCount && FAILED(m_pPMesh->DrawSubset(m_pAttributeTable[i].AttribId)))
+        throw "\nDrawSubset() failed.";
+  } catch (const char* message) {
+    DEBUG_TRACE("%s", message);
+    return E_FAIL;
+  }
+  return S_OK;
+}
