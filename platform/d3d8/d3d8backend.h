@@ -30,4 +30,6 @@ struct D3D8Backend {
   std::vector<BYTE> scratch;       // pixel conversions
   std::vector<BYTE> picture;       // the presented picture, top row first
   std::vector<float> positions;    // pre-transformed vertices in clip space
+  std::vector<float> blendedPositions;  // vertices blended on the CPU, world space
+  std::vector<float> blendedNormals;
 };

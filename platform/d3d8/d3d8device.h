@@ -136,6 +136,13 @@ class CDirect3DDevice8 : public TComObject<IDirect3DDevice8, &IID_IDirect3DDevic
   HRESULT ApplyTransformsAndLights(bool pretransformed);
   void ApplyTextureStage(const FvfLayout& layout, const BYTE* vertices, UINT stride, bool bufferObject);
   HRESULT Render(const DrawSource& source);
+  // Vertex blending (blend.cpp): whether the states and the format ask for
+  // it, and the world-space positions and normals of the vertices first …
+  // first + count − 1 into the backend's blended arrays, sized for total
+  // vertices.
+  bool BlendsVertices(const FvfLayout& layout) const;
+  void BlendVertices(const FvfLayout& layout, const BYTE* vertices, UINT stride, UINT first, UINT count,
+                     UINT total);
 
   D3D8DeviceCorePtr m_core;
   std::unique_ptr<D3D8Backend> m_backend;

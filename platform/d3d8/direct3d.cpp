@@ -60,10 +60,10 @@ D3DCAPS8 MakeCaps(D3DDEVTYPE type) {
                               D3DVTXPCAPS_POSITIONALLIGHTS | D3DVTXPCAPS_LOCALVIEWER;
   caps.MaxActiveLights = static_cast<DWORD>(gl.maxLights);
   caps.MaxUserClipPlanes = 6;
-  // Vertices are blended by the fixed-function pipeline of OpenGL, which
-  // has no blending: none.
-  caps.MaxVertexBlendMatrices = 0;
-  caps.MaxVertexBlendMatrixIndex = 0;
+  // Vertices are blended on the CPU before the draw (blend.cpp): four
+  // matrices a vertex, from a palette of 256 world matrices.
+  caps.MaxVertexBlendMatrices = 4;
+  caps.MaxVertexBlendMatrixIndex = 255;
   caps.MaxPointSize = 64.0f;
   caps.MaxPrimitiveCount = 0x00FFFFFF;
   caps.MaxVertexIndex = 0x00FFFFFF;

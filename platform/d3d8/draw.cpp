@@ -638,10 +638,16 @@ HRESULT CDirect3DDevice8::Render(const DrawSource& source) {
   HRESULT hr = ApplyTransformsAndLights(pretransformed);
   if (FAILED(hr)) return hr;
   ApplyRasterStates(pretransformed, width, height);
+  // Blended vertices are in world space: the view alone remains.
+  const bool blended = !pretransformed && BlendsVertices(layout);
+  if (blended) {
+    auto view = m_transforms.find(D3DTS_VIEW);
+    glLoadMatrixf(view == m_transforms.end() ? &IdentityMatrix().m[0][0] : &view->second.m[0][0]);
+  }
 
   // Vertices: buffer objects for untransformed vertices of a vertex buffer,
-  // the memory itself otherwise.
-  const bool bufferObject = vertexData && !pretransformed;
+  // the memory itself otherwise (and for blended vertices, read here).
+  const bool bufferObject = vertexData && !pretransformed && !blended;
   const BYTE* base = nullptr;
   if (bufferObject) {
     UploadBuffer(m_streamSource, false);
@@ -665,10 +671,22 @@ HRESULT CDirect3DDevice8::Render(const DrawSource& source) {
       clip[4 * i + 3] = w;
     }
     glVertexPointer(4, GL_FLOAT, 0, clip.data());
+  } else if (blended) {
+    // The vertices the draw may read: the index range of an indexed draw.
+    LONGLONG first = source.indexed ? static_cast<LONGLONG>(source.baseVertex) + source.minIndex : source.firstVertex;
+    LONGLONG count = source.indexed ? source.numVertices : elements;
+    if (first < 0 || count == 0) first = 0, count = vertexCount;
+    first = std::clamp<LONGLONG>(first, 0, vertexCount);
+    BlendVertices(layout, base, source.stride, static_cast<UINT>(first),
+                  static_cast<UINT>(std::min<LONGLONG>(count, vertexCount - first)), vertexCount);
+    glVertexPointer(3, GL_FLOAT, 0, m_backend->blendedPositions.data());
   } else {
     glVertexPointer(3, GL_FLOAT, static_cast<GLsizei>(source.stride), base);
   }
-  if (layout.HasNormal() && !pretransformed) {
+  if (layout.HasNormal() && blended) {
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glNormalPointer(GL_FLOAT, 0, m_backend->blendedNormals.data());
+  } else if (layout.HasNormal() && !pretransformed) {
     glEnableClientState(GL_NORMAL_ARRAY);
     glNormalPointer(GL_FLOAT, static_cast<GLsizei>(source.stride), base + layout.normal);
   } else {

@@ -263,3 +263,87 @@ using LPD3DXPMESH = ID3DXPMesh*;
 // D3DERR_INVALIDCALL or D3DXERR_INVALIDMESH.
 HRESULT D3DXGeneratePMesh(ID3DXMesh* mesh, const DWORD* adjacency, const D3DXATTRIBUTEWEIGHTS* weights,
                           const float* vertexWeights, DWORD minValue, DWORD options, ID3DXPMesh** pmesh);
+
+// ---------------------------------------------------------------------------
+// Skin meshes: a mesh's geometry with the influence of each bone on its
+// vertices, and the meshes made from it for drawing with indexed vertex
+// blending and for posing on the CPU.
+
+// One subset of an indexed-blended mesh: its faces and vertices, the material
+// they carry and the bones of the device's matrix palette while it is drawn.
+// BoneId holds one bone per palette slot; 0xFFFFFFFF marks a free slot.
+struct D3DXBONECOMBINATION {
+  DWORD AttribId;
+  DWORD FaceStart;
+  DWORD FaceCount;
+  DWORD VertexStart;
+  DWORD VertexCount;
+  DWORD* BoneId;
+};
+
+inline constexpr DWORD D3DX_UNUSED_BONE = 0xFFFFFFFF;
+
+DEFINE_GUID(IID_ID3DXSkinMesh, 0x8DB06ECC, 0xEBFC, 0x408A, 0x9D, 0xC4, 0x8C, 0xE3, 0x1B, 0x47, 0x2C, 0x86);
+
+struct ID3DXSkinMesh : IUnknown {
+  virtual DWORD GetNumFaces() = 0;
+  virtual DWORD GetNumVertices() = 0;
+  virtual DWORD GetFVF() = 0;
+  virtual DWORD GetOptions() = 0;
+  virtual HRESULT GetDevice(IDirect3DDevice8** device) = 0;
+  // The geometry's buffers, as those of ID3DXMesh.
+  virtual HRESULT LockVertexBuffer(DWORD flags, BYTE** data) = 0;
+  virtual HRESULT UnlockVertexBuffer() = 0;
+  virtual HRESULT LockIndexBuffer(DWORD flags, BYTE** data) = 0;
+  virtual HRESULT UnlockIndexBuffer() = 0;
+  virtual HRESULT LockAttributeBuffer(DWORD flags, DWORD** data) = 0;
+  virtual HRESULT UnlockAttributeBuffer() = 0;
+  virtual DWORD GetNumBones() = 0;
+  // The geometry as a mesh of its own; adds a reference.
+  virtual HRESULT GetOriginalMesh(ID3DXMesh** mesh) = 0;
+  // Replaces the influence of one bone: count vertex indices, each below the
+  // vertex count, with their weights.
+  virtual HRESULT SetBoneInfluence(DWORD bone, DWORD count, const DWORD* vertices, const float* weights) = 0;
+  virtual DWORD GetNumBoneInfluences(DWORD bone) = 0;
+  virtual HRESULT GetBoneInfluence(DWORD bone, DWORD* vertices, float* weights) = 0;
+  // The most bones of non-zero weight on one vertex, and on the three
+  // vertices of one face together.
+  virtual HRESULT GetMaxVertexInfluences(DWORD* count) = 0;
+  virtual HRESULT GetMaxFaceInfluences(DWORD* count) = 0;
+  // A mesh for indexed vertex blending. The faces are grouped into bone
+  // combinations whose bones fit paletteSize palette slots, one combination
+  // per subset: attribute id and attribute table entry i belong to
+  // combination i, whose AttribId is the faces' own attribute. A vertex used
+  // by several combinations is copied into each. Each vertex holds up to
+  // four influences: its heaviest bones, their weights scaled to the same
+  // sum when some had to be left out. The format is D3DFVF_XYZB1 …
+  // D3DFVF_XYZB4 (one beta more than the weights stored; the last weight is
+  // one less the others) with D3DFVF_LASTBETA_UBYTE4: the last beta holds
+  // the four palette slots. A vertex no bone moves follows the first bone of
+  // its combination. The combination buffer holds the records followed by
+  // their bone arrays. A face whose bones do not fit the palette:
+  // D3DXERR_TOOMANYINFLUENCES.
+  virtual HRESULT ConvertToIndexedBlendedMesh(DWORD options, const DWORD* adjacencyIn, DWORD paletteSize,
+                                              DWORD* adjacencyOut, DWORD* numBoneCombinations,
+                                              ID3DXBuffer** boneCombinations, DWORD* faceRemap,
+                                              ID3DXBuffer** vertexRemap, ID3DXMesh** mesh) = 0;
+  // A plain copy of the geometry, with the given options, that
+  // UpdateSkinnedMesh poses; minWeight is not used.
+  virtual HRESULT GenerateSkinnedMesh(DWORD options, float minWeight, const DWORD* adjacencyIn,
+                                      DWORD* adjacencyOut, DWORD* faceRemap, ID3DXBuffer** vertexRemap,
+                                      ID3DXMesh** mesh) = 0;
+  // Writes into the vertices of mesh (same vertex numbering and format as
+  // the geometry) each position as the weighted sum of its bones' matrices
+  // applied to it, and each normal through the transposes of inverses (the
+  // inverse of each bone matrix, when given; the bone matrix otherwise),
+  // normalised. A vertex that no bone moves keeps its place.
+  virtual HRESULT UpdateSkinnedMesh(const D3DXMATRIX* boneTransforms, const D3DXMATRIX* boneInverses,
+                                    ID3DXMesh* mesh) = 0;
+};
+
+using LPD3DXSKINMESH = ID3DXSkinMesh*;
+
+// An empty skin mesh: zeroed geometry of the given counts and numBones bones
+// without influence.
+HRESULT D3DXCreateSkinMeshFVF(DWORD numFaces, DWORD numVertices, DWORD numBones, DWORD options, DWORD fvf,
+                              IDirect3DDevice8* device, ID3DXSkinMesh** skinMesh);

@@ -385,3 +385,57 @@ TEST_F(Drawing, OtherThreadsMakeResourcesButDoNotDraw) {
   EXPECT_EQ(cleared, D3DERR_INVALIDCALL);
   EXPECT_EQ(drawn, D3DERR_INVALIDCALL);
 }
+
+namespace {
+
+// A vertex for indexed blending: one weight, then the palette slots of the
+// weight and of the remainder.
+struct BlendVertex {
+  float x, y, z;
+  float weight;
+  BYTE slots[4];
+  D3DCOLOR colour;
+};
+constexpr DWORD kBlendVertexFvf = D3DFVF_XYZB2 | D3DFVF_LASTBETA_UBYTE4 | D3DFVF_DIFFUSE;
+
+}  // namespace
+
+// A square whose vertices take half of world matrix 3 and half of world
+// matrix 7 lands where the two matrices' mean puts it; each pose moves it.
+TEST_F(Drawing, IndexedVertexBlendingPlacesVerticesByTheirPaletteMatrices) {
+  LookAlongZ(m_device.get(), kWidth, kHeight);
+  m_device->SetRenderState(D3DRS_LIGHTING, FALSE);
+  m_device->SetRenderState(D3DRS_VERTEXBLEND, D3DVBF_1WEIGHTS);
+  m_device->SetRenderState(D3DRS_INDEXEDVERTEXBLENDENABLE, TRUE);
+  m_device->SetVertexShader(kBlendVertexFvf);
+  std::vector<BlendVertex> square;
+  for (const ColourVertex& v : Square(0.5f, 2.0f, D3DCOLOR_XRGB(0, 255, 0)))
+    square.push_back({v.x, v.y, v.z, 0.5f, {3, 7, 0, 0}, v.colour});
+  struct Pose {
+    float x3, x7;  // the x moves of world matrices 3 and 7
+    int expectedAt;  // the pixel column the square covers
+  };
+  // At depth 2 a mean move of x shifts the square by 12 x pixels; it spans 6
+  // pixels either side of its centre.
+  constexpr int kLeft = 8, kCentre = 32, kRight = 56;
+  for (const Pose& pose : {Pose{-4, 0, kLeft}, Pose{0, 4, kRight}, Pose{-1, 1, kCentre}}) {
+    D3DXMATRIX m3, m7;
+    D3DXMatrixTranslation(&m3, pose.x3, 0, 0);
+    D3DXMatrixTranslation(&m7, pose.x7, 0, 0);
+    m_device->SetTransform(D3DTS_WORLDMATRIX(3), &m3);
+    m_device->SetTransform(D3DTS_WORLDMATRIX(7), &m7);
+    Frame(kBackground, [&] {
+      EXPECT_EQ(m_device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, square.data(), sizeof(BlendVertex)), D3D_OK);
+    });
+    for (int x : {kLeft, kCentre, kRight}) {
+      const std::array<int, 3> colour = x == pose.expectedAt ? std::array<int, 3>{0, 255, 0} : kBackgroundRgb;
+      EXPECT_TRUE(ColourNear(m_picture, x, kHeight / 2, colour, 0)) << pose.x3 << " " << pose.x7 << " at " << x;
+    }
+  }
+  // Blending off: the world matrix alone places the square.
+  m_device->SetRenderState(D3DRS_VERTEXBLEND, D3DVBF_DISABLE);
+  Frame(kBackground, [&] {
+    EXPECT_EQ(m_device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, square.data(), sizeof(BlendVertex)), D3D_OK);
+  });
+  EXPECT_TRUE(ColourNear(m_picture, kWidth / 2, kHeight / 2, {0, 255, 0}, 0));
+}
