@@ -5,11 +5,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <new>
 #include <stdexcept>
 #include <set>
@@ -268,6 +267,36 @@ class EnumObject final : public TComObject<IDirectXFileEnumObject, &IID_IDirectX
 
 class File;
 
+// The whole file at path, read in one go at the size it has, then on to its
+// end should it have grown meanwhile (or have no size, as a pipe).
+HRESULT ReadWholeFile(const char* path, Bytes* bytes) {
+  const int descriptor = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) return DXFILEERR_FILENOTFOUND;
+  struct Closer {
+    int descriptor;
+    ~Closer() { ::close(descriptor); }
+  } closer{descriptor};
+  struct stat status{};
+  if (::fstat(descriptor, &status) != 0) return DXFILEERR_BADFILE;
+  constexpr std::size_t kLeast = 65536;
+  std::size_t expected = S_ISREG(status.st_mode) && status.st_size > 0 ? static_cast<std::size_t>(status.st_size) : 0;
+  // A byte more than the file has, so that the read that finds its end needs no room.
+  bytes->resize(std::max(expected + 1, kLeast));
+  std::size_t have = 0;
+  for (;;) {
+    if (have == bytes->size()) bytes->resize(2 * have);
+    const ssize_t got = ::read(descriptor, bytes->data() + have, bytes->size() - have);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return DXFILEERR_BADFILE;
+    }
+    if (got == 0) break;
+    have += static_cast<std::size_t>(got);
+  }
+  bytes->resize(have);
+  return DXFILE_OK;
+}
+
 // Writes to a temporary file beside the target and puts it in the target's
 // place only when the save ends well: every save call succeeded, and all is
 // written and flushed to the disk. A save that fails or is given up removes
@@ -346,17 +375,15 @@ class File final : public TComObject<IDirectXFile, &IID_IDirectXFile> {
     if (!enumObject) return DXFILEERR_BADVALUE;
     *enumObject = nullptr;
     if (!source) return DXFILEERR_BADVALUE;
-    std::vector<BYTE> bytes;
+    Bytes bytes;
     const BYTE* data = nullptr;
     std::size_t size = 0;
     if (options == DXFILELOAD_FROMFILE) {
       // A folder opens as a stream on some systems; it is no file to read.
       std::error_code error;
       if (std::filesystem::is_directory(static_cast<const char*>(source), error)) return DXFILEERR_BADFILETYPE;
-      std::ifstream in(static_cast<const char*>(source), std::ios::binary);
-      if (!in) return DXFILEERR_FILENOTFOUND;
-      bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-      if (in.bad()) return DXFILEERR_BADFILE;
+      HRESULT hr = ReadWholeFile(static_cast<const char*>(source), &bytes);
+      if (FAILED(hr)) return hr;
       data = bytes.data();
       size = bytes.size();
     } else if (options == DXFILELOAD_FROMMEMORY) {

@@ -122,6 +122,50 @@ int Template::MemberIndex(std::string_view memberName) const {
   return -1;
 }
 
+void Template::Measure() {
+  // Beyond this an instance's size and run are left unknown: they only speed
+  // up the reader.
+  constexpr std::uint64_t kLimit = std::uint64_t{1} << 32;
+  std::uint64_t size = 0;
+  bool sized = true;
+  bool uniform = true;
+  Primitive primitive = Primitive::None;
+  std::uint64_t values = 0;
+  std::uint64_t cost = 0;
+  for (const Member& m : members) {
+    std::uint64_t elements = 1;
+    bool fixed = true;
+    for (const Dimension& d : m.dimensions) {
+      fixed = fixed && d.member < 0;
+      elements = std::min(elements * d.fixed, kLimit);
+    }
+    const std::size_t elementSize = m.type ? m.type->blockSize : PrimitiveSize(m.primitive);
+    if (!fixed || elementSize == kVaries || elements >= kLimit) {
+      sized = false;
+      uniform = false;
+      continue;
+    }
+    size = std::min(size + elements * elementSize, kLimit);
+    const Primitive elementRun = m.type ? m.type->run : m.primitive;
+    if (elementRun == Primitive::None || IsString(elementRun) ||
+        (primitive != Primitive::None && elementRun != primitive)) {
+      uniform = false;
+      continue;
+    }
+    primitive = elementRun;
+    const std::uint64_t each = m.type ? m.type->runValues : 1;
+    const std::uint64_t eachCost = m.type ? m.type->runCost : 1;
+    values = std::min(values + elements * each, kLimit);
+    // An array costs its elements once more.
+    cost = std::min(cost + elements * eachCost + (m.dimensions.empty() ? 0 : elements), kLimit);
+  }
+  blockSize = sized && size < kLimit ? static_cast<std::size_t>(size) : kVaries;
+  const bool isRun = uniform && primitive != Primitive::None && values < kLimit && cost < kLimit;
+  run = isRun ? primitive : Primitive::None;
+  runValues = isRun ? values : 0;
+  runCost = isRun ? cost : 0;
+}
+
 bool Template::Allows(const Template* child, std::string_view childName) const {
   switch (openness) {
     case Openness::Open:

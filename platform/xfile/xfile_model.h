@@ -13,9 +13,33 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace xfile {
+
+// An allocator that leaves the elements a vector grows by uninitialised, for
+// byte buffers whose every byte is written right after they grow.
+template <class T>
+struct UninitialisedAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = UninitialisedAllocator<U>;
+  };
+  UninitialisedAllocator() = default;
+  template <class U>
+  UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
+using Bytes = std::vector<BYTE, UninitialisedAllocator<BYTE>>;
 
 enum class Primitive : std::uint8_t {
   Word, Dword, Float, Double, Char, Uchar, Byte, Sword, Sdword, String, Cstring, Unicode,
@@ -84,6 +108,19 @@ struct Template {
   std::vector<Restriction> restrictions;
   bool binaryAllowed = false;
   int depth = 1;  // levels of nested template members, this one included
+  // Bytes an instance takes in a block, or kVaries when an array member is
+  // sized by another member.
+  static constexpr std::size_t kVaries = ~std::size_t{0};
+  std::size_t blockSize = 0;
+  // When every value of an instance is of one numeric primitive and their
+  // number is fixed: that primitive, the number of values, and the budget an
+  // instance costs the reader (values and array elements). Otherwise None.
+  Primitive run = Primitive::None;
+  std::uint64_t runValues = 0;
+  std::uint64_t runCost = 0;
+
+  // Works out blockSize and the run from the members.
+  void Measure();
 
   int MemberIndex(std::string_view memberName) const;
   // Whether a data object of `child` (null: an undeclared template called
@@ -137,7 +174,7 @@ struct Node {
   std::string name;
   GUID id{};
   bool hasId = false;
-  std::vector<BYTE> block;
+  Bytes block;
   std::vector<std::unique_ptr<char[]>> strings;  // what the block's char* point at
   std::vector<DWORD> offsets;  // member i spans offsets[i] .. offsets[i + 1]
   std::vector<Child> children;

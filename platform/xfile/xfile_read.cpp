@@ -41,20 +41,35 @@ struct Token {
 DWORD Read32(const BYTE* p) { return DWORD(p[0]) | DWORD(p[1]) << 8 | DWORD(p[2]) << 16 | DWORD(p[3]) << 24; }
 WORD Read16(const BYTE* p) { return WORD(p[0] | p[1] << 8); }
 
+// Copies n floats as a float read into a double and stored back as a float
+// comes out: the same value, with a signalling NaN made quiet.
+void CopyFloats(const BYTE* from, std::size_t n, BYTE* out) {
+  std::memcpy(out, from, n * 4);
+  for (std::size_t i = 0; i < n; ++i) {
+    std::uint32_t bits;
+    std::memcpy(&bits, out + 4 * i, 4);
+    if ((bits & 0x7f800000u) == 0x7f800000u && (bits & 0x007fffffu) != 0) {
+      bits |= 0x00400000u;
+      std::memcpy(out + 4 * i, &bits, 4);
+    }
+  }
+}
+
+// One token of look-ahead over a lexer's Read (Derived).
+template <class Derived>
 class Lexer {
  public:
-  virtual ~Lexer() = default;
   HRESULT Next(Token& t) {
     if (m_peeked) {
       m_peeked = false;
       t = m_peek;
       return S_OK;
     }
-    return Read(t);
+    return Self().Read(t);
   }
   HRESULT Peek(Token& t) {
     if (!m_peeked) {
-      HRESULT hr = Read(m_peek);
+      HRESULT hr = Self().Read(m_peek);
       if (FAILED(hr)) return hr;
       m_peeked = true;
     }
@@ -63,9 +78,10 @@ class Lexer {
   }
 
  protected:
-  virtual HRESULT Read(Token& t) = 0;
+  bool Peeked() const { return m_peeked; }
 
  private:
+  Derived& Self() { return static_cast<Derived&>(*this); }
   Token m_peek;
   bool m_peeked = false;
 };
@@ -74,12 +90,18 @@ bool IsHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || 
 bool IsNameStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
 bool IsNameChar(unsigned char c) { return std::isalnum(c) || c == '_' || c == '-' || c == '.' || c >= 0x80; }
 
-class TextLexer final : public Lexer {
+class TextLexer final : public Lexer<TextLexer> {
  public:
   TextLexer(const char* begin, const char* end) : m_p(begin), m_end(end) {}
 
- protected:
-  HRESULT Read(Token& t) override {
+  std::size_t Remaining() const { return static_cast<std::size_t>(m_end - m_p); }
+  // Text has no lists of raw values: every number is a token.
+  HRESULT ReadList(Primitive, std::size_t, BYTE*, std::size_t* done) {
+    *done = 0;
+    return S_OK;
+  }
+
+  HRESULT Read(Token& t) {
     SkipBlanks();
     t = Token{};
     if (m_p == m_end) return S_OK;
@@ -237,13 +259,73 @@ class TextLexer final : public Lexer {
   const char* m_end;
 };
 
-class BinaryLexer final : public Lexer {
+class BinaryLexer final : public Lexer<BinaryLexer> {
  public:
   BinaryLexer(const BYTE* begin, const BYTE* end, std::size_t floatSize)
       : m_p(begin), m_end(end), m_floatSize(floatSize) {}
 
- protected:
-  HRESULT Read(Token& t) override {
+  std::size_t Remaining() const { return Left(); }
+
+  // Up to n values of primitive p taken straight from the integer or float
+  // list being read, as the token road would store them; *done tells how many
+  // (none outside a list, or when the list holds no values for p).
+  HRESULT ReadList(Primitive p, std::size_t n, BYTE* out, std::size_t* done) {
+    *done = 0;
+    if (Peeked() || m_listLeft == 0) return S_OK;
+    const std::size_t k = std::min<std::size_t>(n, m_listLeft);
+    if (m_listIsFloat) {
+      if (p == xfile::Primitive::Float && m_floatSize == 4) {
+        CopyFloats(m_p, k, out);
+      } else if (p == xfile::Primitive::Double && m_floatSize == 8) {
+        std::memcpy(out, m_p, k * 8);
+      } else if (p == xfile::Primitive::Float) {
+        for (std::size_t i = 0; i < k; ++i) {
+          double d;
+          std::memcpy(&d, m_p + 8 * i, 8);
+          const float f = ToFloat(d);
+          std::memcpy(out + 4 * i, &f, 4);
+        }
+      } else if (p == xfile::Primitive::Double) {
+        for (std::size_t i = 0; i < k; ++i) {
+          float f;
+          std::memcpy(&f, m_p + 4 * i, 4);
+          const double d = f;
+          std::memcpy(out + 8 * i, &d, 8);
+        }
+      } else {
+        return S_OK;  // an integer member: the token road fails it
+      }
+      m_p += k * m_floatSize;
+    } else {
+      if (p == xfile::Primitive::Float) {
+        for (std::size_t i = 0; i < k; ++i) {
+          const float f = ToFloat(static_cast<double>(Read32(m_p + 4 * i)));
+          std::memcpy(out + 4 * i, &f, 4);
+        }
+      } else if (p == xfile::Primitive::Double) {
+        for (std::size_t i = 0; i < k; ++i) {
+          const double d = static_cast<double>(Read32(m_p + 4 * i));
+          std::memcpy(out + 8 * i, &d, 8);
+        }
+      } else if (PrimitiveSize(p) == 4) {
+        std::memcpy(out, m_p, k * 4);
+      } else {
+        const std::size_t size = PrimitiveSize(p);
+        const DWORD high = (DWORD{1} << (size * 8)) - 1;
+        for (std::size_t i = 0; i < k; ++i) {
+          const DWORD value = Read32(m_p + 4 * i);
+          if (value > high) return DXFILEERR_BADVALUE;
+          for (std::size_t b = 0; b < size; ++b) out[size * i + b] = static_cast<BYTE>(value >> (8 * b));
+        }
+      }
+      m_p += k * 4;
+    }
+    m_listLeft -= static_cast<DWORD>(k);
+    *done = k;
+    return S_OK;
+  }
+
+  HRESULT Read(Token& t) {
     if (m_listLeft == 0) t = Token{};
     while (m_listLeft == 0) {
       if (m_p == m_end) return S_OK;
@@ -359,14 +441,44 @@ class BinaryLexer final : public Lexer {
   bool m_listIsFloat = false;
 };
 
+#define RETURN_IF_FAILED(expr)       \
+  do {                               \
+    HRESULT hr_ = (expr);            \
+    if (FAILED(hr_)) return hr_;     \
+  } while (false)
+
 struct Value {
   std::int64_t integer = 0;
   double real = 0;
   std::string_view text;
 };
 
+// Stores a number as primitive p (PrimitiveSize(p) bytes at out); an integer
+// outside the primitive's range fails.
+HRESULT StoreNumber(Primitive p, const Value& v, BYTE* out) {
+  if (IsReal(p)) {
+    if (p == Primitive::Float) {
+      const float f = ToFloat(v.real);
+      std::memcpy(out, &f, sizeof f);
+    } else {
+      std::memcpy(out, &v.real, sizeof v.real);
+    }
+    return S_OK;
+  }
+  const std::size_t size = PrimitiveSize(p);
+  const std::int64_t low = -(std::int64_t{1} << (size * 8 - 1));
+  const std::int64_t high = (std::int64_t{1} << (size * 8)) - 1;
+  if (v.integer < low || v.integer > high) return DXFILEERR_BADVALUE;
+  const std::uint64_t bits = static_cast<std::uint64_t>(v.integer);
+  for (std::size_t i = 0; i < size; ++i) out[i] = static_cast<BYTE>(bits >> (8 * i));
+  return S_OK;
+}
+
 // Appends values to a node's block by the template's layout. Budget bounds the
-// values and array elements one fill may produce.
+// values and array elements one fill may produce. Arrays are sized before they
+// are filled, and arrays of numbers are read as runs straight into the block;
+// both give the block, the errors and the budget that value-by-value reading
+// gives.
 template <class Source>
 class BlockFiller {
  public:
@@ -385,7 +497,7 @@ class BlockFiller {
         std::uint64_t count = ElementCount(m, counts);
         if (count > m_budget) return DXFILEERR_BADARRAYSIZE;
         m_budget -= count;
-        for (std::uint64_t k = 0; k < count && SUCCEEDED(hr); ++k) hr = Single(m, nullptr);
+        hr = Elements(m, count);
       }
       if (FAILED(hr)) return hr;
     }
@@ -395,41 +507,72 @@ class BlockFiller {
   }
 
  private:
+  // The elements of an array member, its count already charged.
+  HRESULT Elements(const Member& m, std::uint64_t count) {
+    if (count == 0) return S_OK;
+    const Template* type = m.type.get();
+    const Primitive run = type ? type->run : m.primitive;
+    if (run != Primitive::None && !IsString(run)) {
+      const std::uint64_t values = count * (type ? type->runValues : 1);
+      const std::uint64_t cost = count * (type ? type->runCost : 1);
+      // Every value takes at least a byte of the source; a run that cannot
+      // be there, or that the budget cannot pay for, is read value by value
+      // to fail where that reading fails.
+      if (cost <= m_budget && values <= m_source.Remaining()) {
+        m_budget -= cost;
+        return Run(run, static_cast<std::size_t>(values));
+      }
+    }
+    const std::size_t elementSize = type ? type->blockSize : PrimitiveSize(m.primitive);
+    if (elementSize != Template::kVaries) Reserve(count, elementSize);
+    const std::size_t before = m_node.block.size();
+    HRESULT hr = S_OK;
+    for (std::uint64_t k = 0; k < count && SUCCEEDED(hr); ++k) {
+      hr = Single(m, nullptr);
+      // Elements whose size varies are sized like the first one.
+      if (k == 0 && elementSize == Template::kVaries) Reserve(count - 1, m_node.block.size() - before);
+    }
+    return hr;
+  }
+
+  // Room for count more elements of elementSize bytes, as far as the source
+  // can hold them (a value takes at most 8 bytes of a block).
+  void Reserve(std::uint64_t count, std::size_t elementSize) {
+    Bytes& block = m_node.block;
+    const std::uint64_t most = 8 * static_cast<std::uint64_t>(m_source.Remaining()) + 64;
+    const std::uint64_t wanted = elementSize && count > most / elementSize ? most : count * elementSize;
+    if (block.capacity() - block.size() < wanted) block.reserve(block.size() + static_cast<std::size_t>(wanted));
+  }
+
+  // n values of numeric primitive p, stored one after another.
+  HRESULT Run(Primitive p, std::size_t n) {
+    Bytes& block = m_node.block;
+    const std::size_t at = block.size();
+    block.resize(at + n * PrimitiveSize(p));
+    HRESULT hr = m_source.ReadRun(p, n, block.data() + at);
+    if (FAILED(hr)) block.resize(at);
+    return hr;
+  }
+
   HRESULT Single(const Member& m, DWORD* count) {
     if (m.primitive == Primitive::None) return Fill(*m.type, false);
     if (m_budget == 0) return DXFILEERR_BADARRAYSIZE;
     --m_budget;
     Value v;
-    HRESULT hr = m_source.Read(m.primitive, v);
-    if (FAILED(hr)) return hr;
+    RETURN_IF_FAILED(m_source.Read(m.primitive, v));
     if (IsString(m.primitive)) return AppendString(v.text);
-    if (IsReal(m.primitive)) {
-      if (m.primitive == Primitive::Float) return Append(ToFloat(v.real));
-      return Append(v.real);
-    }
-    std::size_t size = PrimitiveSize(m.primitive);
-    std::int64_t low = -(std::int64_t{1} << (size * 8 - 1));
-    std::int64_t high = (std::int64_t{1} << (size * 8)) - 1;
-    if (v.integer < low || v.integer > high) return DXFILEERR_BADVALUE;
-    if (count) *count = static_cast<DWORD>(v.integer);
-    std::uint64_t bits = static_cast<std::uint64_t>(v.integer);
-    BYTE bytes[4];
-    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<BYTE>(bits >> (8 * i));
-    AppendBytes(bytes, size);
+    BYTE bytes[sizeof(double)];
+    RETURN_IF_FAILED(StoreNumber(m.primitive, v, bytes));
+    if (count && IsInteger(m.primitive)) *count = static_cast<DWORD>(v.integer);
+    AppendBytes(bytes, PrimitiveSize(m.primitive));
     return S_OK;
   }
 
-  void AppendBytes(const BYTE* bytes, std::size_t size) {
-    std::vector<BYTE>& block = m_node.block;
-    std::size_t at = block.size();
+  void AppendBytes(const void* bytes, std::size_t size) {
+    Bytes& block = m_node.block;
+    const std::size_t at = block.size();
     block.resize(at + size);
     std::memcpy(block.data() + at, bytes, size);
-  }
-
-  template <class T>
-  HRESULT Append(T value) {
-    AppendBytes(reinterpret_cast<const BYTE*>(&value), sizeof(T));
-    return S_OK;
   }
 
   HRESULT AppendString(std::string_view text) {
@@ -438,7 +581,8 @@ class BlockFiller {
     copy[text.size()] = '\0';
     char* pointer = copy.get();
     m_node.strings.push_back(std::move(copy));
-    return Append(pointer);
+    AppendBytes(&pointer, sizeof pointer);
+    return S_OK;
   }
 
   Source& m_source;
@@ -447,9 +591,13 @@ class BlockFiller {
 };
 
 // Values from the token stream of a file; separators between them are skipped.
+template <class TokenLexer>
 class TokenSource {
  public:
-  explicit TokenSource(Lexer& lexer) : m_lexer(lexer) {}
+  explicit TokenSource(TokenLexer& lexer) : m_lexer(lexer) {}
+
+  std::size_t Remaining() const { return m_lexer.Remaining(); }
+
   HRESULT Read(Primitive p, Value& v) {
     Token t;
     do {
@@ -469,8 +617,27 @@ class TokenSource {
     return S_OK;
   }
 
+  // n numbers of primitive p into out: from the lexer's list where it has
+  // one, token by token elsewhere.
+  HRESULT ReadRun(Primitive p, std::size_t n, BYTE* out) {
+    const std::size_t size = PrimitiveSize(p);
+    while (n) {
+      std::size_t done = 0;
+      RETURN_IF_FAILED(m_lexer.ReadList(p, n, out, &done));
+      if (!done) {
+        Value v;
+        RETURN_IF_FAILED(Read(p, v));
+        RETURN_IF_FAILED(StoreNumber(p, v, out));
+        done = 1;
+      }
+      n -= done;
+      out += done * size;
+    }
+    return S_OK;
+  }
+
  private:
-  Lexer& m_lexer;
+  TokenLexer& m_lexer;
 };
 
 // Values from a block in memory, packed by the template's layout. The block
@@ -479,6 +646,9 @@ class TokenSource {
 class MemorySource {
  public:
   MemorySource(const BYTE* p, std::size_t size) : m_p(p), m_left(p ? size : 0) {}
+
+  std::size_t Remaining() const { return m_left; }
+
   HRESULT Read(Primitive p, Value& v) {
     bool read = false;
     switch (p) {
@@ -502,6 +672,22 @@ class MemorySource {
       case Primitive::None: return DXFILEERR_BADVALUE;
     }
     return read ? S_OK : DXFILEERR_BADVALUE;
+  }
+
+  // n numbers of primitive p, laid out in memory as in the block: every
+  // integer fits its own type, so only floats change (a signalling NaN
+  // becomes quiet, as through Read).
+  HRESULT ReadRun(Primitive p, std::size_t n, BYTE* out) {
+    const std::size_t size = PrimitiveSize(p);
+    if (n > m_left / size) return DXFILEERR_BADVALUE;
+    if (p == Primitive::Float) {
+      CopyFloats(m_p, n, out);
+    } else {
+      std::memcpy(out, m_p, n * size);
+    }
+    m_p += n * size;
+    m_left -= n * size;
+    return S_OK;
   }
 
  private:
@@ -530,15 +716,10 @@ bool IsKeyword(const Token& t, Tok binaryKind, std::string_view word) {
   return t.kind == binaryKind || IsWord(t, word);
 }
 
-#define RETURN_IF_FAILED(expr)       \
-  do {                               \
-    HRESULT hr_ = (expr);            \
-    if (FAILED(hr_)) return hr_;     \
-  } while (false)
-
+template <class TokenLexer>
 class Parser {
  public:
-  Parser(Lexer& lexer, TemplateSet& templates, std::vector<TemplatePtr>* declared, Document* document,
+  Parser(TokenLexer& lexer, TemplateSet& templates, std::vector<TemplatePtr>* declared, Document* document,
          std::uint64_t budget)
       : m_lexer(lexer), m_templates(templates), m_declared(declared), m_document(document), m_budget(budget) {}
 
@@ -594,6 +775,7 @@ class Parser {
       RETURN_IF_FAILED(ParseMember(*t, tok));
     }
     if (t->depth > kMaxTemplateDepth) return DXFILEERR_PARSEERROR;
+    t->Measure();
     m_templates.Add(t);
     if (m_declared) m_declared->push_back(t);
     return S_OK;
@@ -707,8 +889,8 @@ class Parser {
       node->hasId = true;
     }
     if (node->type) {
-      TokenSource source(m_lexer);
-      BlockFiller<TokenSource> filler(source, *node, m_budget);
+      TokenSource<TokenLexer> source(m_lexer);
+      BlockFiller<TokenSource<TokenLexer>> filler(source, *node, m_budget);
       RETURN_IF_FAILED(filler.Fill(*node->type, true));
     }
     RETURN_IF_FAILED(ParseChildren(*node, depth));
@@ -776,7 +958,7 @@ class Parser {
     return S_OK;
   }
 
-  Lexer& m_lexer;
+  TokenLexer& m_lexer;
   TemplateSet& m_templates;
   std::vector<TemplatePtr>* m_declared;
   Document* m_document;
@@ -819,10 +1001,10 @@ HRESULT ParseFile(const BYTE* data, std::size_t size, TemplateSet& templates, st
   if (text) {
     const char* begin = reinterpret_cast<const char*>(body);
     TextLexer lexer(begin, begin + bodySize);
-    return Parser(lexer, templates, declared, document, budget).ParseAll();
+    return Parser<TextLexer>(lexer, templates, declared, document, budget).ParseAll();
   }
   BinaryLexer lexer(body, body + bodySize, floatSize);
-  return Parser(lexer, templates, declared, document, budget).ParseAll();
+  return Parser<BinaryLexer>(lexer, templates, declared, document, budget).ParseAll();
 }
 
 HRESULT BuildBlockFromMemory(const Template& type, const void* data, std::size_t size, Node* node) {

@@ -1,13 +1,19 @@
 #include <gtest/gtest.h>
 #include <rmxfguid.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "xfile_helpers.h"
 
@@ -263,6 +269,125 @@ TEST(XFileRead, RealsBeyondTheFloatRangeBecomeInfinite) {
   EXPECT_TRUE(std::isnan(xyz[2]));
 }
 
+// Hand-made binary files, token by token.
+struct BinaryFile {
+  explicit BinaryFile(bool doubles = false) : bytes(doubles ? "xof 0303bin 0064" : "xof 0303bin 0032"), doubles(doubles) {}
+  BinaryFile& Word(WORD w) {
+    bytes.append({static_cast<char>(w), static_cast<char>(w >> 8)});
+    return *this;
+  }
+  BinaryFile& Dword(DWORD d) {
+    bytes.append(reinterpret_cast<const char*>(&d), 4);
+    return *this;
+  }
+  BinaryFile& Name(const std::string& name) {
+    Word(1).Dword(static_cast<DWORD>(name.size()));
+    bytes += name;
+    return *this;
+  }
+  BinaryFile& Integers(std::initializer_list<DWORD> values) {
+    Word(6).Dword(static_cast<DWORD>(values.size()));
+    for (DWORD v : values) Dword(v);
+    return *this;
+  }
+  BinaryFile& Floats(std::initializer_list<float> values) {
+    Word(7).Dword(static_cast<DWORD>(values.size()));
+    for (float v : values) {
+      if (doubles) {
+        const double d = v;
+        bytes.append(reinterpret_cast<const char*>(&d), 8);
+      } else {
+        bytes.append(reinterpret_cast<const char*>(&v), 4);
+      }
+    }
+    return *this;
+  }
+  BinaryFile& Open() { return Word(10); }
+  BinaryFile& Close() { return Word(11); }
+  BinaryFile& Semicolon() { return Word(20); }
+  std::string bytes;
+  bool doubles;
+};
+
+// Opens content with the standard templates and `templates` (text) and gives
+// the block of its first object.
+std::string FirstBlock(const std::string& content, const std::string& templates, HRESULT* open) {
+  Com<IDirectXFile> file;
+  file.p = CreateRegisteredFile();
+  const std::string declared = "xof 0303txt 0032\n" + templates;
+  if (!templates.empty()) {
+    EXPECT_EQ(file->RegisterTemplates(const_cast<char*>(declared.data()), static_cast<DWORD>(declared.size())), S_OK);
+  }
+  Com<IDirectXFileEnumObject> enumObject;
+  *open = OpenMemory(file.get(), content, &enumObject);
+  if (FAILED(*open)) return "";
+  Com<IDirectXFileData> first;
+  if (FAILED(enumObject->GetNextDataObject(&first))) return "";
+  DWORD size = 0;
+  void* data = nullptr;
+  if (FAILED(first->GetData(nullptr, &size, &data))) return "";
+  return std::string(static_cast<const char*>(data), size);
+}
+
+TEST(XFileRead, BinaryListsGiveTheBlocksAndErrorsOfTheSameText) {
+  const std::string words = "template Words { <06060606-0101-0101-0101-010101010101> DWORD n; array WORD w[n]; }\n";
+  struct Case {
+    const char* what;
+    std::string binary;
+    std::string text;
+    std::string templates;
+    HRESULT expected;
+  };
+  auto mesh = [](BinaryFile f) {
+    return f.Name("Mesh").Open().Integers({4}).Floats({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0.5f})
+        .Integers({2, 3, 0, 1, 2, 3, 0, 2, 3}).Close().bytes;
+  };
+  const std::string meshText = "Mesh { 4; 0;0;0;, 1;0;0;, 1;1;0;, 0;1;0.5;; 2; 3;0,1,2;, 3;0,2,3;; }";
+  const Case cases[] = {
+      {"a mesh in one float list and one integer list", mesh(BinaryFile()), meshText, "", S_OK},
+      {"the same with 64-bit floats", mesh(BinaryFile(true)), meshText, "", S_OK},
+      {"vectors split across lists and separators",
+       BinaryFile().Name("MeshNormals").Open().Integers({2}).Floats({1, 2}).Semicolon().Floats({3, 4, 5})
+           .Floats({6}).Integers({1, 3, 0, 1, 1}).Close().bytes,
+       "MeshNormals { 2; 1;2;3;, 4;5;6;; 1; 3;0,1,1;; }", "", S_OK},
+      {"integers where floats belong", BinaryFile().Name("Vector").Open().Integers({1, 2, 4000000000u}).Close().bytes,
+       "Vector { 1; 2; 4000000000; }", "", S_OK},
+      {"words", BinaryFile().Name("Words").Open().Integers({2, 5, 65535}).Close().bytes, "Words { 2; 5, 65535; }",
+       words, S_OK},
+      {"a word out of range", BinaryFile().Name("Words").Open().Integers({2, 5, 70000}).Close().bytes,
+       "Words { 2; 5, 70000; }", words, DXFILEERR_BADVALUE},
+      {"floats where integers belong", BinaryFile().Name("MeshFace").Open().Integers({3}).Floats({0, 1, 2}).Close().bytes,
+       "MeshFace { 3; 0.0, 1.0, 2.0; }", "", DXFILEERR_PARSEERROR},
+      {"fewer values than the count", BinaryFile().Name("Vector").Open().Floats({1, 2}).Close().bytes,
+       "Vector { 1; 2; }", "", DXFILEERR_PARSEERROR},
+  };
+  for (const Case& c : cases) {
+    HRESULT binaryOpen = S_OK, textOpen = S_OK;
+    const std::string fromBinary = FirstBlock(c.binary, c.templates, &binaryOpen);
+    const std::string fromText = FirstBlock("xof 0303txt 0032\n" + c.text, c.templates, &textOpen);
+    EXPECT_EQ(binaryOpen, c.expected) << c.what;
+    EXPECT_EQ(textOpen, c.expected) << c.what;
+    EXPECT_EQ(fromBinary, fromText) << c.what;
+    if (c.expected == S_OK) {
+      EXPECT_FALSE(fromBinary.empty()) << c.what;
+    }
+  }
+}
+
+TEST(XFileRead, ASignallingNaNInAFloatListIsReadQuiet) {
+  float signalling;
+  const std::uint32_t bits = 0x7f800001u;
+  std::memcpy(&signalling, &bits, 4);
+  HRESULT open = S_OK;
+  const std::string block =
+      FirstBlock(BinaryFile().Name("Vector").Open().Floats({signalling, 1, 2}).Close().bytes, "", &open);
+  ASSERT_EQ(open, S_OK);
+  ASSERT_EQ(block.size(), 12u);
+  std::uint32_t read;
+  std::memcpy(&read, block.data(), 4);
+  EXPECT_EQ(read, 0x7fc00001u);
+}
+
 TEST(XFileRead, BadInputFailsWithAnErrorCode) {
   struct Case {
     const char* what;
@@ -338,6 +463,43 @@ TEST(XFileRead, MissingFileAndBadArguments) {
   EXPECT_EQ(file->CreateEnumObject(nullptr, DXFILELOAD_FROMFILE, &enumObject), DXFILEERR_BADVALUE);
   EXPECT_EQ(file->CreateEnumObject(const_cast<char*>("a.x"), DXFILELOAD_FROMURL, &enumObject), DXFILEERR_BADVALUE);
   EXPECT_EQ(file->RegisterTemplates(const_cast<char*>("xof 0303txt 0032\nFrame { }"), 26), DXFILEERR_PARSEERROR);
+}
+
+TEST(XFileRead, AFileWithoutASizeIsReadToItsEnd) {
+  // A pipe has no size to read at; 200 KB come in several reads.
+  TempFolder folder;
+  const std::string path = folder.Path("pipe.x");
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  std::string content = "xof 0303txt 0032\nMesh { 1; 0;0;0;; 1; 3;0,0,0;; }\n";
+  while (content.size() < 200000) content += "# padding of a comment line\n";
+  content += "Vector { 1; 2; 3; }\n";
+  // The writer waits for the reader without blocking, so that a reader that
+  // never comes cannot hang the test, and stops when the reader goes.
+  std::signal(SIGPIPE, SIG_IGN);
+  std::atomic<bool> readerDone{false};
+  std::thread writer([&] {
+    int out = -1;
+    while (out < 0 && !readerDone) {
+      out = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+      if (out < 0) std::this_thread::yield();
+    }
+    if (out < 0) return;
+    ::fcntl(out, F_SETFL, 0);
+    for (std::size_t at = 0; at < content.size();) {
+      const ssize_t put = ::write(out, content.data() + at, content.size() - at);
+      if (put <= 0) break;
+      at += static_cast<std::size_t>(put);
+    }
+    ::close(out);
+  });
+  Com<IDirectXFile> file;
+  file.p = CreateRegisteredFile();
+  HRESULT failure = S_OK;
+  const std::string dump = DumpFile(file.get(), path, &failure);
+  readerDone = true;
+  writer.join();
+  EXPECT_EQ(failure, S_OK);
+  EXPECT_NE(dump.find(GuidToString(TID_D3DRMVector)), std::string::npos) << dump;
 }
 
 TEST(XFileRead, SavedFuzzInputsFailOrReadWithoutHarm) {
