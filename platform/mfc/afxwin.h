@@ -653,3 +653,8 @@ class CComboBox : public CWnd {
 CWnd* AfxNewControl(LPCSTR className, DWORD style);
 // Places a window by dialog units inside parent's widget.
 void AfxPlaceDialogItem(CWnd* control, const AfxDialogItem& item);
+
+// A message box with the application's name as caption: the text, or the
+// string table entry id.
+int AfxMessageBox(LPCSTR text, UINT type = MB_OK, UINT helpId = 0);
+int AfxMessageBox(UINT id, UINT type = MB_OK, UINT helpId = static_cast<UINT>(-1));

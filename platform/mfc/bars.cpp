@@ -84,9 +84,10 @@ BOOL CToolBar::LoadToolBar(UINT resourceId) {
     SplitPrompt(button.id, flyBy, tip);
     QAction* action = toolBar->addAction(tip.isEmpty() ? flyBy : tip);
     action->setData(button.id);
-    if (button.picture) {
-      QIcon icon(media.filePath(QString::fromLatin1(button.picture)));
-      if (!icon.isNull()) action->setIcon(icon);
+    if (button.picture && media.exists(QString::fromLatin1(button.picture))) {
+      action->setIcon(QIcon(media.filePath(QString::fromLatin1(button.picture))));
+    } else {
+      toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);  // a button without its picture shows its text
     }
     if (m_dwStyle & CBRS_TOOLTIPS) action->setToolTip(tip);
     if (m_dwStyle & CBRS_FLYBY) action->setStatusTip(flyBy);

@@ -299,3 +299,11 @@ BOOL CWinApp::OnIdle(LONG) {
 BOOL CWinApp::OnCmdMsg(UINT id, int code, void* extra, void* handlerInfo) {
   return CCmdTarget::OnCmdMsg(id, code, extra, handlerInfo);
 }
+
+int AfxMessageBox(LPCSTR text, UINT type, UINT) { return MessageBoxA(nullptr, text, AfxGetAppName(), type); }
+
+int AfxMessageBox(UINT id, UINT type, UINT) {
+  CString text;
+  if (!text.LoadString(id) && id == AFX_IDP_COMMAND_FAILURE) text = "Command failed.";
+  return AfxMessageBox(text, type);
+}

@@ -172,6 +172,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
       m_pBridge = bridge;
       m_pWidget->installEventFilter(bridge);
       if (create.lpszName && !(m_dwStyle & WS_CHILD)) m_pWidget->setWindowTitle(AfxToQString(create.lpszName));
+      if (create.lpszName && (m_dwStyle & WS_CHILD)) SetWindowText(create.lpszName);
       if (create.cx > 0 && create.cy > 0) m_pWidget->setGeometry(create.x, create.y, create.cx, create.cy);
       if (m_pParentWnd) m_pParentWnd->AddChildWidget(this);
     }
