@@ -6,7 +6,8 @@
 PACKAGES := cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev \
             libbenchmark-dev zlib1g-dev libpng-dev libjpeg-dev \
             libmeshoptimizer-dev libopenmesh-dev clang libclang-rt-14-dev assimp-utils \
-            libegl-dev libgl-dev libgl1-mesa-dri libfreetype-dev fonts-dejavu-core
+            libegl-dev libgl-dev libgl1-mesa-dri libfreetype-dev fonts-dejavu-core \
+            qt6-base-dev xvfb xauth
 
 # What only the benchmarks need: the peer tools that bench/compare.sh runs
 # beside ours (../shared/yardsticks/get-large.sh builds them from these).
@@ -40,10 +41,21 @@ build: deps
 
 SAMPLE_SCENE := $(RELEASE_DIR)/samples/scene.x
 SAMPLE_OUTPUT := $(RELEASE_DIR)/samples/scene_saved.x
+SAMPLE_SCREENSHOT := $(RELEASE_DIR)/samples/scene_window.png
 
+# With a display: the main window opens with the sample scene. Without one:
+# the window runs under Xvfb, its picture is saved beside the sample, and the
+# batch job halves the sample scene.
 run: build
-	$(RELEASE_DIR)/bin/vorever --batch $(SAMPLE_SCENE) --reduce 50 --export $(SAMPLE_OUTPUT)
-	@echo "The sample scene was loaded from $(SAMPLE_SCENE), halved and saved as $(SAMPLE_OUTPUT)."
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  $(RELEASE_DIR)/bin/vorever $(SAMPLE_SCENE); \
+	else \
+	  DBUS_SESSION_BUS_ADDRESS=disabled: xvfb-run -a -s "-screen 0 1280x900x24" \
+	    $(RELEASE_DIR)/bin/vorever $(SAMPLE_SCENE) --screenshot $(abspath $(SAMPLE_SCREENSHOT)) && \
+	  echo "The main window with the sample scene was drawn under Xvfb and saved as $(SAMPLE_SCREENSHOT)." && \
+	  $(RELEASE_DIR)/bin/vorever --batch $(SAMPLE_SCENE) --reduce 50 --export $(SAMPLE_OUTPUT) && \
+	  echo "The sample scene was loaded from $(SAMPLE_SCENE), halved and saved as $(SAMPLE_OUTPUT)."; \
+	fi
 
 test: deps
 	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVOREVER_SANITIZE=ON

@@ -1,8 +1,13 @@
 #include "dx_doc.h"
 
 #include <d3d8.h>
+#include <vorever.h>
+
+#include "document_manager.h"
 
 #include <cstring>
+
+IMPLEMENT_DYNCREATE(CDXDoc, CDocument)
 
 CDXDoc::CDXDoc() : m_pReductionOptionsFormView(NULL) {
   std::memset(&m_ReductionOptions, 0, sizeof m_ReductionOptions);
@@ -13,6 +18,20 @@ CDXDoc::CDXDoc() : m_pReductionOptionsFormView(NULL) {
 CDXDoc::~CDXDoc() { m_ThreadsManager.DestroyContent(); }
 
 bool CDXDoc::Initialize() { return m_ThreadsManager.Initialize(); }
+
+BOOL CDXDoc::OnNewDocument() {
+  if (!CDocument::OnNewDocument() || !Initialize()) return FALSE;
+  CVorever* app = DYNAMIC_DOWNCAST(CVorever, AfxGetApp());
+  if (app != NULL && app->GetDocumentManager() != NULL) app->GetDocumentManager()->AddDoc(this);
+  return TRUE;
+}
+
+void CDXDoc::OnCloseDocument() {
+  KillThreads();
+  CVorever* app = DYNAMIC_DOWNCAST(CVorever, AfxGetApp());
+  if (app != NULL && app->GetDocumentManager() != NULL) app->GetDocumentManager()->RemoveDoc(this);
+  CDocument::OnCloseDocument();
+}
 
 void CDXDoc::KillThreads() { m_ThreadsManager.DestroyThreadsList(); }
 

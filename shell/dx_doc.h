@@ -5,6 +5,7 @@
 #include <configfile.h>
 #include <dxtexturemanager.h>
 #include <threads_manager.h>
+#include <afxwin.h>
 #include <windows.h>
 
 #include "display_options.h"
@@ -17,10 +18,17 @@ class CFrame;
 class CReductionOptionsFormView;
 struct IDirect3DDevice8;
 
-class CDXDoc {
+class CDXDoc : public CDocument {
+  DECLARE_DYNCREATE(CDXDoc)
+
  public:
   CDXDoc();
-  virtual ~CDXDoc();
+  ~CDXDoc() override;
+
+  // A new document joins the application's document list with its threads
+  // manager; a closing one stops its jobs and leaves the list.
+  BOOL OnNewDocument() override;
+  void OnCloseDocument() override;
 
   // Makes the threads manager; false when it cannot.
   bool Initialize();

@@ -1,22 +1,64 @@
-// CDXMainFrame: the main window, receiver of the job messages.
+// CDXMainFrame: the MDI main window: the status bar, the reduction-steps
+// toolbar, the device, the frame-loop steps, the main commands and the
+// receiver of the job messages.
 #pragma once
 
+#include <afxext.h>
 #include <afxwin.h>
+#include <dx_mutex.h>
 
-class CDXMainFrame : public CWnd {
-  DECLARE_DYNAMIC(CDXMainFrame)
+class CDocumentManager;
+class CDXDoc;
+class CDXFile3DView;
+class CDXSplitterFrame;
+
+class CDXMainFrame : public CMDIFrameWnd {
+  DECLARE_DYNCREATE(CDXMainFrame)
 
  public:
-  CDXMainFrame() = default;
+  CDXMainFrame();
   ~CDXMainFrame() override;
 
-  // Creates the window on the calling thread and makes it the application's
-  // main window.
+  // A window that only receives the job messages (no bars, no device), made
+  // the application's main window: for batch work and tests.
   BOOL Create();
+
+  // The frame-loop steps (main thread). A busy document list with bTryLock
+  // raises the lock message to the caller.
+  void AnimateWorlds(bool bTryLock);
+  void RenderAllSurfaces(bool bTryLock);
 
   // Redraws every 3D view; with showJobType the views of a busy document show
   // the job instead of the scene.
   virtual void UpdateAll3DViews(bool showJobType);
+  bool ActiveThread(bool bTryLock);
+
+  // A new untitled document in a splitter frame; false when none was made.
+  bool CreateDocument();
+  bool CreateWindowedDevice();
+  bool InitDeviceObjects();
+  bool CreateInputDevices();
+  bool CreatePMeshPolygonReductionToolbar();
+  bool CreateCMeshPolygonReductionToolbar();
+  bool DestroyPolygonReductionToolbar();
+  bool PMeshPolygonReductionToolBarCreated() const { return m_bPMeshToolbar; }
+  CToolBar* GetReductionStepsToolbar() const { return m_pReductionToolbar; }
+  CStatusBar* GetStatusBar() { return &m_wndStatusBar; }
+
+  bool IsInitialized() const { return m_bInitialized; }
+  bool IsMainFrameActivated() const { return m_bActivated; }
+  int GetAppUseZBuffer() const { return m_bUseZBuffer; }
+  void SetActiveSplitterFrame(CDXSplitterFrame* frame) { m_pActiveSplitterFrame = frame; }
+  CDXSplitterFrame* GetActiveSplitterFrame() const { return m_pActiveSplitterFrame; }
+  CDXFile3DView* GetActive3DView();
+  CDXDoc* GetActiveDXDocument();
+  // Calls callback on every 3D view of every document; true.
+  bool EnumerateDXviews(bool (*callback)(CDXFile3DView* view, void* param), void* param);
+  void CreateAllSurfaces();
+  void DestroyAllSurfaces();
+  void MoveAllSurfaces();
+  void RecalcLayout(BOOL notify = TRUE) override;
+  BOOL DestroyWindow() override;
 
   // The job messages, WM_USER + 1 to WM_USER + 15 in order.
   virtual LRESULT OnDestroyProgressBar(WPARAM wParam, LPARAM lParam);
@@ -35,7 +77,45 @@ class CDXMainFrame : public CWnd {
   virtual LRESULT OnSetAnimationTime(WPARAM wParam, LPARAM lParam);
   virtual LRESULT OnSetMessageText(WPARAM wParam, LPARAM lParam);
 
+ protected:
+  int OnCreate(LPCREATESTRUCT create);
+  void OnMove(int x, int y);
+  void OnActivate(UINT state, CWnd* other, BOOL minimized);
+  void OnSize(UINT type, int cx, int cy);
+  void OnTimer(UINT_PTR id);
+  BOOL OnEraseBkgnd(CDC*) { return TRUE; }
+  // The library keeps the object after its window is gone.
+  void PostNcDestroy() override {}
+  void OnNewViewWindow();
+  void OnHelpAboutVorever();
+  void OnHelpQuickStart();
+  void OnHelpTutorial();
+  void OnUpdateAlwaysEnabled(CCmdUI* cmdUI) { cmdUI->Enable(TRUE); }
+  void OnViewReductionStepsToolbar();
+  void OnUpdateViewReductionStepsToolbar(CCmdUI* cmdUI);
+  void OnViewDeviceCreationLog();
+  void OnUpdateViewDeviceCreationLog(CCmdUI* cmdUI);
+  void OnInsert3dObjectFromFile();
+  void OnUpdateInsert3dObjectFromFile(CCmdUI* cmdUI);
+  void OnAppExit();
+
   DECLARE_MESSAGE_MAP()
+
+ private:
+  bool CreateReductionToolbar(UINT resourceId);
+  void DestroyContent();
+
+  HWND m_hRenderWindow = nullptr;
+  int m_bUseZBuffer = TRUE;
+  CToolBar* m_pReductionToolbar = nullptr;
+  CMutex m_ViewListLock;
+  CDocumentManager* m_pDocumentManager = nullptr;
+  bool m_bInitialized = false;
+  CDXSplitterFrame* m_pActiveSplitterFrame = nullptr;
+  bool m_bActivated = false;
+  bool m_bPMeshToolbar = false;
+  bool m_bMessagesOnly = false;
+  CStatusBar m_wndStatusBar;
 };
 
 // The main window, NULL while there is none.

@@ -33,3 +33,18 @@ BOOL CCmdTarget::DispatchThreadMessage(UINT message, WPARAM wParam, LPARAM lPara
   entry->pfn(this, wParam, lParam);
   return TRUE;
 }
+
+BOOL CCmdTarget::OnCmdMsg(UINT id, int code, void* extra, void* handlerInfo) {
+  UINT wantedCode = static_cast<UINT>(code);
+  UINT signature = wantedCode == CN_UPDATE_COMMAND_UI ? AfxSig_cmdui : AfxSig_cmd;
+  for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+    for (const AFX_MSGMAP_ENTRY* entry = map->lpEntries; entry->nSig != AfxSig_end; ++entry) {
+      if (entry->nMessage != WM_COMMAND || entry->nSig != signature || entry->nCode != wantedCode) continue;
+      if (id < entry->nID || id > entry->nLastID) continue;
+      if (handlerInfo) return TRUE;  // only asked whether there is a handler
+      entry->pfn(this, id, reinterpret_cast<LPARAM>(extra));
+      return TRUE;
+    }
+  }
+  return FALSE;
+}

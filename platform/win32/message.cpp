@@ -17,6 +17,8 @@ struct Queue {
   std::deque<MSG> posted;
   bool quit = false;
   int quitCode = 0;
+  MessageArrivalHook hook = nullptr;
+  void* hookContext = nullptr;
 };
 
 struct Window {
@@ -93,6 +95,7 @@ BOOL PostLocked(Registry& registry, DWORD thread, HWND window, UINT message, WPA
   Queue& queue = QueueOfLocked(registry, thread);
   queue.posted.push_back(MSG{window, message, wParam, lParam, timeGetTime(), {0, 0}});
   queue.arrived.notify_all();
+  if (queue.hook) queue.hook(thread, queue.hookContext);
   return TRUE;
 }
 
@@ -330,6 +333,15 @@ void PostQuitMessage(int exitCode) {
   queue.quit = true;
   queue.quitCode = exitCode;
   queue.arrived.notify_all();
+  if (queue.hook) queue.hook(me, queue.hookContext);
+}
+
+void SetMessageArrivalHook(DWORD thread, MessageArrivalHook hook, void* context) {
+  Registry& registry = TheRegistry();
+  std::lock_guard lock(registry.lock);
+  Queue& queue = QueueOfLocked(registry, thread);
+  queue.hook = hook;
+  queue.hookContext = context;
 }
 
 BOOL GetMessageA(LPMSG msg, HWND window, UINT first, UINT last) {

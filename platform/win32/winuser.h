@@ -59,6 +59,7 @@ struct CREATESTRUCTA {
 #define WM_KILLFOCUS 0x0008u
 #define WM_CLOSE 0x0010u
 #define WM_QUIT 0x0012u
+#define WM_PAINT 0x000Fu
 #define WM_ERASEBKGND 0x0014u
 #define WM_SETFONT 0x0030u
 #define WM_NCCREATE 0x0081u
@@ -72,6 +73,75 @@ struct CREATESTRUCTA {
 #define WM_CLEAR 0x0303u
 #define WM_USER 0x0400u
 #define WM_APP 0x8000u
+
+using LPCREATESTRUCT = CREATESTRUCTA*;
+using CREATESTRUCT = CREATESTRUCTA;
+
+#define MAKELPARAM(low, high) \
+  (static_cast<LPARAM>((static_cast<DWORD>(low) & 0xFFFFu) | ((static_cast<DWORD>(high) & 0xFFFFu) << 16)))
+#define MAKEWPARAM(low, high) (static_cast<WPARAM>(static_cast<DWORD>(MAKELPARAM(low, high))))
+#define RGB(r, g, b) \
+  (static_cast<COLORREF>((static_cast<BYTE>(r)) | (static_cast<DWORD>(static_cast<BYTE>(g)) << 8) | (static_cast<DWORD>(static_cast<BYTE>(b)) << 16)))
+#define GetRValue(rgb) (static_cast<BYTE>((rgb) & 0xFF))
+#define GetGValue(rgb) (static_cast<BYTE>(((rgb) >> 8) & 0xFF))
+#define GetBValue(rgb) (static_cast<BYTE>(((rgb) >> 16) & 0xFF))
+
+// WM_ACTIVATE states and WM_SIZE kinds.
+#define WA_INACTIVE 0
+#define WA_ACTIVE 1
+#define WA_CLICKACTIVE 2
+#define SIZE_RESTORED 0
+#define SIZE_MINIMIZED 1
+#define SIZE_MAXIMIZED 2
+
+// Window styles.
+#define WS_OVERLAPPED 0x00000000u
+#define WS_POPUP 0x80000000u
+#define WS_CHILD 0x40000000u
+#define WS_MINIMIZE 0x20000000u
+#define WS_VISIBLE 0x10000000u
+#define WS_DISABLED 0x08000000u
+#define WS_CLIPSIBLINGS 0x04000000u
+#define WS_CLIPCHILDREN 0x02000000u
+#define WS_MAXIMIZE 0x01000000u
+#define WS_CAPTION 0x00C00000u
+#define WS_BORDER 0x00800000u
+#define WS_DLGFRAME 0x00400000u
+#define WS_VSCROLL 0x00200000u
+#define WS_HSCROLL 0x00100000u
+#define WS_SYSMENU 0x00080000u
+#define WS_THICKFRAME 0x00040000u
+#define WS_GROUP 0x00020000u
+#define WS_TABSTOP 0x00010000u
+#define WS_MINIMIZEBOX 0x00020000u
+#define WS_MAXIMIZEBOX 0x00010000u
+#define WS_OVERLAPPEDWINDOW \
+  (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
+#define WS_EX_CLIENTEDGE 0x00000200u
+#define SW_HIDE 0
+#define SW_SHOWNORMAL 1
+#define SW_SHOW 5
+#define SW_SHOWMAXIMIZED 3
+
+// Control styles and notifications.
+#define BS_PUSHBUTTON 0x0u
+#define BS_DEFPUSHBUTTON 0x1u
+#define BS_CHECKBOX 0x2u
+#define BS_AUTOCHECKBOX 0x3u
+#define BS_RADIOBUTTON 0x4u
+#define BS_GROUPBOX 0x7u
+#define BS_AUTORADIOBUTTON 0x9u
+#define BS_TYPEMASK 0xFu
+#define BN_CLICKED 0
+#define EN_CHANGE 0x0300
+#define CBN_SELCHANGE 1
+#define CBS_DROPDOWNLIST 0x3u
+#define ES_AUTOHSCROLL 0x80u
+#define ES_READONLY 0x800u
+#define ES_MULTILINE 0x4u
+#define BST_UNCHECKED 0
+#define BST_CHECKED 1
+#define CB_ERR (-1)
 
 #define PM_NOREMOVE 0x0000u
 #define PM_REMOVE 0x0001u
@@ -126,6 +196,12 @@ BOOL PeekMessageA(LPMSG msg, HWND window, UINT first, UINT last, UINT removeFlag
 LRESULT DispatchMessageA(const MSG* msg);
 // No keyboard layout: nothing to translate (FALSE).
 BOOL TranslateMessage(const MSG* msg);
+// Called, on the posting thread and under the queues' lock, each time a
+// message or WM_QUIT is queued for thread: an event loop that is not
+// GetMessageA (the desktop's) learns to come for it. The hook must not call
+// back into this layer. NULL removes it.
+using MessageArrivalHook = void (*)(DWORD thread, void* context);
+void SetMessageArrivalHook(DWORD thread, MessageArrivalHook hook, void* context);
 
 #define RegisterClass RegisterClassA
 #define UnregisterClass UnregisterClassA

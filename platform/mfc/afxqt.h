@@ -1,0 +1,32 @@
+// Inside the framework: how windows meet their Qt widgets. Only the
+// framework's own sources include this header.
+#pragma once
+
+#include <QtCore/QEvent>
+#include <QtCore/QObject>
+#include <QtWidgets/QWidget>
+
+#include "afxwin.h"
+
+// Turns a widget's events into the window messages of its CWnd.
+class AfxWidgetBridge : public QObject {
+ public:
+  explicit AfxWidgetBridge(CWnd* wnd) : m_wnd(wnd) {}
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+  // Framework internals that the widget code reaches through the bridge.
+  static void SetWidget(CWnd* wnd, QWidget* widget) { wnd->m_pWidget = widget; }
+  static void RouteCommand(CWnd* frame, UINT id);
+  static void ChildActivated(CMDIChildWnd* child, BOOL activate);
+
+ private:
+  CWnd* m_wnd;
+};
+
+// Whether windows get widgets: a QApplication exists and this is its thread.
+bool AfxDesktopActive();
+// Text conversions between the framework's byte strings and Qt's.
+QString AfxToQString(LPCSTR text);
+CString AfxFromQString(const QString& text);
+// A menu or button text of the framework: "&" marks the mnemonic as in Qt.
+QString AfxMenuText(LPCSTR text);

@@ -1,0 +1,77 @@
+#include "vorever_dll.h"
+
+#include "dx_doc.h"
+#include "dx_file_3dview.h"
+#include "dx_splitter_frame.h"
+#include "main_frame.h"
+#include "resource.h"
+
+namespace {
+
+CDXMainFrame* g_pMainFrame = NULL;
+CMultiDocTemplate* g_p3DViewTemplate = NULL;
+CMultiDocTemplate* g_pTreeViewTemplate = NULL;
+CMultiDocTemplate* g_pTraceViewTemplate = NULL;
+CMultiDocTemplate* g_pSplitterFrameTemplate = NULL;
+CMultiDocTemplate* g_pLightsFormTemplate = NULL;
+CMultiDocTemplate* g_pHelpTemplate = NULL;
+CMultiDocTemplate* g_pDeviceLogTemplate = NULL;
+
+CMultiDocTemplate* AddTemplate(CWinApp* app, UINT id, CRuntimeClass* doc, CRuntimeClass* frame, CRuntimeClass* view) {
+  auto* docTemplate = new CMultiDocTemplate(id, doc, frame, view);
+  app->AddDocTemplate(docTemplate);
+  return docTemplate;
+}
+
+}  // namespace
+
+void InitVoreverDLL() {
+  CWinApp* app = AfxGetApp();
+  if (app == NULL || g_pMainFrame != NULL) return;
+  g_pMainFrame = new CDXMainFrame;
+  if (!g_pMainFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, NULL, NULL)) return;
+  // The windows of the tree, trace, lights-form, help and device-log
+  // templates come with their own views; until then they open 3D views.
+  CRuntimeClass* doc = RUNTIME_CLASS(CDXDoc);
+  CRuntimeClass* view = RUNTIME_CLASS(CDXFile3DView);
+  CRuntimeClass* child = RUNTIME_CLASS(CDXSplitterFrame);
+  g_p3DViewTemplate = AddTemplate(app, IDR_3DVIEW, doc, child, view);
+  g_pTreeViewTemplate = AddTemplate(app, IDR_TREEVIEW, doc, child, view);
+  g_pTraceViewTemplate = AddTemplate(app, IDR_TRACEVIEW, doc, child, view);
+  g_pSplitterFrameTemplate = AddTemplate(app, IDR_SPLITTERFRAME, doc, child, view);
+  g_pLightsFormTemplate = AddTemplate(app, IDR_LIGHTSFORM, doc, child, view);
+  g_pHelpTemplate = AddTemplate(app, IDR_HELPVIEW, doc, child, view);
+  g_pDeviceLogTemplate = AddTemplate(app, IDR_DEVICECREATIONLOG, doc, child, view);
+}
+
+void ExitVoreverDLL() {
+  CWinApp* app = AfxGetApp();
+  if (app != NULL) app->DeleteDocTemplates();
+  if (g_pMainFrame != NULL) {
+    if (g_pMainFrame->GetSafeHwnd() != NULL) g_pMainFrame->DestroyWindow();
+    delete g_pMainFrame;
+  }
+  if (app != NULL && app->m_pMainWnd == g_pMainFrame) app->m_pMainWnd = NULL;
+  g_pMainFrame = NULL;
+  g_p3DViewTemplate = g_pTreeViewTemplate = g_pTraceViewTemplate = g_pSplitterFrameTemplate = NULL;
+  g_pLightsFormTemplate = g_pHelpTemplate = g_pDeviceLogTemplate = NULL;
+}
+
+CMultiDocTemplate* Get3DViewDocTemplate() { return g_p3DViewTemplate; }
+CMultiDocTemplate* GetTreeViewDocTemplate() { return g_pTreeViewTemplate; }
+CMultiDocTemplate* GetTraceViewDocTemplate() { return g_pTraceViewTemplate; }
+CMultiDocTemplate* GetSplitterFrameDocTemplate() { return g_pSplitterFrameTemplate; }
+CMultiDocTemplate* GetDirectionalLightsFormViewDocTemplate() { return g_pLightsFormTemplate; }
+CMultiDocTemplate* GetHelpDocTemplate() { return g_pHelpTemplate; }
+CMultiDocTemplate* GetDeviceCreationLogTemplate() { return g_pDeviceLogTemplate; }
+CDXMainFrame* GetLibraryMainFrame() { return g_pMainFrame; }
+
+int IsDocumentAlreadyLoaded(LPCSTR pathName, CDocument*& document) {
+  document = NULL;
+  CWinApp* app = AfxGetApp();
+  for (POSITION at = app->GetFirstDocTemplatePosition(); at != NULL;) {
+    if (app->GetNextDocTemplate(at)->MatchDocType(pathName, document) == CDocTemplate::yesAlreadyOpen) return 1;
+  }
+  document = NULL;
+  return 0;
+}

@@ -1,0 +1,33 @@
+// The window tests run on Qt's offscreen platform, in this process; the
+// desktop exists for every test.
+#include <afxdesktop.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <unistd.h>
+
+#include "desktop_test.h"
+
+CAfxDesktop* g_testDesktop = nullptr;
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  std::string runtime =
+      (std::filesystem::temp_directory_path() / ("vorever-xdg-" + std::to_string(getpid()))).string();
+  std::filesystem::create_directories(runtime);
+  std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+  setenv("XDG_RUNTIME_DIR", runtime.c_str(), 0);
+  int result;
+  {
+    CAfxDesktop desktop(argc, argv, false);
+    g_testDesktop = &desktop;
+    result = RUN_ALL_TESTS();
+    g_testDesktop = nullptr;
+  }
+  std::filesystem::remove_all(runtime);
+  return result;
+}
