@@ -74,8 +74,7 @@ class CSceneCounter {
       m_summary.vertices += mesh->GetVerticesCount();
       for (DWORD i = 0; i < mesh->GetFacesCount(); ++i)
         m_summary.triangles += mesh->GetFaces()[i].GetTriangleIndicesCount() / 3;
-    } else if (object->IsATemplateGUID(&GUID_BaseMesh) &&
-               static_cast<CBaseMesh*>(object)->GetMeshType() == eBaseMeshTypeDXMesh) {
+    } else if (IsBaseMeshOfType(object, eBaseMeshTypeDXMesh)) {
       auto* mesh = static_cast<CDXMesh*>(object);
       ++m_summary.meshes;
       m_summary.vertices += mesh->GetNumVertices(false);
@@ -187,8 +186,8 @@ bool ParseBatchArguments(int argc, char** argv, SBatchOptions& options, CString&
       }
       options.midpoint = std::strcmp(value, "on") == 0;
     } else if (!hasValue && (std::strcmp(arg, "--batch") == 0 || std::strcmp(arg, "--export") == 0 ||
-                             std::strcmp(arg, "--format") == 0 ||
-                             std::strcmp(arg, "--midpoint") == 0 || ReductionArgument(options, arg))) {
+                             std::strcmp(arg, "--format") == 0 || std::strcmp(arg, "--midpoint") == 0 ||
+                             ReductionArgument(options, arg))) {
       error.Format("%s needs a value", arg);
       return false;
     } else {
@@ -200,8 +199,8 @@ bool ParseBatchArguments(int argc, char** argv, SBatchOptions& options, CString&
     error = "--batch FILE is required";
     return false;
   }
-  const bool limits = options.maxNormalAngle >= 0 || options.maxAreaChangePercent >= 0 ||
-                      options.faceAreaFactor >= 0 || options.midpoint >= 0;
+  const bool limits = options.maxNormalAngle >= 0 || options.maxAreaChangePercent >= 0 || options.faceAreaFactor >= 0 ||
+                      options.midpoint >= 0;
   if (limits && options.reducePercent < 0) {
     error = "the reduction limits need --reduce PERCENT";
     return false;

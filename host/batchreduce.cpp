@@ -29,9 +29,7 @@ struct SMeshPlace {
 
 // An X-file mesh or a Direct3D mesh.
 bool IsSceneMesh(CXFileDataObject* object) {
-  return object->IsATemplateGUID(&TID_D3DRMMesh) ||
-         (object->IsATemplateGUID(&GUID_BaseMesh) &&
-          static_cast<CBaseMesh*>(object)->GetMeshType() == eBaseMeshTypeDXMesh);
+  return object->IsATemplateGUID(&TID_D3DRMMesh) || IsBaseMeshOfType(object, eBaseMeshTypeDXMesh);
 }
 
 bool IsSkinned(CXFileDataObject* mesh) {

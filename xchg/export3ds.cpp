@@ -16,8 +16,7 @@ void CheckMeshSizes(CFrame* frame) {
   for (POSITION pos = children.GetHeadPosition(); pos;) {
     CXFileDataObject* child = children.GetNext(pos)->GetXfileDataObject();
     if (!child || child->IsDeleted()) continue;
-    if (child->IsATemplateGUID(&GUID_BaseMesh) &&
-        static_cast<CBaseMesh*>(child)->GetMeshType() == eBaseMeshTypeDXMesh) {
+    if (IsBaseMeshOfType(child, eBaseMeshTypeDXMesh)) {
       auto* mesh = static_cast<CDXMesh*>(child);
       const DWORD vertices = mesh->GetNumVertices(false), faces = mesh->GetNumFaces(false);
       if (vertices > k3dsMaxCount || faces > k3dsMaxCount) {

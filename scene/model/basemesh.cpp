@@ -13,6 +13,10 @@ namespace {
 const char kCannotLockMeshBuffers[] = "Info: Cannot lock the mesh buffer mutex.";
 }
 
+bool IsBaseMeshOfType(CXFileDataObject* object, EBaseMeshType type) {
+  return object->IsATemplateGUID(&GUID_BaseMesh) && static_cast<CBaseMesh*>(object)->GetMeshType() == type;
+}
+
 CBaseMesh::CBaseMesh() : m_meshBufferLocks(0) {
   ClearContent();
   m_meshBufferMutex = CreateMutexA(nullptr, FALSE, nullptr);

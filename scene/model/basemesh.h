@@ -67,8 +67,7 @@ class CBaseMesh : public CXFileDataObject {
   // below nMaterials; a number out of range fails). *out receives an array of
   // nMaterials lists that the caller frees with delete[].
   bool CreateMaterialTrianglesGroups(CGroupedTrianglesVertexIndices** out, DWORD nFaces, CMeshFace* faces,
-                                     DWORD nFaceMaterials, DWORD* faceMaterials, DWORD nMaterials,
-                                     CDXThread* thread);
+                                     DWORD nFaceMaterials, DWORD* faceMaterials, DWORD nMaterials, CDXThread* thread);
   // One triangle list of every face, in a one-element array.
   bool CreateOneMaterialTrianglesGroup(CGroupedTrianglesVertexIndices** out, DWORD nFaces, CMeshFace* faces,
                                        CDXThread* thread);
@@ -87,3 +86,6 @@ class CBaseMesh : public CXFileDataObject {
   bool m_meshBufferMutexValid;
   std::atomic<DWORD> m_meshBufferLocks;
 };
+
+// True when object is a mesh of the base-mesh family of the given kind.
+bool IsBaseMeshOfType(CXFileDataObject* object, EBaseMeshType type);

@@ -12,11 +12,6 @@
 
 namespace {
 
-bool IsDXMesh(CXFileDataObject* object) {
-  return object->IsATemplateGUID(&GUID_BaseMesh) &&
-         static_cast<CBaseMesh*>(object)->GetMeshType() == eBaseMeshTypeDXMesh;
-}
-
 bool IsOriginalChildFrame(CXFileDataObject* object) {
   return object->IsAFrame() && static_cast<CFrame*>(object)->IsOriginalFrame();
 }
@@ -35,17 +30,17 @@ bool ForEachEntry(CFrame* frame, CDXThread* thread, Visit&& visit) {
   return true;
 }
 
-bool SaveTree(CFrame* frame, tdsDatabase* database, char* parentName, D3DXMATRIX* parentTransform,
-              D3DXVECTOR3* centre, CDXThread* thread) {
+bool SaveTree(CFrame* frame, tdsDatabase* database, char* parentName, D3DXMATRIX* parentTransform, D3DXVECTOR3* centre,
+              CDXThread* thread) {
   return GuardedCall([&] {
     D3DXMATRIX local = frame->GetTransformMatrix(false);
     CString running;
     bool named = false;
     const bool walked = ForEachEntry(frame, thread, [&](CChildObject*, CXFileDataObject* child) {
-      if (IsDXMesh(child)) {
+      if (IsBaseMeshOfType(child, eBaseMeshTypeDXMesh)) {
         CString written;
         if (!static_cast<CDXMesh*>(child)->SaveIn3dsDatabase(database, parentName, parentTransform, &local, centre,
-                                                              thread, &written))
+                                                             thread, &written))
           throw "\nError: CDXMesh::SaveIn3dsDatabase() failed";
         running = written;
         named = true;

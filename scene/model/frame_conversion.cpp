@@ -23,16 +23,6 @@ const char kStopRequested[] = "\nInfo: Requested to end the thread.";
 
 bool StopRequested(CDXThread* thread) { return thread && !thread->WaitForThreadPlayingEvent(); }
 
-bool IsGeoMesh(CXFileDataObject* object) {
-  return object->IsATemplateGUID(&GUID_BaseMesh) &&
-         static_cast<CBaseMesh*>(object)->GetMeshType() == eBaseMeshTypeGeoMesh;
-}
-
-bool IsDXMesh(CXFileDataObject* object) {
-  return object->IsATemplateGUID(&GUID_BaseMesh) &&
-         static_cast<CBaseMesh*>(object)->GetMeshType() == eBaseMeshTypeDXMesh;
-}
-
 // An object held by reference whose source this conversion has already
 // copied stays shared: the frame holds that copy by reference. True when so.
 bool AddSharedCopy(CFrame* frame, CChildObject* entry, CDataObjectMap& map) {
@@ -64,7 +54,8 @@ void CopyChildFrame(CFrame* frame, CFrame* source, CDataObjectMap& map, Fill&& f
   if (!copy->InitializeShell(source)) throw shellFailure;
   CFrame* added = copy.release();
   frame->AddChildRenderFrame(eOwnedChild, added, false);
-  FillCopy(frame, source, added, map, [&] { return fill(added); }, fillFailure);
+  FillCopy(
+      frame, source, added, map, [&] { return fill(added); }, fillFailure);
 }
 
 // Visits the live child entries of frame in list order, passing the job's
@@ -97,7 +88,7 @@ bool CFrame::InitializeConnectivityMeshFrame(CFrame* source, char*, CDataObjectM
             this, child, geo, map,
             [&] { return static_cast<CMesh*>(child)->InitializeClone(geo, this, options, thread); },
             "\nError: CMesh::InitializeClone() failed in CFrame::InitializeHierarchy().");
-      } else if (IsDXMesh(child)) {
+      } else if (IsBaseMeshOfType(child, eBaseMeshTypeDXMesh)) {
         if (AddSharedCopy(this, entry, map)) return true;
         auto* geo = new CGeoMesh;
         AddChildObject(eOwnedChild, geo, false);
@@ -111,8 +102,7 @@ bool CFrame::InitializeConnectivityMeshFrame(CFrame* source, char*, CDataObjectM
         CopyChildFrame(
             this, static_cast<CFrame*>(child), map,
             [&](CFrame* copy) {
-              return copy->InitializeConnectivityMeshFrame(static_cast<CFrame*>(child), nullptr, map, options,
-                                                           thread);
+              return copy->InitializeConnectivityMeshFrame(static_cast<CFrame*>(child), nullptr, map, options, thread);
             },
             "\nError: CFrame::InitializeShell() failed in CFrame::InitializeHierarchy().",
             "\nError: CFrame::InitializeHierarchy() failed in CFrame::InitializeHierarchy().");
@@ -127,7 +117,7 @@ bool CFrame::InitializeRetainedModeMeshFrame(CFrame* source, char*, CDataObjectM
   SetFrameType(ePlainFrame);
   return GuardedCall([&] {
     WalkEntries(source, thread, [&](CChildObject* entry, CXFileDataObject* child) {
-      if (IsGeoMesh(child)) {
+      if (IsBaseMeshOfType(child, eBaseMeshTypeGeoMesh)) {
         if (AddSharedCopy(this, entry, map)) return true;
         // A connectivity mesh without vertices has no triangle to write (its
         // source had none with an area): it gets no copy, and the caller
@@ -144,8 +134,8 @@ bool CFrame::InitializeRetainedModeMeshFrame(CFrame* source, char*, CDataObjectM
         CopyChildFrame(
             this, static_cast<CFrame*>(child), map,
             [&](CFrame* copy) {
-              return copy->InitializeRetainedModeMeshFrame(static_cast<CFrame*>(child), nullptr, map, device,
-                                                           options, thread);
+              return copy->InitializeRetainedModeMeshFrame(static_cast<CFrame*>(child), nullptr, map, device, options,
+                                                           thread);
             },
             "\nError: CFrame::InitializeShell() failed in CFrame::InitializeHierarchy().",
             "\nError: CFrame::InitializeRetainedModeMeshFrame() failed in CFrame::InitializeHierarchy().");
@@ -160,7 +150,7 @@ bool CFrame::ReduceTrianglesCount(REDUCTIONOPTIONS* options, CDXThread* thread) 
     WalkEntries(this, thread, [&](CChildObject* entry, CXFileDataObject* child) {
       // A shared mesh or frame is reduced once, through the entry that owns it.
       if (entry->IsReference()) return true;
-      if (IsGeoMesh(child)) {
+      if (IsBaseMeshOfType(child, eBaseMeshTypeGeoMesh)) {
         if (!static_cast<CGeoMesh*>(child)->ReduceTrianglesCount(options, thread))
           throw "\nError: CGeoMesh::ReduceTrianglesCount() failed in CFrame::InitializeReducedMeshFrame().";
       } else if (child->IsAFrame()) {
@@ -176,11 +166,11 @@ bool CFrame::Contains32bitMeshCheck(bool& needs32bit, CDXThread* thread) {
   needs32bit = false;
   return GuardedCall([&] {
     WalkEntries(this, thread, [&](CChildObject*, CXFileDataObject* child) {
-      if (IsDXMesh(child)) {
+      if (IsBaseMeshOfType(child, eBaseMeshTypeDXMesh)) {
         ID3DXMesh* mesh = static_cast<CDXMesh*>(child)->GetMesh();
         if (mesh && (mesh->GetNumFaces() > 0xFFFF || mesh->GetNumVertices() > 0xFFFF)) needs32bit = true;
       } else if (child->IsAFrame() && static_cast<CFrame*>(child)->IsOriginalFrame() &&
-          !static_cast<CFrame*>(child)->Contains32bitMeshCheck(needs32bit, thread))
+                 !static_cast<CFrame*>(child)->Contains32bitMeshCheck(needs32bit, thread))
         throw "\nError: CFrame::Contains32bitMeshCheck() failed.";
       return !needs32bit;
     });
@@ -191,8 +181,8 @@ bool CFrame::Contains32bitMeshCheck(bool& needs32bit, CDXThread* thread) {
 // space that world × toRay maps frame space to; fromRay carries them back to
 // the space that world maps to.
 DWORD CFrame::GetCollidingRayChildrenGeoMeshVertexHandles(CRayVertexCollisionList& out, D3DXVECTOR3* origin,
-                                                          D3DXVECTOR3* direction, D3DXMATRIX* world,
-                                                          D3DXMATRIX* toRay, D3DXMATRIX* fromRay) {
+                                                          D3DXVECTOR3* direction, D3DXMATRIX* world, D3DXMATRIX* toRay,
+                                                          D3DXMATRIX* fromRay) {
   out.RemoveAll();
   DWORD count = 0;
   const D3DXMATRIX carried = *world * *toRay;
@@ -201,7 +191,7 @@ DWORD CFrame::GetCollidingRayChildrenGeoMeshVertexHandles(CRayVertexCollisionLis
     CXFileDataObject* object = children.GetNext(pos)->GetXfileDataObject();
     if (!object) continue;
     CRayVertexCollisionList found(10);
-    if (IsGeoMesh(object)) {
+    if (IsBaseMeshOfType(object, eBaseMeshTypeGeoMesh)) {
       auto* mesh = static_cast<CGeoMesh*>(object);
       if (!mesh->GetBoundingBox()) continue;
       CGBox box = *mesh->GetBoundingBox();
@@ -212,78 +202,78 @@ DWORD CFrame::GetCollidingRayChildrenGeoMeshVertexHandles(CRayVertexCollisionLis
     } else if (object->IsATemplateGUID(&TID_D3DRMFrame)) {
       auto* child = static_cast<CFrame*>(object);
       D3DXMATRIX childWorld = child->GetTransformMatrix(false) * *world;
-      count += child->GetCollidingRayChildrenGeoMeshVertexHandles(found, origin, direction, &childWorld, toRay,
-                                                                  fromRay);
+      count +=
+          child->GetCollidingRayChildrenGeoMeshVertexHandles(found, origin, direction, &childWorld, toRay, fromRay);
     }
     out.AddTail(&found);
   }
   return count;
-bool CFrame::InitializeDXMeshFrame(CFrame* source, CDataObjectMap& map, DWORD& vertices, DWORD& faces,
-                                   IDirect3DDevice8* device, REDUCTIONOPTIONS* options, CDXThread* thread) {
-  vertices = faces = 0;
-  SetActiveVerticesCount(0);
-  SetActiveTrianglesCount(0);
-  SetFrameType(eDXMeshFrame);
-  if (!device && g_pWindowedDevice) device = g_pWindowedDevice->GetD3DDevice();
-  const bool filled = GuardedCall([&] {
-    WalkEntries(source, thread, [&](CChildObject* entry, CXFileDataObject* child) {
-      if (IsGeoMesh(child)) {
-        if (AddSharedCopy(this, entry, map)) return true;
-        auto* geo = static_cast<CGeoMesh*>(child);
-        // A connectivity mesh without vertices has nothing to write.
-        if (geo->GetOriginalCurrentVerticesCount() == 0) return true;
-        auto* mesh = new CDXMesh;
-        AddChildObject(eOwnedChild, mesh, false);
-        FillCopy(
-            this, child, mesh, map, [&] { return geo->InitializeClone(mesh, this, device, options, thread); },
-            "\nError: CDXMesh::InitializeClone() failed");
-        AddDeltaActiveTrianglesCount(static_cast<LONG>(mesh->GetNumFaces(false)));
-        AddDeltaActiveVerticesCount(static_cast<LONG>(mesh->GetNumVertices(false)));
-      } else if (child->IsAFrame() && static_cast<CFrame*>(child)->IsOriginalFrame()) {
-        if (AddSharedCopy(this, entry, map)) return true;
-        DWORD childVertices = 0, childFaces = 0;
-        CopyChildFrame(
-            this, static_cast<CFrame*>(child), map,
-            [&](CFrame* copy) {
-              return copy->InitializeDXMeshFrame(static_cast<CFrame*>(child), map, childVertices, childFaces, device,
-                                                 options, thread);
-            },
-            "\nError: CFrame::InitializeShell() failed.", "\nError: CFrame::InitializeDXMeshFrame() failed.");
-        AddDeltaActiveVerticesCount(static_cast<LONG>(childVertices));
-        AddDeltaActiveTrianglesCount(static_cast<LONG>(childFaces));
-      }
-      return true;
+  bool CFrame::InitializeDXMeshFrame(CFrame * source, CDataObjectMap & map, DWORD & vertices, DWORD & faces,
+                                     IDirect3DDevice8 * device, REDUCTIONOPTIONS * options, CDXThread * thread) {
+    vertices = faces = 0;
+    SetActiveVerticesCount(0);
+    SetActiveTrianglesCount(0);
+    SetFrameType(eDXMeshFrame);
+    if (!device && g_pWindowedDevice) device = g_pWindowedDevice->GetD3DDevice();
+    const bool filled = GuardedCall([&] {
+      WalkEntries(source, thread, [&](CChildObject* entry, CXFileDataObject* child) {
+        if (IsBaseMeshOfType(child, eBaseMeshTypeGeoMesh)) {
+          if (AddSharedCopy(this, entry, map)) return true;
+          auto* geo = static_cast<CGeoMesh*>(child);
+          // A connectivity mesh without vertices has nothing to write.
+          if (geo->GetOriginalCurrentVerticesCount() == 0) return true;
+          auto* mesh = new CDXMesh;
+          AddChildObject(eOwnedChild, mesh, false);
+          FillCopy(
+              this, child, mesh, map, [&] { return geo->InitializeClone(mesh, this, device, options, thread); },
+              "\nError: CDXMesh::InitializeClone() failed");
+          AddDeltaActiveTrianglesCount(static_cast<LONG>(mesh->GetNumFaces(false)));
+          AddDeltaActiveVerticesCount(static_cast<LONG>(mesh->GetNumVertices(false)));
+        } else if (child->IsAFrame() && static_cast<CFrame*>(child)->IsOriginalFrame()) {
+          if (AddSharedCopy(this, entry, map)) return true;
+          DWORD childVertices = 0, childFaces = 0;
+          CopyChildFrame(
+              this, static_cast<CFrame*>(child), map,
+              [&](CFrame* copy) {
+                return copy->InitializeDXMeshFrame(static_cast<CFrame*>(child), map, childVertices, childFaces, device,
+                                                   options, thread);
+              },
+              "\nError: CFrame::InitializeShell() failed.", "\nError: CFrame::InitializeDXMeshFrame() failed.");
+          AddDeltaActiveVerticesCount(static_cast<LONG>(childVertices));
+          AddDeltaActiveTrianglesCount(static_cast<LONG>(childFaces));
+        }
+        return true;
+      });
     });
-  });
-  vertices = GetActiveVerticesCount(false);
-  faces = GetActiveTrianglesCount(false);
-  return filled;
-}
+    vertices = GetActiveVerticesCount(false);
+    faces = GetActiveTrianglesCount(false);
+    return filled;
+  }
 
-bool CFrame::SetDXMeshFrameMetrics(DWORD& vertices, DWORD& faces, CDXThread* thread) {
-  vertices = faces = 0;
-  SetActiveVerticesCount(0);
-  SetActiveTrianglesCount(0);
-  const bool counted = GuardedCall([&] {
-    WalkEntries(this, thread, [&](CChildObject* entry, CXFileDataObject* child) {
-      if (entry->IsReference()) return true;
-      if (IsDXMesh(child)) {
-        auto* mesh = static_cast<CDXMesh*>(child);
-        AddDeltaActiveTrianglesCount(static_cast<LONG>(mesh->GetNumFaces(false)));
-        AddDeltaActiveVerticesCount(static_cast<LONG>(mesh->GetNumVertices(false)));
-      } else if (child->IsAFrame() && static_cast<CFrame*>(child)->IsOriginalFrame()) {
-        DWORD childVertices = 0, childFaces = 0;
-        if (!static_cast<CFrame*>(child)->SetDXMeshFrameMetrics(childVertices, childFaces, thread))
-          throw "\nError: CFrame::SetDXMeshFrameMetrics() failed.";
-        AddDeltaActiveVerticesCount(static_cast<LONG>(childVertices));
-        AddDeltaActiveTrianglesCount(static_cast<LONG>(childFaces));
-        SetOriginalVerticesCount(GetActiveVerticesCount(false));
-        SetOriginalTrianglesCount(GetActiveTrianglesCount(false));
-      }
-      return true;
+  bool CFrame::SetDXMeshFrameMetrics(DWORD & vertices, DWORD & faces, CDXThread * thread) {
+    vertices = faces = 0;
+    SetActiveVerticesCount(0);
+    SetActiveTrianglesCount(0);
+    const bool counted = GuardedCall([&] {
+      WalkEntries(this, thread, [&](CChildObject* entry, CXFileDataObject* child) {
+        if (entry->IsReference()) return true;
+        if (IsBaseMeshOfType(child, eBaseMeshTypeDXMesh)) {
+          auto* mesh = static_cast<CDXMesh*>(child);
+          AddDeltaActiveTrianglesCount(static_cast<LONG>(mesh->GetNumFaces(false)));
+          AddDeltaActiveVerticesCount(static_cast<LONG>(mesh->GetNumVertices(false)));
+        } else if (child->IsAFrame() && static_cast<CFrame*>(child)->IsOriginalFrame()) {
+          DWORD childVertices = 0, childFaces = 0;
+          if (!static_cast<CFrame*>(child)->SetDXMeshFrameMetrics(childVertices, childFaces, thread))
+            throw "\nError: CFrame::SetDXMeshFrameMetrics() failed.";
+          AddDeltaActiveVerticesCount(static_cast<LONG>(childVertices));
+          AddDeltaActiveTrianglesCount(static_cast<LONG>(childFaces));
+          SetOriginalVerticesCount(GetActiveVerticesCount(false));
+          SetOriginalTrianglesCount(GetActiveTrianglesCount(false));
+        }
+        return true;
+      });
     });
-  });
-  vertices = GetActiveVerticesCount(false);
-  faces = GetActiveTrianglesCount(false);
-  return counted;
-}
+    vertices = GetActiveVerticesCount(false);
+    faces = GetActiveTrianglesCount(false);
+    return counted;
+  }

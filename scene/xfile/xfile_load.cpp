@@ -38,15 +38,10 @@ constexpr DWORD kMostDefaultMaterials = 65535;
 
 bool LoadsDXMeshes() { return g_appOptions.bLoadDXMeshes != 0; }
 
-bool IsDXMesh(CXFileDataObject* object) {
-  return object->IsATemplateGUID(&GUID_BaseMesh) &&
-         static_cast<CBaseMesh*>(object)->GetMeshType() == eBaseMeshTypeDXMesh;
-}
-
 // Top-level objects of these templates hang below the receiving frame.
 bool BelongsBelowRoot(const CXFileDataObject* object) {
   static const GUID* const kRootTemplates[] = {&TID_D3DRMMesh,         &TID_D3DRMFrame,     &GUID_BaseMesh,
-                                              &TID_D3DRMAnimationSet, &TID_D3DRMAnimation, &DXFILEOBJ_SkinWeights};
+                                               &TID_D3DRMAnimationSet, &TID_D3DRMAnimation, &DXFILEOBJ_SkinWeights};
   for (const GUID* guid : kRootTemplates)
     if (object->IsATemplateGUID(guid)) return true;
   return false;
@@ -223,8 +218,7 @@ bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, ch
     hr = DirectXFileCreate(&file);
     if (FAILED(hr)) throw SLoadFailure{"\nError: DirectXFileCreate() failed in CXFile::LoadXfile().", hr};
     hr = RegisterXFileTemplates(file);
-    if (FAILED(hr))
-      throw SLoadFailure{"\nError: IDirectXFile::RegisterTemplates() failed in CXFile::LoadXfile().", hr};
+    if (FAILED(hr)) throw SLoadFailure{"\nError: IDirectXFile::RegisterTemplates() failed in CXFile::LoadXfile().", hr};
     hr = file->CreateEnumObject(const_cast<char*>(path), DXFILELOAD_FROMFILE, &primary);
     if (SUCCEEDED(hr)) hr = file->CreateEnumObject(const_cast<char*>(path), DXFILELOAD_FROMFILE, &secondary);
     if (FAILED(hr)) throw SLoadFailure{"\nError: The file does not open as a .x file.", hr};
@@ -254,7 +248,7 @@ bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, ch
         root->AddChildObject(eOwnedChild, made, false);
         holder.release();
         attachedToRoot.AddTail(made);
-        if (IsDXMesh(made)) {
+        if (IsBaseMeshOfType(made, eBaseMeshTypeDXMesh)) {
           auto* mesh = static_cast<CDXMesh*>(made);
           const LONG vertices = static_cast<LONG>(mesh->GetNumVertices(false));
           const LONG triangles = static_cast<LONG>(mesh->GetNumFaces(false));
@@ -322,7 +316,8 @@ bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, ch
 
 void CXFile::DetachLoadedObjects(CFrame* root, CXFileDataList& world, const CObjectList& attachedToRoot,
                                  const CObjectList& attachedToWorld) {
-  for (POSITION pos = attachedToRoot.GetHeadPosition(); pos;) root->DeleteDirectChildObject(attachedToRoot.GetNext(pos), false);
+  for (POSITION pos = attachedToRoot.GetHeadPosition(); pos;)
+    root->DeleteDirectChildObject(attachedToRoot.GetNext(pos), false);
   for (POSITION pos = attachedToWorld.GetHeadPosition(); pos;) world.DeleteTopLevelObject(attachedToWorld.GetNext(pos));
 }
 
@@ -502,7 +497,7 @@ void CXFile::FinishObject(CXFileDataObject* object, CXFileDataObject* parent, CD
                            mesh->GetName() && *mesh->GetName() ? mesh->GetName() : "without a name");
       throw "\nError: The mesh could not be prepared for drawing.";
     }
-  } else if (IsDXMesh(object)) {
+  } else if (IsBaseMeshOfType(object, eBaseMeshTypeDXMesh)) {
     auto* mesh = static_cast<CDXMesh*>(object);
     if (parent && parent->IsAFrame())
       AddCounts(static_cast<CFrame*>(parent), static_cast<LONG>(mesh->GetNumVertices(false)),
@@ -519,8 +514,7 @@ void CXFile::FinishObject(CXFileDataObject* object, CXFileDataObject* parent, CD
     // Weights of vertices that the mesh does not have would be bound to
     // memory outside it.
     auto* weights = static_cast<CSkinWeights*>(object);
-    if (parent && parent->IsATemplateGUID(&GUID_BaseMesh) &&
-        static_cast<CBaseMesh*>(parent)->GetMeshType() == eBaseMeshTypeDXMesh)
+    if (parent && IsBaseMeshOfType(parent, eBaseMeshTypeDXMesh))
       m_skinnedMeshesByBoneName.SetAt(weights->GetTransformNodeName(), static_cast<CBaseMesh*>(parent));
     if (parent && parent->IsATemplateGUID(&TID_D3DRMMesh) &&
         !weights->ValidateVertexIndices(static_cast<CMesh*>(parent)->GetVerticesCount()))

@@ -71,11 +71,10 @@ bool CXFile::ContainsPM(CXFileDataObject* object) {
 
 bool CXFile::IsWrittenObject(CXFileDataObject* object, CXFileDataObject* parent) {
   if (IsAnyOf(object, {&TID_DXFILEHeader, &TID_D3DRMFrame, &TID_D3DRMFrameTransformMatrix, &TID_D3DRMMesh,
-                       &TID_D3DRMAnimationSet, &TID_D3DRMAnimation, &TID_D3DRMAnimationOptions,
-                       &TID_D3DRMAnimationKey, &DXFILEOBJ_XSkinMeshHeader}))
+                       &TID_D3DRMAnimationSet, &TID_D3DRMAnimation, &TID_D3DRMAnimationOptions, &TID_D3DRMAnimationKey,
+                       &DXFILEOBJ_XSkinMeshHeader}))
     return true;
-  if (object->IsATemplateGUID(&GUID_BaseMesh))
-    return static_cast<CBaseMesh*>(object)->GetMeshType() == eBaseMeshTypeDXMesh;
+  if (object->IsATemplateGUID(&GUID_BaseMesh)) return IsBaseMeshOfType(object, eBaseMeshTypeDXMesh);
   if (object->IsATemplateGUID(&DXFILEOBJ_SkinWeights)) return static_cast<CSkinWeights*>(object)->GetWeightsCount() > 0;
   // The parts of an X-file mesh are written with it; a Direct3D mesh writes
   // its own through the mesh writer. A material list that the mesh made for
@@ -201,7 +200,8 @@ bool CXFile::SaveXFrame2(CFrame* frame, char* path, DWORD format, bool saveTempl
       CXFileDataObject* object = references.GetNext(pos);
       PausePoint(thread);
       CScopedObjectLock lock(object);
-      if (!object->IsDeleted()) Check(SaveTopLevelObject(object, saveObject, thread), "Error: SaveTopLevelObject() failed.");
+      if (!object->IsDeleted())
+        Check(SaveTopLevelObject(object, saveObject, thread), "Error: SaveTopLevelObject() failed.");
     }
     for (POSITION pos = children.GetHeadPosition(); pos;) {
       CXFileDataObject* object = children.GetNext(pos)->GetXfileDataObject();

@@ -34,8 +34,7 @@ void CXFileDataList::InitializeAnimationSetList(CXFileDataObject* root) {
       m_animationSetsLock.Lock();
       m_animationSets.AddTail(static_cast<CAnimationSet*>(object));
       m_animationSetsLock.Unlock();
-    } else if (object->IsATemplateGUID(&GUID_BaseMesh) &&
-               static_cast<CBaseMesh*>(object)->GetMeshType() == eBaseMeshTypeDXMesh) {
+    } else if (IsBaseMeshOfType(object, eBaseMeshTypeDXMesh)) {
       m_dxMeshesLock.Lock();
       m_dxMeshes.AddTail(static_cast<CDXMesh*>(object));
       m_dxMeshesLock.Unlock();
