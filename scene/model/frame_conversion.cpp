@@ -208,72 +208,74 @@ DWORD CFrame::GetCollidingRayChildrenGeoMeshVertexHandles(CRayVertexCollisionLis
     out.AddTail(&found);
   }
   return count;
-  bool CFrame::InitializeDXMeshFrame(CFrame * source, CDataObjectMap & map, DWORD & vertices, DWORD & faces,
-                                     IDirect3DDevice8 * device, REDUCTIONOPTIONS * options, CDXThread * thread) {
-    vertices = faces = 0;
-    SetActiveVerticesCount(0);
-    SetActiveTrianglesCount(0);
-    SetFrameType(eDXMeshFrame);
-    if (!device && g_pWindowedDevice) device = g_pWindowedDevice->GetD3DDevice();
-    const bool filled = GuardedCall([&] {
-      WalkEntries(source, thread, [&](CChildObject* entry, CXFileDataObject* child) {
-        if (IsBaseMeshOfType(child, eBaseMeshTypeGeoMesh)) {
-          if (AddSharedCopy(this, entry, map)) return true;
-          auto* geo = static_cast<CGeoMesh*>(child);
-          // A connectivity mesh without vertices has nothing to write.
-          if (geo->GetOriginalCurrentVerticesCount() == 0) return true;
-          auto* mesh = new CDXMesh;
-          AddChildObject(eOwnedChild, mesh, false);
-          FillCopy(
-              this, child, mesh, map, [&] { return geo->InitializeClone(mesh, this, device, options, thread); },
-              "\nError: CDXMesh::InitializeClone() failed");
-          AddDeltaActiveTrianglesCount(static_cast<LONG>(mesh->GetNumFaces(false)));
-          AddDeltaActiveVerticesCount(static_cast<LONG>(mesh->GetNumVertices(false)));
-        } else if (child->IsAFrame() && static_cast<CFrame*>(child)->IsOriginalFrame()) {
-          if (AddSharedCopy(this, entry, map)) return true;
-          DWORD childVertices = 0, childFaces = 0;
-          CopyChildFrame(
-              this, static_cast<CFrame*>(child), map,
-              [&](CFrame* copy) {
-                return copy->InitializeDXMeshFrame(static_cast<CFrame*>(child), map, childVertices, childFaces, device,
-                                                   options, thread);
-              },
-              "\nError: CFrame::InitializeShell() failed.", "\nError: CFrame::InitializeDXMeshFrame() failed.");
-          AddDeltaActiveVerticesCount(static_cast<LONG>(childVertices));
-          AddDeltaActiveTrianglesCount(static_cast<LONG>(childFaces));
-        }
-        return true;
-      });
-    });
-    vertices = GetActiveVerticesCount(false);
-    faces = GetActiveTrianglesCount(false);
-    return filled;
-  }
+}
 
-  bool CFrame::SetDXMeshFrameMetrics(DWORD & vertices, DWORD & faces, CDXThread * thread) {
-    vertices = faces = 0;
-    SetActiveVerticesCount(0);
-    SetActiveTrianglesCount(0);
-    const bool counted = GuardedCall([&] {
-      WalkEntries(this, thread, [&](CChildObject* entry, CXFileDataObject* child) {
-        if (entry->IsReference()) return true;
-        if (IsBaseMeshOfType(child, eBaseMeshTypeDXMesh)) {
-          auto* mesh = static_cast<CDXMesh*>(child);
-          AddDeltaActiveTrianglesCount(static_cast<LONG>(mesh->GetNumFaces(false)));
-          AddDeltaActiveVerticesCount(static_cast<LONG>(mesh->GetNumVertices(false)));
-        } else if (child->IsAFrame() && static_cast<CFrame*>(child)->IsOriginalFrame()) {
-          DWORD childVertices = 0, childFaces = 0;
-          if (!static_cast<CFrame*>(child)->SetDXMeshFrameMetrics(childVertices, childFaces, thread))
-            throw "\nError: CFrame::SetDXMeshFrameMetrics() failed.";
-          AddDeltaActiveVerticesCount(static_cast<LONG>(childVertices));
-          AddDeltaActiveTrianglesCount(static_cast<LONG>(childFaces));
-          SetOriginalVerticesCount(GetActiveVerticesCount(false));
-          SetOriginalTrianglesCount(GetActiveTrianglesCount(false));
-        }
-        return true;
-      });
+bool CFrame::InitializeDXMeshFrame(CFrame* source, CDataObjectMap& map, DWORD& vertices, DWORD& faces,
+                                   IDirect3DDevice8* device, REDUCTIONOPTIONS* options, CDXThread* thread) {
+  vertices = faces = 0;
+  SetActiveVerticesCount(0);
+  SetActiveTrianglesCount(0);
+  SetFrameType(eDXMeshFrame);
+  if (!device && g_pWindowedDevice) device = g_pWindowedDevice->GetD3DDevice();
+  const bool filled = GuardedCall([&] {
+    WalkEntries(source, thread, [&](CChildObject* entry, CXFileDataObject* child) {
+      if (IsBaseMeshOfType(child, eBaseMeshTypeGeoMesh)) {
+        if (AddSharedCopy(this, entry, map)) return true;
+        auto* geo = static_cast<CGeoMesh*>(child);
+        // A connectivity mesh without vertices has nothing to write.
+        if (geo->GetOriginalCurrentVerticesCount() == 0) return true;
+        auto* mesh = new CDXMesh;
+        AddChildObject(eOwnedChild, mesh, false);
+        FillCopy(
+            this, child, mesh, map, [&] { return geo->InitializeClone(mesh, this, device, options, thread); },
+            "\nError: CDXMesh::InitializeClone() failed");
+        AddDeltaActiveTrianglesCount(static_cast<LONG>(mesh->GetNumFaces(false)));
+        AddDeltaActiveVerticesCount(static_cast<LONG>(mesh->GetNumVertices(false)));
+      } else if (child->IsAFrame() && static_cast<CFrame*>(child)->IsOriginalFrame()) {
+        if (AddSharedCopy(this, entry, map)) return true;
+        DWORD childVertices = 0, childFaces = 0;
+        CopyChildFrame(
+            this, static_cast<CFrame*>(child), map,
+            [&](CFrame* copy) {
+              return copy->InitializeDXMeshFrame(static_cast<CFrame*>(child), map, childVertices, childFaces, device,
+                                                 options, thread);
+            },
+            "\nError: CFrame::InitializeShell() failed.", "\nError: CFrame::InitializeDXMeshFrame() failed.");
+        AddDeltaActiveVerticesCount(static_cast<LONG>(childVertices));
+        AddDeltaActiveTrianglesCount(static_cast<LONG>(childFaces));
+      }
+      return true;
     });
-    vertices = GetActiveVerticesCount(false);
-    faces = GetActiveTrianglesCount(false);
-    return counted;
-  }
+  });
+  vertices = GetActiveVerticesCount(false);
+  faces = GetActiveTrianglesCount(false);
+  return filled;
+}
+
+bool CFrame::SetDXMeshFrameMetrics(DWORD& vertices, DWORD& faces, CDXThread* thread) {
+  vertices = faces = 0;
+  SetActiveVerticesCount(0);
+  SetActiveTrianglesCount(0);
+  const bool counted = GuardedCall([&] {
+    WalkEntries(this, thread, [&](CChildObject* entry, CXFileDataObject* child) {
+      if (entry->IsReference()) return true;
+      if (IsBaseMeshOfType(child, eBaseMeshTypeDXMesh)) {
+        auto* mesh = static_cast<CDXMesh*>(child);
+        AddDeltaActiveTrianglesCount(static_cast<LONG>(mesh->GetNumFaces(false)));
+        AddDeltaActiveVerticesCount(static_cast<LONG>(mesh->GetNumVertices(false)));
+      } else if (child->IsAFrame() && static_cast<CFrame*>(child)->IsOriginalFrame()) {
+        DWORD childVertices = 0, childFaces = 0;
+        if (!static_cast<CFrame*>(child)->SetDXMeshFrameMetrics(childVertices, childFaces, thread))
+          throw "\nError: CFrame::SetDXMeshFrameMetrics() failed.";
+        AddDeltaActiveVerticesCount(static_cast<LONG>(childVertices));
+        AddDeltaActiveTrianglesCount(static_cast<LONG>(childFaces));
+        SetOriginalVerticesCount(GetActiveVerticesCount(false));
+        SetOriginalTrianglesCount(GetActiveTrianglesCount(false));
+      }
+      return true;
+    });
+  });
+  vertices = GetActiveVerticesCount(false);
+  faces = GetActiveTrianglesCount(false);
+  return counted;
+}
