@@ -75,6 +75,36 @@ struct SRecord {
   }
 };
 
+// Whether two materials are written alike: colours as bytes, percentages
+// whole, and the texture's name. The first goes through a database of its
+// own to be kept as a file keeps it; the second was read from one.
+bool WrittenAlike(const tdsMaterial& material, const tdsMaterial& stored) {
+  tdsDatabase* scratch = nullptr;
+  tdsInitDatabase(&scratch);
+  tdsCreateDatabase(scratch, TDS_MESH_FILE);
+  tdsPutMaterial(scratch, const_cast<tdsMaterial*>(&material));
+  SRecord<tdsMaterial, tdsReleaseMaterial> kept;
+  tdsGetMaterialByIndex(scratch, 0, &kept.p);
+  tdsReleaseDatabase(&scratch);
+  CheckToolkit();
+  const tdsMaterial& a = *kept.p;
+  return a.ambient == stored.ambient && a.diffuse == stored.diffuse && a.specular == stored.specular &&
+         a.shininess == stored.shininess && a.transparency == stored.transparency &&
+         tdsNameOf(a.texture.name) == tdsNameOf(stored.texture.name);
+}
+
+// A material of that name, written unlike this one, is already in the
+// database: this one must take another name, or it would replace the other.
+bool MaterialNameTaken(tdsDatabase* db, const tdsMaterial& material) {
+  const std::string name = tdsNameOf(material.name);
+  const auto& list = tdsMaterialList(db);
+  if (std::none_of(list.begin(), list.end(), [&](const tdsNameEntry& e) { return e.name == name; })) return false;
+  SRecord<tdsMaterial, tdsReleaseMaterial> stored;
+  tdsGetMaterialByName(db, name.c_str(), &stored.p);
+  CheckToolkit();
+  return !WrittenAlike(material, *stored.p);
+}
+
 }  // namespace
 
 void tdsSetMotionBoundingBox(tdsMesh* mesh, tdsObjectMotion* motion) {
@@ -312,6 +342,12 @@ bool CDXMesh::SaveIn3dsDatabase(tdsDatabase* database, char* parentName, D3DXMAT
       material.p->transparency = Clamp01(1.0f - source.Diffuse.a);
       if (m_pMaterials && a < m_dwNumMaterials && m_pMaterials[a].pTextureFilename)
         tdsCopyName(material.p->texture.name, m_pMaterials[a].pTextureFilename);
+      if (MaterialNameTaken(database, *material.p)) {
+        name = "Mat";
+        SetUniqueName(name);
+        tdsCopyName(material.p->name, static_cast<const char*>(name));
+        rangeNames[r] = name;
+      }
       tdsPutMaterial(database, material.p);
       CheckToolkit();
     }

@@ -557,6 +557,24 @@ TEST_F(Scene3dsTest, UnnamedMeshesGetNamesOfTheirOwnInTheFile) {
   EXPECT_TRUE(std::regex_match(back.meshes[1].name, std::regex("M_[0-9]{7}"))) << back.meshes[1].name;
 }
 
+TEST_F(Scene3dsTest, MaterialsOfOneNameWrittenUnlikeKeepTheirOwn) {
+  WriteFile(PathOf("shared.3ds"), {Tetrahedron("a", "m"), Tetrahedron("b", "m"), Tetrahedron("c", "m")}, {{"m"}});
+  auto root = Import(PathOf("shared.3ds"));
+  ASSERT_TRUE(root);
+  // The second mesh's copy of the material turns red.
+  MeshOf(Frames(root.get())[1])->GetMaterials()[0].MatD3D.Diffuse.r = 1.0f;
+  ASSERT_TRUE(Export(root.get(), PathOf("back.3ds")));
+  const SFileContent back = ReadFile(PathOf("back.3ds"));
+  ASSERT_EQ(back.meshes.size(), 3u);
+  EXPECT_EQ(back.materials.size(), 2u);
+  EXPECT_EQ(back.meshes[0].groups, std::vector<std::string>{"m"});
+  EXPECT_EQ(back.meshes[2].groups, std::vector<std::string>{"m"});
+  ASSERT_EQ(back.meshes[1].groups.size(), 1u);
+  EXPECT_NE(back.meshes[1].groups[0], "m");
+  EXPECT_FLOAT_EQ(back.materials.at(back.meshes[1].groups[0]).diffuse.r, 1.0f);
+  EXPECT_NEAR(back.materials.at("m").diffuse.r, 0.5f, 1.0 / 255);
+}
+
 TEST_F(Scene3dsTest, ExportRefusesMeshesPastTheFormatsCounts) {
   for (DWORD vertices : {DWORD{65535}, DWORD{65536}}) {
     auto root = NewRoot();
@@ -565,7 +583,7 @@ TEST_F(Scene3dsTest, ExportRefusesMeshesPastTheFormatsCounts) {
     D3DXMatrixIdentity(&identity);
     frame->Initialize(&identity, const_cast<char*>("big"), CFrame::eDXMeshFrame, false);
     auto* mesh = new CDXMesh;
-    ASSERT_TRUE(mesh->CBaseMesh::Initialize(const_cast<char*>("huge")));
+    ASSERT_TRUE(mesh->Initialize(const_cast<char*>("huge")));
     // A fan of triangles over all the vertices.
     std::vector<D3DVERTEX> v(vertices);
     for (DWORD i = 0; i < vertices; ++i) v[i] = {static_cast<float>(i % 256), static_cast<float>(i / 256), 0, 0, 0, 1, 0, 0};
