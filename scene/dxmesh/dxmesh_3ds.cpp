@@ -127,17 +127,6 @@ void tdsSetMotionBoundingBox(tdsMesh* mesh, tdsObjectMotion* motion) {
   motion->boundMax = max;
 }
 
-void tdsCenterMeshLocalMatrix(tdsMesh* mesh) {
-  tdsObjectMotion box;
-  tdsSetMotionBoundingBox(mesh, mesh ? &box : nullptr);
-  if (!mesh || VertexCountOf(*mesh) == 0) return;
-  const float matrix[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1,
-                            (box.boundMin.x + box.boundMax.x) * 0.5f,
-                            (box.boundMin.y + box.boundMax.y) * 0.5f,
-                            (box.boundMin.z + box.boundMax.z) * 0.5f};
-  std::copy(std::begin(matrix), std::end(matrix), mesh->localMatrix);
-}
-
 // ---------------------------------------------------------------------------
 // Import
 
@@ -400,8 +389,11 @@ bool CDXMesh::SaveIn3dsDatabase(tdsDatabase* database, char* parentName, D3DXMAT
       group.faceIndices.resize(range.FaceCount);
       for (DWORD k = 0; k < range.FaceCount; ++k) group.faceIndices[k] = static_cast<std::uint16_t>(range.FaceStart + k);
     }
-    tdsCenterMeshLocalMatrix(&mesh);
-    CheckToolkit();
+    // The vertices stand where the scene has them: the mesh's axes are the
+    // file's (the record's identity matrix) and its node (below) moves
+    // nothing. Axes at the box centre with the node there too, as the
+    // keyframer's tracks are relative to the parent node, would carry every
+    // child mesh by its parents' centres in the programs that play them.
     tdsPutMesh(database, &mesh);
     CheckToolkit();
 
@@ -416,9 +408,7 @@ bool CDXMesh::SaveIn3dsDatabase(tdsDatabase* database, char* parentName, D3DXMAT
     motion.p->position.keys[0].frame = 1;
     motion.p->rotation.keys[0].frame = 1;
     motion.p->scale.keys[0].frame = 1;
-    motion.p->position.values[0] = {(motion.p->boundMax.x + motion.p->boundMin.x) / 2,
-                                    (motion.p->boundMax.y + motion.p->boundMin.y) / 2,
-                                    (motion.p->boundMax.z + motion.p->boundMin.z) / 2};
+    motion.p->position.values[0] = {0, 0, 0};
     motion.p->rotation.values[0] = {0, 1, 0, 0};
     motion.p->scale.values[0] = {1, 1, 1};
     tdsPutObjectMotion(database, motion.p);

@@ -542,6 +542,56 @@ TEST_F(Scene3dsTest, RealFilesRoundTripThroughTheScene) {
   if (!other_readers::AssimpInstalled()) GTEST_SKIP() << other_readers::kNoAssimp;
 }
 
+// The box of every vertex below root, as another reader turns it: 3DS keeps
+// y and z in the other order, and it makes the file's z its y and the file's
+// y its -z.
+std::pair<D3DXVECTOR3, D3DXVECTOR3> BoxAsReadElsewhere(CFrame* root) {
+  D3DXVECTOR3 min(1e30f, 1e30f, 1e30f), max(-1e30f, -1e30f, -1e30f);
+  for (CFrame* frame : Frames(root)) {
+    CDXMesh* mesh = MeshOf(frame);
+    if (!mesh) continue;
+    for (const auto& c : Corners(mesh)) {
+      const D3DXVECTOR3 p(c[0], c[1], -c[2]);
+      min = {std::min(min.x, p.x), std::min(min.y, p.y), std::min(min.z, p.z)};
+      max = {std::max(max.x, p.x), std::max(max.y, p.y), std::max(max.z, p.z)};
+    }
+  }
+  return {min, max};
+}
+
+D3DXVECTOR3 AssimpPoint(const std::string& output, const char* which) {
+  std::smatch m;
+  const std::string number = "(-?[0-9.]+)";
+  if (!std::regex_search(output, m, std::regex(std::string(which) + " point\\s+\\(" + number + " " + number + " " + number)))
+    return {NAN, NAN, NAN};
+  return {std::stof(m[1]), std::stof(m[2]), std::stof(m[3])};
+}
+
+TEST_F(Scene3dsTest, AnotherReaderFindsTheExportedMeshesWhereTheSceneHasThem) {
+  if (!other_readers::AssimpInstalled()) GTEST_SKIP() << other_readers::kNoAssimp;
+  // A chain of three meshes, and the real files.
+  WriteFile(PathOf("chain.3ds"), {Triangle("a"), Triangle("b", 2), Triangle("c", 4)}, {},
+            {{"a", ""}, {"b", "a"}, {"c", "b"}});
+  std::vector<std::string> inputs = {PathOf("chain.3ds")};
+  for (const auto& path : tdstest::Real3dsFiles()) inputs.push_back(path.string());
+  for (const std::string& input : inputs) {
+    SCOPED_TRACE(input);
+    auto root = Import(input);
+    ASSERT_TRUE(root);
+    ASSERT_TRUE(Export(root.get(), PathOf("out.3ds")));
+    const auto run = other_readers::RunAssimpInfo(PathOf("out.3ds"));
+    ASSERT_EQ(run.status, 0) << run.output;
+    const auto [min, max] = BoxAsReadElsewhere(root.get());
+    const D3DXVECTOR3 readMin = AssimpPoint(run.output, "Minimum"), readMax = AssimpPoint(run.output, "Maximum");
+    const D3DXVECTOR3 size = max - min;
+    const float tolerance = 1e-4f * std::max(1.0f, D3DXVec3Length(&size));
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_NEAR(readMin[k], min[k], tolerance) << "axis " << k;
+      EXPECT_NEAR(readMax[k], max[k], tolerance) << "axis " << k;
+    }
+  }
+}
+
 TEST_F(Scene3dsTest, UnnamedMeshesGetNamesOfTheirOwnInTheFile) {
   WriteFile(PathOf("two.3ds"), {Tetrahedron("twin", "m"), Tetrahedron("twin2", "m")}, {{"m"}});
   auto root = Import(PathOf("two.3ds"));
