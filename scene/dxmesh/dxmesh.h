@@ -85,6 +85,7 @@ class CDXMesh : public CBaseMesh {
   // materials and an object node into the database, the vertices carried by
   // transform, under parentName in the keyframer; recordName receives the
   // name the mesh record was given (matrix2 and vector are not read).
+  using CBaseMesh::Initialize;
   bool Initialize(tdsMesh* mesh, tdsDatabase*& database, C3dsMaterialMap& materials, IDirect3DDevice8* device,
                   char* textureDirectory, CDXThread* thread);
   bool Copy3dsFacesArray(WORD*& indices, DWORD& count, tdsMesh* mesh);

@@ -75,6 +75,36 @@ struct SRecord {
   }
 };
 
+// Whether two materials are written alike: colours as bytes, percentages
+// whole, and the texture's name. The first goes through a database of its
+// own to be kept as a file keeps it; the second was read from one.
+bool WrittenAlike(const tdsMaterial& material, const tdsMaterial& stored) {
+  tdsDatabase* scratch = nullptr;
+  tdsInitDatabase(&scratch);
+  tdsCreateDatabase(scratch, TDS_MESH_FILE);
+  tdsPutMaterial(scratch, const_cast<tdsMaterial*>(&material));
+  SRecord<tdsMaterial, tdsReleaseMaterial> kept;
+  tdsGetMaterialByIndex(scratch, 0, &kept.p);
+  tdsReleaseDatabase(&scratch);
+  CheckToolkit();
+  const tdsMaterial& a = *kept.p;
+  return a.ambient == stored.ambient && a.diffuse == stored.diffuse && a.specular == stored.specular &&
+         a.shininess == stored.shininess && a.transparency == stored.transparency &&
+         tdsNameOf(a.texture.name) == tdsNameOf(stored.texture.name);
+}
+
+// A material of that name, written unlike this one, is already in the
+// database: this one must take another name, or it would replace the other.
+bool MaterialNameTaken(tdsDatabase* db, const tdsMaterial& material) {
+  const std::string name = tdsNameOf(material.name);
+  const auto& list = tdsMaterialList(db);
+  if (std::none_of(list.begin(), list.end(), [&](const tdsNameEntry& e) { return e.name == name; })) return false;
+  SRecord<tdsMaterial, tdsReleaseMaterial> stored;
+  tdsGetMaterialByName(db, name.c_str(), &stored.p);
+  CheckToolkit();
+  return !WrittenAlike(material, *stored.p);
+}
+
 }  // namespace
 
 void tdsSetMotionBoundingBox(tdsMesh* mesh, tdsObjectMotion* motion) {
@@ -95,17 +125,6 @@ void tdsSetMotionBoundingBox(tdsMesh* mesh, tdsObjectMotion* motion) {
   }
   motion->boundMin = min;
   motion->boundMax = max;
-}
-
-void tdsCenterMeshLocalMatrix(tdsMesh* mesh) {
-  tdsObjectMotion box;
-  tdsSetMotionBoundingBox(mesh, mesh ? &box : nullptr);
-  if (!mesh || VertexCountOf(*mesh) == 0) return;
-  const float matrix[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1,
-                            (box.boundMin.x + box.boundMax.x) * 0.5f,
-                            (box.boundMin.y + box.boundMax.y) * 0.5f,
-                            (box.boundMin.z + box.boundMax.z) * 0.5f};
-  std::copy(std::begin(matrix), std::end(matrix), mesh->localMatrix);
 }
 
 // ---------------------------------------------------------------------------
@@ -312,6 +331,12 @@ bool CDXMesh::SaveIn3dsDatabase(tdsDatabase* database, char* parentName, D3DXMAT
       material.p->transparency = Clamp01(1.0f - source.Diffuse.a);
       if (m_pMaterials && a < m_dwNumMaterials && m_pMaterials[a].pTextureFilename)
         tdsCopyName(material.p->texture.name, m_pMaterials[a].pTextureFilename);
+      if (MaterialNameTaken(database, *material.p)) {
+        name = "Mat";
+        SetUniqueName(name);
+        tdsCopyName(material.p->name, static_cast<const char*>(name));
+        rangeNames[r] = name;
+      }
       tdsPutMaterial(database, material.p);
       CheckToolkit();
     }
@@ -364,8 +389,11 @@ bool CDXMesh::SaveIn3dsDatabase(tdsDatabase* database, char* parentName, D3DXMAT
       group.faceIndices.resize(range.FaceCount);
       for (DWORD k = 0; k < range.FaceCount; ++k) group.faceIndices[k] = static_cast<std::uint16_t>(range.FaceStart + k);
     }
-    tdsCenterMeshLocalMatrix(&mesh);
-    CheckToolkit();
+    // The vertices stand where the scene has them: the mesh's axes are the
+    // file's (the record's identity matrix) and its node (below) moves
+    // nothing. Axes at the box centre with the node there too, as the
+    // keyframer's tracks are relative to the parent node, would carry every
+    // child mesh by its parents' centres in the programs that play them.
     tdsPutMesh(database, &mesh);
     CheckToolkit();
 
@@ -380,9 +408,7 @@ bool CDXMesh::SaveIn3dsDatabase(tdsDatabase* database, char* parentName, D3DXMAT
     motion.p->position.keys[0].frame = 1;
     motion.p->rotation.keys[0].frame = 1;
     motion.p->scale.keys[0].frame = 1;
-    motion.p->position.values[0] = {(motion.p->boundMax.x + motion.p->boundMin.x) / 2,
-                                    (motion.p->boundMax.y + motion.p->boundMin.y) / 2,
-                                    (motion.p->boundMax.z + motion.p->boundMin.z) / 2};
+    motion.p->position.values[0] = {0, 0, 0};
     motion.p->rotation.values[0] = {0, 1, 0, 0};
     motion.p->scale.values[0] = {1, 1, 1};
     tdsPutObjectMotion(database, motion.p);

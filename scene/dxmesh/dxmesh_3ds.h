@@ -1,6 +1,6 @@
 // The .3ds side of Direct3D meshes: the map of a file's materials that the
-// import hands to CDXMesh::Initialize, and two record helpers of the export
-// that report through the toolkit's error state.
+// import hands to CDXMesh::Initialize, and a record helper of the export
+// that reports through the toolkit's error state.
 #pragma once
 
 #include <afx.h>
@@ -18,9 +18,6 @@ using C3dsMaterialMap = CTypedPtrMap<CMapStringToPtr, CString, tdsMaterial*>;
 // ERR_INVALID_ARG for a null argument, ERR_INVALID_DATA for a mesh without
 // vertices.
 void tdsSetMotionBoundingBox(tdsMesh* mesh, tdsObjectMotion* motion);
-// The mesh's local matrix becomes the identity rotation about the centre of
-// its vertices' box; the same errors.
-void tdsCenterMeshLocalMatrix(tdsMesh* mesh);
 
 // The most vertices and faces that one .3ds mesh holds.
 inline constexpr DWORD k3dsMaxCount = 0xFFFF;

@@ -542,6 +542,56 @@ TEST_F(Scene3dsTest, RealFilesRoundTripThroughTheScene) {
   if (!other_readers::AssimpInstalled()) GTEST_SKIP() << other_readers::kNoAssimp;
 }
 
+// The box of every vertex below root, as another reader turns it: 3DS keeps
+// y and z in the other order, and it makes the file's z its y and the file's
+// y its -z.
+std::pair<D3DXVECTOR3, D3DXVECTOR3> BoxAsReadElsewhere(CFrame* root) {
+  D3DXVECTOR3 min(1e30f, 1e30f, 1e30f), max(-1e30f, -1e30f, -1e30f);
+  for (CFrame* frame : Frames(root)) {
+    CDXMesh* mesh = MeshOf(frame);
+    if (!mesh) continue;
+    for (const auto& c : Corners(mesh)) {
+      const D3DXVECTOR3 p(c[0], c[1], -c[2]);
+      min = {std::min(min.x, p.x), std::min(min.y, p.y), std::min(min.z, p.z)};
+      max = {std::max(max.x, p.x), std::max(max.y, p.y), std::max(max.z, p.z)};
+    }
+  }
+  return {min, max};
+}
+
+D3DXVECTOR3 AssimpPoint(const std::string& output, const char* which) {
+  std::smatch m;
+  const std::string number = "(-?[0-9.]+)";
+  if (!std::regex_search(output, m, std::regex(std::string(which) + " point\\s+\\(" + number + " " + number + " " + number)))
+    return {NAN, NAN, NAN};
+  return {std::stof(m[1]), std::stof(m[2]), std::stof(m[3])};
+}
+
+TEST_F(Scene3dsTest, AnotherReaderFindsTheExportedMeshesWhereTheSceneHasThem) {
+  if (!other_readers::AssimpInstalled()) GTEST_SKIP() << other_readers::kNoAssimp;
+  // A chain of three meshes, and the real files.
+  WriteFile(PathOf("chain.3ds"), {Triangle("a"), Triangle("b", 2), Triangle("c", 4)}, {},
+            {{"a", ""}, {"b", "a"}, {"c", "b"}});
+  std::vector<std::string> inputs = {PathOf("chain.3ds")};
+  for (const auto& path : tdstest::Real3dsFiles()) inputs.push_back(path.string());
+  for (const std::string& input : inputs) {
+    SCOPED_TRACE(input);
+    auto root = Import(input);
+    ASSERT_TRUE(root);
+    ASSERT_TRUE(Export(root.get(), PathOf("out.3ds")));
+    const auto run = other_readers::RunAssimpInfo(PathOf("out.3ds"));
+    ASSERT_EQ(run.status, 0) << run.output;
+    const auto [min, max] = BoxAsReadElsewhere(root.get());
+    const D3DXVECTOR3 readMin = AssimpPoint(run.output, "Minimum"), readMax = AssimpPoint(run.output, "Maximum");
+    const D3DXVECTOR3 size = max - min;
+    const float tolerance = 1e-4f * std::max(1.0f, D3DXVec3Length(&size));
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_NEAR(readMin[k], min[k], tolerance) << "axis " << k;
+      EXPECT_NEAR(readMax[k], max[k], tolerance) << "axis " << k;
+    }
+  }
+}
+
 TEST_F(Scene3dsTest, UnnamedMeshesGetNamesOfTheirOwnInTheFile) {
   WriteFile(PathOf("two.3ds"), {Tetrahedron("twin", "m"), Tetrahedron("twin2", "m")}, {{"m"}});
   auto root = Import(PathOf("two.3ds"));
@@ -557,6 +607,24 @@ TEST_F(Scene3dsTest, UnnamedMeshesGetNamesOfTheirOwnInTheFile) {
   EXPECT_TRUE(std::regex_match(back.meshes[1].name, std::regex("M_[0-9]{7}"))) << back.meshes[1].name;
 }
 
+TEST_F(Scene3dsTest, MaterialsOfOneNameWrittenUnlikeKeepTheirOwn) {
+  WriteFile(PathOf("shared.3ds"), {Tetrahedron("a", "m"), Tetrahedron("b", "m"), Tetrahedron("c", "m")}, {{"m"}});
+  auto root = Import(PathOf("shared.3ds"));
+  ASSERT_TRUE(root);
+  // The second mesh's copy of the material turns red.
+  MeshOf(Frames(root.get())[1])->GetMaterials()[0].MatD3D.Diffuse.r = 1.0f;
+  ASSERT_TRUE(Export(root.get(), PathOf("back.3ds")));
+  const SFileContent back = ReadFile(PathOf("back.3ds"));
+  ASSERT_EQ(back.meshes.size(), 3u);
+  EXPECT_EQ(back.materials.size(), 2u);
+  EXPECT_EQ(back.meshes[0].groups, std::vector<std::string>{"m"});
+  EXPECT_EQ(back.meshes[2].groups, std::vector<std::string>{"m"});
+  ASSERT_EQ(back.meshes[1].groups.size(), 1u);
+  EXPECT_NE(back.meshes[1].groups[0], "m");
+  EXPECT_FLOAT_EQ(back.materials.at(back.meshes[1].groups[0]).diffuse.r, 1.0f);
+  EXPECT_NEAR(back.materials.at("m").diffuse.r, 0.5f, 1.0 / 255);
+}
+
 TEST_F(Scene3dsTest, ExportRefusesMeshesPastTheFormatsCounts) {
   for (DWORD vertices : {DWORD{65535}, DWORD{65536}}) {
     auto root = NewRoot();
@@ -565,7 +633,7 @@ TEST_F(Scene3dsTest, ExportRefusesMeshesPastTheFormatsCounts) {
     D3DXMatrixIdentity(&identity);
     frame->Initialize(&identity, const_cast<char*>("big"), CFrame::eDXMeshFrame, false);
     auto* mesh = new CDXMesh;
-    ASSERT_TRUE(mesh->CBaseMesh::Initialize(const_cast<char*>("huge")));
+    ASSERT_TRUE(mesh->Initialize(const_cast<char*>("huge")));
     // A fan of triangles over all the vertices.
     std::vector<D3DVERTEX> v(vertices);
     for (DWORD i = 0; i < vertices; ++i) v[i] = {static_cast<float>(i % 256), static_cast<float>(i / 256), 0, 0, 0, 1, 0, 0};

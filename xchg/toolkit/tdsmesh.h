@@ -55,7 +55,8 @@ struct tdsMesh {
   std::vector<tdsTexVert> texVerts;
   std::uint8_t useMapInfo = 0;
   tdsMeshMapInfo mapInfo;
-  float localMatrix[12] = {};
+  // Three axis rows and an origin; a new record's is the identity.
+  float localMatrix[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
   std::uint16_t faceCount = 0;
   std::vector<tdsFace> faces;
   std::vector<std::uint32_t> smoothing;  // one per face, or empty
