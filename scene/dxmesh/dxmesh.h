@@ -95,7 +95,6 @@ class CDXMesh : public CBaseMesh {
                              C3dsMaterialMap& map, char* textureDirectory, tdsMesh* mesh, CDXThread* thread);
   bool SaveIn3dsDatabase(tdsDatabase* database, char* parentName, D3DXMATRIX* transform, D3DXMATRIX* matrix2,
                          D3DXVECTOR3* vector, CDXThread* thread, CString* recordName = nullptr);
-  using CBaseMesh::Initialize;
   // The progressive mesh of this mesh.
   bool InitializeClone(CDXPMesh* target, CFrame* frame, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
                        CDXThread* thread);
