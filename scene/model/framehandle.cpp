@@ -197,7 +197,12 @@ bool CFrameHandle::NearerBoxCrossing(D3DXVECTOR3* direction, bool tryLock, D3DXV
   return true;
 }
 
-bool CFrameHandle::NearerSphereCrossing(D3DXVECTOR3* direction, D3DXVECTOR3& point, CGSphere& sphere) {
+// The sphere handle keeps no view: the pick matrix is made anew each time.
+bool CFrameHandle::NearerSphereCrossing(D3DXVECTOR3* direction, D3DXMATRIX* view, D3DXVECTOR3& point,
+                                        CGSphere& sphere) {
+  const D3DXMATRIX pick = m_parentRenderWorld * *view;
+  if (!D3DXMatrixInverse(&m_inversePick, nullptr, &pick)) return false;
+  m_pick = pick;
   D3DXVECTOR3 origin, ray;
   PickRay(direction, origin, ray);
   sphere = m_parentFrame->ConvertBoundingSpherePFS(nullptr, false);
@@ -210,16 +215,19 @@ bool CFrameHandle::NearerSphereCrossing(D3DXVECTOR3* direction, D3DXVECTOR3& poi
   return true;
 }
 
+void CFrameHandle::TakeParentRenderWorld(bool tryLock) {
+  if (CFrame* renderParent = m_parentFrame->GetParentRenderFrame())
+    m_parentRenderWorld = renderParent->ComputeWorldTransform(tryLock);
+  else
+    D3DXMatrixIdentity(&m_parentRenderWorld);
+}
+
 void CFrameHandle::PressLeftButtonDownBox(D3DXVECTOR3* direction, D3DXMATRIX* view, D3DXMATRIX*, bool tryLock) {
   CObjectLock lock(this, tryLock);
   if (IsDeleted() || !m_parentFrame) return;
   CObjectLock frameLock(m_parentFrame, tryLock);
   if (m_parentFrame->IsDeleted()) return;
-  CFrame* renderParent = m_parentFrame->GetParentRenderFrame();
-  if (renderParent)
-    m_parentRenderWorld = renderParent->ComputeWorldTransform(tryLock);
-  else
-    D3DXMatrixIdentity(&m_parentRenderWorld);
+  TakeParentRenderWorld(tryLock);
   if (!SetPickMatrix(view)) return;
   D3DXVECTOR3 point;
   CGBox::EBoxFace face;
@@ -254,29 +262,19 @@ void CFrameHandle::ReleaseLeftButton(D3DXVECTOR3*) {
 
 void CFrameHandle::PressLeftButtonDownSphere(D3DXVECTOR3* direction, D3DXMATRIX* view, D3DXMATRIX*) {
   if (!m_parentFrame) return;
-  CFrame* renderParent = m_parentFrame->GetParentRenderFrame();
-  if (renderParent)
-    m_parentRenderWorld = renderParent->ComputeWorldTransform(false);
-  else
-    D3DXMatrixIdentity(&m_parentRenderWorld);
-  const D3DXMATRIX pick = m_parentRenderWorld * *view;
-  if (!D3DXMatrixInverse(&m_inversePick, nullptr, &pick)) return;
-  m_pick = pick;
+  TakeParentRenderWorld(false);
   D3DXVECTOR3 point;
   CGSphere sphere;
-  if (!NearerSphereCrossing(direction, point, sphere)) return;
+  if (!NearerSphereCrossing(direction, view, point, sphere)) return;
   m_dragging = true;
   m_lastHitPoint = point;
 }
 
 void CFrameHandle::DragSphere(D3DXVECTOR3* direction, D3DXMATRIX* view, D3DXMATRIX* inverseView) {
   if (!m_parentFrame) return;
-  const D3DXMATRIX pick = m_parentRenderWorld * *view;
-  if (!D3DXMatrixInverse(&m_inversePick, nullptr, &pick)) return;
-  m_pick = pick;
   D3DXVECTOR3 point;
   CGSphere sphere;
-  if (!NearerSphereCrossing(direction, point, sphere)) return;
+  if (!NearerSphereCrossing(direction, view, point, sphere)) return;
   D3DXVECTOR3 centre = *sphere.GetCenterFS();
   D3DXVECTOR3 from = m_lastHitPoint - centre, to = point - centre;
   if (from != to) RotateParentFrame3(&from, &to, centre, m_pick, view, inverseView);

@@ -77,7 +77,10 @@ class CFrameHandle : public CFrame {
   // The crossing of the ray with the parent frame's box nearer to the eye;
   // false when the ray misses.
   bool NearerBoxCrossing(D3DXVECTOR3* direction, bool tryLock, D3DXVECTOR3& point, CGBox::EBoxFace& face, CGBox& box);
-  bool NearerSphereCrossing(D3DXVECTOR3* direction, D3DXVECTOR3& point, CGSphere& sphere);
+  bool NearerSphereCrossing(D3DXVECTOR3* direction, D3DXMATRIX* view, D3DXVECTOR3& point, CGSphere& sphere);
+  // The world transform of the parent frame's parent render frame, or the
+  // identity.
+  void TakeParentRenderWorld(bool tryLock);
   static std::unique_ptr<CBox> MakeHandleBox(float width, float height, float depth, bool tryLock,
                                              const char* failure);
   // Names the handle, places it by m and takes over box as its shape.
