@@ -9,6 +9,7 @@
 #include <vectortransforms.h>
 
 #include <cmath>
+#include <memory>
 
 #include "failureguard.h"
 #include "material.h"
@@ -59,6 +60,28 @@ bool CFrameHandle::DestroyContent() {
   return true;
 }
 
+// The handle's glass box; a failure throws the given text.
+std::unique_ptr<CBox> CFrameHandle::MakeHandleBox(float width, float height, float depth, bool tryLock,
+                                                  const char* failure) {
+  auto box = std::make_unique<CBox>();
+  D3DMATERIAL8 glass = GreyGlassMaterial();
+  if (FAILED(box->Initialize(width, height, depth, &glass, const_cast<char*>("FrameHandleBoxShape"), 0, tryLock)))
+    throw failure;
+  return box;
+}
+
+void CFrameHandle::InitializeOnBox(std::unique_ptr<CBox> box, D3DXMATRIX* m, EHandleType type, CFrame* frame,
+                                   bool permanent, bool tryLock) {
+  CString name = UniqueHandleName();
+  if (FAILED(CFrame::Initialize(m, name.GetBuffer(0), eFrameHandle, tryLock))) throw "Error: CFrame::Initialize() failed.";
+  m_handleType = type;
+  m_permanent = permanent;
+  m_parentFrame = frame;
+  m_box = box.get();
+  AddChildObject(eOwnedChild, box.release(), tryLock);
+  if (!ComputeBoundingObjectsHierarchy(false, false, tryLock)) throw "Error: ComputeBoundingObjectsHierarchy() failed.";
+}
+
 bool CFrameHandle::Initialize(EHandleType type, CFrame* frame, bool permanent, bool tryLock) {
   CObjectLock lock(this, tryLock);
   if (IsDeleted()) return true;
@@ -66,30 +89,13 @@ bool CFrameHandle::Initialize(EHandleType type, CFrame* frame, bool permanent, b
   if (frame->IsDeleted()) return true;
   DestroyContent();
   CGBox* target = frame->GetBoundingBox();
-  auto* box = new CBox;
-  D3DMATERIAL8 glass = GreyGlassMaterial();
-  if (FAILED(box->Initialize(target->GetWidthFS(), target->GetHeightFS(), target->GetDepthFS(), &glass,
-                             const_cast<char*>("FrameHandleBoxShape"), 0, tryLock))) {
-    delete box;
-    throw "Error: CGBox::Initialize() failed.";
-  }
+  std::unique_ptr<CBox> box = MakeHandleBox(target->GetWidthFS(), target->GetHeightFS(), target->GetDepthFS(), tryLock,
+                                            "Error: CGBox::Initialize() failed.");
   D3DXMATRIX m;
   BoxToBoxTransform(m, box->GetBoundingBox(), nullptr, target, nullptr, tryLock);
-  CString name = UniqueHandleName();
-  try {
-    if (FAILED(CFrame::Initialize(&m, name.GetBuffer(0), eFrameHandle, tryLock))) throw "Error: CFrame::Initialize() failed.";
-  } catch (...) {
-    delete box;
-    throw;
-  }
-  m_handleType = type;
-  m_permanent = permanent;
-  m_parentFrame = frame;
+  InitializeOnBox(std::move(box), &m, type, frame, permanent, tryLock);
   D3DXMATRIX world = m * *frame->GetWorldTransform();
   SetWorldTransform(&world, tryLock);
-  AddChildObject(eOwnedChild, box, tryLock);
-  m_box = box;
-  if (!ComputeBoundingObjectsHierarchy(false, false, tryLock)) throw "Error: ComputeBoundingObjectsHierarchy() failed.";
   return true;
 }
 
@@ -101,31 +107,14 @@ bool CFrameHandle::Initialize(EHandleType type, CFrame* frame, D3DXVECTOR3* posi
   CObjectLock frameLock(frame, tryLock, true);
   if (!frameLock.IsHeld()) throw "Info: Cannot lock the bounded frame object.";
   DestroyContent();
-  auto* box = new CBox;
-  D3DMATERIAL8 glass = GreyGlassMaterial();
-  if (FAILED(box->Initialize(width, height, depth, &glass, const_cast<char*>("FrameHandleBoxShape"), 0, false))) {
-    delete box;
-    throw "Error: CBox::Initialize() failed.";
-  }
+  std::unique_ptr<CBox> box = MakeHandleBox(width, height, depth, false, "Error: CBox::Initialize() failed.");
   const D3DXVECTOR3 front = box->GetBoundingBox()->GetFrontFaceNormalFS();
   const D3DXVECTOR3 top = box->GetBoundingBox()->GetTopFaceNormalFS();
   D3DXMATRIX rotation, translation;
   GetRotationTransform(&rotation, &front, &top, newDir, newUp);
   D3DXMatrixTranslation(&translation, position->x, position->y, position->z);
   D3DXMATRIX m = rotation * translation;
-  CString name = UniqueHandleName();
-  try {
-    if (FAILED(CFrame::Initialize(&m, name.GetBuffer(0), eFrameHandle, false))) throw "Error: CFrame::Initialize() failed.";
-  } catch (...) {
-    delete box;
-    throw;
-  }
-  m_handleType = type;
-  m_permanent = permanent;
-  m_parentFrame = frame;
-  AddChildObject(eOwnedChild, box, false);
-  m_box = box;
-  if (!ComputeBoundingObjectsHierarchy(false, false, false)) throw "Error: ComputeBoundingObjectsHierarchy() failed.";
+  InitializeOnBox(std::move(box), &m, type, frame, permanent, false);
   return true;
 }
 
@@ -208,7 +197,12 @@ bool CFrameHandle::NearerBoxCrossing(D3DXVECTOR3* direction, bool tryLock, D3DXV
   return true;
 }
 
-bool CFrameHandle::NearerSphereCrossing(D3DXVECTOR3* direction, D3DXVECTOR3& point, CGSphere& sphere) {
+// The sphere handle keeps no view: the pick matrix is made anew each time.
+bool CFrameHandle::NearerSphereCrossing(D3DXVECTOR3* direction, D3DXMATRIX* view, D3DXVECTOR3& point,
+                                        CGSphere& sphere) {
+  const D3DXMATRIX pick = m_parentRenderWorld * *view;
+  if (!D3DXMatrixInverse(&m_inversePick, nullptr, &pick)) return false;
+  m_pick = pick;
   D3DXVECTOR3 origin, ray;
   PickRay(direction, origin, ray);
   sphere = m_parentFrame->ConvertBoundingSpherePFS(nullptr, false);
@@ -221,16 +215,19 @@ bool CFrameHandle::NearerSphereCrossing(D3DXVECTOR3* direction, D3DXVECTOR3& poi
   return true;
 }
 
+void CFrameHandle::TakeParentRenderWorld(bool tryLock) {
+  if (CFrame* renderParent = m_parentFrame->GetParentRenderFrame())
+    m_parentRenderWorld = renderParent->ComputeWorldTransform(tryLock);
+  else
+    D3DXMatrixIdentity(&m_parentRenderWorld);
+}
+
 void CFrameHandle::PressLeftButtonDownBox(D3DXVECTOR3* direction, D3DXMATRIX* view, D3DXMATRIX*, bool tryLock) {
   CObjectLock lock(this, tryLock);
   if (IsDeleted() || !m_parentFrame) return;
   CObjectLock frameLock(m_parentFrame, tryLock);
   if (m_parentFrame->IsDeleted()) return;
-  CFrame* renderParent = m_parentFrame->GetParentRenderFrame();
-  if (renderParent)
-    m_parentRenderWorld = renderParent->ComputeWorldTransform(tryLock);
-  else
-    D3DXMatrixIdentity(&m_parentRenderWorld);
+  TakeParentRenderWorld(tryLock);
   if (!SetPickMatrix(view)) return;
   D3DXVECTOR3 point;
   CGBox::EBoxFace face;
@@ -265,29 +262,19 @@ void CFrameHandle::ReleaseLeftButton(D3DXVECTOR3*) {
 
 void CFrameHandle::PressLeftButtonDownSphere(D3DXVECTOR3* direction, D3DXMATRIX* view, D3DXMATRIX*) {
   if (!m_parentFrame) return;
-  CFrame* renderParent = m_parentFrame->GetParentRenderFrame();
-  if (renderParent)
-    m_parentRenderWorld = renderParent->ComputeWorldTransform(false);
-  else
-    D3DXMatrixIdentity(&m_parentRenderWorld);
-  const D3DXMATRIX pick = m_parentRenderWorld * *view;
-  if (!D3DXMatrixInverse(&m_inversePick, nullptr, &pick)) return;
-  m_pick = pick;
+  TakeParentRenderWorld(false);
   D3DXVECTOR3 point;
   CGSphere sphere;
-  if (!NearerSphereCrossing(direction, point, sphere)) return;
+  if (!NearerSphereCrossing(direction, view, point, sphere)) return;
   m_dragging = true;
   m_lastHitPoint = point;
 }
 
 void CFrameHandle::DragSphere(D3DXVECTOR3* direction, D3DXMATRIX* view, D3DXMATRIX* inverseView) {
   if (!m_parentFrame) return;
-  const D3DXMATRIX pick = m_parentRenderWorld * *view;
-  if (!D3DXMatrixInverse(&m_inversePick, nullptr, &pick)) return;
-  m_pick = pick;
   D3DXVECTOR3 point;
   CGSphere sphere;
-  if (!NearerSphereCrossing(direction, point, sphere)) return;
+  if (!NearerSphereCrossing(direction, view, point, sphere)) return;
   D3DXVECTOR3 centre = *sphere.GetCenterFS();
   D3DXVECTOR3 from = m_lastHitPoint - centre, to = point - centre;
   if (from != to) RotateParentFrame3(&from, &to, centre, m_pick, view, inverseView);

@@ -6,6 +6,8 @@
 // direction given in view space.
 #pragma once
 
+#include <memory>
+
 #include "frame.h"
 
 class CBox;
@@ -75,7 +77,15 @@ class CFrameHandle : public CFrame {
   // The crossing of the ray with the parent frame's box nearer to the eye;
   // false when the ray misses.
   bool NearerBoxCrossing(D3DXVECTOR3* direction, bool tryLock, D3DXVECTOR3& point, CGBox::EBoxFace& face, CGBox& box);
-  bool NearerSphereCrossing(D3DXVECTOR3* direction, D3DXVECTOR3& point, CGSphere& sphere);
+  bool NearerSphereCrossing(D3DXVECTOR3* direction, D3DXMATRIX* view, D3DXVECTOR3& point, CGSphere& sphere);
+  // The world transform of the parent frame's parent render frame, or the
+  // identity.
+  void TakeParentRenderWorld(bool tryLock);
+  static std::unique_ptr<CBox> MakeHandleBox(float width, float height, float depth, bool tryLock,
+                                             const char* failure);
+  // Names the handle, places it by m and takes over box as its shape.
+  void InitializeOnBox(std::unique_ptr<CBox> box, D3DXMATRIX* m, EHandleType type, CFrame* frame, bool permanent,
+                       bool tryLock);
   // The rotation of the parent frame, locks taken by the caller.
   void RotateParentFrame(D3DXVECTOR3* from, D3DXVECTOR3* to, D3DXVECTOR3& centre, bool tryLock);
 

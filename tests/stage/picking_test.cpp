@@ -168,3 +168,36 @@ TEST_F(Picking, DraggingTheHandleOfASelectedFrameTurnsItAboutItsCentre) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Picking, ASphereHandleTurnsItsFrameByTheDraggedPoint) {
+  CFrame* ball = AddSphere({0, 0, 6}, 1, GreenMaterial());
+  CCameraFrame* camera = AddCamera({0, 0, 0}, {0, 0, 1});
+  CFrameHandle handle;
+  D3DXVECTOR3 at(0, 0, 0);
+  ASSERT_TRUE(handle.Initialize(4, ball, &at, 1.0f, false));
+  EXPECT_EQ(handle.GetFrameType(), CFrame::eFrameHandle);
+  EXPECT_EQ(handle.GetHandleType(), 4);
+  D3DXMATRIX world = camera->ComputeWorldTransform(false);
+  D3DXMATRIX view = camera->ComputeViewTransform(&world, false);
+  D3DXMATRIX inverse = camera->ComputeInverseViewTransform(&view);
+
+  D3DXVECTOR3 aside(0, 3, 1);  // misses the ball
+  handle.PressLeftButtonDownSphere(&aside, &view, &inverse);
+  EXPECT_FALSE(handle.IsDragging());
+  D3DXVECTOR3 ahead(0, 0, 1), right(0.05f, 0, 1);
+  handle.PressLeftButtonDownSphere(&ahead, &view, &inverse);
+  ASSERT_TRUE(handle.IsDragging());
+  const D3DXMATRIX before = ball->GetTransformMatrix(false);
+  handle.DragSphere(&ahead, &view, &inverse);
+  EXPECT_EQ(ball->GetTransformMatrix(false)._11, before._11) << "no turn without a move";
+  handle.DragSphere(&right, &view, &inverse);
+  const D3DXMATRIX turned = ball->GetTransformMatrix(false);
+  EXPECT_LT(turned._11, 0.9999f);
+  EXPECT_NEAR(turned._43, 6.0f, 1e-3f) << "about its centre";
+  handle.ReleaseLeftButton(nullptr);
+  EXPECT_FALSE(handle.IsDragging());
+}
+
+}  // namespace
