@@ -147,8 +147,7 @@ TEST_F(DXTextureTest, RealModelsFindTheirTextures) {
     const char* file;
     int textured;  // materials with a texture made
     int missing;   // materials naming an image that is not there
-  } cases[] = {{"kwxport_test_cubewithvcolors.x", 3, 0}, {"test.x", 1, 0}, {"SSR06_model.x", 1, 0},
-               {"track.x", 0, 1}};
+  } cases[] = {{"kwxport_test_cubewithvcolors.x", 3, 0}, {"test.x", 1, 0}, {"SSR06_model.x", 1, 0}, {"track.x", 0, 1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     m_roots.push_back(NewRoot());

@@ -5,9 +5,9 @@
 
 #include <array>
 #include <cctype>
-#include <filesystem>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 
 #include "d3dx8.h"
