@@ -4,62 +4,8 @@
 #include <tracelog.h>
 
 #include "dxmesh.h"
+#include "dxmesh_internal.h"
 #include "objectlock.h"
-
-namespace {
-
-// Saves render states and puts back those that changed when it goes, on
-// every way out of a drawing pass.
-class CRenderStates {
- public:
-  explicit CRenderStates(IDirect3DDevice8* device) : m_device(device) {}
-  ~CRenderStates() {
-    for (int i = m_count - 1; i >= 0; --i) {
-      DWORD now = 0;
-      if (FAILED(m_device->GetRenderState(m_states[i], &now)) || now != m_values[i])
-        m_device->SetRenderState(m_states[i], m_values[i]);
-    }
-  }
-  CRenderStates(const CRenderStates&) = delete;
-  CRenderStates& operator=(const CRenderStates&) = delete;
-
-  DWORD Save(D3DRENDERSTATETYPE state) {
-    DWORD value = 0;
-    m_device->GetRenderState(state, &value);
-    m_states[m_count] = state;
-    m_values[m_count] = value;
-    ++m_count;
-    return value;
-  }
-
- private:
-  IDirect3DDevice8* m_device;
-  D3DRENDERSTATETYPE m_states[4] = {};
-  DWORD m_values[4] = {};
-  int m_count = 0;
-};
-
-// Holds the mesh-buffer lock taken by a try, for a scope.
-struct STriedBuffers {
-  CBaseMesh* mesh;
-  bool held;
-  ~STriedBuffers() {
-    if (held) mesh->UnlockMeshBuffers();
-  }
-};
-
-// Unsets texture stage 0 when it goes, if a texture was set.
-struct STextureStage {
-  IDirect3DDevice8* device;
-  bool set = false;
-  ~STextureStage() {
-    if (set) device->SetTexture(0, nullptr);
-  }
-};
-
-bool IsOpaqueAlpha(float alpha) { return alpha >= 1.0f || alpha == 0.0f; }
-
-}  // namespace
 
 HRESULT CDXMesh::Render(IDirect3DDevice8* device, D3DXMATRIX* world, int opaquePass, int transparentPass,
                         CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc, bool tryLock) {
@@ -67,7 +13,8 @@ HRESULT CDXMesh::Render(IDirect3DDevice8* device, D3DXMATRIX* world, int opaqueP
   if (!lock.IsHeld() || IsDeleted() || !IsReadyForRendering() || !m_pMesh || !device) return S_OK;
   STriedBuffers buffers{this, TryLockMeshBuffers()};
   if (!buffers.held) return S_OK;
-  if (m_dwNumBlendWeights) return S_OK;  // skinned drawing comes with the skinned meshes
+  if (m_dwNumBlendWeights)
+    return RenderBlendedMeshTL(device, world, opaquePass, transparentPass, camera, view, doc, tryLock);
   try {
     if (doc) doc->SetDeviceFillingShading(device);
     CRenderStates states(device);

@@ -275,9 +275,20 @@ bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, ch
       Release(data2);
     }
     DEBUG_TRACE("\nInfo: All objects in the .x file %s are enumerated.", path);
-    // Direct3D meshes are welded once the whole file is read; binding the
-    // skinned ones to their bones comes with skinned drawing.
-    for (POSITION pos = m_dxMeshes.GetHeadPosition(); pos;) m_dxMeshes.GetNext(pos)->WeldMesh();
+    // Direct3D meshes are welded once the whole file is read; the skinned
+    // ones are bound to their bones and turned into indexed-blended meshes
+    // first, and their skin weights then follow the welded vertices.
+    for (POSITION pos = m_dxMeshes.GetHeadPosition(); pos;) {
+      CDXMesh* mesh = m_dxMeshes.GetNext(pos);
+      if (mesh->GetSkinWeightsCount() > 0) {
+        mesh->SetSkinWeightsBoneTransform(&m_framesByName);
+        mesh->ReplaceWithIBlendedMesh();
+        mesh->WeldMesh();
+        mesh->UpdateSkinWeights();
+      } else {
+        mesh->WeldMesh();
+      }
+    }
     // Animations of bones keep the centre of the skinned mesh they move.
     for (POSITION pos = m_animations.GetHeadPosition(); pos;)
       m_animations.GetNext(pos)->SetMeshCenterFS(m_skinnedMeshesByBoneName);
