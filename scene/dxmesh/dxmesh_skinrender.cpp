@@ -79,22 +79,12 @@ HRESULT CDXMesh::RenderBlendedMeshTL(IDirect3DDevice8* device, D3DXMATRIX* world
       CBlendStates blend(device, m_dwNumBlendWeights, m_bSoftwareSkinning);
       for (DWORD pos = 0; pos < m_dwNumBoneCombinations; ++pos) {
         SetBoneMatrices(device, combinations[pos], m_dwPaletteSize, m_BoneSkinWeights);
+        // The subset is the combination's place; its material its AttribId's.
         const DWORD a = combinations[pos].AttribId;
-        D3DMATERIAL8 material = MaterialOf(a);
-        const bool opaque = IsOpaqueAlpha(material.Diffuse.a);
-        if ((opaquePass && !opaque) || (transparentPass && opaque)) continue;
-        if (diffuseForAmbient) material.Ambient = material.Diffuse;
-        device->SetMaterial(&material);
-        IDirect3DTexture8* texture = TextureOf(a);
-        device->SetTexture(0, texture);
-        stage.set = texture != nullptr;
-        device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
+        if (!PrepareSubset(device, *this, a, opaquePass, transparentPass, diffuseForAmbient, stage)) continue;
         result = m_pMesh->DrawSubset(pos);
         if (FAILED(result)) throw "\nDrawSubset() failed.";
-        if (stage.set) {
-          device->SetTexture(0, nullptr);
-          stage.set = false;
-        }
+        stage.Unset();
       }
     }
     if (FAILED(RenderBlendedMeshEdgesTL(device, world, opaquePass, transparentPass, camera, view, doc, tryLock)))
@@ -116,16 +106,8 @@ HRESULT CDXMesh::RenderBlendedMeshEdgesTL(IDirect3DDevice8* device, D3DXMATRIX*,
     if (IsDeleted() || !IsReadyForRendering() || !m_pMesh) return S_OK;
     const D3DXBONECOMBINATION* combinations = GetBoneCombinations();
     if (!combinations) return S_OK;
-    // Put back in the order shade, fill, z-bias, on failures too.
     CRenderStates states(device);
-    states.Save(D3DRS_ZBIAS);
-    states.Save(D3DRS_FILLMODE);
-    states.Save(D3DRS_SHADEMODE);
-    device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
-    device->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
-    device->SetRenderState(D3DRS_ZBIAS, 5);
-    device->SetMaterial(&options.activeEdgesMaterial);
-    device->SetTexture(0, nullptr);
+    BeginEdgeOverlay(device, states, options.activeEdgesMaterial);
     CBlendStates blend(device, m_dwNumBlendWeights, m_bSoftwareSkinning);
     for (DWORD pos = 0; pos < m_dwNumBoneCombinations; ++pos) {
       SetBoneMatrices(device, combinations[pos], m_dwPaletteSize, m_BoneSkinWeights);

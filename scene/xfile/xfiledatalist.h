@@ -11,6 +11,8 @@
 #include <dx_mutex.h>
 #include <windows.h>
 
+#include <d3dx8math.h>
+
 #include "lightsmanager.h"
 #include "xfiledataobject.h"
 
@@ -98,6 +100,22 @@ class CXFileDataList {
   CMutex& GetAnimationSetListMutex() { return m_animationSetsLock; }
   CMutex& GetDXMeshListMutex() { return m_dxMeshesLock; }
   CLightsManager* GetLightsManager() { return &m_lightsManager; }
+
+  // The frame loop's pass (xfiledatalist_animation.cpp): the animation sets
+  // and Direct3D meshes below root (NULL: the whole world, which then
+  // becomes ready), the frames' world transforms below frame (NULL: the
+  // world box frame), and per frame: advance the playing sets, renew the
+  // world transforms when one moved, and the bounds with the skinned meshes
+  // in their pose. ProcessSkinnedMesh never throws: false says the pass gave
+  // up for this frame.
+  void InitializeAnimationSetList(CXFileDataObject* root);
+  void UpdateWorldTransforms(D3DXMATRIX& parentWorld, CFrame* frame, bool tryLock);
+  bool ProcessSkinnedMesh(CDXDoc* document, bool tryLock);
+  bool Animate(CDXDoc* document, bool tryLock);
+  void ComputeBonesBoundingObjects(bool tryLock);
+  // Bounds of the skinned meshes from their bones' own boxes.
+  void ResizeIBlendedMeshBoundingBox();
+  bool IsReady() const { return m_bReady; }
   CDXDoc* GetDocument() const { return m_pDocument; }
 
  private:

@@ -192,3 +192,32 @@ TEST_F(DXMeshSkinTest, FailedWeightsUpdateLeavesTheWeights) {
   EXPECT_EQ(WeightsByPosition(*m_strip), before);
   m_strip->GetBoneSkinWeights().SetAt(1, bone1);
 }
+
+// The world's pass lists the sets and meshes of its content, renews the
+// frames' world transforms and the skinned bounds in the pose.
+TEST_F(DXMeshSkinTest, WorldPassRenewsTheSkinnedBounds) {
+  auto world = std::make_unique<CXFileDataList>();
+  ASSERT_TRUE(world->Initialize(nullptr, false));
+  auto* frame = new CFrame;
+  frame->Initialize(nullptr, const_cast<char*>("strip.x"), CFrame::eDXMeshFrame, false);
+  world->GetWorldContentFrame()->AddChildRenderFrame(eOwnedChild, frame, false);
+  ASSERT_TRUE(Load(WriteText("strip.x", ReadFixture("skin_two_bones.x")), frame, *world));
+  world->InitializeAnimationSetList(nullptr);
+  EXPECT_TRUE(world->IsReady());
+  ASSERT_EQ(world->GetAnimationSetList()->GetCount(), 1);
+  ASSERT_EQ(world->GetDXMeshList()->GetCount(), 1);
+  CDXMesh* strip = world->GetDXMeshList()->GetHead();
+  CAnimationSet* set = world->GetAnimationSetList()->GetHead();
+  // Stopped, the set leaves the pose to the test.
+  set->Stop();
+  CTypedPtrList<CPtrList, CAnimation*>& animations = set->GetAnimationList();
+  for (POSITION pos = animations.GetHeadPosition(); pos;) animations.GetNext(pos)->AnimateTL(10.0f, false);
+  D3DXMATRIX identity;
+  D3DXMatrixIdentity(&identity);
+  world->UpdateWorldTransforms(identity, nullptr, false);
+  world->ComputeBonesBoundingObjects(false);
+  EXPECT_NEAR(strip->GetBoundingBox()->GetMaxFS()->z, 1.0f, 1e-5f);
+  EXPECT_TRUE(world->ProcessSkinnedMesh(nullptr, false));
+  EXPECT_NEAR(strip->GetBoundingBox()->GetMaxFS()->z, 1.0f, 1e-5f);
+  world->DestroyContent(false);
+}
