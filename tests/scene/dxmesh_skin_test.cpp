@@ -221,3 +221,41 @@ TEST_F(DXMeshSkinTest, WorldPassRenewsTheSkinnedBounds) {
   EXPECT_NEAR(strip->GetBoundingBox()->GetMaxFS()->z, 1.0f, 1e-5f);
   world->DestroyContent(false);
 }
+
+// Another Direct3D mesh of the same blended geometry takes over the strip's
+// skin: the table with its palettes copied after the records, the bones and
+// the weights of the vertices.
+TEST_F(DXMeshSkinTest, SkinDataGoesOverToAnotherMesh) {
+  auto scene = LoadStrip();
+  ASSERT_TRUE(m_strip);
+  ID3DXMesh* copy = nullptr;
+  ASSERT_EQ(m_strip->GetMesh()->CloneMeshFVF(m_strip->GetMesh()->GetOptions(), m_strip->GetMesh()->GetFVF(),
+                                            Device(), &copy),
+            D3D_OK);
+  CDXMesh other;
+  ASSERT_TRUE(other.Initialize(const_cast<char*>("other")));
+  other.SetDataMembers(copy, 0, nullptr, nullptr, nullptr, 0, nullptr, nullptr, nullptr, true);
+  ASSERT_TRUE(other.MyOptimizeInPlace());
+  CTypedPtrArray<CPtrArray, CSkinWeights*> weights;
+  for (DWORD i = 0; i < m_strip->GetSkinWeightsCount(); ++i) weights.Add(m_strip->GetSkinWeights(i));
+  other.InitializeSkinMeshData(m_strip->GetSkinMeshHeader(), weights, m_strip->GetBoneSkinWeights(),
+                               m_strip->GetNumBones(), m_strip->IsSoftwareSkinning(),
+                               m_strip->GetNumBoneCombinations(), m_strip->GetBoneCombinations(),
+                               m_strip->GetNumBlendWeights(), m_strip->GetPaletteSize(), nullptr, 0,
+                               other.GetMesh());
+  ASSERT_TRUE(other.IsSkinned());
+  EXPECT_EQ(other.GetNumBones(), 2u);
+  const DWORD n = other.GetNumBoneCombinations();
+  ASSERT_EQ(n, m_strip->GetNumBoneCombinations());
+  const auto* records = other.GetBoneCombinations();
+  const auto* palettes = reinterpret_cast<const DWORD*>(records + n);
+  for (DWORD c = 0; c < n; ++c) {
+    EXPECT_EQ(records[c].BoneId, palettes + c * other.GetPaletteSize());
+    EXPECT_EQ(std::vector<DWORD>(records[c].BoneId, records[c].BoneId + 2),
+              std::vector<DWORD>(m_strip->GetBoneCombinations()[c].BoneId,
+                                 m_strip->GetBoneCombinations()[c].BoneId + 2));
+  }
+  EXPECT_EQ(WeightsByPosition(other), kStripWeights);
+  ASSERT_TRUE(other.GetSkinnedMesh());
+  ASSERT_TRUE(other.GetBoneMatrices());
+}
