@@ -288,12 +288,30 @@ HRESULT D3DXLoadMeshFromXof(IDirectXFileData* data, DWORD options, IDirect3DDevi
   DWORD fvf = D3DFVF_XYZ | (normals ? D3DFVF_NORMAL : 0) | (x.hasColors ? D3DFVF_DIFFUSE : 0) |
               (x.hasTexCoords ? D3DFVF_TEX1 : 0);
   out.layout = DecodeFvf(fvf);
+  // File vertex v stays vertex v, with the normal its first corner names, so
+  // that data naming the file's vertices (skin weights) still fits; a vertex
+  // named with further normals gets copies after the file's vertices.
   std::map<std::pair<DWORD, DWORD>, DWORD> corners;
   std::vector<DWORD> source;  // the file's vertex of each new vertex
-  std::vector<DWORD> normalOf;
+  std::vector<DWORD> normalOf(x.positions.size(), 0xFFFFFFFF);
+  std::vector<bool> named(x.positions.size(), false);
+  auto normalAt = [&](DWORD face, size_t k) {
+    return normals && !x.normalFaces.empty() ? x.normalFaces[face][k] : 0xFFFFFFFF;
+  };
+  for (DWORD f = 0; f < x.faces.size(); ++f)
+    for (size_t k = 0; k < x.faces[f].size(); ++k) {
+      const DWORD v = x.faces[f][k];
+      if (v >= named.size() || named[v]) continue;
+      named[v] = true;
+      normalOf[v] = normalAt(f, k);
+    }
+  for (DWORD v = 0; v < x.positions.size(); ++v) {
+    source.push_back(v);
+    corners.emplace(std::pair{v, normalOf[v]}, v);
+  }
   auto vertexOf = [&](DWORD face, DWORD k) {
     const DWORD v = x.faces[face][k];
-    const DWORD n = normals && !x.normalFaces.empty() ? x.normalFaces[face][k] : 0xFFFFFFFF;
+    const DWORD n = normalAt(face, k);
     auto [it, added] = corners.try_emplace({v, n}, static_cast<DWORD>(source.size()));
     if (added) {
       source.push_back(v);

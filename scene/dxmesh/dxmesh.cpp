@@ -40,7 +40,7 @@ void DestroyMaterialsArray(D3DXMATERIAL*& materials, DWORD count) {
   materials = nullptr;
 }
 
-CDXMesh::CDXMesh() { ClearContent(); }
+CDXMesh::CDXMesh() : m_BoneSkinWeights(10), m_SkinnedBoneSkinWeights(10) { ClearContent(); }
 
 CDXMesh::~CDXMesh() {
   BeginTeardown();
@@ -59,7 +59,7 @@ void CDXMesh::ClearContent() {
   m_pAttributeTable = nullptr;
   m_ppMaterialNames = nullptr;
   m_pSkinMeshHeader = nullptr;
-  m_dwNumBlendWeights = 0;
+  ClearSkinContent();
   m_bDefaultMaterials = false;
 }
 
@@ -81,9 +81,9 @@ void CDXMesh::DestroyDXMeshContent() {
   DestroyMaterialsArray(m_pMaterials, m_dwNumMaterials);
   m_dwNumMaterials = 0;
   m_MaterialObjects.RemoveAll();
+  DestroySkinContent();
   m_SkinWeights.RemoveAll();
   m_pSkinMeshHeader = nullptr;
-  m_dwNumBlendWeights = 0;
   m_bDefaultMaterials = false;
 }
 
@@ -220,7 +220,19 @@ HRESULT CDXMesh::Save(IDirectXFileSaveObject* saveObject, IDirectXFileData** out
   if (IsDeleted()) return S_OK;
   const bool saved = GuardedCall([&] {
     CMeshBufferLock buffers(this);
+    // A skinned mesh goes out without its blend weights, after the skin
+    // weights were read back from the blended vertices.
     ID3DXMesh* mesh = m_pMesh;
+    ID3DXMesh* nonBlended = nullptr;
+    struct SRelease {
+      ID3DXMesh*& mesh;
+      ~SRelease() { SafeRelease(&mesh); }
+    } releaseNonBlended{nonBlended};
+    if (m_dwNumBlendWeights) {
+      UpdateSkinWeights();
+      CreateNonBlendedMesh(&nonBlended);
+      mesh = nonBlended;
+    }
     if (!mesh) throw "\nError: No mesh to save.";
     InitializeConvertedMaterials();
     const DWORD format = g_appOptions.dwXFileFormat;

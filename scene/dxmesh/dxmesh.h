@@ -124,6 +124,52 @@ class CDXMesh : public CBaseMesh {
   void SetDefaultMaterialsOnly(bool only) { m_bDefaultMaterials = only; }
   void SetReadyForRendering(bool ready) { CBaseMesh::SetReadyForRendering(ready); }
 
+  // Skinning (dxmesh_skin.cpp): the bones of the SkinWeights children, the
+  // indexed-blended mesh drawn and saved, and the CPU-posed copy that gives
+  // the bounds in the current pose.
+  // Frames by name, as the loader keeps them.
+  void SetSkinWeightsBoneTransform(CMapStringToPtr* frames);
+  void ReplaceWithIBlendedMesh();
+  void CreateSkinMesh(ID3DXSkinMesh** out);
+  void CreateSkinMesh(ID3DXMesh* mesh, CTypedPtrArray<CPtrArray, CSkinWeights*>& weights, ID3DXSkinMesh** out,
+                      CTypedPtrMap<CMapWordToPtr, WORD, CSkinWeights*>& map, DWORD& numBones);
+  void CreateIBlendedMesh(ID3DXSkinMesh* skin, ID3DXMesh** out, DWORD* numBoneCombinations,
+                          ID3DXBuffer** boneCombinations, DWORD& numBlendWeights, DWORD& paletteSize,
+                          bool& software);
+  void CreateSkinnedMesh(ID3DXSkinMesh* skin, ID3DXMesh** out);
+  void ComputeSkinnedMeshBoundingObjects(CFrame* frame, D3DXMATRIX* world, bool tryLock);
+  void ResizeIBlendedMeshBoundingBox();
+  void DestroySkinMeshData();
+  // Skin data for saving and conversions (dxmesh_skindata.cpp).
+  void UpdateSkinWeights();
+  void UpdateSkinMeshHeader();
+  void CreateNonBlendedMesh(ID3DXMesh** out);
+  void CreateNonBlendedMesh(ID3DXMesh* mesh, ID3DXMesh** out);
+  void InitializeSkinMeshData(CSkinMeshHeader* header, CTypedPtrArray<CPtrArray, CSkinWeights*>& weights,
+                              CTypedPtrMap<CMapWordToPtr, WORD, CSkinWeights*>& bones, DWORD numBones,
+                              bool software, DWORD numBoneCombinations, D3DXBONECOMBINATION* combinations,
+                              DWORD numBlendWeights, DWORD paletteSize, D3DXATTRIBUTERANGE* attributeTable,
+                              DWORD attributeTableSize, ID3DXMesh* blendedMesh);
+  // Skinned drawing (dxmesh_skinrender.cpp).
+  HRESULT RenderBlendedMeshTL(IDirect3DDevice8* device, D3DXMATRIX* world, int opaquePass, int transparentPass,
+                              CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc, bool tryLock);
+  HRESULT RenderBlendedMeshEdgesTL(IDirect3DDevice8* device, D3DXMATRIX* world, int opaquePass,
+                                   int transparentPass, CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc,
+                                   bool tryLock);
+  bool IsSkinned() const { return m_dwNumBlendWeights != 0; }
+  DWORD GetNumBlendWeights() const { return m_dwNumBlendWeights; }
+  DWORD GetPaletteSize() const { return m_dwPaletteSize; }
+  bool IsSoftwareSkinning() const { return m_bSoftwareSkinning; }
+  DWORD GetNumBones() const { return m_dwNumBones; }
+  DWORD GetNumBoneCombinations() const { return m_dwNumBoneCombinations; }
+  D3DXBONECOMBINATION* GetBoneCombinations() const {
+    return m_pBoneCombinationBuffer ? static_cast<D3DXBONECOMBINATION*>(m_pBoneCombinationBuffer->GetBufferPointer())
+                                    : nullptr;
+  }
+  CTypedPtrMap<CMapWordToPtr, WORD, CSkinWeights*>& GetBoneSkinWeights() { return m_BoneSkinWeights; }
+  D3DXMATRIX* GetBoneMatrices() const { return m_pBoneMatrices; }
+  ID3DXMesh* GetSkinnedMesh() const { return m_pSkinnedMesh; }
+
   // The material and texture of an attribute id: the default material and no
   // texture for an id past the materials.
   const D3DMATERIAL8& MaterialOf(DWORD attribId) const;
@@ -145,10 +191,22 @@ class CDXMesh : public CBaseMesh {
   CTypedPtrArray<CPtrArray, CMaterial*> m_MaterialObjects;
   CSkinMeshHeader* m_pSkinMeshHeader;
   CTypedPtrArray<CPtrArray, CSkinWeights*> m_SkinWeights;
-  // Non-zero for a skinned mesh; skinned drawing and saving come with the
-  // skinned meshes.
+  bool m_bSoftwareSkinning;
+  ID3DXBuffer* m_pBoneCombinationBuffer;
+  DWORD m_dwNumBoneCombinations;
+  // Non-zero for a skinned mesh: betas a vertex of the indexed-blended mesh.
   DWORD m_dwNumBlendWeights;
+  DWORD m_dwPaletteSize;
+  ID3DXSkinMesh* m_pSkinMesh;
+  CTypedPtrMap<CMapWordToPtr, WORD, CSkinWeights*> m_BoneSkinWeights;  // bone index → its weights
+  DWORD m_dwNumBones;
+  D3DXMATRIX* m_pBoneMatrices;  // offset × bone world, one a bone
+  ID3DXMesh* m_pSkinnedMesh;
+  CTypedPtrMap<CMapWordToPtr, WORD, CSkinWeights*> m_SkinnedBoneSkinWeights;
   bool m_bDefaultMaterials;
+
+  void ClearSkinContent();
+  void DestroySkinContent();
 };
 
 // Frees the texture names of a material array, then the array.

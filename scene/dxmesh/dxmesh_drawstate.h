@@ -4,6 +4,7 @@
 #include <d3d8.h>
 
 #include "basemesh.h"
+#include "dxmesh.h"
 
 // Saves render states and puts back those that changed when it goes, on
 // every way out of a drawing pass.
@@ -31,8 +32,8 @@ class CRenderStates {
 
  private:
   IDirect3DDevice8* m_device;
-  D3DRENDERSTATETYPE m_states[4] = {};
-  DWORD m_values[4] = {};
+  D3DRENDERSTATETYPE m_states[8] = {};
+  DWORD m_values[8] = {};
   int m_count = 0;
 };
 
@@ -49,10 +50,44 @@ struct STriedBuffers {
 struct STextureStage {
   IDirect3DDevice8* device;
   bool set = false;
-  ~STextureStage() {
+  ~STextureStage() { Unset(); }
+  void Unset() {
     if (set) device->SetTexture(0, nullptr);
+    set = false;
   }
 };
 
 // A material is drawn in the opaque pass when its diffuse alpha is 1 or 0.
 inline bool IsOpaqueAlpha(float alpha) { return alpha >= 1.0f || alpha == 0.0f; }
+
+// Sets the material (its ambient colour the diffuse one when asked) and the
+// texture of attribute id attribId for a subset; false, with nothing set,
+// when the pass leaves the subset out (opaque subsets go in the opaque pass,
+// translucent ones in the transparent pass, all with neither).
+inline bool PrepareSubset(IDirect3DDevice8* device, const CDXMesh& mesh, DWORD attribId, int opaquePass,
+                          int transparentPass, bool diffuseForAmbient, STextureStage& stage) {
+  D3DMATERIAL8 material = mesh.MaterialOf(attribId);
+  const bool opaque = IsOpaqueAlpha(material.Diffuse.a);
+  if ((opaquePass && !opaque) || (transparentPass && opaque)) return false;
+  if (diffuseForAmbient) material.Ambient = material.Diffuse;
+  device->SetMaterial(&material);
+  IDirect3DTexture8* texture = mesh.TextureOf(attribId);
+  device->SetTexture(0, texture);
+  stage.set = texture != nullptr;
+  device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
+  return true;
+}
+
+// The states of the wireframe edge overlay: Gouraud, wireframe, z-bias 5,
+// the edge material and no texture; states puts them back in the order
+// shade, fill, z-bias.
+inline void BeginEdgeOverlay(IDirect3DDevice8* device, CRenderStates& states, const D3DMATERIAL8& material) {
+  states.Save(D3DRS_ZBIAS);
+  states.Save(D3DRS_FILLMODE);
+  states.Save(D3DRS_SHADEMODE);
+  device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+  device->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
+  device->SetRenderState(D3DRS_ZBIAS, 5);
+  device->SetMaterial(&material);
+  device->SetTexture(0, nullptr);
+}

@@ -1,11 +1,13 @@
 // Shared by the Direct3D-mesh sources: the device meshes are made on, string
-// copies and the scoped mesh-buffer lock.
+// copies, the scoped mesh-buffer lock and the drawing helpers.
 #pragma once
 
 #include <d3d8.h>
 #include <d3dx8mesh.h>
 
 #include "basemesh.h"
+#include "dxmesh.h"
+#include "dxmesh_drawstate.h"
 
 // The device of the process's windowed device; NULL before it exists.
 IDirect3DDevice8* DXMeshDevice();

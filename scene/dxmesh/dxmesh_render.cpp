@@ -5,6 +5,7 @@
 
 #include "dxmesh.h"
 #include "dxmesh_drawstate.h"
+#include "dxmesh_internal.h"
 #include "objectlock.h"
 
 HRESULT CDXMesh::Render(IDirect3DDevice8* device, D3DXMATRIX* world, int opaquePass, int transparentPass,
@@ -13,7 +14,8 @@ HRESULT CDXMesh::Render(IDirect3DDevice8* device, D3DXMATRIX* world, int opaqueP
   if (!lock.IsHeld() || IsDeleted() || !IsReadyForRendering() || !m_pMesh || !device) return S_OK;
   STriedBuffers buffers{this, TryLockMeshBuffers()};
   if (!buffers.held) return S_OK;
-  if (m_dwNumBlendWeights) return S_OK;  // skinned drawing comes with the skinned meshes
+  if (m_dwNumBlendWeights)
+    return RenderBlendedMeshTL(device, world, opaquePass, transparentPass, camera, view, doc, tryLock);
   try {
     if (doc) doc->SetDeviceFillingShading(device);
     CRenderStates states(device);
@@ -28,20 +30,9 @@ HRESULT CDXMesh::Render(IDirect3DDevice8* device, D3DXMATRIX* world, int opaqueP
       if (range.FaceCount == 0) continue;
       const DWORD a = range.AttribId;
       // An id past the materials draws with the default material.
-      D3DMATERIAL8 material = MaterialOf(a);
-      const bool opaque = IsOpaqueAlpha(material.Diffuse.a);
-      if ((opaquePass && !opaque) || (transparentPass && opaque)) continue;
-      if (diffuseForAmbient) material.Ambient = material.Diffuse;
-      device->SetMaterial(&material);
-      IDirect3DTexture8* texture = TextureOf(a);
-      device->SetTexture(0, texture);
-      stage.set = texture != nullptr;
-      device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
+      if (!PrepareSubset(device, *this, a, opaquePass, transparentPass, diffuseForAmbient, stage)) continue;
       if (FAILED(m_pMesh->DrawSubset(a))) throw "\nDrawSubset() failed.";
-      if (stage.set) {
-        device->SetTexture(0, nullptr);
-        stage.set = false;
-      }
+      stage.Unset();
     }
     if (FAILED(RenderEdgesTL(device, world, opaquePass, transparentPass, camera, view, doc, tryLock)))
       throw "\nRenderEdges failed.";
@@ -62,14 +53,7 @@ HRESULT CDXMesh::RenderEdgesTL(IDirect3DDevice8* device, D3DXMATRIX*, int opaque
     if (IsDeleted() || !IsReadyForRendering() || !opaquePass || !m_pMesh) return S_OK;
     // Put back in the order shade, fill, z-bias, on failures too.
     CRenderStates states(device);
-    states.Save(D3DRS_ZBIAS);
-    states.Save(D3DRS_FILLMODE);
-    states.Save(D3DRS_SHADEMODE);
-    device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
-    device->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
-    device->SetRenderState(D3DRS_ZBIAS, 5);
-    device->SetMaterial(&options.activeEdgesMaterial);
-    device->SetTexture(0, nullptr);
+    BeginEdgeOverlay(device, states, options.activeEdgesMaterial);
     for (DWORD i = 0; i < m_dwAttributeTableSize; ++i)
       if (m_pAttributeTable[i].FaceCount && FAILED(m_pMesh->DrawSubset(m_pAttributeTable[i].AttribId)))
         throw "\nDrawSubset() failed.";

@@ -9,6 +9,7 @@
 #include "basemesh.h"
 #include "boundingobjectframe.h"
 #include "framehandle.h"
+#include "dxmesh.h"
 #include "frame.h"
 #include "garbagelist.h"
 #include "mesh.h"
@@ -31,7 +32,7 @@ void MergeContentBox(CXFileDataObject* child, CGBox* box, CGBox* into, bool tryL
 
 }  // namespace
 
-void CFrame::MergeContentBoundingBoxes(CGBox* into, bool tryLock, bool, D3DXMATRIX*) {
+void CFrame::MergeContentBoundingBoxes(CGBox* into, bool tryLock, bool refreshSkinned, D3DXMATRIX* world) {
   const D3DXVECTOR3 origin(0, 0, 0);
   POSITION pos = GetChildHeadPosition();
   while (auto* mesh = static_cast<CMesh*>(GetNextMesh(pos, tryLock, false)))
@@ -43,11 +44,15 @@ void CFrame::MergeContentBoundingBoxes(CGBox* into, bool tryLock, bool, D3DXMATR
     if (box && *box->GetMinFS() == origin && *box->GetMaxFS() == origin) continue;
     MergeContentBox(shape, box, into, tryLock);
   }
-  // Skinned Direct3D meshes refresh their boxes from their bones first; no
-  // mesh of this library is skinned yet.
+  // Skinned Direct3D meshes refresh their boxes from their bones first.
   pos = GetChildHeadPosition();
-  while (auto* mesh = static_cast<CBaseMesh*>(GetNextBaseMesh(pos, tryLock, false)))
+  while (auto* mesh = static_cast<CBaseMesh*>(GetNextBaseMesh(pos, tryLock, false))) {
+    if (refreshSkinned && mesh->GetMeshType() == eBaseMeshTypeDXMesh) {
+      auto* dxMesh = static_cast<CDXMesh*>(mesh);
+      if (dxMesh->GetSkinWeightsCount() > 0) dxMesh->ComputeSkinnedMeshBoundingObjects(this, world, tryLock);
+    }
     MergeContentBox(mesh, mesh->GetBoundingBox(), into, tryLock);
+  }
 }
 
 void CFrame::MergeChildFrameBox(CFrame* child, CGBox* into, bool tryLock) {

@@ -112,4 +112,7 @@ class CXFile {
   // could not bind.
   CObjectSet m_materialStandIns;
   CString m_failureText;
+  // The frame the file loads into: an animation may name frames that an
+  // earlier file brought there.
+  CFrame* m_receivingRoot = nullptr;
 };

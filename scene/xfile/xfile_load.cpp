@@ -21,6 +21,7 @@
 #include "material.h"
 #include "mesh.h"
 #include "meshparts.h"
+#include "objectlock.h"
 #include "skinweights.h"
 #include "texturefile.h"
 #include "xfile.h"
@@ -192,6 +193,7 @@ bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, ch
     return false;
   }
   ResetXfileLists();
+  m_receivingRoot = root;
   m_framesByName.InitHashTable(100);
   m_skinnedMeshesByBoneName.InitHashTable(100);
   SetFileDirectory(path);
@@ -269,9 +271,20 @@ bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, ch
       Release(data2);
     }
     DEBUG_TRACE("\nInfo: All objects in the .x file %s are enumerated.", path);
-    // Direct3D meshes are welded once the whole file is read; binding the
-    // skinned ones to their bones comes with skinned drawing.
-    for (POSITION pos = m_dxMeshes.GetHeadPosition(); pos;) m_dxMeshes.GetNext(pos)->WeldMesh();
+    // Direct3D meshes are welded once the whole file is read; the skinned
+    // ones are bound to their bones and turned into indexed-blended meshes
+    // first, and their skin weights then follow the welded vertices.
+    for (POSITION pos = m_dxMeshes.GetHeadPosition(); pos;) {
+      CDXMesh* mesh = m_dxMeshes.GetNext(pos);
+      if (mesh->GetSkinWeightsCount() > 0) {
+        mesh->SetSkinWeightsBoneTransform(&m_framesByName);
+        mesh->ReplaceWithIBlendedMesh();
+        mesh->WeldMesh();
+        mesh->UpdateSkinWeights();
+      } else {
+        mesh->WeldMesh();
+      }
+    }
     // Animations of bones keep the centre of the skinned mesh they move.
     for (POSITION pos = m_animations.GetHeadPosition(); pos;)
       m_animations.GetNext(pos)->SetMeshCenterFS(m_skinnedMeshesByBoneName);
@@ -411,6 +424,25 @@ void CXFile::LoadNestedObjects(IDirectXFileData* data, CXFileDataObject* object,
   }
 }
 
+namespace {
+
+// The first frame named name below frame (frame itself included), depth
+// first; NULL when there is none.
+CFrame* FindFrameBelow(CFrame* frame, const CString& name) {
+  if (name.IsEmpty()) return nullptr;
+  if (frame->GetName() && name == frame->GetName()) return frame;
+  CObjectLock lock(frame, false);
+  CChildObjectList& children = frame->GetChildObjectList();
+  for (POSITION pos = children.GetHeadPosition(); pos;) {
+    CXFileDataObject* child = children.GetNext(pos)->GetXfileDataObject();
+    if (!child || !child->IsAFrame() || child->IsDeleted()) continue;
+    if (CFrame* found = FindFrameBelow(static_cast<CFrame*>(child), name)) return found;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 void CXFile::BindReference(IDirectXFileDataReference* reference, CXFileDataObject* object) {
   IDirectXFileData* target = nullptr;
   CXFileDataObject* found = nullptr;
@@ -422,6 +454,12 @@ void CXFile::BindReference(IDirectXFileDataReference* reference, CXFileDataObjec
     Release(target);
     // An unnamed target cannot be told from other unnamed objects.
     found = FindXfileDataObject(name, type);
+  }
+  if (!found && object->IsATemplateGUID(&TID_D3DRMAnimation) && m_receivingRoot) {
+    // An animation file for a model loaded before: its animations name the
+    // model's frames.
+    if (name.IsEmpty()) name = ObjectName(reference);
+    found = FindFrameBelow(m_receivingRoot, name);
   }
   if (object->IsATemplateGUID(&TID_D3DRMMeshMaterialList) && (!found || !found->IsATemplateGUID(&TID_D3DRMMaterial))) {
     // The faces number the list's materials by place: one that cannot be

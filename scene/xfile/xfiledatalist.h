@@ -14,6 +14,7 @@
 
 #include <map>
 #include <string>
+#include <d3dx8math.h>
 
 #include "lightsmanager.h"
 #include "raycollision.h"
@@ -143,17 +144,6 @@ class CXFileDataList {
   // The map in key order.
   const std::map<std::string, CHitFrame*>& GetHitMap() const { return m_hitMap; }
 
-  // World animation. The lists of animation sets and Direct3D meshes are
-  // gathered once after loading (root NULL: the whole world); each frame of
-  // the loop plays the sets, renews the world transforms when something
-  // moved and the bounds every time. Only ProcessSkinnedMesh never throws.
-  void InitializeAnimationSetList(CXFileDataObject* root);
-  void UpdateWorldTransforms(D3DXMATRIX& parentWorld, CFrame* frame, bool tryLock);
-  bool ProcessSkinnedMesh(CDXDoc* document, bool tryLock);
-  bool Animate(CDXDoc* document, bool tryLock);
-  void ComputeBonesBoundingObjects(bool tryLock);
-  void ResizeIBlendedMeshBoundingBox();
-  bool IsReady() const { return m_bReady; }
 
   CRootRenderFrame* GetRenderFrame() const { return m_pRenderFrame; }
   CFrame* GetWorldBoxFrame() const { return m_pWorldBoxFrame; }
@@ -166,6 +156,22 @@ class CXFileDataList {
   CMutex& GetAnimationSetListMutex() { return m_animationSetsLock; }
   CMutex& GetDXMeshListMutex() { return m_dxMeshesLock; }
   CLightsManager* GetLightsManager() { return &m_lightsManager; }
+
+  // The frame loop's pass (xfiledatalist_animation.cpp): the animation sets
+  // and Direct3D meshes below root (NULL: the whole world, which then
+  // becomes ready), the frames' world transforms below frame (NULL: the
+  // world box frame), and per frame: advance the playing sets, renew the
+  // world transforms when one moved, and the bounds with the skinned meshes
+  // in their pose. ProcessSkinnedMesh never throws: false says the pass gave
+  // up for this frame.
+  void InitializeAnimationSetList(CXFileDataObject* root);
+  void UpdateWorldTransforms(D3DXMATRIX& parentWorld, CFrame* frame, bool tryLock);
+  bool ProcessSkinnedMesh(CDXDoc* document, bool tryLock);
+  bool Animate(CDXDoc* document, bool tryLock);
+  void ComputeBonesBoundingObjects(bool tryLock);
+  // Bounds of the skinned meshes from their bones' own boxes.
+  void ResizeIBlendedMeshBoundingBox();
+  bool IsReady() const { return m_bReady; }
   CDXDoc* GetDocument() const { return m_pDocument; }
 
  private:

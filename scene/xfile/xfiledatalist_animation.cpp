@@ -1,58 +1,78 @@
-// The world's animation pass: the lists it plays, the world transforms it
-// renews and the bounds that follow skinned meshes; and the cameras that
-// look at the world.
-#include <dxmesh.h>
-#include <rmxfguid.h>
-#include <rootrenderframe.h>
+// The world's pass of the frame loop: playing the animation sets, renewing
+// the frames' world transforms, and the bounds of the skinned meshes in
+// their pose.
+#include <afx.h>
 #include <tracelog.h>
 
 #include "animation.h"
 #include "basemesh.h"
-#include "failureguard.h"
+#include "dxmesh.h"
 #include "frame.h"
 #include "objectlock.h"
+#include <rootrenderframe.h>
 #include "xfiledatalist.h"
 #include "xfiletemplates.h"
 
+#include <rmxfguid.h>
+
+namespace {
+
+// Holds a CMutex for a scope.
+class CHeldMutex {
+ public:
+  CHeldMutex(CMutex& mutex, bool tryLock) : m_mutex(mutex) { m_mutex.Lock(tryLock, false); }
+  ~CHeldMutex() { m_mutex.Unlock(); }
+  CHeldMutex(const CHeldMutex&) = delete;
+  CHeldMutex& operator=(const CHeldMutex&) = delete;
+
+ private:
+  CMutex& m_mutex;
+};
+
+}  // namespace
+
 void CXFileDataList::InitializeAnimationSetList(CXFileDataObject* root) {
-  if (!root) {
+  const bool whole = !root;
+  if (whole) {
     root = m_pWorldContentFrame;
-    if (!root) return;
-    m_animationSetsLock.Lock();
-    m_bReady = false;
-    m_animationSets.RemoveAll();
-    m_animationSetsLock.Unlock();
-    m_dxMeshesLock.Lock();
+    {
+      CHeldMutex lock(m_animationSetsLock, false);
+      m_bReady = false;
+      m_animationSets.RemoveAll();
+    }
+    CHeldMutex lock(m_dxMeshesLock, false);
     m_dxMeshes.RemoveAll();
-    m_dxMeshesLock.Unlock();
   }
+  if (!root) return;
   CChildObjectList& children = root->GetChildObjectList();
   for (POSITION pos = children.GetHeadPosition(); pos;) {
     CXFileDataObject* object = children.GetNext(pos)->GetXfileDataObject();
     if (!object) continue;
     if (object->IsATemplateGUID(&TID_D3DRMAnimationSet)) {
-      m_animationSetsLock.Lock();
+      CHeldMutex lock(m_animationSetsLock, false);
       m_animationSets.AddTail(static_cast<CAnimationSet*>(object));
-      m_animationSetsLock.Unlock();
-    } else if (IsBaseMeshOfType(object, eBaseMeshTypeDXMesh)) {
-      m_dxMeshesLock.Lock();
+    } else if (object->IsATemplateGUID(&GUID_BaseMesh) &&
+               static_cast<CBaseMesh*>(object)->GetMeshType() == eBaseMeshTypeDXMesh) {
+      CHeldMutex lock(m_dxMeshesLock, false);
       m_dxMeshes.AddTail(static_cast<CDXMesh*>(object));
-      m_dxMeshesLock.Unlock();
     }
     InitializeAnimationSetList(object);
   }
-  if (root == m_pWorldContentFrame) m_bReady = true;
+  if (whole) m_bReady = true;
 }
 
 void CXFileDataList::UpdateWorldTransforms(D3DXMATRIX& parentWorld, CFrame* frame, bool tryLock) {
   if (!frame) {
-    if (!m_pWorldBoxFrame) return;
-    {
-      CObjectLock lock(m_pWorldBoxFrame, tryLock, true);
-      if (!lock.IsHeld()) throw "Info: Cannot lock the WorldBoxFrame CFrame object.";
-      parentWorld = m_pWorldBoxFrame->GetTransformMatrix(tryLock);
-    }
     frame = m_pWorldBoxFrame;
+    if (!frame) return;
+    if (!frame->Lock(tryLock, true)) throw "Info: Cannot lock the WorldBoxFrame CFrame object.";
+    try {
+      parentWorld = frame->GetTransformMatrix(tryLock);
+    } catch (...) {
+      frame->Unlock();
+      throw;
+    }
+    frame->Unlock();
   }
   CChildObjectList& children = frame->GetChildObjectList();
   for (POSITION pos = children.GetHeadPosition(); pos;) {
@@ -67,34 +87,16 @@ void CXFileDataList::UpdateWorldTransforms(D3DXMATRIX& parentWorld, CFrame* fram
   }
 }
 
-bool CXFileDataList::ProcessSkinnedMesh(CDXDoc* document, bool tryLock) {
-  if (!m_bReady || m_animationSets.IsEmpty()) return true;
-  return GuardedCall([&] {
-    if (Animate(document, tryLock)) {
-      D3DXMATRIX identity;
-      D3DXMatrixIdentity(&identity);
-      UpdateWorldTransforms(identity, nullptr, tryLock);
-    }
-    ComputeBonesBoundingObjects(tryLock);
-  });
-}
-
 bool CXFileDataList::Animate(CDXDoc* document, bool tryLock) {
-  m_animationSetsLock.Lock(tryLock, false);
+  CHeldMutex listLock(m_animationSetsLock, tryLock);
   bool advanced = false;
-  try {
-    for (POSITION pos = m_animationSets.GetHeadPosition(); pos;) {
-      CAnimationSet* set = m_animationSets.GetNext(pos);
-      CObjectLock lock(set, tryLock);
-      if (set->IsDeleted() || set->GetAnimationSetState() != CAnimationSet::ePlaying) continue;
-      set->AnimateTL(document, tryLock);
-      advanced = true;
-    }
-  } catch (...) {
-    m_animationSetsLock.Unlock();
-    throw;
+  for (POSITION pos = m_animationSets.GetHeadPosition(); pos;) {
+    CAnimationSet* set = m_animationSets.GetNext(pos);
+    CObjectLock lock(set, tryLock);
+    if (set->IsDeleted() || set->GetAnimationSetState() != CAnimationSet::ePlaying) continue;
+    set->AnimateTL(document, tryLock);
+    advanced = true;
   }
-  m_animationSetsLock.Unlock();
   return advanced;
 }
 
@@ -106,10 +108,28 @@ void CXFileDataList::ComputeBonesBoundingObjects(bool tryLock) {
     throw "\nError: CFrame::ComputeBoundingObjectsHierarchy()";
 }
 
-// The Direct3D meshes keep the bounds they were made with; the render
-// hierarchy takes them up again.
+bool CXFileDataList::ProcessSkinnedMesh(CDXDoc* document, bool tryLock) {
+  if (!m_bReady || m_animationSets.IsEmpty()) return true;
+  try {
+    if (Animate(document, tryLock)) {
+      D3DXMATRIX world;
+      D3DXMatrixIdentity(&world);
+      UpdateWorldTransforms(world, nullptr, tryLock);
+    }
+    ComputeBonesBoundingObjects(tryLock);
+  } catch (const char* message) {
+    DEBUG_TRACE("%s", message);
+    return false;
+  } catch (CException* e) {
+    e->Delete();
+    return false;
+  }
+  return true;
+}
+
 void CXFileDataList::ResizeIBlendedMeshBoundingBox() {
   if (!m_bReady || !m_pRenderFrame) return;
+  for (POSITION pos = m_dxMeshes.GetHeadPosition(); pos;) m_dxMeshes.GetNext(pos)->ResizeIBlendedMeshBoundingBox();
   if (!m_pRenderFrame->ComputeBoundingObjectsHierarchy(false, false, false))
     throw "\nError: CFrame::ComputeBoundingObjectsHierarchy()";
 }
