@@ -25,11 +25,14 @@ struct SBatchOptions {
   float maxAreaChangePercent = -1.0f;
   float faceAreaFactor = -1.0f;
   int midpoint = -1;
+  // The share of the faces that the progressive meshes keep, in percent;
+  // negative: no progressive meshes.
+  float pmeshPercent = -1.0f;
 };
 
 // Reads "--batch FILE [--export OUT] [--format text|binary|compressed]
 // [--reduce PERCENT [--max-normal-angle DEGREES] [--max-area-change PERCENT]
-// [--face-area-factor FACTOR] [--midpoint on|off]]" (argv[0] is the
+// [--face-area-factor FACTOR] [--midpoint on|off]] [--pmesh PERCENT]" (argv[0] is the
 // program). False with the reason in error.
 bool ParseBatchArguments(int argc, char** argv, SBatchOptions& options, CString& error);
 
