@@ -3,6 +3,8 @@
 
 #include <d3d8.h>
 
+#include <d3dx8mesh.h>
+
 #include "basemesh.h"
 
 // Saves render states and puts back those that changed when it goes, on
@@ -56,3 +58,21 @@ struct STextureStage {
 
 // A material is drawn in the opaque pass when its diffuse alpha is 1 or 0.
 inline bool IsOpaqueAlpha(float alpha) { return alpha >= 1.0f || alpha == 0.0f; }
+
+// The wireframe overlay of the ranges that have faces, in material, drawn
+// over the faces (Gouraud, z-bias 5); shade, fill and z-bias are put back.
+// A failed draw throws.
+inline void DrawEdgeOverlay(IDirect3DDevice8* device, ID3DXBaseMesh* mesh, const D3DMATERIAL8& material,
+                            const D3DXATTRIBUTERANGE* table, DWORD size) {
+  CRenderStates states(device);
+  states.Save(D3DRS_ZBIAS);
+  states.Save(D3DRS_FILLMODE);
+  states.Save(D3DRS_SHADEMODE);
+  device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+  device->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
+  device->SetRenderState(D3DRS_ZBIAS, 5);
+  device->SetMaterial(&material);
+  device->SetTexture(0, nullptr);
+  for (DWORD i = 0; i < size; ++i)
+    if (table[i].FaceCount && FAILED(mesh->DrawSubset(table[i].AttribId))) throw "\nDrawSubset() failed.";
+}
