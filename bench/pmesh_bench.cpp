@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_device.h"
 #include "pmeshimpl.h"
 
 namespace {
@@ -30,18 +31,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
-
-IDirect3DDevice8* Device() {
-  IDirect3DDevice8* device = nullptr;
-  IDirect3D8* direct3d = Direct3DCreate8(D3D_SDK_VERSION);
-  D3DPRESENT_PARAMETERS parameters{};
-  parameters.Windowed = TRUE;
-  parameters.SwapEffect = D3DSWAPEFFECT_COPY;
-  direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                         &parameters, &device);
-  direct3d->Release();
-  return device;
-}
 
 // The first Mesh data object of the file, searched depth first.
 IDirectXFileData* FindMesh(IDirectXFileData* data) {
@@ -137,7 +126,7 @@ int main(int argc, char** argv) {
     if (key == "--weights") weightsName = value;
   }
   std::filesystem::create_directories(outDir);
-  IDirect3DDevice8* device = Device();
+  IDirect3DDevice8* device = BenchDevice();
   if (!device) {
     std::fprintf(stderr, "no device\n");
     return 1;
@@ -219,6 +208,5 @@ int main(int argc, char** argv) {
               static_cast<double>(progressive) / plain);
   pmesh->Release();
   mesh->Release();
-  device->Release();
   return 0;
 }

@@ -178,6 +178,11 @@ bool ParseBatchArguments(int argc, char** argv, SBatchOptions& options, CString&
                      std::strcmp(arg, "--reduce") == 0 ? ", at most 100" : "");
         return false;
       }
+    } else if (std::strcmp(arg, "--pmesh") == 0 && hasValue) {
+      if (!ReadAmount(argv[++i], options.pmeshPercent, 100.0f)) {
+        error = "\"--pmesh\" needs a number of 0 or more, at most 100";
+        return false;
+      }
     } else if (std::strcmp(arg, "--midpoint") == 0 && hasValue) {
       const char* value = argv[++i];
       if (std::strcmp(value, "on") != 0 && std::strcmp(value, "off") != 0) {
@@ -187,7 +192,7 @@ bool ParseBatchArguments(int argc, char** argv, SBatchOptions& options, CString&
       options.midpoint = std::strcmp(value, "on") == 0;
     } else if (!hasValue && (std::strcmp(arg, "--batch") == 0 || std::strcmp(arg, "--export") == 0 ||
                              std::strcmp(arg, "--format") == 0 || std::strcmp(arg, "--midpoint") == 0 ||
-                             ReductionArgument(options, arg))) {
+                             std::strcmp(arg, "--pmesh") == 0 || ReductionArgument(options, arg))) {
       error.Format("%s needs a value", arg);
       return false;
     } else {
@@ -203,6 +208,10 @@ bool ParseBatchArguments(int argc, char** argv, SBatchOptions& options, CString&
                       options.midpoint >= 0;
   if (limits && options.reducePercent < 0) {
     error = "the reduction limits need --reduce PERCENT";
+    return false;
+  }
+  if (options.pmeshPercent >= 0 && options.reducePercent >= 0) {
+    error = "--pmesh and --reduce cannot go together";
     return false;
   }
   return true;
@@ -286,13 +295,40 @@ bool CBatchDocument::Export3dObject(CFrame* frame, char* pathName, CDXThread* th
   return false;
 }
 
+// Every Direct3D mesh of the file becomes a progressive mesh, is set to the
+// share of its faces, and is written back as a Direct3D mesh of that level.
+static bool RunBatchPMesh(CBatchDocument& document, const SBatchOptions& options, std::FILE* out, std::FILE* err) {
+  CFrame* frame = document.GetFileFrame();
+  REDUCTIONOPTIONS reduction = document.GetReductionOptions();
+  IDirect3DDevice8* device = g_pWindowedDevice ? g_pWindowedDevice->GetD3DDevice() : nullptr;
+  std::fprintf(err, "Progressive meshes at %g %% of the faces\n", options.pmeshPercent);
+  const DWORD start = timeGetTime();
+  DWORD vertices = 0, faces = 0;
+  try {
+    frame->ConvertIntoPMeshFrameH(device, &reduction, nullptr);
+    std::fprintf(out, "progressive full triangles: %u\n", frame->GetMaxTrianglesCount(false));
+    frame->SetNumFaces(options.pmeshPercent, vertices, faces, document.GetConfig(), false, nullptr, nullptr, false);
+    frame->ConvertIntoDXMeshFrameH(device, &reduction, nullptr);
+  } catch (const char* message) {
+    std::fprintf(err, "vorever: cannot make progressive meshes of %s:%s\n", static_cast<LPCSTR>(options.input),
+                 message);
+    return false;
+  }
+  std::fprintf(out, "progressive vertices: %u\n", vertices);
+  std::fprintf(out, "progressive triangles: %u\n", faces);
+  std::fprintf(out, "progressive seconds: %.3f\n", SecondsSince(start));
+  return true;
+}
+
 int RunBatch(const SBatchOptions& options, std::FILE* out, std::FILE* err) {
   // Meshes load as X-file meshes, or as Direct3D meshes when "Config.dat"
-  // says so; the export writes the chosen format with the template
-  // declarations, so that other programs read it too.
+  // says so or progressive meshes are asked for; the export writes the
+  // chosen format with the template declarations, so that other programs
+  // read it too.
   CONFIGFILE settings;
   const bool dxMeshes =
-      options.loadDXMeshes >= 0 ? options.loadDXMeshes != 0 : ReadConfigFile(settings) && settings.bLoadDXMeshes;
+      options.pmeshPercent >= 0 ||
+      (options.loadDXMeshes >= 0 ? options.loadDXMeshes != 0 : ReadConfigFile(settings) && settings.bLoadDXMeshes);
   g_appOptions.bLoadDXMeshes = dxMeshes ? 1 : 0;
   g_appOptions.dwXFileFormat = options.format;
   g_appOptions.bSaveTemplates = 1;
@@ -362,6 +398,7 @@ int RunBatch(const SBatchOptions& options, std::FILE* out, std::FILE* err) {
     std::fprintf(out, "reduced triangles: %u\n", reduced.triangles);
     std::fprintf(out, "reduce seconds: %.3f\n", SecondsSince(reduceStart));
   }
+  if (options.pmeshPercent >= 0.0f && !RunBatchPMesh(document, options, out, err)) return 1;
   if (options.output.IsEmpty()) return 0;
 
   CString outName, outFolder;
@@ -392,6 +429,7 @@ void PrintBatchUsage(std::FILE* out) {
                "       vorever --batch FILE --reduce PERCENT [--max-normal-angle DEGREES]\n"
                "               [--max-area-change PERCENT] [--face-area-factor FACTOR] [--midpoint on|off]\n"
                "               [--export OUT] [--format text|binary|compressed]\n"
+               "       vorever --batch FILE --pmesh PERCENT [--export OUT] [--format text|binary|compressed]\n"
                "       vorever --help\n"
                "\n"
                "Batch mode runs without a window. It loads the .x or .3ds file FILE (a .3ds\n"
@@ -409,6 +447,11 @@ void PrintBatchUsage(std::FILE* out) {
                "changes by at most PERCENT; limits not given come from \"Config.dat\"), and\n"
                "each mesh is written back with its materials, recomputed normals and texture\n"
                "coordinates. The triangles before and after and the seconds are printed.\n"
+               "\n"
+               "With --pmesh every mesh becomes a progressive mesh whose level is set to\n"
+               "PERCENT of its faces (the settings' area and volume checks of \"Config.dat\"\n"
+               "may keep more), and is written back as a plain mesh of that level. The\n"
+               "vertices and triangles at that level and the seconds are printed.\n"
                "\n"
                "Progress goes to standard error. A file that cannot be loaded or saved gives\n"
                "a message and exit status 1; wrong arguments give exit status 2.\n"

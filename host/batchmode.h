@@ -28,11 +28,14 @@ struct SBatchOptions {
   // 1: meshes load as Direct3D meshes, 0: as X-file meshes; -1: as the
   // Direct3D-mesh switch of "Config.dat" says. No argument sets it.
   int loadDXMeshes = -1;
+  // The share of the faces that the progressive meshes keep, in percent;
+  // negative: no progressive meshes.
+  float pmeshPercent = -1.0f;
 };
 
 // Reads "--batch FILE [--export OUT] [--format text|binary|compressed]
 // [--reduce PERCENT [--max-normal-angle DEGREES] [--max-area-change PERCENT]
-// [--face-area-factor FACTOR] [--midpoint on|off]]" (argv[0] is the
+// [--face-area-factor FACTOR] [--midpoint on|off]] [--pmesh PERCENT]" (argv[0] is the
 // program). False with the reason in error.
 bool ParseBatchArguments(int argc, char** argv, SBatchOptions& options, CString& error);
 

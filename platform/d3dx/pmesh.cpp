@@ -66,6 +66,17 @@ class CD3DXPMesh : public TComObject<ID3DXPMesh, &IID_ID3DXPMesh> {
   // this mesh behind face f.
   HRESULT Snapshot(MeshData* data, std::vector<DWORD>* slots);
   HRESULT SnapshotMesh(CD3DXMesh** mesh, std::vector<DWORD>* slots);
+  // What call answers on a plain mesh of the current level.
+  template <class Call>
+  HRESULT OnSnapshot(Call&& call) {
+    CD3DXMesh* snapshot = nullptr;
+    std::vector<DWORD> slots;
+    HRESULT hr = SnapshotMesh(&snapshot, &slots);
+    if (FAILED(hr)) return hr;
+    hr = call(snapshot);
+    snapshot->Release();
+    return hr;
+  }
 
   CD3DXMesh* m_buffers = nullptr;  // every vertex and face, at the current level
   std::vector<D3DXATTRIBUTERANGE> m_ranges;
@@ -224,43 +235,19 @@ HRESULT CD3DXPMesh::SnapshotMesh(CD3DXMesh** mesh, std::vector<DWORD>* slots) {
 HRESULT CD3DXPMesh::CloneMeshFVF(DWORD options, DWORD fvf, IDirect3DDevice8* device, ID3DXMesh** clone) {
   if (!clone) return D3DERR_INVALIDCALL;
   *clone = nullptr;
-  CD3DXMesh* snapshot = nullptr;
-  std::vector<DWORD> slots;
-  HRESULT hr = SnapshotMesh(&snapshot, &slots);
-  if (FAILED(hr)) return hr;
-  hr = snapshot->CloneMeshFVF(options, fvf, device, clone);
-  snapshot->Release();
-  return hr;
+  return OnSnapshot([&](CD3DXMesh* snapshot) { return snapshot->CloneMeshFVF(options, fvf, device, clone); });
 }
 
 HRESULT CD3DXPMesh::ConvertPointRepsToAdjacency(const DWORD* pointReps, DWORD* adjacency) {
-  CD3DXMesh* snapshot = nullptr;
-  std::vector<DWORD> slots;
-  HRESULT hr = SnapshotMesh(&snapshot, &slots);
-  if (FAILED(hr)) return hr;
-  hr = snapshot->ConvertPointRepsToAdjacency(pointReps, adjacency);
-  snapshot->Release();
-  return hr;
+  return OnSnapshot([&](CD3DXMesh* snapshot) { return snapshot->ConvertPointRepsToAdjacency(pointReps, adjacency); });
 }
 
 HRESULT CD3DXPMesh::ConvertAdjacencyToPointReps(const DWORD* adjacency, DWORD* pointReps) {
-  CD3DXMesh* snapshot = nullptr;
-  std::vector<DWORD> slots;
-  HRESULT hr = SnapshotMesh(&snapshot, &slots);
-  if (FAILED(hr)) return hr;
-  hr = snapshot->ConvertAdjacencyToPointReps(adjacency, pointReps);
-  snapshot->Release();
-  return hr;
+  return OnSnapshot([&](CD3DXMesh* snapshot) { return snapshot->ConvertAdjacencyToPointReps(adjacency, pointReps); });
 }
 
 HRESULT CD3DXPMesh::GenerateAdjacency(float epsilon, DWORD* adjacency) {
-  CD3DXMesh* snapshot = nullptr;
-  std::vector<DWORD> slots;
-  HRESULT hr = SnapshotMesh(&snapshot, &slots);
-  if (FAILED(hr)) return hr;
-  hr = snapshot->GenerateAdjacency(epsilon, adjacency);
-  snapshot->Release();
-  return hr;
+  return OnSnapshot([&](CD3DXMesh* snapshot) { return snapshot->GenerateAdjacency(epsilon, adjacency); });
 }
 
 HRESULT CD3DXPMesh::Optimize(DWORD flags, DWORD* adjacencyOut, DWORD* faceRemap, ID3DXBuffer** vertexRemap,

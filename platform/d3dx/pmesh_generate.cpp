@@ -56,12 +56,23 @@ struct Quadric {
   }
   // The sum of the plane weights: the area that the quadric stands for.
   double Weight() const { return a00 + a11 + a22; }
+  // The parameter in [0, 1] of the least error on the segment from p along d.
+  double LineMinimum(const Vec& p, const Vec& d) const {
+    const Vec ad(a00 * d.x + a01 * d.y + a02 * d.z, a01 * d.x + a11 * d.y + a12 * d.z,
+                 a02 * d.x + a12 * d.y + a22 * d.z);
+    const double curvature = Dot(d, ad);
+    if (!(curvature > 0)) return 0.5;
+    const Vec ap(a00 * p.x + a01 * p.y + a02 * p.z, a01 * p.x + a11 * p.y + a12 * p.z,
+                 a02 * p.x + a12 * p.y + a22 * p.z);
+    const double slope = Dot(ap, d) + b0 * d.x + b1 * d.y + b2 * d.z;
+    return std::clamp(-slope / curvature, 0.0, 1.0);
+  }
   // The point of least error, when the planes fix one well.
   bool Minimum(Vec* v) const {
     const double c00 = a11 * a22 - a12 * a12, c01 = a02 * a12 - a01 * a22, c02 = a01 * a12 - a02 * a11;
     const double det = a00 * c00 + a01 * c01 + a02 * c02;
     const double scale = a00 + a11 + a22;
-    if (!(scale > 0) || !(std::fabs(det) > 1e-9 * scale * scale * scale)) return false;
+    if (!(scale > 0) || !(std::fabs(det) > 1e-12 * scale * scale * scale)) return false;
     const double c11 = a00 * a22 - a02 * a02, c12 = a01 * a02 - a00 * a12, c22 = a00 * a11 - a01 * a01;
     const double inv = -1.0 / det;
     v->x = inv * (c00 * b0 + c01 * b1 + c02 * b2);
@@ -274,8 +285,10 @@ bool Simplifier::Cost(DWORD a, DWORD b, Vec* x, double* cost) const {
       const double ea = q.Error(pa), eb = q.Error(pb);
       *x = ea <= eb ? pa : pb;
       if (m_placement == PMeshPlacement::kOptimal) {
-        const Vec mid = (pa + pb) * 0.5;
-        if (q.Error(mid) < std::min(ea, eb)) *x = mid;
+        // The best point of the edge itself.
+        const double t = q.LineMinimum(pa, pb - pa);
+        const Vec on = pa + (pb - pa) * t;
+        if (q.Error(on) < std::min(ea, eb)) *x = on;
       }
     }
   }

@@ -3,6 +3,8 @@
 
 #include <d3d8.h>
 
+#include <d3dx8mesh.h>
+
 #include "basemesh.h"
 #include "dxmesh.h"
 
@@ -90,4 +92,14 @@ inline void BeginEdgeOverlay(IDirect3DDevice8* device, CRenderStates& states, co
   device->SetRenderState(D3DRS_ZBIAS, 5);
   device->SetMaterial(&material);
   device->SetTexture(0, nullptr);
+}
+
+// The wireframe overlay of the ranges that have faces, in material, drawn
+// over the faces; shade, fill and z-bias are put back. A failed draw throws.
+inline void DrawEdgeOverlay(IDirect3DDevice8* device, ID3DXBaseMesh* mesh, const D3DMATERIAL8& material,
+                            const D3DXATTRIBUTERANGE* table, DWORD size) {
+  CRenderStates states(device);
+  BeginEdgeOverlay(device, states, material);
+  for (DWORD i = 0; i < size; ++i)
+    if (table[i].FaceCount && FAILED(mesh->DrawSubset(table[i].AttribId))) throw "\nDrawSubset() failed.";
 }

@@ -51,12 +51,7 @@ HRESULT CDXMesh::RenderEdgesTL(IDirect3DDevice8* device, D3DXMATRIX*, int opaque
   try {
     CObjectLock lock(this, tryLock);
     if (IsDeleted() || !IsReadyForRendering() || !opaquePass || !m_pMesh) return S_OK;
-    // Put back in the order shade, fill, z-bias, on failures too.
-    CRenderStates states(device);
-    BeginEdgeOverlay(device, states, options.activeEdgesMaterial);
-    for (DWORD i = 0; i < m_dwAttributeTableSize; ++i)
-      if (m_pAttributeTable[i].FaceCount && FAILED(m_pMesh->DrawSubset(m_pAttributeTable[i].AttribId)))
-        throw "\nDrawSubset() failed.";
+    DrawEdgeOverlay(device, m_pMesh, options.activeEdgesMaterial, m_pAttributeTable, m_dwAttributeTableSize);
   } catch (const char* message) {
     DEBUG_TRACE("%s", message);
     return E_FAIL;

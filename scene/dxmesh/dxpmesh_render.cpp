@@ -71,18 +71,7 @@ HRESULT CDXPMesh::RenderEdges(IDirect3DDevice8* device, D3DXMATRIX*, int opaqueP
   try {
     CObjectLock lock(this, tryLock);
     if (IsDeleted() || !IsReadyForRendering() || !opaquePass || !m_pPMesh) return S_OK;
-    CRenderStates states(device);
-    states.Save(D3DRS_ZBIAS);
-    states.Save(D3DRS_FILLMODE);
-    states.Save(D3DRS_SHADEMODE);
-    device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
-    device->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
-    device->SetRenderState(D3DRS_ZBIAS, 5);
-    device->SetMaterial(&options.activeEdgesMaterial);
-    device->SetTexture(0, nullptr);
-    for (DWORD i = 0; i < m_dwAttributeTableSize; ++i)
-      if (m_pAttributeTable[i].FaceCount && FAILED(m_pPMesh->DrawSubset(m_pAttributeTable[i].AttribId)))
-        throw "\nDrawSubset() failed.";
+    DrawEdgeOverlay(device, m_pPMesh, options.activeEdgesMaterial, m_pAttributeTable, m_dwAttributeTableSize);
   } catch (const char* message) {
     DEBUG_TRACE("%s", message);
     return E_FAIL;

@@ -21,6 +21,7 @@ class CSimpleShape;
 class CSkinWeights;
 class CXFileDataList;
 struct IDirect3DDevice8;
+struct CONFIGFILE;
 struct REDUCTIONOPTIONS;
 struct SLineSphereIntersection;
 struct tdsDatabase;
@@ -143,6 +144,30 @@ class CFrame : public CXFileDataObject {
   // Recounts the active vertices and triangles of a tree of Direct3D meshes;
   // a frame with child frames also takes them as its original counts.
   bool SetDXMeshFrameMetrics(DWORD& vertices, DWORD& faces, CDXThread* thread);
+
+  // Progressive-mesh walks. InitializeDXMeshFrame fills this frame (made by
+  // InitializeShell(source)) with Direct3D meshes made from the source's
+  // progressive and connectivity meshes and gives their totals. The in-place
+  // conversions replace every Direct3D mesh of the tree by a progressive
+  // mesh, or every progressive mesh by a Direct3D mesh of its current level
+  // (a mesh that fails stays as it was); the H forms do it for the whole
+  // hierarchy and re-point references. Their failures are thrown.
+  bool InitializeDXMeshFrame(CFrame* source, CDataObjectMap& map, DWORD& vertices, DWORD& faces,
+                             IDirect3DDevice8* device, REDUCTIONOPTIONS* options, CDXThread* thread);
+  void ConvertIntoPMeshFrame(CDataObjectMap& map, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
+                             CDXThread* thread, DWORD* vertices, DWORD* faces);
+  void ConvertIntoPMeshFrameH(IDirect3DDevice8* device, REDUCTIONOPTIONS* options, CDXThread* thread);
+  void ConvertIntoDXMeshFrame(CDataObjectMap& map, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
+                              CDXThread* thread, DWORD* vertices, DWORD* faces);
+  void ConvertIntoDXMeshFrameH(IDirect3DDevice8* device, REDUCTIONOPTIONS* options, CDXThread* thread);
+  // Sets every progressive mesh below this frame (through progressive-mesh
+  // frames only; only doc's selected progressive mesh when it has one) to
+  // percent of its faces or vertices, plainly or compliantly, and gives the
+  // totals of the frame's meshes. Failures are thrown.
+  bool SetNumFaces(float percent, DWORD& vertices, DWORD& faces, CONFIGFILE* config, bool compliant, CDXDoc* doc,
+                   CDXThread* thread, bool tryLock);
+  bool SetNumVertices(float percent, DWORD& vertices, DWORD& faces, CONFIGFILE* config, bool compliant,
+                      CDXDoc* doc, CDXThread* thread, bool tryLock);
 
   // Transform shorthands: translation; rotation (dir, up) → (newDir, newUp)
   // about a centre; the two; the three with a scaling that keeps the box

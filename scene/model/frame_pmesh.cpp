@@ -1,0 +1,277 @@
+// The frame walks over progressive meshes: the in-place conversions between
+// Direct3D and progressive meshes, the copy into Direct3D meshes, and the
+// level of detail of the progressive meshes below a frame.
+#include <dx_doc.h>
+#include <dx_thread.h>
+#include <dxmesh.h>
+#include <dxpmesh.h>
+
+#include <memory>
+
+#include "basemesh.h"
+#include "failureguard.h"
+#include "frame.h"
+#include "objectlock.h"
+#include "xfiletemplates.h"
+
+namespace {
+
+const char kKilling[] = "\nInfo: Killing thread";
+
+EBaseMeshType KindOf(CXFileDataObject* object) {
+  return object->IsATemplateGUID(&GUID_BaseMesh) ? static_cast<CBaseMesh*>(object)->GetMeshType()
+                                                  : eBaseMeshTypeBase;
+}
+
+void WaitOrKill(CDXThread* thread) {
+  if (thread && !thread->WaitForThreadPlayingEvent()) throw kKilling;
+}
+
+// Holds a blocking lock of an object for a scope.
+struct SHeld {
+  CXFileDataObject* object;
+  explicit SHeld(CXFileDataObject* o) : object(o) { object->Lock(); }
+  ~SHeld() { object->Unlock(); }
+  SHeld(const SHeld&) = delete;
+  SHeld& operator=(const SHeld&) = delete;
+};
+
+}  // namespace
+
+bool CFrame::InitializeDXMeshFrame(CFrame* source, CDataObjectMap& map, DWORD& vertices, DWORD& faces,
+                                   IDirect3DDevice8* device, REDUCTIONOPTIONS* options, CDXThread* thread) {
+  vertices = faces = 0;
+  SetActiveVerticesCount(0);
+  SetActiveTrianglesCount(0);
+  SetFrameType(eDXMeshFrame);
+  return GuardedCall([&] {
+    CChildObjectList& children = source->GetChildObjectList();
+    for (POSITION pos = children.GetHeadPosition(); pos;) {
+      if (thread && !thread->WaitForThreadPlayingEvent()) throw "\nInfo: Requested to end the thread.";
+      CChildObject* entry = children.GetNext(pos);
+      CXFileDataObject* child = entry->GetXfileDataObject();
+      if (!child || child->IsDeleted()) continue;
+      CXFileDataObject* copy = nullptr;
+      if (entry->IsReference() && map.Lookup(child, copy)) {
+        AddChildObject(eReferenceChild, copy, false);
+        continue;
+      }
+      // Connectivity meshes are written back into X-file meshes only (the
+      // retained-mode copy); here they are left out.
+      if (KindOf(child) == eBaseMeshTypeDXPMesh) {
+        auto* mesh = new CDXMesh;
+        AddChildObject(eOwnedChild, mesh, false);
+        map.SetAt(child, mesh);
+        if (!static_cast<CDXPMesh*>(child)->InitializeClone(mesh, this, device, options, thread)) {
+          map.RemoveKey(child);
+          DeleteDirectChildObject(mesh, false);
+          throw "\nError: CDXMesh::InitializeClone() failed";
+        }
+        AddDeltaActiveTrianglesCount(static_cast<LONG>(mesh->GetNumFaces(false)));
+        AddDeltaActiveVerticesCount(static_cast<LONG>(mesh->GetNumVertices(false)));
+      } else if (child->IsAFrame() && static_cast<CFrame*>(child)->IsOriginalFrame()) {
+        auto frame = std::make_unique<CFrame>();
+        if (!frame->InitializeShell(static_cast<CFrame*>(child))) throw "\nError: CFrame::InitializeShell() failed.";
+        CFrame* added = frame.release();
+        AddChildRenderFrame(eOwnedChild, added, false);
+        map.SetAt(child, added);
+        DWORD v = 0, f = 0;
+        if (!added->InitializeDXMeshFrame(static_cast<CFrame*>(child), map, v, f, device, options, thread)) {
+          map.RemoveKey(child);
+          DeleteDirectChildObject(added, false);
+          throw "\nError: CFrame::InitializeDXMeshFrame() failed.";
+        }
+        AddDeltaActiveVerticesCount(static_cast<LONG>(v));
+        AddDeltaActiveTrianglesCount(static_cast<LONG>(f));
+      }
+    }
+    vertices = GetActiveVerticesCount(false);
+    faces = GetActiveTrianglesCount(false);
+  });
+}
+
+void CFrame::ConvertIntoPMeshFrame(CDataObjectMap& map, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
+                                   CDXThread* thread, DWORD* vertices, DWORD* faces) {
+  SHeld frameLock(this);
+  if (IsDeleted()) return;
+  SetActiveVerticesCount(0);
+  SetActiveTrianglesCount(0);
+  SetMaxVerticesCount(0);
+  SetMaxTrianglesCount(0);
+  auto count = [&](DWORD v, DWORD f) {
+    AddDeltaVerticesCount(static_cast<LONG>(v));
+    AddDeltaActiveVerticesCount(static_cast<LONG>(v));
+    AddDeltaTrianglesCount(static_cast<LONG>(f));
+    AddDeltaActiveTrianglesCount(static_cast<LONG>(f));
+  };
+  CChildObjectList& children = GetChildObjectList();
+  for (POSITION pos = children.GetHeadPosition(); pos;) {
+    WaitOrKill(thread);
+    CChildObject* entry = children.GetNext(pos);
+    CXFileDataObject* child = entry->GetXfileDataObject();
+    if (!child || entry->IsReference()) continue;
+    SHeld childLock(child);
+    if (child->IsDeleted()) continue;
+    if (KindOf(child) == eBaseMeshTypeDXMesh) {
+      auto* dxMesh = static_cast<CDXMesh*>(child);
+      auto pmesh = std::make_unique<CDXPMesh>();
+      if (!dxMesh->InitializeClone(pmesh.get(), this, device, options, thread)) {
+        pmesh->DeleteContent(false);
+        count(dxMesh->GetNumVertices(false), dxMesh->GetNumFaces(false));
+        continue;
+      }
+      CDXPMesh* made = pmesh.release();
+      SHeld madeLock(made);
+      count(made->GetNumVertices(false), made->GetNumFaces(false));
+      made->AcquireChildObjectList(dxMesh);
+      AddChildObject(eOwnedChild, made, false);
+      map.SetAt(dxMesh, made);
+      dxMesh->DeleteContent(false);
+    } else if (child->IsAFrame() && static_cast<CFrame*>(child)->IsOriginalFrame()) {
+      DWORD v = 0, f = 0;
+      static_cast<CFrame*>(child)->ConvertIntoPMeshFrame(map, device, options, thread, &v, &f);
+      count(v, f);
+    }
+  }
+  if (vertices) *vertices = GetMaxVerticesCount(false);
+  if (faces) *faces = GetMaxTrianglesCount(false);
+  SetFrameType(eDXPMeshFrame);
+}
+
+void CFrame::ConvertIntoDXMeshFrame(CDataObjectMap& map, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
+                                    CDXThread* thread, DWORD* vertices, DWORD* faces) {
+  SHeld frameLock(this);
+  if (IsDeleted()) return;
+  SetActiveVerticesCount(0);
+  SetActiveTrianglesCount(0);
+  SetFrameType(eDXMeshFrame);
+  auto count = [&](DWORD v, DWORD f) {
+    AddDeltaActiveVerticesCount(static_cast<LONG>(v));
+    AddDeltaActiveTrianglesCount(static_cast<LONG>(f));
+  };
+  CChildObjectList& children = GetChildObjectList();
+  for (POSITION pos = children.GetHeadPosition(); pos;) {
+    WaitOrKill(thread);
+    CChildObject* entry = children.GetNext(pos);
+    CXFileDataObject* child = entry->GetXfileDataObject();
+    if (!child || entry->IsReference()) continue;
+    SHeld childLock(child);
+    if (child->IsDeleted()) continue;
+    const EBaseMeshType kind = KindOf(child);
+    if (kind == eBaseMeshTypeDXPMesh) {
+      auto* pmesh = static_cast<CDXPMesh*>(child);
+      auto mesh = std::make_unique<CDXMesh>();
+      if (!mesh->Initialize(pmesh, this, pmesh->GetName(), device, options, thread)) {
+        mesh->DeleteContent(false);
+        continue;
+      }
+      CDXMesh* made = mesh.release();
+      SHeld madeLock(made);
+      count(made->GetNumVertices(false), made->GetNumFaces(false));
+      made->AcquireChildObjectList(pmesh);
+      AddChildObject(eOwnedChild, made, false);
+      map.SetAt(pmesh, made);
+      pmesh->DeleteContent(false);
+    } else if (kind == eBaseMeshTypeDXMesh) {
+      count(static_cast<CDXMesh*>(child)->GetNumVertices(false), static_cast<CDXMesh*>(child)->GetNumFaces(false));
+    } else if (child->IsAFrame() && static_cast<CFrame*>(child)->IsOriginalFrame()) {
+      DWORD v = 0, f = 0;
+      static_cast<CFrame*>(child)->ConvertIntoDXMeshFrame(map, device, options, thread, &v, &f);
+      count(v, f);
+    }
+  }
+  if (vertices) *vertices = GetActiveVerticesCount(false);
+  if (faces) *faces = GetActiveTrianglesCount(false);
+}
+
+void CFrame::ConvertIntoPMeshFrameH(IDirect3DDevice8* device, REDUCTIONOPTIONS* options, CDXThread* thread) {
+  CDataObjectMap map(10);
+  map.InitHashTable(100);
+  ConvertIntoPMeshFrame(map, device, options, thread, nullptr, nullptr);
+  SubstituteReferences(map, thread);
+}
+
+void CFrame::ConvertIntoDXMeshFrameH(IDirect3DDevice8* device, REDUCTIONOPTIONS* options, CDXThread* thread) {
+  CDataObjectMap map(10);
+  map.InitHashTable(100);
+  ConvertIntoDXMeshFrame(map, device, options, thread, nullptr, nullptr);
+  SubstituteReferences(map, thread);
+}
+
+// The level of detail walk of both counts.
+static bool SetLevelOfDetail(CFrame* frame, bool byVertices, float percent, DWORD& vertices, DWORD& faces,
+                             CONFIGFILE* config, bool compliant, CDXDoc* doc, CDXThread* thread, bool tryLock) {
+  vertices = faces = 0;
+  if (tryLock) {
+    if (!frame->Trylock()) throw "Info: Cannot lock the CFrame object.";
+  } else {
+    frame->Lock();
+  }
+  try {
+    if (!frame->IsDeleted()) {
+      frame->SetActiveVerticesCount(0);
+      frame->SetActiveTrianglesCount(0);
+      CDXPMesh* selected = doc ? doc->GetSelectedPMesh() : nullptr;
+      CChildObjectList& children = frame->GetChildObjectList();
+      for (POSITION pos = children.GetHeadPosition(); pos;) {
+        WaitOrKill(thread);
+        CChildObject* entry = children.GetNext(pos);
+        CXFileDataObject* child = entry->GetXfileDataObject();
+        if (!child || entry->IsReference()) continue;
+        if (tryLock) {
+          if (!child->Trylock()) throw "Info: Cannot lock the child dx object.";
+        } else {
+          child->Lock();
+        }
+        try {
+          const EBaseMeshType kind = KindOf(child);
+          if (!child->IsDeleted() && kind == eBaseMeshTypeDXPMesh) {
+            auto* pmesh = static_cast<CDXPMesh*>(child);
+            if (!selected || selected == pmesh) {
+              if (compliant)
+                byVertices ? pmesh->SetCompliantNumVertices(percent, config, thread, false)
+                           : pmesh->SetCompliantNumFaces(percent, config, thread, false);
+              else
+                byVertices ? pmesh->SetNumVertices(percent, config, tryLock)
+                           : pmesh->SetNumFaces(percent, config, tryLock);
+            }
+            frame->AddDeltaActiveTrianglesCount(static_cast<LONG>(pmesh->GetNumFaces(tryLock)));
+            frame->AddDeltaActiveVerticesCount(static_cast<LONG>(pmesh->GetNumVertices(tryLock)));
+          } else if (!child->IsDeleted() && kind == eBaseMeshTypeDXMesh) {
+            auto* mesh = static_cast<CDXMesh*>(child);
+            frame->AddDeltaActiveTrianglesCount(static_cast<LONG>(mesh->GetNumFaces(byVertices && tryLock)));
+            frame->AddDeltaActiveVerticesCount(static_cast<LONG>(mesh->GetNumVertices(byVertices && tryLock)));
+          } else if (!child->IsDeleted() && child->IsAFrame() &&
+                     static_cast<CFrame*>(child)->GetFrameType() == CFrame::eDXPMeshFrame) {
+            DWORD v = 0, f = 0;
+            SetLevelOfDetail(static_cast<CFrame*>(child), byVertices, percent, v, f, config, compliant, doc, thread,
+                             tryLock);
+            frame->AddDeltaActiveTrianglesCount(static_cast<LONG>(f));
+            frame->AddDeltaActiveVerticesCount(static_cast<LONG>(v));
+          }
+          faces = frame->GetActiveTrianglesCount(false);
+          vertices = frame->GetActiveVerticesCount(false);
+        } catch (...) {
+          child->Unlock();
+          throw;
+        }
+        child->Unlock();
+      }
+    }
+  } catch (...) {
+    frame->Unlock();
+    throw;
+  }
+  frame->Unlock();
+  return true;
+}
+
+bool CFrame::SetNumFaces(float percent, DWORD& vertices, DWORD& faces, CONFIGFILE* config, bool compliant,
+                         CDXDoc* doc, CDXThread* thread, bool tryLock) {
+  return SetLevelOfDetail(this, false, percent, vertices, faces, config, compliant, doc, thread, tryLock);
+}
+
+bool CFrame::SetNumVertices(float percent, DWORD& vertices, DWORD& faces, CONFIGFILE* config, bool compliant,
+                            CDXDoc* doc, CDXThread* thread, bool tryLock) {
+  return SetLevelOfDetail(this, true, percent, vertices, faces, config, compliant, doc, thread, tryLock);
+}
