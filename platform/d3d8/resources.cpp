@@ -7,6 +7,7 @@
 
 #include "d3d8device.h"
 #include "d3d8present.h"
+#include "largepages.h"
 
 HRESULT D3D8DeviceCore::GetDevice(IDirect3DDevice8** out) {
   if (!out) return D3DERR_INVALIDCALL;
@@ -76,7 +77,8 @@ bool ValidPool(D3DPOOL pool) {
 
 // Zero-filled bytes that may be locked any number of times on any thread. A
 // lock returns the memory itself; a lock for writing counts as a change, so
-// that a renderer can tell when to upload the data again.
+// that a renderer can tell when to upload the data again. A large store (a
+// big mesh's vertices or edge lines) comes on large pages.
 class CByteStore {
  public:
   explicit CByteStore(UINT length) : m_data(length, 0) {}
@@ -104,7 +106,7 @@ class CByteStore {
   }
 
  private:
-  std::vector<BYTE> m_data;
+  std::vector<BYTE, win32::LargePageAllocator<BYTE>> m_data;
   std::atomic<ULONG> m_locks{0};
   std::atomic<ULONGLONG> m_changes{0};
 };

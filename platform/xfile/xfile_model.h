@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "dxfile.h"
+#include "largepages.h"
 
 #include <cstdint>
 #include <map>
@@ -19,9 +20,10 @@
 namespace xfile {
 
 // An allocator that leaves the elements a vector grows by uninitialised, for
-// byte buffers whose every byte is written right after they grow.
+// byte buffers whose every byte is written right after they grow; a large
+// buffer (a whole file, a mesh's block) comes on large pages.
 template <class T>
-struct UninitialisedAllocator : std::allocator<T> {
+struct UninitialisedAllocator : win32::LargePageAllocator<T> {
   template <class U>
   struct rebind {
     using other = UninitialisedAllocator<U>;
