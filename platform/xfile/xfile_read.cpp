@@ -558,6 +558,14 @@ class BlockFiller {
     if (m.primitive == Primitive::None) return Fill(*m.type, false);
     if (m_budget == 0) return DXFILEERR_BADARRAYSIZE;
     --m_budget;
+    const bool counted = count && IsInteger(m.primitive);
+    if (!IsString(m.primitive) && !(counted && PrimitiveSize(m.primitive) != 4)) {
+      // A run of one; a 4-byte count is the value stored.
+      const std::size_t at = m_node.block.size();
+      RETURN_IF_FAILED(Run(m.primitive, 1));
+      if (counted) std::memcpy(count, m_node.block.data() + at, sizeof(DWORD));
+      return S_OK;
+    }
     Value v;
     RETURN_IF_FAILED(m_source.Read(m.primitive, v));
     if (IsString(m.primitive)) return AppendString(v.text);

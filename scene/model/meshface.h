@@ -70,7 +70,7 @@ class CMeshFace {
   // A mesh's faces are one array, filled right after it is made: a large
   // one comes on large pages.
   static void* operator new[](std::size_t size) { return win32::AllocateLarge(size); }
-  static void operator delete[](void* memory) noexcept { win32::FreeLarge(memory); }
+  static void operator delete[](void* memory, std::size_t size) noexcept { win32::FreeLarge(memory, size); }
 
   DWORD GetFaceVertexCount() const { return m_count; }
   DWORD* GetFaceVertexIndices() const { return m_indices; }

@@ -1,5 +1,5 @@
-// Memory for large buffers: small and large sizes, alignment of large ones,
-// and vectors that grow across the size where large pages begin.
+// Memory for large buffers: small and large sizes zero-filled, alignment of
+// large ones, and vectors that grow across the size where large pages begin.
 #include <gtest/gtest.h>
 #include <largepages.h>
 
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-TEST(LargePages, BuffersOfAnySizeAreUsableAndLargeOnesStartOnALargePage) {
+TEST(LargePages, BuffersOfAnySizeComeZeroFilledAndLargeOnesStartOnALargePage) {
   constexpr std::size_t kLargePage = std::size_t{2} << 20;
   for (std::size_t size : {std::size_t{0}, std::size_t{100}, kLargePage - 1, kLargePage, 5 * kLargePage + 3}) {
     auto* memory = static_cast<unsigned char*>(win32::AllocateLarge(size));
@@ -15,13 +15,14 @@ TEST(LargePages, BuffersOfAnySizeAreUsableAndLargeOnesStartOnALargePage) {
     if (size >= kLargePage) {
       EXPECT_EQ(reinterpret_cast<std::uintptr_t>(memory) % kLargePage, 0u) << size;
     }
+    for (std::size_t at = 0; at < size; at += 4093) ASSERT_EQ(memory[at], 0) << size;
     std::memset(memory, 0xA5, size);
     if (size) {
       EXPECT_EQ(memory[size - 1], 0xA5) << size;
     }
-    win32::FreeLarge(memory);
+    win32::FreeLarge(memory, size);
   }
-  win32::FreeLarge(nullptr);
+  win32::FreeLarge(nullptr, 0);
 }
 
 TEST(LargePages, AVectorKeepsItsValuesAsItGrowsOntoLargePages) {
