@@ -49,10 +49,35 @@ enum class Primitive : std::uint8_t {
 };
 
 // Bytes a value of the primitive takes in a data block (a string is a char*).
-std::size_t PrimitiveSize(Primitive p);
-bool IsInteger(Primitive p);
-bool IsReal(Primitive p);
-bool IsString(Primitive p);
+inline std::size_t PrimitiveSize(Primitive p) {
+  switch (p) {
+    case Primitive::Word:
+    case Primitive::Sword:
+      return 2;
+    case Primitive::Dword:
+    case Primitive::Sdword:
+    case Primitive::Float:
+      return 4;
+    case Primitive::Double:
+      return 8;
+    case Primitive::Char:
+    case Primitive::Uchar:
+    case Primitive::Byte:
+      return 1;
+    case Primitive::String:
+    case Primitive::Cstring:
+    case Primitive::Unicode:
+      return sizeof(char*);
+    case Primitive::None:
+      break;
+  }
+  return 0;
+}
+inline bool IsReal(Primitive p) { return p == Primitive::Float || p == Primitive::Double; }
+inline bool IsString(Primitive p) {
+  return p == Primitive::String || p == Primitive::Cstring || p == Primitive::Unicode;
+}
+inline bool IsInteger(Primitive p) { return p != Primitive::None && !IsReal(p) && !IsString(p); }
 // The keyword of a primitive type ("WORD", "STRING", ...), any case; false
 // when the name is none.
 bool PrimitiveFromName(std::string_view name, Primitive* p);
