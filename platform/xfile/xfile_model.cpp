@@ -108,7 +108,8 @@ void Template::Measure() {
     }
     primitive = elementRun;
     const std::uint64_t each = m.type ? m.type->runValues : 1;
-    const std::uint64_t eachCost = m.type ? m.type->runCost : 1;
+    // Each value or template instance costs one, and a template its values.
+    const std::uint64_t eachCost = m.type ? m.type->runCost + 1 : 1;
     values = std::min(values + elements * each, kLimit);
     // An array costs its elements once more.
     cost = std::min(cost + elements * eachCost + (m.dimensions.empty() ? 0 : elements), kLimit);

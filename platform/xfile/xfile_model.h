@@ -141,7 +141,8 @@ struct Template {
   std::size_t blockSize = 0;
   // When every value of an instance is of one numeric primitive and their
   // number is fixed: that primitive, the number of values, and the budget an
-  // instance costs the reader (values and array elements). Otherwise None.
+  // instance costs the reader (values, template members and array
+  // elements). Otherwise None.
   Primitive run = Primitive::None;
   std::uint64_t runValues = 0;
   std::uint64_t runCost = 0;

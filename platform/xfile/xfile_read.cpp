@@ -569,9 +569,12 @@ class BlockFiller {
   }
 
   HRESULT Single(const Member& m, DWORD* count) {
-    if (m.primitive == Primitive::None) return Fill(*m.type, false);
+    // A template member costs the budget too: templates of two members of
+    // the template below, nested deep, ask for no values but for billions
+    // of steps.
     if (m_budget == 0) return DXFILEERR_BADARRAYSIZE;
     --m_budget;
+    if (m.primitive == Primitive::None) return Fill(*m.type, false);
     const bool counted = count && IsInteger(m.primitive);
     if (!IsString(m.primitive) && !(counted && PrimitiveSize(m.primitive) != 4)) {
       // A run of one; a 4-byte count is the value stored.
