@@ -7,6 +7,7 @@
 
 #include "d3d8device.h"
 #include "d3d8present.h"
+#include "largepages.h"
 
 HRESULT D3D8DeviceCore::GetDevice(IDirect3DDevice8** out) {
   if (!out) return D3DERR_INVALIDCALL;
@@ -76,13 +77,18 @@ bool ValidPool(D3DPOOL pool) {
 
 // Zero-filled bytes that may be locked any number of times on any thread. A
 // lock returns the memory itself; a lock for writing counts as a change, so
-// that a renderer can tell when to upload the data again.
+// that a renderer can tell when to upload the data again. A large store (a
+// big mesh's vertices or edge lines) comes on large pages, zero-filled by the
+// system as it is first touched.
 class CByteStore {
  public:
-  explicit CByteStore(UINT length) : m_data(length, 0) {}
+  explicit CByteStore(UINT length) : m_data(static_cast<BYTE*>(win32::AllocateLarge(length))), m_size(length) {}
+  CByteStore(const CByteStore&) = delete;
+  CByteStore& operator=(const CByteStore&) = delete;
+  ~CByteStore() { win32::FreeLarge(m_data, m_size); }
 
-  UINT Size() const { return static_cast<UINT>(m_data.size()); }
-  BYTE* Data() { return m_data.data(); }
+  UINT Size() const { return m_size; }
+  BYTE* Data() { return m_data; }
   ULONGLONG Changes() const { return m_changes.load(std::memory_order_acquire); }
 
   HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags) {
@@ -91,7 +97,7 @@ class CByteStore {
     if (offset > Size() || size > Size() - offset) return D3DERR_INVALIDCALL;
     if (!(flags & D3DLOCK_READONLY)) m_changes.fetch_add(1, std::memory_order_release);
     m_locks.fetch_add(1, std::memory_order_relaxed);
-    *data = m_data.data() + offset;
+    *data = m_data + offset;
     return D3D_OK;
   }
 
@@ -104,7 +110,8 @@ class CByteStore {
   }
 
  private:
-  std::vector<BYTE> m_data;
+  BYTE* m_data;
+  UINT m_size;
   std::atomic<ULONG> m_locks{0};
   std::atomic<ULONGLONG> m_changes{0};
 };

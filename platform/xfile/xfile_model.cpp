@@ -35,52 +35,6 @@ std::string Folded(std::string_view s) {
 
 }  // namespace
 
-std::size_t PrimitiveSize(Primitive p) {
-  switch (p) {
-    case Primitive::Word:
-    case Primitive::Sword:
-      return 2;
-    case Primitive::Dword:
-    case Primitive::Sdword:
-    case Primitive::Float:
-      return 4;
-    case Primitive::Double:
-      return 8;
-    case Primitive::Char:
-    case Primitive::Uchar:
-    case Primitive::Byte:
-      return 1;
-    case Primitive::String:
-    case Primitive::Cstring:
-    case Primitive::Unicode:
-      return sizeof(char*);
-    case Primitive::None:
-      break;
-  }
-  return 0;
-}
-
-bool IsInteger(Primitive p) {
-  switch (p) {
-    case Primitive::Word:
-    case Primitive::Dword:
-    case Primitive::Char:
-    case Primitive::Uchar:
-    case Primitive::Byte:
-    case Primitive::Sword:
-    case Primitive::Sdword:
-      return true;
-    default:
-      return false;
-  }
-}
-
-bool IsReal(Primitive p) { return p == Primitive::Float || p == Primitive::Double; }
-
-bool IsString(Primitive p) {
-  return p == Primitive::String || p == Primitive::Cstring || p == Primitive::Unicode;
-}
-
 bool PrimitiveFromName(std::string_view name, Primitive* p) {
   for (const PrimitiveInfo& info : kPrimitives) {
     if (SameFolded(name, info.name)) {
@@ -154,7 +108,8 @@ void Template::Measure() {
     }
     primitive = elementRun;
     const std::uint64_t each = m.type ? m.type->runValues : 1;
-    const std::uint64_t eachCost = m.type ? m.type->runCost : 1;
+    // Each value or template instance costs one, and a template its values.
+    const std::uint64_t eachCost = m.type ? m.type->runCost + 1 : 1;
     values = std::min(values + elements * each, kLimit);
     // An array costs its elements once more.
     cost = std::min(cost + elements * eachCost + (m.dimensions.empty() ? 0 : elements), kLimit);

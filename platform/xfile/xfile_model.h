@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "dxfile.h"
+#include "largepages.h"
 
 #include <cstdint>
 #include <map>
@@ -19,9 +20,10 @@
 namespace xfile {
 
 // An allocator that leaves the elements a vector grows by uninitialised, for
-// byte buffers whose every byte is written right after they grow.
+// byte buffers whose every byte is written right after they grow; a large
+// buffer (a whole file, a mesh's block) comes on large pages.
 template <class T>
-struct UninitialisedAllocator : std::allocator<T> {
+struct UninitialisedAllocator : win32::LargePageAllocator<T> {
   template <class U>
   struct rebind {
     using other = UninitialisedAllocator<U>;
@@ -47,10 +49,35 @@ enum class Primitive : std::uint8_t {
 };
 
 // Bytes a value of the primitive takes in a data block (a string is a char*).
-std::size_t PrimitiveSize(Primitive p);
-bool IsInteger(Primitive p);
-bool IsReal(Primitive p);
-bool IsString(Primitive p);
+inline std::size_t PrimitiveSize(Primitive p) {
+  switch (p) {
+    case Primitive::Word:
+    case Primitive::Sword:
+      return 2;
+    case Primitive::Dword:
+    case Primitive::Sdword:
+    case Primitive::Float:
+      return 4;
+    case Primitive::Double:
+      return 8;
+    case Primitive::Char:
+    case Primitive::Uchar:
+    case Primitive::Byte:
+      return 1;
+    case Primitive::String:
+    case Primitive::Cstring:
+    case Primitive::Unicode:
+      return sizeof(char*);
+    case Primitive::None:
+      break;
+  }
+  return 0;
+}
+inline bool IsReal(Primitive p) { return p == Primitive::Float || p == Primitive::Double; }
+inline bool IsString(Primitive p) {
+  return p == Primitive::String || p == Primitive::Cstring || p == Primitive::Unicode;
+}
+inline bool IsInteger(Primitive p) { return p != Primitive::None && !IsReal(p) && !IsString(p); }
 // The keyword of a primitive type ("WORD", "STRING", ...), any case; false
 // when the name is none.
 bool PrimitiveFromName(std::string_view name, Primitive* p);
@@ -114,7 +141,8 @@ struct Template {
   std::size_t blockSize = 0;
   // When every value of an instance is of one numeric primitive and their
   // number is fixed: that primitive, the number of values, and the budget an
-  // instance costs the reader (values and array elements). Otherwise None.
+  // instance costs the reader (values, template members and array
+  // elements). Otherwise None.
   Primitive run = Primitive::None;
   std::uint64_t runValues = 0;
   std::uint64_t runCost = 0;

@@ -4,7 +4,6 @@
 #include <strings.h>
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -35,6 +34,17 @@ struct Token {
   double real = 0;
   GUID guid{};
   xfile::Primitive primitive = xfile::Primitive::None;
+
+  // As made anew, field by field: assigning a fresh token builds it aside
+  // first, and that copy is most of a number's time in a text file.
+  void Clear() {
+    kind = Tok::End;
+    text = {};
+    integer = 0;
+    real = 0;
+    guid = GUID{};
+    primitive = xfile::Primitive::None;
+  }
 };
 
 // Bytes as little-endian values, read without alignment.
@@ -87,8 +97,12 @@ class Lexer {
 };
 
 bool IsHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-bool IsNameStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
-bool IsNameChar(unsigned char c) { return std::isalnum(c) || c == '_' || c == '-' || c == '.' || c >= 0x80; }
+// Character classes of the file format, in ASCII whatever the locale.
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsAlnum(unsigned char c) { return IsDigit(c) || IsLetter(c); }
+bool IsNameStart(unsigned char c) { return IsLetter(c) || c == '_' || c >= 0x80; }
+bool IsNameChar(unsigned char c) { return IsAlnum(c) || c == '_' || c == '-' || c == '.' || c >= 0x80; }
 
 class TextLexer final : public Lexer<TextLexer> {
  public:
@@ -103,7 +117,7 @@ class TextLexer final : public Lexer<TextLexer> {
 
   HRESULT Read(Token& t) {
     SkipBlanks();
-    t = Token{};
+    t.Clear();
     if (m_p == m_end) return S_OK;
     char c = *m_p;
     switch (c) {
@@ -119,9 +133,9 @@ class TextLexer final : public Lexer<TextLexer> {
       case '"': return QuotedString(t);
       default: break;
     }
-    if (c == '.' && !(m_end - m_p > 1 && std::isdigit(static_cast<unsigned char>(m_p[1])))) return Punct(t, Tok::Dot);
+    if (c == '.' && !(m_end - m_p > 1 && IsDigit(static_cast<unsigned char>(m_p[1])))) return Punct(t, Tok::Dot);
     if (IsHex(c) && BareGuid(t)) return S_OK;
-    if (std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '+' || c == '.') return Number(t);
+    if (IsDigit(static_cast<unsigned char>(c)) || c == '-' || c == '+' || c == '.') return Number(t);
     if (IsNameStart(static_cast<unsigned char>(c))) {
       const char* start = m_p;
       while (m_p != m_end && IsNameChar(static_cast<unsigned char>(*m_p))) ++m_p;
@@ -199,7 +213,7 @@ class TextLexer final : public Lexer<TextLexer> {
     bool negative = false;
     if (*p == '+' || *p == '-') negative = *p++ == '-';
     const char* digits = p;
-    auto isDigit = [&](const char* q) { return q != m_end && std::isdigit(static_cast<unsigned char>(*q)); };
+    auto isDigit = [&](const char* q) { return q != m_end && IsDigit(static_cast<unsigned char>(*q)); };
     while (isDigit(p)) ++p;
     bool real = false;
     if (p != m_end && *p == '.') {
@@ -220,7 +234,7 @@ class TextLexer final : public Lexer<TextLexer> {
     if (p != m_end && *p == '#') {
       // "1.#INF00", "-1.#IND00", "1.#QNAN0": special values as printed on Windows.
       const char* word = ++p;
-      while (p != m_end && std::isalnum(static_cast<unsigned char>(*p))) ++p;
+      while (p != m_end && IsAlnum(static_cast<unsigned char>(*p))) ++p;
       bool infinite = p - word >= 3 && std::strncmp(word, "INF", 3) == 0;
       t.kind = Tok::Real;
       t.real = infinite ? (negative ? -HUGE_VAL : HUGE_VAL) : std::numeric_limits<double>::quiet_NaN();
@@ -326,7 +340,7 @@ class BinaryLexer final : public Lexer<BinaryLexer> {
   }
 
   HRESULT Read(Token& t) {
-    if (m_listLeft == 0) t = Token{};
+    if (m_listLeft == 0) t.Clear();
     while (m_listLeft == 0) {
       if (m_p == m_end) return S_OK;
       if (Left() < 2) return DXFILEERR_PARSEERROR;
@@ -555,9 +569,20 @@ class BlockFiller {
   }
 
   HRESULT Single(const Member& m, DWORD* count) {
-    if (m.primitive == Primitive::None) return Fill(*m.type, false);
+    // A template member costs the budget too: templates of two members of
+    // the template below, nested deep, ask for no values but for billions
+    // of steps.
     if (m_budget == 0) return DXFILEERR_BADARRAYSIZE;
     --m_budget;
+    if (m.primitive == Primitive::None) return Fill(*m.type, false);
+    const bool counted = count && IsInteger(m.primitive);
+    if (!IsString(m.primitive) && !(counted && PrimitiveSize(m.primitive) != 4)) {
+      // A run of one; a 4-byte count is the value stored.
+      const std::size_t at = m_node.block.size();
+      RETURN_IF_FAILED(Run(m.primitive, 1));
+      if (counted) std::memcpy(count, m_node.block.data() + at, sizeof(DWORD));
+      return S_OK;
+    }
     Value v;
     RETURN_IF_FAILED(m_source.Read(m.primitive, v));
     if (IsString(m.primitive)) return AppendString(v.text);
@@ -974,7 +999,7 @@ HRESULT ParseFile(const BYTE* data, std::size_t size, TemplateSet& templates, st
   if (size < kHeader) return DXFILEERR_BADFILE;
   auto digits = [&](std::size_t at) {
     for (std::size_t i = at; i < at + 4; ++i) {
-      if (!std::isdigit(data[i])) return false;
+      if (!IsDigit(data[i])) return false;
     }
     return true;
   };

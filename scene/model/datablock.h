@@ -25,6 +25,11 @@ class CDataBlockReader {
     if (count) std::memcpy(out, m_block + m_offset, count * elementSize);
     m_offset += count * elementSize;
   }
+  // Passes over count values of elementSize bytes, checked like ReadArray.
+  void Skip(size_t count, size_t elementSize) {
+    Require(count, elementSize);
+    m_offset += count * elementSize;
+  }
   // Throws unless count values of elementSize bytes are left to read.
   void Require(size_t count, size_t elementSize) const {
     if (elementSize && count > (m_size - m_offset) / elementSize) throw kShortBlock;

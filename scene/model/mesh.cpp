@@ -147,8 +147,9 @@ bool CMesh::Load(IDirectXFileData* data, DWORD size, BYTE* block, char* fileDire
     CDataBlockReader reader(block, size);
     const DWORD nVertices = reader.ReadDword();
     reader.Require(nVertices, sizeof(D3DXVECTOR3));
-    std::vector<D3DXVECTOR3> positions(nVertices);
-    reader.ReadArray(positions.data(), nVertices, sizeof(D3DXVECTOR3));
+    // The positions go straight from the block into the vertex buffer.
+    CDataBlockReader positions = reader;
+    reader.Skip(nVertices, sizeof(D3DXVECTOR3));
     const DWORD nFaces = reader.ReadDword();
     reader.Require(nFaces, sizeof(DWORD));
     if (static_cast<size_t>(nVertices) * sizeof(D3DVERTEX) > 0xFFFFFFFFu) throw "\nError: Too many vertices.";
@@ -164,9 +165,9 @@ bool CMesh::Load(IDirectXFileData* data, DWORD size, BYTE* block, char* fileDire
       for (DWORD i = 0; i < nVertices; ++i) {
         CheckPlaying(thread);
         vertices[i] = D3DVERTEX{};
-        vertices[i].x = positions[i].x;
-        vertices[i].y = positions[i].y;
-        vertices[i].z = positions[i].z;
+        vertices[i].x = positions.ReadFloat();
+        vertices[i].y = positions.ReadFloat();
+        vertices[i].z = positions.ReadFloat();
       }
     }
     if (thread) thread->IncreaseThreadOutputVerticesCount(nVertices);

@@ -12,15 +12,16 @@ void CIndexedColor::SetVertexColor(DWORD argb) {
 
 bool CMeshFace::SetMeshFace(DWORD count, const DWORD* indices) {
   DestroyContent();
-  m_indices = new (std::nothrow) DWORD[count ? count : 1];
-  if (!m_indices) return false;
+  DWORD* storage = count <= kInline ? m_inline : new (std::nothrow) DWORD[count];
+  if (!storage) return false;
+  m_indices = storage;
   m_count = count;
   std::copy(indices, indices + count, m_indices);
   return true;
 }
 
 void CMeshFace::DestroyContent() {
-  delete[] m_indices;
+  if (m_indices != m_inline) delete[] m_indices;
   m_indices = nullptr;
   m_count = 0;
 }

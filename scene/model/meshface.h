@@ -4,6 +4,7 @@
 #pragma once
 
 #include <d3dx8math.h>
+#include <largepages.h>
 #include <windows.h>
 
 class CCoords2d {
@@ -66,11 +67,16 @@ class CMeshFace {
   CMeshFace(const CMeshFace&) = delete;
   CMeshFace& operator=(const CMeshFace&) = delete;
   ~CMeshFace() { DestroyContent(); }
+  // A mesh's faces are one array, filled right after it is made: a large
+  // one comes on large pages.
+  static void* operator new[](std::size_t size) { return win32::AllocateLarge(size); }
+  static void operator delete[](void* memory, std::size_t size) noexcept { win32::FreeLarge(memory, size); }
 
   DWORD GetFaceVertexCount() const { return m_count; }
   DWORD* GetFaceVertexIndices() const { return m_indices; }
-  // Stores a copy of count indices; false, with the face emptied, when memory
-  // runs out.
+  // Stores a copy of count indices (a face of up to kInline corners inside
+  // the record, a larger one in an array of its own); false, with the face
+  // emptied, when memory runs out.
   bool SetMeshFace(DWORD count, const DWORD* indices);
   void DestroyContent();
   DWORD GetDataObjectSize() const { return 4 * m_count + 8; }
@@ -81,6 +87,10 @@ class CMeshFace {
   bool IndicesBelow(DWORD limit) const;
 
  private:
+  // Triangles and quads, most faces of most meshes, need no allocation.
+  static constexpr DWORD kInline = 4;
+
   DWORD m_count = 0;
-  DWORD* m_indices = nullptr;
+  DWORD* m_indices = nullptr;  // m_inline or an owned array
+  DWORD m_inline[kInline];
 };

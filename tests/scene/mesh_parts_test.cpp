@@ -2,6 +2,8 @@
 // the value records, and the grouping of faces by material.
 #include <basemesh.h>
 
+#include <algorithm>
+
 #include "mesh_test_support.h"
 
 namespace {
@@ -109,6 +111,12 @@ TEST(MeshPartsTest, ValueRecords) {
   EXPECT_FALSE(face.IndicesBelow(7));
   ASSERT_TRUE(face.SetMeshFace(2, corners));
   EXPECT_EQ(face.GetTriangleIndicesCount(), 0u);
+  // More corners than a record holds inside it, then fewer again.
+  const DWORD hexagon[] = {9, 8, 7, 6, 5, 4};
+  ASSERT_TRUE(face.SetMeshFace(6, hexagon));
+  EXPECT_TRUE(std::equal(hexagon, hexagon + 6, face.GetFaceVertexIndices()));
+  ASSERT_TRUE(face.SetMeshFace(3, corners));
+  EXPECT_TRUE(std::equal(corners, corners + 3, face.GetFaceVertexIndices()));
 
   CGroupedFacesIndex faces;
   faces.IncrementMaxFacesCount();

@@ -388,6 +388,18 @@ TEST(XFileRead, ASignallingNaNInAFloatListIsReadQuiet) {
   EXPECT_EQ(read, 0x7fc00001u);
 }
 
+// Template i holds two members of template i - 1; template 0 is empty.
+std::string DoublingTemplates() {
+  std::string text = "template T0 { <00000000-0101-0101-0101-010101010101> }\n";
+  for (int i = 1; i <= 30; ++i) {
+    char line[128];
+    std::snprintf(line, sizeof(line), "template T%d { <%08x-0101-0101-0101-010101010101> T%d a; T%d b; }\n", i, i,
+                  i - 1, i - 1);
+    text += line;
+  }
+  return text;
+}
+
 TEST(XFileRead, BadInputFailsWithAnErrorCode) {
   struct Case {
     const char* what;
@@ -420,6 +432,8 @@ TEST(XFileRead, BadInputFailsWithAnErrorCode) {
            "template Empty { <02020202-0101-0101-0101-010101010101> }\n"
            "template Many { <03030303-0101-0101-0101-010101010101> DWORD n; array Empty e[n]; }\n"
            "Many { 4000000000; }",
+       DXFILEERR_BADARRAYSIZE},
+      {"templates doubling at each level, without values", header + DoublingTemplates() + "T30 { }",
        DXFILEERR_BADARRAYSIZE},
       {"unknown member type", header + "template T { <04040404-0101-0101-0101-010101010101> Nowhere n; }",
        DXFILEERR_NOTEMPLATE},
