@@ -16,6 +16,11 @@ class AfxWidgetBridge : public QObject {
 
   // Framework internals that the widget code reaches through the bridge.
   static void SetWidget(CWnd* wnd, QWidget* widget) { wnd->m_pWidget = widget; }
+  // The widget that wnd would make with style, for another window to use.
+  static QWidget* MakeWidget(CWnd* wnd, QWidget* parent, DWORD style) {
+    wnd->m_dwStyle = style;
+    return wnd->CreateWidget(parent);
+  }
   static void RouteCommand(CWnd* frame, UINT id);
   static void ChildActivated(CMDIChildWnd* child, BOOL activate);
 

@@ -16,6 +16,7 @@ CAfxDesktop* g_testDesktop = nullptr;
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
   std::string runtime =
       (std::filesystem::temp_directory_path() / ("vorever-xdg-" + std::to_string(getpid()))).string();
   std::filesystem::create_directories(runtime);

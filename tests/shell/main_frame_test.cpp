@@ -3,6 +3,8 @@
 #include <document_manager.h>
 #include <dx_doc.h>
 #include <dx_file_3dview.h>
+#include <dx_splitter_frame.h>
+#include <dx_thread.h>
 #include <dxwindoweddevice.h>
 #include <gtest/gtest.h>
 #include <main_frame.h>
@@ -121,6 +123,36 @@ TEST_F(MainFrameTest, ADocumentWindowOpensDrawsAndCloses) {
   m_frame->MDIGetActive()->SendMessage(WM_CLOSE);
   EXPECT_EQ(m_frame->MDIGetActive(), nullptr);
   EXPECT_FALSE(m_manager.DocInList(document));
+}
+
+// A document whose import waits at the job's pause point until it is stopped.
+class CWaitingDoc : public CDXDoc {
+  DECLARE_DYNCREATE(CWaitingDoc)
+
+ public:
+  std::atomic<bool> started{false};
+  bool InsertXFileObjects(char*, char*, char*, CCameraFrame*, CDXThread* job) override {
+    started = true;
+    while (job->WaitForThreadPlayingEvent()) {
+      Sleep(1);
+    }
+    return false;
+  }
+};
+IMPLEMENT_DYNCREATE(CWaitingDoc, CDXDoc)
+
+TEST_F(MainFrameTest, ClosingADocumentWindowWithAPausedJobReturns) {
+  Start(true);
+  CMultiDocTemplate docTemplate(IDR_SPLITTERFRAME, RUNTIME_CLASS(CWaitingDoc), RUNTIME_CLASS(CDXSplitterFrame),
+                                RUNTIME_CLASS(CDXFile3DView));
+  auto* document = static_cast<CWaitingDoc*>(docTemplate.OpenDocumentFile(nullptr));
+  ASSERT_NE(document, nullptr);
+  document->GetThreadsManager()->InsertXFileObjects(document, "ship", "ship.x", "/none/ship.x", "/none/", nullptr);
+  ASSERT_TRUE(g_testDesktop->WaitFor([&] { return document->started.load(); }));
+  document->GetThreadsManager()->PauseThreads();
+  m_frame->MDIGetActive()->SendMessage(WM_CLOSE);
+  EXPECT_EQ(m_frame->MDIGetActive(), nullptr);
+  EXPECT_EQ(docTemplate.GetFirstDocPosition(), nullptr);
 }
 
 // A main frame that notes on which thread the status-bar message arrives.
