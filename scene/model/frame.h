@@ -136,8 +136,10 @@ class CFrame : public CXFileDataObject {
   // hangs below the last mesh written before it in the parent frame.
   bool SaveIn3dsDatabase(tdsDatabase* database, char* parentName, D3DXMATRIX* parentTransform, D3DXVECTOR3* centre,
                          CDXThread* thread);
-  // Fills this frame (type 16) with Direct3D meshes written from the
-  // source's connectivity meshes, child frames copied alike; vertices and
+  // Fills this frame (type 16, made by InitializeShell(source)) with
+  // Direct3D meshes written from the source's connectivity and progressive
+  // meshes (a progressive mesh at its current level), child frames copied
+  // alike; vertices and
   // faces receive the totals, which are also this frame's active counts.
   bool InitializeDXMeshFrame(CFrame* source, CDataObjectMap& map, DWORD& vertices, DWORD& faces,
                              IDirect3DDevice8* device, REDUCTIONOPTIONS* options, CDXThread* thread);
@@ -145,15 +147,10 @@ class CFrame : public CXFileDataObject {
   // a frame with child frames also takes them as its original counts.
   bool SetDXMeshFrameMetrics(DWORD& vertices, DWORD& faces, CDXThread* thread);
 
-  // Progressive-mesh walks. InitializeDXMeshFrame fills this frame (made by
-  // InitializeShell(source)) with Direct3D meshes made from the source's
-  // progressive and connectivity meshes and gives their totals. The in-place
-  // conversions replace every Direct3D mesh of the tree by a progressive
+  // Progressive-mesh walks. The in-place conversions replace every Direct3D mesh of the tree by a progressive
   // mesh, or every progressive mesh by a Direct3D mesh of its current level
   // (a mesh that fails stays as it was); the H forms do it for the whole
   // hierarchy and re-point references. Their failures are thrown.
-  bool InitializeDXMeshFrame(CFrame* source, CDataObjectMap& map, DWORD& vertices, DWORD& faces,
-                             IDirect3DDevice8* device, REDUCTIONOPTIONS* options, CDXThread* thread);
   void ConvertIntoPMeshFrame(CDataObjectMap& map, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
                              CDXThread* thread, DWORD* vertices, DWORD* faces);
   void ConvertIntoPMeshFrameH(IDirect3DDevice8* device, REDUCTIONOPTIONS* options, CDXThread* thread);
@@ -166,8 +163,8 @@ class CFrame : public CXFileDataObject {
   // totals of the frame's meshes. Failures are thrown.
   bool SetNumFaces(float percent, DWORD& vertices, DWORD& faces, CONFIGFILE* config, bool compliant, CDXDoc* doc,
                    CDXThread* thread, bool tryLock);
-  bool SetNumVertices(float percent, DWORD& vertices, DWORD& faces, CONFIGFILE* config, bool compliant,
-                      CDXDoc* doc, CDXThread* thread, bool tryLock);
+  bool SetNumVertices(float percent, DWORD& vertices, DWORD& faces, CONFIGFILE* config, bool compliant, CDXDoc* doc,
+                      CDXThread* thread, bool tryLock);
 
   // Transform shorthands: translation; rotation (dir, up) → (newDir, newUp)
   // about a centre; the two; the three with a scaling that keeps the box

@@ -5,6 +5,7 @@
 // the 32-bit index check.
 #include <dx_thread.h>
 #include <dxmesh.h>
+#include <dxpmesh.h>
 #include <dxwindoweddevice.h>
 #include <geo_mesh.h>
 #include <rmxfguid.h>
@@ -228,6 +229,16 @@ bool CFrame::InitializeDXMeshFrame(CFrame* source, CDataObjectMap& map, DWORD& v
         AddChildObject(eOwnedChild, mesh, false);
         FillCopy(
             this, child, mesh, map, [&] { return geo->InitializeClone(mesh, this, device, options, thread); },
+            "\nError: CDXMesh::InitializeClone() failed");
+        AddDeltaActiveTrianglesCount(static_cast<LONG>(mesh->GetNumFaces(false)));
+        AddDeltaActiveVerticesCount(static_cast<LONG>(mesh->GetNumVertices(false)));
+      } else if (IsBaseMeshOfType(child, eBaseMeshTypeDXPMesh)) {
+        if (AddSharedCopy(this, entry, map)) return true;
+        auto* mesh = new CDXMesh;
+        AddChildObject(eOwnedChild, mesh, false);
+        FillCopy(
+            this, child, mesh, map,
+            [&] { return static_cast<CDXPMesh*>(child)->InitializeClone(mesh, this, device, options, thread); },
             "\nError: CDXMesh::InitializeClone() failed");
         AddDeltaActiveTrianglesCount(static_cast<LONG>(mesh->GetNumFaces(false)));
         AddDeltaActiveVerticesCount(static_cast<LONG>(mesh->GetNumVertices(false)));

@@ -1,6 +1,5 @@
 // The frame walks over progressive meshes: the in-place conversions between
-// Direct3D and progressive meshes, the copy into Direct3D meshes, and the
-// level of detail of the progressive meshes below a frame.
+// Direct3D and progressive meshes and the level of detail of the progressive meshes below a frame.
 #include <dx_doc.h>
 #include <dx_thread.h>
 #include <dxmesh.h>
@@ -19,8 +18,7 @@ namespace {
 const char kKilling[] = "\nInfo: Killing thread";
 
 EBaseMeshType KindOf(CXFileDataObject* object) {
-  return object->IsATemplateGUID(&GUID_BaseMesh) ? static_cast<CBaseMesh*>(object)->GetMeshType()
-                                                  : eBaseMeshTypeBase;
+  return object->IsATemplateGUID(&GUID_BaseMesh) ? static_cast<CBaseMesh*>(object)->GetMeshType() : eBaseMeshTypeBase;
 }
 
 void WaitOrKill(CDXThread* thread) {
@@ -37,58 +35,6 @@ struct SHeld {
 };
 
 }  // namespace
-
-bool CFrame::InitializeDXMeshFrame(CFrame* source, CDataObjectMap& map, DWORD& vertices, DWORD& faces,
-                                   IDirect3DDevice8* device, REDUCTIONOPTIONS* options, CDXThread* thread) {
-  vertices = faces = 0;
-  SetActiveVerticesCount(0);
-  SetActiveTrianglesCount(0);
-  SetFrameType(eDXMeshFrame);
-  return GuardedCall([&] {
-    CChildObjectList& children = source->GetChildObjectList();
-    for (POSITION pos = children.GetHeadPosition(); pos;) {
-      if (thread && !thread->WaitForThreadPlayingEvent()) throw "\nInfo: Requested to end the thread.";
-      CChildObject* entry = children.GetNext(pos);
-      CXFileDataObject* child = entry->GetXfileDataObject();
-      if (!child || child->IsDeleted()) continue;
-      CXFileDataObject* copy = nullptr;
-      if (entry->IsReference() && map.Lookup(child, copy)) {
-        AddChildObject(eReferenceChild, copy, false);
-        continue;
-      }
-      // Connectivity meshes are written back into X-file meshes only (the
-      // retained-mode copy); here they are left out.
-      if (KindOf(child) == eBaseMeshTypeDXPMesh) {
-        auto* mesh = new CDXMesh;
-        AddChildObject(eOwnedChild, mesh, false);
-        map.SetAt(child, mesh);
-        if (!static_cast<CDXPMesh*>(child)->InitializeClone(mesh, this, device, options, thread)) {
-          map.RemoveKey(child);
-          DeleteDirectChildObject(mesh, false);
-          throw "\nError: CDXMesh::InitializeClone() failed";
-        }
-        AddDeltaActiveTrianglesCount(static_cast<LONG>(mesh->GetNumFaces(false)));
-        AddDeltaActiveVerticesCount(static_cast<LONG>(mesh->GetNumVertices(false)));
-      } else if (child->IsAFrame() && static_cast<CFrame*>(child)->IsOriginalFrame()) {
-        auto frame = std::make_unique<CFrame>();
-        if (!frame->InitializeShell(static_cast<CFrame*>(child))) throw "\nError: CFrame::InitializeShell() failed.";
-        CFrame* added = frame.release();
-        AddChildRenderFrame(eOwnedChild, added, false);
-        map.SetAt(child, added);
-        DWORD v = 0, f = 0;
-        if (!added->InitializeDXMeshFrame(static_cast<CFrame*>(child), map, v, f, device, options, thread)) {
-          map.RemoveKey(child);
-          DeleteDirectChildObject(added, false);
-          throw "\nError: CFrame::InitializeDXMeshFrame() failed.";
-        }
-        AddDeltaActiveVerticesCount(static_cast<LONG>(v));
-        AddDeltaActiveTrianglesCount(static_cast<LONG>(f));
-      }
-    }
-    vertices = GetActiveVerticesCount(false);
-    faces = GetActiveTrianglesCount(false);
-  });
-}
 
 void CFrame::ConvertIntoPMeshFrame(CDataObjectMap& map, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
                                    CDXThread* thread, DWORD* vertices, DWORD* faces) {
@@ -266,8 +212,8 @@ static bool SetLevelOfDetail(CFrame* frame, bool byVertices, float percent, DWOR
   return true;
 }
 
-bool CFrame::SetNumFaces(float percent, DWORD& vertices, DWORD& faces, CONFIGFILE* config, bool compliant,
-                         CDXDoc* doc, CDXThread* thread, bool tryLock) {
+bool CFrame::SetNumFaces(float percent, DWORD& vertices, DWORD& faces, CONFIGFILE* config, bool compliant, CDXDoc* doc,
+                         CDXThread* thread, bool tryLock) {
   return SetLevelOfDetail(this, false, percent, vertices, faces, config, compliant, doc, thread, tryLock);
 }
 
