@@ -2,6 +2,8 @@
 // a frame tree, duplication, against real files, files built here with the
 // test's own copy of the toolkit, and another program's reader.
 #include <appoptions.h>
+#include <dx_doc.h>
+#include <dx_thread.h>
 #include <dxmesh.h>
 #include <dxwindoweddevice.h>
 #include <frame.h>
@@ -21,6 +23,7 @@
 #include <set>
 #include <thread>
 
+#include "image_files.h"
 #include "other_readers.h"
 #include "tds_test_support.h"
 
@@ -256,11 +259,12 @@ class Scene3dsTest : public ToolkitTest {
     root->Initialize(&identity, const_cast<char*>("root"), CFrame::ePlainFrame, false);
     return root;
   }
-  // Imports a file into a new root; null when the import fails.
-  std::unique_ptr<CFrame> Import(const std::string& path, bool expected = true) {
+  // Imports a file into a new root, through the job when one is given (its
+  // document then makes the textures); null when the import fails.
+  std::unique_ptr<CFrame> Import(const std::string& path, bool expected = true, CDXThread* job = nullptr) {
     auto root = NewRoot();
     std::string folder = std::filesystem::path(path).parent_path().string() + "/";
-    const bool imported = Import3dsFile(const_cast<char*>(path.c_str()), folder.data(), root.get(), nullptr);
+    const bool imported = Import3dsFile(const_cast<char*>(path.c_str()), folder.data(), root.get(), job);
     EXPECT_EQ(imported, expected) << path;
     return imported ? std::move(root) : nullptr;
   }
@@ -417,6 +421,69 @@ TEST_F(Scene3dsTest, NamesFacelessMeshesAndMissingMaterials) {
   EXPECT_EQ(MaterialNames(nomat), std::vector<std::string>{"absent"});
   const D3DMATERIAL8 fallback = DefaultMaterial();
   EXPECT_EQ(std::memcmp(&nomat->GetMaterials()[0].MatD3D, &fallback, sizeof fallback), 0);
+}
+
+// A document's import job: the document's texture manager makes the
+// textures that the imported materials name.
+struct SImportJob {
+  SImportJob() { job.SetUpParameters(nullptr, &document, "import", "import", ""); }
+  CDXDoc document;
+  CDXThread job;
+};
+
+// A material's texture is made from the file of its name in the model's
+// folder, whatever the case of the name; a file that is not there leaves the
+// material without a texture and the import goes on.
+TEST_F(Scene3dsTest, TexturesComeFromTheFilesFolderInAnyCase) {
+  ::WriteBytes(PathOf("top.tga"), Tga(TestColours(), 24, false));
+  const struct {
+    const char* map;
+    bool loaded;
+  } cases[] = {{"top.tga", true}, {"TOP.TGA", true}, {"absent.tga", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.map);
+    WriteFile(PathOf("lid.3ds"), {Tetrahedron("lid", "m")}, {{"m", 0, 0, c.map}});
+    SImportJob import;
+    auto root = Import(PathOf("lid.3ds"), true, &import.job);
+    ASSERT_TRUE(root);
+    CDXMesh* mesh = MeshOf(Frames(root.get()).at(0));
+    ASSERT_NE(mesh, nullptr);
+    ASSERT_EQ(mesh->GetMaterialsCount(), 1u);
+    EXPECT_STREQ(mesh->GetMaterials()[0].pTextureFilename, c.map);
+    IDirect3DTexture8* texture = mesh->GetTextures()[0];
+    EXPECT_EQ(texture != nullptr, c.loaded);
+    D3DSURFACE_DESC desc{};
+    if (texture) {
+      ASSERT_EQ(texture->GetLevelDesc(0, &desc), D3D_OK);
+      EXPECT_EQ(desc.Width, 4u);
+    }
+  }
+}
+
+// Real files whose materials name images shipped beside them in another case
+// get those textures; one whose image is not shipped imports without it.
+TEST_F(Scene3dsTest, RealFilesGetTheTexturesShippedBesideThem) {
+  if (!tdstest::HaveTestData()) GTEST_SKIP() << "no .3ds test data at " << tdstest::TestData();
+  const struct {
+    const char* file;
+    bool loaded;
+  } cases[] = {{"test1.3ds", true}, {"cube_with_diffuse_texture.3DS", true}, {"cubes_with_alpha.3DS", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    SImportJob import;
+    auto root = Import(tdstest::TestData() + "/" + c.file, true, &import.job);
+    ASSERT_TRUE(root);
+    int named = 0;
+    for (CFrame* frame : Frames(root.get())) {
+      CDXMesh* mesh = MeshOf(frame);
+      for (DWORD m = 0; mesh && m < mesh->GetMaterialsCount(); ++m) {
+        if (!mesh->GetMaterials()[m].pTextureFilename) continue;
+        ++named;
+        EXPECT_EQ(mesh->GetTextures()[m] != nullptr, c.loaded) << mesh->GetMaterials()[m].pTextureFilename;
+      }
+    }
+    EXPECT_GT(named, 0);
+  }
 }
 
 TEST_F(Scene3dsTest, NodesBuildTheTreeWhateverTheirOrder) {
