@@ -1,6 +1,7 @@
 // Skinned Direct3D meshes on a two-bone strip of our own: binding, the
 // palette table, bounds in the pose, weights read back from the blended
 // vertices, saving, drawing states and the failure of a weights update.
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -258,4 +259,43 @@ TEST_F(DXMeshSkinTest, SkinDataGoesOverToAnotherMesh) {
   EXPECT_EQ(WeightsByPosition(other), kStripWeights);
   ASSERT_TRUE(other.GetSkinnedMesh());
   ASSERT_TRUE(other.GetBoneMatrices());
+}
+
+// A skinned mesh goes through a progressive mesh at half its faces and back:
+// the blended vertices keep their bones, so the saved file reloads skinned,
+// each vertex weighted as one of the strip's vertices, the weights adding up
+// to one.
+TEST_F(DXMeshSkinTest, HalfLevelOfTheProgressiveStripKeepsItsSkin) {
+  auto scene = LoadStrip();
+  ASSERT_TRUE(m_strip);
+  scene->root->ConvertIntoPMeshFrameH(Device(), nullptr, nullptr);
+  DWORD vertices = 0, faces = 0;
+  scene->root->SetNumFaces(50.0f, vertices, faces, nullptr, false, nullptr, nullptr, false);
+  scene->root->ConvertIntoDXMeshFrameH(Device(), nullptr, nullptr);
+  EXPECT_EQ(faces, 2u);
+  auto again = SaveAndReload(*scene, DXFILEFORMAT_TEXT, "strip_half.x");
+  const std::vector<CDXMesh*> meshes = DXMeshes(again->root.get());
+  ASSERT_EQ(meshes.size(), 1u);
+  ASSERT_TRUE(meshes[0]->IsSkinned());
+  EXPECT_EQ(meshes[0]->GetNumBones(), 2u);
+  EXPECT_EQ(meshes[0]->GetNumFaces(false), 2u);
+  std::map<Position, float> sums;
+  for (const auto& [bone, byPosition] : WeightsByPosition(*meshes[0])) {
+    ASSERT_TRUE(kStripWeights.count(bone)) << bone;
+    for (const auto& [at, weight] : byPosition) {
+      sums[at] += weight;
+      // A vertex that stayed keeps its weight; one moved to the best place
+      // of its collapse keeps the weight of the vertex it was.
+      const auto& original = kStripWeights.at(bone);
+      const auto found = original.find(at);
+      if (found != original.end()) {
+        EXPECT_FLOAT_EQ(found->second, weight) << bone;
+      } else {
+        EXPECT_TRUE(std::any_of(original.begin(), original.end(), [&](const auto& o) { return o.second == weight; }))
+            << bone << " " << weight;
+      }
+    }
+  }
+  EXPECT_FALSE(sums.empty());
+  for (const auto& [at, sum] : sums) EXPECT_NEAR(sum, 1.0f, 1e-5f);
 }
