@@ -27,6 +27,11 @@ class CDXPMesh : public CBaseMesh {
   EBaseMeshType GetMeshType() override { return eBaseMeshTypeDXPMesh; }
   HRESULT Render(IDirect3DDevice8* device, D3DXMATRIX* world, int opaquePass, int transparentPass,
                  CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc, bool tryLock) override;
+  // A skinned progressive mesh: one draw per bone combination at the
+  // current level after its bones went into the device's palette, then the
+  // overlay of its posed edges. Called by Render, which holds the locks.
+  HRESULT RenderBlendedPMesh(IDirect3DDevice8* device, D3DXMATRIX* world, int opaquePass, int transparentPass,
+                             CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc, bool tryLock);
   // The wireframe overlay of the active edges, in the opaque pass.
   HRESULT RenderEdges(IDirect3DDevice8* device, D3DXMATRIX* world, int opaquePass, int transparentPass,
                       CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc, bool tryLock);

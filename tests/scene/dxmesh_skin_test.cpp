@@ -5,6 +5,8 @@
 #include <cmath>
 #include <set>
 
+#include <dxpmesh.h>
+
 #include "skin_test_support.h"
 
 using namespace xfile_test;
@@ -298,4 +300,40 @@ TEST_F(DXMeshSkinTest, HalfLevelOfTheProgressiveStripKeepsItsSkin) {
   }
   EXPECT_FALSE(sums.empty());
   for (const auto& [at, sum] : sums) EXPECT_NEAR(sum, 1.0f, 1e-5f);
+}
+
+// The progressive strip draws blended as the strip does: the palette of its
+// last combination loaded, the blend states put back, at every level.
+TEST_F(DXMeshSkinTest, ProgressiveStripDrawsWithThePaletteAndPutsTheBlendStatesBack) {
+  auto scene = LoadStrip([](std::string& text) { text.replace(text.find("\"Bone1\""), 7, "\"Nowhere\""); });
+  ASSERT_TRUE(m_strip);
+  Pose(scene->root.get(), {}, 0.0f);
+  scene->root->ConvertIntoPMeshFrameH(Device(), nullptr, nullptr);
+  CDXPMesh* pmesh = nullptr;
+  Walk(scene->root.get(), [&](CXFileDataObject* o) {
+    if (!o->IsDeleted() && o->IsATemplateGUID(&GUID_BaseMesh) &&
+        static_cast<CBaseMesh*>(o)->GetMeshType() == eBaseMeshTypeDXPMesh)
+      pmesh = static_cast<CDXPMesh*>(o);
+  });
+  ASSERT_TRUE(pmesh);
+  ASSERT_TRUE(pmesh->IsSkinned());
+  EXPECT_EQ(pmesh->GetNumBones(), 2u);
+  for (const DWORD faces : {pmesh->GetMaxFaces(false), pmesh->GetMaxFaces(false) / 2}) {
+    SCOPED_TRACE(faces);
+    ASSERT_EQ(pmesh->SetNumFaces(faces, false), D3D_OK);
+    const D3DXMATRIX scale(2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1);
+    for (DWORD i = 0; i < 2; ++i) Device()->SetTransform(D3DTS_WORLDMATRIX(i), &scale);
+    Device()->SetRenderState(D3DRS_VERTEXBLEND, D3DVBF_2WEIGHTS);
+    Device()->SetRenderState(D3DRS_INDEXEDVERTEXBLENDENABLE, FALSE);
+    ASSERT_EQ(pmesh->Render(Device(), nullptr, 1, 0, nullptr, nullptr, nullptr, false), S_OK);
+    EXPECT_EQ(State(D3DRS_VERTEXBLEND), static_cast<DWORD>(D3DVBF_2WEIGHTS));
+    EXPECT_EQ(State(D3DRS_INDEXEDVERTEXBLENDENABLE), static_cast<DWORD>(FALSE));
+    const D3DXBONECOMBINATION& last = pmesh->GetBoneCombinations()[pmesh->GetNumBoneCombinations() - 1];
+    for (DWORD slot = 0; slot < 2; ++slot) {
+      D3DXMATRIX set;
+      Device()->GetTransform(D3DTS_WORLDMATRIX(slot), &set);
+      const D3DXMATRIX expected = last.BoneId[slot] == 0 ? Translation(0, 0, 0) : Translation(-1, 0, 0);
+      EXPECT_TRUE(Near(set, expected)) << "slot " << slot << " bone " << last.BoneId[slot];
+    }
+  }
 }
