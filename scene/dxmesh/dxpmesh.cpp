@@ -276,6 +276,13 @@ bool CDXPMesh::InitializeClone(CDXMesh* target, CFrame* frame, IDirect3DDevice8*
     if (!target->Initialize(m_pPMesh, m_dwNumMaterials, m_pMaterials, m_ppTextures, GetBoundingBox(),
                             GetBoundingSphere(), frame, GetName(), device, options, thread))
       throw "Error: CDXMesh::Initialize() failed.";
+    // The copy keeps the skin, its weights read from its own blended
+    // vertices, as the conversion back to a Direct3D mesh does.
+    if (IsSkinned())
+      target->InitializeSkinMeshData(m_pSkinMeshHeader, m_SkinWeights, m_BoneSkinWeights, m_dwNumBones,
+                                     m_bSoftwareSkinning, m_dwNumBoneCombinations, GetBoneCombinations(),
+                                     m_dwNumBlendWeights, m_dwPaletteSize, target->GetAttributeTable(),
+                                     target->GetAttributeTableSize(), target->GetMesh());
   });
 }
 

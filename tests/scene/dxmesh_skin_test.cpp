@@ -36,6 +36,17 @@ class DXMeshSkinTest : public XFileSaveTest {
     return value;
   }
 
+  // The live progressive mesh of a scene, NULL when it has none.
+  static CDXPMesh* ProgressiveMeshOf(SLoadedScene& scene) {
+    CDXPMesh* pmesh = nullptr;
+    Walk(scene.root.get(), [&](CXFileDataObject* o) {
+      if (!o->IsDeleted() && o->IsATemplateGUID(&GUID_BaseMesh) &&
+          static_cast<CBaseMesh*>(o)->GetMeshType() == eBaseMeshTypeDXPMesh)
+        pmesh = static_cast<CDXPMesh*>(o);
+    });
+    return pmesh;
+  }
+
   CDXMesh* m_strip = nullptr;
 };
 
@@ -309,12 +320,7 @@ TEST_F(DXMeshSkinTest, ProgressiveStripDrawsWithThePaletteAndPutsTheBlendStatesB
   ASSERT_TRUE(m_strip);
   Pose(scene->root.get(), {}, 0.0f);
   scene->root->ConvertIntoPMeshFrameH(Device(), nullptr, nullptr);
-  CDXPMesh* pmesh = nullptr;
-  Walk(scene->root.get(), [&](CXFileDataObject* o) {
-    if (!o->IsDeleted() && o->IsATemplateGUID(&GUID_BaseMesh) &&
-        static_cast<CBaseMesh*>(o)->GetMeshType() == eBaseMeshTypeDXPMesh)
-      pmesh = static_cast<CDXPMesh*>(o);
-  });
+  CDXPMesh* pmesh = ProgressiveMeshOf(*scene);
   ASSERT_TRUE(pmesh);
   ASSERT_TRUE(pmesh->IsSkinned());
   EXPECT_EQ(pmesh->GetNumBones(), 2u);
@@ -336,4 +342,25 @@ TEST_F(DXMeshSkinTest, ProgressiveStripDrawsWithThePaletteAndPutsTheBlendStatesB
       EXPECT_TRUE(Near(set, expected)) << "slot " << slot << " bone " << last.BoneId[slot];
     }
   }
+}
+
+// A Direct3D copy of a level of the progressive strip keeps the skin.
+TEST_F(DXMeshSkinTest, CopyOfAProgressiveStripLevelKeepsTheSkin) {
+  auto scene = LoadStrip();
+  ASSERT_TRUE(m_strip);
+  scene->root->ConvertIntoPMeshFrameH(Device(), nullptr, nullptr);
+  CDXPMesh* pmesh = ProgressiveMeshOf(*scene);
+  ASSERT_TRUE(pmesh);
+  ASSERT_EQ(pmesh->SetNumFaces(2, false), D3D_OK);
+  CDXMesh copy;
+  ASSERT_TRUE(pmesh->InitializeClone(&copy, nullptr, Device(), nullptr, nullptr));
+  ASSERT_TRUE(copy.IsSkinned());
+  EXPECT_EQ(copy.GetNumBones(), 2u);
+  EXPECT_EQ(copy.GetNumFaces(false), 2u);
+  ASSERT_TRUE(copy.GetSkinnedMesh());
+  std::map<Position, float> sums;
+  for (const auto& [bone, byPosition] : WeightsByPosition(copy))
+    for (const auto& [at, weight] : byPosition) sums[at] += weight;
+  EXPECT_EQ(sums.size(), static_cast<size_t>(copy.GetNumVertices(false)));
+  for (const auto& [at, sum] : sums) EXPECT_NEAR(sum, 1.0f, 1e-5f);
 }
