@@ -103,3 +103,21 @@ inline void DrawEdgeOverlay(IDirect3DDevice8* device, ID3DXBaseMesh* mesh, const
   for (DWORD i = 0; i < size; ++i)
     if (table[i].FaceCount && FAILED(mesh->DrawSubset(table[i].AttribId))) throw "\nDrawSubset() failed.";
 }
+
+// Switches the device to indexed blending for the betas a vertex holds (the
+// last holds the palette slots) and puts the blend states back as they were
+// on every way out.
+class CBlendStates {
+ public:
+  CBlendStates(IDirect3DDevice8* device, DWORD numBlendWeights, bool software);
+
+ private:
+  CRenderStates m_states;
+};
+
+// Loads the palette of one bone combination: slot i becomes the bone's
+// offset × the bone's world transform; a bone without a world transform
+// takes its offset alone. Free slots are left alone. Throws when a bone has
+// no skin weights.
+void SetBoneMatrices(IDirect3DDevice8* device, const D3DXBONECOMBINATION& combination, DWORD paletteSize,
+                     CTypedPtrMap<CMapWordToPtr, WORD, CSkinWeights*>& bones);

@@ -37,3 +37,14 @@ class CMeshBufferLock {
 // shared, not added to); texture names are copied, NULL stays NULL.
 void CopyMaterialsAndTextures(DWORD count, const D3DXMATERIAL* materials, IDirect3DTexture8* const* textures,
                               D3DXMATERIAL*& outMaterials, IDirect3DTexture8**& outTextures);
+
+// A buffer holding a copy of the bone combinations with their palettes
+// (paletteSize bone ids each) behind the records; throws on failure.
+ID3DXBuffer* CopyBoneCombinations(DWORD count, const D3DXBONECOMBINATION* combinations, DWORD paletteSize);
+
+// The skin weights and the bone map of a skinned mesh copied into another
+// mesh's (the objects are shared, not copied).
+void CopySkinWeightsAndBones(CTypedPtrArray<CPtrArray, CSkinWeights*>& weights,
+                             CTypedPtrMap<CMapWordToPtr, WORD, CSkinWeights*>& bones,
+                             CTypedPtrArray<CPtrArray, CSkinWeights*>& outWeights,
+                             CTypedPtrMap<CMapWordToPtr, WORD, CSkinWeights*>& outBones);

@@ -33,6 +33,41 @@ struct SBlendedWeight {
 
 }  // namespace
 
+void CopySkinWeightsAndBones(CTypedPtrArray<CPtrArray, CSkinWeights*>& weights,
+                             CTypedPtrMap<CMapWordToPtr, WORD, CSkinWeights*>& bones,
+                             CTypedPtrArray<CPtrArray, CSkinWeights*>& outWeights,
+                             CTypedPtrMap<CMapWordToPtr, WORD, CSkinWeights*>& outBones) {
+  outWeights.RemoveAll();
+  outWeights.SetSize(weights.GetSize());
+  for (INT_PTR i = 0; i < weights.GetSize(); ++i) outWeights.SetAt(i, weights[i]);
+  outBones.RemoveAll();
+  outBones.InitHashTable(static_cast<UINT>(static_cast<float>(weights.GetSize()) * 1.2f) + 1, TRUE);
+  for (POSITION pos = bones.GetStartPosition(); pos;) {
+    WORD bone = 0;
+    CSkinWeights* entry = nullptr;
+    bones.GetNextAssoc(pos, bone, entry);
+    outBones.SetAt(bone, entry);
+  }
+}
+
+ID3DXBuffer* CopyBoneCombinations(DWORD count, const D3DXBONECOMBINATION* combinations, DWORD paletteSize) {
+  ID3DXBuffer* buffer = nullptr;
+  const size_t records = count * sizeof(D3DXBONECOMBINATION);
+  if (FAILED(D3DXCreateBuffer(static_cast<DWORD>(records + count * paletteSize * sizeof(DWORD)), &buffer)))
+    throw "\nError: D3DXCreateBuffer() failed.";
+  BYTE* bytes = static_cast<BYTE*>(buffer->GetBufferPointer());
+  auto* table = reinterpret_cast<D3DXBONECOMBINATION*>(bytes);
+  std::memcpy(table, combinations, records);
+  DWORD* next = reinterpret_cast<DWORD*>(bytes + records);
+  for (DWORD c = 0; c < count; ++c) {
+    if (!combinations[c].BoneId) continue;
+    table[c].BoneId = next;
+    std::copy(combinations[c].BoneId, combinations[c].BoneId + paletteSize, next);
+    next += paletteSize;
+  }
+  return buffer;
+}
+
 void CDXMesh::UpdateSkinWeights() {
   CObjectLock lock(this, false);
   if (IsDeleted()) return;
@@ -44,7 +79,9 @@ void CDXMesh::UpdateSkinWeights() {
   const FvfLayout layout = DecodeFvf(m_pMesh->GetFVF());
   const DWORD betas = layout.blendCount;
   if (m_SkinWeights.IsEmpty() || betas == 0) return;
-  if (m_dwAttributeTableSize != m_dwNumBoneCombinations)
+  // A combination has the faces of its attribute; one whose faces all went
+  // in a reduction has no range.
+  if (m_dwAttributeTableSize > m_dwNumBoneCombinations)
     throw "\nError: Attribute table size not equal to num bone combinations.";
   const DWORD used = std::min<DWORD>(betas, 4);
   const D3DXBONECOMBINATION* combinations = GetBoneCombinations();
@@ -76,11 +113,13 @@ void CDXMesh::UpdateSkinWeights() {
     // whose faces use it.
     std::vector<bool> read(m_pMesh->GetNumVertices(), false);
     DWORD palette[kSlots];
-    for (DWORD c = 0; c < m_dwNumBoneCombinations; ++c) {
+    for (DWORD r = 0; r < m_dwAttributeTableSize; ++r) {
+      const D3DXATTRIBUTERANGE& range = m_pAttributeTable[r];
+      if (range.AttribId >= m_dwNumBoneCombinations)
+        throw "\nError: Attribute table size not equal to num bone combinations.";
       std::fill(palette, palette + kSlots, 0u);
-      const D3DXBONECOMBINATION& combination = combinations[c];
+      const D3DXBONECOMBINATION& combination = combinations[range.AttribId];
       if (combination.BoneId) std::copy(combination.BoneId, combination.BoneId + m_dwPaletteSize, palette);
-      const D3DXATTRIBUTERANGE& range = m_pAttributeTable[c];
       for (size_t i = 3 * static_cast<size_t>(range.FaceStart); i < 3 * static_cast<size_t>(range.FaceStart + range.FaceCount); ++i) {
         const DWORD v = corner(i);
         if (v >= read.size() || read[v]) continue;
@@ -180,34 +219,11 @@ void CDXMesh::InitializeSkinMeshData(CSkinMeshHeader* header, CTypedPtrArray<CPt
   ID3DXMesh* nonBlended = nullptr;
   try {
     m_pSkinMeshHeader = header;
-    m_SkinWeights.RemoveAll();
-    m_SkinWeights.SetSize(weights.GetSize());
-    for (INT_PTR i = 0; i < weights.GetSize(); ++i) m_SkinWeights.SetAt(i, weights[i]);
-    m_BoneSkinWeights.RemoveAll();
-    m_BoneSkinWeights.InitHashTable(static_cast<UINT>(static_cast<float>(weights.GetSize()) * 1.2f), TRUE);
-    for (POSITION pos = bones.GetStartPosition(); pos;) {
-      WORD bone = 0;
-      CSkinWeights* entry = nullptr;
-      bones.GetNextAssoc(pos, bone, entry);
-      m_BoneSkinWeights.SetAt(bone, entry);
-    }
+    CopySkinWeightsAndBones(weights, bones, m_SkinWeights, m_BoneSkinWeights);
     m_dwNumBones = numBones;
     m_bSoftwareSkinning = software;
     m_dwNumBoneCombinations = numBoneCombinations;
-    const size_t records = numBoneCombinations * sizeof(D3DXBONECOMBINATION);
-    if (FAILED(D3DXCreateBuffer(static_cast<DWORD>(records + numBoneCombinations * paletteSize * sizeof(DWORD)),
-                                &m_pBoneCombinationBuffer)))
-      throw "\nError: D3DXCreateBuffer() failed.";
-    BYTE* bytes = static_cast<BYTE*>(m_pBoneCombinationBuffer->GetBufferPointer());
-    auto* table = reinterpret_cast<D3DXBONECOMBINATION*>(bytes);
-    std::memcpy(table, combinations, records);
-    DWORD* next = reinterpret_cast<DWORD*>(bytes + records);
-    for (DWORD c = 0; c < numBoneCombinations; ++c) {
-      if (!combinations[c].BoneId) continue;
-      table[c].BoneId = next;
-      std::copy(combinations[c].BoneId, combinations[c].BoneId + paletteSize, next);
-      next += paletteSize;
-    }
+    m_pBoneCombinationBuffer = CopyBoneCombinations(numBoneCombinations, combinations, paletteSize);
     m_dwNumBlendWeights = numBlendWeights;
     m_dwPaletteSize = paletteSize;
     UpdateSkinWeights();

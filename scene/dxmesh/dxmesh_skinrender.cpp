@@ -22,26 +22,17 @@ DWORD VertexBlendFor(DWORD numBlendWeights) {
   }
 }
 
-// Switches the device to indexed blending for the betas given and puts the
-// blend states back as they were on every way out.
-class CBlendStates {
- public:
-  CBlendStates(IDirect3DDevice8* device, DWORD numBlendWeights, bool software) : m_states(device) {
-    m_states.Save(D3DRS_SOFTWAREVERTEXPROCESSING);
-    m_states.Save(D3DRS_VERTEXBLEND);
-    m_states.Save(D3DRS_INDEXEDVERTEXBLENDENABLE);
-    if (software) device->SetRenderState(D3DRS_SOFTWAREVERTEXPROCESSING, TRUE);
-    device->SetRenderState(D3DRS_VERTEXBLEND, VertexBlendFor(numBlendWeights));
-    if (numBlendWeights) device->SetRenderState(D3DRS_INDEXEDVERTEXBLENDENABLE, TRUE);
-  }
+}  // namespace
 
- private:
-  CRenderStates m_states;
-};
+CBlendStates::CBlendStates(IDirect3DDevice8* device, DWORD numBlendWeights, bool software) : m_states(device) {
+  m_states.Save(D3DRS_SOFTWAREVERTEXPROCESSING);
+  m_states.Save(D3DRS_VERTEXBLEND);
+  m_states.Save(D3DRS_INDEXEDVERTEXBLENDENABLE);
+  if (software) device->SetRenderState(D3DRS_SOFTWAREVERTEXPROCESSING, TRUE);
+  device->SetRenderState(D3DRS_VERTEXBLEND, VertexBlendFor(numBlendWeights));
+  if (numBlendWeights) device->SetRenderState(D3DRS_INDEXEDVERTEXBLENDENABLE, TRUE);
+}
 
-// Loads the palette of one combination: slot i becomes the bone's offset ×
-// the bone's world transform; a bone without a world transform takes its
-// offset alone. Free slots are left alone.
 void SetBoneMatrices(IDirect3DDevice8* device, const D3DXBONECOMBINATION& combination, DWORD paletteSize,
                      CTypedPtrMap<CMapWordToPtr, WORD, CSkinWeights*>& bones) {
   for (DWORD i = 0; i < paletteSize; ++i) {
@@ -55,8 +46,6 @@ void SetBoneMatrices(IDirect3DDevice8* device, const D3DXBONECOMBINATION& combin
     device->SetTransform(D3DTS_WORLDMATRIX(i), &matrix);
   }
 }
-
-}  // namespace
 
 HRESULT CDXMesh::RenderBlendedMeshTL(IDirect3DDevice8* device, D3DXMATRIX* world, int opaquePass,
                                      int transparentPass, CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc,

@@ -6,6 +6,7 @@
 #include <dx_thread.h>
 #include <reduction_options.h>
 #include <vectorgeometry.h>
+#include <vectortransforms.h>
 
 #include <algorithm>
 #include <cmath>
@@ -97,7 +98,7 @@ void CopyMaterialsAndTextures(DWORD count, const D3DXMATERIAL* materials, IDirec
   }
 }
 
-CDXPMesh::CDXPMesh() { ClearContent(); }
+CDXPMesh::CDXPMesh() : m_BoneSkinWeights(10) { ClearContent(); }
 
 CDXPMesh::~CDXPMesh() {
   BeginTeardown();
@@ -114,7 +115,13 @@ void CDXPMesh::ClearContent() {
   m_pAttributeTable = nullptr;
   m_fOriginalSurfaceArea = 0;
   m_fOriginalBoundingBoxVolume = 0;
+  m_pSkinMeshHeader = nullptr;
+  m_bSoftwareSkinning = false;
+  m_pBoneCombinationBuffer = nullptr;
+  m_dwNumBoneCombinations = 0;
   m_dwNumBlendWeights = 0;
+  m_dwPaletteSize = 0;
+  m_dwNumBones = 0;
 }
 
 void CDXPMesh::DestroyDXPMeshContent() {
@@ -127,7 +134,7 @@ void CDXPMesh::DestroyDXPMeshContent() {
   DestroyMaterialsArray(m_pMaterials, m_dwNumMaterials);
   m_dwNumMaterials = 0;
   m_MaterialObjects.RemoveAll();
-  m_dwNumBlendWeights = 0;
+  DestroySkinMeshData();
 }
 
 void CDXPMesh::DestroyContent() {
@@ -216,7 +223,23 @@ bool CDXPMesh::Initialize(CDXMesh* source, CFrame*, char* name, IDirect3DDevice8
     CopyParts(source->GetMaterialsCount(), source->GetMaterials(), source->GetTextures(), source->GetBoundingBox(),
               source->GetBoundingSphere(), name);
     if (!source->MyCleanMesh(device)) throw "Error: MyCleanMesh() failed.";
+    // A skinned mesh's stored box follows its pose; the volume is measured
+    // on its vertices instead.
+    if (source->IsSkinned()) {
+      D3DXVECTOR3 min, max, corners[8];
+      if (!ComputeBoundingBoxD3DMesh(source->GetMesh(), &min, &max, corners))
+        throw "\nError: ComputeBoundingBoxD3DMesh() failed ";
+      m_fOriginalBoundingBoxVolume = std::fabs(max.x - min.x) * std::fabs(max.y - min.y) * std::fabs(max.z - min.z);
+    }
     Generate(source->GetMesh(), source->GetAdjacency(), options, thread);
+    if (source->IsSkinned()) {
+      CTypedPtrArray<CPtrArray, CSkinWeights*> weights;
+      weights.SetSize(source->GetSkinWeightsCount());
+      for (DWORD i = 0; i < source->GetSkinWeightsCount(); ++i) weights.SetAt(i, source->GetSkinWeights(i));
+      InitializeSkinMeshData(source->GetSkinMeshHeader(), weights, source->GetBoneSkinWeights(), source->GetNumBones(),
+                             source->IsSoftwareSkinning(), source->GetNumBoneCombinations(),
+                             source->GetBoneCombinations(), source->GetNumBlendWeights(), source->GetPaletteSize());
+    }
     m_MaterialObjects.RemoveAll();
     m_MaterialObjects.SetSize(source->GetMaterialObjectsCount());
     for (DWORD i = 0; i < source->GetMaterialObjectsCount(); ++i) m_MaterialObjects.SetAt(i, source->GetMaterialObject(i));
@@ -253,6 +276,13 @@ bool CDXPMesh::InitializeClone(CDXMesh* target, CFrame* frame, IDirect3DDevice8*
     if (!target->Initialize(m_pPMesh, m_dwNumMaterials, m_pMaterials, m_ppTextures, GetBoundingBox(),
                             GetBoundingSphere(), frame, GetName(), device, options, thread))
       throw "Error: CDXMesh::Initialize() failed.";
+    // The copy keeps the skin, its weights read from its own blended
+    // vertices, as the conversion back to a Direct3D mesh does.
+    if (IsSkinned())
+      target->InitializeSkinMeshData(m_pSkinMeshHeader, m_SkinWeights, m_BoneSkinWeights, m_dwNumBones,
+                                     m_bSoftwareSkinning, m_dwNumBoneCombinations, GetBoneCombinations(),
+                                     m_dwNumBlendWeights, m_dwPaletteSize, target->GetAttributeTable(),
+                                     target->GetAttributeTableSize(), target->GetMesh());
   });
 }
 

@@ -12,6 +12,8 @@
 class CDXMesh;
 class CFrame;
 class CMaterial;
+class CSkinMeshHeader;
+class CSkinWeights;
 struct CONFIGFILE;
 struct REDUCTIONOPTIONS;
 
@@ -25,6 +27,11 @@ class CDXPMesh : public CBaseMesh {
   EBaseMeshType GetMeshType() override { return eBaseMeshTypeDXPMesh; }
   HRESULT Render(IDirect3DDevice8* device, D3DXMATRIX* world, int opaquePass, int transparentPass,
                  CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc, bool tryLock) override;
+  // A skinned progressive mesh: one draw per bone combination at the
+  // current level after its bones went into the device's palette, then the
+  // overlay of its posed edges. Called by Render, which holds the locks.
+  HRESULT RenderBlendedPMesh(IDirect3DDevice8* device, D3DXMATRIX* world, int opaquePass, int transparentPass,
+                             CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc, bool tryLock);
   // The wireframe overlay of the active edges, in the opaque pass.
   HRESULT RenderEdges(IDirect3DDevice8* device, D3DXMATRIX* world, int opaquePass, int transparentPass,
                       CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc, bool tryLock);
@@ -81,7 +88,30 @@ class CDXPMesh : public CBaseMesh {
   float GetOriginalBoundingBoxVolume() const { return m_fOriginalBoundingBoxVolume; }
   DWORD GetMaterialObjectsCount() const { return static_cast<DWORD>(m_MaterialObjects.GetSize()); }
   CMaterial* GetMaterialObject(DWORD i) const { return m_MaterialObjects.GetAt(i); }
+  // Skin data of a progressive mesh made from a skinned Direct3D mesh
+  // (dxpmesh_skin.cpp): the source's skin header, SkinWeights objects (not
+  // owned), bone map and bone combinations, which the mesh's blended
+  // vertices keep through every level and hand back to the Direct3D mesh
+  // made from it.
+  void InitializeSkinMeshData(CSkinMeshHeader* header, CTypedPtrArray<CPtrArray, CSkinWeights*>& weights,
+                              CTypedPtrMap<CMapWordToPtr, WORD, CSkinWeights*>& bones, DWORD numBones,
+                              bool software, DWORD numBoneCombinations, D3DXBONECOMBINATION* combinations,
+                              DWORD numBlendWeights, DWORD paletteSize);
+  void DestroySkinMeshData();
+  bool IsSkinned() const { return m_dwNumBlendWeights != 0; }
   DWORD GetNumBlendWeights() const { return m_dwNumBlendWeights; }
+  DWORD GetSkinWeightsCount() const { return static_cast<DWORD>(m_SkinWeights.GetSize()); }
+  CTypedPtrArray<CPtrArray, CSkinWeights*>& GetSkinWeightsArray() { return m_SkinWeights; }
+  CSkinMeshHeader* GetSkinMeshHeader() const { return m_pSkinMeshHeader; }
+  CTypedPtrMap<CMapWordToPtr, WORD, CSkinWeights*>& GetBoneSkinWeights() { return m_BoneSkinWeights; }
+  DWORD GetNumBones() const { return m_dwNumBones; }
+  bool IsSoftwareSkinning() const { return m_bSoftwareSkinning; }
+  DWORD GetNumBoneCombinations() const { return m_dwNumBoneCombinations; }
+  D3DXBONECOMBINATION* GetBoneCombinations() const {
+    return m_pBoneCombinationBuffer ? static_cast<D3DXBONECOMBINATION*>(m_pBoneCombinationBuffer->GetBufferPointer())
+                                    : nullptr;
+  }
+  DWORD GetPaletteSize() const { return m_dwPaletteSize; }
 
  protected:
   void ClearContent();
@@ -110,8 +140,15 @@ class CDXPMesh : public CBaseMesh {
   D3DXATTRIBUTERANGE* m_pAttributeTable;
   float m_fOriginalSurfaceArea;
   float m_fOriginalBoundingBoxVolume;
-  // Non-zero for a skinned mesh; skinned drawing comes with the skinned
-  // meshes.
+  // Skinning members; m_dwNumBlendWeights is non-zero for a skinned mesh.
+  CSkinMeshHeader* m_pSkinMeshHeader;
+  CTypedPtrArray<CPtrArray, CSkinWeights*> m_SkinWeights;
+  bool m_bSoftwareSkinning;
+  ID3DXBuffer* m_pBoneCombinationBuffer;
+  DWORD m_dwNumBoneCombinations;
   DWORD m_dwNumBlendWeights;
+  DWORD m_dwPaletteSize;
   CTypedPtrArray<CPtrArray, CMaterial*> m_MaterialObjects;
+  CTypedPtrMap<CMapWordToPtr, WORD, CSkinWeights*> m_BoneSkinWeights;  // bone index → its weights
+  DWORD m_dwNumBones;
 };

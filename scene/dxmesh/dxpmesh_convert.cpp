@@ -7,6 +7,7 @@
 #include "dxpmesh.h"
 #include "failureguard.h"
 #include "objectlock.h"
+#include "skinweights.h"
 
 bool CDXMesh::InitializeClone(CDXPMesh* target, CFrame* frame, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
                               CDXThread* thread) {
@@ -71,6 +72,16 @@ bool CDXMesh::Initialize(CDXPMesh* source, CFrame*, char* name, IDirect3DDevice8
     if (!MyOptimizeInPlace()) throw "\nMyOptimizeInPlace() failed";
     m_MaterialObjects.RemoveAll();
     for (DWORD i = 0; i < source->GetMaterialObjectsCount(); ++i) m_MaterialObjects.Add(source->GetMaterialObject(i));
+    // The skin weights are read back from this level's blended vertices.
+    if (source->IsSkinned()) {
+      InitializeSkinMeshData(source->GetSkinMeshHeader(), source->GetSkinWeightsArray(), source->GetBoneSkinWeights(),
+                             source->GetNumBones(), source->IsSoftwareSkinning(), source->GetNumBoneCombinations(),
+                             source->GetBoneCombinations(), source->GetNumBlendWeights(), source->GetPaletteSize(),
+                             m_pAttributeTable, m_dwAttributeTableSize, m_pMesh);
+      for (INT_PTR i = 0; i < m_SkinWeights.GetSize(); ++i)
+        if (CSkinWeights* weights = m_SkinWeights[i])
+          weights->SetInternalMembers(weights->GetBoneFrame(), this, weights->GetBoneWorldTransform());
+    }
     if (thread) {
       thread->IncreaseThreadOutputVerticesCount(m_pMesh->GetNumVertices());
       thread->IncreaseThreadOutputTrianglesCount(m_pMesh->GetNumFaces(), 0.0f);

@@ -18,7 +18,8 @@ HRESULT CDXPMesh::Render(IDirect3DDevice8* device, D3DXMATRIX* world, int opaque
   DWORD size = 0;
   if (FAILED(m_pPMesh->GetAttributeTable(nullptr, &size)) || size != m_dwAttributeTableSize) return S_OK;
   if (FAILED(m_pPMesh->GetAttributeTable(m_pAttributeTable, &size))) return S_OK;
-  if (m_dwNumBlendWeights) return S_OK;  // skinned drawing comes with the skinned meshes
+  if (m_dwNumBlendWeights)
+    return RenderBlendedPMesh(device, world, opaquePass, transparentPass, camera, view, doc, tryLock);
   HRESULT result = S_OK;
   try {
     if (doc) doc->SetDeviceFillingShading(device);
@@ -56,6 +57,58 @@ HRESULT CDXPMesh::Render(IDirect3DDevice8* device, D3DXMATRIX* world, int opaque
     }
     if (FAILED(RenderEdges(device, world, opaquePass, transparentPass, camera, view, doc, tryLock)))
       throw "\nRenderEdges failed.";
+  } catch (const char* message) {
+    DEBUG_TRACE("%s", message);
+    return E_FAIL;
+  }
+  return result;
+}
+
+HRESULT CDXPMesh::RenderBlendedPMesh(IDirect3DDevice8* device, D3DXMATRIX*, int opaquePass, int transparentPass,
+                                     CCameraFrame*, D3DXMATRIX*, CDXDoc* doc, bool) {
+  const D3DXBONECOMBINATION* combinations = GetBoneCombinations();
+  if (!combinations) return S_OK;
+  HRESULT result = S_OK;
+  try {
+    if (doc) doc->SetDeviceFillingShading(device);
+    CRenderStates states(device);
+    const DWORD shade = states.Save(D3DRS_SHADEMODE);
+    DWORD fill = 0;
+    device->GetRenderState(D3DRS_FILLMODE, &fill);
+    if (fill == D3DFILL_WIREFRAME && shade != D3DSHADE_GOURAUD) device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+    const bool diffuseForAmbient = doc && doc->DiffuseForAmbientColor();
+    const bool selected = doc && doc->GetSelectedPMesh() == this;
+    STextureStage stage{device};
+    CBlendStates blend(device, m_dwNumBlendWeights, m_bSoftwareSkinning);
+    // The subset is the combination's place; its material its AttribId's.
+    for (DWORD pos = 0; pos < m_dwNumBoneCombinations; ++pos) {
+      const DWORD a = combinations[pos].AttribId;
+      D3DMATERIAL8 material = a < m_dwNumMaterials ? m_pMaterials[a].MatD3D : DefaultMaterial();
+      IDirect3DTexture8* texture = a < m_dwNumMaterials ? m_ppTextures[a] : nullptr;
+      if (diffuseForAmbient) material.Ambient = material.Diffuse;
+      if (selected) {
+        material = GetDefaultMaterial(doc->GetConfig()->cvSelectedPMesh);
+        texture = nullptr;
+      }
+      const bool opaque = IsOpaqueAlpha(material.Diffuse.a);
+      if ((opaquePass && !opaque) || (transparentPass && opaque)) continue;
+      SetBoneMatrices(device, combinations[pos], m_dwPaletteSize, m_BoneSkinWeights);
+      device->SetMaterial(&material);
+      device->SetTexture(0, texture);
+      stage.set = texture != nullptr;
+      device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
+      result = m_pPMesh->DrawSubset(pos);
+      if (FAILED(result)) throw "\nDrawSubset() failed.";
+      stage.Unset();
+    }
+    if (opaquePass && doc && doc->GetDisplayOptions().showActiveEdges) {
+      CRenderStates overlay(device);
+      BeginEdgeOverlay(device, overlay, doc->GetDisplayOptions().activeEdgesMaterial);
+      for (DWORD pos = 0; pos < m_dwNumBoneCombinations; ++pos) {
+        SetBoneMatrices(device, combinations[pos], m_dwPaletteSize, m_BoneSkinWeights);
+        if (FAILED(m_pPMesh->DrawSubset(pos))) throw "\nDrawSubset() failed.";
+      }
+    }
   } catch (const char* message) {
     DEBUG_TRACE("%s", message);
     return E_FAIL;

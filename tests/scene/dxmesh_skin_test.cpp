@@ -1,8 +1,11 @@
 // Skinned Direct3D meshes on a two-bone strip of our own: binding, the
 // palette table, bounds in the pose, weights read back from the blended
 // vertices, saving, drawing states and the failure of a weights update.
+#include <algorithm>
 #include <cmath>
 #include <set>
+
+#include <dxpmesh.h>
 
 #include "skin_test_support.h"
 
@@ -31,6 +34,17 @@ class DXMeshSkinTest : public XFileSaveTest {
     DWORD value = 0;
     Device()->GetRenderState(state, &value);
     return value;
+  }
+
+  // The live progressive mesh of a scene, NULL when it has none.
+  static CDXPMesh* ProgressiveMeshOf(SLoadedScene& scene) {
+    CDXPMesh* pmesh = nullptr;
+    Walk(scene.root.get(), [&](CXFileDataObject* o) {
+      if (!o->IsDeleted() && o->IsATemplateGUID(&GUID_BaseMesh) &&
+          static_cast<CBaseMesh*>(o)->GetMeshType() == eBaseMeshTypeDXPMesh)
+        pmesh = static_cast<CDXPMesh*>(o);
+    });
+    return pmesh;
   }
 
   CDXMesh* m_strip = nullptr;
@@ -258,4 +272,95 @@ TEST_F(DXMeshSkinTest, SkinDataGoesOverToAnotherMesh) {
   EXPECT_EQ(WeightsByPosition(other), kStripWeights);
   ASSERT_TRUE(other.GetSkinnedMesh());
   ASSERT_TRUE(other.GetBoneMatrices());
+}
+
+// A skinned mesh goes through a progressive mesh at half its faces and back:
+// the blended vertices keep their bones, so the saved file reloads skinned,
+// each vertex weighted as one of the strip's vertices, the weights adding up
+// to one.
+TEST_F(DXMeshSkinTest, HalfLevelOfTheProgressiveStripKeepsItsSkin) {
+  auto scene = LoadStrip();
+  ASSERT_TRUE(m_strip);
+  scene->root->ConvertIntoPMeshFrameH(Device(), nullptr, nullptr);
+  DWORD vertices = 0, faces = 0;
+  scene->root->SetNumFaces(50.0f, vertices, faces, nullptr, false, nullptr, nullptr, false);
+  scene->root->ConvertIntoDXMeshFrameH(Device(), nullptr, nullptr);
+  EXPECT_EQ(faces, 2u);
+  auto again = SaveAndReload(*scene, DXFILEFORMAT_TEXT, "strip_half.x");
+  const std::vector<CDXMesh*> meshes = DXMeshes(again->root.get());
+  ASSERT_EQ(meshes.size(), 1u);
+  ASSERT_TRUE(meshes[0]->IsSkinned());
+  EXPECT_EQ(meshes[0]->GetNumBones(), 2u);
+  EXPECT_EQ(meshes[0]->GetNumFaces(false), 2u);
+  std::map<Position, float> sums;
+  for (const auto& [bone, byPosition] : WeightsByPosition(*meshes[0])) {
+    ASSERT_TRUE(kStripWeights.count(bone)) << bone;
+    for (const auto& [at, weight] : byPosition) {
+      sums[at] += weight;
+      // A vertex that stayed keeps its weight; one moved to the best place
+      // of its collapse keeps the weight of the vertex it was.
+      const auto& original = kStripWeights.at(bone);
+      const auto found = original.find(at);
+      if (found != original.end()) {
+        EXPECT_FLOAT_EQ(found->second, weight) << bone;
+      } else {
+        EXPECT_TRUE(std::any_of(original.begin(), original.end(), [&](const auto& o) { return o.second == weight; }))
+            << bone << " " << weight;
+      }
+    }
+  }
+  EXPECT_FALSE(sums.empty());
+  for (const auto& [at, sum] : sums) EXPECT_NEAR(sum, 1.0f, 1e-5f);
+}
+
+// The progressive strip draws blended as the strip does: the palette of its
+// last combination loaded, the blend states put back, at every level.
+TEST_F(DXMeshSkinTest, ProgressiveStripDrawsWithThePaletteAndPutsTheBlendStatesBack) {
+  auto scene = LoadStrip([](std::string& text) { text.replace(text.find("\"Bone1\""), 7, "\"Nowhere\""); });
+  ASSERT_TRUE(m_strip);
+  Pose(scene->root.get(), {}, 0.0f);
+  scene->root->ConvertIntoPMeshFrameH(Device(), nullptr, nullptr);
+  CDXPMesh* pmesh = ProgressiveMeshOf(*scene);
+  ASSERT_TRUE(pmesh);
+  ASSERT_TRUE(pmesh->IsSkinned());
+  EXPECT_EQ(pmesh->GetNumBones(), 2u);
+  for (const DWORD faces : {pmesh->GetMaxFaces(false), pmesh->GetMaxFaces(false) / 2}) {
+    SCOPED_TRACE(faces);
+    ASSERT_EQ(pmesh->SetNumFaces(faces, false), D3D_OK);
+    const D3DXMATRIX scale(2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1);
+    for (DWORD i = 0; i < 2; ++i) Device()->SetTransform(D3DTS_WORLDMATRIX(i), &scale);
+    Device()->SetRenderState(D3DRS_VERTEXBLEND, D3DVBF_2WEIGHTS);
+    Device()->SetRenderState(D3DRS_INDEXEDVERTEXBLENDENABLE, FALSE);
+    ASSERT_EQ(pmesh->Render(Device(), nullptr, 1, 0, nullptr, nullptr, nullptr, false), S_OK);
+    EXPECT_EQ(State(D3DRS_VERTEXBLEND), static_cast<DWORD>(D3DVBF_2WEIGHTS));
+    EXPECT_EQ(State(D3DRS_INDEXEDVERTEXBLENDENABLE), static_cast<DWORD>(FALSE));
+    const D3DXBONECOMBINATION& last = pmesh->GetBoneCombinations()[pmesh->GetNumBoneCombinations() - 1];
+    for (DWORD slot = 0; slot < 2; ++slot) {
+      D3DXMATRIX set;
+      Device()->GetTransform(D3DTS_WORLDMATRIX(slot), &set);
+      const D3DXMATRIX expected = last.BoneId[slot] == 0 ? Translation(0, 0, 0) : Translation(-1, 0, 0);
+      EXPECT_TRUE(Near(set, expected)) << "slot " << slot << " bone " << last.BoneId[slot];
+    }
+  }
+}
+
+// A Direct3D copy of a level of the progressive strip keeps the skin.
+TEST_F(DXMeshSkinTest, CopyOfAProgressiveStripLevelKeepsTheSkin) {
+  auto scene = LoadStrip();
+  ASSERT_TRUE(m_strip);
+  scene->root->ConvertIntoPMeshFrameH(Device(), nullptr, nullptr);
+  CDXPMesh* pmesh = ProgressiveMeshOf(*scene);
+  ASSERT_TRUE(pmesh);
+  ASSERT_EQ(pmesh->SetNumFaces(2, false), D3D_OK);
+  CDXMesh copy;
+  ASSERT_TRUE(pmesh->InitializeClone(&copy, nullptr, Device(), nullptr, nullptr));
+  ASSERT_TRUE(copy.IsSkinned());
+  EXPECT_EQ(copy.GetNumBones(), 2u);
+  EXPECT_EQ(copy.GetNumFaces(false), 2u);
+  ASSERT_TRUE(copy.GetSkinnedMesh());
+  std::map<Position, float> sums;
+  for (const auto& [bone, byPosition] : WeightsByPosition(copy))
+    for (const auto& [at, weight] : byPosition) sums[at] += weight;
+  EXPECT_EQ(sums.size(), static_cast<size_t>(copy.GetNumVertices(false)));
+  for (const auto& [at, sum] : sums) EXPECT_NEAR(sum, 1.0f, 1e-5f);
 }
