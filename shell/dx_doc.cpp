@@ -1,5 +1,6 @@
 #include "dx_doc.h"
 
+#include <camera_manager.h>
 #include <d3d8.h>
 #include <vorever.h>
 
@@ -9,15 +10,18 @@
 
 IMPLEMENT_DYNCREATE(CDXDoc, CDocument)
 
-CDXDoc::CDXDoc() : m_pReductionOptionsFormView(NULL) {
+CDXDoc::CDXDoc() : m_pCameraManager(std::make_unique<CCameraManager>()), m_pReductionOptionsFormView(NULL) {
   std::memset(&m_ReductionOptions, 0, sizeof m_ReductionOptions);
   std::memset(&m_DisplayOptions, 0, sizeof m_DisplayOptions);
   SetDefaultConfigData(m_Config);
 }
 
-CDXDoc::~CDXDoc() { m_ThreadsManager.DestroyContent(); }
+CDXDoc::~CDXDoc() {
+  m_pCameraManager->DestroyContent(true);
+  m_ThreadsManager.DestroyContent();
+}
 
-bool CDXDoc::Initialize() { return m_ThreadsManager.Initialize(); }
+bool CDXDoc::Initialize() { return m_pCameraManager->Initialize(this) && m_ThreadsManager.Initialize(); }
 
 BOOL CDXDoc::OnNewDocument() {
   if (!CDocument::OnNewDocument() || !Initialize()) return FALSE;

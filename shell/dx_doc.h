@@ -8,10 +8,13 @@
 #include <afxwin.h>
 #include <windows.h>
 
+#include <memory>
+
 #include "display_options.h"
 #include "reduction_options.h"
 
 class CCameraFrame;
+class CCameraManager;
 class CDXPMesh;
 class CDXThread;
 class CFrame;
@@ -36,6 +39,8 @@ class CDXDoc : public CDocument {
   void KillThreads();
 
   CThreadsManager* GetThreadsManager() { return &m_ThreadsManager; }
+  // Makes and takes back the cameras of the document's 3D views.
+  CCameraManager* GetCameraManager() { return m_pCameraManager.get(); }
   // The document's own texture manager, never NULL.
   CDXTextureManager* GetTextureManager() { return &m_TextureManager; }
   CReductionOptionsFormView* GetReductionOptionsFormView() { return m_pReductionOptionsFormView; }
@@ -75,6 +80,7 @@ class CDXDoc : public CDocument {
 
  private:
   CThreadsManager m_ThreadsManager;
+  std::unique_ptr<CCameraManager> m_pCameraManager;
   CDXTextureManager m_TextureManager;
   REDUCTIONOPTIONS m_ReductionOptions;
   DISPLAYOPTIONS m_DisplayOptions;

@@ -1,6 +1,7 @@
 #include "main_frame.h"
 
 #include <dxwindoweddevice.h>
+#include <input_manager.h>
 #include <job_messages.h>
 #include <threads_manager.h>
 #include <vorever.h>
@@ -118,6 +119,7 @@ int CDXMainFrame::OnCreate(LPCREATESTRUCT create) {
   m_bInitialized = true;
   CreateWindowedDevice();
   InitDeviceObjects();
+  CreateInputDevices();
   return 0;
 }
 
@@ -150,8 +152,11 @@ bool CDXMainFrame::InitDeviceObjects() {
   return true;
 }
 
-// The keyboard and mouse come to the views as Qt's input events.
-bool CDXMainFrame::CreateInputDevices() { return true; }
+bool CDXMainFrame::CreateInputDevices() {
+  if (g_pInputManager->CreateInputDevices(m_hWnd)) return true;
+  ShowStopBox("Creation of a DirectInput devices", IDS_INPUT_DEVICES_FAILED);
+  return false;
+}
 
 bool CDXMainFrame::CreateReductionToolbar(UINT resourceId) {
   DestroyPolygonReductionToolbar();

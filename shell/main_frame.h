@@ -5,6 +5,7 @@
 
 #include <afxext.h>
 #include <afxwin.h>
+#include <converter3ds.h>
 #include <dx_mutex.h>
 
 class CDocumentManager;
@@ -44,6 +45,7 @@ class CDXMainFrame : public CMDIFrameWnd {
   bool PMeshPolygonReductionToolBarCreated() const { return m_bPMeshToolbar; }
   CToolBar* GetReductionStepsToolbar() const { return m_pReductionToolbar; }
   CStatusBar* GetStatusBar() { return &m_wndStatusBar; }
+  C3DSFileConverter* Get3DSFileConverter() { return &m_3DSFileConverter; }
 
   bool IsInitialized() const { return m_bInitialized; }
   bool IsMainFrameActivated() const { return m_bActivated; }
@@ -116,6 +118,7 @@ class CDXMainFrame : public CMDIFrameWnd {
   bool m_bPMeshToolbar = false;
   bool m_bMessagesOnly = false;
   CStatusBar m_wndStatusBar;
+  C3DSFileConverter m_3DSFileConverter;
 };
 
 // The main window, NULL while there is none.

@@ -1,0 +1,6 @@
+#include "advertising_manager.h"
+
+bool CAdvertisingManager::GetAdvertisingURL(CString& url) {
+  url.Empty();
+  return false;
+}
