@@ -30,7 +30,7 @@ endfunction()
 # executable links to have every symbol of the system at load time.
 set(VOREVER_ALL_LIBRARIES
   qorshell qorxchg qorlamp qorstage qorgfx qorsimp qorscene qortask qorcommon
-  qorhid qorconv qorlens qorweb qorpromo
+  qorhid qorconv qorlens
   CACHE INTERNAL "")
 
 function(vorever_runtime_folders)
