@@ -57,10 +57,15 @@ run: build
 	  echo "The sample scene was loaded from $(SAMPLE_SCENE), halved and saved as $(SAMPLE_OUTPUT)."; \
 	fi
 
+# intercept_tls_get_addr=0: the leak checker of GCC 12 follows the dynamic
+# TLS blocks of the libraries that Mesa loads and, at exit, can meet one that
+# is already gone and crash ("Tracer caught signal 11") after every test has
+# passed. Without the interception it does not read those blocks; leaks are
+# still found everywhere else.
 test: deps
 	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVOREVER_SANITIZE=ON
 	cmake --build $(TEST_DIR) -j $(JOBS)
-	cd $(TEST_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	cd $(TEST_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:intercept_tls_get_addr=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
 # Then bench/compare.sh measures loading and reduction beside the peers.
