@@ -36,9 +36,9 @@ using tdstest::ToolkitTest;
 
 struct SFileMesh {
   std::string name;
-  DWORD vertices = 0;         // in the file
-  DWORD usedPositions = 0;    // distinct positions that kept faces use
-  DWORD faces = 0;            // kept: no two equal corners
+  DWORD vertices = 0;       // in the file
+  DWORD usedPositions = 0;  // distinct positions that kept faces use
+  DWORD faces = 0;          // kept: no two equal corners
   std::vector<std::string> groups;
 };
 
@@ -125,8 +125,7 @@ std::vector<CFrame*> Frames(CFrame* root) {
 
 std::vector<std::string> MaterialNames(CDXMesh* mesh) {
   std::vector<std::string> names;
-  auto* list = static_cast<CMeshMaterialList*>(
-      mesh->GetChildXfileDataObject(&TID_D3DRMMeshMaterialList, false, true));
+  auto* list = static_cast<CMeshMaterialList*>(mesh->GetChildXfileDataObject(&TID_D3DRMMeshMaterialList, false, true));
   if (!list) return names;
   POSITION pos = list->GetChildHeadPosition();
   for (CMaterial* m = list->GetNextMaterial(pos); m; m = list->GetNextMaterial(pos))
@@ -155,30 +154,30 @@ std::vector<std::array<float, 5>> Corners(CDXMesh* mesh) {
 // ---------------------------------------------------------------------------
 // Files built here.
 
-struct SMeshSpec {
+struct SMeshPlan {
   std::string name;
   std::vector<tdsPoint3> vertices;
   std::vector<tdsFace> faces;
   std::vector<std::pair<std::string, std::vector<std::uint16_t>>> groups;
   std::vector<tdsTexVert> uv;
 };
-struct SMaterialSpec {
-  SMaterialSpec(std::string n, float t = 0, float s = 0, std::string map = "")
+struct SMaterialPlan {
+  SMaterialPlan(std::string n, float t = 0, float s = 0, std::string map = "")
       : name(std::move(n)), transparency(t), shininess(s), texture(std::move(map)) {}
   std::string name;
   float transparency, shininess;
   std::string texture;
 };
-struct SNodeSpec {
+struct SNodePlan {
   std::string name, parent;
 };
 
-SMeshSpec Triangle(const std::string& name, float x = 0) {
+SMeshPlan Triangle(const std::string& name, float x = 0) {
   return {name, {{x, 0, 0}, {x + 1, 0, 0}, {x, 1, 0}}, {{0, 1, 2, 7}}, {}, {}};
 }
 
 // A tetrahedron of four faces in one material group.
-SMeshSpec Tetrahedron(const std::string& name, const std::string& material) {
+SMeshPlan Tetrahedron(const std::string& name, const std::string& material) {
   return {name,
           {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
           {{0, 2, 1, 7}, {0, 1, 3, 7}, {1, 2, 3, 7}, {0, 3, 2, 7}},
@@ -186,33 +185,33 @@ SMeshSpec Tetrahedron(const std::string& name, const std::string& material) {
           {{0, 0}, {1, 0}, {0, 1}, {1, 1}}};
 }
 
-void WriteFile(const std::string& path, const std::vector<SMeshSpec>& meshes,
-               const std::vector<SMaterialSpec>& materials = {}, const std::vector<SNodeSpec>& nodes = {}) {
+void WriteFile(const std::string& path, const std::vector<SMeshPlan>& meshes,
+               const std::vector<SMaterialPlan>& materials = {}, const std::vector<SNodePlan>& nodes = {}) {
   tdsClearErrors();
   tdsDatabase* db = nullptr;
   tdsInitDatabase(&db);
   tdsCreateDatabase(db, TDS_MESH_FILE);
-  for (const SMaterialSpec& spec : materials) {
+  for (const SMaterialPlan& plan : materials) {
     tdsMaterial* m = nullptr;
     tdsInitMaterial(&m);
-    tdsCopyName(m->name, spec.name);
+    tdsCopyName(m->name, plan.name);
     m->diffuse = {0.5f, 0.25f, 1.0f};
-    m->transparency = spec.transparency;
-    m->shininess = spec.shininess;
-    tdsCopyName(m->texture.name, spec.texture);
+    m->transparency = plan.transparency;
+    m->shininess = plan.shininess;
+    tdsCopyName(m->texture.name, plan.texture);
     tdsPutMaterial(db, m);
     tdsReleaseMaterial(&m);
   }
-  for (const SMeshSpec& spec : meshes) {
+  for (const SMeshPlan& plan : meshes) {
     tdsMesh* m = nullptr;
-    tdsInitMesh(&m, static_cast<std::uint16_t>(spec.vertices.size()), static_cast<std::uint16_t>(spec.faces.size()), 0);
-    tdsCopyName(m->name, spec.name);
-    m->vertices = spec.vertices;
-    m->faces = spec.faces;
-    m->texVertCount = static_cast<std::uint16_t>(spec.uv.size());
-    m->texVerts = spec.uv;
-    m->materialGroupCount = static_cast<std::uint16_t>(spec.groups.size());
-    for (const auto& [name, faces] : spec.groups) {
+    tdsInitMesh(&m, static_cast<std::uint16_t>(plan.vertices.size()), static_cast<std::uint16_t>(plan.faces.size()), 0);
+    tdsCopyName(m->name, plan.name);
+    m->vertices = plan.vertices;
+    m->faces = plan.faces;
+    m->texVertCount = static_cast<std::uint16_t>(plan.uv.size());
+    m->texVerts = plan.uv;
+    m->materialGroupCount = static_cast<std::uint16_t>(plan.groups.size());
+    for (const auto& [name, faces] : plan.groups) {
       tdsMaterialGroup group;
       tdsCopyName(group.name, name);
       group.faceCount = static_cast<std::uint16_t>(faces.size());
@@ -222,11 +221,11 @@ void WriteFile(const std::string& path, const std::vector<SMeshSpec>& meshes,
     tdsPutMesh(db, m);
     tdsReleaseMesh(&m);
   }
-  for (const SNodeSpec& spec : nodes) {
+  for (const SNodePlan& plan : nodes) {
     tdsObjectMotion* motion = nullptr;
     tdsInitObjectMotion(&motion, 1, 1, 1, 0, 0);
-    tdsCopyName(motion->name, spec.name);
-    tdsCopyName(motion->parent, spec.parent);
+    tdsCopyName(motion->name, plan.name);
+    tdsCopyName(motion->parent, plan.parent);
     tdsPutObjectMotion(db, motion);
     tdsReleaseObjectMotion(&motion);
   }
@@ -303,7 +302,8 @@ void ExpectSceneHoldsFile(CFrame* root, const SFileContent& file) {
     EXPECT_GE(mesh->GetNumVertices(false), expected.usedPositions);
     vertices += mesh->GetNumVertices(false);
     faces += mesh->GetNumFaces(false);
-    const std::vector<std::string> groups = expected.groups.empty() ? std::vector<std::string>{"default"} : expected.groups;
+    const std::vector<std::string> groups =
+        expected.groups.empty() ? std::vector<std::string>{"default"} : expected.groups;
     EXPECT_EQ(MaterialNames(mesh), groups);
     ASSERT_EQ(mesh->GetMaterialsCount(), groups.size());
     for (size_t g = 0; g < expected.groups.size(); ++g) {
@@ -388,12 +388,12 @@ TEST_F(Scene3dsTest, MalformedAndMissingFilesFailWithAMessage) {
 }
 
 TEST_F(Scene3dsTest, CorruptIndicesFailTheImport) {
-  SMeshSpec pastVertices = Triangle("bad");
+  SMeshPlan pastVertices = Triangle("bad");
   pastVertices.faces[0].c = 3;
-  SMeshSpec pastFaces = Tetrahedron("bad", "m");
+  SMeshPlan pastFaces = Tetrahedron("bad", "m");
   pastFaces.groups[0].second.push_back(4);
-  for (const SMeshSpec& spec : {pastVertices, pastFaces}) {
-    WriteFile(PathOf("bad.3ds"), {Triangle("good"), spec}, {{"m"}});
+  for (const SMeshPlan& plan : {pastVertices, pastFaces}) {
+    WriteFile(PathOf("bad.3ds"), {Triangle("good"), plan}, {{"m"}});
     auto root = NewRoot();
     testing::internal::CaptureStderr();
     EXPECT_FALSE(Import3dsFile(const_cast<char*>(PathOf("bad.3ds").c_str()), nullptr, root.get(), nullptr));
@@ -402,7 +402,7 @@ TEST_F(Scene3dsTest, CorruptIndicesFailTheImport) {
 }
 
 TEST_F(Scene3dsTest, NamesFacelessMeshesAndMissingMaterials) {
-  SMeshSpec faceless = Triangle("faceless");
+  SMeshPlan faceless = Triangle("faceless");
   faceless.faces[0] = {0, 0, 1, 7};
   WriteFile(PathOf("edge.3ds"), {Triangle(""), faceless, Tetrahedron("nomat", "absent")}, {{"m"}});
   auto root = Import(PathOf("edge.3ds"));
@@ -492,8 +492,8 @@ TEST_F(Scene3dsTest, NodesBuildTheTreeWhateverTheirOrder) {
   WriteFile(PathOf("tree.3ds"),
             {Triangle("a"), Triangle("b", 2), Triangle("c", 4), Triangle("d", 6), Triangle("x", 8), Triangle("y", 10),
              Triangle("e", 12)},
-            {}, {{"a", ""}, {"b", "a"}, {"d", "c"}, {"c", "b"}, {"x", "y"}, {"y", "x"}, {"e", "dummy"},
-                 {"ghost", "a"}});
+            {},
+            {{"a", ""}, {"b", "a"}, {"d", "c"}, {"c", "b"}, {"x", "y"}, {"y", "x"}, {"e", "dummy"}, {"ghost", "a"}});
   auto root = Import(PathOf("tree.3ds"));
   ASSERT_TRUE(root);
   std::map<std::string, std::string> parents;
@@ -629,7 +629,8 @@ std::pair<D3DXVECTOR3, D3DXVECTOR3> BoxAsReadElsewhere(CFrame* root) {
 D3DXVECTOR3 AssimpPoint(const std::string& output, const char* which) {
   std::smatch m;
   const std::string number = "(-?[0-9.]+)";
-  if (!std::regex_search(output, m, std::regex(std::string(which) + " point\\s+\\(" + number + " " + number + " " + number)))
+  if (!std::regex_search(output, m,
+                         std::regex(std::string(which) + " point\\s+\\(" + number + " " + number + " " + number)))
     return {NAN, NAN, NAN};
   return {std::stof(m[1]), std::stof(m[2]), std::stof(m[3])};
 }
@@ -703,7 +704,8 @@ TEST_F(Scene3dsTest, ExportRefusesMeshesPastTheFormatsCounts) {
     ASSERT_TRUE(mesh->Initialize(const_cast<char*>("huge")));
     // A fan of triangles over all the vertices.
     std::vector<D3DVERTEX> v(vertices);
-    for (DWORD i = 0; i < vertices; ++i) v[i] = {static_cast<float>(i % 256), static_cast<float>(i / 256), 0, 0, 0, 1, 0, 0};
+    for (DWORD i = 0; i < vertices; ++i)
+      v[i] = {static_cast<float>(i % 256), static_cast<float>(i / 256), 0, 0, 0, 1, 0, 0};
     std::vector<DWORD> indices;
     for (DWORD i = 1; i + 1 < vertices; ++i) indices.insert(indices.end(), {0, i, i + 1});
     const DWORD faces = static_cast<DWORD>(indices.size() / 3);
@@ -745,7 +747,8 @@ TEST_F(Scene3dsTest, WritesReplaceOnlyRegularFilesAndFollowLinks) {
   EXPECT_TRUE(std::filesystem::is_symlink(PathOf("link.3ds")));
   EXPECT_EQ(ReadFile(PathOf("real.3ds")).meshes.size(), 1u);
   // A file duplicated onto itself keeps its content.
-  ASSERT_TRUE(Duplicate3dsFile(const_cast<char*>(PathOf("in.3ds").c_str()), const_cast<char*>(PathOf("in.3ds").c_str())));
+  ASSERT_TRUE(
+      Duplicate3dsFile(const_cast<char*>(PathOf("in.3ds").c_str()), const_cast<char*>(PathOf("in.3ds").c_str())));
   EXPECT_EQ(ReadFile(PathOf("in.3ds")).meshes.size(), 1u);
   // Nothing partial is left beside the targets.
   size_t files = 0;
@@ -774,8 +777,8 @@ TEST_F(Scene3dsTest, DuplicateCopiesMeshesMaterialsAndNodes) {
     for (const auto& [node, parent] : original.parents) kept[node] = original.nodes.count(parent) ? parent : "";
     EXPECT_EQ(duplicate.parents, kept);
   }
-  EXPECT_FALSE(Duplicate3dsFile(const_cast<char*>(PathOf("missing.3ds").c_str()),
-                                const_cast<char*>(PathOf("out.3ds").c_str())));
+  EXPECT_FALSE(
+      Duplicate3dsFile(const_cast<char*>(PathOf("missing.3ds").c_str()), const_cast<char*>(PathOf("out.3ds").c_str())));
 }
 
 TEST_F(Scene3dsTest, ImportsOnTwoThreadsAtOnceBothSucceed) {
@@ -783,7 +786,8 @@ TEST_F(Scene3dsTest, ImportsOnTwoThreadsAtOnceBothSucceed) {
   auto first = NewRoot(), second = NewRoot();
   bool firstDone = false, secondDone = false;
   const std::string path = PathOf("a.3ds");
-  std::thread other([&] { secondDone = Import3dsFile(const_cast<char*>(path.c_str()), nullptr, second.get(), nullptr); });
+  std::thread other(
+      [&] { secondDone = Import3dsFile(const_cast<char*>(path.c_str()), nullptr, second.get(), nullptr); });
   firstDone = Export(first.get(), PathOf("empty.3ds")) &&
               Import3dsFile(const_cast<char*>(path.c_str()), nullptr, first.get(), nullptr);
   other.join();
