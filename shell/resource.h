@@ -33,3 +33,18 @@
 #define IDS_DEVICE_CREATION_FAILED 61485
 #define IDS_INPUT_DEVICES_FAILED 61486
 #define IDS_NULL_REFERENCE_DEVICE 61492
+
+// Each area of the user interface keeps its identifiers in its own block below
+// and its resources in its own shell/resources_<area>.cpp.
+
+// Document and its rendering
+
+// 3D views, splitter frame panes and job messages
+
+// Splitter frame toolbars, 3D child frame, animation and camera toolbars
+
+// Import and export jobs, document commands and file dialogs
+
+// Reduction forms and numeric edits
+
+// Scene tree, trace, threads, lights form, help, about and device log
