@@ -4,6 +4,7 @@
 
 #include <QtCore/QEvent>
 #include <QtCore/QObject>
+#include <QtGui/QAction>
 #include <QtWidgets/QWidget>
 
 #include "afxwin.h"
@@ -26,6 +27,21 @@ class AfxWidgetBridge : public QObject {
 
  private:
   CWnd* m_wnd;
+};
+
+// The update state of a command that a QAction shows, a menu item or a
+// toolbar button: enabling and checking reach the action; only a menu item
+// takes a text (a button keeps its picture).
+class CActionCmdUI : public CCmdUI {
+ public:
+  CActionCmdUI(QAction* action, bool takesText) : m_action(action), m_takesText(takesText) {}
+  void Enable(BOOL on) override;
+  void SetCheck(int check) override;
+  void SetText(LPCSTR text) override;
+
+ private:
+  QAction* m_action;
+  bool m_takesText;
 };
 
 // Whether windows get widgets: a QApplication exists and this is its thread.

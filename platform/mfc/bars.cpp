@@ -33,23 +33,6 @@ QList<QAction*> ButtonsOf(const CWnd* bar) {
   return toolBar ? toolBar->actions() : QList<QAction*>();
 }
 
-class CButtonCmdUI : public CCmdUI {
- public:
-  explicit CButtonCmdUI(QAction* action) : m_action(action) {}
-  void Enable(BOOL on) override {
-    CCmdUI::Enable(on);
-    m_action->setEnabled(on != FALSE);
-  }
-  void SetCheck(int check) override {
-    CCmdUI::SetCheck(check);
-    m_action->setCheckable(true);
-    m_action->setChecked(check != 0);
-  }
-
- private:
-  QAction* m_action;
-};
-
 }  // namespace
 
 // CToolBar
@@ -132,7 +115,7 @@ void CToolBar::OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) {
   for (QAction* action : ButtonsOf(this)) {
     ++index;
     if (action->isSeparator()) continue;
-    CButtonCmdUI state(action);
+    CActionCmdUI state(action, false);
     state.m_nID = action->data().toUInt();
     state.m_nIndex = index - 1;
     state.m_pOther = this;
