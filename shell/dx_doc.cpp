@@ -26,8 +26,10 @@ CDXDoc::~CDXDoc() {
 }
 
 bool CDXDoc::Initialize() {
-  return m_xFileTopLevelObjects.Initialize(this, false) && m_pCameraManager->Initialize(this, &m_xFileTopLevelObjects) &&
-         m_ThreadsManager.Initialize();
+  // The jobs work without a world (no device).
+  const bool jobs = m_ThreadsManager.Initialize();
+  m_xFileTopLevelObjects.Initialize(this, false);
+  return jobs && m_pCameraManager->Initialize(this, &m_xFileTopLevelObjects);
 }
 
 bool CDXDoc::EnableDocumentLights(IDirect3DDevice8* device) {
