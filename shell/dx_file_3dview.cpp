@@ -183,7 +183,7 @@ bool CDXFile3DView::Is3DViewVisible(bool) {
   }
 }
 
-bool CDXFile3DView::Render(DWORD, bool bTryLock) {
+bool CDXFile3DView::Render(bool bTryLock) {
   if (m_eViewStatus == eViewReady && IsShowing()) RenderSurface(bTryLock);
   return true;
 }

@@ -38,6 +38,7 @@
 // and its resources in its own shell/resources_<area>.cpp.
 
 // Document and its rendering
+#define IDS_FAILED_TO_LOAD_FILE 61499
 
 // 3D views, splitter frame panes and job messages
 #define ID_OPTIONS_COLLISION_DETECTION 32835
@@ -54,7 +55,6 @@
 #define IDS_VIEW_FRAME_FAILED 61447
 #define IDS_VIEW_RESIZE_FAILED 61448
 #define IDS_DEVICE_LOST 61488
-#define IDS_FAILED_TO_LOAD_FILE 61499
 
 // Splitter frame toolbars, 3D child frame, animation and camera toolbars
 #define IDR_3DVIEW_MODE_TOOLBAR 158
