@@ -257,6 +257,11 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
     if (result) *result = 0;
     return OnCommand(wParam, lParam);
   }
+  if (message == WM_NOTIFY) {
+    auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (result) *result = 0;
+    return header && DispatchNotify(header->code, static_cast<UINT>(header->idFrom), lParam, result);
+  }
   return DispatchWindowMessage(message, wParam, lParam, result);
 }
 
