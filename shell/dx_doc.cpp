@@ -5,6 +5,8 @@
 #include <vorever.h>
 
 #include "document_manager.h"
+#include "dx_file_3dview.h"
+#include <lightsmanager.h>
 
 #include <cstring>
 
@@ -19,9 +21,37 @@ CDXDoc::CDXDoc() : m_pCameraManager(std::make_unique<CCameraManager>()), m_pRedu
 CDXDoc::~CDXDoc() {
   m_pCameraManager->DestroyContent(true);
   m_ThreadsManager.DestroyContent();
+  m_xFileTopLevelObjects.DestroyContent(false);
 }
 
-bool CDXDoc::Initialize() { return m_pCameraManager->Initialize(this) && m_ThreadsManager.Initialize(); }
+bool CDXDoc::Initialize() {
+  return m_xFileTopLevelObjects.Initialize(this, false) && m_pCameraManager->Initialize(this, &m_xFileTopLevelObjects) &&
+         m_ThreadsManager.Initialize();
+}
+
+bool CDXDoc::EnableDocumentLights(IDirect3DDevice8* device) {
+  return m_xFileTopLevelObjects.GetLightsManager()->EnableAllLights(device);
+}
+
+void CDXDoc::AddView(CDXFile3DView* view) {
+  m_ViewList.AddTail(view);
+  view->SetFlagInViewList(true);
+}
+
+bool CDXDoc::RemoveView(CDXFile3DView* view) {
+  POSITION at = m_ViewList.Find(view);
+  if (at == NULL) return false;
+  m_ViewList.RemoveAt(at);
+  view->SetFlagInViewList(false);
+  return true;
+}
+
+bool CDXDoc::RenderDocumentScene(bool tryLock) {
+  for (POSITION at = m_ViewList.GetHeadPosition(); at != NULL;) m_ViewList.GetNext(at)->Render(0, tryLock);
+  return true;
+}
+
+bool CDXDoc::UpdateAll3DViews(bool) { return true; }
 
 BOOL CDXDoc::OnNewDocument() {
   if (!CDocument::OnNewDocument() || !Initialize()) return FALSE;

@@ -18,15 +18,15 @@ void RegisterStrings() {
       {ID_FILLING_POINT, "Point filling\nPoint filling"},
       {ID_FILLING_WIREFRAME, "Wireframe filling\nWireframe filling"},
       {ID_FILLING_SOLID, "Solid filling\nSolid filling"},
-      {ID_VIEW_BACK_VIEW, "Back view\nBack view"},
-      {ID_VIEW_FRONT_VIEW, "Front view\nFront view"},
-      {ID_VIEW_SIDE_VIEW_MINUS_X, "Left view\nLeft view"},
-      {ID_VIEW_SIDE_VIEW_PLUS_X, "Right view\nRight view"},
-      {ID_VIEW_TOP_VIEW, "Top view\nTop view"},
-      {ID_VIEW_BOTTOM_VIEW, "Bottom view\nBottom view"},
-      {ID_VIEW_3D_VIEW, "Unconstrained look at vector\nPerspective view"},
-      {ID_CAMERA_UP_DOWN_MODE, "Camera up/down moving mode\nUp/Down camera mode"},
-      {ID_CAMERA_FORWARD_BACKWARD_MODE, "Camera forward /backward moving mode\nForward/Backward camera mode"},
+      {ID_VIEW_BACK, "Back view\nBack view"},
+      {ID_VIEW_FRONT, "Front view\nFront view"},
+      {ID_VIEW_LEFT, "Left view\nLeft view"},
+      {ID_VIEW_RIGHT, "Right view\nRight view"},
+      {ID_VIEW_TOP, "Top view\nTop view"},
+      {ID_VIEW_BOTTOM, "Bottom view\nBottom view"},
+      {ID_VIEW_PERSPECTIVE, "Unconstrained look at vector\nPerspective view"},
+      {ID_CAMERA_UP_DOWN, "Camera up/down moving mode\nUp/Down camera mode"},
+      {ID_CAMERA_FORWARD_BACKWARD, "Camera forward /backward moving mode\nForward/Backward camera mode"},
       {ID_VIEW_WORLD_CAGE, "Show or hide the world cage\nToggle world cage"},
       {ID_ANIMATION_PLAY, "Play animation\nPlay"},
       {ID_ANIMATION_PAUSE, "Pause animation\nPause"},
@@ -63,20 +63,20 @@ void RegisterStrings() {
 // Toolbars with their buttons, and the picture strips (bitmaps) of the bars
 // that set their buttons themselves.
 void RegisterToolBars() {
-  AfxRegisterToolBar(IDR_3DVIEWS_TOOLBAR, {{ID_VIEW_BACK_VIEW, "view_back.png"},
-                                           {ID_VIEW_FRONT_VIEW, "view_front.png"},
-                                           {ID_VIEW_SIDE_VIEW_MINUS_X, "view_left.png"},
-                                           {ID_VIEW_SIDE_VIEW_PLUS_X, "view_right.png"},
-                                           {ID_VIEW_TOP_VIEW, "view_top.png"},
-                                           {ID_VIEW_BOTTOM_VIEW, "view_bottom.png"}});
-  AfxRegisterToolBar(IDR_PANES_TOOLBAR, {{32881, "panes_both.png"},
-                                         {32882, "panes_hide_tool.png"},
-                                         {32883, "panes_hide_3d.png"},
+  AfxRegisterToolBar(IDR_3DVIEWS_TOOLBAR, {{ID_VIEW_BACK, "view_back.png"},
+                                           {ID_VIEW_FRONT, "view_front.png"},
+                                           {ID_VIEW_LEFT, "view_left.png"},
+                                           {ID_VIEW_RIGHT, "view_right.png"},
+                                           {ID_VIEW_TOP, "view_top.png"},
+                                           {ID_VIEW_BOTTOM, "view_bottom.png"}});
+  AfxRegisterToolBar(IDR_PANES_TOOLBAR, {{ID_PANES_RESIZE, "panes_both.png"},
+                                         {ID_PANES_HIDE_TOOL_PANE, "panes_hide_tool.png"},
+                                         {ID_PANES_HIDE_3D_PANE, "panes_hide_3d.png"},
                                          {ID_SEPARATOR, nullptr},
-                                         {32871, "tool_objects.png"},
-                                         {32873, "tool_lights.png"},
-                                         {32878, "tool_tasks.png"},
-                                         {32895, "tool_reduction.png"}});
+                                         {ID_TOOLS_OBJECTS_VIEWER, "tool_objects.png"},
+                                         {ID_TOOLS_LIGHTS_MANAGER, "tool_lights.png"},
+                                         {ID_TOOLS_TASKS_VIEWER, "tool_tasks.png"},
+                                         {ID_TOOLS_REDUCTION_OPTIONS, "tool_reduction.png"}});
   AfxRegisterToolBar(IDR_NAVIGATION_TOOLBAR, {{ID_NAVIGATION_FIRST, "nav_first.png"},
                                               {ID_NAVIGATION_PREVIOUS, "nav_previous.png"},
                                               {ID_NAVIGATION_NEXT, "nav_next.png"},
@@ -94,8 +94,8 @@ void RegisterToolBars() {
                                                {ID_FILLING_POINT, "fill_point.png"},
                                                {ID_FILLING_WIREFRAME, "fill_wire.png"},
                                                {ID_FILLING_SOLID, "fill_solid.png"}});
-  AfxRegisterToolBar(IDB_CAMERA_PROPERTIES, {{ID_CAMERA_FORWARD_BACKWARD_MODE, "camera_forward.png"},
-                                             {ID_CAMERA_UP_DOWN_MODE, "camera_updown.png"}});
+  AfxRegisterToolBar(IDB_CAMERA_PROPERTIES, {{ID_CAMERA_FORWARD_BACKWARD, "camera_forward.png"},
+                                             {ID_CAMERA_UP_DOWN, "camera_updown.png"}});
   AfxRegisterToolBar(IDB_ANIMATION_TOOLBAR, {{ID_ANIMATION_PLAY, "anim_play.png"},
                                              {ID_ANIMATION_PAUSE, "anim_pause.png"},
                                              {ID_ANIMATION_STOP, "anim_stop.png"}});
