@@ -101,9 +101,45 @@ void RegisterToolBars() {
                                              {ID_ANIMATION_STOP, "anim_stop.png"}});
 }
 
+// The menu of a document's frame: its layouts, views, toolbars and tools.
+void RegisterMenus() {
+  AfxRegisterMenu(IDR_SPLITTERFRAME, {
+                                         {0, 0, "&View"},
+                                         {1, 0, "&Toolbars"},
+                                         {2, ID_VIEW_PANES_TOOLBAR, "&Panes"},
+                                         {2, ID_VIEW_3DVIEW_MODE_TOOLBAR, "&3D views"},
+                                         {2, ID_VIEW_CAMERA_PROPERTIES_TOOLBAR, "&Camera properties"},
+                                         {2, ID_VIEW_ANIMATION_TOOLBAR, "&Animation toolbar"},
+                                         {1, 0, nullptr},
+                                         {1, ID_VIEW_1VIEW, "&One 3D view"},
+                                         {1, ID_VIEW_2VIEWS, "T&wo 3D views"},
+                                         {1, ID_VIEW_4VIEWS, "&Four 3D views"},
+                                         {1, 0, nullptr},
+                                         {1, ID_VIEW_FRONT, "F&ront view"},
+                                         {1, ID_VIEW_BACK, "&Back view"},
+                                         {1, ID_VIEW_LEFT, "&Left view"},
+                                         {1, ID_VIEW_RIGHT, "R&ight view"},
+                                         {1, ID_VIEW_TOP, "T&op view"},
+                                         {1, ID_VIEW_BOTTOM, "Botto&m view"},
+                                         {1, ID_VIEW_PERSPECTIVE, "P&erspective view"},
+                                         {1, 0, nullptr},
+                                         {1, ID_VIEW_WORLD_CAGE, "World &cage"},
+                                         {0, 0, "&Tools"},
+                                         {1, ID_TOOLS_OBJECTS_VIEWER, "&Objects viewer"},
+                                         {1, ID_TOOLS_LIGHTS_MANAGER, "&Lights manager"},
+                                         {1, ID_TOOLS_TASKS_VIEWER, "&Tasks viewer"},
+                                         {1, ID_TOOLS_REDUCTION_OPTIONS, "&Reduction options"},
+                                         {1, 0, nullptr},
+                                         {1, ID_PANES_RESIZE, "Resize &panes"},
+                                         {1, ID_PANES_HIDE_TOOL_PANE, "Hide the tool pa&ne"},
+                                         {1, ID_PANES_HIDE_3D_PANE, "Hide the &3D pane"},
+                                     });
+}
+
 const bool g_registered = [] {
   RegisterStrings();
   RegisterToolBars();
+  RegisterMenus();
   return true;
 }();
 

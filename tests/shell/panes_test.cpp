@@ -211,6 +211,9 @@ TEST_F(PanesTest, AWideFrameLinesItsToolbarsUpInOneRowAndTheShowHideCommandsFoll
     EXPECT_GT(place(row[index]).left, place(row[index - 1]).left) << index;
   }
 
+  // The frame's View > Toolbars items hide and show the bars and are
+  // checked while they are shown.
+  EXPECT_STREQ(frame->GetMenuTitles().at(0), "&View");
   const struct {
     UINT command;
     CControlBar* bar;
@@ -220,12 +223,12 @@ TEST_F(PanesTest, AWideFrameLinesItsToolbarsUpInOneRowAndTheShowHideCommandsFoll
   for (const auto& toggle : toggles) {
     SCOPED_TRACE(toggle.command);
     for (bool visible : {false, true}) {
-      frame->SendMessage(WM_COMMAND, toggle.command);
+      ASSERT_TRUE(frame->TriggerCommand(toggle.command));
       EXPECT_EQ(toggle.bar->IsWindowVisible() != FALSE, visible);
-      CCmdUI state;
-      state.m_nID = toggle.command;
-      state.DoUpdate(frame, TRUE);
-      EXPECT_EQ(state.m_nCheck != 0, visible);
+      frame->OnUpdateCmdUI();
+      BOOL enabled = FALSE, checked = FALSE;
+      ASSERT_TRUE(frame->GetMenuItemState(toggle.command, &enabled, &checked));
+      EXPECT_EQ(checked != FALSE, visible);
     }
   }
   EXPECT_LT(place(frame->GetPanesToolBar()).left, place(frame->Get3DViewsToolBar()).left);
