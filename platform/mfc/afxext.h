@@ -107,6 +107,11 @@ class CSplitterWnd : public CWnd {
   // The control ID of pane (row, column): the first pane's plus 16 a row plus the column.
   int IdFromRowCol(int row, int column) const { return AFX_IDW_PANE_FIRST + row * 16 + column; }
   CWnd* GetPane(int row, int column) const;
+  // Destroys the window in pane (row, column).
+  virtual void DeleteView(int row, int column);
+  // Makes the pane's window (pWnd, or the one in the pane) the frame's active
+  // view when it is a view.
+  virtual void SetActivePane(int row, int column, CWnd* pWnd = nullptr);
   int GetRowCount() const { return m_nRows; }
   int GetColumnCount() const { return m_nCols; }
   void SetRowInfo(int row, int ideal, int minimum);

@@ -34,6 +34,10 @@ class AfxWidgetBridge : public QObject {
 // signals find their window through it, so that it may change hands.
 CWnd* AfxWindowOfWidget(const QObject* widget);
 
+// A static's parent may paint it first (WM_CTLCOLORSTATIC with a device
+// context of the static's size); what it painted goes under the text.
+void AfxPaintStaticColor(QWidget* label, CWnd* control);
+
 // Whether windows get widgets: a QApplication exists and this is its thread.
 bool AfxDesktopActive();
 // Text conversions between the framework's byte strings and Qt's.

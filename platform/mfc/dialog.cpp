@@ -197,15 +197,7 @@ class AfxStaticLabel : public QLabel {
 
  protected:
   void paintEvent(QPaintEvent* event) override {
-    CWnd* self = AfxWindowOfWidget(this);
-    CWnd* parent = self ? self->GetParent() : nullptr;
-    if (parent && parent->m_hWnd && self->m_hWnd) {
-      QPainter painter(this);
-      CDC dc;
-      dc.m_pPainter = &painter;
-      dc.m_pFontWidget = this;
-      parent->SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(&dc), reinterpret_cast<LPARAM>(self->m_hWnd));
-    }
+    AfxPaintStaticColor(this, AfxWindowOfWidget(this));
     QLabel::paintEvent(event);
   }
   void mouseReleaseEvent(QMouseEvent* event) override {
@@ -872,24 +864,6 @@ BOOL CFormView::UpdateData(BOOL saveAndValidate) {
 
 // Controls' notifications go to the form's map, then on like a command.
 BOOL CFormView::OnCommand(WPARAM wParam, LPARAM lParam) { return CView::OnCommand(wParam, lParam); }
-
-// CDC
-
-void CDC::FillSolidRect(LPCRECT rect, COLORREF color) {
-  FillSolidRect(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, color);
-}
-
-void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF color) {
-  if (auto* painter = static_cast<QPainter*>(m_pPainter)) {
-    painter->fillRect(x, y, cx, cy, QColor(GetRValue(color), GetGValue(color), GetBValue(color)));
-  }
-}
-
-SIZE CDC::GetTextExtent(LPCSTR text, int count) const {
-  QFontMetrics metrics = m_pFontWidget ? m_pFontWidget->fontMetrics() : QFontMetrics(QApplication::font());
-  QString shown = AfxToQString(text).left(count);
-  return SIZE{metrics.horizontalAdvance(shown), metrics.height()};
-}
 
 // CDataExchange and the exchange functions
 

@@ -568,14 +568,3 @@ int CWnd::GetCheckedRadioButton(int first, int last) const {
   }
   return 0;
 }
-
-CDC* CWnd::GetDC() {
-  auto* dc = new CDC;
-  dc->m_pFontWidget = m_pWidget;
-  return dc;
-}
-
-int CWnd::ReleaseDC(CDC* dc) {
-  delete dc;
-  return 1;
-}
