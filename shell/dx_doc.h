@@ -176,6 +176,7 @@ class CDXDoc : public CDocument {
   void AddView(CDXFile3DView* view);
   bool RemoveView(CDXFile3DView* view);
   CTypedPtrList<CPtrList, CDXFile3DView*>* GetViewList() { return &m_ViewList; }
+  CMutex* GetViewListMutex() { return &m_ViewListMutex; }
   bool RenderDocumentScene(bool tryLock);
   bool Render3DViews(DWORD elapsed, bool tryLock);
   bool UpdateAll3DViews(bool tryLock);

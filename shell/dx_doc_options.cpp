@@ -8,7 +8,12 @@
 #include "dx_doc.h"
 
 bool CDXDoc::ReadConfigFile(CONFIGFILE& config) { return ::ReadConfigFile(config); }
-bool CDXDoc::CreateDefaultConfigFile(CONFIGFILE& config) { return ::CreateDefaultConfigFile(config); }
+// A failed write is shown as a failure to create the document.
+bool CDXDoc::CreateDefaultConfigFile(CONFIGFILE& config) {
+  std::memset(&config, 0, sizeof config);
+  SetDefaultConfigData(config);
+  return ::SaveConfigFile(config);
+}
 bool CDXDoc::SaveConfigFile(CONFIGFILE& config) { return ::SaveConfigFile(config); }
 bool CDXDoc::SaveConfigFile() { return ::SaveConfigFile(m_Config); }
 
