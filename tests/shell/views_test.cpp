@@ -5,6 +5,7 @@
 #include <afxdesktop.h>
 #include <afxext.h>
 #include <appoptions.h>
+#include <camera_manager.h>
 #include <cameraframe.h>
 #include <document_manager.h>
 #include <dx_3d_splitter_wnd.h>
@@ -17,6 +18,7 @@
 #include <input_manager.h>
 #include <job_messages.h>
 #include <main_frame.h>
+#include <resource.h>
 #include <simpleshape.h>
 #include <threads_manager.h>
 #include <vorever.h>
@@ -33,6 +35,8 @@
 #include "desktop_test.h"
 
 namespace {
+
+bool SameMatrix(const D3DXMATRIX& a, const D3DXMATRIX& b) { return memcmp(&a, &b, sizeof a) == 0; }
 
 class ViewsTest : public ::testing::Test {
  protected:
@@ -171,7 +175,7 @@ TEST_F(ViewsTest, TheCamerasAreKeptAcrossLayouts) {
   CDXFile3DView* a = split->Get3DView(0, 0);
   CDXFile3DView* b = split->Get3DView(0, 1);
   EXPECT_EQ(a->GetViewMode(), static_cast<UINT>(ID_VIEW_LEFT));
-  EXPECT_EQ(0, memcmp(&left, &a->GetCamera()->GetTransformMatrix(false), sizeof left));
+  EXPECT_TRUE(SameMatrix(left, a->GetCamera()->GetTransformMatrix(false)));
   EXPECT_EQ(b->GetViewMode(), static_cast<UINT>(ID_VIEW_RIGHT)) << "the right view looks from +X";
   b->ViewTopView();
   const D3DXMATRIX top = b->GetCamera()->GetTransformMatrix(false);
@@ -179,15 +183,15 @@ TEST_F(ViewsTest, TheCamerasAreKeptAcrossLayouts) {
   ASSERT_TRUE(frame->Create4Views2());
   split = frame->Get3DViewsSplitter();
   EXPECT_EQ(split->Get3DView(0, 0)->GetViewMode(), static_cast<UINT>(ID_VIEW_LEFT));
-  EXPECT_EQ(0, memcmp(&left, &split->Get3DView(0, 0)->GetCamera()->GetTransformMatrix(false), sizeof left));
-  EXPECT_EQ(0, memcmp(&top, &split->Get3DView(0, 1)->GetCamera()->GetTransformMatrix(false), sizeof top));
+  EXPECT_TRUE(SameMatrix(left, split->Get3DView(0, 0)->GetCamera()->GetTransformMatrix(false)));
+  EXPECT_TRUE(SameMatrix(top, split->Get3DView(0, 1)->GetCamera()->GetTransformMatrix(false)));
   EXPECT_EQ(split->Get3DView(1, 0)->GetViewMode(), static_cast<UINT>(ID_VIEW_RIGHT));
   EXPECT_EQ(split->Get3DView(1, 1)->GetViewMode(), static_cast<UINT>(ID_VIEW_BOTTOM));
 
   ASSERT_TRUE(frame->CreateOneView2());
   CDXFile3DView* again = Views(frame).at(0);
   EXPECT_EQ(again->GetViewMode(), static_cast<UINT>(ID_VIEW_LEFT));
-  EXPECT_EQ(0, memcmp(&left, &again->GetCamera()->GetTransformMatrix(false), sizeof left));
+  EXPECT_TRUE(SameMatrix(left, again->GetCamera()->GetTransformMatrix(false)));
   EXPECT_EQ(document->GetCameraManager()->GetCameraCount(), 1u) << "the cameras of the views gone are given back";
 }
 
