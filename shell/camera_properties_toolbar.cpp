@@ -44,7 +44,7 @@ BOOL CCameraPropertiesToolBar::Create(CDXSplitterFrame* frame) {
                 RECT{0, 0, 0, 0}, AFX_IDW_TOOLBAR)) {
     return FALSE;
   }
-  const UINT buttons[] = {ID_CAMERA_FORWARD_BACKWARD, ID_CAMERA_UP_DOWN, ID_SEPARATOR, ID_SEPARATOR};
+  const UINT buttons[] = {ID_CAMERA_FORWARD_BACKWARD_MODE, ID_CAMERA_UP_DOWN_MODE, ID_SEPARATOR, ID_SEPARATOR};
   if (!LoadBitmap(IDB_CAMERA_PROPERTIES) || !SetButtons(buttons, 4)) return FALSE;
   SetButtonInfo(3, IDC_CAMERA_SHRINK_FACTOR, TBBS_SEPARATOR, 130);
   SetButtonInfo(2, ID_SEPARATOR, TBBS_SEPARATOR, 12);

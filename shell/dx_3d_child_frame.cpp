@@ -118,7 +118,7 @@ bool CDX3DChildFrame::Create4Views() {
         if (row == 0 && column == 0) {
           if (singleCamera != NULL && view->GetCamera() != NULL) {
             view->GetCamera()->SetTransformMatrix(singleCamera, true, false);
-            view->SetViewMode(ID_VIEW_PERSPECTIVE);
+            view->SetViewMode(ID_VIEW_3D_VIEW);
           } else {
             view->View3dView();
           }
@@ -162,7 +162,7 @@ bool CDX3DChildFrame::CreateOneView() {
     if (initialized) {
       if (topLeft != NULL && topLeft->GetCamera() != NULL && view->GetCamera() != NULL) {
         view->GetCamera()->SetTransformMatrix(topLeft->GetCamera(), true, false);
-        view->SetViewMode(ID_VIEW_PERSPECTIVE);
+        view->SetViewMode(ID_VIEW_3D_VIEW);
       } else {
         view->View3dView();
       }

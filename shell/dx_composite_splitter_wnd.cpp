@@ -14,16 +14,12 @@ CDXSplitterFrame* CDXLeftRightCompositeSplitterWnd::GetSplitterFrame() const {
 void CDXLeftRightCompositeSplitterWnd::PauseFrameViews(bool pause) {
   CDXSplitterFrame* frame = GetSplitterFrame();
   if (frame == NULL) return;
-  switch (frame->GetViewType()) {
-    case CDXSplitterFrame::eTwoViews:
-    case CDXSplitterFrame::eFourViews:
-      if (CDX3DSplitterWnd* views = frame->Get3DViewsSplitter()) views->PauseViews(pause);
-      break;
-    case CDXSplitterFrame::eOneView:
-      if (CDXFile3DView* view = DYNAMIC_DOWNCAST(CDXFile3DView, GetPane(0, 1))) view->SetPause(pause);
-      break;
-    default:
-      break;
+  const CDXSplitterFrame::E3DViewType type = frame->GetViewType();
+  if ((type == CDXSplitterFrame::eTwoViews || type == CDXSplitterFrame::eFourViews) &&
+      frame->Get3DViewsSplitter() != NULL) {
+    frame->Get3DViewsSplitter()->PauseViews(pause);
+  } else if (type == CDXSplitterFrame::eOneView) {
+    if (auto* view = DYNAMIC_DOWNCAST(CDXFile3DView, GetPane(0, 1))) view->SetPause(pause);
   }
 }
 
@@ -39,16 +35,11 @@ void CDXLeftRightCompositeSplitterWnd::OnDrawSplitter(CDC* dc, ESplitType type, 
   CSplitterWnd::OnDrawSplitter(dc, type, rect);
   CDXSplitterFrame* frame = GetSplitterFrame();
   CDX3DSplitterWnd* views = frame != NULL ? frame->Get3DViewsSplitter() : NULL;
-  if (views != NULL) {
-    // The left column's views rebuild their surfaces to their new places.
-    int viewType = frame->GetViewType();
-    if (viewType == CDXSplitterFrame::eFourViews) {
-      for (int row = 0; row < 2; ++row) {
-        if (CDXFile3DView* view = views->Get3DView(row, 0)) view->Resize();
-      }
-    } else if (viewType == CDXSplitterFrame::eTwoViews) {
-      if (CDXFile3DView* view = views->Get3DView(0, 0)) view->Resize();
-    }
+  if (views != NULL && frame->GetViewType() == CDXSplitterFrame::eFourViews) {
+    if (CDXFile3DView* view = views->Get3DView(0, 0)) view->Resize();
+    if (CDXFile3DView* view = views->Get3DView(1, 0)) view->Resize();
+  } else if (views != NULL && frame->GetViewType() == CDXSplitterFrame::eTwoViews) {
+    if (CDXFile3DView* view = views->Get3DView(0, 0)) view->Resize();
   }
   if (m_bTracking) {
     m_bTracking = false;

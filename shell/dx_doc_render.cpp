@@ -34,7 +34,8 @@ class CViewListWalk {
 void CDXDoc::AddView(CDXFile3DView* view) {
   const bool held = m_ViewListMutex.Trylock();
   m_ViewList.AddTail(view);
-    if (held) m_ViewListMutex.Unlock();
+  view->SetFlagInViewList(true);
+  if (held) m_ViewListMutex.Unlock();
 }
 
 bool CDXDoc::RemoveView(CDXFile3DView* view) {
@@ -42,6 +43,7 @@ bool CDXDoc::RemoveView(CDXFile3DView* view) {
   POSITION at = m_ViewList.Find(view);
   if (at != NULL) {
     m_ViewList.RemoveAt(at);
+    view->SetFlagInViewList(false);
   }
   if (held) m_ViewListMutex.Unlock();
   return at != NULL;
@@ -51,7 +53,7 @@ CDXFile3DView* CDXDoc::ZoomedView() {
   if (m_pSplitterFrame == NULL || m_pSplitterFrame->GetSafeHwnd() == NULL || !m_pSplitterFrame->IsZoomed()) {
     return NULL;
   }
-  return DYNAMIC_DOWNCAST(CDXFile3DView, m_pSplitterFrame->GetActiveView());
+  return m_pSplitterFrame->GetActive3DView();
 }
 
 template <class Treat>
@@ -65,7 +67,8 @@ void CDXDoc::ForEach3DView(bool tryLock, Treat treat) {
 }
 
 bool CDXDoc::Render3DViews(DWORD elapsed, bool tryLock) {
-  ForEach3DView(tryLock, [&](CDXFile3DView* view) { view->Render(elapsed, tryLock); });
+  ForEach3DView(tryLock, [&](CDXFile3DView* view) { (void)elapsed;
+    view->Render(tryLock); });
   return true;
 }
 
@@ -78,7 +81,7 @@ bool CDXDoc::UpdateAll3DViews(bool tryLock) {
 }
 
 bool CDXDoc::Refresh3DViews(bool tryLock) {
-  ForEach3DView(tryLock, [](CDXFile3DView* view) { view->Invalidate(FALSE); });
+  ForEach3DView(tryLock, [tryLock](CDXFile3DView* view) { view->RefreshDXview(tryLock); });
   return true;
 }
 
@@ -87,7 +90,7 @@ bool CDXDoc::Is3DViewVisible(bool tryLock) {
   CViewListWalk walk(m_ViewListMutex, tryLock);
   if (m_pSplitterFrame->IsZoomed()) return true;
   for (POSITION at = m_ViewList.GetHeadPosition(); at != NULL;) {
-    if (m_ViewList.GetNext(at)->IsWindowVisible()) return true;
+    if (m_ViewList.GetNext(at)->Is3DViewVisible(tryLock)) return true;
   }
   return false;
 }

@@ -44,7 +44,7 @@ class CDXFile3DView : public CView {
   bool RefreshSurface(bool bTryLock);
   bool RefreshDXview(bool bTryLock);
   // The render step of the document's walk over its views; always true.
-  bool Render(DWORD elapsedMs, bool bTryLock);
+  bool Render(bool bTryLock);
   bool Is3DViewVisible(bool bTryLock);
 
   bool BeginScene(bool bTryLock);

@@ -257,9 +257,9 @@ void CDXSplitterFrame::SetCameraMovingMode(UINT mode) {
   SetFocusOnActive3DView();
 }
 
-void CDXSplitterFrame::OnCameraUpDownMode() { SetCameraMovingMode(ID_CAMERA_UP_DOWN); }
+void CDXSplitterFrame::OnCameraUpDownMode() { SetCameraMovingMode(ID_CAMERA_UP_DOWN_MODE); }
 
-void CDXSplitterFrame::OnCameraForwardBackwardMode() { SetCameraMovingMode(ID_CAMERA_FORWARD_BACKWARD); }
+void CDXSplitterFrame::OnCameraForwardBackwardMode() { SetCameraMovingMode(ID_CAMERA_FORWARD_BACKWARD_MODE); }
 
 void CDXSplitterFrame::OnUpdateCameraMode(CCmdUI* cmdUI) {
   CDXFile3DView* view = GetActive3DView();

@@ -13,7 +13,6 @@ void RegisterViewResources() {
   AfxRegisterString(IDS_VIEW_FRAME_FAILED, kNotEnoughMemory);
   AfxRegisterString(IDS_VIEW_RESIZE_FAILED, kNotEnoughMemory);
   AfxRegisterString(IDS_DEVICE_LOST, "The Direct3D device is lost.  Close Qorvex Vorever and launch it again.");
-  AfxRegisterString(IDS_FAILED_TO_LOAD_FILE, "Failed to load the file");
   AfxRegisterString(ID_TOOLS_OBJECTS_VIEWER, "Display the world objects viewer in the tool pane\nDisplay object viewer");
   AfxRegisterString(ID_TOOLS_LIGHTS_MANAGER, "Display the world lights manager in the tool pane\nDisplay lights manager");
   AfxRegisterString(ID_TOOLS_TASKS_VIEWER, "Display the world tasks viewer in the tool pane\nDisplay tasks viewer");

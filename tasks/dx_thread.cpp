@@ -105,9 +105,11 @@ void CDXThread::DestroyContent() {
 
 void CDXThread::SetUpParameters(HWND mainWindow, CDXDoc* document, const char* title, const char* type,
                                 const char* input) {
+  LockThread();
   m_strTitle = title;
   m_strType = type;
   m_strInput = input;
+  UnlockThread();
   m_hMainWnd = mainWindow;
   m_pDocument = document;
 }
@@ -216,6 +218,16 @@ CString CDXThread::GetThreadElapsedTime() {
   UnlockThread();
   return elapsed.Format("%H:%M:%S");
 }
+
+CString CDXThread::CopyLocked(const CString& text) const {
+  if (m_hThreadLock != NULL) WaitForSingleObject(m_hThreadLock, INFINITE);
+  CString copy = text;
+  if (m_hThreadLock != NULL) ReleaseMutex(m_hThreadLock);
+  return copy;
+}
+
+CString CDXThread::GetThreadTitle() const { return CopyLocked(m_strTitle); }
+CString CDXThread::GetThreadType() const { return CopyLocked(m_strType); }
 
 CString CDXThread::GetThreadInput() {
   LockThread();

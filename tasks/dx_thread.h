@@ -64,8 +64,9 @@ class CDXThread : public CWinThread {
   CString GetThreadElapsedTime();
 
   CDXDoc* GetDXDoc() const { return m_pDocument; }
-  CString GetThreadTitle() const { return m_strTitle; }
-  CString GetThreadType() const { return m_strType; }
+  // The texts are copied under the job's lock, as the job may set them.
+  CString GetThreadTitle() const;
+  CString GetThreadType() const;
   CString GetThreadInput();
   CString GetThreadOutput();
   void SetThreadInput(const char* input);
@@ -119,6 +120,8 @@ class CDXThread : public CWinThread {
 
  private:
   void CreateHandles();
+  // A copy of one of the job's texts, taken under its lock.
+  CString CopyLocked(const CString& text) const;
   void PostThreadInfo();
   void SetCounter(std::atomic<DWORD>& counter, DWORD count, bool underLock);
   void ChangeCounter(std::atomic<DWORD>& counter, DWORD count, bool increase);

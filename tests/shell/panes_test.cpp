@@ -156,13 +156,13 @@ TEST_F(PanesTest, TheDocumentFrameCarriesItsToolbarsWithTheirButtonsAndTooltips)
   const UINT gap = ID_SEPARATOR;
   const Case cases[] = {
       {frame->Get3DViewsToolBar(), "3D views toolbar",
-       {ID_VIEW_BACK, ID_VIEW_FRONT, ID_VIEW_LEFT, ID_VIEW_RIGHT, ID_VIEW_TOP, ID_VIEW_BOTTOM}, 2, "Left view"},
+       {ID_VIEW_BACK_VIEW, ID_VIEW_FRONT_VIEW, ID_VIEW_SIDE_VIEW_MINUS_X, ID_VIEW_SIDE_VIEW_PLUS_X, ID_VIEW_TOP_VIEW, ID_VIEW_BOTTOM_VIEW}, 2, "Left view"},
       {frame->GetPanesToolBar(), "Panes toolbar",
        {ID_PANES_RESIZE, ID_PANES_HIDE_TOOL_PANE, ID_PANES_HIDE_3D_PANE, gap, ID_TOOLS_OBJECTS_VIEWER,
         ID_TOOLS_LIGHTS_MANAGER, ID_TOOLS_TASKS_VIEWER, ID_TOOLS_REDUCTION_OPTIONS},
        1, "Hide document tool pane"},
       {frame->GetCameraPropertiesBar(), "Camera properties toolbar",
-       {ID_CAMERA_FORWARD_BACKWARD, ID_CAMERA_UP_DOWN, gap, IDC_CAMERA_SHRINK_FACTOR}, 0,
+       {ID_CAMERA_FORWARD_BACKWARD_MODE, ID_CAMERA_UP_DOWN_MODE, gap, IDC_CAMERA_SHRINK_FACTOR}, 0,
        "Forward/Backward camera mode"},
       {frame->GetAnimationToolBar(), "Animation toolbar",
        {ID_ANIMATION_PLAY, ID_ANIMATION_PAUSE, ID_ANIMATION_STOP, gap, IDC_ANIMATION_SETS, gap, IDC_ANIMATION_TIME,
@@ -241,7 +241,7 @@ TEST_F(PanesTest, ThePresetAndCameraModeCommandsReachTheActiveViewAndItsButtonsS
   ASSERT_NE(view, nullptr);
   ASSERT_NE(view->GetCamera(), nullptr);
   CToolBar* presets = frame->Get3DViewsToolBar();
-  for (UINT command : {ID_VIEW_BACK, ID_VIEW_FRONT, ID_VIEW_LEFT, ID_VIEW_RIGHT, ID_VIEW_TOP, ID_VIEW_BOTTOM}) {
+  for (UINT command : {ID_VIEW_BACK_VIEW, ID_VIEW_FRONT_VIEW, ID_VIEW_SIDE_VIEW_MINUS_X, ID_VIEW_SIDE_VIEW_PLUS_X, ID_VIEW_TOP_VIEW, ID_VIEW_BOTTOM_VIEW}) {
     SCOPED_TRACE(command);
     ASSERT_TRUE(frame->TriggerCommand(command));
     EXPECT_EQ(view->GetViewMode(), command);
@@ -250,23 +250,23 @@ TEST_F(PanesTest, ThePresetAndCameraModeCommandsReachTheActiveViewAndItsButtonsS
       EXPECT_EQ(presets->IsButtonChecked(index) != FALSE, presets->GetItemID(index) == command) << index;
     }
   }
-  frame->SendMessage(WM_COMMAND, ID_VIEW_PERSPECTIVE);
-  EXPECT_EQ(view->GetViewMode(), static_cast<UINT>(ID_VIEW_PERSPECTIVE));
+  frame->SendMessage(WM_COMMAND, ID_VIEW_3D_VIEW);
+  EXPECT_EQ(view->GetViewMode(), static_cast<UINT>(ID_VIEW_3D_VIEW));
 
   CToolBar* camera = frame->GetCameraPropertiesBar();
-  for (UINT mode : {ID_CAMERA_UP_DOWN, ID_CAMERA_FORWARD_BACKWARD}) {
+  for (UINT mode : {ID_CAMERA_UP_DOWN_MODE, ID_CAMERA_FORWARD_BACKWARD_MODE}) {
     ASSERT_TRUE(frame->TriggerCommand(mode));
     EXPECT_EQ(view->GetCameraMovingMode(), mode);
     frame->OnUpdateCmdUI();
     EXPECT_TRUE(camera->IsButtonChecked(IndexOf(*camera, mode)));
-    EXPECT_FALSE(camera->IsButtonChecked(IndexOf(*camera, mode ^ ID_CAMERA_UP_DOWN ^ ID_CAMERA_FORWARD_BACKWARD)));
+    EXPECT_FALSE(camera->IsButtonChecked(IndexOf(*camera, mode ^ ID_CAMERA_UP_DOWN_MODE ^ ID_CAMERA_FORWARD_BACKWARD_MODE)));
   }
 
   // Without its camera the view's camera items are disabled, the list too.
   view->DestroyObjects();
   frame->OnUpdateCmdUI();
-  EXPECT_FALSE(camera->IsButtonEnabled(IndexOf(*camera, ID_CAMERA_UP_DOWN)));
-  EXPECT_FALSE(camera->IsButtonEnabled(IndexOf(*camera, ID_CAMERA_FORWARD_BACKWARD)));
+  EXPECT_FALSE(camera->IsButtonEnabled(IndexOf(*camera, ID_CAMERA_UP_DOWN_MODE)));
+  EXPECT_FALSE(camera->IsButtonEnabled(IndexOf(*camera, ID_CAMERA_FORWARD_BACKWARD_MODE)));
   EXPECT_FALSE(frame->GetCameraPropertiesBar()->GetDepthOfFieldBox()->IsWindowEnabled());
 }
 
@@ -474,7 +474,7 @@ TEST_F(PanesTest, TheThreeDViewWindowSwitchesBetweenOneAndFourViewsKeepingTheCam
   ASSERT_EQ(panes.size(), 4u);
   for (CDXFile3DView* pane : panes) ASSERT_NE(pane, nullptr);
   EXPECT_EQ(frame->GetActive3DView(), panes[0]);
-  const UINT modes[] = {ID_VIEW_PERSPECTIVE, ID_VIEW_TOP, ID_VIEW_RIGHT, ID_VIEW_BOTTOM};
+  const UINT modes[] = {ID_VIEW_3D_VIEW, ID_VIEW_TOP_VIEW, ID_VIEW_SIDE_VIEW_PLUS_X, ID_VIEW_BOTTOM_VIEW};
   for (int at = 0; at < 4; ++at) EXPECT_EQ(panes[static_cast<size_t>(at)]->GetViewMode(), modes[at]) << at;
   D3DXMATRIX kept = panes[0]->GetCamera()->GetTransformMatrix(false);
   EXPECT_EQ(0, std::memcmp(&kept, &placed, sizeof kept));
@@ -496,7 +496,7 @@ TEST_F(PanesTest, TheThreeDViewWindowSwitchesBetweenOneAndFourViewsKeepingTheCam
   ASSERT_NE(back->GetCamera(), nullptr);
   kept = back->GetCamera()->GetTransformMatrix(false);
   EXPECT_EQ(0, std::memcmp(&kept, &topLeft, sizeof kept));
-  EXPECT_EQ(back->GetViewMode(), static_cast<UINT>(ID_VIEW_PERSPECTIVE));
+  EXPECT_EQ(back->GetViewMode(), static_cast<UINT>(ID_VIEW_3D_VIEW));
 
   // The toolbar command hides and shows the bar.
   frame->SendMessage(WM_COMMAND, ID_VIEW_3DVIEW_MODE_TOOLBAR);
