@@ -9,6 +9,8 @@
 
 #include <vector>
 
+#include "numeric_edit.h"
+
 class CAnimationSet;
 class CDXSplitterFrame;
 class CXFileDataList;
@@ -42,8 +44,8 @@ class CAnimationToolBar : public CToolBar {
   DWORD GetTicksPerSecond() const { return m_dwTicks; }
   float GetTime() const { return m_fTime; }
   CComboBox* GetSetsBox() { return &m_wndSets; }
-  CEdit* GetTicksEdit() { return &m_wndTicks; }
-  CEdit* GetTimeEdit() { return &m_wndTime; }
+  CDWORDEdit* GetTicksEdit() { return &m_wndTicks; }
+  CDWORDEdit* GetTimeEdit() { return &m_wndTime; }
   CSpinButtonCtrl* GetTicksSpin() { return &m_wndTicksSpin; }
   CSpinButtonCtrl* GetTimeSpin() { return &m_wndTimeSpin; }
 
@@ -73,9 +75,9 @@ class CAnimationToolBar : public CToolBar {
   bool CreateSpin(CSpinButtonCtrl& spin, CEdit& buddy, UINT id);
 
   CComboBox m_wndSets;
-  CEdit m_wndTicks;
+  CDWORDEdit m_wndTicks;
   CSpinButtonCtrl m_wndTicksSpin;
-  CEdit m_wndTime;
+  CDWORDEdit m_wndTime;
   CSpinButtonCtrl m_wndTimeSpin;
   CDXSplitterFrame* m_pParentFrame;
   std::vector<CAnimationSet*> m_sets;

@@ -177,12 +177,3 @@ bool CDXDoc::ConvertIntoDXMeshFrame(CFrame*, CCameraFrame*, CDXThread*) { return
 bool CDXDoc::ApplyPMeshDisplayOptions(CFrame*, CCameraFrame*, CDXThread*, float) { return false; }
 bool CDXDoc::ReduceTrianglesCount(CFrame*, REDUCTIONOPTIONS*, CDXThread*) { return false; }
 bool CDXDoc::DoItAllPMesh(CCameraFrame*, CDXThread*) { return false; }
-
-CReductionOptionsFormView::CReductionOptionsFormView(CDXDoc* document) : m_pDocument(document) {
-  m_FormOptions = document->GetReductionOptions();
-  m_pDocument->SetReductionOptionsFormView(this);
-}
-
-CReductionOptionsFormView::~CReductionOptionsFormView() { m_pDocument->SetReductionOptionsFormView(NULL); }
-
-void CReductionOptionsFormView::SetInDocument() { m_pDocument->SetReductionOptions(m_FormOptions); }

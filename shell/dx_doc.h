@@ -289,19 +289,3 @@ class CDXDoc : public CDocument {
   // Whether Initialize put the document in the document list.
   bool m_bInDocList;
 };
-
-// The form of a document's reduction options.
-class CReductionOptionsFormView {
- public:
-  explicit CReductionOptionsFormView(CDXDoc* document);
-  virtual ~CReductionOptionsFormView();
-
-  // The values on the form.
-  REDUCTIONOPTIONS& GetFormOptions() { return m_FormOptions; }
-  // Copies the values on the form into the document.
-  void SetInDocument();
-
- private:
-  CDXDoc* m_pDocument;
-  REDUCTIONOPTIONS m_FormOptions;
-};

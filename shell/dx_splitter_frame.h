@@ -8,10 +8,14 @@
 #include <afxext.h>
 #include <afxwin.h>
 
+#include "animation_toolbar.h"
+#include "camera_properties_toolbar.h"
 #include "dx_composite_splitter_wnd.h"
 
+class CAnimationSet;
 class CDX3DSplitterWnd;
 class CDXDoc;
+class CXFileDataList;
 class CDXFile3DView;
 
 class CDXSplitterFrame : public CMDIChildWnd {
@@ -91,6 +95,28 @@ class CDXSplitterFrame : public CMDIChildWnd {
   bool DestroyStatusBar();
   bool DestroyNavigationToolbar();
 
+  // ---- Toolbars, status bar and the commands on the active 3D view ----
+  bool Create3DViewModeToolbar();
+  bool CreateCompositeViewToolbar();
+  int CreateCameraPropertiesBar();
+  bool CreateNavigationToolbar();
+  int CreateStatusBar();
+  // The string's text in the status bar, when the frame has one.
+  void DisplayMessage(UINT stringId);
+  // Docks bar just right of other, on other's side.
+  void DockControlBarLeftOf(CToolBar* bar, CToolBar* other);
+  void SetCameraMovingMode(UINT mode);
+  void SetCameraShrinkFactor(float factor);
+  // Passed on to the animation toolbar.
+  void FillAnimationSetsCombo(CXFileDataList* world);
+  void SetAnimationTime(CAnimationSet* set);
+  CToolBar* Get3DViewsToolBar() { return &m_wnd3DViewsToolBar; }
+  CToolBar* GetPanesToolBar() { return &m_wndPanesToolBar; }
+  CCameraPropertiesToolBar* GetCameraPropertiesBar() { return &m_wndCameraPropertiesBar; }
+  CAnimationToolBar* GetAnimationToolBar() { return &m_wndAnimationToolBar; }
+  CStatusBar* GetStatusBar() const { return m_pStatusBar; }
+  CToolBar* GetNavigationToolBar() const { return m_pNavigationToolBar; }
+
  protected:
   BOOL OnCreateClient(LPCREATESTRUCT create, CCreateContext* context) override;
   void OnChildActivated(BOOL activate) override;
@@ -113,6 +139,36 @@ class CDXSplitterFrame : public CMDIChildWnd {
   void OnUpdateView1View(CCmdUI* cmdUI);
   void OnUpdateView2Views(CCmdUI* cmdUI);
   void OnUpdateView4Views(CCmdUI* cmdUI);
+
+  // ---- The bars' commands and the frame's messages ----
+  void OnMove(int x, int y);
+  void OnSize(UINT type, int cx, int cy);
+  void OnViewBackView();
+  void OnViewFrontView();
+  void OnViewSideViewMinusX();
+  void OnViewSideViewPlusX();
+  void OnViewTopView();
+  void OnViewBottomView();
+  void OnView3dView();
+  void OnUpdateViewAnyView(CCmdUI* cmdUI);
+  void OnCameraUpDownMode();
+  void OnCameraForwardBackwardMode();
+  void OnUpdateCameraMode(CCmdUI* cmdUI);
+  void OnViewWorldCage();
+  void OnUpdateViewWorldCage(CCmdUI* cmdUI);
+  void OnCommandAnimationPlay() { m_wndAnimationToolBar.OnCommandAnimationPlay(); }
+  void OnCommandAnimationPause() { m_wndAnimationToolBar.OnCommandAnimationPause(); }
+  void OnCommandAnimationStop() { m_wndAnimationToolBar.OnCommandAnimationStop(); }
+  void OnView3DViewsToolbar() { ToggleBar(&m_wnd3DViewsToolBar); }
+  void OnViewPanesToolbar() { ToggleBar(&m_wndPanesToolBar); }
+  void OnViewCameraPropertiesToolbar() { ToggleBar(&m_wndCameraPropertiesBar); }
+  void OnViewAnimationToolbar() { ToggleBar(&m_wndAnimationToolBar); }
+  void OnUpdateView3DViewsToolbar(CCmdUI* cmdUI) { cmdUI->SetCheck(m_wnd3DViewsToolBar.IsWindowVisible()); }
+  void OnUpdateViewPanesToolbar(CCmdUI* cmdUI) { cmdUI->SetCheck(m_wndPanesToolBar.IsWindowVisible()); }
+  void OnUpdateViewCameraPropertiesToolbar(CCmdUI* cmdUI) {
+    cmdUI->SetCheck(m_wndCameraPropertiesBar.IsWindowVisible());
+  }
+  void OnUpdateViewAnimationToolbar(CCmdUI* cmdUI) { cmdUI->SetCheck(m_wndAnimationToolBar.IsWindowVisible()); }
 
   DECLARE_MESSAGE_MAP()
 
@@ -138,4 +194,10 @@ class CDXSplitterFrame : public CMDIChildWnd {
   CStatusBar* m_pStatusBar;
   CToolBar* m_pNavigationToolBar;
   CDXDoc* m_pDocument;
+
+  // ---- Toolbars ----
+  // Shows a bar when hidden, hides it when shown, and lines the bars up.
+  void ToggleBar(CControlBar* bar);
+  CCameraPropertiesToolBar m_wndCameraPropertiesBar;
+  CAnimationToolBar m_wndAnimationToolBar;
 };

@@ -69,14 +69,14 @@ void RegisterToolBars() {
                                            {ID_VIEW_SIDE_VIEW_PLUS_X, "view_right.png"},
                                            {ID_VIEW_TOP_VIEW, "view_top.png"},
                                            {ID_VIEW_BOTTOM_VIEW, "view_bottom.png"}});
-  AfxRegisterToolBar(IDR_PANES_TOOLBAR, {{32881, "panes_both.png"},
-                                         {32882, "panes_hide_tool.png"},
-                                         {32883, "panes_hide_3d.png"},
+  AfxRegisterToolBar(IDR_PANES_TOOLBAR, {{ID_PANES_RESIZE, "panes_both.png"},
+                                         {ID_PANES_HIDE_TOOL_PANE, "panes_hide_tool.png"},
+                                         {ID_PANES_HIDE_3D_PANE, "panes_hide_3d.png"},
                                          {ID_SEPARATOR, nullptr},
-                                         {32871, "tool_objects.png"},
-                                         {32873, "tool_lights.png"},
-                                         {32878, "tool_tasks.png"},
-                                         {32895, "tool_reduction.png"}});
+                                         {ID_TOOLS_OBJECTS_VIEWER, "tool_objects.png"},
+                                         {ID_TOOLS_LIGHTS_MANAGER, "tool_lights.png"},
+                                         {ID_TOOLS_TASKS_VIEWER, "tool_tasks.png"},
+                                         {ID_TOOLS_REDUCTION_OPTIONS, "tool_reduction.png"}});
   AfxRegisterToolBar(IDR_NAVIGATION_TOOLBAR, {{ID_NAVIGATION_FIRST, "nav_first.png"},
                                               {ID_NAVIGATION_PREVIOUS, "nav_previous.png"},
                                               {ID_NAVIGATION_NEXT, "nav_next.png"},
@@ -101,9 +101,45 @@ void RegisterToolBars() {
                                              {ID_ANIMATION_STOP, "anim_stop.png"}});
 }
 
+// The menu of a document's frame: its layouts, views, toolbars and tools.
+void RegisterMenus() {
+  AfxRegisterMenu(IDR_SPLITTERFRAME, {
+                                         {0, 0, "&View"},
+                                         {1, 0, "&Toolbars"},
+                                         {2, ID_VIEW_PANES_TOOLBAR, "&Panes"},
+                                         {2, ID_VIEW_3DVIEW_MODE_TOOLBAR, "&3D views"},
+                                         {2, ID_VIEW_CAMERA_PROPERTIES_TOOLBAR, "&Camera properties"},
+                                         {2, ID_VIEW_ANIMATION_TOOLBAR, "&Animation toolbar"},
+                                         {1, 0, nullptr},
+                                         {1, ID_VIEW_1VIEW, "&One 3D view"},
+                                         {1, ID_VIEW_2VIEWS, "T&wo 3D views"},
+                                         {1, ID_VIEW_4VIEWS, "&Four 3D views"},
+                                         {1, 0, nullptr},
+                                         {1, ID_VIEW_FRONT_VIEW, "F&ront view"},
+                                         {1, ID_VIEW_BACK_VIEW, "&Back view"},
+                                         {1, ID_VIEW_SIDE_VIEW_MINUS_X, "&Left view"},
+                                         {1, ID_VIEW_SIDE_VIEW_PLUS_X, "R&ight view"},
+                                         {1, ID_VIEW_TOP_VIEW, "T&op view"},
+                                         {1, ID_VIEW_BOTTOM_VIEW, "Botto&m view"},
+                                         {1, ID_VIEW_3D_VIEW, "P&erspective view"},
+                                         {1, 0, nullptr},
+                                         {1, ID_VIEW_WORLD_CAGE, "World &cage"},
+                                         {0, 0, "&Tools"},
+                                         {1, ID_TOOLS_OBJECTS_VIEWER, "&Objects viewer"},
+                                         {1, ID_TOOLS_LIGHTS_MANAGER, "&Lights manager"},
+                                         {1, ID_TOOLS_TASKS_VIEWER, "&Tasks viewer"},
+                                         {1, ID_TOOLS_REDUCTION_OPTIONS, "&Reduction options"},
+                                         {1, 0, nullptr},
+                                         {1, ID_PANES_RESIZE, "Resize &panes"},
+                                         {1, ID_PANES_HIDE_TOOL_PANE, "Hide the tool pa&ne"},
+                                         {1, ID_PANES_HIDE_3D_PANE, "Hide the &3D pane"},
+                                     });
+}
+
 const bool g_registered = [] {
   RegisterStrings();
   RegisterToolBars();
+  RegisterMenus();
   return true;
 }();
 

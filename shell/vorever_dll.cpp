@@ -1,5 +1,6 @@
 #include "vorever_dll.h"
 
+#include "dx_3d_child_frame.h"
 #include "dx_doc.h"
 #include "dx_file_3dview.h"
 #include "dx_splitter_frame.h"
@@ -35,7 +36,7 @@ void InitVoreverDLL() {
   CRuntimeClass* doc = RUNTIME_CLASS(CDXDoc);
   CRuntimeClass* view = RUNTIME_CLASS(CDXFile3DView);
   CRuntimeClass* child = RUNTIME_CLASS(CDXSplitterFrame);
-  g_p3DViewTemplate = AddTemplate(app, IDR_3DVIEW, doc, child, view);
+  g_p3DViewTemplate = AddTemplate(app, IDR_3DVIEW, doc, RUNTIME_CLASS(CDX3DChildFrame), view);
   g_pTreeViewTemplate = AddTemplate(app, IDR_TREEVIEW, doc, child, view);
   g_pTraceViewTemplate = AddTemplate(app, IDR_TRACEVIEW, doc, child, view);
   g_pSplitterFrameTemplate = AddTemplate(app, IDR_SPLITTERFRAME, doc, child, view);

@@ -1,6 +1,7 @@
 #include "job_threads.h"
 
 #include <dx_doc.h>
+#include <reduction_options_form.h>
 #include <frame.h>
 
 #include "job_messages.h"

@@ -9,15 +9,6 @@
 #define UDS_AUTOBUDDY 0x0010u
 #define UDS_ARROWKEYS 0x0020u
 #define UDS_NOTHOUSANDS 0x0080u
-
-// WM_NOTIFY of an up-down button before it steps: a non-zero result keeps
-// its position.
-#define UDN_DELTAPOS (static_cast<UINT>(-722))
-struct NMUPDOWN {
-  NMHDR hdr;
-  int iPos;
-  int iDelta;
-};
 #define TBS_HORZ 0x0000u
 #define TBS_VERT 0x0002u
 #define LVS_REPORT 0x0001u
@@ -57,9 +48,23 @@ class CProgressCtrl : public CWnd {
   int m_lower = 0, m_upper = 100, m_pos = 0, m_step = 10;
 };
 
-// The up-down button beside an edit control (its buddy). Each step first
-// asks its parent (UDN_DELTAPOS); with UDS_SETBUDDYINT the buddy then shows
-// the new position.
+// An up-down button's WM_NOTIFY before it moves: its position and the step
+// (+1 up, -1 down). A non-zero result from the parent keeps it where it is.
+struct NMUPDOWN {
+  NMHDR hdr;
+  int iPos;
+  int iDelta;
+};
+using NM_UPDOWN = NMUPDOWN;
+using LPNMUPDOWN = NMUPDOWN*;
+#define UDN_DELTAPOS (static_cast<UINT>(-722))
+
+// The up-down button beside an edit control (its buddy). A click sends
+// UDN_DELTAPOS to the parent, then moves the position within the range;
+// with UDS_SETBUDDYINT the position is read from the buddy's text first and
+// written back into it as a whole number afterwards, unless the buddy shows
+// another kind of number or the parent has rewritten its text itself while
+// it handled the notification.
 class CSpinButtonCtrl : public CWnd {
   DECLARE_DYNAMIC(CSpinButtonCtrl)
 
@@ -70,13 +75,15 @@ class CSpinButtonCtrl : public CWnd {
   int SetPos32(int position);
   int GetPos32(BOOL* error = nullptr) const;
   CWnd* SetBuddy(CWnd* buddy);
-  CWnd* GetBuddy() const { return m_pBuddy; }
+  CWnd* GetBuddy() const { return FromHandlePermanent(m_hBuddy); }
+  // One click of the arrows: delta +1 up, -1 down (the widget calls it).
+  void Step(int delta);
 
  protected:
   QWidget* CreateWidget(QWidget* parent) override;
 
  private:
-  CWnd* m_pBuddy = nullptr;
+  HWND m_hBuddy = nullptr;  // by handle: the buddy may be subclassed
 };
 
 class CSliderCtrl : public CWnd {

@@ -95,16 +95,19 @@ struct AFX_MSGMAP {
    }},
 
 // void memberFxn(NMHDR*, LRESULT*) for notification code of control id
-// (WM_NOTIFY); the result goes back to the control.
-#define ON_NOTIFY(code, id, memberFxn)                                                          \
+// (WM_NOTIFY); the handler's result goes back to the control.
+#define ON_NOTIFY(code, id, memberFxn)                                                           \
   {WM_NOTIFY, static_cast<UINT>(code), static_cast<UINT>(id), static_cast<UINT>(id), AfxSig_notify, \
-   [](CCmdTarget* target, WPARAM, LPARAM lParam) -> LRESULT {                                     \
-     LRESULT result = 0;                                                                          \
-     static_cast<ThisClass*>(target)->memberFxn(reinterpret_cast<NMHDR*>(lParam), &result);       \
-     return result;                                                                               \
+   [](CCmdTarget* target, WPARAM wParam, LPARAM lParam) -> LRESULT {                              \
+     static_cast<ThisClass*>(target)->memberFxn(reinterpret_cast<NMHDR*>(wParam),                 \
+                                                reinterpret_cast<LRESULT*>(lParam));              \
+     return 0;                                                                                    \
    }},
-#define ON_CBN_SELCHANGE(id, memberFxn) ON_CONTROL(CBN_SELCHANGE, id, memberFxn)
+// The controls' usual notifications.
+#define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
 #define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)
+#define ON_CBN_SELCHANGE(id, memberFxn) ON_CONTROL(CBN_SELCHANGE, id, memberFxn)
+#define ON_STN_CLICKED(id, memberFxn) ON_CONTROL(STN_CLICKED, id, memberFxn)
 
 // Window messages with their handlers' own signatures.
 #define AFX_ON_WM(message, call)                                                                    \
@@ -138,6 +141,17 @@ struct AFX_MSGMAP {
                                         CWnd::FromHandlePermanent(reinterpret_cast<HWND>(lParam))); \
             return 0)
 
+// void OnChar(UINT character, UINT repeat, UINT flags): a typed character.
+#define ON_WM_CHAR()                                                                                  \
+  AFX_ON_WM(WM_CHAR, self->OnChar(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)); return 0)
+// HBRUSH OnCtlColor(CDC*, CWnd* control, UINT kind): a static child is about
+// to be painted; the handler may paint into the device context first.
+#define ON_WM_CTLCOLOR()                                                                              \
+  AFX_ON_WM(WM_CTLCOLORSTATIC,                                                                        \
+            return reinterpret_cast<LRESULT>(self->OnCtlColor(                                        \
+                reinterpret_cast<CDC*>(wParam), CWnd::FromHandlePermanent(reinterpret_cast<HWND>(lParam)), \
+                CTLCOLOR_STATIC)))
+
 class CCmdTarget : public CObject {
   DECLARE_DYNAMIC(CCmdTarget)
 
@@ -158,6 +172,4 @@ class CCmdTarget : public CObject {
   // Calls the handler of message when the map has one.
   BOOL DispatchWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
   BOOL DispatchThreadMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  // Calls the ON_NOTIFY handler of (code, id) when the map has one.
-  BOOL DispatchNotify(UINT code, UINT id, LPARAM lParam, LRESULT* result);
 };

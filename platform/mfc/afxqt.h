@@ -23,6 +23,8 @@ class AfxWidgetBridge : public QObject {
     return wnd->CreateWidget(parent);
   }
   static void RouteCommand(CWnd* frame, UINT id);
+  // The window now behind the widget (subclassing hands it over).
+  void SetWnd(CWnd* wnd) { m_wnd = wnd; }
   static void ChildActivated(CMDIChildWnd* child, BOOL activate);
 
  private:
@@ -43,6 +45,14 @@ class CActionCmdUI : public CCmdUI {
   QAction* m_action;
   bool m_takesText;
 };
+
+// The window whose own widget this is (not a parent's), or NULL: controls'
+// signals find their window through it, so that it may change hands.
+CWnd* AfxWindowOfWidget(const QObject* widget);
+
+// A static's parent may paint it first (WM_CTLCOLORSTATIC with a device
+// context of the static's size); what it painted goes under the text.
+void AfxPaintStaticColor(QWidget* label, CWnd* control);
 
 // Whether windows get widgets: a QApplication exists and this is its thread.
 bool AfxDesktopActive();

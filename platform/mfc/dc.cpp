@@ -102,3 +102,15 @@ BOOL GetCursorPos(LPPOINT point) {
   *point = POINT{at.x(), at.y()};
   return TRUE;
 }
+
+void AfxPaintStaticColor(QWidget* label, CWnd* control) {
+  CWnd* parent = control ? control->GetParent() : nullptr;
+  if (!parent || !parent->m_hWnd || !control->m_hWnd) return;
+  CDC dc;
+  QImage& image = dc.m_pImpl->image;
+  image = QImage(std::max(label->width(), 1), std::max(label->height(), 1), QImage::Format_ARGB32);
+  image.fill(Qt::transparent);
+  parent->SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(&dc), reinterpret_cast<LPARAM>(control->m_hWnd));
+  QPainter painter(label);
+  painter.drawImage(0, 0, image);
+}

@@ -563,6 +563,8 @@ BOOL CMDIChildWnd::LoadFrame(UINT resourceId, DWORD style, CWnd* parent, CCreate
   CString title;
   title.LoadString(resourceId);
   m_strTitle = title;
+  // A child frame with a menu of its own shows it in its window.
+  if (AfxFindMenu(resourceId)) m_nIDHelp = resourceId;
   RECT rect{0, 0, 0, 0};
   if (!CWnd::CreateEx(0, nullptr, nullptr, (style | WS_CHILD) & ~WS_VISIBLE, rect.left, rect.top, 0, 0,
                       parent ? parent->m_hWnd : nullptr, nullptr, context)) {

@@ -177,17 +177,17 @@ TEST_F(JobThreadsTest, ASoundThatCannotPlayKeepsTheClosingMessages) {
   EXPECT_FALSE(Manager()->ActiveThread());
 }
 
-TEST_F(JobThreadsTest, ReductionKeepsTheOptionsOfTheFormAtItsLaunch) {
-  CReductionOptionsFormView form(&doc);
-  form.GetFormOptions().reductionPercent = 40.0f;
+TEST_F(JobThreadsTest, ReductionKeepsTheOptionsOfItsLaunch) {
+  REDUCTIONOPTIONS options = doc.GetReductionOptions();
+  options.reductionPercent = 40.0f;
+  doc.SetReductionOptions(options);
   doc.body = EBody::kWaitForGate;
   Manager()->ReduceTrianglesCount(&doc, &frame);
   CDXThread* job = Newest();
-  EXPECT_EQ(doc.GetReductionOptions().reductionPercent, 40.0f);
   ASSERT_TRUE(WaitForSingleObject(doc.started, 10000) == WAIT_OBJECT_0);
 
-  form.GetFormOptions().reductionPercent = 70.0f;
-  form.SetInDocument();
+  options.reductionPercent = 70.0f;
+  doc.SetReductionOptions(options);
   SetEvent(doc.gate);
   ASSERT_TRUE(mainFrame.WaitForEnd(job));
   EXPECT_EQ(doc.reductionPercentSeen.load(), 40.0f);

@@ -1,0 +1,149 @@
+// CReductionMethodsFormView: the tool pane's form that chooses the reduction
+// method and shows progressive meshes: the combo of the progressive meshes
+// below the selected frame, the slider of the percentage displayed, the
+// area and volume limits of a level change, the shading and filling of all
+// objects and the active-edges display. Every change goes at once into the
+// document's settings. The method decides the main frame's reduction
+// toolbar and the options form below this one.
+#pragma once
+
+#include <afxcmn.h>
+#include <afxext.h>
+#include <configfile.h>
+#include <frame.h>
+
+#include "numeric_edit.h"
+
+class CDXDoc;
+class CDXPMesh;
+class CDXSplitterFrame;
+
+class CReductionMethodsFormView : public CFormView {
+  DECLARE_DYNCREATE(CReductionMethodsFormView)
+
+ public:
+  CReductionMethodsFormView();
+  ~CReductionMethodsFormView() override;
+
+  void ClearContent();
+  void DestroyContent();
+  bool Initialize();
+  // Takes config (NULL: the document's settings) into the members and the
+  // controls, opens the toolbar and options form of the method, sets the
+  // device's shading and filling and rebuilds the combo and slider.
+  void FillForm(CONFIGFILE* config);
+  void SetInDocument();
+  // A progressive mesh was just created: shown at half its faces, no limits.
+  void SetPMeshCreationDisplayOptions();
+
+  // The combo and the slider from the document's selection; busy locks
+  // leave the display pending for the frame loop (DisplaySharedObjectsRTLIL).
+  bool DisplaySharedObjectsRTL();
+  void DisplaySharedObjectsRTLIL();
+  void OnSetSelectedFrame(CFrame* frame);
+  void OnSetSelectedPMesh(CDXPMesh* pmesh);
+  bool IsDisplayPending() const { return m_bDisplayPending; }
+
+  // The combo's list.
+  void FillPMeshComboTL(CFrame* frame, CDXPMesh* pmesh);
+  void FillPMeshCombo2TL(CFrame* frame);
+  bool AddComboPMeshEntryTL(CDXPMesh* pmesh, CFrame* frame);
+  CString CreateComboPMeshEntryStringTL(CDXPMesh* pmesh, CFrame* frame);
+  int GetComboPMeshEntry(CDXPMesh* pmesh);
+  bool DeleteComboPMeshEntry(CDXPMesh* pmesh);
+  void SetPMeshComboWidth();
+
+  // The slider's position from the counts of the frame or progressive mesh.
+  void SetSlider(CFrame* frame, CDXPMesh* pmesh, bool tryLock);
+  void UpdateSlider(CFrame* frame, CDXPMesh* pmesh);
+  bool SetSliderTL();
+  bool TryUpdateSlider();
+  void SetSelectedPMeshDtoV(CDXPMesh* pmesh);
+  void SetSelectedPMeshVtoD(CDXPMesh* pmesh);
+
+  bool MaxDeltaBoxVolumeActivated() const { return m_bVolumeCheck != 0; }
+  bool MaxDeltaSurfaceAreaActivated() const { return m_bAreaCheck != 0; }
+  // 0 progressive mesh, otherwise connectivity mesh.
+  int GetReductionMethod() const { return m_nReductionMethod; }
+  float GetPercentageDisplayed() const { return m_fPercentageDisplayed; }
+  CDXPMesh* GetShownPMesh() const { return m_pShownPMesh; }
+  CComboBox& GetPMeshCombo() { return m_PMeshCombo; }
+  CSliderCtrl& GetPercentageSlider() { return m_PercentageSlider; }
+  CDXDoc* GetDXDoc() const;
+
+  void InvalidateActiveEdgesColorSample();
+  void InvalidateSelectedPMeshColorSample();
+  void InvalidateActiveVerticesColorSample();
+  void InvalidateRemovedVerticesColorSample();
+  void InvalidateCreatedTrianglesColorSample();
+
+  void OnInitialUpdate() override;
+
+ protected:
+  void DoDataExchange(CDataExchange* exchange) override;
+  void OnSelchangeComboSelectedPmesh();
+  void OnHScroll(UINT code, UINT position, CWnd* scrollBar);
+  void OnChangeDesiredPercentageDisplayedEdit();
+  void OnChangeAnyEdit();
+  void OnDeltaposAllSpinners(NMHDR* header, LRESULT* result);
+  void OnMaximumMeshDeltaSurfaceCheck();
+  void OnMaximumMeshDeltaBoundingBoxCheck();
+  void OnShowActiveEdges();
+  void OnShowActiveVertices();
+  void OnShowRemovedVertices();
+  void OnColorNewFaces();
+  void OnFillingSolidRadio();
+  void OnFillingWireframeRadio();
+  void OnShadingGouraudRadio();
+  void OnShadingFlatRadio();
+  void OnPictureActiveEdgesColorSample();
+  void OnPictureSelectedPmeshColor();
+  void OnPictureActiveVerticesColorSample();
+  void OnPictureRemovedVerticesColorSample();
+  void OnPictureCreatedTrianglesColorSample();
+  void OnApplyPmeshDisplayOptionsButton();
+  void OnResetDefaultDisplayOptionsButton();
+  void OnProgressiveMeshMethodRadio();
+  void OnConnectivityMeshMethodRadio();
+  HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind);
+  void OnDestroy();
+
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  // The toolbar and options form of the stored method.
+  void ShowMethodTools();
+  void CommitAndFocus();
+  void ChooseColor(D3DCOLORVALUE& colour, int sample);
+  void FocusActive3DView();
+  void UpdateControls();
+
+  CDXSplitterFrame* m_pSplitterFrame;
+  D3DCOLORVALUE m_cvActiveEdges;
+  D3DCOLORVALUE m_cvActiveVertices;
+  D3DCOLORVALUE m_cvRemovedVertices;
+  D3DCOLORVALUE m_cvCreatedTriangles;
+  D3DCOLORVALUE m_cvSelectedPMesh;
+  CFloatEdit m_PercentageDisplayedEdit;
+  CFloatEdit m_AreaToleranceEdit;
+  CFloatEdit m_VolumeToleranceEdit;
+  CDXPMesh* m_pShownPMesh;
+  CFrame* m_pShownFrame;
+  CFrame::EFrameType m_eShownFrameType;
+  bool m_bDisplayPending;
+  bool m_bFilling = false;  // the controls are being filled: no commit meanwhile
+  CComboBox m_PMeshCombo;
+  CSliderCtrl m_PercentageSlider;
+  int m_nShading;
+  int m_nFilling;
+  int m_bColorNewFaces;
+  int m_bShowRemovedVertices;
+  int m_bShowActiveVertices;
+  int m_bShowActiveEdges;
+  int m_nReductionMethod;
+  float m_fPercentageDisplayed;
+  int m_bVolumeCheck;
+  float m_fVolumeTolerance;
+  float m_fAreaTolerance;
+  int m_bAreaCheck;
+};

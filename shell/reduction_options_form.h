@@ -1,0 +1,108 @@
+// CReductionOptionsFormView: the tool pane's form of the edge-contraction
+// tolerances together with how the reduction is drawn. Every click commits
+// the whole form into the document's settings; what is typed into an edit
+// reaches the document at the next commit, at the latest when a reduction
+// job is set up (it commits the form before it copies the options).
+#pragma once
+
+#include <afxext.h>
+#include <configfile.h>
+
+#include "display_options.h"
+#include "numeric_edit.h"
+#include "reduction_options.h"
+
+class CDXDoc;
+class CDXSplitterFrame;
+
+class CReductionOptionsFormView : public CFormView {
+  DECLARE_DYNCREATE(CReductionOptionsFormView)
+
+ public:
+  CReductionOptionsFormView();
+  ~CReductionOptionsFormView() override;
+
+  void ClearContent();
+  void DestroyContent();
+  bool Initialize();
+  // The document's settings into the members, the controls and the samples.
+  void FillForm();
+  // The controls into the document's settings, spread and saved.
+  void SetInDocument();
+
+  // The form's values as option records (zero but for what the form holds);
+  // the first of each pair reads the controls first.
+  REDUCTIONOPTIONS GetReductionOptions();
+  REDUCTIONOPTIONS GetClassMembersReductionOptions();
+  DISPLAYOPTIONS GetDisplayOptions();
+  DISPLAYOPTIONS GetClassMembersDisplayOptions();
+  FORMREDUCTIONOPTIONS GetFormReductionOptions();
+  FORMREDUCTIONOPTIONS GetClassMembersFormReductionOptions();
+  void SetReductionOptions(REDUCTIONOPTIONS& options);
+  void SetDisplayOptions(DISPLAYOPTIONS& options);
+  void SetFormReductionOptions(FORMREDUCTIONOPTIONS& options);
+  // The form has no controls for these three flags: the controls are only
+  // refreshed from the members.
+  void SetRemovingCompletelySurroundedVerticesCheck(int check);
+  void SetRemovingPartiallySurroundedVerticesCheck(int check);
+  void SetDesiredNumberOfEdgesCheck(int check);
+  // The form's record handed to the document's option records.
+  void SaveOptions();
+  void SetVertexHandleColor(D3DCOLORVALUE& colour);
+  void SetVertexHandleMaterials() {}
+
+  void InvalidateActiveEdgesColorSample();
+  void InvalidateActiveVerticesColorSample();
+  void InvalidateRemovedVerticesColorSample();
+  void InvalidateCreatedTrianglesColorSample();
+  CDXDoc* GetDXDoc() const;
+
+  void OnInitialUpdate() override;
+
+ protected:
+  void DoDataExchange(CDataExchange* exchange) override;
+  void OnDeltaposAllSpinners(NMHDR* header, LRESULT* result);
+  void OnSinglePointPositionEdgeMidpointCheck();
+  void OnShowActiveEdges();
+  void OnShowActiveVertices();
+  void OnShowRemovedVertices();
+  void OnColorNewFaces();
+  void OnShadingGouraudRadio();
+  void OnShadingFlatRadio();
+  void OnFillingSolidRadio();
+  void OnFillingWireframeRadio();
+  void OnPictureActiveEdgesColorSample();
+  void OnPictureActiveVerticesColorSample();
+  void OnPictureRemovedVerticesColorSample();
+  void OnPictureCreatedTrianglesColorSample();
+  HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind);
+  void OnDestroy();
+
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  void CommitAndFocus();
+  void ChooseColor(D3DCOLORVALUE& colour, int sample);
+  void UpdateControls();
+
+  CFloatEdit m_ReductionPercentEdit;
+  CFloatEdit m_MaxNormalAngleEdit;
+  CFloatEdit m_MaxAreaChangeEdit;
+  CFloatEdit m_FaceAreaFactorEdit;
+  CDXSplitterFrame* m_pParentFrame;
+  D3DCOLORVALUE m_cvActiveEdges;
+  D3DCOLORVALUE m_cvActiveVertices;
+  D3DCOLORVALUE m_cvRemovedVertices;
+  D3DCOLORVALUE m_cvCreatedTriangles;
+  int m_bAllowMidpoint;
+  float m_fMaxNormalAngle;
+  float m_fMaxAreaChangePercent;
+  float m_fFaceAreaFactor;
+  float m_fReductionPercent;
+  int m_bShowActiveEdges;
+  int m_bShowActiveVertices;
+  int m_bShowRemovedVertices;
+  int m_bColorNewFaces;
+  int m_nShading;
+  int m_nFilling;
+};
