@@ -34,7 +34,8 @@ class CViewListWalk {
 void CDXDoc::AddView(CDXFile3DView* view) {
   const bool held = m_ViewListMutex.Trylock();
   m_ViewList.AddTail(view);
-    if (held) m_ViewListMutex.Unlock();
+  view->SetFlagInViewList(true);
+  if (held) m_ViewListMutex.Unlock();
 }
 
 bool CDXDoc::RemoveView(CDXFile3DView* view) {
@@ -42,6 +43,7 @@ bool CDXDoc::RemoveView(CDXFile3DView* view) {
   POSITION at = m_ViewList.Find(view);
   if (at != NULL) {
     m_ViewList.RemoveAt(at);
+    view->SetFlagInViewList(false);
   }
   if (held) m_ViewListMutex.Unlock();
   return at != NULL;
