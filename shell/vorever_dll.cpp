@@ -1,8 +1,10 @@
 #include "vorever_dll.h"
 
+#include "device_log_view.h"
 #include "dx_doc.h"
 #include "dx_file_3dview.h"
 #include "dx_splitter_frame.h"
+#include "help_views.h"
 #include "main_frame.h"
 #include "resource.h"
 
@@ -40,8 +42,10 @@ void InitVoreverDLL() {
   g_pTraceViewTemplate = AddTemplate(app, IDR_TRACEVIEW, doc, child, view);
   g_pSplitterFrameTemplate = AddTemplate(app, IDR_SPLITTERFRAME, doc, child, view);
   g_pLightsFormTemplate = AddTemplate(app, IDR_LIGHTSFORM, doc, child, view);
-  g_pHelpTemplate = AddTemplate(app, IDR_HELPVIEW, doc, child, view);
-  g_pDeviceLogTemplate = AddTemplate(app, IDR_DEVICECREATIONLOG, doc, child, view);
+  g_pHelpTemplate = AddTemplate(app, IDR_HELPVIEW, RUNTIME_CLASS(CHelpDocument), RUNTIME_CLASS(CHelpViewChildFrame),
+                                RUNTIME_CLASS(CHelpView2));
+  g_pDeviceLogTemplate = AddTemplate(app, IDR_DEVICECREATIONLOG, RUNTIME_CLASS(CDeviceDocument),
+                                     RUNTIME_CLASS(CDeviceCreationChildFrame), RUNTIME_CLASS(CDeviceCreationLogView));
 }
 
 void ExitVoreverDLL() {

@@ -295,7 +295,13 @@ void CFrameWnd::InitialUpdateFrame(CDocument* document, BOOL makeVisible) {
   }
   if (view) SetActiveView(view, TRUE);
   if (document && !m_strTitle.IsEmpty() && !document->GetTitle().IsEmpty()) SetWindowText(document->GetTitle());
+  OnUpdateFrameTitle(TRUE);
   if (makeVisible) ActivateFrame();
+}
+
+void CFrameWnd::OnUpdateFrameTitle(BOOL) {
+  CDocument* document = GetActiveDocument();
+  if (document && !document->GetTitle().IsEmpty()) SetWindowText(document->GetTitle());
 }
 
 void CFrameWnd::RecalcLayout(BOOL) {}
