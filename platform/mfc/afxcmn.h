@@ -174,6 +174,11 @@ class CTreeCtrl : public CWnd {
   BOOL SelectItem(HTREEITEM item);
   BOOL Expand(HTREEITEM item, UINT code);
   UINT GetCount() const;
+  // The item's rectangle in client coordinates (textOnly: its label's);
+  // FALSE for an item not shown.
+  BOOL GetItemRect(HTREEITEM item, LPRECT rect, BOOL textOnly) const;
+  // How far a child item is indented from its parent, in pixels.
+  UINT GetIndent() const;
 
  protected:
   QWidget* CreateWidget(QWidget* parent) override;

@@ -736,6 +736,27 @@ UINT CTreeCtrl::GetCount() const {
   return count;
 }
 
+BOOL CTreeCtrl::GetItemRect(HTREEITEM item, LPRECT rect, BOOL textOnly) const {
+  auto* tree = qobject_cast<QTreeWidget*>(m_pWidget);
+  if (!tree || !item || !rect) return FALSE;
+  QTreeWidgetItem* self = ItemOf(item);
+  QRect area = tree->visualItemRect(self);
+  if (textOnly) {
+    int depth = 0;
+    for (QTreeWidgetItem* up = self->parent(); up; up = up->parent()) ++depth;
+    int left = (depth + (tree->rootIsDecorated() ? 1 : 0)) * tree->indentation();
+    area.setLeft(left);
+    area.setWidth(tree->fontMetrics().horizontalAdvance(self->text(0)) + 4);
+  }
+  *rect = RECT{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
+  return TRUE;
+}
+
+UINT CTreeCtrl::GetIndent() const {
+  auto* tree = qobject_cast<QTreeWidget*>(m_pWidget);
+  return tree ? static_cast<UINT>(tree->indentation()) : 0;
+}
+
 // CFormView
 
 QWidget* CFormView::CreateWidget(QWidget* parent) { return new QWidget(parent); }
