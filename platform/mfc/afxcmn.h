@@ -46,7 +46,23 @@ class CProgressCtrl : public CWnd {
   int m_lower = 0, m_upper = 100, m_pos = 0, m_step = 10;
 };
 
-// The up-down button beside an edit control (its buddy).
+// An up-down button's WM_NOTIFY before it moves: its position and the step
+// (+1 up, -1 down). A non-zero result from the parent keeps it where it is.
+struct NMUPDOWN {
+  NMHDR hdr;
+  int iPos;
+  int iDelta;
+};
+using NM_UPDOWN = NMUPDOWN;
+using LPNMUPDOWN = NMUPDOWN*;
+#define UDN_DELTAPOS (static_cast<UINT>(-722))
+
+// The up-down button beside an edit control (its buddy). A click sends
+// UDN_DELTAPOS to the parent, then moves the position within the range;
+// with UDS_SETBUDDYINT the position is read from the buddy's text first and
+// written back into it as a whole number afterwards, unless the buddy shows
+// another kind of number or the parent has rewritten its text itself while
+// it handled the notification.
 class CSpinButtonCtrl : public CWnd {
   DECLARE_DYNAMIC(CSpinButtonCtrl)
 
@@ -57,13 +73,15 @@ class CSpinButtonCtrl : public CWnd {
   int SetPos32(int position);
   int GetPos32(BOOL* error = nullptr) const;
   CWnd* SetBuddy(CWnd* buddy);
-  CWnd* GetBuddy() const { return m_pBuddy; }
+  CWnd* GetBuddy() const { return FromHandlePermanent(m_hBuddy); }
+  // One click of the arrows: delta +1 up, -1 down (the widget calls it).
+  void Step(int delta);
 
  protected:
   QWidget* CreateWidget(QWidget* parent) override;
 
  private:
-  CWnd* m_pBuddy = nullptr;
+  HWND m_hBuddy = nullptr;  // by handle: the buddy may be subclassed
 };
 
 class CSliderCtrl : public CWnd {
@@ -89,21 +107,12 @@ class CSliderCtrl : public CWnd {
 #define LVS_EX_FULLROWSELECT 0x00000020u
 using PFNLVCOMPARE = int (*)(LPARAM first, LPARAM second, LPARAM sortParameter);
 
-// Notifications of the common controls: WM_NOTIFY with the control's ID in
-// wParam and the NMHDR (or a record that starts with one) in lParam. A list
-// view receives its own control's notifications.
-#ifndef WM_NOTIFY
-#define WM_NOTIFY 0x004Eu
-#endif
-#define NM_CLICK (-2)
-#define LVN_KEYDOWN (-155)
+// Notifications of a list (WM_NOTIFY, the NMHDR or a record that starts
+// with one in lParam). A list view receives its own control's notifications.
+#define NM_CLICK (0U - 2U)
+#define LVN_KEYDOWN (0U - 155U)
 #define VK_UP 0x26
 #define VK_DOWN 0x28
-struct NMHDR {
-  HWND hwndFrom;
-  UINT_PTR idFrom;
-  int code;
-};
 // NM_CLICK of a list: the row clicked, -1 outside any row's label.
 struct NMITEMACTIVATE {
   NMHDR hdr;

@@ -17,6 +17,7 @@ enum AfxSig : UINT {
   AfxSig_vwl,  // void (WPARAM, LPARAM): thread messages
   AfxSig_cmd,  // void (): a command (WM_COMMAND with a notification code)
   AfxSig_cmdui,  // void (CCmdUI*): a command's update, the CCmdUI in lParam
+  AfxSig_notify,  // void (NMHDR*, LRESULT*): a control's WM_NOTIFY
 };
 
 // Notification codes of the command handlers: a command, and the question
@@ -93,6 +94,21 @@ struct AFX_MSGMAP {
      return 0;                                                                                                \
    }},
 
+// void memberFxn(NMHDR*, LRESULT*) for notification code of control id
+// (WM_NOTIFY); the handler's result goes back to the control.
+#define ON_NOTIFY(code, id, memberFxn)                                                           \
+  {WM_NOTIFY, static_cast<UINT>(code), static_cast<UINT>(id), static_cast<UINT>(id), AfxSig_notify, \
+   [](CCmdTarget* target, WPARAM wParam, LPARAM lParam) -> LRESULT {                              \
+     static_cast<ThisClass*>(target)->memberFxn(reinterpret_cast<NMHDR*>(wParam),                 \
+                                                reinterpret_cast<LRESULT*>(lParam));              \
+     return 0;                                                                                    \
+   }},
+// The controls' usual notifications.
+#define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
+#define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)
+#define ON_CBN_SELCHANGE(id, memberFxn) ON_CONTROL(CBN_SELCHANGE, id, memberFxn)
+#define ON_STN_CLICKED(id, memberFxn) ON_CONTROL(STN_CLICKED, id, memberFxn)
+
 // Window messages with their handlers' own signatures.
 #define AFX_ON_WM(message, call)                                                                    \
   {message, 0, 0, 0, AfxSig_lwl, [](CCmdTarget* target, WPARAM wParam, LPARAM lParam) -> LRESULT { \
@@ -124,6 +140,17 @@ struct AFX_MSGMAP {
   AFX_ON_WM(WM_HSCROLL, self->OnHScroll(LOWORD(wParam), HIWORD(wParam),                            \
                                         CWnd::FromHandlePermanent(reinterpret_cast<HWND>(lParam))); \
             return 0)
+
+// void OnChar(UINT character, UINT repeat, UINT flags): a typed character.
+#define ON_WM_CHAR()                                                                                  \
+  AFX_ON_WM(WM_CHAR, self->OnChar(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)); return 0)
+// HBRUSH OnCtlColor(CDC*, CWnd* control, UINT kind): a static child is about
+// to be painted; the handler may paint into the device context first.
+#define ON_WM_CTLCOLOR()                                                                              \
+  AFX_ON_WM(WM_CTLCOLORSTATIC,                                                                        \
+            return reinterpret_cast<LRESULT>(self->OnCtlColor(                                        \
+                reinterpret_cast<CDC*>(wParam), CWnd::FromHandlePermanent(reinterpret_cast<HWND>(lParam)), \
+                CTLCOLOR_STATIC)))
 
 class CCmdTarget : public CObject {
   DECLARE_DYNAMIC(CCmdTarget)

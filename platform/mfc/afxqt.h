@@ -22,11 +22,17 @@ class AfxWidgetBridge : public QObject {
     return wnd->CreateWidget(parent);
   }
   static void RouteCommand(CWnd* frame, UINT id);
+  // The window now behind the widget (subclassing hands it over).
+  void SetWnd(CWnd* wnd) { m_wnd = wnd; }
   static void ChildActivated(CMDIChildWnd* child, BOOL activate);
 
  private:
   CWnd* m_wnd;
 };
+
+// The window whose own widget this is (not a parent's), or NULL: controls'
+// signals find their window through it, so that it may change hands.
+CWnd* AfxWindowOfWidget(const QObject* widget);
 
 // Whether windows get widgets: a QApplication exists and this is its thread.
 bool AfxDesktopActive();

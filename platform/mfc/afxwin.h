@@ -98,6 +98,26 @@ class CWnd : public CCmdTarget {
   // Whether the object goes with its window (controls made from templates).
   BOOL m_bAutoDelete = FALSE;
 
+  // Subclassing: this object takes over the window (a dialog item made by a
+  // template) and gets its messages from then on; the object that held the
+  // window before is let go (deleted when it went with its window). FALSE
+  // when this object already has a window or there is no such item.
+  BOOL SubclassWindow(HWND window);
+  BOOL SubclassDlgItem(UINT id, CWnd* parent);
+  // Dialog items by ID: texts, check boxes and radio buttons.
+  void SetDlgItemText(int id, LPCSTR text);
+  CString GetDlgItemText(int id) const;
+  void CheckDlgButton(int id, UINT check);
+  UINT IsDlgButtonChecked(int id) const;
+  // Checks check and unchecks the other buttons from first to last.
+  void CheckRadioButton(int first, int last, int check);
+  // The checked button from first to last, 0 when none.
+  int GetCheckedRadioButton(int first, int last) const;
+  // A device context for measuring text in the window's font; give it back
+  // with ReleaseDC.
+  CDC* GetDC();
+  int ReleaseDC(CDC* dc);
+
   // Command routing: the window's own map (a frame routes on).
   BOOL OnCmdMsg(UINT id, int code, void* extra, void* handlerInfo) override;
 
@@ -122,7 +142,14 @@ class CWnd : public CCmdTarget {
   // The child window of this window that child's widget goes into.
   virtual QWidget* GetChildParentWidget() const { return m_pWidget; }
 
+  // The default processing of the message being handled.
+  LRESULT Default();
+  // WM_NOTIFY: the handler of the map for the header's code and control ID.
+  virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result);
+
   // Default handlers of the window messages.
+  void OnChar(UINT, UINT, UINT) { Default(); }
+  HBRUSH OnCtlColor(CDC*, CWnd*, UINT) { return nullptr; }
   int OnCreate(LPCREATESTRUCT create);
   void OnDestroy() {}
   void OnClose();
@@ -632,12 +659,17 @@ class CEdit : public CWnd {
 
  public:
   void SetSel(int start, int end, BOOL noScroll = FALSE);
+  void GetSel(int& start, int& end) const;
   void SetReadOnly(BOOL readOnly = TRUE);
   void ReplaceSel(LPCSTR text, BOOL canUndo = FALSE);
   int GetLineCount() const;
 
  protected:
   QWidget* CreateWidget(QWidget* parent) override;
+  // What a single-line edit does with WM_CHAR (inserts a character over the
+  // selection; backspace deletes the selection or the character before the
+  // caret), WM_CLEAR (deletes the selection), EM_GETSEL and EM_SETSEL.
+  LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
 class CComboBox : public CWnd {
@@ -654,10 +686,56 @@ class CComboBox : public CWnd {
   void GetLBText(int index, CString& text) const;
   int SetItemData(int index, DWORD_PTR data);
   DWORD_PTR GetItemData(int index) const;
+  // The width of the drop-down list in pixels.
+  int SetDroppedWidth(UINT width);
+  int GetDroppedWidth() const;
 
  protected:
   QWidget* CreateWidget(QWidget* parent) override;
 };
+
+// A device context: painting a window's widget while it is painted (the
+// colour of a static, WM_CTLCOLORSTATIC) or measuring text in its font.
+class CDC : public CObject {
+ public:
+  CDC() = default;
+  HDC m_hDC = nullptr;
+  void FillSolidRect(LPCRECT rect, COLORREF color);
+  void FillSolidRect(int x, int y, int cx, int cy, COLORREF color);
+  // Width and height of the first count characters of text.
+  SIZE GetTextExtent(LPCSTR text, int count) const;
+
+  // Inside the framework: the painter while painting, the widget whose
+  // font measures.
+  void* m_pPainter = nullptr;
+  const QWidget* m_pFontWidget = nullptr;
+};
+
+// Moves values between the controls of a dialog or form and its members.
+// A value that cannot be read (text that is no number) shows the
+// framework's message and stops the exchange (Fail).
+class CDataExchange {
+ public:
+  CDataExchange(CWnd* dialog, BOOL saveAndValidate) : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dialog) {}
+  BOOL m_bSaveAndValidate;
+  CWnd* m_pDlgWnd;
+  // The control id of the form; NULL when it has none.
+  CWnd* PrepareCtrl(int id);
+  [[noreturn]] void Fail();
+};
+// The exception that Fail throws; UpdateData catches it.
+class CUserException : public CObject {};
+
+void DDX_Text(CDataExchange* exchange, int id, float& value);
+void DDX_Text(CDataExchange* exchange, int id, int& value);
+void DDX_Text(CDataExchange* exchange, int id, CString& value);
+// A check box: 0 unchecked, 1 checked.
+void DDX_Check(CDataExchange* exchange, int id, int& value);
+// A group of radio buttons from id (WS_GROUP) up to the next WS_GROUP
+// control: the index of the checked one, -1 when none.
+void DDX_Radio(CDataExchange* exchange, int id, int& value);
+// Binds control to the item id (subclassing it once).
+void DDX_Control(CDataExchange* exchange, int id, CWnd& control);
 
 // The control of a dialog template's class name, not yet created.
 CWnd* AfxNewControl(LPCSTR className, DWORD style);

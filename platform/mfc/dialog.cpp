@@ -1,6 +1,10 @@
 // Dialogs and form views built from dialog templates, and the controls they
 // hold.
+#include <QtGui/QMouseEvent>
+#include <QtGui/QPainter>
 #include <QtWidgets/QAbstractButton>
+#include <QtWidgets/QAbstractItemView>
+#include <QtWidgets/QApplication>
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QComboBox>
 #include <QtWidgets/QDialog>
@@ -43,7 +47,10 @@ namespace {
 bool IsClass(LPCSTR className, LPCSTR wanted) { return className && strcasecmp(className, wanted) == 0; }
 
 // A control tells its parent: WM_COMMAND with (id, code) and its window.
-void Notify(CWnd* control, UINT code) {
+// Signals name the widget: its window may change hands by subclassing.
+void Notify(QObject* widget, UINT code) {
+  CWnd* control = AfxWindowOfWidget(widget);
+  if (!control) return;
   CWnd* parent = control->GetParent();
   if (parent && parent->m_hWnd && control->m_hWnd) {
     parent->SendMessage(WM_COMMAND, MAKEWPARAM(control->GetDlgCtrlID(), code), reinterpret_cast<LPARAM>(control->m_hWnd));
@@ -52,6 +59,7 @@ void Notify(CWnd* control, UINT code) {
 
 // Makes the controls of a template as children of parent.
 void CreateTemplateControls(CWnd* parent, const AfxDialogTemplate& dialog, std::vector<CWnd*>& made) {
+  CWnd* previous = nullptr;
   for (const AfxDialogItem& item : dialog.items) {
     CWnd* control = AfxNewControl(item.className, item.style);
     control->m_bAutoDelete = TRUE;
@@ -60,7 +68,11 @@ void CreateTemplateControls(CWnd* parent, const AfxDialogTemplate& dialog, std::
       continue;
     }
     AfxPlaceDialogItem(control, item);
+    // An up-down with the automatic buddy takes the control before it.
+    auto* spin = DYNAMIC_DOWNCAST(CSpinButtonCtrl, control);
+    if (spin && (item.style & UDS_AUTOBUDDY) && previous) spin->SetBuddy(previous);
     made.push_back(control);
+    previous = control;
   }
 }
 
@@ -153,7 +165,16 @@ void CDialog::OnOK() {
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
-BOOL CDialog::UpdateData(BOOL) { return TRUE; }
+BOOL CDialog::UpdateData(BOOL saveAndValidate) {
+  CDataExchange exchange(this, saveAndValidate);
+  try {
+    DoDataExchange(&exchange);
+  } catch (CUserException* failure) {
+    delete failure;
+    return FALSE;
+  }
+  return TRUE;
+}
 
 BOOL CDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
   if (CWnd::OnCommand(wParam, lParam)) return TRUE;
@@ -166,7 +187,40 @@ BOOL CDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 // CStatic
 
-QWidget* CStatic::CreateWidget(QWidget* parent) { return new QLabel(parent); }
+namespace {
+
+// A static asks its parent for its colour before it paints (the parent may
+// fill it) and, with SS_NOTIFY, tells it of clicks.
+class AfxStaticLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    CWnd* self = AfxWindowOfWidget(this);
+    CWnd* parent = self ? self->GetParent() : nullptr;
+    if (parent && parent->m_hWnd && self->m_hWnd) {
+      QPainter painter(this);
+      CDC dc;
+      dc.m_pPainter = &painter;
+      dc.m_pFontWidget = this;
+      parent->SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(&dc), reinterpret_cast<LPARAM>(self->m_hWnd));
+    }
+    QLabel::paintEvent(event);
+  }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    CWnd* self = AfxWindowOfWidget(this);
+    if (self && (self->GetStyle() & SS_NOTIFY) && event->button() == Qt::LeftButton && rect().contains(event->pos())) {
+      Notify(this, STN_CLICKED);
+      return;
+    }
+    QLabel::mouseReleaseEvent(event);
+  }
+};
+
+}  // namespace
+
+QWidget* CStatic::CreateWidget(QWidget* parent) { return new AfxStaticLabel(parent); }
 
 // CButton
 
@@ -188,7 +242,7 @@ QWidget* CButton::CreateWidget(QWidget* parent) {
       button = new QPushButton(parent);
       break;
   }
-  QObject::connect(button, &QAbstractButton::clicked, [this] { Notify(this, BN_CLICKED); });
+  QObject::connect(button, &QAbstractButton::clicked, [button] { Notify(button, BN_CLICKED); });
   return button;
 }
 
@@ -210,19 +264,65 @@ QWidget* CEdit::CreateWidget(QWidget* parent) {
   if (m_dwStyle & ES_MULTILINE) {
     auto* edit = new QPlainTextEdit(parent);
     edit->setReadOnly((m_dwStyle & ES_READONLY) != 0);
-    QObject::connect(edit, &QPlainTextEdit::textChanged, [this] { Notify(this, EN_CHANGE); });
+    QObject::connect(edit, &QPlainTextEdit::textChanged, [edit] { Notify(edit, EN_CHANGE); });
     return edit;
   }
   auto* edit = new QLineEdit(parent);
   edit->setReadOnly((m_dwStyle & ES_READONLY) != 0);
-  QObject::connect(edit, &QLineEdit::textChanged, [this] { Notify(this, EN_CHANGE); });
+  QObject::connect(edit, &QLineEdit::textChanged, [edit] { Notify(edit, EN_CHANGE); });
   return edit;
 }
 
 void CEdit::SetSel(int start, int end, BOOL) {
   if (auto* edit = qobject_cast<QLineEdit*>(m_pWidget)) {
-    if (start < 0) edit->deselect();
-    else edit->setSelection(start, (end < 0 ? static_cast<int>(edit->text().size()) : end) - start);
+    if (end < 0) end = static_cast<int>(edit->text().size());
+    if (start < 0 || start == end) {
+      edit->deselect();
+      if (start >= 0) edit->setCursorPosition(start);
+    } else {
+      edit->setSelection(start, end - start);
+    }
+  }
+}
+
+void CEdit::GetSel(int& start, int& end) const {
+  start = end = 0;
+  if (auto* edit = qobject_cast<QLineEdit*>(m_pWidget)) {
+    start = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
+    end = edit->hasSelectedText() ? edit->selectionEnd() : start;
+  }
+}
+
+LRESULT CEdit::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* edit = qobject_cast<QLineEdit*>(m_pWidget);
+  if (!edit) return CWnd::DefWindowProc(message, wParam, lParam);
+  switch (message) {
+    case WM_CHAR: {
+      if (edit->isReadOnly()) return 0;
+      auto character = static_cast<unsigned char>(wParam);
+      if (character == 8) {
+        edit->backspace();
+      } else if (character >= 32) {
+        char text[2] = {static_cast<char>(character), 0};
+        edit->insert(AfxToQString(text));
+      }
+      return 0;
+    }
+    case WM_CLEAR:
+      if (!edit->isReadOnly() && edit->hasSelectedText()) edit->del();
+      return 0;
+    case EM_GETSEL: {
+      int start, end;
+      GetSel(start, end);
+      if (wParam) *reinterpret_cast<DWORD*>(wParam) = static_cast<DWORD>(start);
+      if (lParam) *reinterpret_cast<DWORD*>(lParam) = static_cast<DWORD>(end);
+      return MAKELPARAM(start, end);
+    }
+    case EM_SETSEL:
+      SetSel(static_cast<int>(wParam), static_cast<int>(lParam));
+      return 0;
+    default:
+      return CWnd::DefWindowProc(message, wParam, lParam);
   }
 }
 
@@ -245,7 +345,7 @@ int CEdit::GetLineCount() const {
 
 QWidget* CComboBox::CreateWidget(QWidget* parent) {
   auto* combo = new QComboBox(parent);
-  QObject::connect(combo, &QComboBox::currentIndexChanged, [this] { Notify(this, CBN_SELCHANGE); });
+  QObject::connect(combo, &QComboBox::currentIndexChanged, [combo] { Notify(combo, CBN_SELCHANGE); });
   return combo;
 }
 
@@ -310,6 +410,18 @@ DWORD_PTR CComboBox::GetItemData(int index) const {
   return combo ? static_cast<DWORD_PTR>(combo->itemData(index).toULongLong()) : 0;
 }
 
+int CComboBox::SetDroppedWidth(UINT width) {
+  auto* combo = qobject_cast<QComboBox*>(m_pWidget);
+  if (!combo) return CB_ERR;
+  combo->view()->setMinimumWidth(static_cast<int>(width));
+  return static_cast<int>(width);
+}
+
+int CComboBox::GetDroppedWidth() const {
+  auto* combo = qobject_cast<QComboBox*>(m_pWidget);
+  return combo ? std::max(combo->width(), combo->view()->minimumWidth()) : CB_ERR;
+}
+
 // CProgressCtrl: the range and position are kept here, so that the control
 // answers the same without a desktop.
 
@@ -354,20 +466,61 @@ int CProgressCtrl::StepIt() {
 int CProgressCtrl::OffsetPos(int offset) { return SetPos(m_pos + offset); }
 
 // CSpinButtonCtrl: a spin box without its own text field stands for the
-// up-down arrows; the buddy shows the number.
+// up-down arrows; the buddy shows the number. Both arrows always answer, as
+// the position need not be what the buddy shows.
+
+namespace {
+
+class AfxUpDown : public QSpinBox {
+ public:
+  using QSpinBox::QSpinBox;
+  void stepBy(int steps) override {
+    if (auto* spin = DYNAMIC_DOWNCAST(CSpinButtonCtrl, AfxWindowOfWidget(this))) spin->Step(steps > 0 ? 1 : -1);
+  }
+
+ protected:
+  StepEnabled stepEnabled() const override { return StepUpEnabled | StepDownEnabled; }
+};
+
+}  // namespace
 
 QWidget* CSpinButtonCtrl::CreateWidget(QWidget* parent) {
-  auto* spin = new QSpinBox(parent);
+  auto* spin = new AfxUpDown(parent);
   spin->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
   spin->setRange(0, 100);
-  QObject::connect(spin, &QSpinBox::valueChanged, [this](int value) {
-    if (m_pBuddy) {
-      CString text;
-      text.Format("%d", value);
-      m_pBuddy->SetWindowText(text);
-    }
-  });
   return spin;
+}
+
+void CSpinButtonCtrl::Step(int delta) {
+  auto* spin = qobject_cast<QSpinBox*>(m_pWidget);
+  if (!spin) return;
+  CWnd* buddy = GetBuddy();
+  int position = spin->value();
+  bool whole = false;
+  if (buddy && (m_dwStyle & UDS_SETBUDDYINT)) {
+    QString shown = AfxToQString(buddy->GetWindowTextString()).trimmed();
+    int value = shown.toInt(&whole);
+    if (whole) position = value;
+    whole = whole || shown.isEmpty();
+  }
+  CString before = buddy ? buddy->GetWindowTextString() : CString();
+  NMUPDOWN change{{m_hWnd, m_nID, UDN_DELTAPOS}, position, delta};
+  CWnd* parent = GetParent();
+  if (parent && parent->m_hWnd && parent->SendMessage(WM_NOTIFY, m_nID, reinterpret_cast<LPARAM>(&change)) != 0) {
+    return;
+  }
+  if (!m_hWnd) return;  // the parent closed meanwhile
+  int next = std::clamp(position + change.iDelta, spin->minimum(), spin->maximum());
+  {
+    QSignalBlocker quiet(spin);
+    spin->setValue(next);
+  }
+  buddy = GetBuddy();
+  if (buddy && whole && buddy->GetWindowTextString() == before) {
+    CString text;
+    text.Format("%d", next);
+    buddy->SetWindowText(text);
+  }
 }
 
 void CSpinButtonCtrl::SetRange32(int lower, int upper) {
@@ -383,7 +536,16 @@ void CSpinButtonCtrl::GetRange32(int& lower, int& upper) const {
 int CSpinButtonCtrl::SetPos32(int position) {
   auto* spin = qobject_cast<QSpinBox*>(m_pWidget);
   int previous = spin ? spin->value() : 0;
-  if (spin) spin->setValue(position);
+  if (spin) {
+    QSignalBlocker quiet(spin);
+    spin->setValue(position);
+  }
+  CWnd* buddy = GetBuddy();
+  if (spin && buddy && (m_dwStyle & UDS_SETBUDDYINT)) {
+    CString text;
+    text.Format("%d", spin->value());
+    buddy->SetWindowText(text);
+  }
   return previous;
 }
 
@@ -394,8 +556,8 @@ int CSpinButtonCtrl::GetPos32(BOOL* error) const {
 }
 
 CWnd* CSpinButtonCtrl::SetBuddy(CWnd* buddy) {
-  CWnd* previous = m_pBuddy;
-  m_pBuddy = buddy;
+  CWnd* previous = GetBuddy();
+  m_hBuddy = buddy ? buddy->m_hWnd : nullptr;
   return previous;
 }
 
@@ -403,11 +565,12 @@ CWnd* CSpinButtonCtrl::SetBuddy(CWnd* buddy) {
 
 QWidget* CSliderCtrl::CreateWidget(QWidget* parent) {
   auto* slider = new QSlider((m_dwStyle & TBS_VERT) ? Qt::Vertical : Qt::Horizontal, parent);
-  QObject::connect(slider, &QSlider::valueChanged, [this](int position) {
-    CWnd* parentWnd = GetParent();
-    if (parentWnd && parentWnd->m_hWnd && m_hWnd) {
+  QObject::connect(slider, &QSlider::valueChanged, [slider](int position) {
+    CWnd* self = AfxWindowOfWidget(slider);
+    CWnd* parentWnd = self ? self->GetParent() : nullptr;
+    if (parentWnd && parentWnd->m_hWnd && self->m_hWnd) {
       parentWnd->SendMessage(WM_HSCROLL, MAKEWPARAM(4 /* SB_THUMBPOSITION */, position),
-                             reinterpret_cast<LPARAM>(m_hWnd));
+                             reinterpret_cast<LPARAM>(self->m_hWnd));
     }
   });
   return slider;
@@ -778,7 +941,133 @@ void CFormView::OnInitialUpdate() {
   CView::OnInitialUpdate();
 }
 
-BOOL CFormView::UpdateData(BOOL) { return TRUE; }
+BOOL CFormView::UpdateData(BOOL saveAndValidate) {
+  CDataExchange exchange(this, saveAndValidate);
+  try {
+    DoDataExchange(&exchange);
+  } catch (CUserException* failure) {
+    delete failure;
+    return FALSE;
+  }
+  return TRUE;
+}
 
 // Controls' notifications go to the form's map, then on like a command.
 BOOL CFormView::OnCommand(WPARAM wParam, LPARAM lParam) { return CView::OnCommand(wParam, lParam); }
+
+// CDC
+
+void CDC::FillSolidRect(LPCRECT rect, COLORREF color) {
+  FillSolidRect(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, color);
+}
+
+void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF color) {
+  if (auto* painter = static_cast<QPainter*>(m_pPainter)) {
+    painter->fillRect(x, y, cx, cy, QColor(GetRValue(color), GetGValue(color), GetBValue(color)));
+  }
+}
+
+SIZE CDC::GetTextExtent(LPCSTR text, int count) const {
+  QFontMetrics metrics = m_pFontWidget ? m_pFontWidget->fontMetrics() : QFontMetrics(QApplication::font());
+  QString shown = AfxToQString(text).left(count);
+  return SIZE{metrics.horizontalAdvance(shown), metrics.height()};
+}
+
+// CDataExchange and the exchange functions
+
+CWnd* CDataExchange::PrepareCtrl(int id) { return m_pDlgWnd ? m_pDlgWnd->GetDlgItem(id) : nullptr; }
+
+void CDataExchange::Fail() { throw new CUserException; }
+
+namespace {
+
+// Reads a number from a control's text; a failure shows the framework's
+// message and stops the exchange.
+double ReadNumber(CDataExchange* exchange, CWnd* control, bool whole) {
+  QString text = AfxToQString(control->GetWindowTextString()).trimmed();
+  bool ok = false;
+  double value = whole ? text.toInt(&ok) : text.toDouble(&ok);
+  if (!ok) {
+    AfxMessageBox(whole ? "Please enter an integer." : "Please enter a number.", MB_ICONEXCLAMATION);
+    control->SetFocus();
+    exchange->Fail();
+  }
+  return value;
+}
+
+}  // namespace
+
+void DDX_Text(CDataExchange* exchange, int id, float& value) {
+  CWnd* control = exchange->PrepareCtrl(id);
+  if (!control) return;
+  if (exchange->m_bSaveAndValidate) {
+    value = static_cast<float>(ReadNumber(exchange, control, false));
+  } else {
+    control->SetWindowText(AfxFromQString(QString::number(value, 'g', 7)));
+  }
+}
+
+void DDX_Text(CDataExchange* exchange, int id, int& value) {
+  CWnd* control = exchange->PrepareCtrl(id);
+  if (!control) return;
+  if (exchange->m_bSaveAndValidate) {
+    value = static_cast<int>(ReadNumber(exchange, control, true));
+  } else {
+    CString text;
+    text.Format("%d", value);
+    control->SetWindowText(text);
+  }
+}
+
+void DDX_Text(CDataExchange* exchange, int id, CString& value) {
+  CWnd* control = exchange->PrepareCtrl(id);
+  if (!control) return;
+  if (exchange->m_bSaveAndValidate) value = control->GetWindowTextString();
+  else control->SetWindowText(value);
+}
+
+void DDX_Check(CDataExchange* exchange, int id, int& value) {
+  auto* button = DYNAMIC_DOWNCAST(CButton, exchange->PrepareCtrl(id));
+  if (!button) return;
+  if (exchange->m_bSaveAndValidate) value = button->GetCheck();
+  else button->SetCheck(value ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void DDX_Radio(CDataExchange* exchange, int id, int& value) {
+  CWnd* first = exchange->PrepareCtrl(id);
+  CWnd* dialog = exchange->m_pDlgWnd;
+  if (!first || !dialog || !dialog->GetWidget()) return;
+  // The group: the radio buttons from the first up to the next WS_GROUP
+  // control, in the order the template made them.
+  std::vector<CButton*> group;
+  bool inside = false;
+  for (QObject* child : dialog->GetWidget()->children()) {
+    CWnd* wnd = AfxWindowOfWidget(child);
+    if (!wnd) continue;
+    if (wnd == first) {
+      inside = true;
+    } else if (inside && (wnd->GetStyle() & WS_GROUP)) {
+      break;
+    }
+    if (!inside) continue;
+    DWORD kind = wnd->GetStyle() & BS_TYPEMASK;
+    auto* button = DYNAMIC_DOWNCAST(CButton, wnd);
+    if (button && (kind == BS_RADIOBUTTON || kind == BS_AUTORADIOBUTTON)) group.push_back(button);
+  }
+  if (exchange->m_bSaveAndValidate) {
+    value = -1;
+    for (size_t at = 0; at < group.size(); ++at) {
+      if (group[at]->GetCheck() == BST_CHECKED) value = static_cast<int>(at);
+    }
+  } else {
+    for (size_t at = 0; at < group.size(); ++at) {
+      group[at]->SetCheck(static_cast<int>(at) == value ? BST_CHECKED : BST_UNCHECKED);
+    }
+  }
+}
+
+void DDX_Control(CDataExchange* exchange, int id, CWnd& control) {
+  if (control.m_hWnd) return;
+  CWnd* item = exchange->PrepareCtrl(id);
+  if (item) control.SubclassWindow(item->m_hWnd);
+}

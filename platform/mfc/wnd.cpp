@@ -2,6 +2,7 @@
 #include <QtCore/QTimer>
 #include <QtGui/QCloseEvent>
 #include <QtWidgets/QAbstractScrollArea>
+#include <QtGui/QKeyEvent>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QScrollBar>
 #include <QtWidgets/QMdiSubWindow>
@@ -48,7 +49,15 @@ CWnd* WindowOfWidget(QWidget* widget) {
   return nullptr;
 }
 
+// The message each thread's window procedure is handling (for Default).
+thread_local MSG t_current{};
+
 }  // namespace
+
+CWnd* AfxWindowOfWidget(const QObject* widget) {
+  QVariant wnd = widget ? widget->property("afxWnd") : QVariant();
+  return wnd.isValid() ? static_cast<CWnd*>(wnd.value<void*>()) : nullptr;
+}
 
 bool AfxDesktopActive() {
   QCoreApplication* app = QCoreApplication::instance();
@@ -85,6 +94,24 @@ bool AfxWidgetBridge::eventFilter(QObject* watched, QEvent* event) {
       event->ignore();
       wnd->SendMessage(WM_CLOSE);
       return true;
+    case QEvent::KeyPress: {
+      // A single-line edit types through WM_CHAR, so that its window can
+      // filter the characters; its default processing inserts them.
+      if (widget != wnd->m_pWidget || !wnd->IsKindOf(RUNTIME_CLASS(CEdit)) || (wnd->m_dwStyle & ES_MULTILINE)) break;
+      auto* key = static_cast<QKeyEvent*>(event);
+      UINT character = 0;
+      if (key->key() == Qt::Key_Backspace) {
+        character = 8;
+      } else if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        QByteArray text = key->text().toLocal8Bit();
+        if (text.size() != 1 || static_cast<unsigned char>(text[0]) < 32) break;
+        character = static_cast<unsigned char>(text[0]);
+      } else {
+        break;
+      }
+      wnd->SendMessage(WM_CHAR, character, MAKELPARAM(key->isAutoRepeat() ? 2 : 1, 0));
+      return true;
+    }
     case QEvent::FocusIn:
       wnd->SendMessage(WM_SETFOCUS);
       break;
@@ -111,7 +138,10 @@ LRESULT AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     wnd->Attach(window);
   }
   if (!wnd) return DefWindowProcA(window, message, wParam, lParam);
+  MSG previous = t_current;
+  t_current = MSG{window, message, wParam, lParam, 0, POINT{0, 0}};
   LRESULT result = wnd->WindowProc(message, wParam, lParam);
+  t_current = previous;
   if (message == WM_NCDESTROY) {
     wnd->Detach();
     wnd->DestroyWidget();
@@ -258,6 +288,12 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
   if (message == WM_COMMAND) {
     if (result) *result = 0;
     return OnCommand(wParam, lParam);
+  }
+  if (message == WM_NOTIFY) {
+    LRESULT answer = 0;
+    BOOL handled = OnNotify(wParam, lParam, &answer);
+    if (result) *result = answer;
+    return handled;
   }
   return DispatchWindowMessage(message, wParam, lParam, result);
 }
@@ -459,4 +495,104 @@ int CWnd::SetScrollPos(int bar, int position, BOOL) {
   int previous = scroll->value();
   scroll->setValue(position);
   return previous;
+}
+
+LRESULT CWnd::Default() {
+  if (t_current.hwnd != m_hWnd) return 0;
+  return DefWindowProc(t_current.message, t_current.wParam, t_current.lParam);
+}
+
+BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* result) {
+  const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+  if (!header) return FALSE;
+  for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+    for (const AFX_MSGMAP_ENTRY* entry = map->lpEntries; entry->nSig != AfxSig_end; ++entry) {
+      if (entry->nMessage != WM_NOTIFY || entry->nSig != AfxSig_notify || entry->nCode != header->code) continue;
+      if (header->idFrom < entry->nID || header->idFrom > entry->nLastID) continue;
+      entry->pfn(this, reinterpret_cast<WPARAM>(header), reinterpret_cast<LPARAM>(result));
+      return TRUE;
+    }
+  }
+  return FALSE;
+}
+
+BOOL CWnd::SubclassWindow(HWND window) {
+  if (m_hWnd || !window) return FALSE;
+  CWnd* old = FromHandlePermanent(window);
+  if (old == this) return FALSE;
+  if (!old) return Attach(window);
+  // This object takes the place of the old one: handle, widget, parent and
+  // children.
+  m_pWidget = old->m_pWidget;
+  m_pBridge = old->m_pBridge;
+  m_pParentWnd = old->m_pParentWnd;
+  m_nID = old->m_nID;
+  m_dwStyle = old->m_dwStyle;
+  m_pMenu = old->m_pMenu;
+  m_timers.swap(old->m_timers);
+  old->m_pWidget = nullptr;
+  old->m_pBridge = nullptr;
+  old->m_pMenu = nullptr;
+  if (m_pWidget) m_pWidget->setProperty("afxWnd", QVariant::fromValue(static_cast<void*>(this)));
+  if (m_pBridge) static_cast<AfxWidgetBridge*>(m_pBridge)->SetWnd(this);
+  if (m_pParentWnd) std::replace(Children()[m_pParentWnd].begin(), Children()[m_pParentWnd].end(), old, this);
+  auto found = Children().find(old);
+  if (found != Children().end()) {
+    std::vector<CWnd*> children = std::move(found->second);
+    Children().erase(found);
+    for (CWnd* child : children) child->m_pParentWnd = this;
+    Children()[this] = std::move(children);
+  }
+  old->m_pParentWnd = nullptr;
+  old->Detach();
+  Attach(window);
+  if (old->m_bAutoDelete) delete old;
+  return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
+  CWnd* item = parent ? parent->GetDlgItem(static_cast<int>(id)) : nullptr;
+  return item && item != this ? SubclassWindow(item->m_hWnd) : FALSE;
+}
+
+void CWnd::SetDlgItemText(int id, LPCSTR text) {
+  if (CWnd* item = GetDlgItem(id)) item->SetWindowText(text);
+}
+
+CString CWnd::GetDlgItemText(int id) const {
+  CWnd* item = GetDlgItem(id);
+  return item ? item->GetWindowTextString() : CString();
+}
+
+void CWnd::CheckDlgButton(int id, UINT check) {
+  if (auto* button = DYNAMIC_DOWNCAST(CButton, GetDlgItem(id))) button->SetCheck(static_cast<int>(check));
+}
+
+UINT CWnd::IsDlgButtonChecked(int id) const {
+  auto* button = DYNAMIC_DOWNCAST(CButton, GetDlgItem(id));
+  return button ? static_cast<UINT>(button->GetCheck()) : 0;
+}
+
+void CWnd::CheckRadioButton(int first, int last, int check) {
+  for (int id = first; id <= last; ++id) {
+    if (GetDlgItem(id)) CheckDlgButton(id, id == check ? BST_CHECKED : BST_UNCHECKED);
+  }
+}
+
+int CWnd::GetCheckedRadioButton(int first, int last) const {
+  for (int id = first; id <= last; ++id) {
+    if (IsDlgButtonChecked(id) == BST_CHECKED) return id;
+  }
+  return 0;
+}
+
+CDC* CWnd::GetDC() {
+  auto* dc = new CDC;
+  dc->m_pFontWidget = m_pWidget;
+  return dc;
+}
+
+int CWnd::ReleaseDC(CDC* dc) {
+  delete dc;
+  return 1;
 }

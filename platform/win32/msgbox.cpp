@@ -57,3 +57,16 @@ MessageBoxRecord GetLastMessageBox() {
   std::lock_guard lock(last.lock);
   return last.record;
 }
+
+int GetSystemMetrics(int index) {
+  switch (index) {
+    case SM_CXVSCROLL:
+      return 16;
+    case SM_CXEDGE:
+      return 2;
+    default:
+      return 0;
+  }
+}
+
+BOOL MessageBeep(UINT) { return TRUE; }

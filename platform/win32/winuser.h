@@ -264,3 +264,34 @@ struct MessageBoxRecord {
 };
 // The last box shown, for tests.
 MessageBoxRecord GetLastMessageBox();
+
+// Form controls: notifications, edit selections, the colour of statics,
+// system metrics and the default beep.
+#define WM_NOTIFY 0x004Eu
+#define WM_CTLCOLORSTATIC 0x0138u
+#define EM_GETSEL 0x00B0u
+#define EM_SETSEL 0x00B1u
+#define SS_NOTIFY 0x0100u
+#define STN_CLICKED 0
+#define CBS_SORT 0x0100u
+#define TBS_AUTOTICKS 0x0001u
+#define UDS_ARROWKEYS 0x0020u
+#define UDS_NOTHOUSANDS 0x0080u
+#define CTLCOLOR_STATIC 6
+
+// The header of a WM_NOTIFY message: the control, its ID and the code.
+struct NMHDR {
+  HWND hwndFrom;
+  UINT_PTR idFrom;
+  UINT code;
+};
+using LPNMHDR = NMHDR*;
+
+#define SM_CXVSCROLL 2
+#define SM_CXEDGE 45
+// Fixed sizes of the widgets' style: a vertical scroll bar 16 pixels wide,
+// a window edge 2; other metrics answer 0.
+int GetSystemMetrics(int index);
+
+// There is no sound device: the beep sounds nothing; TRUE.
+BOOL MessageBeep(UINT type);
