@@ -72,6 +72,8 @@ class CWnd : public CCmdTarget {
   CString GetWindowTextString() const;
   BOOL ShowWindow(int command);
   BOOL IsWindowVisible() const;
+  // Whether the window (or the MDI window holding it) is maximised.
+  BOOL IsZoomed() const;
   BOOL EnableWindow(BOOL enable = TRUE);
   BOOL IsWindowEnabled() const;
   void MoveWindow(int x, int y, int width, int height, BOOL repaint = TRUE);

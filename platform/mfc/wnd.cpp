@@ -383,6 +383,12 @@ BOOL CWnd::ShowWindow(int command) {
 
 BOOL CWnd::IsWindowVisible() const { return m_pWidget && m_pWidget->isVisible(); }
 
+BOOL CWnd::IsZoomed() const {
+  if (!m_pWidget) return FALSE;
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(m_pWidget->parentWidget())) return sub->isMaximized();
+  return m_pWidget->isMaximized();
+}
+
 BOOL CWnd::EnableWindow(BOOL enable) {
   if (!m_pWidget) return FALSE;
   BOOL wasDisabled = !m_pWidget->isEnabled();
