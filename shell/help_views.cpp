@@ -8,6 +8,7 @@
 IMPLEMENT_DYNCREATE(CHelpDocument, CDocument)
 IMPLEMENT_DYNCREATE(CHelpView2, CView)
 IMPLEMENT_DYNCREATE(CHelpViewChildFrame, CMDIChildWnd)
+IMPLEMENT_DYNCREATE(CHelpView, CView)
 
 BEGIN_MESSAGE_MAP(CHelpView2, CView)
 ON_WM_SIZE()
@@ -71,6 +72,10 @@ void CHelpView2::OnBack() {
 
 void CHelpView2::OnForward() {
   if (m_pBrowserWnd != nullptr) m_pBrowserWnd->GoForward();
+}
+
+CHelpView::~CHelpView() {
+  if (CDXMainFrame* frame = GetMainFrame()) frame->SetHelpView(nullptr);
 }
 
 BOOL CHelpViewChildFrame::PreCreateWindow(CREATESTRUCT& create) {

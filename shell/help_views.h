@@ -50,6 +50,17 @@ class CHelpView2 : public CView {
   DWORD m_dwReserved = 0;
 };
 
+// A help view on the framework's HTML view that no template uses: it shows
+// nothing of its own.
+class CHelpView : public CView {
+  DECLARE_DYNCREATE(CHelpView)
+
+ public:
+  CHelpView() = default;
+  ~CHelpView() override;
+  void OnInitialUpdate() override {}
+};
+
 class CHelpViewChildFrame : public CMDIChildWnd {
   DECLARE_DYNCREATE(CHelpViewChildFrame)
 

@@ -1,5 +1,6 @@
 // The help windows, the about box and the device-creation log window.
 #include <about_box.h>
+#include <advertising_windows.h>
 #include <afxdesktop.h>
 #include <appfiles.h>
 #include <browser_wnd.h>
@@ -147,6 +148,23 @@ TEST_F(HelpAndLogTest, AMissingDeviceLogGivesItsMessageAndAnEmptyWindow) {
   EXPECT_FALSE(box.text.empty());
   ASSERT_NE(m_frame->GetDeviceCreationLogView(), nullptr);
   EXPECT_EQ(m_frame->GetDeviceCreationLogView()->GetRichEditCtrl().GetTextLength(), 0);
+}
+
+TEST_F(HelpAndLogTest, TheBrowserViewShowsThePageForNoAdvertising) {
+  CMultiDocTemplate docTemplate(IDR_HELPVIEW, RUNTIME_CLASS(CHelpDocument), RUNTIME_CLASS(CMDIChildWnd),
+                                RUNTIME_CLASS(CBrowserView));
+  CDocument* document = docTemplate.OpenDocumentFile(nullptr);
+  ASSERT_NE(document, nullptr);
+  POSITION at = document->GetFirstViewPosition();
+  ASSERT_NE(at, nullptr);
+  CView* first = document->GetNextView(at);
+  auto* view = DYNAMIC_DOWNCAST(CBrowserView, first);
+  ASSERT_NE(view, nullptr);
+  ASSERT_NE(view->GetBrowserWnd(), nullptr);
+  std::string url(view->GetBrowserWnd()->GetLocationURL());
+  EXPECT_EQ(url.substr(url.find_last_of('/') + 1), "AdvertisingDisplayFailed.htm");
+  EXPECT_NE(std::string(view->GetLastURL()).find("AdvertisingDisplayFailed.htm"), std::string::npos);
+  document->OnCloseDocument();
 }
 
 }  // namespace
