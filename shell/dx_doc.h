@@ -33,7 +33,7 @@ class CDXPMesh;
 class CDXSplitterFrame;
 class CDXThread;
 class CFrame;
-class CLightsFormView;
+class CZUVidovsFormView;
 class CLightsManager;
 class CPMeshOptionsFormView;
 class CReductionMethodsFormView;
@@ -105,7 +105,7 @@ class CDXDoc : public CDocument {
   CDXSplitterFrame* GetSplitterFrame() const { return m_pSplitterFrame; }
   CDXFileTraceView* GetTraceView() const { return m_pTraceView; }
   CDXFileTreeView* GetTreeView() const { return m_pTreeView; }
-  CLightsFormView* GetLightsFormView() const { return m_pLightsFormView; }
+  CZUVidovsFormView* GetLightsFormView() const { return m_pLightsFormView; }
   CThreadFormView* GetThreadFormView() const { return m_pThreadFormView; }
   CThreadsListView* GetThreadsListView() const { return m_pThreadsListView; }
   CReductionOptionsFormView* GetReductionOptionsFormView() const { return m_pReductionOptionsFormView; }
@@ -115,7 +115,7 @@ class CDXDoc : public CDocument {
   void SetSplitterFrame(CDXSplitterFrame* frame) { m_pSplitterFrame = frame; }
   void SetTraceView(CDXFileTraceView* view) { m_pTraceView = view; }
   void SetTreeView(CDXFileTreeView* view) { m_pTreeView = view; }
-  void SetLightsFormView(CLightsFormView* view) { m_pLightsFormView = view; }
+  void SetLightsFormView(CZUVidovsFormView* view) { m_pLightsFormView = view; }
   void SetThreadFormView(CThreadFormView* view) { m_pThreadFormView = view; }
   void SetThreadsListView(CThreadsListView* view) { m_pThreadsListView = view; }
   void SetReductionOptionsFormView(CReductionOptionsFormView* view) { m_pReductionOptionsFormView = view; }
@@ -267,7 +267,7 @@ class CDXDoc : public CDocument {
   // Windows told about job events.
   CDXFileTraceView* m_pTraceView;
   CDXFileTreeView* m_pTreeView;
-  CLightsFormView* m_pLightsFormView;
+  CZUVidovsFormView* m_pLightsFormView;
   CThreadFormView* m_pThreadFormView;
   CThreadsListView* m_pThreadsListView;
   CDXSplitterFrame* m_pSplitterFrame;

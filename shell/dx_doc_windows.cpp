@@ -5,12 +5,23 @@
 
 #include "dx_doc.h"
 #include "dx_file_3dview.h"
+#include "dx_file_trace_view.h"
+#include "dx_file_tree_view.h"
 #include "dx_splitter_frame.h"
 #include "main_frame.h"
+#include "threads_views.h"
 
-void CDXDoc::PopulateTree() {}
-void CDXDoc::ResetTreeDisplayName(CChildObject*) {}
-void CDXDoc::DeleteTreeItem(CChildObject*) {}
+void CDXDoc::PopulateTree() {
+  if (m_pTreeView != NULL) m_pTreeView->PopulateTree();
+}
+
+void CDXDoc::ResetTreeDisplayName(CChildObject* entry) {
+  if (m_pTreeView != NULL) m_pTreeView->ResetTreeDisplayName(entry);
+}
+
+void CDXDoc::DeleteTreeItem(CChildObject* entry) {
+  if (m_pTreeView != NULL) m_pTreeView->DeleteTreeItem(entry);
+}
 void CDXDoc::FillAnimationSetsCombo() {}
 
 void CDXDoc::SetAnimationTime(CAnimationSet* set) {
@@ -28,14 +39,30 @@ void CDXDoc::SetAnimationTime(CAnimationSet* set) {
 }
 
 void CDXDoc::SetSlider() {}
-void CDXDoc::OnReadThreadInfo(CDXThread*) {}
-void CDXDoc::OnThreadCreated(CDXThread*) {}
-void CDXDoc::OnThreadTraceFileCreated(CDXThread*) {}
-void CDXDoc::OnReadThreadTraceFile(CDXThread*) {}
+void CDXDoc::OnReadThreadInfo(CDXThread* thread) {
+  if (m_pThreadFormView != NULL) m_pThreadFormView->OnReadThreadInfo(thread);
+  if (m_pThreadsListView != NULL) m_pThreadsListView->OnReadThreadInfo(thread);
+}
 
-void CDXDoc::NotifySelectedFrame(CFrame*) {}
+void CDXDoc::OnThreadCreated(CDXThread* thread) {
+  if (m_pThreadsListView != NULL) m_pThreadsListView->AddThread(thread);
+}
+
+void CDXDoc::OnThreadTraceFileCreated(CDXThread* thread) {
+  if (m_pTraceView != NULL) m_pTraceView->OnThreadTraceFileCreated(thread);
+}
+
+void CDXDoc::OnReadThreadTraceFile(CDXThread* thread) {
+  if (m_pTraceView != NULL) m_pTraceView->OnReadThreadTraceFile(thread);
+}
+
+void CDXDoc::NotifySelectedFrame(CFrame* frame) {
+  if (m_pTreeView != NULL) m_pTreeView->OnSetSelectedFrame(frame);
+}
 void CDXDoc::NotifySelectedPMesh(CDXPMesh*) {}
-void CDXDoc::UpdateSharedObjectsOf(CView*) {}
+void CDXDoc::UpdateSharedObjectsOf(CView* view) {
+  if (view != NULL && view == m_pTreeView) m_pTreeView->DisplaySharedObjectsRTLIL();
+}
 
 CDXFile3DView* CDXDoc::GetActive3DView() {
   CDXMainFrame* mainFrame = GetMainFrame();

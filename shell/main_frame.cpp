@@ -1,6 +1,7 @@
 #include "main_frame.h"
 
 #include <afxcmn.h>
+#include <appfiles.h>
 #include <appoptions.h>
 #include <cameraframe.h>
 #include <dx_thread.h>
@@ -11,10 +12,13 @@
 #include <threads_manager.h>
 #include <vorever.h>
 
+#include "about_box.h"
+#include "device_log_view.h"
 #include "document_manager.h"
 #include "dx_doc.h"
 #include "dx_file_3dview.h"
 #include "dx_splitter_frame.h"
+#include "help_views.h"
 #include "resource.h"
 #include "vorever_dll.h"
 
@@ -202,9 +206,16 @@ void CDXMainFrame::OnUpdateViewReductionStepsToolbar(CCmdUI* cmdUI) {
   cmdUI->SetCheck(m_pReductionToolbar != NULL && m_pReductionToolbar->IsVisible());
 }
 
-// The device-creation log window comes with its own view.
-void CDXMainFrame::OnViewDeviceCreationLog() {}
-void CDXMainFrame::OnUpdateViewDeviceCreationLog(CCmdUI* cmdUI) { cmdUI->SetCheck(0); }
+void CDXMainFrame::ViewDeviceCreationLog() {
+  if (m_pDeviceCreationLogView != NULL) {
+    if (CFrameWnd* frame = m_pDeviceCreationLogView->GetParentFrame()) frame->DestroyWindow();
+    return;
+  }
+  if (CMultiDocTemplate* docTemplate = GetDeviceCreationLogTemplate()) docTemplate->OpenDocumentFile(NULL, TRUE);
+}
+
+void CDXMainFrame::OnViewDeviceCreationLog() { ViewDeviceCreationLog(); }
+void CDXMainFrame::OnUpdateViewDeviceCreationLog(CCmdUI* cmdUI) { cmdUI->SetCheck(m_pDeviceCreationLogView != NULL); }
 
 void CDXMainFrame::OnUpdateInsert3dObjectFromFile(CCmdUI* cmdUI) {
   cmdUI->Enable(g_pWindowedDevice != NULL && g_pWindowedDevice->IsReady());
@@ -237,10 +248,26 @@ void CDXMainFrame::OnNewViewWindow() {
   if (frame != NULL) docTemplate->InitialUpdateFrame(frame, document, TRUE);
 }
 
-// The help pages and the about box come with their own windows.
-void CDXMainFrame::OnHelpAboutVorever() {}
-void CDXMainFrame::OnHelpQuickStart() {}
-void CDXMainFrame::OnHelpTutorial() {}
+void CDXMainFrame::OnHelpAboutVorever() {
+  CAboutDlg about;
+  about.DoModal();
+}
+
+void CDXMainFrame::OpenHelpPage(LPCSTR title, LPCSTR page) {
+  CMultiDocTemplate* docTemplate = GetHelpDocTemplate();
+  CDocument* opened = docTemplate != NULL ? docTemplate->OpenDocumentFile(NULL, TRUE) : NULL;
+  auto* document = DYNAMIC_DOWNCAST(CHelpDocument, opened);
+  if (document == NULL) return;
+  document->SetTitle(title);
+  try {
+    document->Navigate(GetHtmlPathName(page));
+  } catch (const char*) {
+    // Without the html folder the window stays empty.
+  }
+}
+
+void CDXMainFrame::OnHelpQuickStart() { OpenHelpPage("Quick start help", "QuickStart.htm"); }
+void CDXMainFrame::OnHelpTutorial() { OpenHelpPage("Polygon reduction tutorial", "Tutorial.htm"); }
 
 void CDXMainFrame::OnActivate(UINT state, CWnd* other, BOOL minimized) {
   CMDIFrameWnd::OnActivate(state, other, minimized);

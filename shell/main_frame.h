@@ -11,8 +11,10 @@
 #include <map>
 #include <string>
 
+class CDeviceCreationLogView;
 class CDocumentManager;
 class CDXDoc;
+class CHelpView2;
 class CDXFile3DView;
 class CDXSplitterFrame;
 class CDXThread;
@@ -67,6 +69,14 @@ class CDXMainFrame : public CMDIFrameWnd {
   bool PMeshPolygonReductionToolBarCreated() const { return m_bPMeshToolbar; }
   CToolBar* GetReductionStepsToolbar() const { return m_pReductionToolbar; }
   CStatusBar* GetStatusBar() { return &m_wndStatusBar; }
+  // The windows that the help and log commands open; NULL when not open.
+  CHelpView2* GetHelpView() const { return m_pHelpView; }
+  void SetHelpView(CHelpView2* view) { m_pHelpView = view; }
+  void SetDownloadSitesView(CHelpView2* view) { m_pDownloadSitesView = view; }
+  CDeviceCreationLogView* GetDeviceCreationLogView() const { return m_pDeviceCreationLogView; }
+  void SetDeviceCreationLogView(CDeviceCreationLogView* view) { m_pDeviceCreationLogView = view; }
+  // Closes the device-creation log window when it is open, else opens it.
+  void ViewDeviceCreationLog();
   C3DSFileConverter* Get3DSFileConverter() { return &m_3DSFileConverter; }
 
   bool IsInitialized() const { return m_bInitialized; }
@@ -123,6 +133,8 @@ class CDXMainFrame : public CMDIFrameWnd {
   void OnInsert3dObjectFromFile();
   void OnUpdateInsert3dObjectFromFile(CCmdUI* cmdUI);
   void OnAppExit();
+  // Opens a help window titled title on the html folder's page.
+  void OpenHelpPage(LPCSTR title, LPCSTR page);
 
   DECLARE_MESSAGE_MAP()
 
@@ -155,6 +167,9 @@ class CDXMainFrame : public CMDIFrameWnd {
   int m_nProgressCount = 0;
   CStatusBar m_wndStatusBar;
   C3DSFileConverter m_3DSFileConverter;
+  CHelpView2* m_pHelpView = nullptr;
+  CDeviceCreationLogView* m_pDeviceCreationLogView = nullptr;
+  CHelpView2* m_pDownloadSitesView = nullptr;
 };
 
 // The main window, NULL while there is none.

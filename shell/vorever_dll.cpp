@@ -1,9 +1,14 @@
 #include "vorever_dll.h"
 
+#include "device_log_view.h"
 #include "dx_3d_child_frame.h"
 #include "dx_doc.h"
+#include "dx_file_trace_view.h"
+#include "dx_file_tree_view.h"
 #include "dx_file_3dview.h"
 #include "dx_splitter_frame.h"
+#include "help_views.h"
+#include "lights_form_view.h"
 #include "main_frame.h"
 #include "resource.h"
 
@@ -31,18 +36,23 @@ void InitVoreverDLL() {
   if (app == NULL || g_pMainFrame != NULL) return;
   g_pMainFrame = new CDXMainFrame;
   if (!g_pMainFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, NULL, NULL)) return;
-  // The windows of the tree, trace, lights-form, help and device-log
-  // templates come with their own views; until then they open 3D views.
+  // The 3D-view window comes with its own frame; until then it opens a
+  // splitter frame.
   CRuntimeClass* doc = RUNTIME_CLASS(CDXDoc);
   CRuntimeClass* view = RUNTIME_CLASS(CDXFile3DView);
   CRuntimeClass* child = RUNTIME_CLASS(CDXSplitterFrame);
   g_p3DViewTemplate = AddTemplate(app, IDR_3DVIEW, doc, RUNTIME_CLASS(CDX3DChildFrame), view);
-  g_pTreeViewTemplate = AddTemplate(app, IDR_TREEVIEW, doc, child, view);
-  g_pTraceViewTemplate = AddTemplate(app, IDR_TRACEVIEW, doc, child, view);
+  g_pTreeViewTemplate =
+      AddTemplate(app, IDR_TREEVIEW, doc, RUNTIME_CLASS(CDXTreeChildFrame), RUNTIME_CLASS(CDXFileTreeView));
+  g_pTraceViewTemplate =
+      AddTemplate(app, IDR_TRACEVIEW, doc, RUNTIME_CLASS(CDXTraceChildFrame), RUNTIME_CLASS(CDXFileTraceView));
   g_pSplitterFrameTemplate = AddTemplate(app, IDR_SPLITTERFRAME, doc, child, view);
-  g_pLightsFormTemplate = AddTemplate(app, IDR_LIGHTSFORM, doc, child, view);
-  g_pHelpTemplate = AddTemplate(app, IDR_HELPVIEW, doc, child, view);
-  g_pDeviceLogTemplate = AddTemplate(app, IDR_DEVICECREATIONLOG, doc, child, view);
+  g_pLightsFormTemplate = AddTemplate(app, IDR_LIGHTSFORM, doc, RUNTIME_CLASS(CZUVidovsFormChildFrame),
+                                      RUNTIME_CLASS(CZUVidovsFormView));
+  g_pHelpTemplate = AddTemplate(app, IDR_HELPVIEW, RUNTIME_CLASS(CHelpDocument), RUNTIME_CLASS(CHelpViewChildFrame),
+                                RUNTIME_CLASS(CHelpView2));
+  g_pDeviceLogTemplate = AddTemplate(app, IDR_DEVICECREATIONLOG, RUNTIME_CLASS(CDeviceDocument),
+                                     RUNTIME_CLASS(CDeviceCreationChildFrame), RUNTIME_CLASS(CDeviceCreationLogView));
 }
 
 void ExitVoreverDLL() {

@@ -5,8 +5,15 @@
 
 namespace {
 
+// A plain path or a "file://" URL, whose path may use backslashes as the
+// program's own paths do ("file://\\folder\\page.htm"), is a local file.
 QUrl UrlOf(LPCSTR url) {
-  const QString text = QString::fromLocal8Bit(url);
+  QString text = QString::fromLocal8Bit(url);
+  if (text.startsWith(QLatin1String("file://"))) {
+    QString path = text.mid(7).replace(QLatin1Char('\\'), QLatin1Char('/'));
+    while (path.startsWith(QLatin1String("//"))) path.remove(0, 1);
+    return QUrl::fromLocalFile(path);
+  }
   const QUrl parsed(text);
   return parsed.scheme().isEmpty() || parsed.scheme().size() == 1 ? QUrl::fromLocalFile(text) : parsed;
 }

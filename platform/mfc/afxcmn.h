@@ -103,9 +103,36 @@ class CSliderCtrl : public CWnd {
   QWidget* CreateWidget(QWidget* parent) override;
 };
 
+#define LVSCW_AUTOSIZE (-1)
+#define LVSCW_AUTOSIZE_USEHEADER (-2)
+#define LVS_EX_GRIDLINES 0x00000001u
+#define LVS_EX_FULLROWSELECT 0x00000020u
+using PFNLVCOMPARE = int (*)(LPARAM first, LPARAM second, LPARAM sortParameter);
+
+// Notifications of a list (WM_NOTIFY, the NMHDR or a record that starts
+// with one in lParam). A list view receives its own control's notifications.
+#define NM_CLICK (0U - 2U)
+#define LVN_KEYDOWN (0U - 155U)
+#define VK_UP 0x26
+#define VK_DOWN 0x28
+// NM_CLICK of a list: the row clicked, -1 outside any row's label.
+struct NMITEMACTIVATE {
+  NMHDR hdr;
+  int iItem;
+  int iSubItem;
+};
+struct NMLVKEYDOWN {
+  NMHDR hdr;
+  WORD wVKey;
+  UINT flags;
+};
+
 // A list in report mode: columns and rows of texts, each row with its data.
 class CListCtrl : public CWnd {
   DECLARE_DYNAMIC(CListCtrl)
+
+ private:
+  DWORD m_dwExStyle = 0;
 
  public:
   int InsertColumn(int column, LPCSTR heading, int format = LVCFMT_LEFT, int width = -1, int subItem = -1);
@@ -120,6 +147,17 @@ class CListCtrl : public CWnd {
   int GetColumnCount() const;
   int GetNextItem(int start, int flags) const;
   BOOL SetItemState(int item, UINT state, UINT mask);
+  UINT GetItemState(int item, UINT mask) const;
+  // A width in pixels, or LVSCW_AUTOSIZE_USEHEADER to fit the header.
+  BOOL SetColumnWidth(int column, int width);
+  int GetColumnWidth(int column) const;
+  // The width of text in the control's font.
+  int GetStringWidth(LPCSTR text) const;
+  DWORD SetExtendedStyle(DWORD style);
+  DWORD GetExtendedStyle() const { return m_dwExStyle; }
+  // Orders the rows by compare on their item data.
+  BOOL SortItems(PFNLVCOMPARE compare, DWORD_PTR sortParameter);
+  BOOL RedrawItems(int first, int last);
 
  protected:
   QWidget* CreateWidget(QWidget* parent) override;
@@ -147,6 +185,11 @@ class CTreeCtrl : public CWnd {
   BOOL SelectItem(HTREEITEM item);
   BOOL Expand(HTREEITEM item, UINT code);
   UINT GetCount() const;
+  // The item's rectangle in client coordinates (textOnly: its label's);
+  // FALSE for an item not shown.
+  BOOL GetItemRect(HTREEITEM item, LPRECT rect, BOOL textOnly) const;
+  // How far a child item is indented from its parent, in pixels.
+  UINT GetIndent() const;
 
  protected:
   QWidget* CreateWidget(QWidget* parent) override;

@@ -87,6 +87,10 @@ class CWnd : public CCmdTarget {
   void Invalidate(BOOL erase = TRUE);
   void UpdateWindow();
   void SetRedraw(BOOL redraw = TRUE);
+  // Scroll bar positions of a scrolling window (SB_HORZ, SB_VERT); 0 for
+  // any other window.
+  int GetScrollPos(int bar) const;
+  int SetScrollPos(int bar, int position, BOOL redraw = TRUE);
   // Timers send WM_TIMER with their id to the window, on its thread.
   UINT_PTR SetTimer(UINT_PTR id, UINT elapse, void* timerProc = nullptr);
   BOOL KillTimer(UINT_PTR id);
@@ -176,6 +180,9 @@ class CWnd : public CCmdTarget {
  protected:
   QObject* m_pBridge = nullptr;
 };
+
+#define SB_HORZ 0
+#define SB_VERT 1
 
 // The window procedure of every window that the framework creates.
 LRESULT AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -364,7 +371,8 @@ class CFrameWnd : public CWnd {
   virtual CFrameWnd* GetActiveFrame() { return this; }
   virtual void ActivateFrame(int command = -1);
   virtual void InitialUpdateFrame(CDocument* document, BOOL makeVisible);
-  // The window text follows the active document's title (the base: the title alone).
+  // Sets the window text from the active document's title; frames that
+  // show more override it. Runs when the title or the active view changes.
   virtual void OnUpdateFrameTitle(BOOL addToTitle);
   virtual void RecalcLayout(BOOL notify = TRUE);
   // Makes a view of the context's class as the frame's client (pane id).

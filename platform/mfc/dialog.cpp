@@ -696,6 +696,67 @@ int CListCtrl::GetItemCount() const {
   return list ? list->topLevelItemCount() : 0;
 }
 
+UINT CListCtrl::GetItemState(int item, UINT mask) const {
+  auto* list = qobject_cast<QTreeWidget*>(m_pWidget);
+  QTreeWidgetItem* row = list ? list->topLevelItem(item) : nullptr;
+  if (!row) return 0;
+  UINT state = 0;
+  if ((mask & LVIS_SELECTED) && row->isSelected()) state |= LVIS_SELECTED;
+  if ((mask & LVIS_FOCUSED) && list->currentItem() == row) state |= LVIS_FOCUSED;
+  return state;
+}
+
+BOOL CListCtrl::SetColumnWidth(int column, int width) {
+  auto* list = qobject_cast<QTreeWidget*>(m_pWidget);
+  if (!list || column < 0 || column >= list->columnCount()) return FALSE;
+  if (width == LVSCW_AUTOSIZE_USEHEADER || width == LVSCW_AUTOSIZE) {
+    int header = list->header()->sectionSizeHint(column);
+    list->resizeColumnToContents(column);
+    if (width == LVSCW_AUTOSIZE_USEHEADER || list->columnWidth(column) < header) list->setColumnWidth(column, header);
+  } else {
+    list->setColumnWidth(column, width);
+  }
+  return TRUE;
+}
+
+int CListCtrl::GetColumnWidth(int column) const {
+  auto* list = qobject_cast<QTreeWidget*>(m_pWidget);
+  return list ? list->columnWidth(column) : 0;
+}
+
+int CListCtrl::GetStringWidth(LPCSTR text) const {
+  auto* list = qobject_cast<QTreeWidget*>(m_pWidget);
+  return list ? list->fontMetrics().horizontalAdvance(AfxToQString(text)) : 0;
+}
+
+DWORD CListCtrl::SetExtendedStyle(DWORD style) {
+  DWORD previous = m_dwExStyle;
+  m_dwExStyle = style;
+  if (auto* list = qobject_cast<QTreeWidget*>(m_pWidget)) {
+    list->setSelectionBehavior((style & LVS_EX_FULLROWSELECT) ? QAbstractItemView::SelectRows
+                                                             : QAbstractItemView::SelectItems);
+  }
+  return previous;
+}
+
+BOOL CListCtrl::SortItems(PFNLVCOMPARE compare, DWORD_PTR sortParameter) {
+  auto* list = qobject_cast<QTreeWidget*>(m_pWidget);
+  if (!list || !compare) return FALSE;
+  QList<QTreeWidgetItem*> rows;
+  while (list->topLevelItemCount() > 0) rows.append(list->takeTopLevelItem(0));
+  auto dataOf = [](QTreeWidgetItem* row) { return static_cast<LPARAM>(row->data(0, Qt::UserRole).toULongLong()); };
+  std::stable_sort(rows.begin(), rows.end(), [&](QTreeWidgetItem* a, QTreeWidgetItem* b) {
+    return compare(dataOf(a), dataOf(b), static_cast<LPARAM>(sortParameter)) < 0;
+  });
+  list->addTopLevelItems(rows);
+  return TRUE;
+}
+
+BOOL CListCtrl::RedrawItems(int, int) {
+  if (m_pWidget) m_pWidget->update();
+  return m_pWidget != nullptr;
+}
+
 int CListCtrl::GetColumnCount() const {
   auto* list = qobject_cast<QTreeWidget*>(m_pWidget);
   return list ? list->columnCount() : 0;
@@ -828,6 +889,27 @@ UINT CTreeCtrl::GetCount() const {
   UINT count = 0;
   for (QTreeWidgetItemIterator it(tree); *it; ++it) ++count;
   return count;
+}
+
+BOOL CTreeCtrl::GetItemRect(HTREEITEM item, LPRECT rect, BOOL textOnly) const {
+  auto* tree = qobject_cast<QTreeWidget*>(m_pWidget);
+  if (!tree || !item || !rect) return FALSE;
+  QTreeWidgetItem* self = ItemOf(item);
+  QRect area = tree->visualItemRect(self);
+  if (textOnly) {
+    int depth = 0;
+    for (QTreeWidgetItem* up = self->parent(); up; up = up->parent()) ++depth;
+    int left = (depth + (tree->rootIsDecorated() ? 1 : 0)) * tree->indentation();
+    area.setLeft(left);
+    area.setWidth(tree->fontMetrics().horizontalAdvance(self->text(0)) + 4);
+  }
+  *rect = RECT{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
+  return TRUE;
+}
+
+UINT CTreeCtrl::GetIndent() const {
+  auto* tree = qobject_cast<QTreeWidget*>(m_pWidget);
+  return tree ? static_cast<UINT>(tree->indentation()) : 0;
 }
 
 // CFormView

@@ -67,7 +67,10 @@ void CDocument::UpdateAllViews(CView* sender, LPARAM hint, CObject* hintObject) 
 
 void CDocument::UpdateFrameCounts() {
   for (CView* view : m_views) {
-    if (CFrameWnd* frame = view->GetParentFrame()) frame->OnUpdateFrameTitle(TRUE);
+    if (CFrameWnd* frame = view->GetParentFrame()) {
+      frame->SetWindowText(m_strTitle);
+      frame->OnUpdateFrameTitle(TRUE);
+    }
   }
 }
 

@@ -274,7 +274,8 @@ void CFrameWnd::InitialUpdateFrame(CDocument* document, BOOL makeVisible) {
     }
   }
   if (view) SetActiveView(view, TRUE);
-  if (document && !m_strTitle.IsEmpty()) OnUpdateFrameTitle(TRUE);
+  if (document && !m_strTitle.IsEmpty() && !document->GetTitle().IsEmpty()) SetWindowText(document->GetTitle());
+  OnUpdateFrameTitle(TRUE);
   if (makeVisible) ActivateFrame();
 }
 

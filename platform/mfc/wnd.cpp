@@ -1,8 +1,10 @@
 #include <QtCore/QThread>
 #include <QtCore/QTimer>
 #include <QtGui/QCloseEvent>
+#include <QtWidgets/QAbstractScrollArea>
 #include <QtGui/QKeyEvent>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QScrollBar>
 #include <QtWidgets/QMdiSubWindow>
 #include <algorithm>
 #include <unordered_map>
@@ -478,6 +480,27 @@ BOOL CWnd::KillTimer(UINT_PTR id) {
   delete static_cast<QTimer*>(found->second);
   m_timers.erase(found);
   return TRUE;
+}
+
+namespace {
+QScrollBar* ScrollBarOf(QWidget* widget, int bar) {
+  auto* area = qobject_cast<QAbstractScrollArea*>(widget);
+  if (!area) return nullptr;
+  return bar == SB_HORZ ? area->horizontalScrollBar() : bar == SB_VERT ? area->verticalScrollBar() : nullptr;
+}
+}  // namespace
+
+int CWnd::GetScrollPos(int bar) const {
+  QScrollBar* scroll = ScrollBarOf(m_pWidget, bar);
+  return scroll ? scroll->value() : 0;
+}
+
+int CWnd::SetScrollPos(int bar, int position, BOOL) {
+  QScrollBar* scroll = ScrollBarOf(m_pWidget, bar);
+  if (!scroll) return 0;
+  int previous = scroll->value();
+  scroll->setValue(position);
+  return previous;
 }
 
 LRESULT CWnd::Default() {
