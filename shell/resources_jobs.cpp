@@ -17,6 +17,11 @@ void RegisterStrings() {
   AfxRegisterString(ID_TURBO_MODE_SWITCH, "Switch turbo mode on or off\nTurbo mode");
   AfxRegisterString(ID_PREVIOUS_WORLD_OBJECT, "Go back\nGo back");
   AfxRegisterString(ID_NEXT_WORLD_OBJECT, "Go forward\nGo forward");
+  AfxRegisterString(ID_DO_IT_ALL_PMESH,
+                    "Import a 3D file and make its progressive and retained mode meshes in one step\nDo it all");
+  AfxRegisterString(ID_REDUCE_TRIANGLES, "Reduce the triangles count of the selected connectivity frame\nReduce");
+  AfxRegisterString(ID_REDUCE_TRIANGLES_MENU,
+                    "Reduce the triangles count of the selected connectivity frame\nReduce");
   AfxRegisterString(IDS_FAILED_TO_LOAD_FILE, "Failed to load the file");
 }
 
