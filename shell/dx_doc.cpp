@@ -5,6 +5,9 @@
 #include <vorever.h>
 
 #include "document_manager.h"
+#include "dx_file_3dview.h"
+#include "dx_splitter_frame.h"
+#include <lightsmanager.h>
 
 #include <cstring>
 
@@ -19,9 +22,60 @@ CDXDoc::CDXDoc() : m_pCameraManager(std::make_unique<CCameraManager>()), m_pRedu
 CDXDoc::~CDXDoc() {
   m_pCameraManager->DestroyContent(true);
   m_ThreadsManager.DestroyContent();
+  m_xFileTopLevelObjects.DestroyContent(false);
 }
 
-bool CDXDoc::Initialize() { return m_pCameraManager->Initialize(this) && m_ThreadsManager.Initialize(); }
+void CDXDoc::SetSelectedFrame(CFrame* frame, bool keepWorld) {
+  if (!keepWorld) m_xFileTopLevelObjects.SetSelectedFrame(frame);
+  m_pSelectedFrame = frame;
+}
+
+void CDXDoc::SetSelectedFrameL(CFrame* frame) {
+  m_SelectedFrameMutex.Lock();
+  SetSelectedFrame(frame, false);
+  m_SelectedFrameMutex.Unlock();
+}
+
+CCameraFrame* CDXDoc::GetMasterCamera() {
+  CDXFile3DView* view = m_pSplitterFrame != NULL ? m_pSplitterFrame->GetActive3DView() : NULL;
+  return view != NULL ? view->GetCamera() : NULL;
+}
+
+CCameraFrame* CDXDoc::GetNextCamera() {
+  CDXFile3DView* active = m_pSplitterFrame != NULL ? m_pSplitterFrame->GetActive3DView() : NULL;
+  CDXFile3DView* view = active != NULL ? m_pSplitterFrame->GetNext3DView(active) : NULL;
+  return view != NULL ? view->GetCamera() : GetMasterCamera();
+}
+
+bool CDXDoc::Initialize() {
+  m_SelectedFrameMutex.Initialize();
+  return m_xFileTopLevelObjects.Initialize(this, false) && m_pCameraManager->Initialize(this, &m_xFileTopLevelObjects) &&
+         m_ThreadsManager.Initialize();
+}
+
+bool CDXDoc::EnableDocumentLights(IDirect3DDevice8* device) {
+  return m_xFileTopLevelObjects.GetLightsManager()->EnableAllLights(device);
+}
+
+void CDXDoc::AddView(CDXFile3DView* view) {
+  m_ViewList.AddTail(view);
+  view->SetFlagInViewList(true);
+}
+
+bool CDXDoc::RemoveView(CDXFile3DView* view) {
+  POSITION at = m_ViewList.Find(view);
+  if (at == NULL) return false;
+  m_ViewList.RemoveAt(at);
+  view->SetFlagInViewList(false);
+  return true;
+}
+
+bool CDXDoc::RenderDocumentScene(bool tryLock) {
+  for (POSITION at = m_ViewList.GetHeadPosition(); at != NULL;) m_ViewList.GetNext(at)->Render(0, tryLock);
+  return true;
+}
+
+bool CDXDoc::UpdateAll3DViews(bool) { return true; }
 
 BOOL CDXDoc::OnNewDocument() {
   if (!CDocument::OnNewDocument() || !Initialize()) return FALSE;

@@ -10,16 +10,24 @@
 
 #include <memory>
 
+#include <xfiledatalist.h>
+
 #include "display_options.h"
 #include "reduction_options.h"
 
+class CAnimationSet;
 class CCameraFrame;
+class CChildObject;
+class CDXFile3DView;
+class CDXSplitterFrame;
 class CCameraManager;
 class CDXPMesh;
 class CDXPMeshFrame;
 class CFileDialog;
 class CDXThread;
 class CFrame;
+class CLightsFormView;
+class CReductionMethodsFormView;
 class CReductionOptionsFormView;
 struct D3DXMATRIX;
 struct IDirect3DDevice8;
@@ -42,6 +50,45 @@ class CDXDoc : public CDocument {
   void KillThreads();
 
   CThreadsManager* GetThreadsManager() { return &m_ThreadsManager; }
+  CXFileDataList* GetWorldDataList() { return &m_xFileTopLevelObjects; }
+  bool GetConfigDataFailed() const { return false; }
+  CDXSplitterFrame* GetSplitterFrame() const { return m_pSplitterFrame; }
+  void SetSplitterFrame(CDXSplitterFrame* frame) { m_pSplitterFrame = frame; }
+  bool EnableDocumentLights(IDirect3DDevice8* device);
+
+  // The job events the main frame hands over.
+  void ResetTreeDisplayName(CChildObject*) {}
+  void DeleteTreeItem(CChildObject*) {}
+  void FillAnimationSetsCombo() {}
+  void SetAnimationTime(CAnimationSet*) {}
+  void SetSlider() {}
+  void OnReadThreadInfo(CDXThread*) {}
+  void OnThreadCreated(CDXThread*) {}
+  void OnThreadTraceFileCreated(CDXThread*) {}
+  void OnReadThreadTraceFile(CDXThread*) {}
+
+  // View list and rendering.
+  void AddView(CDXFile3DView* view);
+  bool RemoveView(CDXFile3DView* view);
+  CTypedPtrList<CPtrList, CDXFile3DView*>* GetViewList() { return &m_ViewList; }
+  bool RenderDocumentScene(bool tryLock);
+  bool UpdateAll3DViews(bool tryLock);
+  void UpdateViews() {}
+
+  // Selection.
+  void SetSelectedFrame(CFrame* frame, bool keepWorld);
+  void SetSelectedFrameL(CFrame* frame);
+  CFrame* GetSelectedFrame() const { return m_pSelectedFrame; }
+  CFrame* GetLastWorkedFrame() const { return m_pLastWorkedFrame; }
+  void SetLastWorkedFrame(CFrame* frame) { m_pLastWorkedFrame = frame; }
+  CCameraFrame* GetMasterCamera();
+  CCameraFrame* GetNextCamera();
+  CLightsFormView* GetLightsFormView() const { return NULL; }
+  CReductionMethodsFormView* GetReductionMethodsFormView() const { return NULL; }
+  bool PressLeftButtonDownTL(POINT*, CCameraFrame*, bool) { return true; }
+  bool DragLeftButtonTL(POINT*, CCameraFrame*) { return true; }
+  bool ReleaseLeftButtonRTL(POINT*, CCameraFrame*, bool) { return true; }
+  void ProcessRequestsRTLIL() {}
   // Makes and takes back the cameras of the document's 3D views.
   CCameraManager* GetCameraManager() { return m_pCameraManager.get(); }
   // The document's own texture manager, never NULL.
@@ -135,6 +182,12 @@ class CDXDoc : public CDocument {
   void StepThroughWorld(bool forwards);
 
  private:
+  CXFileDataList m_xFileTopLevelObjects;
+  CFrame* m_pSelectedFrame = nullptr;
+  CMutex m_SelectedFrameMutex;
+  CFrame* m_pLastWorkedFrame = nullptr;
+  CDXSplitterFrame* m_pSplitterFrame = nullptr;
+  CTypedPtrList<CPtrList, CDXFile3DView*> m_ViewList;
   CThreadsManager m_ThreadsManager;
   std::unique_ptr<CCameraManager> m_pCameraManager;
   CDXTextureManager m_TextureManager;

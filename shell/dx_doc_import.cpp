@@ -86,8 +86,8 @@ void CDXDoc::Insert3dObjectFromFile(char* fileTitle, char* fileName, char* pathN
                                     const char* extension) {
   if (!DeviceReady()) return;
   try {
-    const bool is3ds = _stricmp(extension, "3ds") == 0;
-    const bool isX = _stricmp(extension, "x") == 0;
+    const bool is3ds = CString(extension).CompareNoCase("3ds") == 0;
+    const bool isX = CString(extension).CompareNoCase("x") == 0;
     if (is3ds || isX) {
       if (is3ds && GetSplitterFrame() != NULL) GetSplitterFrame()->DisplayReductionManager();
       CCameraFrame* camera = GetMasterCamera();
@@ -115,6 +115,12 @@ void CDXDoc::Insert3dObjectFromFile(char* fileTitle, char* fileName, char* pathN
 void CDXDoc::ForgetJobFrame(CFrame* frame) {
   if (frame == NULL) return;
   if (m_pLastWorkedFrame == frame) m_pLastWorkedFrame = NULL;
+  // No camera goes on framing it.
+  CTypedPtrList<CPtrList, CCameraFrame*>* cameras = GetWorldDataList()->GetCamerasList();
+  for (POSITION at = cameras->GetHeadPosition(); at != NULL;) {
+    CCameraFrame* camera = cameras->GetNext(at);
+    if (camera->GetViewAllFrame() == frame) camera->SetViewAllFrame(NULL);
+  }
   m_SelectedFrameMutex.Lock();
   if (m_pSelectedFrame == frame) SetSelectedFrame(NULL, true);
   m_SelectedFrameMutex.Unlock();

@@ -1,8 +1,11 @@
 #include "main_frame.h"
 
-#include "main_thread_call.h"
-
+#include <afxcmn.h>
+#include <appoptions.h>
+#include <cameraframe.h>
+#include <dx_thread.h>
 #include <dxwindoweddevice.h>
+#include <tracelog.h>
 #include <input_manager.h>
 #include <job_messages.h>
 #include <threads_manager.h>
@@ -12,6 +15,7 @@
 #include "dx_doc.h"
 #include "dx_file_3dview.h"
 #include "dx_splitter_frame.h"
+#include "main_thread_call.h"
 #include "resource.h"
 #include "vorever_dll.h"
 
@@ -57,6 +61,9 @@ END_MESSAGE_MAP()
 
 namespace {
 
+// The progress bar is a strip this many pixels high.
+constexpr int kProgressBarHeight = 10;
+
 // The device configurations the main frame accepts: windowed rendering,
 // software vertex processing, and source alpha blending.
 HRESULT ConfirmDevice(IDirect3D8*, D3DCAPS8* caps, DWORD behavior, D3DFORMAT) {
@@ -91,9 +98,11 @@ CDXMainFrame::~CDXMainFrame() {
 }
 
 void CDXMainFrame::DestroyContent() {
-  KillTimer(1);
+  DestroyProgressBar();
   DestroyPolygonReductionToolbar();
   DestroyAllSurfaces();
+  for (auto& entry : m_BarTable) delete entry.second;
+  m_BarTable.clear();
 }
 
 BOOL CDXMainFrame::Create() {
@@ -241,20 +250,19 @@ void CDXMainFrame::RecalcLayout(BOOL notify) {
   MoveAllSurfaces();
 }
 
-void CDXMainFrame::OnSize(UINT type, int cx, int cy) { CMDIFrameWnd::OnSize(type, cx, cy); }
-
-void CDXMainFrame::OnTimer(UINT_PTR) {}
+void CDXMainFrame::OnSize(UINT type, int cx, int cy) {
+  CMDIFrameWnd::OnSize(type, cx, cy);
+  if (m_pProgressDialogBar != NULL) ResizeProgressBar();
+}
 
 CDXFile3DView* CDXMainFrame::GetActive3DView() {
-  CMDIChildWnd* child = MDIGetActive();
-  CView* view = child != NULL ? child->GetActiveView() : NULL;
-  return DYNAMIC_DOWNCAST(CDXFile3DView, view);
+  if (m_pActiveSplitterFrame == NULL) return NULL;
+  return DYNAMIC_DOWNCAST(CDXFile3DView, m_pActiveSplitterFrame->GetActiveView());
 }
 
 CDXDoc* CDXMainFrame::GetActiveDXDocument() {
   CDXFile3DView* view = GetActive3DView();
-  CDocument* document = view != NULL ? view->GetDocument() : NULL;
-  return DYNAMIC_DOWNCAST(CDXDoc, document);
+  return view != NULL ? view->GetDocument() : NULL;
 }
 
 bool CDXMainFrame::EnumerateDXviews(bool (*callback)(CDXFile3DView* view, void* param), void* param) {
@@ -273,75 +281,432 @@ bool CDXMainFrame::EnumerateDXviews(bool (*callback)(CDXFile3DView* view, void* 
 }
 
 void CDXMainFrame::CreateAllSurfaces() {
-  EnumerateDXviews([](CDXFile3DView* view, void*) { return view->Resize(); }, NULL);
+  EnumerateDXviews(
+      [](CDXFile3DView* view, void*) {
+        view->Resize();
+        return true;
+      },
+      NULL);
 }
 
 void CDXMainFrame::DestroyAllSurfaces() {
   EnumerateDXviews([](CDXFile3DView*, void*) { return true; }, NULL);
 }
 
-void CDXMainFrame::MoveAllSurfaces() {}
+void CDXMainFrame::MoveAllSurfaces() {
+  EnumerateDXviews(
+      [](CDXFile3DView* view, void*) {
+        if (view->ViewIsReady()) view->Move();
+        return true;
+      },
+      NULL);
+}
 
 void CDXMainFrame::AnimateWorlds(bool bTryLock) {
   if (m_pDocumentManager == NULL) return;
   bool held = false;
   try {
     held = m_pDocumentManager->LockDocList(bTryLock);
-    if (held) m_pDocumentManager->UnlockDocList();
-  } catch (char*) {
-    throw;
-  }
-}
-
-void CDXMainFrame::RenderAllSurfaces(bool bTryLock) {
-  if (m_pDocumentManager == NULL) return;
-  bool held = m_pDocumentManager->LockDocList(bTryLock);
-  try {
     CTypedPtrList<CPtrList, CDXDoc*>* list = m_pDocumentManager->GetDocList();
     for (POSITION at = list->GetHeadPosition(); at != NULL;) {
       CDXDoc* document = list->GetNext(at);
-      if (document->GetThreadsManager()->ActiveThread()) continue;
-      for (POSITION v = document->GetFirstViewPosition(); v != NULL;) {
-        CView* each = document->GetNextView(v);
-        if (auto* view = DYNAMIC_DOWNCAST(CDXFile3DView, each)) view->Render(bTryLock);
-      }
+      document->GetWorldDataList()->ProcessSkinnedMesh(document, bTryLock);
     }
+  } catch (const char* message) {
+    DEBUG_TRACE("%s", message);
+    if (held) m_pDocumentManager->UnlockDocList();
+    throw;
+  } catch (CException* exception) {
+    DEBUG_TRACE("\nCException() raised.");
+    exception->Delete();
+  }
+  if (held) m_pDocumentManager->UnlockDocList();
+}
+
+void CDXMainFrame::RenderAllSurfaces(bool bTryLock) {
+  ProcessKeyboardInput2(bTryLock);
+  ProcessMouseInput(bTryLock);
+  if (m_pDocumentManager == NULL) return;
+  bool held = false;
+  try {
+    held = m_pDocumentManager->LockDocList(bTryLock);
+    const bool mainThread = AfxGetApp() != NULL && GetCurrentThreadId() == AfxGetApp()->m_nThreadID;
+    CTypedPtrList<CPtrList, CDXDoc*>* list = m_pDocumentManager->GetDocList();
+    for (POSITION at = list->GetHeadPosition(); at != NULL;) {
+      CDXDoc* document = list->GetNext(at);
+      CThreadsManager* manager = document->GetThreadsManager();
+      if (manager->ActiveThread()) continue;
+      if (manager->ActiveThread()) continue;
+      if (mainThread) document->ProcessRequestsRTLIL();
+      document->UpdateViews();
+      document->RenderDocumentScene(bTryLock);
+    }
+  } catch (const char* message) {
+    DEBUG_TRACE("%s", message);
+    if (held) m_pDocumentManager->UnlockDocList();
+    throw;
+  } catch (CException* exception) {
+    DEBUG_TRACE("\nCException() raised.");
+    exception->Delete();
+  }
+  if (held) m_pDocumentManager->UnlockDocList();
+}
+
+void CDXMainFrame::UpdateAll3DViews(bool bTryLock) {
+  if (m_pDocumentManager == NULL) return;
+  bool held = false;
+  try {
+    held = m_pDocumentManager->LockDocList(bTryLock);
+    CTypedPtrList<CPtrList, CDXDoc*>* list = m_pDocumentManager->GetDocList();
+    for (POSITION at = list->GetHeadPosition(); at != NULL;) list->GetNext(at)->UpdateAll3DViews(bTryLock);
+  } catch (const char* message) {
+    DEBUG_TRACE("%s", message);
+    if (held) m_pDocumentManager->UnlockDocList();
+    throw;
   } catch (CException* exception) {
     exception->Delete();
   }
   if (held) m_pDocumentManager->UnlockDocList();
 }
 
-void CDXMainFrame::UpdateAll3DViews(bool) {}
-
 bool CDXMainFrame::ActiveThread(bool bTryLock) {
   if (m_pDocumentManager == NULL) return false;
-  bool held = m_pDocumentManager->LockDocList(bTryLock);
+  bool held = false;
   bool active = false;
-  CTypedPtrList<CPtrList, CDXDoc*>* list = m_pDocumentManager->GetDocList();
-  for (POSITION at = list->GetHeadPosition(); at != NULL && !active;) {
-    active = list->GetNext(at)->GetThreadsManager()->ActiveThread();
+  try {
+    held = m_pDocumentManager->LockDocList(bTryLock);
+    CTypedPtrList<CPtrList, CDXDoc*>* list = m_pDocumentManager->GetDocList();
+    for (POSITION at = list->GetHeadPosition(); at != NULL && !active;) {
+      active = list->GetNext(at)->GetThreadsManager()->ActiveThread();
+    }
+  } catch (const char* message) {
+    DEBUG_TRACE("%s", message);
+    if (held) m_pDocumentManager->UnlockDocList();
+    throw;
+  } catch (CException* exception) {
+    exception->Delete();
   }
   if (held) m_pDocumentManager->UnlockDocList();
   return active;
 }
 
-// The progress bar and the documents' answers to the job messages come with
-// the document's views.
-LRESULT CDXMainFrame::OnDestroyProgressBar(WPARAM, LPARAM) { return 0; }
-LRESULT CDXMainFrame::OnCreateProgressBar(WPARAM, LPARAM) { return 0; }
+// ---------------------------------------------------------------------------
+// Keyboard and mouse
+
+namespace {
+
+struct SArrowKey {
+  BYTE code;
+  int CDXMainFrame::*released;
+  void (CCameraFrame::*press)(bool);
+  void (CCameraFrame::*release)(bool);
+};
+
+}  // namespace
+
+void CDXMainFrame::ProcessKeyboardInput2(bool bTryLock) {
+  if (g_pInputManager == NULL || !g_pInputManager->IsReady() || !m_bActivated) return;
+  CDXFile3DView* view = GetActive3DView();
+  if (view == NULL || view->GetCamera() == NULL) return;
+  CCameraFrame* camera = view->GetCamera();
+  CThreadsManager* jobs = view->GetDocument()->GetThreadsManager();
+  static const SArrowKey keys[] = {
+      {DIK_RIGHT, &CDXMainFrame::m_nRightKeyReleased, &CCameraFrame::PressRotateClockwiseKey,
+       &CCameraFrame::ReleaseRotateClockwiseKey},
+      {DIK_LEFT, &CDXMainFrame::m_nLeftKeyReleased, &CCameraFrame::PressRotateCounterlockwiseKey,
+       &CCameraFrame::ReleaseRotateCounterclockwiseKey},
+      {DIK_UP, &CDXMainFrame::m_nUpKeyReleased, &CCameraFrame::PressMoveForwardKey,
+       &CCameraFrame::ReleaseMoveForwardKey},
+      {DIK_DOWN, &CDXMainFrame::m_nDownKeyReleased, &CCameraFrame::PressMoveBackwardKey,
+       &CCameraFrame::ReleaseMoveBackwardKey},
+  };
+  try {
+    BYTE* state = NULL;
+    if (FAILED(g_pInputManager->GetKeyboardDeviceState(&state)) || state == NULL) {
+      throw "\nInfo: GetKeyboardDeviceState() failed() in CDXMainFrame::ProcessKeyboardInput().";
+    }
+    for (const SArrowKey& key : keys) {
+      const bool down = (state[key.code] & 0x80) != 0;
+      int& released = this->*key.released;
+      if (down && released) {
+        jobs->PauseThreads();
+        released = 0;
+        (camera->*key.press)(bTryLock);
+      } else if (!down && !released) {
+        released = 1;
+        (camera->*key.release)(bTryLock);
+        jobs->PlayThreads();
+      }
+    }
+  } catch (const char* message) {
+    DEBUG_TRACE("%s", message);
+  }
+}
+
+void CDXMainFrame::ProcessMouseInput(bool bTryLock) {
+  if (g_pInputManager == NULL || !g_pInputManager->IsReady() || !m_bActivated) return;
+  CDXFile3DView* view = GetActive3DView();
+  if (view == NULL) return;
+  CThreadsManager* jobs = view->GetDocument()->GetThreadsManager();
+  try {
+    DIMOUSESTATE* mouse = NULL;
+    if (FAILED(g_pInputManager->GetMouseDeviceState(&mouse)) || mouse == NULL) {
+      throw "\nInfo: GetMouseDeviceState() failed() in CDXMainFrame::ProcessMouseInput().";
+    }
+    const bool down = (mouse->rgbButtons[0] & 0x80) != 0;
+    if (down && m_nLeftButtonReleased) {
+      POINT point{0, 0};
+      GetCursorPos(&point);
+      view->ScreenToClient(&point);
+      RECT client;
+      view->GetClientRect(&client);
+      if (point.x >= client.left && point.x < client.right && point.y >= client.top && point.y < client.bottom) {
+        jobs->PauseThreads();
+        view->PressLeftButtonDown(bTryLock);
+        m_nLeftButtonReleased = 0;
+      }
+    } else if (!down && !m_nLeftButtonReleased) {
+      view->ReleaseLeftMouseButton(bTryLock);
+      m_nLeftButtonReleased = 1;
+      jobs->PlayThreads();
+    }
+  } catch (const char* message) {
+    DEBUG_TRACE("%s", message);
+  }
+}
+
+void CDXMainFrame::ResetInputDevicesStates(CDXFile3DView* view) {
+  if (view == NULL) return;
+  CThreadsManager* jobs = view->GetDocument() != NULL ? view->GetDocument()->GetThreadsManager() : NULL;
+  for (int* released : {&m_nLeftButtonReleased, &m_nUpKeyReleased, &m_nDownKeyReleased, &m_nRightKeyReleased,
+                        &m_nLeftKeyReleased}) {
+    if (*released == 0 && jobs != NULL) jobs->PlayThreads();
+    *released = 1;
+  }
+  view->ReleaseLeftMouseButton(true);
+  if (CCameraFrame* camera = view->GetCamera()) {
+    try {
+      camera->ReleaseRotateClockwiseKey(true);
+      camera->ReleaseRotateCounterclockwiseKey(true);
+      camera->ReleaseMoveForwardKey(true);
+      camera->ReleaseMoveBackwardKey(true);
+    } catch (const char* message) {
+      DEBUG_TRACE("%s", message);
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The progress bar
+
+bool CDXMainFrame::CreateProgressBar() {
+  try {
+    m_pProgressDialogBar = new CDialogBar;
+    if (!m_pProgressDialogBar->Create(this, IDD_PROGRESS_BAR, CBRS_BOTTOM | CBRS_TOOLTIPS | CBRS_FLYBY,
+                                      IDD_PROGRESS_BAR)) {
+      throw "\nError: Failed to create DlgBar";
+    }
+    m_pProgressDialogBar->EnableDocking(CBRS_ALIGN_ANY);
+    EnableDocking(CBRS_ALIGN_ANY);
+    DockControlBar(m_pProgressDialogBar);
+    m_pProgressDialogBar->SetWindowText("Progress dialog bar");
+    RECT client;
+    GetClientRect(&client);
+    const int width = client.right - client.left;
+    m_pProgressDialogBar->m_sizeDefault = SIZE{width, kProgressBarHeight};
+    auto* control = new CProgressCtrl;
+    g_appOptions.pProgressCtrl = control;
+    if (!control->Create(NULL, NULL, WS_CHILD | WS_VISIBLE | PBS_SMOOTH, RECT{0, 0, width, kProgressBarHeight},
+                         m_pProgressDialogBar, 1)) {
+      throw "\nError: Failed to create progress control";
+    }
+    RecalcLayout();
+    UpdateWindow();
+    control->SetRange(0, static_cast<short>(width));
+    control->SetPos(0);
+    control->SetStep(width / 10);
+    m_nProgressTimer = SetTimer(1, 500);
+  } catch (const char* message) {
+    DEBUG_TRACE("%s", message);
+    return false;
+  } catch (CException* exception) {
+    exception->Delete();
+    return false;
+  }
+  return true;
+}
+
+bool CDXMainFrame::DestroyProgressBar() {
+  bool destroyed = true;
+  if (CProgressCtrl* control = g_appOptions.pProgressCtrl) {
+    if (control->GetSafeHwnd() != NULL && !control->DestroyWindow()) destroyed = false;
+    delete control;
+    g_appOptions.pProgressCtrl = NULL;
+  }
+  if (m_pProgressDialogBar != NULL) {
+    if (m_pProgressDialogBar->GetSafeHwnd() != NULL && !m_pProgressDialogBar->DestroyWindow()) destroyed = false;
+    delete m_pProgressDialogBar;
+    m_pProgressDialogBar = NULL;
+  }
+  if (m_nProgressTimer != 0) {
+    KillTimer(m_nProgressTimer);
+    m_nProgressTimer = 0;
+  }
+  return destroyed;
+}
+
+void CDXMainFrame::ResizeProgressBar() {
+  CProgressCtrl* control = g_appOptions.pProgressCtrl;
+  if (m_pProgressDialogBar == NULL) return;
+  RECT client;
+  GetClientRect(&client);
+  const int width = client.right - client.left;
+  m_pProgressDialogBar->m_sizeDefault = SIZE{width, kProgressBarHeight};
+  if (control == NULL) return;
+  control->MoveWindow(0, 0, width, kProgressBarHeight);
+  control->SetRange(0, static_cast<short>(width));
+  control->SetStep(width / 10);
+}
+
+void CDXMainFrame::StepProgressBar() {
+  CProgressCtrl* control = g_appOptions.pProgressCtrl;
+  if (control == NULL) return;
+  int lower = 0, upper = 0;
+  control->GetRange(lower, upper);
+  if (control->GetPos() >= upper - (upper - lower) / 10) control->SetPos(0);
+  control->StepIt();
+}
+
+bool CDXMainFrame::CreateProgressBar(CDXThread* job) {
+  if (job != NULL) SetEvent(job->GetEventProgressBarCreated());
+  return true;
+}
+
+bool CDXMainFrame::DestroyProgressBar(CDXThread* job) {
+  if (job == NULL) return false;
+  bool found = false;
+  auto entry = m_BarTable.find(std::string(job->GetThreadTitle()));
+  if (entry != m_BarTable.end()) {
+    delete entry->second;
+    m_BarTable.erase(entry);
+    found = true;
+  }
+  SetEvent(job->GetEventProgressBarDestroyed());
+  return found;
+}
+
+void CDXMainFrame::OnTimer(UINT_PTR) { StepProgressBar(); }
+
+// ---------------------------------------------------------------------------
+// The job messages
+
+namespace {
+
+// Whether the document is still open: asked anew for each message.
+bool DocumentOpen(CDXDoc* document) {
+  CVorever* app = DYNAMIC_DOWNCAST(CVorever, AfxGetApp());
+  CDocumentManager* manager = app != NULL ? app->GetDocumentManager() : NULL;
+  return document != NULL && manager != NULL && manager->DocInList(document);
+}
+
+CDXThread* JobOf(LPARAM lParam) { return reinterpret_cast<CDXThread*>(lParam); }
+CDXDoc* DocumentOf(LPARAM lParam) { return reinterpret_cast<CDXDoc*>(lParam); }
+
+}  // namespace
+
+LRESULT CDXMainFrame::OnDestroyProgressBar(WPARAM, LPARAM) {
+  if (g_appOptions.pProgressCtrl == NULL) return 0;
+  if (--m_nProgressCount <= 0) {
+    m_nProgressCount = 0;
+    DestroyProgressBar();
+    RecalcLayout();
+    UpdateWindow();
+  }
+  return 0;
+}
+
+LRESULT CDXMainFrame::OnCreateProgressBar(WPARAM, LPARAM) {
+  if (g_appOptions.pProgressCtrl == NULL) CreateProgressBar();
+  ++m_nProgressCount;
+  return 0;
+}
+
 LRESULT CDXMainFrame::OnDisplayTrace(WPARAM, LPARAM) { return 0; }
-LRESULT CDXMainFrame::OnReadThreadInfo(WPARAM, LPARAM) { return 0; }
-LRESULT CDXMainFrame::OnThreadTraceFileCreated(WPARAM, LPARAM) { return 0; }
-LRESULT CDXMainFrame::OnReadThreadTraceFile(WPARAM, LPARAM) { return 0; }
-LRESULT CDXMainFrame::OnThreadCreated(WPARAM, LPARAM) { return 0; }
-LRESULT CDXMainFrame::OnStepProgressBar(WPARAM, LPARAM) { return 0; }
-LRESULT CDXMainFrame::OnSetSlider(WPARAM, LPARAM) { return 0; }
-LRESULT CDXMainFrame::OnResetTreeDisplayName(WPARAM, LPARAM) { return 0; }
-LRESULT CDXMainFrame::OnFillAnimationSetsCombo(WPARAM, LPARAM) { return 0; }
-LRESULT CDXMainFrame::OnDeleteTreeItem(WPARAM, LPARAM) { return 0; }
-LRESULT CDXMainFrame::OnSetSelectedFrame(WPARAM, LPARAM) { return 0; }
-LRESULT CDXMainFrame::OnSetAnimationTime(WPARAM, LPARAM) { return 0; }
+
+LRESULT CDXMainFrame::OnReadThreadInfo(WPARAM, LPARAM lParam) {
+  CDXThread* job = JobOf(lParam);
+  if (job == NULL || !DocumentOpen(job->GetDXDoc())) return 0;
+  job->GetDXDoc()->OnReadThreadInfo(job);
+  StepProgressBarOnce();
+  return 0;
+}
+
+LRESULT CDXMainFrame::OnThreadTraceFileCreated(WPARAM, LPARAM lParam) {
+  CDXThread* job = JobOf(lParam);
+  if (job == NULL || !DocumentOpen(job->GetDXDoc())) return 0;
+  job->GetDXDoc()->OnThreadTraceFileCreated(job);
+  StepProgressBarOnce();
+  return 0;
+}
+
+LRESULT CDXMainFrame::OnReadThreadTraceFile(WPARAM, LPARAM lParam) {
+  CDXThread* job = JobOf(lParam);
+  if (job == NULL || !DocumentOpen(job->GetDXDoc())) return 0;
+  job->GetDXDoc()->OnReadThreadTraceFile(job);
+  StepProgressBarOnce();
+  return 0;
+}
+
+LRESULT CDXMainFrame::OnThreadCreated(WPARAM, LPARAM lParam) {
+  CDXThread* job = JobOf(lParam);
+  if (job == NULL || !DocumentOpen(job->GetDXDoc())) return 0;
+  job->GetDXDoc()->OnThreadCreated(job);
+  StepProgressBarOnce();
+  return 0;
+}
+
+LRESULT CDXMainFrame::OnStepProgressBar(WPARAM, LPARAM) {
+  StepProgressBarOnce();
+  return 0;
+}
+
+void CDXMainFrame::StepProgressBarOnce() {
+  if (CProgressCtrl* control = g_appOptions.pProgressCtrl) control->StepIt();
+}
+
+LRESULT CDXMainFrame::OnSetSlider(WPARAM, LPARAM lParam) {
+  if (DocumentOpen(DocumentOf(lParam))) DocumentOf(lParam)->SetSlider();
+  return 0;
+}
+
+LRESULT CDXMainFrame::OnResetTreeDisplayName(WPARAM wParam, LPARAM lParam) {
+  auto* child = reinterpret_cast<CChildObject*>(wParam);
+  if (child != NULL && DocumentOpen(DocumentOf(lParam))) DocumentOf(lParam)->ResetTreeDisplayName(child);
+  return 0;
+}
+
+LRESULT CDXMainFrame::OnFillAnimationSetsCombo(WPARAM, LPARAM lParam) {
+  if (DocumentOpen(DocumentOf(lParam))) DocumentOf(lParam)->FillAnimationSetsCombo();
+  return 0;
+}
+
+LRESULT CDXMainFrame::OnDeleteTreeItem(WPARAM wParam, LPARAM lParam) {
+  auto* child = reinterpret_cast<CChildObject*>(wParam);
+  if (child != NULL && DocumentOpen(DocumentOf(lParam))) DocumentOf(lParam)->DeleteTreeItem(child);
+  return 0;
+}
+
+LRESULT CDXMainFrame::OnSetSelectedFrame(WPARAM wParam, LPARAM lParam) {
+  auto* frame = reinterpret_cast<CFrame*>(wParam);
+  if (frame != NULL && DocumentOpen(DocumentOf(lParam))) DocumentOf(lParam)->SetSelectedFrame(frame, false);
+  return 0;
+}
+
+LRESULT CDXMainFrame::OnSetAnimationTime(WPARAM wParam, LPARAM lParam) {
+  auto* document = reinterpret_cast<CDXDoc*>(wParam);
+  if (DocumentOpen(document)) document->SetAnimationTime(reinterpret_cast<CAnimationSet*>(lParam));
+  return 0;
+}
 
 LRESULT CDXMainFrame::OnSetMessageText(WPARAM wParam, LPARAM) {
   SetMessageText(static_cast<UINT>(wParam));

@@ -8,10 +8,14 @@
 #include <converter3ds.h>
 #include <dx_mutex.h>
 
+#include <map>
+#include <string>
+
 class CDocumentManager;
 class CDXDoc;
 class CDXFile3DView;
 class CDXSplitterFrame;
+class CDXThread;
 
 class CDXMainFrame : public CMDIFrameWnd {
   DECLARE_DYNCREATE(CDXMainFrame)
@@ -29,10 +33,28 @@ class CDXMainFrame : public CMDIFrameWnd {
   void AnimateWorlds(bool bTryLock);
   void RenderAllSurfaces(bool bTryLock);
 
-  // Redraws every 3D view; with showJobType the views of a busy document show
-  // the job instead of the scene.
-  virtual void UpdateAll3DViews(bool showJobType);
+  // Repaints every 3D view of every listed document at once.
+  virtual void UpdateAll3DViews(bool bTryLock);
+  // Whether some listed document runs a job.
   bool ActiveThread(bool bTryLock);
+
+  // Keyboard and mouse of the active 3D view, polled once a frame: the arrow
+  // keys steer its camera and the left button picks; each held key or button
+  // holds one pause of the document's jobs.
+  void ProcessKeyboardInput2(bool bTryLock);
+  void ProcessMouseInput(bool bTryLock);
+  // The view lost the focus: what was held is released (and its pauses).
+  void ResetInputDevicesStates(CDXFile3DView* view);
+
+  // The one progress bar of the running jobs.
+  bool CreateProgressBar();
+  bool DestroyProgressBar();
+  void ResizeProgressBar();
+  void StepProgressBar();
+  bool CreateProgressBar(CDXThread* job);
+  bool DestroyProgressBar(CDXThread* job);
+  CDialogBar* GetProgressDialogBar() const { return m_pProgressDialogBar; }
+  int GetProgressCount() const { return m_nProgressCount; }
 
   // A new untitled document in a splitter frame; false when none was made.
   bool CreateDocument();
@@ -51,6 +73,7 @@ class CDXMainFrame : public CMDIFrameWnd {
   bool IsMainFrameActivated() const { return m_bActivated; }
   int GetAppUseZBuffer() const { return m_bUseZBuffer; }
   void SetActiveSplitterFrame(CDXSplitterFrame* frame) { m_pActiveSplitterFrame = frame; }
+  void SetMainFrameActivated(bool activated) { m_bActivated = activated; }
   CDXSplitterFrame* GetActiveSplitterFrame() const { return m_pActiveSplitterFrame; }
   CDXFile3DView* GetActive3DView();
   CDXDoc* GetActiveDXDocument();
@@ -112,6 +135,8 @@ class CDXMainFrame : public CMDIFrameWnd {
 
  private:
   bool CreateReductionToolbar(UINT resourceId);
+  // One step of the progress control when there is one.
+  void StepProgressBarOnce();
   void DestroyContent();
 
   HWND m_hRenderWindow = nullptr;
@@ -124,6 +149,17 @@ class CDXMainFrame : public CMDIFrameWnd {
   bool m_bActivated = false;
   bool m_bPMeshToolbar = false;
   bool m_bMessagesOnly = false;
+  // Held-state flags: 1 released, 0 held.
+  int m_nLeftButtonReleased = 1;
+  int m_nUpKeyReleased = 1;
+  int m_nDownKeyReleased = 1;
+  int m_nRightKeyReleased = 1;
+  int m_nLeftKeyReleased = 1;
+  // Job title to a bar object of the table, owned.
+  std::map<std::string, CObject*> m_BarTable;
+  CDialogBar* m_pProgressDialogBar = nullptr;
+  UINT_PTR m_nProgressTimer = 0;
+  int m_nProgressCount = 0;
   CStatusBar m_wndStatusBar;
   C3DSFileConverter m_3DSFileConverter;
 };

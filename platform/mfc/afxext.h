@@ -37,6 +37,9 @@ class CControlBar : public CWnd {
   }
 
   DWORD m_dwDockStyle = 0;
+  // The frame that lists the bar; a bar that goes leaves its list.
+  CFrameWnd* m_pDockSite = nullptr;
+  ~CControlBar() override;
 };
 
 // A toolbar: buttons from a toolbar resource, each with its tooltip (the
@@ -107,6 +110,11 @@ class CSplitterWnd : public CWnd {
   // The control ID of pane (row, column): the first pane's plus 16 a row plus the column.
   int IdFromRowCol(int row, int column) const { return AFX_IDW_PANE_FIRST + row * 16 + column; }
   CWnd* GetPane(int row, int column) const;
+  // Destroys the window in pane (row, column).
+  virtual void DeleteView(int row, int column);
+  // Makes the pane's window (pWnd, or the one in the pane) the frame's active
+  // view when it is a view.
+  virtual void SetActivePane(int row, int column, CWnd* pWnd = nullptr);
   int GetRowCount() const { return m_nRows; }
   int GetColumnCount() const { return m_nCols; }
   void SetRowInfo(int row, int ideal, int minimum);

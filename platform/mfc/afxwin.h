@@ -91,6 +91,8 @@ class CWnd : public CCmdTarget {
   BOOL KillTimer(UINT_PTR id);
   DWORD GetStyle() const { return m_dwStyle; }
   CMenu* GetMenu() const { return m_pMenu; }
+  // Whether the window (an MDI child: its sub-window) is minimised.
+  BOOL IsIconic() const;
 
   // Whether the object goes with its window (controls made from templates).
   BOOL m_bAutoDelete = FALSE;
@@ -668,3 +670,49 @@ void AfxPlaceDialogItem(CWnd* control, const AfxDialogItem& item);
 // string table entry id.
 int AfxMessageBox(LPCSTR text, UINT type = MB_OK, UINT helpId = 0);
 int AfxMessageBox(UINT id, UINT type = MB_OK, UINT helpId = static_cast<UINT>(-1));
+
+// Text alignment and background modes of a device context.
+#define TA_LEFT 0u
+#define TA_TOP 0u
+#define TA_CENTER 6u
+#define TA_BASELINE 24u
+#define TRANSPARENT 1
+#define OPAQUE 2
+
+// A device context of a window: GDI-style drawing into a picture of the
+// window's client size, shown in the window when the context goes.
+class CDC {
+ public:
+  CDC();
+  virtual ~CDC();
+  CDC(const CDC&) = delete;
+  CDC& operator=(const CDC&) = delete;
+
+  void FillSolidRect(const RECT* rect, COLORREF colour);
+  UINT SetTextAlign(UINT flags);
+  COLORREF SetTextColor(COLORREF colour);
+  int SetBkMode(int mode);
+  BOOL TextOut(int x, int y, LPCSTR text);
+  SIZE GetTextExtent(LPCSTR text) const;
+  // Whether some part of rect lies in the picture.
+  BOOL RectVisible(const RECT* rect) const;
+  // The picture drawn so far: RGBA rows, top first (tests read it).
+  COLORREF GetPixel(int x, int y) const;
+
+ protected:
+  struct Impl;
+  Impl* m_pImpl;
+};
+
+// The device context of a window's client area.
+class CClientDC : public CDC {
+ public:
+  explicit CClientDC(CWnd* window);
+  ~CClientDC() override;
+
+ private:
+  CWnd* m_pWindow;
+};
+
+// The cursor's position in screen coordinates.
+BOOL GetCursorPos(LPPOINT point);

@@ -113,3 +113,21 @@ BOOL CSplitterWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
   frame->SendMessage(WM_COMMAND, wParam, lParam);
   return TRUE;
 }
+
+void CSplitterWnd::DeleteView(int row, int column) {
+  CWnd* pane = GetPane(row, column);
+  if (!pane) return;
+  CFrameWnd* frame = GetParentFrame();
+  if (frame && frame->GetActiveView() == pane) frame->SetActiveView(nullptr, FALSE);
+  pane->DestroyWindow();
+}
+
+void CSplitterWnd::SetActivePane(int row, int column, CWnd* pWnd) {
+  CWnd* pane = pWnd ? pWnd : GetPane(row, column);
+  CFrameWnd* frame = GetParentFrame();
+  if (auto* view = DYNAMIC_DOWNCAST(CView, pane)) {
+    if (frame) frame->SetActiveView(view);
+  } else if (pane) {
+    pane->SetFocus();
+  }
+}

@@ -8,6 +8,7 @@
 #include <document_manager.h>
 #include <dx_doc.h>
 #include <dx_file_dialogs.h>
+#include <dx_splitter_frame.h>
 #include <dx_thread.h>
 #include <dxwindoweddevice.h>
 #include <frame.h>
@@ -130,9 +131,14 @@ class JobsTest : public ::testing::Test {
     return document;
   }
 
-  // Runs a document command and waits for the job it starts.
+  // Runs a command of a menu or toolbar and waits for the job it starts.
   void RunCommand(CDXDoc* document, UINT id) {
     EXPECT_TRUE(m_frame->TriggerCommand(id)) << id;
+    EXPECT_TRUE(WaitForJobs(document));
+  }
+  // The same for a command that no menu or toolbar shows.
+  void SendCommand(CDXDoc* document, UINT id) {
+    m_frame->SendMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0);
     EXPECT_TRUE(WaitForJobs(document));
   }
 
@@ -259,6 +265,8 @@ TEST_F(JobsTest, AConnectivityFrameIsReducedWithinItsLimits) {
   ASSERT_NE(document, nullptr);
   CFrame* source = document->GetSelectedFrame();
   ASSERT_NE(source, nullptr);
+  // The connectivity road: its toolbar, and the settings' method.
+  ASSERT_TRUE(m_frame->CreateCMeshPolygonReductionToolbar());
   document->GetConfig()->dwReductionMethod = 1;
   RunCommand(document, ID_CREATE_CONNECTIVITY_FRAME);
   EXPECT_EQ(LastJob(document)->GetEThreadStatus(), CDXThread::eThreadCompleted);
@@ -275,6 +283,7 @@ TEST_F(JobsTest, AConnectivityFrameIsReducedWithinItsLimits) {
   options.reductionPercent = 50.0f;
   options.maxNormalAngle = 30.0f;
   options.maxAreaChangePercent = 20.0f;
+  options.faceAreaFactor = 10.0f;
   document->SetReductionOptions(options);
   RunCommand(document, ID_REDUCE_TRIANGLES);
   EXPECT_EQ(LastJob(document)->GetEThreadStatus(), CDXThread::eThreadCompleted);
@@ -290,6 +299,7 @@ TEST_F(JobsTest, AStoppedReductionRemovesItsFrame) {
   CDXDoc* document = ImportThroughCommand(m_sphere);
   ASSERT_NE(document, nullptr);
   CFrame* source = document->GetSelectedFrame();
+  ASSERT_TRUE(m_frame->CreateCMeshPolygonReductionToolbar());
   document->GetConfig()->dwReductionMethod = 1;
   RunCommand(document, ID_CREATE_CONNECTIVITY_FRAME);
   CFrame* connectivity = document->GetSelectedFrame();
@@ -343,7 +353,7 @@ TEST_F(JobsTest, DoItAllLeavesThreeFramesTwoOfThemHidden) {
   // The job asks for the file from its own thread; the main thread shows the
   // dialog.
   AnswerFileDialogs(m_sphere);
-  RunCommand(document, ID_DO_IT_ALL_PMESH);
+  SendCommand(document, ID_DO_IT_ALL_PMESH);
   EXPECT_EQ(LastJob(document)->GetEThreadStatus(), CDXThread::eThreadCompleted);
   const std::vector<CFrame*> frames = ChildFrames(document->GetMasterCamera()->GetParentRenderFrame());
   ASSERT_EQ(frames.size(), 3u);
@@ -358,7 +368,7 @@ TEST_F(JobsTest, DoItAllLeavesThreeFramesTwoOfThemHidden) {
 
   // A cancelled dialog ends the job as failed and changes nothing.
   AnswerFileDialogs("");
-  RunCommand(document, ID_DO_IT_ALL_PMESH);
+  SendCommand(document, ID_DO_IT_ALL_PMESH);
   EXPECT_EQ(LastJob(document)->GetEThreadStatus(), CDXThread::eThreadFailed);
   EXPECT_EQ(ChildFrames(document->GetMasterCamera()->GetParentRenderFrame()).size(), 3u);
 }
