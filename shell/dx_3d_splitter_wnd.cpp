@@ -4,6 +4,9 @@
 
 IMPLEMENT_DYNCREATE(CDX3DSplitterWnd, CSplitterWnd)
 
+BEGIN_MESSAGE_MAP(CDX3DSplitterWnd, CSplitterWnd)
+END_MESSAGE_MAP()
+
 CDXFile3DView* CDX3DSplitterWnd::Get3DView(int row, int column) const {
   return DYNAMIC_DOWNCAST(CDXFile3DView, GetPane(row, column));
 }
@@ -30,4 +33,32 @@ void CDX3DSplitterWnd::SetViewsParentFrameCreationStatus(bool created) {
       if (CDXFile3DView* view = Get3DView(row, column)) view->SetParentFrameCreationStatus(created);
     }
   }
+}
+
+void CDX3DSplitterWnd::OnInvertTracker(const RECT& rect) {
+  if (!m_bTracking) {
+    m_bTracking = true;
+    PauseViews(true);
+  }
+  CSplitterWnd::OnInvertTracker(rect);
+}
+
+void CDX3DSplitterWnd::OnDrawSplitter(CDC* dc, ESplitType type, const RECT& rect) {
+  CSplitterWnd::OnDrawSplitter(dc, type, rect);
+  if (m_bTracking) {
+    m_bTracking = false;
+    PauseViews(false);
+  }
+}
+
+BOOL CDX3DSplitterWnd::SplitRow(int cyBefore) {
+  BOOL split = CSplitterWnd::SplitRow(cyBefore);
+  MoveViews();
+  return split;
+}
+
+BOOL CDX3DSplitterWnd::SplitColumn(int cxBefore) {
+  BOOL split = CSplitterWnd::SplitColumn(cxBefore);
+  MoveViews();
+  return split;
 }

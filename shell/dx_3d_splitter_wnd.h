@@ -1,5 +1,6 @@
-// CDX3DSplitterWnd: a splitter window whose panes are 3D views, with the
-// operations that act on all of them.
+// CDX3DSplitterWnd: a static splitter whose panes are 3D views. While a
+// splitter bar is dragged its views stop rendering; after a split they move
+// their render surfaces to the new pane places.
 #pragma once
 
 #include <afxext.h>
@@ -12,12 +13,24 @@ class CDX3DSplitterWnd : public CSplitterWnd {
  public:
   CDX3DSplitterWnd() = default;
 
-  // The 3D view in pane (row, column), or NULL.
-  CDXFile3DView* Get3DView(int row, int column) const;
+  void OnDrawSplitter(CDC* dc, ESplitType type, const RECT& rect) override;
+  void OnInvertTracker(const RECT& rect) override;
+  BOOL SplitRow(int cyBefore) override;
+  BOOL SplitColumn(int cxBefore) override;
+
+  // Over every pane's view.
   void PauseViews(bool pause);
   void MoveViews();
   void SetViewsParentFrameCreationStatus(bool created);
 
+  // The 3D view of pane (row, column), NULL when the pane holds none.
+  CDXFile3DView* Get3DView(int row, int column) const;
+  // True from the first tracker drawing of a drag until the bars are drawn again.
+  bool IsTracking() const { return m_bTracking; }
+
  protected:
+  DECLARE_MESSAGE_MAP()
+
+ private:
   bool m_bTracking = false;
 };

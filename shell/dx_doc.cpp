@@ -71,6 +71,10 @@ bool CDXDoc::RemoveView(CDXFile3DView* view) {
 }
 
 bool CDXDoc::RenderDocumentScene(bool tryLock) {
+  if (m_pSplitterFrame != NULL && m_pSplitterFrame->IsZoomed()) {
+    if (CDXFile3DView* view = m_pSplitterFrame->GetActive3DView()) view->Render(0, tryLock);
+    return true;
+  }
   for (POSITION at = m_ViewList.GetHeadPosition(); at != NULL;) m_ViewList.GetNext(at)->Render(0, tryLock);
   return true;
 }

@@ -130,12 +130,12 @@ bool CDXFile3DView::Initialize() {
     }
     m_bCameraCreated = true;
     D3DXVECTOR3 position(0, 0, 0), direction(0, 0, 1), up(0, 1, 0);
-    SetViewMode(ID_VIEW_FRONT, &position, &direction, &up, true);
+    SetViewMode(ID_VIEW_FRONT_VIEW, &position, &direction, &up, true);
     CFrameWnd* parent = GetParentFrame();
     if (parent != NULL) parent->SetWindowText(document->GetTitle() + " (3D View)");
     m_pParentFrame = parent;
     document->AddView(this);
-    SetCameraMovingMode(ID_CAMERA_FORWARD_BACKWARD);
+    SetCameraMovingMode(ID_CAMERA_FORWARD_BACKWARD_MODE);
     m_eViewStatus = eViewReady;
   } catch (const char* message) {
     DEBUG_TRACE("%s", message);
@@ -524,19 +524,19 @@ void Preset(CDXFile3DView* view, UINT mode, D3DXVECTOR3 direction, D3DXVECTOR3 u
 
 }  // namespace
 
-void CDXFile3DView::ViewFrontView() { Preset(this, ID_VIEW_FRONT, {0, 0, 1}, {0, 1, 0}); }
-void CDXFile3DView::ViewBackView() { Preset(this, ID_VIEW_BACK, {0, 0, -1}, {0, 1, 0}); }
-void CDXFile3DView::ViewSideViewPlusX() { Preset(this, ID_VIEW_RIGHT, {1, 0, 0}, {0, 1, 0}); }
-void CDXFile3DView::ViewSideViewMinusX() { Preset(this, ID_VIEW_LEFT, {-1, 0, 0}, {0, 1, 0}); }
-void CDXFile3DView::ViewTopView() { Preset(this, ID_VIEW_TOP, {0, -1, 0}, {0, 0, 1}); }
-void CDXFile3DView::ViewBottomView() { Preset(this, ID_VIEW_BOTTOM, {0, 1, 0}, {0, 0, -1}); }
-void CDXFile3DView::View3dView() { Preset(this, ID_VIEW_PERSPECTIVE, {-1, 0, 1}, {0, 1, 0}); }
+void CDXFile3DView::ViewFrontView() { Preset(this, ID_VIEW_FRONT_VIEW, {0, 0, 1}, {0, 1, 0}); }
+void CDXFile3DView::ViewBackView() { Preset(this, ID_VIEW_BACK_VIEW, {0, 0, -1}, {0, 1, 0}); }
+void CDXFile3DView::ViewSideViewPlusX() { Preset(this, ID_VIEW_SIDE_VIEW_PLUS_X, {1, 0, 0}, {0, 1, 0}); }
+void CDXFile3DView::ViewSideViewMinusX() { Preset(this, ID_VIEW_SIDE_VIEW_MINUS_X, {-1, 0, 0}, {0, 1, 0}); }
+void CDXFile3DView::ViewTopView() { Preset(this, ID_VIEW_TOP_VIEW, {0, -1, 0}, {0, 0, 1}); }
+void CDXFile3DView::ViewBottomView() { Preset(this, ID_VIEW_BOTTOM_VIEW, {0, 1, 0}, {0, 0, -1}); }
+void CDXFile3DView::View3dView() { Preset(this, ID_VIEW_3D_VIEW, {-1, 0, 1}, {0, 1, 0}); }
 
 void CDXFile3DView::SetCameraMovingMode(UINT mode) {
   m_nCameraMovingMode = mode;
   if (m_pCamera == NULL) return;
   try {
-    m_pCamera->SetCameraMovingMode(mode == ID_CAMERA_UP_DOWN ? static_cast<CMovingObject::EMovingMode>(1)
+    m_pCamera->SetCameraMovingMode(mode == ID_CAMERA_UP_DOWN_MODE ? static_cast<CMovingObject::EMovingMode>(1)
                                                               : static_cast<CMovingObject::EMovingMode>(0),
                                    true);
   } catch (const char* message) {

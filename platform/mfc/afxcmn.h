@@ -7,6 +7,17 @@
 #define UDS_SETBUDDYINT 0x0002u
 #define UDS_ALIGNRIGHT 0x0004u
 #define UDS_AUTOBUDDY 0x0010u
+#define UDS_ARROWKEYS 0x0020u
+#define UDS_NOTHOUSANDS 0x0080u
+
+// WM_NOTIFY of an up-down button before it steps: a non-zero result keeps
+// its position.
+#define UDN_DELTAPOS (static_cast<UINT>(-722))
+struct NMUPDOWN {
+  NMHDR hdr;
+  int iPos;
+  int iDelta;
+};
 #define TBS_HORZ 0x0000u
 #define TBS_VERT 0x0002u
 #define LVS_REPORT 0x0001u
@@ -46,7 +57,9 @@ class CProgressCtrl : public CWnd {
   int m_lower = 0, m_upper = 100, m_pos = 0, m_step = 10;
 };
 
-// The up-down button beside an edit control (its buddy).
+// The up-down button beside an edit control (its buddy). Each step first
+// asks its parent (UDN_DELTAPOS); with UDS_SETBUDDYINT the buddy then shows
+// the new position.
 class CSpinButtonCtrl : public CWnd {
   DECLARE_DYNAMIC(CSpinButtonCtrl)
 

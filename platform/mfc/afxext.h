@@ -21,6 +21,15 @@
 #define CBRS_LEFT (CBRS_ALIGN_LEFT | 0x0200u)
 #define CBRS_RIGHT (CBRS_ALIGN_RIGHT | 0x0100u)
 #define TBSTYLE_FLAT 0x0800u
+// Button styles; a separator's image is its width in pixels.
+#define TBBS_BUTTON 0x0000u
+#define TBBS_SEPARATOR 0x0001u
+#define TBBS_CHECKBOX 0x0002u
+// The dock bars of a frame's four sides.
+#define AFX_IDW_DOCKBAR_TOP 0xE81Bu
+#define AFX_IDW_DOCKBAR_LEFT 0xE81Cu
+#define AFX_IDW_DOCKBAR_RIGHT 0xE81Du
+#define AFX_IDW_DOCKBAR_BOTTOM 0xE81Eu
 
 class CControlBar : public CWnd {
   DECLARE_DYNAMIC(CControlBar)
@@ -52,6 +61,18 @@ class CToolBar : public CControlBar {
   BOOL CreateEx(CWnd* parent, DWORD ctrlStyle = TBSTYLE_FLAT, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP,
                 RECT borders = RECT{0, 0, 0, 0}, UINT id = AFX_IDW_TOOLBAR);
   BOOL LoadToolBar(UINT resourceId);
+  // The button pictures of a toolbar resource, in order, for SetButtons.
+  BOOL LoadBitmap(UINT resourceId);
+  // Buttons of the given command IDs (ID_SEPARATOR for a gap), taking the
+  // loaded pictures in order.
+  BOOL SetButtons(const UINT* ids, int count);
+  // With TBBS_SEPARATOR: button index becomes a gap of width image pixels
+  // that holds the child window of control ID id (a combo box, an edit).
+  void SetButtonInfo(int index, UINT id, UINT style, int image);
+  // The index of the button (or gap) of command id, -1 when there is none.
+  int CommandToIndex(UINT id) const;
+  // The rectangle of button index in the bar's client coordinates.
+  void GetItemRect(int index, LPRECT rect) const;
   // Buttons by index, separators included.
   int GetCount() const;
   UINT GetItemID(int index) const;
@@ -59,10 +80,17 @@ class CToolBar : public CControlBar {
   CString GetButtonFlyBy(int index) const;
   BOOL IsButtonEnabled(int index) const;
   BOOL IsButtonChecked(int index) const;
+  // The bar's own message map answers first for its buttons and controls,
+  // then the target.
   void OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) override;
 
  protected:
   QWidget* CreateWidget(QWidget* parent) override;
+  void AddChildWidget(CWnd* child) override;
+
+ private:
+  void AddButton(UINT id, LPCSTR picture);
+  std::vector<LPCSTR> m_pictures;
 };
 
 // The status bar: indicator panes, the first of which (ID_SEPARATOR) is the
@@ -98,11 +126,15 @@ class CDialogBar : public CControlBar {
 };
 
 // Panes in rows and columns; a static splitter holds one view (or a nested
-// splitter) in each pane.
+// splitter) in each pane. Dragging a bar draws its tracker (OnInvertTracker)
+// while the mouse moves and the panes take their new sizes when it is let go;
+// the bars are then drawn again (OnDrawSplitter).
 class CSplitterWnd : public CWnd {
   DECLARE_DYNAMIC(CSplitterWnd)
 
  public:
+  enum ESplitType { splitBox, splitBar, splitIntersection, splitBorder };
+
   BOOL CreateStatic(CWnd* parent, int rows, int columns, DWORD style = WS_CHILD | WS_VISIBLE,
                     UINT id = AFX_IDW_PANE_FIRST);
   // A view of viewClass in pane (row, column).
@@ -122,6 +154,12 @@ class CSplitterWnd : public CWnd {
   void GetRowInfo(int row, int& current, int& minimum) const;
   void GetColumnInfo(int column, int& current, int& minimum) const;
   virtual void RecalcLayout();
+  // Drawing of a bar (dc may be NULL), and of the tracker while a bar is dragged.
+  virtual void OnDrawSplitter(CDC* dc, ESplitType type, const RECT& rect);
+  virtual void OnInvertTracker(const RECT& rect);
+  // Splitting a pane in two; a static splitter has fixed panes: FALSE.
+  virtual BOOL SplitRow(int cyBefore);
+  virtual BOOL SplitColumn(int cxBefore);
 
  protected:
   QWidget* CreateWidget(QWidget* parent) override;

@@ -17,6 +17,7 @@ enum AfxSig : UINT {
   AfxSig_vwl,  // void (WPARAM, LPARAM): thread messages
   AfxSig_cmd,  // void (): a command (WM_COMMAND with a notification code)
   AfxSig_cmdui,  // void (CCmdUI*): a command's update, the CCmdUI in lParam
+  AfxSig_notify,  // void (NMHDR*, LRESULT*): a control's WM_NOTIFY
 };
 
 // Notification codes of the command handlers: a command, and the question
@@ -93,6 +94,18 @@ struct AFX_MSGMAP {
      return 0;                                                                                                \
    }},
 
+// void memberFxn(NMHDR*, LRESULT*) for notification code of control id
+// (WM_NOTIFY); the result goes back to the control.
+#define ON_NOTIFY(code, id, memberFxn)                                                          \
+  {WM_NOTIFY, static_cast<UINT>(code), static_cast<UINT>(id), static_cast<UINT>(id), AfxSig_notify, \
+   [](CCmdTarget* target, WPARAM, LPARAM lParam) -> LRESULT {                                     \
+     LRESULT result = 0;                                                                          \
+     static_cast<ThisClass*>(target)->memberFxn(reinterpret_cast<NMHDR*>(lParam), &result);       \
+     return result;                                                                               \
+   }},
+#define ON_CBN_SELCHANGE(id, memberFxn) ON_CONTROL(CBN_SELCHANGE, id, memberFxn)
+#define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)
+
 // Window messages with their handlers' own signatures.
 #define AFX_ON_WM(message, call)                                                                    \
   {message, 0, 0, 0, AfxSig_lwl, [](CCmdTarget* target, WPARAM wParam, LPARAM lParam) -> LRESULT { \
@@ -145,4 +158,6 @@ class CCmdTarget : public CObject {
   // Calls the handler of message when the map has one.
   BOOL DispatchWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
   BOOL DispatchThreadMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // Calls the ON_NOTIFY handler of (code, id) when the map has one.
+  BOOL DispatchNotify(UINT code, UINT id, LPARAM lParam, LRESULT* result);
 };

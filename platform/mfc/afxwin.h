@@ -73,6 +73,8 @@ class CWnd : public CCmdTarget {
   CString GetWindowTextString() const;
   BOOL ShowWindow(int command);
   BOOL IsWindowVisible() const;
+  // Whether the window (or the MDI window holding it) is maximised.
+  BOOL IsZoomed() const;
   BOOL EnableWindow(BOOL enable = TRUE);
   BOOL IsWindowEnabled() const;
   void MoveWindow(int x, int y, int width, int height, BOOL repaint = TRUE);
@@ -340,6 +342,8 @@ class CFrameWnd : public CWnd {
   virtual CFrameWnd* GetActiveFrame() { return this; }
   virtual void ActivateFrame(int command = -1);
   virtual void InitialUpdateFrame(CDocument* document, BOOL makeVisible);
+  // The window text follows the active document's title (the base: the title alone).
+  virtual void OnUpdateFrameTitle(BOOL addToTitle);
   virtual void RecalcLayout(BOOL notify = TRUE);
   // Makes a view of the context's class as the frame's client (pane id).
   CWnd* CreateView(CCreateContext* context, UINT id = AFX_IDW_PANE_FIRST);

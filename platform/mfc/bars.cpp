@@ -4,6 +4,7 @@
 #include <QtCore/QDir>
 #include <QtGui/QAction>
 #include <QtGui/QIcon>
+#include <QtWidgets/QHBoxLayout>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QStatusBar>
 #include <QtWidgets/QToolBar>
@@ -58,6 +59,18 @@ class CButtonCmdUI : public CCmdUI {
   QAction* m_action;
 };
 
+class CControlCmdUI : public CCmdUI {
+ public:
+  explicit CControlCmdUI(CWnd* control) : m_control(control) {}
+  void Enable(BOOL on) override {
+    CCmdUI::Enable(on);
+    m_control->EnableWindow(on);
+  }
+
+ private:
+  CWnd* m_control;
+};
+
 }  // namespace
 
 // CToolBar
@@ -76,35 +89,112 @@ BOOL CToolBar::CreateEx(CWnd* parent, DWORD, DWORD style, RECT, UINT id) {
   return CWnd::CreateEx(0, nullptr, nullptr, style | WS_CHILD, RECT{0, 0, 0, 0}, parent, id);
 }
 
+void CToolBar::AddButton(UINT id, LPCSTR picture) {
+  auto* toolBar = static_cast<QToolBar*>(m_pWidget);
+  if (id == ID_SEPARATOR) {
+    toolBar->addSeparator();
+    return;
+  }
+  QDir media(QCoreApplication::applicationDirPath() + "/../media/toolbar");
+  QString flyBy, tip;
+  SplitPrompt(id, flyBy, tip);
+  QAction* action = toolBar->addAction(tip.isEmpty() ? flyBy : tip);
+  action->setData(id);
+  if (picture && media.exists(QString::fromLatin1(picture))) {
+    action->setIcon(QIcon(media.filePath(QString::fromLatin1(picture))));
+  } else {
+    toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);  // a button without its picture shows its text
+  }
+  if (m_dwStyle & CBRS_TOOLTIPS) action->setToolTip(tip);
+  if (m_dwStyle & CBRS_FLYBY) action->setStatusTip(flyBy);
+  QObject::connect(action, &QAction::triggered, [this, id] {
+    if (CFrameWnd* frame = GetParentFrame()) AfxWidgetBridge::RouteCommand(frame, id);
+  });
+}
+
 BOOL CToolBar::LoadToolBar(UINT resourceId) {
   auto* toolBar = qobject_cast<QToolBar*>(m_pWidget);
   const std::vector<AfxToolBarButton>* buttons = AfxFindToolBar(resourceId);
   if (!buttons) return FALSE;
   if (!toolBar) return m_hWnd != nullptr;  // without a desktop the bar has no buttons to show
   toolBar->clear();
-  QDir media(QCoreApplication::applicationDirPath() + "/../media/toolbar");
+  for (const AfxToolBarButton& button : *buttons) AddButton(button.id, button.picture);
+  return TRUE;
+}
+
+BOOL CToolBar::LoadBitmap(UINT resourceId) {
+  const std::vector<AfxToolBarButton>* buttons = AfxFindToolBar(resourceId);
+  if (!buttons) return FALSE;
+  m_pictures.clear();
   for (const AfxToolBarButton& button : *buttons) {
-    if (button.id == ID_SEPARATOR) {
-      toolBar->addSeparator();
-      continue;
-    }
-    QString flyBy, tip;
-    SplitPrompt(button.id, flyBy, tip);
-    QAction* action = toolBar->addAction(tip.isEmpty() ? flyBy : tip);
-    action->setData(button.id);
-    if (button.picture && media.exists(QString::fromLatin1(button.picture))) {
-      action->setIcon(QIcon(media.filePath(QString::fromLatin1(button.picture))));
-    } else {
-      toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);  // a button without its picture shows its text
-    }
-    if (m_dwStyle & CBRS_TOOLTIPS) action->setToolTip(tip);
-    if (m_dwStyle & CBRS_FLYBY) action->setStatusTip(flyBy);
-    UINT id = button.id;
-    QObject::connect(action, &QAction::triggered, [this, id] {
-      if (CFrameWnd* frame = GetParentFrame()) AfxWidgetBridge::RouteCommand(frame, id);
-    });
+    if (button.id != ID_SEPARATOR) m_pictures.push_back(button.picture);
   }
   return TRUE;
+}
+
+BOOL CToolBar::SetButtons(const UINT* ids, int count) {
+  auto* toolBar = qobject_cast<QToolBar*>(m_pWidget);
+  if (!ids || count < 0) return FALSE;
+  if (!toolBar) return m_hWnd != nullptr;
+  toolBar->clear();
+  size_t image = 0;
+  for (int index = 0; index < count; ++index) {
+    LPCSTR picture = nullptr;
+    if (ids[index] != ID_SEPARATOR && image < m_pictures.size()) picture = m_pictures[image++];
+    AddButton(ids[index], picture);
+  }
+  return TRUE;
+}
+
+void CToolBar::SetButtonInfo(int index, UINT id, UINT style, int image) {
+  auto* toolBar = qobject_cast<QToolBar*>(m_pWidget);
+  QList<QAction*> buttons = ButtonsOf(this);
+  if (!toolBar || index < 0 || index >= buttons.size() || !(style & TBBS_SEPARATOR)) return;
+  QAction* old = buttons[index];
+  QAction* before = index + 1 < buttons.size() ? buttons[index + 1] : nullptr;
+  auto* gap = new QWidget(toolBar);
+  gap->setObjectName("AfxToolBarGap");
+  gap->setFixedWidth(image);
+  auto* layout = new QHBoxLayout(gap);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  toolBar->removeAction(old);
+  if (old->parent() == toolBar) delete old;
+  QAction* action = before ? toolBar->insertWidget(before, gap) : toolBar->addWidget(gap);
+  action->setData(id);
+  action->setProperty("afxGap", true);
+}
+
+int CToolBar::CommandToIndex(UINT id) const {
+  QList<QAction*> buttons = ButtonsOf(this);
+  for (int index = 0; index < buttons.size(); ++index) {
+    if (!buttons[index]->isSeparator() && buttons[index]->data().toUInt() == id) return index;
+  }
+  return -1;
+}
+
+void CToolBar::GetItemRect(int index, LPRECT rect) const {
+  auto* toolBar = qobject_cast<QToolBar*>(m_pWidget);
+  QList<QAction*> buttons = ButtonsOf(this);
+  *rect = RECT{0, 0, 0, 0};
+  if (!toolBar || index < 0 || index >= buttons.size()) return;
+  QWidget* item = toolBar->widgetForAction(buttons[index]);
+  if (!item) return;
+  QRect area = item->geometry();
+  *rect = RECT{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
+}
+
+// A control made as a child of the bar goes into the gap of its control ID.
+void CToolBar::AddChildWidget(CWnd* child) {
+  auto* toolBar = qobject_cast<QToolBar*>(m_pWidget);
+  if (!toolBar || !child->GetWidget()) return;
+  for (QAction* action : toolBar->actions()) {
+    if (!action->property("afxGap").toBool() || action->data().toUInt() != static_cast<UINT>(child->GetDlgCtrlID())) {
+      continue;
+    }
+    if (QWidget* gap = toolBar->widgetForAction(action)) gap->layout()->addWidget(child->GetWidget());
+    return;
+  }
 }
 
 int CToolBar::GetCount() const { return static_cast<int>(ButtonsOf(this).size()); }
@@ -140,10 +230,23 @@ void CToolBar::OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) {
   for (QAction* action : ButtonsOf(this)) {
     ++index;
     if (action->isSeparator()) continue;
+    UINT id = action->data().toUInt();
+    if (action->property("afxGap").toBool()) {
+      // The control in a gap answers to the bar's own handlers only.
+      CWnd* control = id != ID_SEPARATOR ? GetDlgItem(static_cast<int>(id)) : nullptr;
+      if (!control) continue;
+      CControlCmdUI state(control);
+      state.m_nID = id;
+      state.m_nIndex = index - 1;
+      state.m_pOther = this;
+      OnCmdMsg(id, static_cast<int>(CN_UPDATE_COMMAND_UI), &state, nullptr);
+      continue;
+    }
     CButtonCmdUI state(action);
-    state.m_nID = action->data().toUInt();
+    state.m_nID = id;
     state.m_nIndex = index - 1;
     state.m_pOther = this;
+    if (OnCmdMsg(id, static_cast<int>(CN_UPDATE_COMMAND_UI), &state, nullptr)) continue;
     state.DoUpdate(target, disableIfNoHandler);
   }
 }

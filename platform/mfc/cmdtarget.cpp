@@ -34,6 +34,19 @@ BOOL CCmdTarget::DispatchThreadMessage(UINT message, WPARAM wParam, LPARAM lPara
   return TRUE;
 }
 
+BOOL CCmdTarget::DispatchNotify(UINT code, UINT id, LPARAM lParam, LRESULT* result) {
+  for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+    for (const AFX_MSGMAP_ENTRY* entry = map->lpEntries; entry->nSig != AfxSig_end; ++entry) {
+      if (entry->nMessage != WM_NOTIFY || entry->nSig != AfxSig_notify || entry->nCode != code) continue;
+      if (id < entry->nID || id > entry->nLastID) continue;
+      LRESULT value = entry->pfn(this, 0, lParam);
+      if (result) *result = value;
+      return TRUE;
+    }
+  }
+  return FALSE;
+}
+
 BOOL CCmdTarget::OnCmdMsg(UINT id, int code, void* extra, void* handlerInfo) {
   UINT wantedCode = static_cast<UINT>(code);
   UINT signature = wantedCode == CN_UPDATE_COMMAND_UI ? AfxSig_cmdui : AfxSig_cmd;

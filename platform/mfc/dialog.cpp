@@ -371,12 +371,38 @@ int CProgressCtrl::OffsetPos(int offset) { return SetPos(m_pos + offset); }
 // CSpinButtonCtrl: a spin box without its own text field stands for the
 // up-down arrows; the buddy shows the number.
 
+namespace {
+
+// The spin box of an up-down button: a step is offered to the parent first.
+class AfxSpinBox : public QSpinBox {
+ public:
+  AfxSpinBox(CSpinButtonCtrl* owner, QWidget* parent) : QSpinBox(parent), m_owner(owner) {}
+  void stepBy(int steps) override {
+    CWnd* parentWnd = m_owner->GetParent();
+    if (parentWnd && parentWnd->m_hWnd && m_owner->m_hWnd) {
+      NMUPDOWN change{};
+      change.hdr.hwndFrom = m_owner->m_hWnd;
+      change.hdr.idFrom = static_cast<UINT_PTR>(m_owner->GetDlgCtrlID());
+      change.hdr.code = UDN_DELTAPOS;
+      change.iPos = value();
+      change.iDelta = steps;
+      if (parentWnd->SendMessage(WM_NOTIFY, change.hdr.idFrom, reinterpret_cast<LPARAM>(&change)) != 0) return;
+    }
+    QSpinBox::stepBy(steps);
+  }
+
+ private:
+  CSpinButtonCtrl* m_owner;
+};
+
+}  // namespace
+
 QWidget* CSpinButtonCtrl::CreateWidget(QWidget* parent) {
-  auto* spin = new QSpinBox(parent);
+  auto* spin = new AfxSpinBox(this, parent);
   spin->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
   spin->setRange(0, 100);
   QObject::connect(spin, &QSpinBox::valueChanged, [this](int value) {
-    if (m_pBuddy) {
+    if (m_pBuddy && (m_dwStyle & UDS_SETBUDDYINT)) {
       CString text;
       text.Format("%d", value);
       m_pBuddy->SetWindowText(text);

@@ -67,7 +67,7 @@ void CDocument::UpdateAllViews(CView* sender, LPARAM hint, CObject* hintObject) 
 
 void CDocument::UpdateFrameCounts() {
   for (CView* view : m_views) {
-    if (CFrameWnd* frame = view->GetParentFrame()) frame->SetWindowText(m_strTitle);
+    if (CFrameWnd* frame = view->GetParentFrame()) frame->OnUpdateFrameTitle(TRUE);
   }
 }
 

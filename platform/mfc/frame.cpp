@@ -2,6 +2,7 @@
 // QMenuBar, and the routing of commands and their updates.
 #include <QtGui/QAction>
 #include <QtGui/QKeySequence>
+#include <QtWidgets/QLayout>
 #include <QtWidgets/QMainWindow>
 #include <QtWidgets/QMdiArea>
 #include <QtWidgets/QMdiSubWindow>
@@ -298,11 +299,28 @@ void CFrameWnd::InitialUpdateFrame(CDocument* document, BOOL makeVisible) {
     }
   }
   if (view) SetActiveView(view, TRUE);
-  if (document && !m_strTitle.IsEmpty() && !document->GetTitle().IsEmpty()) SetWindowText(document->GetTitle());
+  if (document && !m_strTitle.IsEmpty()) OnUpdateFrameTitle(TRUE);
   if (makeVisible) ActivateFrame();
 }
 
-void CFrameWnd::RecalcLayout(BOOL) {}
+void CFrameWnd::OnUpdateFrameTitle(BOOL) {
+  CDocument* document = GetActiveDocument();
+  if (document && !document->GetTitle().IsEmpty()) SetWindowText(document->GetTitle());
+}
+
+// A frame whose client window went (a layout replaced by another) takes its
+// first pane window as the new client.
+void CFrameWnd::RecalcLayout(BOOL) {
+  QMainWindow* window = MainWindowOf(this);
+  if (!window) return;
+  if (!window->centralWidget()) {
+    if (CWnd* client = GetDlgItem(AFX_IDW_PANE_FIRST); client && client->GetWidget()) {
+      window->setCentralWidget(client->GetWidget());
+      client->GetWidget()->show();
+    }
+  }
+  if (window->layout()) window->layout()->activate();
+}
 
 void CFrameWnd::EnableDocking(DWORD dockStyle) {
   if (QMainWindow* window = MainWindowOf(this)) {
@@ -311,7 +329,10 @@ void CFrameWnd::EnableDocking(DWORD dockStyle) {
   }
 }
 
-void CFrameWnd::DockControlBar(CControlBar* bar, UINT, const RECT*) {
+// A bar goes to the side of its dock bar (its own side without one); with a
+// rectangle, it stands in that side's row before the first bar that lies at
+// or beyond the rectangle's left (top, for a side column).
+void CFrameWnd::DockControlBar(CControlBar* bar, UINT dockBarId, const RECT* rect) {
   QMainWindow* window = MainWindowOf(this);
   auto* toolBar = bar ? qobject_cast<QToolBar*>(bar->GetWidget()) : nullptr;
   if (!window || !toolBar) return;
@@ -323,6 +344,31 @@ void CFrameWnd::DockControlBar(CControlBar* bar, UINT, const RECT*) {
   if (sides & CBRS_ALIGN_RIGHT) areas |= Qt::RightToolBarArea;
   toolBar->setAllowedAreas(areas);
   toolBar->setMovable(sides != 0);
+  if (dockBarId == 0) return;
+  Qt::ToolBarArea area = dockBarId == AFX_IDW_DOCKBAR_BOTTOM ? Qt::BottomToolBarArea
+                         : dockBarId == AFX_IDW_DOCKBAR_LEFT ? Qt::LeftToolBarArea
+                         : dockBarId == AFX_IDW_DOCKBAR_RIGHT ? Qt::RightToolBarArea
+                                                              : Qt::TopToolBarArea;
+  bool across = area == Qt::TopToolBarArea || area == Qt::BottomToolBarArea;
+  QToolBar* before = nullptr;
+  if (rect) {
+    QPoint at = window->mapFromGlobal(QPoint(rect->left, rect->top));
+    int wanted = across ? at.x() : at.y();
+    int nearest = 0;
+    for (QToolBar* other : window->findChildren<QToolBar*>(Qt::FindDirectChildrenOnly)) {
+      if (other == toolBar || window->toolBarArea(other) != area || other->isHidden()) continue;
+      int place = across ? other->x() : other->y();
+      if (place >= wanted && (!before || place < nearest)) {
+        before = other;
+        nearest = place;
+      }
+    }
+  }
+  bool visible = !toolBar->isHidden();
+  window->removeToolBar(toolBar);
+  if (before) window->insertToolBar(before, toolBar);
+  else window->addToolBar(area, toolBar);
+  toolBar->setVisible(visible);
 }
 
 void CFrameWnd::ShowControlBar(CControlBar* bar, BOOL show, BOOL) {

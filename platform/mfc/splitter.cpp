@@ -1,19 +1,69 @@
 // Static splitter windows over QSplitter: a vertical splitter of rows, each
 // row a horizontal splitter of panes.
+#include <QtGui/QMouseEvent>
 #include <QtWidgets/QSplitter>
+#include <QtWidgets/QSplitterHandle>
 
 #include "afxext.h"
 #include "afxqt.h"
 
 IMPLEMENT_DYNAMIC(CSplitterWnd, CWnd)
 
+namespace {
+
+RECT RectOf(const QWidget* widget) {
+  QRect area = widget->geometry();
+  return RECT{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
+}
+
+// A bar between two panes: a drag draws the tracker at every move and the
+// bars again when the button is let go.
+class AfxSplitterBar : public QSplitterHandle {
+ public:
+  AfxSplitterBar(CSplitterWnd* owner, Qt::Orientation orientation, QSplitter* parent)
+      : QSplitterHandle(orientation, parent), m_owner(owner) {}
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::LeftButton) m_owner->OnInvertTracker(RectOf(this));
+    QSplitterHandle::mousePressEvent(event);
+  }
+  void mouseMoveEvent(QMouseEvent* event) override {
+    if (event->buttons() & Qt::LeftButton) m_owner->OnInvertTracker(RectOf(this));
+    QSplitterHandle::mouseMoveEvent(event);
+  }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    QSplitterHandle::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton) m_owner->OnDrawSplitter(nullptr, CSplitterWnd::splitBar, RectOf(this));
+  }
+
+ private:
+  CSplitterWnd* m_owner;
+};
+
+// The panes move only when the drag ends, as the tracker is drawn meanwhile.
+class AfxSplitter : public QSplitter {
+ public:
+  AfxSplitter(CSplitterWnd* owner, Qt::Orientation orientation, QWidget* parent)
+      : QSplitter(orientation, parent), m_owner(owner) {
+    setChildrenCollapsible(false);
+    setOpaqueResize(false);
+  }
+
+ protected:
+  QSplitterHandle* createHandle() override { return new AfxSplitterBar(m_owner, orientation(), this); }
+
+ private:
+  CSplitterWnd* m_owner;
+};
+
+}  // namespace
+
 QWidget* CSplitterWnd::CreateWidget(QWidget* parent) {
-  auto* rows = new QSplitter(Qt::Vertical, parent);
-  rows->setChildrenCollapsible(false);
+  auto* rows = new AfxSplitter(this, Qt::Vertical, parent);
   m_rowWidgets.clear();
   for (int row = 0; row < m_nRows; ++row) {
-    auto* columns = new QSplitter(Qt::Horizontal, rows);
-    columns->setChildrenCollapsible(false);
+    auto* columns = new AfxSplitter(this, Qt::Horizontal, rows);
     rows->addWidget(columns);
     m_rowWidgets.push_back(columns);
   }
@@ -105,6 +155,14 @@ void CSplitterWnd::RecalcLayout() {
     columns->setSizes(widths);
   }
 }
+
+void CSplitterWnd::OnDrawSplitter(CDC*, ESplitType, const RECT&) {}
+
+void CSplitterWnd::OnInvertTracker(const RECT&) {}
+
+BOOL CSplitterWnd::SplitRow(int) { return FALSE; }
+
+BOOL CSplitterWnd::SplitColumn(int) { return FALSE; }
 
 // The panes' commands go to the frame, as the splitter is no target itself.
 BOOL CSplitterWnd::OnCommand(WPARAM wParam, LPARAM lParam) {

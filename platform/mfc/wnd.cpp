@@ -257,6 +257,11 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
     if (result) *result = 0;
     return OnCommand(wParam, lParam);
   }
+  if (message == WM_NOTIFY) {
+    auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (result) *result = 0;
+    return header && DispatchNotify(header->code, static_cast<UINT>(header->idFrom), lParam, result);
+  }
   return DispatchWindowMessage(message, wParam, lParam, result);
 }
 
@@ -344,6 +349,12 @@ BOOL CWnd::ShowWindow(int command) {
 }
 
 BOOL CWnd::IsWindowVisible() const { return m_pWidget && m_pWidget->isVisible(); }
+
+BOOL CWnd::IsZoomed() const {
+  if (!m_pWidget) return FALSE;
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(m_pWidget->parentWidget())) return sub->isMaximized();
+  return m_pWidget->isMaximized();
+}
 
 BOOL CWnd::EnableWindow(BOOL enable) {
   if (!m_pWidget) return FALSE;

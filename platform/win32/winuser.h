@@ -66,6 +66,7 @@ struct CREATESTRUCTA {
 #define WM_NCDESTROY 0x0082u
 #define WM_NCACTIVATE 0x0086u
 #define WM_CHAR 0x0102u
+#define WM_NOTIFY 0x004Eu
 #define WM_COMMAND 0x0111u
 #define WM_TIMER 0x0113u
 #define WM_HSCROLL 0x0114u
@@ -142,6 +143,14 @@ using CREATESTRUCT = CREATESTRUCTA;
 #define BST_UNCHECKED 0
 #define BST_CHECKED 1
 #define CB_ERR (-1)
+
+// The header of a control's WM_NOTIFY message (lParam).
+struct NMHDR {
+  HWND hwndFrom;
+  UINT_PTR idFrom;
+  UINT code;
+};
+using LPNMHDR = NMHDR*;
 
 #define PM_NOREMOVE 0x0000u
 #define PM_REMOVE 0x0001u

@@ -5,6 +5,7 @@
 #include <afxdesktop.h>
 #include <afxext.h>
 #include <appoptions.h>
+#include <camera_manager.h>
 #include <cameraframe.h>
 #include <document_manager.h>
 #include <dx_3d_splitter_wnd.h>
@@ -17,6 +18,7 @@
 #include <input_manager.h>
 #include <job_messages.h>
 #include <main_frame.h>
+#include <resource.h>
 #include <simpleshape.h>
 #include <threads_manager.h>
 #include <vorever.h>
@@ -27,7 +29,10 @@
 #include <QtGui/QPixmap>
 #include <QtWidgets/QWidget>
 
+#include <atomic>
+#include <cmath>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "desktop_test.h"
@@ -70,6 +75,7 @@ class ViewsTest : public ::testing::Test {
     document->GetWorldDataList()->GetWorldContentFrame()->AddChildRenderFrame(eOwnedChild, frame, false);
     frame->ComputeBoundingObjectsHierarchy(false, false, false);
     frame->ComputeAncestorsBoundingObjects(false, false, false);
+    m_box = frame;
     return document;
   }
 
@@ -99,6 +105,7 @@ class ViewsTest : public ::testing::Test {
   CDocumentManager m_manager;
   std::unique_ptr<CDXWindowedDevice> m_device;
   CDXMainFrame* m_frame = nullptr;
+  CFrame* m_box = nullptr;
 };
 
 bool IsBackground(QColor pixel) {
@@ -115,6 +122,16 @@ int MasterMarkPixels(const QImage& image) {
     for (int x = image.width() / 2; x < image.width(); ++x) count += IsOverlay(image.pixelColor(x, y));
   }
   return count;
+}
+
+bool SameMatrix(const D3DXMATRIX& expected, CCameraFrame* camera) {
+  const D3DXMATRIX got = camera->GetTransformMatrix(false);
+  for (int row = 0; row < 4; ++row) {
+    for (int column = 0; column < 4; ++column) {
+      if (std::abs(got.m[row][column] - expected.m[row][column]) > 1e-4f) return false;
+    }
+  }
+  return true;
 }
 
 struct Layout {
@@ -141,6 +158,9 @@ TEST_F(ViewsTest, OneTwoAndFourViewsShowTheBackgroundAndTheSceneWithMasterOnlyWh
       EXPECT_TRUE(view->ViewIsReady());
       EXPECT_TRUE(view->IsInViewList());
       view->ViewFrontView();
+      // Three units in front of the box, whatever the preset framed.
+      const D3DXVECTOR3 eye(0, 0, -3), at(0, 0, 0), up(0, 1, 0);
+      view->GetCamera()->SetTransformMatrix(&eye, &at, &up, true, true);
     }
     ASSERT_TRUE(DrawFrames(views));
     for (CDXFile3DView* view : views) {
@@ -150,8 +170,11 @@ TEST_F(ViewsTest, OneTwoAndFourViewsShowTheBackgroundAndTheSceneWithMasterOnlyWh
       EXPECT_TRUE(IsBackground(image.pixelColor(image.width() / 2, 2))) << "the background above it";
       const bool master = layout.views > 1 && view == frame->GetActive3DView();
       EXPECT_EQ(view->IsMasterView(), master);
-      if (master) EXPECT_GT(MasterMarkPixels(image), 10);
-      else EXPECT_EQ(MasterMarkPixels(image), 0);
+      if (master) {
+        EXPECT_GT(MasterMarkPixels(image), 10);
+      } else {
+        EXPECT_EQ(MasterMarkPixels(image), 0);
+      }
     }
   }
   EXPECT_EQ(document->GetViewList()->GetCount(), 1);
@@ -170,24 +193,24 @@ TEST_F(ViewsTest, TheCamerasAreKeptAcrossLayouts) {
   ASSERT_NE(split, nullptr);
   CDXFile3DView* a = split->Get3DView(0, 0);
   CDXFile3DView* b = split->Get3DView(0, 1);
-  EXPECT_EQ(a->GetViewMode(), static_cast<UINT>(ID_VIEW_LEFT));
-  EXPECT_EQ(0, memcmp(&left, &a->GetCamera()->GetTransformMatrix(false), sizeof left));
-  EXPECT_EQ(b->GetViewMode(), static_cast<UINT>(ID_VIEW_RIGHT)) << "the right view looks from +X";
+  EXPECT_EQ(a->GetViewMode(), static_cast<UINT>(ID_VIEW_SIDE_VIEW_MINUS_X));
+  EXPECT_TRUE(SameMatrix(left, a->GetCamera()));
+  EXPECT_EQ(b->GetViewMode(), static_cast<UINT>(ID_VIEW_SIDE_VIEW_PLUS_X)) << "the right view looks from +X";
   b->ViewTopView();
   const D3DXMATRIX top = b->GetCamera()->GetTransformMatrix(false);
 
   ASSERT_TRUE(frame->Create4Views2());
   split = frame->Get3DViewsSplitter();
-  EXPECT_EQ(split->Get3DView(0, 0)->GetViewMode(), static_cast<UINT>(ID_VIEW_LEFT));
-  EXPECT_EQ(0, memcmp(&left, &split->Get3DView(0, 0)->GetCamera()->GetTransformMatrix(false), sizeof left));
-  EXPECT_EQ(0, memcmp(&top, &split->Get3DView(0, 1)->GetCamera()->GetTransformMatrix(false), sizeof top));
-  EXPECT_EQ(split->Get3DView(1, 0)->GetViewMode(), static_cast<UINT>(ID_VIEW_RIGHT));
-  EXPECT_EQ(split->Get3DView(1, 1)->GetViewMode(), static_cast<UINT>(ID_VIEW_BOTTOM));
+  EXPECT_EQ(split->Get3DView(0, 0)->GetViewMode(), static_cast<UINT>(ID_VIEW_SIDE_VIEW_MINUS_X));
+  EXPECT_TRUE(SameMatrix(left, split->Get3DView(0, 0)->GetCamera()));
+  EXPECT_TRUE(SameMatrix(top, split->Get3DView(0, 1)->GetCamera()));
+  EXPECT_EQ(split->Get3DView(1, 0)->GetViewMode(), static_cast<UINT>(ID_VIEW_SIDE_VIEW_PLUS_X));
+  EXPECT_EQ(split->Get3DView(1, 1)->GetViewMode(), static_cast<UINT>(ID_VIEW_BOTTOM_VIEW));
 
   ASSERT_TRUE(frame->CreateOneView2());
   CDXFile3DView* again = Views(frame).at(0);
-  EXPECT_EQ(again->GetViewMode(), static_cast<UINT>(ID_VIEW_LEFT));
-  EXPECT_EQ(0, memcmp(&left, &again->GetCamera()->GetTransformMatrix(false), sizeof left));
+  EXPECT_EQ(again->GetViewMode(), static_cast<UINT>(ID_VIEW_SIDE_VIEW_MINUS_X));
+  EXPECT_TRUE(SameMatrix(left, again->GetCamera()));
   EXPECT_EQ(document->GetCameraManager()->GetCameraCount(), 1u) << "the cameras of the views gone are given back";
 }
 
@@ -205,7 +228,9 @@ TEST_F(ViewsTest, AMaximisedChildFrameRendersOnlyItsActiveView) {
   for (CDXFile3DView* view : views) before.push_back(view->GetPresentedFrames());
   ASSERT_TRUE(DrawFrames({active}, 3));
   for (size_t at = 0; at < views.size(); ++at) {
-    if (views[at] != active) EXPECT_EQ(views[at]->GetPresentedFrames(), before[at]);
+    if (views[at] != active) {
+      EXPECT_EQ(views[at]->GetPresentedFrames(), before[at]);
+    }
   }
 }
 
