@@ -37,3 +37,28 @@ struct REDUCTIONOPTIONS {
   float pmeshSpecularWeight;
   float pmeshTextureWeight;
 };
+
+// FORMREDUCTIONOPTIONS: the reduction options form's record, exchanged with
+// the form as a whole and spread over the document's two option records.
+struct FORMREDUCTIONOPTIONS {
+  DWORD removeCompletelySurroundedVertices;
+  DWORD completelySurroundedValue;
+  DWORD removePartiallySurroundedVertices;
+  DWORD partiallySurroundedValue;
+  DWORD partiallySurroundedOptions[2];
+  DWORD desiredNumberOfEdges;
+  DWORD desiredNumberOfEdgesOptions[2];
+  D3DCOLORVALUE removedVerticesColor;
+  DWORD reductionOption1;
+  DWORD allowMidpoint;
+  DWORD reductionOption2;
+  float maxNormalAngle;
+  float maxAreaChangePercent;
+  float faceAreaFactor;
+  DWORD displayOption1;
+  DWORD vertexHandlePickMode;
+  DWORD displayOptions2[3];
+  D3DCOLORVALUE vertexHandleColor;
+  DWORD displayOption3;
+  D3DCOLORVALUE createdTrianglesColor;
+};

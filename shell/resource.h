@@ -38,6 +38,7 @@
 // and its resources in its own shell/resources_<area>.cpp.
 
 // Document and its rendering
+#define IDS_FAILED_TO_LOAD_FILE 61499
 
 // 3D views, splitter frame panes and job messages
 #define ID_OPTIONS_COLLISION_DETECTION 32835

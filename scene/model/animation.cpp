@@ -1,5 +1,7 @@
 #include "animation.h"
 
+#include <dx_doc.h>
+
 #include <qorcommon.h>
 #include <rmxfguid.h>
 
@@ -232,7 +234,7 @@ void CAnimationSet::IncreaseAnimationTime(LONG delta) {
   m_timeAtStamp = m_time;
 }
 
-void CAnimationSet::AnimateTL(CDXDoc*, bool tryLock) {
+void CAnimationSet::AnimateTL(CDXDoc* document, bool tryLock) {
   if (m_state == ePlaying) {
     DWORD now = timeGetTime();
     float elapsed = static_cast<float>(static_cast<DWORD>((now - m_stamp) * m_fps)) / 1000.0f;
@@ -246,6 +248,7 @@ void CAnimationSet::AnimateTL(CDXDoc*, bool tryLock) {
     // Small steps add up: the stamp stays until a tenth of a unit passed.
     if (elapsed < 0.1f) return;
     m_time = Wrap(unwrapped);
+    if (document) document->SetAnimationTime(this);
     m_stamp = now;
     m_timeAtStamp = unwrapped;
   }

@@ -3,6 +3,7 @@
 #include <dx_thread.h>
 #include <dxerr8.h>
 #include <dxwindoweddevice.h>
+#include <main_frame.h>
 #include <rmxfguid.h>
 #include <tracelog.h>
 #include <xskinexp.h>
@@ -321,7 +322,11 @@ bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, ch
   if (!ok) {
     DetachLoadedObjects(root, world, attachedToRoot, attachedToWorld);
     AddCounts(root, -addedVertices, -addedTriangles);
-    if (thread) thread->SetMessageText(kLoadFailedText);
+    if (thread) {
+      thread->SetMessageText(kLoadFailedText);
+    } else if (IsMainThread()) {
+      if (CDXMainFrame* mainFrame = GetMainFrame()) mainFrame->SetMessageText(kLoadFailedText);
+    }
   }
   ResetXfileLists();
   return ok;

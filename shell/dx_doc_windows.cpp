@@ -1,0 +1,56 @@
+// What the document forwards to the windows that show it (main thread), and
+// the cameras of its views.
+#include <job_messages.h>
+#include <tracelog.h>
+
+#include "dx_doc.h"
+#include "dx_file_3dview.h"
+#include "dx_splitter_frame.h"
+#include "main_frame.h"
+
+void CDXDoc::PopulateTree() {}
+void CDXDoc::ResetTreeDisplayName(CChildObject*) {}
+void CDXDoc::DeleteTreeItem(CChildObject*) {}
+void CDXDoc::FillAnimationSetsCombo() {}
+
+void CDXDoc::SetAnimationTime(CAnimationSet* set) {
+  if (set == NULL) return;
+  if (!IsMainThread()) {
+    // Windows belong to the main thread: a job's animation step hands the
+    // time over through the main frame.
+    CDXMainFrame* mainFrame = GetMainFrame();
+    if (mainFrame != NULL && mainFrame->GetSafeHwnd() != NULL) {
+      ::PostMessage(mainFrame->GetSafeHwnd(), WM_JOB_SET_ANIMATION_TIME, reinterpret_cast<WPARAM>(this),
+                    reinterpret_cast<LPARAM>(set));
+    }
+    return;
+  }
+}
+
+void CDXDoc::SetSlider() {}
+void CDXDoc::OnReadThreadInfo(CDXThread*) {}
+void CDXDoc::OnThreadCreated(CDXThread*) {}
+void CDXDoc::OnThreadTraceFileCreated(CDXThread*) {}
+void CDXDoc::OnReadThreadTraceFile(CDXThread*) {}
+
+void CDXDoc::NotifySelectedFrame(CFrame*) {}
+void CDXDoc::NotifySelectedPMesh(CDXPMesh*) {}
+void CDXDoc::UpdateSharedObjectsOf(CView*) {}
+
+CDXFile3DView* CDXDoc::GetActive3DView() {
+  CDXMainFrame* mainFrame = GetMainFrame();
+  CMDIChildWnd* child = mainFrame != NULL ? mainFrame->MDIGetActive() : NULL;
+  if (child == NULL || child->GetActiveDocument() != this) return NULL;
+  return DYNAMIC_DOWNCAST(CDXFile3DView, child->GetActiveView());
+}
+
+CCameraFrame* CDXDoc::GetMasterCamera() {
+  CDXFile3DView* view = m_pSplitterFrame != NULL ? m_pSplitterFrame->GetActive3DView() : NULL;
+  return view != NULL ? view->GetCamera() : NULL;
+}
+
+CCameraFrame* CDXDoc::GetNextCamera() {
+  CDXFile3DView* active = m_pSplitterFrame != NULL ? m_pSplitterFrame->GetActive3DView() : NULL;
+  CDXFile3DView* next = active != NULL ? m_pSplitterFrame->GetNext3DView(active) : NULL;
+  return next != NULL ? next->GetCamera() : NULL;
+}
