@@ -20,6 +20,15 @@ class CVorever : public CWinApp {
   CDocumentManager* GetDocumentManager() const { return m_pDocumentManager; }
   void SetDocumentManager(CDocumentManager* manager) { m_pDocumentManager = manager; }
 
+ protected:
+  // The host's commands on the active document (hostcommands.cpp): reduce
+  // the selected connectivity frame, and do it all for progressive meshes.
+  void OnReduceTrianglesCount();
+  void OnUpdateReduceTrianglesCount(CCmdUI* cmdUI);
+  void OnDoItAllPMesh();
+  void OnUpdateDoItAllPMesh(CCmdUI* cmdUI);
+  DECLARE_MESSAGE_MAP()
+
  private:
   CDocumentManager* m_pDocumentManager = nullptr;
 };

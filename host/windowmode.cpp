@@ -57,17 +57,17 @@ int RunWindow(int argc, char** argv, const SWindowOptions& options) {
     theApp.m_pMainWnd = frame;
     frame->ShowWindow(SW_SHOW);
     frame->MoveWindow(0, 0, 1024, 720);
-    if (options.file != nullptr && frame->CreateDocument()) {
-      if (CDXDoc* document = frame->GetActiveDXDocument()) {
-        const char* slash = std::strrchr(options.file, '/');
-        document->SetTitle(slash != nullptr ? slash + 1 : options.file);
-      }
-    }
+    // The file of the command line comes in as the import command brings it.
+    if (options.file != nullptr) frame->ImportFile(options.file);
     desktop.SetFrameTick([frame, &desktop, &options]() {
       bool moving = FrameTick(frame);
       if (options.screenshot != nullptr && frame->GetSafeHwnd() != nullptr) {
         CDXFile3DView* view = frame->GetActive3DView();
-        if (options.file == nullptr || (view != nullptr && view->GetPresentedFrames() >= 3)) {
+        // With a file: once its import has ended and the view has drawn it.
+        CDXDoc* document = frame->GetActiveDXDocument();
+        const bool imported = document != nullptr && !document->GetThreadsManager()->ActiveThread() &&
+                              document->GetThreadsManager()->GetThreadList()->GetCount() > 0;
+        if (options.file == nullptr || (imported && view != nullptr && view->GetPresentedFrames() >= 3)) {
           CAfxDesktop::SaveWindowPicture(frame, options.screenshot);
           frame->PostMessage(WM_CLOSE);
         }

@@ -164,16 +164,3 @@ void CDXDoc::SetDeviceFillingShading(IDirect3DDevice8* device) {
   apply(D3DRS_FILLMODE, m_Config.dwFillMode, D3DFILL_SOLID, D3DFILL_WIREFRAME);
 }
 
-// The scene operations behind the job bodies live in their own files; until
-// then each body reports that it did nothing.
-bool CDXDoc::InsertXFileObjects(char*, char*, char*, CCameraFrame*, CDXThread*) { return false; }
-bool CDXDoc::Insert3dsFileObjects(char*, char*, char*, CCameraFrame*, CDXThread*) { return false; }
-bool CDXDoc::InsertConverted3dsFileObjects(char*, char*, char*, CCameraFrame*, CDXThread*) { return false; }
-bool CDXDoc::Export3dObject(CFrame*, char*, CDXThread*) { return false; }
-bool CDXDoc::Export3dObjectIn3dsFile(CFrame*, char*, CDXThread*) { return false; }
-bool CDXDoc::CreateConnectivityMeshFrame(CFrame*, CCameraFrame*, CDXThread*) { return false; }
-bool CDXDoc::ConvertIntoPMeshFrame(CFrame*, CCameraFrame*, CDXThread*) { return false; }
-bool CDXDoc::ConvertIntoDXMeshFrame(CFrame*, CCameraFrame*, CDXThread*) { return false; }
-bool CDXDoc::ApplyPMeshDisplayOptions(CFrame*, CCameraFrame*, CDXThread*, float) { return false; }
-bool CDXDoc::ReduceTrianglesCount(CFrame*, REDUCTIONOPTIONS*, CDXThread*) { return false; }
-bool CDXDoc::DoItAllPMesh(CCameraFrame*, CDXThread*) { return false; }

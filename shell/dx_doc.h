@@ -30,6 +30,8 @@ class CDXFileTraceView;
 class CDXFileTreeView;
 class CDXMesh;
 class CDXPMesh;
+class CDXPMeshFrame;
+class CFileDialog;
 class CDXSplitterFrame;
 class CDXThread;
 class CFrame;
@@ -42,6 +44,7 @@ class CRootRenderFrame;
 class CThreadFormView;
 class CThreadsListView;
 class CXFileDataObject;
+struct D3DXMATRIX;
 struct IDirect3DDevice8;
 
 class CDXDoc : public CDocument {
@@ -228,7 +231,59 @@ class CDXDoc : public CDocument {
   virtual bool ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* options, CDXThread* thread);
   virtual bool DoItAllPMesh(CCameraFrame* camera, CDXThread* thread);
 
+  // Imports (dx_doc_import.cpp), on the main thread. Starts the import job of
+  // a file whose extension is "x" or "3ds" (in any case) in front of the
+  // master camera; other extensions start nothing.
+  void Insert3dObjectFromFile(char* fileTitle, char* fileName, char* pathName, char* folder, const char* extension);
+  // A file dropped on the application: the document takes its name and
+  // imports it (a .3ds file always by the own importer). False when the
+  // device is not ready or the path has neither a separator ('\\' or '/') nor
+  // a dot; true otherwise, also after a failure message.
+  bool ProcessDroppedFile(const char* path);
+  // Imports the .x file of a confirmed dialog on the calling thread.
+  bool InsertXFileObjects(CFileDialog& dialog, CCameraFrame* camera);
+  // Frames built in the place of their source, which is hidden (for
+  // do-it-all; dx_doc_build.cpp); result is the new frame, NULL on failure.
+  bool CreateProgressiveMeshFrame(CDXPMeshFrame*& result, CFrame* source, CCameraFrame* camera, CDXThread* thread);
+  bool CreateRetainedModeMeshFrame(CFrame*& result, CFrame* source, CCameraFrame* camera, CDXThread* thread);
+  // The apply button of the reduction methods form: the selected frame's
+  // progressive meshes are set to percentage by a job.
+  void OnApplyPMeshDisplayOptions(float percentage);
+
+ protected:
+  // Commands (dx_doc_commands.cpp).
+  void OnViewLightsManager();
+  void OnUpdateViewLightsManager(CCmdUI* cmdUI);
+  void OnCreateConnectivityMesh();
+  void OnCreateProgressiveMesh();
+  void OnCreateRetainedModeFrame();
+  void OnExport3dObject();
+  void OnTurboMode();
+  void OnPreviousWorldObject();
+  void OnNextWorldObject();
+  void OnUpdateCreateConnectivityMesh(CCmdUI* cmdUI);
+  void OnUpdateFromReducedToRetainedModeMesh(CCmdUI* cmdUI);
+  void OnUpdateExport3dObject(CCmdUI* cmdUI);
+  void OnUpdateTurboMode(CCmdUI* cmdUI);
+  void OnUpdatePreviousWorldObject(CCmdUI* cmdUI);
+  void OnUpdateNextWorldObject(CCmdUI* cmdUI);
+  DECLARE_MESSAGE_MAP()
+
  private:
+  // Steps shared by the job bodies.
+  void FinishImport(CFrame* frame, CCameraFrame* camera, CDXThread* thread);
+  void UndoImport(CFrame* frame, CCameraFrame* camera);
+  void BeginFrameJob(CFrame* frame);
+  void AttachBesideSource(CFrame* frame, CFrame* source, D3DXMATRIX* transform, CCameraFrame* camera);
+  void UndoBesideSource(CFrame* frame, CCameraFrame* camera);
+  void ForgetJobFrame(CFrame* frame);
+  void RemoveJobFrame(CFrame* frame);
+  // Helpers of the commands.
+  CView* FindDocumentView(const void* view);
+  bool IsActiveDocumentFrame();
+  int SelectedFrameTypeForCommands();
+  void StepThroughWorld(bool forwards);
+
   // Takes down what Initialize made, in reverse order.
   void UndoInitialize();
   // Copies the settings' fields into the option records (no lock, no save).

@@ -67,8 +67,7 @@ void CDXDoc::ForEach3DView(bool tryLock, Treat treat) {
 }
 
 bool CDXDoc::Render3DViews(DWORD elapsed, bool tryLock) {
-  ForEach3DView(tryLock, [&](CDXFile3DView* view) { (void)elapsed;
-    view->Render(tryLock); });
+  ForEach3DView(tryLock, [&](CDXFile3DView* view) { view->Render(elapsed, tryLock); });
   return true;
 }
 

@@ -71,5 +71,13 @@ CDXFile3DView* CDXDoc::GetActive3DView() {
   return DYNAMIC_DOWNCAST(CDXFile3DView, child->GetActiveView());
 }
 
-CCameraFrame* CDXDoc::GetMasterCamera() { return NULL; }
-CCameraFrame* CDXDoc::GetNextCamera() { return NULL; }
+CCameraFrame* CDXDoc::GetMasterCamera() {
+  CDXFile3DView* view = m_pSplitterFrame != NULL ? m_pSplitterFrame->GetActive3DView() : NULL;
+  return view != NULL ? view->GetCamera() : NULL;
+}
+
+CCameraFrame* CDXDoc::GetNextCamera() {
+  CDXFile3DView* active = m_pSplitterFrame != NULL ? m_pSplitterFrame->GetActive3DView() : NULL;
+  CDXFile3DView* next = active != NULL ? m_pSplitterFrame->GetNext3DView(active) : NULL;
+  return next != NULL ? next->GetCamera() : NULL;
+}

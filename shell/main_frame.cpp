@@ -19,6 +19,7 @@
 #include "dx_file_3dview.h"
 #include "dx_splitter_frame.h"
 #include "help_views.h"
+#include "main_thread_call.h"
 #include "resource.h"
 #include "vorever_dll.h"
 
@@ -59,6 +60,7 @@ ON_MESSAGE(WM_JOB_DELETE_TREE_ITEM, OnDeleteTreeItem)
 ON_MESSAGE(WM_JOB_SET_SELECTED_FRAME, OnSetSelectedFrame)
 ON_MESSAGE(WM_JOB_SET_ANIMATION_TIME, OnSetAnimationTime)
 ON_MESSAGE(WM_JOB_SET_MESSAGE_TEXT, OnSetMessageText)
+ON_MESSAGE(WM_RUN_ON_MAIN_THREAD, OnRunOnMainThread)
 END_MESSAGE_MAP()
 
 namespace {
@@ -219,12 +221,6 @@ void CDXMainFrame::OnUpdateViewDeviceCreationLog(CCmdUI* cmdUI) { cmdUI->SetChec
 
 void CDXMainFrame::OnUpdateInsert3dObjectFromFile(CCmdUI* cmdUI) {
   cmdUI->Enable(g_pWindowedDevice != NULL && g_pWindowedDevice->IsReady());
-}
-
-void CDXMainFrame::OnInsert3dObjectFromFile() {
-  // The import dialog and the import job come with the document.
-  if (g_pWindowedDevice == NULL || !g_pWindowedDevice->IsReady()) return;
-  CreateDocument();
 }
 
 void CDXMainFrame::OnAppExit() { PostMessage(WM_CLOSE); }

@@ -111,6 +111,13 @@ class CDXMainFrame : public CMDIFrameWnd {
   virtual LRESULT OnSetSelectedFrame(WPARAM wParam, LPARAM lParam);
   virtual LRESULT OnSetAnimationTime(WPARAM wParam, LPARAM lParam);
   virtual LRESULT OnSetMessageText(WPARAM wParam, LPARAM lParam);
+  // A job's request to run something on this thread (main_frame_import.cpp).
+  LRESULT OnRunOnMainThread(WPARAM wParam, LPARAM lParam);
+
+  // Opens a new document for the file at path and starts its import, as the
+  // import command does once its dialog is confirmed; false when no document
+  // could be made (main_frame_import.cpp).
+  bool ImportFile(const CString& path);
 
  protected:
   int OnCreate(LPCREATESTRUCT create);

@@ -46,6 +46,9 @@ class CControlBar : public CWnd {
   }
 
   DWORD m_dwDockStyle = 0;
+  // The frame that lists the bar; a bar that goes leaves its list.
+  CFrameWnd* m_pDockSite = nullptr;
+  ~CControlBar() override;
 };
 
 // A toolbar: buttons from a toolbar resource, each with its tooltip (the

@@ -8,6 +8,7 @@
 #include "afxmsgmap.h"
 #include "afxres.h"
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -633,6 +634,15 @@ class CDialog : public CWnd {
   std::vector<CWnd*> m_controls;
   friend class CFormView;
 };
+
+// Modal dialogs answered by the program itself (tests, scripted runs): the
+// hook sees every modal dialog once it is initialised and before it waits for
+// the user; calling EndDialog there answers it. An empty hook lets the user
+// answer. Main thread only.
+using AfxModalDialogHook = std::function<void(CDialog* dialog)>;
+void AfxSetModalDialogHook(AfxModalDialogHook hook);
+// Calls the hook, when there is one, on a dialog not answered yet.
+void AfxCallModalDialogHook(CDialog* dialog);
 
 // Controls: windows of the standard classes, made by Create or by a
 // dialog template.

@@ -9,10 +9,18 @@
 #include <QtWidgets/QStatusBar>
 #include <QtWidgets/QToolBar>
 
+#include <algorithm>
+
 #include "afxext.h"
 #include "afxqt.h"
 
 IMPLEMENT_DYNAMIC(CControlBar, CWnd)
+
+CControlBar::~CControlBar() {
+  if (m_pDockSite == nullptr) return;
+  std::vector<CControlBar*>& bars = m_pDockSite->m_bars;
+  bars.erase(std::remove(bars.begin(), bars.end(), this), bars.end());
+}
 IMPLEMENT_DYNAMIC(CToolBar, CControlBar)
 IMPLEMENT_DYNAMIC(CStatusBar, CControlBar)
 IMPLEMENT_DYNAMIC(CDialogBar, CControlBar)

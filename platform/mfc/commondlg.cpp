@@ -88,6 +88,7 @@ INT_PTR CFileDialog::DoModal() {
     }
   }
   OnInitDialog();
+  AfxCallModalDialogHook(this);
   if (m_nModalResult < 0) dialog->exec();
   INT_PTR result = m_nModalResult < 0 ? IDCANCEL : m_nModalResult;
   if (result == IDOK && m_strPath.IsEmpty() && !dialog->selectedFiles().isEmpty()) {

@@ -138,8 +138,24 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent) {
   return TRUE;
 }
 
+namespace {
+AfxModalDialogHook& ModalDialogHook() {
+  static AfxModalDialogHook hook;
+  return hook;
+}
+}  // namespace
+
+void AfxSetModalDialogHook(AfxModalDialogHook hook) { ModalDialogHook() = std::move(hook); }
+
+void AfxCallModalDialogHook(CDialog* dialog) {
+  // A copy: the hook may replace itself while it answers.
+  AfxModalDialogHook hook = ModalDialogHook();
+  if (hook && dialog->GetResult() < 0) hook(dialog);
+}
+
 INT_PTR CDialog::DoModal() {
   if (!Create(m_lpszTemplateName, m_pParentForDialog)) return -1;
+  AfxCallModalDialogHook(this);
   auto* dialog = qobject_cast<QDialog*>(m_pWidget);
   if (dialog && m_nModalResult < 0) dialog->exec();
   INT_PTR result = m_nModalResult < 0 ? IDCANCEL : m_nModalResult;

@@ -117,7 +117,10 @@ CString CMenu::GetMenuString(UINT position) const {
 
 // CFrameWnd
 
-CFrameWnd::~CFrameWnd() { delete m_pMenu; }
+CFrameWnd::~CFrameWnd() {
+  for (CControlBar* bar : m_bars) bar->m_pDockSite = nullptr;
+  delete m_pMenu;
+}
 
 BOOL CFrameWnd::PreCreateWindow(CREATESTRUCT& create) {
   (void)create;
@@ -224,6 +227,7 @@ void CFrameWnd::AddChildWidget(CWnd* child) {
     window->setStatusBar(static_cast<QStatusBar*>(status->GetWidget()));
   } else if (auto* bar = DYNAMIC_DOWNCAST(CControlBar, child)) {
     m_bars.push_back(bar);
+    bar->m_pDockSite = this;
     if (auto* toolBar = qobject_cast<QToolBar*>(bar->GetWidget())) {
       DWORD style = bar->GetBarStyle();
       Qt::ToolBarArea area = (style & CBRS_ALIGN_BOTTOM)  ? Qt::BottomToolBarArea
@@ -471,7 +475,10 @@ void CFrameWnd::OnClose() {
   DestroyWindow();
 }
 
-void CFrameWnd::OnDestroy() { m_bars.clear(); }
+void CFrameWnd::OnDestroy() {
+  for (CControlBar* bar : m_bars) bar->m_pDockSite = nullptr;
+  m_bars.clear();
+}
 
 void CFrameWnd::OnActivate(UINT, CWnd*, BOOL) {}
 
