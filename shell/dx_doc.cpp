@@ -163,4 +163,3 @@ void CDXDoc::SetDeviceFillingShading(IDirect3DDevice8* device) {
   apply(D3DRS_SHADEMODE, m_Config.dwShadeMode, D3DSHADE_GOURAUD, D3DSHADE_FLAT);
   apply(D3DRS_FILLMODE, m_Config.dwFillMode, D3DFILL_SOLID, D3DFILL_WIREFRAME);
 }
-
