@@ -66,8 +66,9 @@ void CDXDoc::ForEach3DView(bool tryLock, Treat treat) {
   for (POSITION at = m_ViewList.GetHeadPosition(); at != NULL;) treat(m_ViewList.GetNext(at));
 }
 
-bool CDXDoc::Render3DViews(DWORD elapsed, bool tryLock) {
-  ForEach3DView(tryLock, [&](CDXFile3DView* view) { view->Render(elapsed, tryLock); });
+// The views keep their own frame clocks; elapsed is the frame loop's.
+bool CDXDoc::Render3DViews(DWORD, bool tryLock) {
+  ForEach3DView(tryLock, [&](CDXFile3DView* view) { view->Render(tryLock); });
   return true;
 }
 
