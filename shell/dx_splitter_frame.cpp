@@ -84,7 +84,7 @@ class CEmptyPaneView : public CView {
 IMPLEMENT_DYNCREATE(CEmptyPaneView, CView)
 
 // The view classes of the tools, as the libraries' forms register them.
-CRuntimeClass* g_toolPaneClasses[CDXSplitterFrame::eToolReduction + 1] = {};
+CRuntimeClass* g_toolPaneClasses[CDXSplitterFrame::eToolReduction + 1][3] = {};
 
 bool DeviceReady() { return g_pWindowedDevice != NULL && g_pWindowedDevice->IsReady(); }
 
@@ -118,8 +118,17 @@ struct SKeptCamera {
 
 }  // namespace
 
-void CDXSplitterFrame::SetToolPaneViewClass(EToolPaneView kind, CRuntimeClass* viewClass) {
-  if (kind > eToolNone && kind <= eToolReduction) g_toolPaneClasses[kind] = viewClass;
+void CDXSplitterFrame::SetToolPaneViewClasses(EToolPaneView kind, CRuntimeClass* first, CRuntimeClass* second,
+                                              CRuntimeClass* third) {
+  if (kind <= eToolNone || kind > eToolReduction) return;
+  g_toolPaneClasses[kind][0] = first;
+  g_toolPaneClasses[kind][1] = second;
+  g_toolPaneClasses[kind][2] = third;
+}
+
+CRuntimeClass* CDXSplitterFrame::GetToolPaneViewClass(EToolPaneView kind, int index) {
+  if (kind <= eToolNone || kind > eToolReduction || index < 0 || index > 2) return NULL;
+  return g_toolPaneClasses[kind][index];
 }
 
 CDXSplitterFrame::CDXSplitterFrame() { ClearContent(); }
@@ -172,7 +181,7 @@ BOOL CDXSplitterFrame::OnCreateClient(LPCREATESTRUCT, CCreateContext* context) {
   m_pDocument = DYNAMIC_DOWNCAST(CDXDoc, context->m_pCurrentDoc);
   if (m_pDocument != NULL) m_pDocument->SetSplitterFrame(this);
   if (!m_wndLeftRightSplitter.CreateStatic(this, 1, 2, WS_CHILD | WS_VISIBLE, AFX_IDW_PANE_FIRST)) return FALSE;
-  CRuntimeClass* toolClass = g_toolPaneClasses[eToolSceneTree];
+  CRuntimeClass* toolClass = g_toolPaneClasses[eToolSceneTree][0];
   if (!m_wndLeftRightSplitter.CreateView(0, 0, toolClass != NULL ? toolClass : RUNTIME_CLASS(CEmptyPaneView),
                                          SIZE{0, 0}, context) ||
       !m_wndLeftRightSplitter.CreateView(0, 1, context->m_pNewViewClass, SIZE{0, 0}, context)) {
@@ -515,30 +524,105 @@ bool CDXSplitterFrame::CreateToolPaneView(CRuntimeClass* viewClass, EToolPaneVie
 }
 
 bool CDXSplitterFrame::CreateTreeView() {
-  return CreateToolPaneView(g_toolPaneClasses[eToolSceneTree], eToolSceneTree,
+  return CreateToolPaneView(g_toolPaneClasses[eToolSceneTree][0], eToolSceneTree,
                             "Error: CreateView() failed in CDXSplitterFrame::CreateTreeView().",
                             "Error: Failed to initialize a tree view in CDXSplitterFrame::CreateTreeView()");
 }
 
 bool CDXSplitterFrame::CreateLightsFormView() {
-  return CreateToolPaneView(g_toolPaneClasses[eToolLightsForm], eToolLightsForm,
+  return CreateToolPaneView(g_toolPaneClasses[eToolLightsForm][0], eToolLightsForm,
                             "Error: CreateView() failed in CDXSplitterFrame::CreateLightsFormView().",
                             "Error: Failed to initialize a lights form view in CDXSplitterFrame::CreateLightsFormView()");
 }
 
 bool CDXSplitterFrame::CreateReductionOptionsFormView() {
-  return CreateToolPaneView(g_toolPaneClasses[eToolReduction], eToolReduction,
+  return CreateToolPaneView(g_toolPaneClasses[eToolReduction][0], eToolReduction,
                             "Error: CreateView() failed in CDXSplitterFrame::CreateReductionOptionsFormView().",
                             "Error: Failed to initialize the reduction options form view in "
                             "CDXSplitterFrame::CreateReductionOptionsFormView()");
 }
 
-// The tasks and reduction tools are nested splitters of the forms' views;
-// the forms register their classes with the frame.
-bool CDXSplitterFrame::CreateThreadViews() { return false; }
-bool CDXSplitterFrame::CreateReductionOptionsViews() { return false; }
-bool CDXSplitterFrame::CreatePMeshOptionsFormView() { return false; }
-bool CDXSplitterFrame::CreateCMeshOptionsFormView() { return false; }
+bool CDXSplitterFrame::CreateToolPaneRows(EToolPaneView kind, CRuntimeClass* const* classes, int rows,
+                                          const char* createFailed) {
+  ResizePanesShowAll();
+  RECT pane{0, 0, 0, 0};
+  if (CWnd* current = m_wndLeftRightSplitter.GetPane(0, 0)) current->GetClientRect(&pane);
+  DestroyToolPaneView();
+  auto* splitter = new CSplitterWnd;
+  bool result = true;
+  try {
+    if (!splitter->CreateStatic(&m_wndLeftRightSplitter, rows, 1, WS_CHILD | WS_VISIBLE | WS_BORDER,
+                                static_cast<UINT>(m_wndLeftRightSplitter.IdFromRowCol(0, 0)))) {
+      throw "\nInfo: Failed to Create the static splitter.";
+    }
+    CCreateContext context;
+    context.m_pCurrentDoc = GetActiveDocument() != NULL ? GetActiveDocument() : m_pDocument;
+    context.m_pCurrentFrame = this;
+    splitter->SetColumnInfo(0, Width(pane), 0);
+    for (int row = 0; row < rows; ++row) {
+      context.m_pNewViewClass = classes[row];
+      if (classes[row] == NULL || !splitter->CreateView(row, 0, classes[row], SIZE{0, 0}, &context)) throw createFailed;
+      splitter->SetRowInfo(row, Height(pane) / rows, 0);
+    }
+    m_wndLeftRightSplitter.RecalcLayout();
+    m_eToolPaneView = kind;
+    m_pToolPaneSplitter = splitter;
+    // The reduction tool's methods form sets up its lower form itself.
+    const int initialized = kind == eToolReduction ? 1 : rows;
+    for (int row = 0; row < initialized; ++row) {
+      if (auto* view = DYNAMIC_DOWNCAST(CView, splitter->GetPane(row, 0))) view->OnInitialUpdate();
+    }
+  } catch (const char* message) {
+    DEBUG_TRACE("%s", message);
+    result = false;
+  }
+  m_eToolPaneView = kind;
+  m_pToolPaneSplitter = splitter;
+  if (auto* first = DYNAMIC_DOWNCAST(CView, splitter->GetPane(0, 0))) SetActiveView(first);
+  ResizePanesShowAll();
+  ArrangeToolBars();
+  return result;
+}
+
+bool CDXSplitterFrame::CreateThreadViews() {
+  return CreateToolPaneRows(eToolTasks, g_toolPaneClasses[eToolTasks], 3,
+                            "Error: CreateView() failed in CDXSplitterFrame::CreateThreadViews().");
+}
+
+bool CDXSplitterFrame::CreateReductionOptionsViews() {
+  CRuntimeClass* const* forms = g_toolPaneClasses[eToolReduction];
+  const bool progressive = m_pDocument == NULL || m_pDocument->GetConfig()->dwReductionMethod == 0;
+  CRuntimeClass* rows[2] = {forms[0], progressive ? forms[1] : forms[2]};
+  return CreateToolPaneRows(eToolReduction, rows, 2, "Error: CreateView() failed.");
+}
+
+bool CDXSplitterFrame::CreateLowerReductionForm(CRuntimeClass* viewClass, const char* initializeFailed) {
+  if (m_pToolPaneSplitter == NULL || viewClass == NULL) return false;
+  try {
+    m_pToolPaneSplitter->DeleteView(1, 0);
+    CCreateContext context;
+    context.m_pNewViewClass = viewClass;
+    context.m_pCurrentDoc = GetActiveDocument() != NULL ? GetActiveDocument() : m_pDocument;
+    context.m_pCurrentFrame = this;
+    if (!m_pToolPaneSplitter->CreateView(1, 0, viewClass, SIZE{0, 0}, &context)) throw "Error: CreateView() failed.";
+    m_pToolPaneSplitter->RecalcLayout();
+    auto* view = DYNAMIC_DOWNCAST(CView, m_pToolPaneSplitter->GetPane(1, 0));
+    if (view == NULL) throw initializeFailed;
+    view->OnInitialUpdate();
+  } catch (const char* message) {
+    DEBUG_TRACE("%s", message);
+    return false;
+  }
+  return true;
+}
+
+bool CDXSplitterFrame::CreatePMeshOptionsFormView() {
+  return CreateLowerReductionForm(g_toolPaneClasses[eToolReduction][1], "Error: Failed to initialize a CPMeshOptionsFormView.");
+}
+
+bool CDXSplitterFrame::CreateCMeshOptionsFormView() {
+  return CreateLowerReductionForm(g_toolPaneClasses[eToolReduction][2], "Error: Failed to initialize a CCMeshOptionsFormView.");
+}
 
 bool CDXSplitterFrame::DestroyToolPaneView() {
   if (m_eToolPaneView == eToolSceneTree || m_eToolPaneView == eToolLightsForm) {

@@ -29,10 +29,14 @@ class CDXSplitterFrame : public CMDIChildWnd {
   CDXSplitterFrame();
   ~CDXSplitterFrame() override;
 
-  // The view class that shows a tool in the tool pane (for the tasks and
-  // reduction tools: the class of the pane's first row); the libraries'
-  // forms register theirs when they are loaded.
-  static void SetToolPaneViewClass(EToolPaneView kind, CRuntimeClass* viewClass);
+  // The view classes that show a tool in the tool pane, registered by the
+  // forms when the library is loaded: the scene tree and the lights form one
+  // each; the tasks tool its rows (thread form, threads list, trace view);
+  // the reduction tool its methods form, then its lower forms (progressive
+  // mesh options, connectivity mesh options).
+  static void SetToolPaneViewClasses(EToolPaneView kind, CRuntimeClass* first, CRuntimeClass* second = nullptr,
+                                     CRuntimeClass* third = nullptr);
+  static CRuntimeClass* GetToolPaneViewClass(EToolPaneView kind, int index);
 
   // Accessors.
   CDXDoc* GetDocument() const { return m_pDocument; }
@@ -179,6 +183,10 @@ class CDXSplitterFrame : public CMDIChildWnd {
   bool CreateToolPaneView(CRuntimeClass* viewClass, EToolPaneView kind, const char* createFailed,
                           const char* initializeFailed);
   void Remove3DViewsFromDocument();
+  // Replaces the tool pane with a nested splitter of one view a row.
+  bool CreateToolPaneRows(EToolPaneView kind, CRuntimeClass* const* classes, int rows, const char* createFailed);
+  // Replaces the view in row 1 of the reduction tool.
+  bool CreateLowerReductionForm(CRuntimeClass* viewClass, const char* initializeFailed);
 
   CDXLeftRightCompositeSplitterWnd m_wndLeftRightSplitter;
   bool m_bSplittersCreated;

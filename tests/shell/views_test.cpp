@@ -259,6 +259,60 @@ TEST_F(ViewsTest, ABusySceneLockLeavesTheFrameOutWithoutFailingTheView) {
   EXPECT_TRUE(IsBox(image.pixelColor(image.width() / 2, image.height() / 2)));
 }
 
+// Views of the tool pane's forms, each of its own class.
+class CFirstRowView : public CView {
+  DECLARE_DYNCREATE(CFirstRowView)
+};
+IMPLEMENT_DYNCREATE(CFirstRowView, CView)
+class CSecondRowView : public CView {
+  DECLARE_DYNCREATE(CSecondRowView)
+};
+IMPLEMENT_DYNCREATE(CSecondRowView, CView)
+class CThirdRowView : public CView {
+  DECLARE_DYNCREATE(CThirdRowView)
+};
+IMPLEMENT_DYNCREATE(CThirdRowView, CView)
+
+TEST_F(ViewsTest, TheTasksAndReductionToolsFillTheToolPaneWithTheirRows) {
+  using Frame = CDXSplitterFrame;
+  CRuntimeClass* saved[2][3];
+  for (int at = 0; at < 3; ++at) {
+    saved[0][at] = Frame::GetToolPaneViewClass(Frame::eToolTasks, at);
+    saved[1][at] = Frame::GetToolPaneViewClass(Frame::eToolReduction, at);
+  }
+  Frame::SetToolPaneViewClasses(Frame::eToolTasks, RUNTIME_CLASS(CFirstRowView), RUNTIME_CLASS(CSecondRowView),
+                                RUNTIME_CLASS(CThirdRowView));
+  Frame::SetToolPaneViewClasses(Frame::eToolReduction, RUNTIME_CLASS(CFirstRowView), RUNTIME_CLASS(CSecondRowView),
+                                RUNTIME_CLASS(CThirdRowView));
+  ASSERT_TRUE(m_frame->CreateDocument());
+  Frame* frame = SplitterFrame(m_frame->GetActiveDXDocument());
+
+  frame->DisplayWorldThreadsManager();
+  EXPECT_EQ(frame->GetToolPaneView(), Frame::eToolTasks);
+  EXPECT_EQ(frame->GetToolPaneCommand(), static_cast<UINT>(ID_TOOLS_TASKS_VIEWER));
+  CSplitterWnd* rows = frame->GetToolPaneSplitter();
+  ASSERT_NE(rows, nullptr);
+  ASSERT_EQ(rows->GetRowCount(), 3);
+  EXPECT_TRUE(rows->GetPane(0, 0)->IsKindOf(RUNTIME_CLASS(CFirstRowView)));
+  EXPECT_TRUE(rows->GetPane(2, 0)->IsKindOf(RUNTIME_CLASS(CThirdRowView)));
+
+  // The reduction tool: the methods form above, the lower form of the method.
+  frame->DisplayReductionManager();
+  EXPECT_EQ(frame->GetToolPaneView(), Frame::eToolReduction);
+  rows = frame->GetToolPaneSplitter();
+  ASSERT_EQ(rows->GetRowCount(), 2);
+  EXPECT_TRUE(rows->GetPane(1, 0)->IsKindOf(RUNTIME_CLASS(CSecondRowView))) << "progressive meshes by default";
+  ASSERT_TRUE(frame->CreateCMeshOptionsFormView());
+  EXPECT_TRUE(rows->GetPane(1, 0)->IsKindOf(RUNTIME_CLASS(CThirdRowView)));
+
+  // Removing the tool empties the pane.
+  frame->DestroyToolPaneView();
+  EXPECT_EQ(frame->GetToolPaneSplitter(), nullptr);
+  EXPECT_EQ(frame->GetToolPaneView(), Frame::eToolNone);
+  Frame::SetToolPaneViewClasses(Frame::eToolTasks, saved[0][0], saved[0][1], saved[0][2]);
+  Frame::SetToolPaneViewClasses(Frame::eToolReduction, saved[1][0], saved[1][1], saved[1][2]);
+}
+
 // ---------------------------------------------------------------------------
 // Job messages and the progress bar
 
