@@ -4,6 +4,7 @@
 
 #include <QtCore/QEvent>
 #include <QtCore/QObject>
+#include <QtGui/QAction>
 #include <QtWidgets/QWidget>
 
 #include "afxwin.h"
@@ -37,6 +38,21 @@ CWnd* AfxWindowOfWidget(const QObject* widget);
 // A static's parent may paint it first (WM_CTLCOLORSTATIC with a device
 // context of the static's size); what it painted goes under the text.
 void AfxPaintStaticColor(QWidget* label, CWnd* control);
+
+// The update state of a command that a QAction shows, a menu item or a
+// toolbar button: enabling and checking reach the action; only a menu item
+// takes a text (a button keeps its picture).
+class CActionCmdUI : public CCmdUI {
+ public:
+  CActionCmdUI(QAction* action, bool takesText) : m_action(action), m_takesText(takesText) {}
+  void Enable(BOOL on) override;
+  void SetCheck(int check) override;
+  void SetText(LPCSTR text) override;
+
+ private:
+  QAction* m_action;
+  bool m_takesText;
+};
 
 // Whether windows get widgets: a QApplication exists and this is its thread.
 bool AfxDesktopActive();

@@ -34,23 +34,7 @@ QList<QAction*> ButtonsOf(const CWnd* bar) {
   return toolBar ? toolBar->actions() : QList<QAction*>();
 }
 
-class CButtonCmdUI : public CCmdUI {
- public:
-  explicit CButtonCmdUI(QAction* action) : m_action(action) {}
-  void Enable(BOOL on) override {
-    CCmdUI::Enable(on);
-    m_action->setEnabled(on != FALSE);
-  }
-  void SetCheck(int check) override {
-    CCmdUI::SetCheck(check);
-    m_action->setCheckable(true);
-    m_action->setChecked(check != 0);
-  }
-
- private:
-  QAction* m_action;
-};
-
+// The update state of a control that stands in a toolbar's gap.
 class CControlCmdUI : public CCmdUI {
  public:
   explicit CControlCmdUI(CWnd* control) : m_control(control) {}
@@ -234,7 +218,7 @@ void CToolBar::OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) {
       OnCmdMsg(id, static_cast<int>(CN_UPDATE_COMMAND_UI), &state, nullptr);
       continue;
     }
-    CButtonCmdUI state(action);
+    CActionCmdUI state(action, false);
     state.m_nID = id;
     state.m_nIndex = index - 1;
     state.m_pOther = this;

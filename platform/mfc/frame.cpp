@@ -36,27 +36,6 @@ END_MESSAGE_MAP()
 namespace {
 
 // The update of a menu item or toolbar button: its QAction.
-class CActionCmdUI : public CCmdUI {
- public:
-  explicit CActionCmdUI(QAction* action) : m_action(action) {}
-  void Enable(BOOL on) override {
-    CCmdUI::Enable(on);
-    m_action->setEnabled(on != FALSE);
-  }
-  void SetCheck(int check) override {
-    CCmdUI::SetCheck(check);
-    m_action->setCheckable(true);
-    m_action->setChecked(check != 0);
-  }
-  void SetText(LPCSTR text) override {
-    CCmdUI::SetText(text);
-    m_action->setText(AfxMenuText(text));
-  }
-
- private:
-  QAction* m_action;
-};
-
 QMainWindow* MainWindowOf(const CWnd* wnd) { return qobject_cast<QMainWindow*>(wnd->GetWidget()); }
 
 // The actions of the menu bar, each with its command ID in its data.
@@ -391,7 +370,7 @@ void CFrameWnd::OnUpdateCmdUI() {
   QMainWindow* window = MainWindowOf(this);
   if (!window) return;
   for (QAction* action : CommandActions(window->menuBar())) {
-    CActionCmdUI state(action);
+    CActionCmdUI state(action, true);
     state.m_nID = action->data().toUInt();
     state.DoUpdate(this, TRUE);
   }
@@ -622,4 +601,22 @@ void CMDIChildWnd::OnMDIActivate(BOOL activate, CWnd*, CWnd*) {
   CView* view = GetActiveView();
   if (view) view->OnActivateView(activate, view, view);
   OnChildActivated(activate);
+}
+
+// CActionCmdUI
+
+void CActionCmdUI::Enable(BOOL on) {
+  CCmdUI::Enable(on);
+  m_action->setEnabled(on != FALSE);
+}
+
+void CActionCmdUI::SetCheck(int check) {
+  CCmdUI::SetCheck(check);
+  m_action->setCheckable(true);
+  m_action->setChecked(check != 0);
+}
+
+void CActionCmdUI::SetText(LPCSTR text) {
+  CCmdUI::SetText(text);
+  if (m_takesText) m_action->setText(AfxMenuText(text));
 }

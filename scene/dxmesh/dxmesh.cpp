@@ -15,6 +15,7 @@
 #include <cstring>
 #include <vector>
 
+#include "dxmesh_drawstate.h"
 #include "dxmesh_internal.h"
 #include "dxtexturemanager.h"
 #include "failureguard.h"
@@ -163,12 +164,11 @@ DWORD CDXMesh::GetNumVertices(bool tryLock) {
 }
 
 const D3DMATERIAL8& CDXMesh::MaterialOf(DWORD attribId) const {
-  static const D3DMATERIAL8 kDefault = DefaultMaterial();
-  return m_pMaterials && attribId < m_dwNumMaterials ? m_pMaterials[attribId].MatD3D : kDefault;
+  return MaterialInList(m_pMaterials, m_dwNumMaterials, attribId);
 }
 
 IDirect3DTexture8* CDXMesh::TextureOf(DWORD attribId) const {
-  return m_ppTextures && attribId < m_dwNumMaterials ? m_ppTextures[attribId] : nullptr;
+  return TextureInList(m_ppTextures, m_dwNumMaterials, attribId);
 }
 
 // ---------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include <d3d8.h>
 
 #include <d3dx8mesh.h>
+#include <materialpresets.h>
 
 #include "basemesh.h"
 #include "dxmesh.h"
@@ -59,21 +60,38 @@ struct STextureStage {
   }
 };
 
+// The material and texture of attribute id attribId in a mesh's lists of
+// count entries: the default material and no texture past their end.
+inline const D3DMATERIAL8& MaterialInList(const D3DXMATERIAL* materials, DWORD count, DWORD attribId) {
+  static const D3DMATERIAL8 kDefault = DefaultMaterial();
+  return materials && attribId < count ? materials[attribId].MatD3D : kDefault;
+}
+inline IDirect3DTexture8* TextureInList(IDirect3DTexture8* const* textures, DWORD count, DWORD attribId) {
+  return textures && attribId < count ? textures[attribId] : nullptr;
+}
+
 // A material is drawn in the opaque pass when its diffuse alpha is 1 or 0.
 inline bool IsOpaqueAlpha(float alpha) { return alpha >= 1.0f || alpha == 0.0f; }
 
-// Sets the material (its ambient colour the diffuse one when asked) and the
-// texture of attribute id attribId for a subset; false, with nothing set,
-// when the pass leaves the subset out (opaque subsets go in the opaque pass,
-// translucent ones in the transparent pass, all with neither).
-inline bool PrepareSubset(IDirect3DDevice8* device, const CDXMesh& mesh, DWORD attribId, int opaquePass,
-                          int transparentPass, bool diffuseForAmbient, STextureStage& stage) {
-  D3DMATERIAL8 material = mesh.MaterialOf(attribId);
+// Saves the shade mode, and shades a wireframe fill Gouraud whatever the
+// settings say, so that the edges of flat-shaded faces stay readable.
+inline void ShadeWireframeGouraud(IDirect3DDevice8* device, CRenderStates& states) {
+  const DWORD shade = states.Save(D3DRS_SHADEMODE);
+  DWORD fill = 0;
+  device->GetRenderState(D3DRS_FILLMODE, &fill);
+  if (fill == D3DFILL_WIREFRAME && shade != D3DSHADE_GOURAUD) device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+}
+
+// Sets material (its ambient colour the diffuse one when asked) and texture
+// for a subset; false, with nothing set, when the pass leaves the subset out
+// (opaque subsets go in the opaque pass, translucent ones in the transparent
+// pass, all with neither).
+inline bool PrepareSubset(IDirect3DDevice8* device, D3DMATERIAL8 material, IDirect3DTexture8* texture,
+                          int opaquePass, int transparentPass, bool diffuseForAmbient, STextureStage& stage) {
   const bool opaque = IsOpaqueAlpha(material.Diffuse.a);
   if ((opaquePass && !opaque) || (transparentPass && opaque)) return false;
   if (diffuseForAmbient) material.Ambient = material.Diffuse;
   device->SetMaterial(&material);
-  IDirect3DTexture8* texture = mesh.TextureOf(attribId);
   device->SetTexture(0, texture);
   stage.set = texture != nullptr;
   device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
@@ -103,6 +121,13 @@ inline void DrawEdgeOverlay(IDirect3DDevice8* device, ID3DXBaseMesh* mesh, const
   for (DWORD i = 0; i < size; ++i)
     if (table[i].FaceCount && FAILED(mesh->DrawSubset(table[i].AttribId))) throw "\nDrawSubset() failed.";
 }
+
+// The wireframe overlay of a skinned mesh, one subset per bone combination
+// with its palette loaded, in material; the caller holds the blend states.
+// Shade, fill and z-bias are put back. A failed draw throws.
+void DrawBlendedEdgeOverlay(IDirect3DDevice8* device, ID3DXBaseMesh* mesh, const D3DMATERIAL8& material,
+                            const D3DXBONECOMBINATION* combinations, DWORD count, DWORD paletteSize,
+                            CTypedPtrMap<CMapWordToPtr, WORD, CSkinWeights*>& bones);
 
 // Switches the device to indexed blending for the betas a vertex holds (the
 // last holds the palette slots) and puts the blend states back as they were

@@ -19,10 +19,7 @@ HRESULT CDXMesh::Render(IDirect3DDevice8* device, D3DXMATRIX* world, int opaqueP
   try {
     if (doc) doc->SetDeviceFillingShading(device);
     CRenderStates states(device);
-    const DWORD shade = states.Save(D3DRS_SHADEMODE);
-    DWORD fill = 0;
-    device->GetRenderState(D3DRS_FILLMODE, &fill);
-    if (fill == D3DFILL_WIREFRAME && shade != D3DSHADE_GOURAUD) device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+    ShadeWireframeGouraud(device, states);
     const bool diffuseForAmbient = doc && doc->DiffuseForAmbientColor();
     STextureStage stage{device};
     for (DWORD i = 0; i < m_dwAttributeTableSize; ++i) {
@@ -30,7 +27,8 @@ HRESULT CDXMesh::Render(IDirect3DDevice8* device, D3DXMATRIX* world, int opaqueP
       if (range.FaceCount == 0) continue;
       const DWORD a = range.AttribId;
       // An id past the materials draws with the default material.
-      if (!PrepareSubset(device, *this, a, opaquePass, transparentPass, diffuseForAmbient, stage)) continue;
+      if (!PrepareSubset(device, MaterialOf(a), TextureOf(a), opaquePass, transparentPass, diffuseForAmbient, stage))
+        continue;
       if (FAILED(m_pMesh->DrawSubset(a))) throw "\nDrawSubset() failed.";
       stage.Unset();
     }

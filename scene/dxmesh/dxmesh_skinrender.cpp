@@ -47,6 +47,17 @@ void SetBoneMatrices(IDirect3DDevice8* device, const D3DXBONECOMBINATION& combin
   }
 }
 
+void DrawBlendedEdgeOverlay(IDirect3DDevice8* device, ID3DXBaseMesh* mesh, const D3DMATERIAL8& material,
+                            const D3DXBONECOMBINATION* combinations, DWORD count, DWORD paletteSize,
+                            CTypedPtrMap<CMapWordToPtr, WORD, CSkinWeights*>& bones) {
+  CRenderStates states(device);
+  BeginEdgeOverlay(device, states, material);
+  for (DWORD pos = 0; pos < count; ++pos) {
+    SetBoneMatrices(device, combinations[pos], paletteSize, bones);
+    if (FAILED(mesh->DrawSubset(pos))) throw "\nDrawSubset() failed.";
+  }
+}
+
 HRESULT CDXMesh::RenderBlendedMeshTL(IDirect3DDevice8* device, D3DXMATRIX* world, int opaquePass,
                                      int transparentPass, CCameraFrame* camera, D3DXMATRIX* view, CDXDoc* doc,
                                      bool tryLock) {
@@ -58,10 +69,7 @@ HRESULT CDXMesh::RenderBlendedMeshTL(IDirect3DDevice8* device, D3DXMATRIX* world
     if (!combinations) return S_OK;
     if (doc) doc->SetDeviceFillingShading(device);
     CRenderStates states(device);
-    const DWORD shade = states.Save(D3DRS_SHADEMODE);
-    DWORD fill = 0;
-    device->GetRenderState(D3DRS_FILLMODE, &fill);
-    if (fill == D3DFILL_WIREFRAME && shade != D3DSHADE_GOURAUD) device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+    ShadeWireframeGouraud(device, states);
     const bool diffuseForAmbient = doc && doc->DiffuseForAmbientColor();
     STextureStage stage{device};
     {
@@ -70,7 +78,8 @@ HRESULT CDXMesh::RenderBlendedMeshTL(IDirect3DDevice8* device, D3DXMATRIX* world
         SetBoneMatrices(device, combinations[pos], m_dwPaletteSize, m_BoneSkinWeights);
         // The subset is the combination's place; its material its AttribId's.
         const DWORD a = combinations[pos].AttribId;
-        if (!PrepareSubset(device, *this, a, opaquePass, transparentPass, diffuseForAmbient, stage)) continue;
+        if (!PrepareSubset(device, MaterialOf(a), TextureOf(a), opaquePass, transparentPass, diffuseForAmbient, stage))
+          continue;
         result = m_pMesh->DrawSubset(pos);
         if (FAILED(result)) throw "\nDrawSubset() failed.";
         stage.Unset();
@@ -95,13 +104,9 @@ HRESULT CDXMesh::RenderBlendedMeshEdgesTL(IDirect3DDevice8* device, D3DXMATRIX*,
     if (IsDeleted() || !IsReadyForRendering() || !m_pMesh) return S_OK;
     const D3DXBONECOMBINATION* combinations = GetBoneCombinations();
     if (!combinations) return S_OK;
-    CRenderStates states(device);
-    BeginEdgeOverlay(device, states, options.activeEdgesMaterial);
     CBlendStates blend(device, m_dwNumBlendWeights, m_bSoftwareSkinning);
-    for (DWORD pos = 0; pos < m_dwNumBoneCombinations; ++pos) {
-      SetBoneMatrices(device, combinations[pos], m_dwPaletteSize, m_BoneSkinWeights);
-      if (FAILED(m_pMesh->DrawSubset(pos))) throw "\nDrawSubset() failed.";
-    }
+    DrawBlendedEdgeOverlay(device, m_pMesh, options.activeEdgesMaterial, combinations, m_dwNumBoneCombinations,
+                           m_dwPaletteSize, m_BoneSkinWeights);
   } catch (const char* message) {
     DEBUG_TRACE("%s", message);
     return E_FAIL;

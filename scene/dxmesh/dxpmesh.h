@@ -77,6 +77,11 @@ class CDXPMesh : public CBaseMesh {
   // The counts themselves: the progressive mesh's result, 0 when deleted.
   HRESULT SetNumFaces(DWORD count, bool tryLock);
   HRESULT SetNumVertices(DWORD count, bool tryLock);
+  // The earlier area-only policy: from the current count towards percent of
+  // the maximum, then up again one face at a time until the surface area is
+  // within tolerance, a ratio |area - full area| / full area. Waits for the
+  // locks; failures are thrown.
+  bool SetNumFacesOld(float percent, float tolerance);
 
   ID3DXPMesh* GetPMesh() const { return m_pPMesh; }
   DWORD GetMaterialsCount() const { return m_dwNumMaterials; }

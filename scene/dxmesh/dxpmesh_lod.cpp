@@ -145,3 +145,38 @@ HRESULT CDXPMesh::SetNumVertices(DWORD count, bool tryLock) {
   CMeshBufferLock buffers(this, tryLock);
   return m_pPMesh->SetNumVertices(count);
 }
+
+bool CDXPMesh::SetNumFacesOld(float percent, float tolerance) {
+  CObjectLock lock(this, false);
+  if (IsDeleted() || !m_pPMesh) return true;
+  CMeshBufferLock buffers(this, false);
+  const DWORD now = m_pPMesh->GetNumFaces();
+  const DWORD max = m_pPMesh->GetMaxFaces();
+  const DWORD target = TargetCount(max, percent);
+  if (target == now) return true;
+  const float reference = m_fOriginalSurfaceArea;
+  if (reference == 0) {
+    SetCount(m_pPMesh, false, target);
+    return true;
+  }
+  // |m - r| / r, a ratio rather than a percentage.
+  auto exceeds = [&](DWORD count) {
+    SetCount(m_pPMesh, false, count);
+    float area = 0;
+    if (!ComputeSurfaceArea(area, nullptr, false)) throw "\nm_pPMesh->ComputeSurfaceArea() failed.";
+    return std::fabs(area - reference) / reference > tolerance;
+  };
+  DWORD count = target;
+  if (target < now) {
+    // Down from the current count to the first count out of tolerance.
+    for (count = now - 1; count > target && !exceeds(count); --count) {
+    }
+    if (count == target && !exceeds(count)) return true;
+  } else if (!exceeds(count)) {
+    return true;
+  }
+  // Up again until the area is within tolerance; the full mesh is the end.
+  while (count < max && exceeds(++count)) {
+  }
+  return true;
+}

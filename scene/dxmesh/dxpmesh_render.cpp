@@ -24,36 +24,22 @@ HRESULT CDXPMesh::Render(IDirect3DDevice8* device, D3DXMATRIX* world, int opaque
   try {
     if (doc) doc->SetDeviceFillingShading(device);
     CRenderStates states(device);
-    const DWORD shade = states.Save(D3DRS_SHADEMODE);
-    DWORD fill = 0;
-    device->GetRenderState(D3DRS_FILLMODE, &fill);
-    if (fill == D3DFILL_WIREFRAME && shade != D3DSHADE_GOURAUD) device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+    ShadeWireframeGouraud(device, states);
     const bool diffuseForAmbient = doc && doc->DiffuseForAmbientColor();
     const bool selected = doc && doc->GetSelectedPMesh() == this;
+    const D3DMATERIAL8 highlight = selected ? GetDefaultMaterial(doc->GetConfig()->cvSelectedPMesh) : D3DMATERIAL8{};
     STextureStage stage{device};
     for (DWORD i = 0; i < m_dwAttributeTableSize; ++i) {
       const D3DXATTRIBUTERANGE& range = m_pAttributeTable[i];
       if (range.FaceCount == 0) continue;
       const DWORD a = range.AttribId;
-      D3DMATERIAL8 material = a < m_dwNumMaterials ? m_pMaterials[a].MatD3D : DefaultMaterial();
-      IDirect3DTexture8* texture = a < m_dwNumMaterials ? m_ppTextures[a] : nullptr;
-      if (diffuseForAmbient) material.Ambient = material.Diffuse;
-      if (selected) {
-        material = GetDefaultMaterial(doc->GetConfig()->cvSelectedPMesh);
-        texture = nullptr;
-      }
-      const bool opaque = IsOpaqueAlpha(material.Diffuse.a);
-      if ((opaquePass && !opaque) || (transparentPass && opaque)) continue;
-      device->SetMaterial(&material);
-      device->SetTexture(0, texture);
-      stage.set = texture != nullptr;
-      device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
+      if (!PrepareSubset(device, selected ? highlight : MaterialInList(m_pMaterials, m_dwNumMaterials, a),
+                         selected ? nullptr : TextureInList(m_ppTextures, m_dwNumMaterials, a), opaquePass,
+                         transparentPass, diffuseForAmbient && !selected, stage))
+        continue;
       result = m_pPMesh->DrawSubset(a);
       if (FAILED(result)) throw "\nDrawSubset() failed.";
-      if (stage.set) {
-        device->SetTexture(0, nullptr);
-        stage.set = false;
-      }
+      stage.Unset();
     }
     if (FAILED(RenderEdges(device, world, opaquePass, transparentPass, camera, view, doc, tryLock)))
       throw "\nRenderEdges failed.";
@@ -72,43 +58,27 @@ HRESULT CDXPMesh::RenderBlendedPMesh(IDirect3DDevice8* device, D3DXMATRIX*, int 
   try {
     if (doc) doc->SetDeviceFillingShading(device);
     CRenderStates states(device);
-    const DWORD shade = states.Save(D3DRS_SHADEMODE);
-    DWORD fill = 0;
-    device->GetRenderState(D3DRS_FILLMODE, &fill);
-    if (fill == D3DFILL_WIREFRAME && shade != D3DSHADE_GOURAUD) device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+    ShadeWireframeGouraud(device, states);
     const bool diffuseForAmbient = doc && doc->DiffuseForAmbientColor();
     const bool selected = doc && doc->GetSelectedPMesh() == this;
+    const D3DMATERIAL8 highlight = selected ? GetDefaultMaterial(doc->GetConfig()->cvSelectedPMesh) : D3DMATERIAL8{};
     STextureStage stage{device};
     CBlendStates blend(device, m_dwNumBlendWeights, m_bSoftwareSkinning);
     // The subset is the combination's place; its material its AttribId's.
     for (DWORD pos = 0; pos < m_dwNumBoneCombinations; ++pos) {
       const DWORD a = combinations[pos].AttribId;
-      D3DMATERIAL8 material = a < m_dwNumMaterials ? m_pMaterials[a].MatD3D : DefaultMaterial();
-      IDirect3DTexture8* texture = a < m_dwNumMaterials ? m_ppTextures[a] : nullptr;
-      if (diffuseForAmbient) material.Ambient = material.Diffuse;
-      if (selected) {
-        material = GetDefaultMaterial(doc->GetConfig()->cvSelectedPMesh);
-        texture = nullptr;
-      }
-      const bool opaque = IsOpaqueAlpha(material.Diffuse.a);
-      if ((opaquePass && !opaque) || (transparentPass && opaque)) continue;
+      if (!PrepareSubset(device, selected ? highlight : MaterialInList(m_pMaterials, m_dwNumMaterials, a),
+                         selected ? nullptr : TextureInList(m_ppTextures, m_dwNumMaterials, a), opaquePass,
+                         transparentPass, diffuseForAmbient && !selected, stage))
+        continue;
       SetBoneMatrices(device, combinations[pos], m_dwPaletteSize, m_BoneSkinWeights);
-      device->SetMaterial(&material);
-      device->SetTexture(0, texture);
-      stage.set = texture != nullptr;
-      device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
       result = m_pPMesh->DrawSubset(pos);
       if (FAILED(result)) throw "\nDrawSubset() failed.";
       stage.Unset();
     }
-    if (opaquePass && doc && doc->GetDisplayOptions().showActiveEdges) {
-      CRenderStates overlay(device);
-      BeginEdgeOverlay(device, overlay, doc->GetDisplayOptions().activeEdgesMaterial);
-      for (DWORD pos = 0; pos < m_dwNumBoneCombinations; ++pos) {
-        SetBoneMatrices(device, combinations[pos], m_dwPaletteSize, m_BoneSkinWeights);
-        if (FAILED(m_pPMesh->DrawSubset(pos))) throw "\nDrawSubset() failed.";
-      }
-    }
+    if (opaquePass && doc && doc->GetDisplayOptions().showActiveEdges)
+      DrawBlendedEdgeOverlay(device, m_pPMesh, doc->GetDisplayOptions().activeEdgesMaterial, combinations,
+                             m_dwNumBoneCombinations, m_dwPaletteSize, m_BoneSkinWeights);
   } catch (const char* message) {
     DEBUG_TRACE("%s", message);
     return E_FAIL;

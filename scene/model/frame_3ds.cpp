@@ -8,6 +8,7 @@
 #include "basemesh.h"
 #include "failureguard.h"
 #include "frame.h"
+#include "frame_walk.h"
 #include "xfiletemplates.h"
 
 namespace {
@@ -16,27 +17,13 @@ bool IsOriginalChildFrame(CXFileDataObject* object) {
   return object->IsAFrame() && static_cast<CFrame*>(object)->IsOriginalFrame();
 }
 
-// The live entries of frame in list order, owned and referenced, with the
-// job's pause and stop point before each: false when the job stops.
-template <class Visit>
-bool ForEachEntry(CFrame* frame, CDXThread* thread, Visit&& visit) {
-  CChildObjectList& children = frame->GetChildObjectList();
-  for (POSITION pos = children.GetHeadPosition(); pos;) {
-    if (thread && !thread->WaitForThreadPlayingEvent()) return false;
-    CChildObject* entry = children.GetNext(pos);
-    CXFileDataObject* child = entry->GetXfileDataObject();
-    if (child && !child->IsDeleted()) visit(entry, child);
-  }
-  return true;
-}
-
 bool SaveTree(CFrame* frame, tdsDatabase* database, char* parentName, D3DXMATRIX* parentTransform, D3DXVECTOR3* centre,
               CDXThread* thread) {
   return GuardedCall([&] {
     D3DXMATRIX local = frame->GetTransformMatrix(false);
     CString running;
     bool named = false;
-    const bool walked = ForEachEntry(frame, thread, [&](CChildObject*, CXFileDataObject* child) {
+    WalkChildEntries(frame, thread, "\nInfo: Requested to end the thread.", [&](CChildObject*, CXFileDataObject* child) {
       if (IsBaseMeshOfType(child, eBaseMeshTypeDXMesh)) {
         CString written;
         if (!static_cast<CDXMesh*>(child)->SaveIn3dsDatabase(database, parentName, parentTransform, &local, centre,
@@ -50,8 +37,8 @@ bool SaveTree(CFrame* frame, tdsDatabase* database, char* parentName, D3DXMATRIX
         if (!SaveTree(childFrame, database, named ? running.GetBuffer(0) : nullptr, &transform, centre, thread))
           throw "\nError: CFrame::SaveIn3dsDatabase() failed";
       }
+      return true;
     });
-    if (!walked) throw "\nInfo: Requested to end the thread.";
   });
 }
 

@@ -15,14 +15,13 @@
 #include "basemesh.h"
 #include "failureguard.h"
 #include "frame.h"
+#include "frame_walk.h"
 #include "mesh.h"
 #include "xfiletemplates.h"
 
 namespace {
 
 const char kStopRequested[] = "\nInfo: Requested to end the thread.";
-
-bool StopRequested(CDXThread* thread) { return thread && !thread->WaitForThreadPlayingEvent(); }
 
 // An object held by reference whose source this conversion has already
 // copied stays shared: the frame holds that copy by reference. True when so.
@@ -59,20 +58,6 @@ void CopyChildFrame(CFrame* frame, CFrame* source, CDataObjectMap& map, Fill&& f
       frame, source, added, map, [&] { return fill(added); }, fillFailure);
 }
 
-// Visits the live child entries of frame in list order, passing the job's
-// pause and stop point before each (a stop request throws), while visit
-// answers true.
-template <class Visit>
-void WalkEntries(CXFileDataObject* frame, CDXThread* thread, Visit&& visit) {
-  CChildObjectList& children = frame->GetChildObjectList();
-  for (POSITION pos = children.GetHeadPosition(); pos;) {
-    if (StopRequested(thread)) throw kStopRequested;
-    CChildObject* entry = children.GetNext(pos);
-    CXFileDataObject* child = entry->GetXfileDataObject();
-    if (child && !child->IsDeleted() && !visit(entry, child)) return;
-  }
-}
-
 }  // namespace
 
 bool CFrame::InitializeConnectivityMeshFrame(CFrame* source, char*, CDataObjectMap& map, REDUCTIONOPTIONS* options,
@@ -80,7 +65,7 @@ bool CFrame::InitializeConnectivityMeshFrame(CFrame* source, char*, CDataObjectM
   SetFrameType(eConnectivityMeshFrame);
   CreateDynamicObjectsRootFrame();
   return GuardedCall([&] {
-    WalkEntries(source, thread, [&](CChildObject* entry, CXFileDataObject* child) {
+    WalkChildEntries(source, thread, kStopRequested, [&](CChildObject* entry, CXFileDataObject* child) {
       if (child->IsATemplateGUID(&TID_D3DRMMesh)) {
         if (AddSharedCopy(this, entry, map)) return true;
         auto* geo = new CGeoMesh;
@@ -117,7 +102,7 @@ bool CFrame::InitializeRetainedModeMeshFrame(CFrame* source, char*, CDataObjectM
                                              REDUCTIONOPTIONS* options, CDXThread* thread) {
   SetFrameType(ePlainFrame);
   return GuardedCall([&] {
-    WalkEntries(source, thread, [&](CChildObject* entry, CXFileDataObject* child) {
+    WalkChildEntries(source, thread, kStopRequested, [&](CChildObject* entry, CXFileDataObject* child) {
       if (IsBaseMeshOfType(child, eBaseMeshTypeGeoMesh)) {
         if (AddSharedCopy(this, entry, map)) return true;
         // A connectivity mesh without vertices has no triangle to write (its
@@ -148,7 +133,7 @@ bool CFrame::InitializeRetainedModeMeshFrame(CFrame* source, char*, CDataObjectM
 
 bool CFrame::ReduceTrianglesCount(REDUCTIONOPTIONS* options, CDXThread* thread) {
   return GuardedCall([&] {
-    WalkEntries(this, thread, [&](CChildObject* entry, CXFileDataObject* child) {
+    WalkChildEntries(this, thread, kStopRequested, [&](CChildObject* entry, CXFileDataObject* child) {
       // A shared mesh or frame is reduced once, through the entry that owns it.
       if (entry->IsReference()) return true;
       if (IsBaseMeshOfType(child, eBaseMeshTypeGeoMesh)) {
@@ -166,7 +151,7 @@ bool CFrame::ReduceTrianglesCount(REDUCTIONOPTIONS* options, CDXThread* thread) 
 bool CFrame::Contains32bitMeshCheck(bool& needs32bit, CDXThread* thread) {
   needs32bit = false;
   return GuardedCall([&] {
-    WalkEntries(this, thread, [&](CChildObject*, CXFileDataObject* child) {
+    WalkChildEntries(this, thread, kStopRequested, [&](CChildObject*, CXFileDataObject* child) {
       if (IsBaseMeshOfType(child, eBaseMeshTypeDXMesh)) {
         ID3DXMesh* mesh = static_cast<CDXMesh*>(child)->GetMesh();
         if (mesh && (mesh->GetNumFaces() > 0xFFFF || mesh->GetNumVertices() > 0xFFFF)) needs32bit = true;
@@ -219,7 +204,7 @@ bool CFrame::InitializeDXMeshFrame(CFrame* source, CDataObjectMap& map, DWORD& v
   SetFrameType(eDXMeshFrame);
   if (!device && g_pWindowedDevice) device = g_pWindowedDevice->GetD3DDevice();
   const bool filled = GuardedCall([&] {
-    WalkEntries(source, thread, [&](CChildObject* entry, CXFileDataObject* child) {
+    WalkChildEntries(source, thread, kStopRequested, [&](CChildObject* entry, CXFileDataObject* child) {
       if (IsBaseMeshOfType(child, eBaseMeshTypeGeoMesh)) {
         if (AddSharedCopy(this, entry, map)) return true;
         auto* geo = static_cast<CGeoMesh*>(child);
@@ -268,7 +253,7 @@ bool CFrame::SetDXMeshFrameMetrics(DWORD& vertices, DWORD& faces, CDXThread* thr
   SetActiveVerticesCount(0);
   SetActiveTrianglesCount(0);
   const bool counted = GuardedCall([&] {
-    WalkEntries(this, thread, [&](CChildObject* entry, CXFileDataObject* child) {
+    WalkChildEntries(this, thread, kStopRequested, [&](CChildObject* entry, CXFileDataObject* child) {
       if (entry->IsReference()) return true;
       if (IsBaseMeshOfType(child, eBaseMeshTypeDXMesh)) {
         auto* mesh = static_cast<CDXMesh*>(child);

@@ -10,20 +10,13 @@
 #include "basemesh.h"
 #include "failureguard.h"
 #include "frame.h"
+#include "frame_walk.h"
 #include "objectlock.h"
 #include "xfiletemplates.h"
 
 namespace {
 
 const char kKilling[] = "\nInfo: Killing thread";
-
-EBaseMeshType KindOf(CXFileDataObject* object) {
-  return object->IsATemplateGUID(&GUID_BaseMesh) ? static_cast<CBaseMesh*>(object)->GetMeshType() : eBaseMeshTypeBase;
-}
-
-void WaitOrKill(CDXThread* thread) {
-  if (thread && !thread->WaitForThreadPlayingEvent()) throw kKilling;
-}
 
 // Holds a blocking lock of an object for a scope.
 struct SHeld {
@@ -50,21 +43,17 @@ void CFrame::ConvertIntoPMeshFrame(CDataObjectMap& map, IDirect3DDevice8* device
     AddDeltaTrianglesCount(static_cast<LONG>(f));
     AddDeltaActiveTrianglesCount(static_cast<LONG>(f));
   };
-  CChildObjectList& children = GetChildObjectList();
-  for (POSITION pos = children.GetHeadPosition(); pos;) {
-    WaitOrKill(thread);
-    CChildObject* entry = children.GetNext(pos);
-    CXFileDataObject* child = entry->GetXfileDataObject();
-    if (!child || entry->IsReference()) continue;
+  WalkChildEntries(this, thread, kKilling, [&](CChildObject* entry, CXFileDataObject* child) {
+    if (entry->IsReference()) return true;
     SHeld childLock(child);
-    if (child->IsDeleted()) continue;
-    if (KindOf(child) == eBaseMeshTypeDXMesh) {
+    if (child->IsDeleted()) return true;
+    if (IsBaseMeshOfType(child, eBaseMeshTypeDXMesh)) {
       auto* dxMesh = static_cast<CDXMesh*>(child);
       auto pmesh = std::make_unique<CDXPMesh>();
       if (!dxMesh->InitializeClone(pmesh.get(), this, device, options, thread)) {
         pmesh->DeleteContent(false);
         count(dxMesh->GetNumVertices(false), dxMesh->GetNumFaces(false));
-        continue;
+        return true;
       }
       CDXPMesh* made = pmesh.release();
       SHeld madeLock(made);
@@ -78,7 +67,8 @@ void CFrame::ConvertIntoPMeshFrame(CDataObjectMap& map, IDirect3DDevice8* device
       static_cast<CFrame*>(child)->ConvertIntoPMeshFrame(map, device, options, thread, &v, &f);
       count(v, f);
     }
-  }
+    return true;
+  });
   if (vertices) *vertices = GetMaxVerticesCount(false);
   if (faces) *faces = GetMaxTrianglesCount(false);
   SetFrameType(eDXPMeshFrame);
@@ -95,21 +85,16 @@ void CFrame::ConvertIntoDXMeshFrame(CDataObjectMap& map, IDirect3DDevice8* devic
     AddDeltaActiveVerticesCount(static_cast<LONG>(v));
     AddDeltaActiveTrianglesCount(static_cast<LONG>(f));
   };
-  CChildObjectList& children = GetChildObjectList();
-  for (POSITION pos = children.GetHeadPosition(); pos;) {
-    WaitOrKill(thread);
-    CChildObject* entry = children.GetNext(pos);
-    CXFileDataObject* child = entry->GetXfileDataObject();
-    if (!child || entry->IsReference()) continue;
+  WalkChildEntries(this, thread, kKilling, [&](CChildObject* entry, CXFileDataObject* child) {
+    if (entry->IsReference()) return true;
     SHeld childLock(child);
-    if (child->IsDeleted()) continue;
-    const EBaseMeshType kind = KindOf(child);
-    if (kind == eBaseMeshTypeDXPMesh) {
+    if (child->IsDeleted()) return true;
+    if (IsBaseMeshOfType(child, eBaseMeshTypeDXPMesh)) {
       auto* pmesh = static_cast<CDXPMesh*>(child);
       auto mesh = std::make_unique<CDXMesh>();
       if (!mesh->Initialize(pmesh, this, pmesh->GetName(), device, options, thread)) {
         mesh->DeleteContent(false);
-        continue;
+        return true;
       }
       CDXMesh* made = mesh.release();
       SHeld madeLock(made);
@@ -118,14 +103,15 @@ void CFrame::ConvertIntoDXMeshFrame(CDataObjectMap& map, IDirect3DDevice8* devic
       AddChildObject(eOwnedChild, made, false);
       map.SetAt(pmesh, made);
       pmesh->DeleteContent(false);
-    } else if (kind == eBaseMeshTypeDXMesh) {
+    } else if (IsBaseMeshOfType(child, eBaseMeshTypeDXMesh)) {
       count(static_cast<CDXMesh*>(child)->GetNumVertices(false), static_cast<CDXMesh*>(child)->GetNumFaces(false));
     } else if (child->IsAFrame() && static_cast<CFrame*>(child)->IsOriginalFrame()) {
       DWORD v = 0, f = 0;
       static_cast<CFrame*>(child)->ConvertIntoDXMeshFrame(map, device, options, thread, &v, &f);
       count(v, f);
     }
-  }
+    return true;
+  });
   if (vertices) *vertices = GetActiveVerticesCount(false);
   if (faces) *faces = GetActiveTrianglesCount(false);
 }
@@ -158,20 +144,15 @@ static bool SetLevelOfDetail(CFrame* frame, bool byVertices, float percent, DWOR
       frame->SetActiveVerticesCount(0);
       frame->SetActiveTrianglesCount(0);
       CDXPMesh* selected = doc ? doc->GetSelectedPMesh() : nullptr;
-      CChildObjectList& children = frame->GetChildObjectList();
-      for (POSITION pos = children.GetHeadPosition(); pos;) {
-        WaitOrKill(thread);
-        CChildObject* entry = children.GetNext(pos);
-        CXFileDataObject* child = entry->GetXfileDataObject();
-        if (!child || entry->IsReference()) continue;
+      WalkChildEntries(frame, thread, kKilling, [&](CChildObject* entry, CXFileDataObject* child) {
+        if (entry->IsReference()) return true;
         if (tryLock) {
           if (!child->Trylock()) throw "Info: Cannot lock the child dx object.";
         } else {
           child->Lock();
         }
         try {
-          const EBaseMeshType kind = KindOf(child);
-          if (!child->IsDeleted() && kind == eBaseMeshTypeDXPMesh) {
+          if (!child->IsDeleted() && IsBaseMeshOfType(child, eBaseMeshTypeDXPMesh)) {
             auto* pmesh = static_cast<CDXPMesh*>(child);
             if (!selected || selected == pmesh) {
               if (compliant)
@@ -183,7 +164,7 @@ static bool SetLevelOfDetail(CFrame* frame, bool byVertices, float percent, DWOR
             }
             frame->AddDeltaActiveTrianglesCount(static_cast<LONG>(pmesh->GetNumFaces(tryLock)));
             frame->AddDeltaActiveVerticesCount(static_cast<LONG>(pmesh->GetNumVertices(tryLock)));
-          } else if (!child->IsDeleted() && kind == eBaseMeshTypeDXMesh) {
+          } else if (!child->IsDeleted() && IsBaseMeshOfType(child, eBaseMeshTypeDXMesh)) {
             auto* mesh = static_cast<CDXMesh*>(child);
             frame->AddDeltaActiveTrianglesCount(static_cast<LONG>(mesh->GetNumFaces(byVertices && tryLock)));
             frame->AddDeltaActiveVerticesCount(static_cast<LONG>(mesh->GetNumVertices(byVertices && tryLock)));
@@ -202,7 +183,8 @@ static bool SetLevelOfDetail(CFrame* frame, bool byVertices, float percent, DWOR
           throw;
         }
         child->Unlock();
-      }
+        return true;
+      });
     }
   } catch (...) {
     frame->Unlock();

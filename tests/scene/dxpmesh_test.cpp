@@ -111,6 +111,25 @@ TEST_F(DXPMeshTest, CompliantSetterReachesTheToleranceOrTheMaximum) {
   EXPECT_EQ(pmesh.GetNumFaces(false), max);
 }
 
+// The earlier area-only policy, its tolerance a ratio: down from the current
+// count or up from a lower one, it ends within tolerance; one nothing meets
+// ends at the full mesh instead of climbing past it.
+TEST_F(DXPMeshTest, OldAreaPolicyEndsWithinToleranceFromAboveAndBelow) {
+  auto source = SphereMesh(Device());
+  CDXPMesh pmesh;
+  ASSERT_TRUE(pmesh.Initialize(source.get(), nullptr, nullptr, Device(), nullptr, nullptr));
+  const DWORD max = pmesh.GetMaxFaces(false);
+  for (DWORD start : {max, max / 100}) {
+    pmesh.SetNumFaces(start, false);
+    ASSERT_TRUE(pmesh.SetNumFacesOld(3.0f, 0.01f)) << start;
+    EXPECT_GT(pmesh.GetNumFaces(false), max * 3 / 100) << start;
+    EXPECT_LE(AreaDeviation(pmesh), 1.0f) << start;
+  }
+  pmesh.SetNumFaces(max / 100, false);
+  ASSERT_TRUE(pmesh.SetNumFacesOld(3.0f, -1.0f));
+  EXPECT_EQ(pmesh.GetNumFaces(false), max);
+}
+
 TEST_F(DXPMeshTest, BackConversionHasTheFacesOfTheLevel) {
   auto source = SphereMesh(Device());
   CDXPMesh pmesh;

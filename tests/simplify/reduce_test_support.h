@@ -63,6 +63,22 @@ inline void SetUpReductionJob(CFrameReductionThread& job, CGeoMesh& geo) {
   job.SetThreadOutputTrianglesCount(triangles, static_cast<float>(ActiveTrianglesArea(geo)));
 }
 
+// The reduced mesh that the write-back tests write: a 24 x 32 sphere in two
+// groups (every third face in the second), halved with midpoints allowed and
+// normals kept within 25 degrees. options receives the limits used.
+inline void ReduceTwoGroupSphere(CGeoMesh& geo, IDirect3DDevice8* device, REDUCTIONOPTIONS& options) {
+  const SGeoTestMesh mesh = MakeSphereMesh(24, 32);
+  std::vector<DWORD> materials(mesh.TrianglesCount());
+  for (DWORD f = 0; f < materials.size(); ++f) materials[f] = f % 3 == 0;
+  ASSERT_TRUE(BuildGeoMesh(geo, device, mesh, nullptr, materials.data(), 2));
+  CFrameReductionThread job;
+  SetUpReductionJob(job, geo);
+  options = DefaultReductionOptions(50);
+  options.allowMidpoint = 1;
+  options.maxNormalAngle = 25.0f;
+  ASSERT_TRUE(geo.ReduceTrianglesCount(&options, &job));
+}
+
 // What the active faces of one group make. Defects are the places where
 // they do not form an oriented manifold with consistent links: a directed
 // edge in two faces, a disabled corner or half edge, a half edge without an

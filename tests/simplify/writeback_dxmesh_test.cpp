@@ -39,17 +39,9 @@ std::vector<D3DVERTEX> MeshVertices(ID3DXMesh* mesh) {
 // Reduced: the active faces in one subset per group, still closed, with the
 // vertices' own unit normals, the groups' materials and the counts reported.
 TEST_F(WriteBackDXTest, ReducedSphereWritesItsActiveElements) {
-  const SGeoTestMesh mesh = MakeSphereMesh(24, 32);
-  std::vector<DWORD> materials(mesh.TrianglesCount());
-  for (DWORD f = 0; f < materials.size(); ++f) materials[f] = f % 3 == 0;
   CGeoMesh geo;
-  ASSERT_TRUE(BuildGeoMesh(geo, Device(), mesh, nullptr, materials.data(), 2));
-  CFrameReductionThread job;
-  SetUpReductionJob(job, geo);
-  REDUCTIONOPTIONS options = DefaultReductionOptions(50);
-  options.allowMidpoint = 1;
-  options.maxNormalAngle = 25.0f;
-  ASSERT_TRUE(geo.ReduceTrianglesCount(&options, &job));
+  REDUCTIONOPTIONS options{};
+  ASSERT_NO_FATAL_FAILURE(ReduceTwoGroupSphere(geo, Device(), options));
 
   CDXMesh target;
   CDXThread counter;

@@ -81,17 +81,9 @@ TEST_F(WriteBackTest, UnreducedCubeComesBackWhole) {
 // A reduced sphere of two groups: counts as the connectivity mesh has them,
 // midpoint vertices after the source ones, a closed surface.
 TEST_F(WriteBackTest, ReducedSphereWritesItsActiveElements) {
-  const SGeoTestMesh mesh = MakeSphereMesh(24, 32);
-  std::vector<DWORD> materials(mesh.TrianglesCount());
-  for (DWORD f = 0; f < materials.size(); ++f) materials[f] = f % 3 == 0;
   CGeoMesh geo;
-  ASSERT_TRUE(BuildGeoMesh(geo, Device(), mesh, nullptr, materials.data(), 2));
-  CFrameReductionThread job;
-  SetUpReductionJob(job, geo);
-  REDUCTIONOPTIONS options = DefaultReductionOptions(50);
-  options.allowMidpoint = 1;
-  options.maxNormalAngle = 25.0f;
-  ASSERT_TRUE(geo.ReduceTrianglesCount(&options, &job));
+  REDUCTIONOPTIONS options{};
+  ASSERT_NO_FATAL_FAILURE(ReduceTwoGroupSphere(geo, Device(), options));
 
   CMesh target;
   CDXThread counter;
