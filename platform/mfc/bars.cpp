@@ -42,6 +42,7 @@ QList<QAction*> ButtonsOf(const CWnd* bar) {
   return toolBar ? toolBar->actions() : QList<QAction*>();
 }
 
+// The update state of a control that stands in a toolbar's gap.
 class CControlCmdUI : public CCmdUI {
  public:
   explicit CControlCmdUI(CWnd* control) : m_control(control) {}
