@@ -7,6 +7,7 @@
 #include "dx_file_3dview.h"
 #include "dx_splitter_frame.h"
 #include "main_frame.h"
+#include "reduction_methods_form.h"
 
 void CDXDoc::PopulateTree() {}
 void CDXDoc::ResetTreeDisplayName(CChildObject*) {}
@@ -27,15 +28,25 @@ void CDXDoc::SetAnimationTime(CAnimationSet* set) {
   }
 }
 
-void CDXDoc::SetSlider() {}
+void CDXDoc::SetSlider() {
+  if (m_pReductionMethodsFormView != NULL) m_pReductionMethodsFormView->DisplaySharedObjectsRTL();
+}
 void CDXDoc::OnReadThreadInfo(CDXThread*) {}
 void CDXDoc::OnThreadCreated(CDXThread*) {}
 void CDXDoc::OnThreadTraceFileCreated(CDXThread*) {}
 void CDXDoc::OnReadThreadTraceFile(CDXThread*) {}
 
-void CDXDoc::NotifySelectedFrame(CFrame*) {}
-void CDXDoc::NotifySelectedPMesh(CDXPMesh*) {}
-void CDXDoc::UpdateSharedObjectsOf(CView*) {}
+void CDXDoc::NotifySelectedFrame(CFrame* frame) {
+  if (m_pReductionMethodsFormView != NULL) m_pReductionMethodsFormView->OnSetSelectedFrame(frame);
+}
+
+void CDXDoc::NotifySelectedPMesh(CDXPMesh* pmesh) {
+  if (m_pReductionMethodsFormView != NULL) m_pReductionMethodsFormView->OnSetSelectedPMesh(pmesh);
+}
+
+void CDXDoc::UpdateSharedObjectsOf(CView* view) {
+  if (auto* form = DYNAMIC_DOWNCAST(CReductionMethodsFormView, view)) form->DisplaySharedObjectsRTLIL();
+}
 
 CDXFile3DView* CDXDoc::GetActive3DView() {
   CDXMainFrame* mainFrame = GetMainFrame();

@@ -256,7 +256,7 @@ TEST_F(ReducePassTest, StopKeepsTheWorkDoneAndASecondJobGoesOn) {
   ASSERT_TRUE(BuildGeoMesh(geo, m_device.get(), MakeSphereMesh(60, 80)));
   const DWORD start = ActiveTrianglesCount(geo);
   CMeshReductionDoc doc;
-  ASSERT_TRUE(doc.Initialize());
+  ASSERT_TRUE(doc.GetThreadsManager()->Initialize());  // the jobs need only the threads manager
   doc.mesh = &geo;
   REDUCTIONOPTIONS options = DefaultReductionOptions(100);
   options.maxNormalAngle = 20.0f;

@@ -49,7 +49,8 @@ std::string PointerText(const void* p) {
 CScriptedDoc::CScriptedDoc() {
   started = CreateEventA(NULL, TRUE, FALSE, NULL);
   gate = CreateEventA(NULL, TRUE, FALSE, NULL);
-  Initialize();
+  // The jobs need the threads manager only; the document's world needs a device.
+  GetThreadsManager()->Initialize();
 }
 
 CScriptedDoc::~CScriptedDoc() {
