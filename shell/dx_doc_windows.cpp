@@ -9,6 +9,7 @@
 #include "dx_file_tree_view.h"
 #include "dx_splitter_frame.h"
 #include "main_frame.h"
+#include "reduction_methods_form.h"
 #include "threads_views.h"
 
 void CDXDoc::PopulateTree() {
@@ -38,7 +39,10 @@ void CDXDoc::SetAnimationTime(CAnimationSet* set) {
   }
 }
 
-void CDXDoc::SetSlider() {}
+void CDXDoc::SetSlider() {
+  if (m_pReductionMethodsFormView != NULL) m_pReductionMethodsFormView->DisplaySharedObjectsRTL();
+}
+
 void CDXDoc::OnReadThreadInfo(CDXThread* thread) {
   if (m_pThreadFormView != NULL) m_pThreadFormView->OnReadThreadInfo(thread);
   if (m_pThreadsListView != NULL) m_pThreadsListView->OnReadThreadInfo(thread);
@@ -58,10 +62,16 @@ void CDXDoc::OnReadThreadTraceFile(CDXThread* thread) {
 
 void CDXDoc::NotifySelectedFrame(CFrame* frame) {
   if (m_pTreeView != NULL) m_pTreeView->OnSetSelectedFrame(frame);
+  if (m_pReductionMethodsFormView != NULL) m_pReductionMethodsFormView->OnSetSelectedFrame(frame);
 }
-void CDXDoc::NotifySelectedPMesh(CDXPMesh*) {}
+
+void CDXDoc::NotifySelectedPMesh(CDXPMesh* pmesh) {
+  if (m_pReductionMethodsFormView != NULL) m_pReductionMethodsFormView->OnSetSelectedPMesh(pmesh);
+}
+
 void CDXDoc::UpdateSharedObjectsOf(CView* view) {
   if (view != NULL && view == m_pTreeView) m_pTreeView->DisplaySharedObjectsRTLIL();
+  if (auto* form = DYNAMIC_DOWNCAST(CReductionMethodsFormView, view)) form->DisplaySharedObjectsRTLIL();
 }
 
 CDXFile3DView* CDXDoc::GetActive3DView() {

@@ -261,7 +261,7 @@ TEST_F(OptionFormsTest, TheSliderSetsTheLevelOfTheSelectedProgressiveMeshFrame) 
 
   auto* form = static_cast<CReductionMethodsFormView*>(MakeView(RUNTIME_CLASS(CReductionMethodsFormView)));
   ASSERT_NE(form, nullptr);
-  ASSERT_TRUE(form->DisplaySharedObjectsRTL());
+  EXPECT_FALSE(form->IsDisplayPending());
   // The combo lists all meshes of the frame and its one progressive mesh.
   ASSERT_EQ(form->GetPMeshCombo().GetCount(), 2);
   CString entry;
@@ -278,14 +278,16 @@ TEST_F(OptionFormsTest, TheSliderSetsTheLevelOfTheSelectedProgressiveMeshFrame) 
   EXPECT_NEAR(static_cast<double>(frame.GetActiveTrianglesCount(false)), 0.3 * triangles, 0.02 * triangles);
   EXPECT_FLOAT_EQ(SavedConfig().fPMeshPercent, 30.0f);
 
-  // Another frame kind disables the level but leaves Apply usable.
+  // Another frame kind, selected through the frame loop's requests,
+  // disables the level but leaves Apply usable.
   m_document->SetSelectedFrame(&source, true);
-  ASSERT_TRUE(form->DisplaySharedObjectsRTL());
+  m_document->ProcessRequestsRTLIL();
+  EXPECT_EQ(form->GetPMeshCombo().GetCount(), 1);
   EXPECT_FALSE(form->GetDlgItem(IDC_PERCENT_SLIDER)->IsWindowEnabled());
   EXPECT_TRUE(form->GetDlgItem(IDC_APPLY_PMESH_DISPLAY)->IsWindowEnabled());
   EXPECT_TRUE(form->GetDlgItem(IDC_SAMPLE_SELECTED_PMESH)->IsWindowEnabled());
   m_document->SetSelectedFrame(nullptr, true);
-  form->DisplaySharedObjectsRTL();
+  m_document->ProcessRequestsRTLIL();
 }
 
 TEST_F(OptionFormsTest, WhatIsTypedIntoTheReductionOptionsReachesTheDocumentAtTheNextCommit) {
