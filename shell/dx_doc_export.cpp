@@ -15,8 +15,6 @@
 
 namespace {
 
-const char kImportFilter[] = "3d Object Files (.3ds;.x)|*.3ds;*.x|3D Studio (.3ds)|*.3ds|X Files (.x)|*.x||";
-
 // What the user chose in the import dialog.
 struct SChosenFile {
   bool confirmed = false;
@@ -28,7 +26,7 @@ SChosenFile AskForImportFile(CDXThread* thread) {
   SChosenFile chosen;
   RunOnMainThread(
       [&chosen] {
-        CDXImportDialog dialog(TRUE, ".3ds", NULL, OFN_FILEMUSTEXIST, kImportFilter, NULL);
+        CDXImportDialog dialog(TRUE, ".3ds", NULL, OFN_FILEMUSTEXIST, kImportFileFilter, NULL);
         if (dialog.DoModal() != IDOK) return;
         chosen.confirmed = true;
         chosen.name = dialog.GetFileName();

@@ -6,6 +6,10 @@
 #include <afxdlgs.h>
 #include <afxwin.h>
 
+// The filter of the import dialog: both kinds, then each kind.
+inline constexpr char kImportFileFilter[] =
+    "3d Object Files (.3ds;.x)|*.3ds;*.x|3D Studio (.3ds)|*.3ds|X Files (.x)|*.x||";
+
 // The open dialog "Import 3d objects", starting in the host's import folder;
 // its options button opens the 3DS loading options.
 class CDXImportDialog : public CFileDialog {

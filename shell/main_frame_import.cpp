@@ -14,8 +14,6 @@
 
 namespace {
 
-const char kImportFilter[] = "3d Object Files (.3ds;.x)|*.3ds;*.x|3D Studio (.3ds)|*.3ds|X Files (.x)|*.x||";
-
 char* Text(const CString& text) { return const_cast<char*>(static_cast<LPCSTR>(text)); }
 
 }  // namespace
@@ -26,7 +24,7 @@ void CDXMainFrame::OnInsert3dObjectFromFile() {
     return;
   }
   try {
-    CDXImportDialog dialog(TRUE, ".3ds", NULL, OFN_FILEMUSTEXIST, kImportFilter, this);
+    CDXImportDialog dialog(TRUE, ".3ds", NULL, OFN_FILEMUSTEXIST, kImportFileFilter, this);
     if (dialog.DoModal() != IDOK) return;
     ImportFile(dialog.GetPathName());
   } catch (const char* message) {
