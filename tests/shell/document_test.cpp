@@ -12,6 +12,7 @@
 #include <vorever.h>
 #include <vorever_dll.h>
 #include <winuser.h>
+#include <xfile.h>
 
 #include <cstring>
 #include <filesystem>
@@ -362,6 +363,17 @@ TEST_F(DocumentTest, ADocumentWithoutAFrameIsNeverRendered) {
   ASSERT_TRUE(document.Initialize());
   EXPECT_FALSE(document.Is3DViewVisible(true));
   EXPECT_TRUE(document.RenderDocumentScene(true));
+}
+
+TEST_F(DocumentTest, AFileThatFailsToLoadWithoutAJobIsToldOnTheStatusBar) {
+  Start(true);
+  CDXDoc document;
+  ASSERT_TRUE(document.Initialize());
+  CXFile loader;
+  char texturePath[] = "";
+  EXPECT_FALSE(loader.LoadXfile("/nonexistent/none.x", document.GetWorldContentFrame(), *document.GetWorldDataList(),
+                                texturePath, nullptr));
+  EXPECT_EQ(std::string(m_frame->GetMessageText()), "Failed to load the file");
 }
 
 }  // namespace

@@ -256,7 +256,8 @@ TEST_F(ReducePassTest, StopKeepsTheWorkDoneAndASecondJobGoesOn) {
   ASSERT_TRUE(BuildGeoMesh(geo, m_device.get(), MakeSphereMesh(60, 80)));
   const DWORD start = ActiveTrianglesCount(geo);
   CMeshReductionDoc doc;
-  ASSERT_TRUE(doc.Initialize());
+  // No window device here, so no world: the job needs only the job manager.
+  ASSERT_TRUE(doc.GetThreadsManager()->Initialize());
   doc.mesh = &geo;
   REDUCTIONOPTIONS options = DefaultReductionOptions(100);
   options.maxNormalAngle = 20.0f;

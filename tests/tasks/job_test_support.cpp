@@ -49,7 +49,8 @@ std::string PointerText(const void* p) {
 CScriptedDoc::CScriptedDoc() {
   started = CreateEventA(NULL, TRUE, FALSE, NULL);
   gate = CreateEventA(NULL, TRUE, FALSE, NULL);
-  Initialize();
+  // There is no device here, so no world: the jobs need only the manager.
+  GetThreadsManager()->Initialize();
 }
 
 CScriptedDoc::~CScriptedDoc() {
