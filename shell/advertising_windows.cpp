@@ -4,6 +4,7 @@
 #include <appfiles.h>
 #include <shellapi.h>
 
+#include "help_views.h"
 #include "main_frame.h"
 
 IMPLEMENT_DYNCREATE(CBrowserView, CView)
@@ -64,14 +65,10 @@ void CBrowserView::OnInitialUpdate() {
   CView::OnInitialUpdate();
   if (m_pBrowserWnd == nullptr) {
     m_pBrowserWnd = new CBrowserViewWnd(this);
-    if (!m_pBrowserWnd->CreateEx(0, nullptr, nullptr, WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, this, 0)) {
-      delete m_pBrowserWnd;
+    if (!CreateViewBrowser(this, m_pBrowserWnd)) {
       m_pBrowserWnd = nullptr;
       return;
     }
-    RECT client;
-    GetClientRect(&client);
-    m_pBrowserWnd->OnSize(0, client.right - client.left, client.bottom - client.top);
   }
   CString address;
   CAdvertisingManager manager;

@@ -42,12 +42,7 @@ CDXFileTreeView::~CDXFileTreeView() {
 }
 
 void CDXFileTreeView::ClearContent() {
-  m_bItemSelected = false;
-  m_pSelectedNode = nullptr;
-  m_eSelectedNodeType = CTreeNode::ePlaceholder;
-  m_pSelectedObject = nullptr;
-  m_pSelectedEntry = nullptr;
-  m_hSelectedItem = nullptr;
+  ClearSelectedItemData();
   m_pFrameDisplayed = nullptr;
   m_bDisplayed = false;
   m_eFrameDisplayedType = CFrame::ePlainFrame;

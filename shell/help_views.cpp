@@ -21,6 +21,17 @@ BEGIN_MESSAGE_MAP(CHelpViewChildFrame, CMDIChildWnd)
 ON_WM_CREATE()
 END_MESSAGE_MAP()
 
+bool CreateViewBrowser(CView* view, CBrowserWnd* browser) {
+  if (!browser->CreateEx(0, nullptr, nullptr, WS_CHILD | WS_VISIBLE, RECT{0, 0, 1024, 768}, view, 0)) {
+    delete browser;
+    return false;
+  }
+  RECT client;
+  view->GetClientRect(&client);
+  browser->OnSize(0, client.right - client.left, client.bottom - client.top);
+  return true;
+}
+
 void CHelpDocument::Navigate(const char* url) {
   if (m_pHelpView == nullptr || m_pHelpView->GetBrowserWnd() == nullptr) return;
   m_pHelpView->GetBrowserWnd()->Navigate2(url, 0, nullptr, nullptr, nullptr, 0);
@@ -38,14 +49,7 @@ void CHelpView2::OnInitialUpdate() {
   if (auto* document = DYNAMIC_DOWNCAST(CHelpDocument, GetDocument())) document->SetHelpView(this);
   if (m_pBrowserWnd != nullptr) return;
   m_pBrowserWnd = new CBrowserWnd;
-  if (!m_pBrowserWnd->CreateEx(0, nullptr, nullptr, WS_CHILD | WS_VISIBLE, RECT{0, 0, 1024, 768}, this, 0)) {
-    delete m_pBrowserWnd;
-    m_pBrowserWnd = nullptr;
-    return;
-  }
-  RECT client;
-  GetClientRect(&client);
-  m_pBrowserWnd->OnSize(0, client.right - client.left, client.bottom - client.top);
+  if (!CreateViewBrowser(this, m_pBrowserWnd)) m_pBrowserWnd = nullptr;
 }
 
 void CHelpView2::OnSize(UINT, int cx, int cy) {

@@ -8,6 +8,10 @@
 class CBrowserWnd;
 class CHelpView2;
 
+// Creates browser as a visible child of view, as large as the view's client
+// area; false (browser deleted) when it cannot be created.
+bool CreateViewBrowser(CView* view, CBrowserWnd* browser);
+
 class CHelpDocument : public CDocument {
   DECLARE_DYNCREATE(CHelpDocument)
 
