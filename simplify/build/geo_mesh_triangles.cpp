@@ -114,7 +114,7 @@ bool CGeoMeshTriangles::Initialize3(DWORD nVertices, IDirect3DVertexBuffer8* ver
 bool CGeoMeshTriangles::BuildTriangles(const D3DVERTEX* records, DWORD nRecords, DWORD nIndices,
                                        const DWORD* indices, CDXThread* thread) {
   CGeoVertexMap vertexMap(std::min(nRecords, nIndices));
-  CGeoHalfEdgeMap halfEdgeMap(nIndices);
+  CGeoHalfEdgePairTable halfEdgeMap(nIndices);
   CGeoVertexArray* pool = m_pGeoMesh->GetGeoVertexArray();
   const WORD group = static_cast<WORD>(m_dwGeoMeshTrianglesIndex);
 
@@ -133,11 +133,11 @@ bool CGeoMeshTriangles::BuildTriangles(const D3DVERTEX* records, DWORD nRecords,
     CGeoVertex* v[3];
     for (int k = 0; k < 3; ++k) CreateVertex(v[k], &records[i[k]], i[k], group, pool, &vertexMap, thread);
     if (v[0] == v[1] || v[0] == v[2] || v[1] == v[2]) continue;
-    InitializeFaceWithHalfEdges2(v[0], v[1], v[2], &halfEdgeMap, thread);
+    BuildFace(v[0], v[1], v[2], &halfEdgeMap, thread);
   }
 
   vertexMap.RemoveAll();
-  const bool paired = CreateEdges3(thread, &halfEdgeMap);
+  const bool paired = PairHalfEdges(thread, &halfEdgeMap);
   halfEdgeMap.RemoveAll();
   return paired && SetVerticesOutEdgesNoMate(&m_OriginalEdges, thread);
 }
@@ -153,10 +153,30 @@ void CGeoMeshTriangles::CreateVertex(CGeoVertex*& vertex, const D3DVERTEX* recor
   }
 }
 
-bool CGeoMeshTriangles::AddFaceHalfEdges(CGeoHalfEdge* const h[3], CGeoHalfEdgeMap* map) {
+namespace {
+
+// Enters h under its key, or under the reversed key when that is free (a
+// mate of the same direction); false when both are taken.
+template <class Map>
+bool AddEitherWay(CGeoHalfEdge* h, Map* map, ULONGLONG& key) {
+  const CGeoVertex* start = h->GetStartVertex();
+  const CGeoVertex* end = h->GetEndVertex();
+  for (ULONGLONG k : {GetHalfEdgeKey2(start, end), GetHalfEdgeKey2(end, start)}) {
+    if (map->Add(k, h)) {
+      key = k;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+template <class Map>
+bool CGeoMeshTriangles::AddFaceHalfEdges(CGeoHalfEdge* const h[3], Map* map) {
   ULONGLONG keys[3];
   for (int k = 0; k < 3; ++k) {
-    if (!AddHalfEdge2(h[k], map, keys[k])) {
+    if (!AddEitherWay(h[k], map, keys[k])) {
       while (k-- > 0) map->Remove(keys[k]);
       return false;
     }
@@ -164,8 +184,9 @@ bool CGeoMeshTriangles::AddFaceHalfEdges(CGeoHalfEdge* const h[3], CGeoHalfEdgeM
   return true;
 }
 
+template <class Map>
 bool CGeoMeshTriangles::LinkFaceHalfEdges(CGeoFace* face, CGeoHalfEdge* const h[3], CGeoVertex* const v[3],
-                                          CGeoHalfEdgeMap* map) {
+                                          Map* map) {
   for (int k = 0; k < 3; ++k) h[k]->Initialize(v[k], h[(k + 1) % 3], h[(k + 2) % 3], face);
   if (AddFaceHalfEdges(h, map)) return true;
   // A third face on an edge: it is kept and drawn, but its corners must stay.
@@ -175,6 +196,11 @@ bool CGeoMeshTriangles::LinkFaceHalfEdges(CGeoFace* face, CGeoHalfEdge* const h[
 
 bool CGeoMeshTriangles::InitializeFaceWithHalfEdges2(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c,
                                                      CGeoHalfEdgeMap* map, CDXThread* thread) {
+  return BuildFace(a, b, c, map, thread);
+}
+
+template <class Map>
+bool CGeoMeshTriangles::BuildFace(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c, Map* map, CDXThread* thread) {
   CGeoFace* face = m_OriginalFaces.NewFace();
   CGeoHalfEdge* h[3];
   for (auto& e : h) e = &m_pHalfEdges[GetNextAvailableHalfEdgeIndex()];
@@ -207,15 +233,7 @@ bool CGeoMeshTriangles::CreateFaceRM2(CGeoVertex* a, CGeoVertex* b, CGeoVertex* 
 }
 
 bool CGeoMeshTriangles::AddHalfEdge2(CGeoHalfEdge* h, CGeoHalfEdgeMap* map, ULONGLONG& key) {
-  const CGeoVertex* start = h->GetStartVertex();
-  const CGeoVertex* end = h->GetEndVertex();
-  for (ULONGLONG k : {GetHalfEdgeKey2(start, end), GetHalfEdgeKey2(end, start)}) {
-    if (map->Add(k, h)) {
-      key = k;
-      return true;
-    }
-  }
-  return false;
+  return AddEitherWay(h, map, key);
 }
 
 bool CGeoMeshTriangles::AddSurroundingHalfEdge(CGeoHalfEdge* h, CGeoHalfEdgeMap* map) {
@@ -232,20 +250,23 @@ CGeoHalfEdge* CGeoMeshTriangles::FindMate2(const CGeoHalfEdge* h, const CGeoHalf
   return FindEntryAndMate(h, map, entered);
 }
 
-CGeoHalfEdge* CGeoMeshTriangles::FindEntryAndMate(const CGeoHalfEdge* h, const CGeoHalfEdgeMap* map,
-                                                  bool& entered) const {
+template <class Map>
+CGeoHalfEdge* CGeoMeshTriangles::FindEntryAndMate(const CGeoHalfEdge* h, const Map* map, bool& entered) const {
   const CGeoVertex* start = h->GetStartVertex();
   const CGeoVertex* end = h->GetEndVertex();
-  CGeoHalfEdge* forward = FindHalfEdge2(start, end, map);
-  CGeoHalfEdge* reversed = FindHalfEdge2(end, start, map);
+  CGeoHalfEdge* forward = map->Find(GetHalfEdgeKey2(start, end));
+  CGeoHalfEdge* reversed = map->Find(GetHalfEdgeKey2(end, start));
   entered = forward == h || reversed == h;
   if (reversed && reversed != h) return reversed;
   return forward != h ? forward : nullptr;
 }
 
+bool CGeoMeshTriangles::CreateEdges3(CDXThread* thread, CGeoHalfEdgeMap* map) { return PairHalfEdges(thread, map); }
+
 // The map's entries are visited in the order the half edges were made, so the
 // edge pool's order does not depend on the hashing.
-bool CGeoMeshTriangles::CreateEdges3(CDXThread* thread, CGeoHalfEdgeMap* map) {
+template <class Map>
+bool CGeoMeshTriangles::PairHalfEdges(CDXThread* thread, Map* map) {
   for (DWORD i = 0; i < m_dwNextAvailableHalfEdgeIndex; ++i) {
     if (thread && !thread->WaitForThreadPlayingEvent()) return false;
     CGeoHalfEdge* h = &m_pHalfEdges[i];

@@ -217,13 +217,25 @@ class CGeoMeshTriangles {
   // The triangle loop of the build, with the vertex buffer locked.
   bool BuildTriangles(const D3DVERTEX* records, DWORD nRecords, DWORD nIndices, const DWORD* indices,
                       CDXThread* thread);
+  // The steps of the build and of a contraction on a table of half edges by
+  // key: CGeoHalfEdgeMap, or the build's CGeoHalfEdgePairTable.
+  //
+  // A source face, as InitializeFaceWithHalfEdges2.
+  template <class Map>
+  bool BuildFace(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c, Map* map, CDXThread* thread);
+  // Pairs the half edges into edges of the build, as CreateEdges3.
+  template <class Map>
+  bool PairHalfEdges(CDXThread* thread, Map* map);
   // Links h as the cycle of face on the corners v and enters it in the map;
   // false, with the corners made unremovable, when an edge is already full.
-  bool LinkFaceHalfEdges(CGeoFace* face, CGeoHalfEdge* const h[3], CGeoVertex* const v[3], CGeoHalfEdgeMap* map);
+  template <class Map>
+  bool LinkFaceHalfEdges(CGeoFace* face, CGeoHalfEdge* const h[3], CGeoVertex* const v[3], Map* map);
   // Enters a face's three half edges; on a failure none stays entered.
-  bool AddFaceHalfEdges(CGeoHalfEdge* const h[3], CGeoHalfEdgeMap* map);
+  template <class Map>
+  bool AddFaceHalfEdges(CGeoHalfEdge* const h[3], Map* map);
   // The mate of h, as FindMate2; entered tells whether h itself is in the map.
-  CGeoHalfEdge* FindEntryAndMate(const CGeoHalfEdge* h, const CGeoHalfEdgeMap* map, bool& entered) const;
+  template <class Map>
+  CGeoHalfEdge* FindEntryAndMate(const CGeoHalfEdge* h, const Map* map, bool& entered) const;
 
   // Scratch of CreateEdgesRM3, kept between contractions for its room.
   std::vector<CGeoHalfEdge*> m_EnteredHalfEdges;
