@@ -118,8 +118,13 @@ bool CGeoMeshTriangles::BuildTriangles(const D3DVERTEX* records, DWORD nRecords,
   CGeoVertexArray* pool = m_pGeoMesh->GetGeoVertexArray();
   const WORD group = static_cast<WORD>(m_dwGeoMeshTrianglesIndex);
 
+  SGeoMadeCounts made;
   for (DWORD t = 0; t + 2 < nIndices; t += 3) {
-    if (thread && !thread->WaitForThreadPlayingEvent()) return false;
+    if (t % (3 * 4096) == 0) made.Report(thread);
+    if (thread && !thread->WaitForThreadPlayingEvent()) {
+      made.Report(thread);
+      return false;
+    }
     const DWORD i[3] = {indices[t], indices[t + 1], indices[t + 2]};
     if (i[0] >= nRecords || i[1] >= nRecords || i[2] >= nRecords) continue;
     const D3DXVECTOR3 p0(records[i[0]].x, records[i[0]].y, records[i[0]].z);
@@ -131,10 +136,11 @@ bool CGeoMeshTriangles::BuildTriangles(const D3DVERTEX* records, DWORD nRecords,
     if (!ComputeTriangleArea(area, D3DXVec3Length(&d10), D3DXVec3Length(&d21), D3DXVec3Length(&d02))) continue;
     if (area == 0.0f || !std::isfinite(area)) continue;
     CGeoVertex* v[3];
-    for (int k = 0; k < 3; ++k) CreateVertex(v[k], &records[i[k]], i[k], group, pool, &vertexMap, thread);
+    for (int k = 0; k < 3; ++k) CreateVertex(v[k], &records[i[k]], i[k], group, pool, &vertexMap, thread, &made);
     if (v[0] == v[1] || v[0] == v[2] || v[1] == v[2]) continue;
-    BuildFace(v[0], v[1], v[2], &halfEdgeMap, thread);
+    BuildFace(v[0], v[1], v[2], &halfEdgeMap, thread, &made);
   }
+  made.Report(thread);
 
   vertexMap.RemoveAll();
   const bool paired = PairHalfEdges(thread, &halfEdgeMap);
@@ -144,12 +150,15 @@ bool CGeoMeshTriangles::BuildTriangles(const D3DVERTEX* records, DWORD nRecords,
 
 void CGeoMeshTriangles::CreateVertex(CGeoVertex*& vertex, const D3DVERTEX* record, DWORD recordIndex,
                                      WORD groupIndex, CGeoVertexArray* pool, CGeoVertexMap* map,
-                                     CDXThread* thread) {
+                                     CDXThread* thread, SGeoMadeCounts* made) {
   bool isNew = false;
   std::tie(vertex, isNew) = map->FindOrAdd(GetVertexKey4(record), [pool] { return pool->NewVertex(); });
   if (isNew) {
     vertex->Initialize(record, recordIndex, groupIndex, eVertexTypeSource);
-    if (thread) thread->IncreaseThreadOutputVerticesCount(1);
+    if (made)
+      ++made->vertices;
+    else if (thread)
+      thread->IncreaseThreadOutputVerticesCount(1);
   }
 }
 
@@ -196,16 +205,20 @@ bool CGeoMeshTriangles::LinkFaceHalfEdges(CGeoFace* face, CGeoHalfEdge* const h[
 
 bool CGeoMeshTriangles::InitializeFaceWithHalfEdges2(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c,
                                                      CGeoHalfEdgeMap* map, CDXThread* thread) {
-  return BuildFace(a, b, c, map, thread);
+  return BuildFace(a, b, c, map, thread, nullptr);
 }
 
 template <class Map>
-bool CGeoMeshTriangles::BuildFace(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c, Map* map, CDXThread* thread) {
+bool CGeoMeshTriangles::BuildFace(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c, Map* map, CDXThread* thread,
+                                  SGeoMadeCounts* made) {
   CGeoFace* face = m_OriginalFaces.NewFace();
   CGeoHalfEdge* h[3];
   for (auto& e : h) e = &m_pHalfEdges[GetNextAvailableHalfEdgeIndex()];
   CGeoVertex* const v[3] = {a, b, c};
-  if (thread) thread->IncreaseThreadOutputHalfEdgesCount(3);
+  if (made)
+    made->halfEdges += 3;
+  else if (thread)
+    thread->IncreaseThreadOutputHalfEdgesCount(3);
   if (LinkFaceHalfEdges(face, h, v, map))
     for (int k = 0; k < 3; ++k) v[k]->SetFirstOutHalfEdge(h[k]);
   face->Initialize(h[0], eFaceTypeSource);
@@ -215,7 +228,7 @@ bool CGeoMeshTriangles::BuildFace(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c, M
 }
 
 bool CGeoMeshTriangles::CreateFaceRM2(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c, CGeoHalfEdgeMap* map,
-                                      CDXThread* thread) {
+                                      CDXThread* thread, SGeoMadeCounts* made) {
   ASSERT(a != b && b != c && c != a);
   ASSERT(!a->IsDisabled() && !b->IsDisabled() && !c->IsDisabled());
   CGeoFace* face = m_NewFaces.NewFace();
@@ -223,7 +236,10 @@ bool CGeoMeshTriangles::CreateFaceRM2(CGeoVertex* a, CGeoVertex* b, CGeoVertex* 
   for (auto& e : h) e = m_HalfEdgesRM.NewHalfEdge();
   CGeoVertex* const v[3] = {a, b, c};
   if (LinkFaceHalfEdges(face, h, v, map)) {
-    if (thread) thread->IncreaseThreadOutputHalfEdgesCount(3);
+    if (made)
+      made->halfEdges += 3;
+    else if (thread)
+      thread->IncreaseThreadOutputHalfEdgesCount(3);
     for (int k = 0; k < 3; ++k) v[k]->SetFirstOutHalfEdgeRM(h[k]);
   }
   face->Initialize(h[0], eFaceTypeContraction);
@@ -267,8 +283,13 @@ bool CGeoMeshTriangles::CreateEdges3(CDXThread* thread, CGeoHalfEdgeMap* map) { 
 // edge pool's order does not depend on the hashing.
 template <class Map>
 bool CGeoMeshTriangles::PairHalfEdges(CDXThread* thread, Map* map) {
+  SGeoMadeCounts made;
   for (DWORD i = 0; i < m_dwNextAvailableHalfEdgeIndex; ++i) {
-    if (thread && !thread->WaitForThreadPlayingEvent()) return false;
+    if (i % 4096 == 0) made.Report(thread);
+    if (thread && !thread->WaitForThreadPlayingEvent()) {
+      made.Report(thread);
+      return false;
+    }
     CGeoHalfEdge* h = &m_pHalfEdges[i];
     if (h->GetEdge()) continue;
     bool entered = false;
@@ -282,12 +303,23 @@ bool CGeoMeshTriangles::PairHalfEdges(CDXThread* thread, Map* map) {
       edge->Initialize(h, m);
       h->GetStartVertex()->IncreaseOutEdgesCount();
       h->GetEndVertex()->IncreaseOutEdgesCount();
-      if (thread) thread->IncreaseThreadOutputEdgesCount(1, edge->GetEdgeMagnitude());
+      ++made.edges;
+      made.edgesLength += edge->GetEdgeMagnitude();
     }
     h->SetEdge(edge);
     if (m && !m->GetEdge()) m->SetEdge(edge);
   }
+  made.Report(thread);
   return true;
+}
+
+void SGeoMadeCounts::Report(CDXThread* thread) {
+  if (thread) {
+    if (vertices) thread->IncreaseThreadOutputVerticesCount(vertices);
+    if (halfEdges) thread->IncreaseThreadOutputHalfEdgesCount(halfEdges);
+    if (edges) thread->IncreaseThreadOutputEdgesCount(edges, static_cast<float>(edgesLength));
+  }
+  *this = {};
 }
 
 // Registers e at its end points when it is a border edge.

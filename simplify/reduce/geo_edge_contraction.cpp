@@ -675,6 +675,7 @@ bool CGeoEdgeContraction::CreateNewVertexSurroundingFaces3(CGeoVertex* newVertex
                                                            CGeoVertex* skip, const std::vector<CGeoFace*>& faces,
                                                            CGeoHalfEdgeMap& map) {
   if (faces.size() < 2) return false;
+  SGeoMadeCounts made;
   for (const CGeoFace* face : faces) {
     if (face->InTriangleFace(skip)) continue;
     CGeoVertex* c[3];
@@ -684,8 +685,9 @@ bool CGeoEdgeContraction::CreateNewVertexSurroundingFaces3(CGeoVertex* newVertex
         corner = newVertex;
         break;
       }
-    m_pGroup->CreateFaceRM2(c[0], c[1], c[2], &map, m_pThread);
+    m_pGroup->CreateFaceRM2(c[0], c[1], c[2], &map, m_pThread, &made);
   }
+  made.Report(m_pThread);
   return true;
 }
 
