@@ -82,7 +82,7 @@ bool CGeoEdgeContraction::AttemptEdgeContraction(bool& contracted, CGeoEdge* edg
   if (edge->GetLowestCostEdgeContraction() == eQualificationSkip || edge->IsDisabled() || AllInvalid(edge) ||
       !selected || !other)
     return true;
-  const bool valid = ValidateEdgeContraction2(edge, selected, other);
+  const bool valid = ValidateEdgeContraction(edge, selected, other, m_pOptions && m_pOptions->allowMidpoint);
   if (m_bFailed) return false;
   if (!valid) return true;
   const bool linked = EndPointsShareOnlyEdgeApexes(edge, selected, other);
@@ -100,6 +100,11 @@ bool CGeoEdgeContraction::AttemptEdgeContraction(bool& contracted, CGeoEdge* edg
 // Validity.
 
 bool CGeoEdgeContraction::ValidateEdgeContraction2(CGeoEdge* edge, CGeoVertex* selected, CGeoVertex* other) {
+  return ValidateEdgeContraction(edge, selected, other, true);
+}
+
+bool CGeoEdgeContraction::ValidateEdgeContraction(CGeoEdge* edge, CGeoVertex* selected, CGeoVertex* other,
+                                                  bool withMidpoint) {
   if (edge->IsDisabled() || AllInvalid(edge)) return false;
   if (selected->CannotRemove() && other->CannotRemove()) {
     edge->SetSelectedVertexRemovalValidity(eValidityInvalid);
@@ -124,6 +129,9 @@ bool CGeoEdgeContraction::ValidateEdgeContraction2(CGeoEdge* edge, CGeoVertex* s
     bool removable = false;
     if (edge->GetSelectedVertexRemovalValidity() == eValidityValid &&
         edge->GetOtherVertexRemovalValidity() == eValidityValid) {
+      // Only a midpoint removes both: without one the state stays as it is,
+      // and the edge is valid through its single removals.
+      if (!withMidpoint) return true;
       removable = ValidateVerticesRemovalRM2(selected, other);
       if (m_bFailed) return false;
     }

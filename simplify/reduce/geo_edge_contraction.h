@@ -88,6 +88,9 @@ class CGeoEdgeContraction {
  private:
   // False, and the attempt failed, once the job is to stop.
   bool Poll();
+  // ValidateEdgeContraction2; the removal of both end points is tested only
+  // withMidpoint, as only a midpoint contraction needs it.
+  bool ValidateEdgeContraction(CGeoEdge* edge, CGeoVertex* selected, CGeoVertex* other, bool withMidpoint);
   void ClearNeighbourhoods();
 
   // Validity.
