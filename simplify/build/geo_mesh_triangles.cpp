@@ -2,10 +2,13 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <tuple>
 
 #include "dx_thread.h"
 #include "geo_mesh.h"
+#include "largepages.h"
 #include "material.h"
 #include "meshgroups.h"
 #include "qorcommon.h"
@@ -115,6 +118,13 @@ bool CGeoMeshTriangles::BuildTriangles(const D3DVERTEX* records, DWORD nRecords,
                                        const DWORD* indices, CDXThread* thread) {
   CGeoVertexMap vertexMap(std::min(nRecords, nIndices));
   CGeoHalfEdgePairTable halfEdgeMap(nIndices);
+  // The vertex of each record met so far: a record's position is looked up
+  // in the vertex map once, not at every corner that names it. Zero-filled
+  // memory that only the records of the group touch.
+  const size_t cacheBytes = static_cast<size_t>(nRecords) * sizeof(CGeoVertex*);
+  const std::unique_ptr<CGeoVertex*[], std::function<void(CGeoVertex**)>> byRecord(
+      static_cast<CGeoVertex**>(win32::AllocateLarge(cacheBytes)),
+      [cacheBytes](CGeoVertex** p) { win32::FreeLarge(p, cacheBytes); });
   CGeoVertexArray* pool = m_pGeoMesh->GetGeoVertexArray();
   const WORD group = static_cast<WORD>(m_dwGeoMeshTrianglesIndex);
 
@@ -136,7 +146,11 @@ bool CGeoMeshTriangles::BuildTriangles(const D3DVERTEX* records, DWORD nRecords,
     if (!ComputeTriangleArea(area, D3DXVec3Length(&d10), D3DXVec3Length(&d21), D3DXVec3Length(&d02))) continue;
     if (area == 0.0f || !std::isfinite(area)) continue;
     CGeoVertex* v[3];
-    for (int k = 0; k < 3; ++k) CreateVertex(v[k], &records[i[k]], i[k], group, pool, &vertexMap, thread, &made);
+    for (int k = 0; k < 3; ++k) {
+      CGeoVertex*& known = byRecord[i[k]];
+      if (!known) CreateVertex(known, &records[i[k]], i[k], group, pool, &vertexMap, thread, &made);
+      v[k] = known;
+    }
     if (v[0] == v[1] || v[0] == v[2] || v[1] == v[2]) continue;
     BuildFace(v[0], v[1], v[2], &halfEdgeMap, thread, &made);
   }
