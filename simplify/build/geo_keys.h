@@ -162,84 +162,52 @@ struct SGeoPointerHash {
 // (start and end vertex ids), but with one entry for both directions of a
 // pair of vertices: the two half edges of an edge share an entry, so that
 // entering a half edge and finding its mate look at one place, and the table
-// holds half as many entries. Vertex ids start at 1, so key 0 marks a free
-// entry.
+// holds half as many entries.
 class CGeoHalfEdgePairTable {
  public:
-  explicit CGeoHalfEdgePairTable(size_t expectedHalfEdges) { Rehash(Room(expectedHalfEdges / 2)); }
+  // Room for as many pairs as half edges: each half edge makes at most one.
+  explicit CGeoHalfEdgePairTable(size_t halfEdges) : m_pairs(halfEdges / 2) { m_slots.reserve(halfEdges); }
 
   CGeoHalfEdge* Find(ULONGLONG key) const {
-    const size_t i = Locate(PairKey(key));
-    return m_entries[i].key ? m_entries[i].h[Side(key)] : nullptr;
+    const SSlots* slots = m_pairs.Find(PairKey(key));
+    return slots ? slots->h[Side(key)] : nullptr;
   }
   // Enters h under key unless the key is taken; true when entered.
   bool Add(ULONGLONG key, CGeoHalfEdge* h) {
-    if (8 * (m_count + 1) > 7 * m_entries.size()) Rehash(2 * m_entries.size());
-    const ULONGLONG pair = PairKey(key);
-    SEntry& entry = m_entries[Locate(pair)];
-    if (!entry.key) {
-      entry = {pair, {nullptr, nullptr}};
-      ++m_count;
-    }
-    CGeoHalfEdge*& slot = entry.h[Side(key)];
+    SSlots* slots = m_pairs.FindOrAdd(PairKey(key), [this] {
+      ASSERT(m_slots.size() < m_slots.capacity());  // entered slots never move
+      return &m_slots.emplace_back();
+    }).first;
+    CGeoHalfEdge*& slot = slots->h[Side(key)];
     if (slot) return false;
     slot = h;
     return true;
   }
-  // Takes the half edge under key out; an entry left empty is freed, and the
-  // entries after it in its run move back into place.
+  // Takes the half edge under key out; a pair left empty leaves the table.
   void Remove(ULONGLONG key) {
-    size_t i = Locate(PairKey(key));
-    if (!m_entries[i].key) return;
-    m_entries[i].h[Side(key)] = nullptr;
-    if (m_entries[i].h[0] || m_entries[i].h[1]) return;
-    const size_t mask = m_entries.size() - 1;
-    for (size_t j = (i + 1) & mask; m_entries[j].key; j = (j + 1) & mask) {
-      const size_t home = Home(m_entries[j].key);
-      if (((j - home) & mask) >= ((j - i) & mask)) {
-        m_entries[i] = m_entries[j];
-        i = j;
-      }
-    }
-    m_entries[i] = {};
-    --m_count;
+    SSlots* slots = m_pairs.Find(PairKey(key));
+    if (!slots) return;
+    slots->h[Side(key)] = nullptr;
+    if (!slots->h[0] && !slots->h[1]) m_pairs.Remove(PairKey(key));
   }
   // Empties the table and releases its memory.
   void RemoveAll() {
-    std::vector<SEntry>().swap(m_entries);
-    m_count = 0;
-    Rehash(16);
+    m_pairs.RemoveAll();
+    std::vector<SSlots>().swap(m_slots);
   }
 
  private:
-  struct SEntry {
-    ULONGLONG key = 0;              // (lower id, higher id)
-    CGeoHalfEdge* h[2] = {nullptr, nullptr};  // entered under (lower, higher), under (higher, lower)
+  struct SSlots {
+    CGeoHalfEdge* h[2] = {nullptr, nullptr};  // entered under (lower id, higher id), under (higher, lower)
   };
-  static size_t Room(size_t expected) { return expected + expected / 4 + 16; }
   static ULONGLONG PairKey(ULONGLONG key) {
     const ULONGLONG start = key >> 32, end = key & 0xFFFFFFFFull;
     return start < end ? key : (end << 32) | start;
   }
   static int Side(ULONGLONG key) { return (key >> 32) < (key & 0xFFFFFFFFull) ? 0 : 1; }
-  size_t Home(ULONGLONG pair) const { return SGeoHalfEdgeKeyHash()(pair) & (m_entries.size() - 1); }
-  // The entry of pair, or the free entry where it would go.
-  size_t Locate(ULONGLONG pair) const {
-    const size_t mask = m_entries.size() - 1;
-    size_t i = Home(pair);
-    while (m_entries[i].key && m_entries[i].key != pair) i = (i + 1) & mask;
-    return i;
-  }
-  void Rehash(size_t capacity) {
-    std::vector<SEntry> old;
-    old.swap(m_entries);
-    m_entries.resize(std::bit_ceil(std::max<size_t>(capacity, 16)));
-    for (const SEntry& entry : old)
-      if (entry.key) m_entries[Locate(entry.key)] = entry;
-  }
 
-  std::vector<SEntry> m_entries;
-  size_t m_count = 0;
+  CGeoKeyTable<ULONGLONG, SSlots, SGeoHalfEdgeKeyHash> m_pairs;
+  std::vector<SSlots> m_slots;
 };
 
 using CGeoVertexMap = CGeoKeyTable<SGeoVertexKey, CGeoVertex, SGeoVertexKeyHash>;
