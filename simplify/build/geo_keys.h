@@ -158,6 +158,58 @@ struct SGeoPointerHash {
   }
 };
 
+// The build's table of half edges under the same keys as CGeoHalfEdgeMap
+// (start and end vertex ids), but with one entry for both directions of a
+// pair of vertices: the two half edges of an edge share an entry, so that
+// entering a half edge and finding its mate look at one place, and the table
+// holds half as many entries.
+class CGeoHalfEdgePairTable {
+ public:
+  // Room for as many pairs as half edges: each half edge makes at most one.
+  explicit CGeoHalfEdgePairTable(size_t halfEdges) : m_pairs(halfEdges / 2) { m_slots.reserve(halfEdges); }
+
+  CGeoHalfEdge* Find(ULONGLONG key) const {
+    const SSlots* slots = m_pairs.Find(PairKey(key));
+    return slots ? slots->h[Side(key)] : nullptr;
+  }
+  // Enters h under key unless the key is taken; true when entered.
+  bool Add(ULONGLONG key, CGeoHalfEdge* h) {
+    SSlots* slots = m_pairs.FindOrAdd(PairKey(key), [this] {
+      ASSERT(m_slots.size() < m_slots.capacity());  // entered slots never move
+      return &m_slots.emplace_back();
+    }).first;
+    CGeoHalfEdge*& slot = slots->h[Side(key)];
+    if (slot) return false;
+    slot = h;
+    return true;
+  }
+  // Takes the half edge under key out; a pair left empty leaves the table.
+  void Remove(ULONGLONG key) {
+    SSlots* slots = m_pairs.Find(PairKey(key));
+    if (!slots) return;
+    slots->h[Side(key)] = nullptr;
+    if (!slots->h[0] && !slots->h[1]) m_pairs.Remove(PairKey(key));
+  }
+  // Empties the table and releases its memory.
+  void RemoveAll() {
+    m_pairs.RemoveAll();
+    std::vector<SSlots>().swap(m_slots);
+  }
+
+ private:
+  struct SSlots {
+    CGeoHalfEdge* h[2] = {nullptr, nullptr};  // entered under (lower id, higher id), under (higher, lower)
+  };
+  static ULONGLONG PairKey(ULONGLONG key) {
+    const ULONGLONG start = key >> 32, end = key & 0xFFFFFFFFull;
+    return start < end ? key : (end << 32) | start;
+  }
+  static int Side(ULONGLONG key) { return (key >> 32) < (key & 0xFFFFFFFFull) ? 0 : 1; }
+
+  CGeoKeyTable<ULONGLONG, SSlots, SGeoHalfEdgeKeyHash> m_pairs;
+  std::vector<SSlots> m_slots;
+};
+
 using CGeoVertexMap = CGeoKeyTable<SGeoVertexKey, CGeoVertex, SGeoVertexKeyHash>;
 using CGeoHalfEdgeMap = CGeoKeyTable<ULONGLONG, CGeoHalfEdge, SGeoHalfEdgeKeyHash>;
 

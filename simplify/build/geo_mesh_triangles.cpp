@@ -2,10 +2,13 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <tuple>
 
 #include "dx_thread.h"
 #include "geo_mesh.h"
+#include "largepages.h"
 #include "material.h"
 #include "meshgroups.h"
 #include "qorcommon.h"
@@ -114,12 +117,24 @@ bool CGeoMeshTriangles::Initialize3(DWORD nVertices, IDirect3DVertexBuffer8* ver
 bool CGeoMeshTriangles::BuildTriangles(const D3DVERTEX* records, DWORD nRecords, DWORD nIndices,
                                        const DWORD* indices, CDXThread* thread) {
   CGeoVertexMap vertexMap(std::min(nRecords, nIndices));
-  CGeoHalfEdgeMap halfEdgeMap(nIndices);
+  CGeoHalfEdgePairTable halfEdgeMap(nIndices);
+  // The vertex of each record met so far: a record's position is looked up
+  // in the vertex map once, not at every corner that names it. Zero-filled
+  // memory that only the records of the group touch.
+  const size_t cacheBytes = static_cast<size_t>(nRecords) * sizeof(CGeoVertex*);
+  const std::unique_ptr<CGeoVertex*[], std::function<void(CGeoVertex**)>> byRecord(
+      static_cast<CGeoVertex**>(win32::AllocateLarge(cacheBytes)),
+      [cacheBytes](CGeoVertex** p) { win32::FreeLarge(p, cacheBytes); });
   CGeoVertexArray* pool = m_pGeoMesh->GetGeoVertexArray();
   const WORD group = static_cast<WORD>(m_dwGeoMeshTrianglesIndex);
 
+  SGeoMadeCounts made;
   for (DWORD t = 0; t + 2 < nIndices; t += 3) {
-    if (thread && !thread->WaitForThreadPlayingEvent()) return false;
+    if (t % (3 * 4096) == 0) made.Report(thread);
+    if (thread && !thread->WaitForThreadPlayingEvent()) {
+      made.Report(thread);
+      return false;
+    }
     const DWORD i[3] = {indices[t], indices[t + 1], indices[t + 2]};
     if (i[0] >= nRecords || i[1] >= nRecords || i[2] >= nRecords) continue;
     const D3DXVECTOR3 p0(records[i[0]].x, records[i[0]].y, records[i[0]].z);
@@ -131,82 +146,42 @@ bool CGeoMeshTriangles::BuildTriangles(const D3DVERTEX* records, DWORD nRecords,
     if (!ComputeTriangleArea(area, D3DXVec3Length(&d10), D3DXVec3Length(&d21), D3DXVec3Length(&d02))) continue;
     if (area == 0.0f || !std::isfinite(area)) continue;
     CGeoVertex* v[3];
-    for (int k = 0; k < 3; ++k) CreateVertex(v[k], &records[i[k]], i[k], group, pool, &vertexMap, thread);
+    for (int k = 0; k < 3; ++k) {
+      CGeoVertex*& known = byRecord[i[k]];
+      if (!known) CreateVertex(known, &records[i[k]], i[k], group, pool, &vertexMap, thread, &made);
+      v[k] = known;
+    }
     if (v[0] == v[1] || v[0] == v[2] || v[1] == v[2]) continue;
-    InitializeFaceWithHalfEdges2(v[0], v[1], v[2], &halfEdgeMap, thread);
+    BuildFace(v[0], v[1], v[2], &halfEdgeMap, thread, &made);
   }
+  made.Report(thread);
 
   vertexMap.RemoveAll();
-  const bool paired = CreateEdges3(thread, &halfEdgeMap);
+  const bool paired = PairHalfEdges(thread, &halfEdgeMap);
   halfEdgeMap.RemoveAll();
   return paired && SetVerticesOutEdgesNoMate(&m_OriginalEdges, thread);
 }
 
 void CGeoMeshTriangles::CreateVertex(CGeoVertex*& vertex, const D3DVERTEX* record, DWORD recordIndex,
                                      WORD groupIndex, CGeoVertexArray* pool, CGeoVertexMap* map,
-                                     CDXThread* thread) {
+                                     CDXThread* thread, SGeoMadeCounts* made) {
   bool isNew = false;
   std::tie(vertex, isNew) = map->FindOrAdd(GetVertexKey4(record), [pool] { return pool->NewVertex(); });
   if (isNew) {
     vertex->Initialize(record, recordIndex, groupIndex, eVertexTypeSource);
-    if (thread) thread->IncreaseThreadOutputVerticesCount(1);
+    if (made)
+      ++made->vertices;
+    else if (thread)
+      thread->IncreaseThreadOutputVerticesCount(1);
   }
 }
 
-bool CGeoMeshTriangles::AddFaceHalfEdges(CGeoHalfEdge* const h[3], CGeoHalfEdgeMap* map) {
-  ULONGLONG keys[3];
-  for (int k = 0; k < 3; ++k) {
-    if (!AddHalfEdge2(h[k], map, keys[k])) {
-      while (k-- > 0) map->Remove(keys[k]);
-      return false;
-    }
-  }
-  return true;
-}
+namespace {
 
-bool CGeoMeshTriangles::LinkFaceHalfEdges(CGeoFace* face, CGeoHalfEdge* const h[3], CGeoVertex* const v[3],
-                                          CGeoHalfEdgeMap* map) {
-  for (int k = 0; k < 3; ++k) h[k]->Initialize(v[k], h[(k + 1) % 3], h[(k + 2) % 3], face);
-  if (AddFaceHalfEdges(h, map)) return true;
-  // A third face on an edge: it is kept and drawn, but its corners must stay.
-  for (CGeoVertex* corner : {v[0], v[1], v[2]}) corner->SetCannotRemoveFlag();
-  return false;
-}
-
-bool CGeoMeshTriangles::InitializeFaceWithHalfEdges2(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c,
-                                                     CGeoHalfEdgeMap* map, CDXThread* thread) {
-  CGeoFace* face = m_OriginalFaces.NewFace();
-  CGeoHalfEdge* h[3];
-  for (auto& e : h) e = &m_pHalfEdges[GetNextAvailableHalfEdgeIndex()];
-  CGeoVertex* const v[3] = {a, b, c};
-  if (thread) thread->IncreaseThreadOutputHalfEdgesCount(3);
-  if (LinkFaceHalfEdges(face, h, v, map))
-    for (int k = 0; k < 3; ++k) v[k]->SetFirstOutHalfEdge(h[k]);
-  face->Initialize(h[0], eFaceTypeSource);
-  if (thread) thread->IncreaseThreadOutputTrianglesCount(1, face->GetTriangleArea());
-  m_OriginalFaces.SetRenderedFaceVertexIndices(face);
-  return true;
-}
-
-bool CGeoMeshTriangles::CreateFaceRM2(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c, CGeoHalfEdgeMap* map,
-                                      CDXThread* thread) {
-  ASSERT(a != b && b != c && c != a);
-  ASSERT(!a->IsDisabled() && !b->IsDisabled() && !c->IsDisabled());
-  CGeoFace* face = m_NewFaces.NewFace();
-  CGeoHalfEdge* h[3];
-  for (auto& e : h) e = m_HalfEdgesRM.NewHalfEdge();
-  CGeoVertex* const v[3] = {a, b, c};
-  if (LinkFaceHalfEdges(face, h, v, map)) {
-    if (thread) thread->IncreaseThreadOutputHalfEdgesCount(3);
-    for (int k = 0; k < 3; ++k) v[k]->SetFirstOutHalfEdgeRM(h[k]);
-  }
-  face->Initialize(h[0], eFaceTypeContraction);
-  if (thread) thread->IncreaseThreadOutputTrianglesCount(1, face->GetTriangleArea());
-  m_NewFaces.SetRenderedFaceVertexIndices(face);
-  return true;
-}
-
-bool CGeoMeshTriangles::AddHalfEdge2(CGeoHalfEdge* h, CGeoHalfEdgeMap* map, ULONGLONG& key) {
+// Enters h under its key, or under the reversed key when that is free (a
+// mate of the same direction); false when both are taken.
+template <class Map>
+bool AddEitherWay(CGeoHalfEdge* h, Map* map, ULONGLONG& key) {
   const CGeoVertex* start = h->GetStartVertex();
   const CGeoVertex* end = h->GetEndVertex();
   for (ULONGLONG k : {GetHalfEdgeKey2(start, end), GetHalfEdgeKey2(end, start)}) {
@@ -216,6 +191,79 @@ bool CGeoMeshTriangles::AddHalfEdge2(CGeoHalfEdge* h, CGeoHalfEdgeMap* map, ULON
     }
   }
   return false;
+}
+
+}  // namespace
+
+template <class Map>
+bool CGeoMeshTriangles::AddFaceHalfEdges(CGeoHalfEdge* const h[3], Map* map) {
+  ULONGLONG keys[3];
+  for (int k = 0; k < 3; ++k) {
+    if (!AddEitherWay(h[k], map, keys[k])) {
+      while (k-- > 0) map->Remove(keys[k]);
+      return false;
+    }
+  }
+  return true;
+}
+
+template <class Map>
+bool CGeoMeshTriangles::LinkFaceHalfEdges(CGeoFace* face, CGeoHalfEdge* const h[3], CGeoVertex* const v[3],
+                                          Map* map) {
+  for (int k = 0; k < 3; ++k) h[k]->Initialize(v[k], h[(k + 1) % 3], h[(k + 2) % 3], face);
+  if (AddFaceHalfEdges(h, map)) return true;
+  // A third face on an edge: it is kept and drawn, but its corners must stay.
+  for (CGeoVertex* corner : {v[0], v[1], v[2]}) corner->SetCannotRemoveFlag();
+  return false;
+}
+
+bool CGeoMeshTriangles::InitializeFaceWithHalfEdges2(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c,
+                                                     CGeoHalfEdgeMap* map, CDXThread* thread) {
+  return BuildFace(a, b, c, map, thread, nullptr);
+}
+
+template <class Map>
+bool CGeoMeshTriangles::BuildFace(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c, Map* map, CDXThread* thread,
+                                  SGeoMadeCounts* made) {
+  CGeoFace* face = m_OriginalFaces.NewFace();
+  CGeoHalfEdge* h[3];
+  for (auto& e : h) e = &m_pHalfEdges[GetNextAvailableHalfEdgeIndex()];
+  CGeoVertex* const v[3] = {a, b, c};
+  if (made)
+    made->halfEdges += 3;
+  else if (thread)
+    thread->IncreaseThreadOutputHalfEdgesCount(3);
+  if (LinkFaceHalfEdges(face, h, v, map))
+    for (int k = 0; k < 3; ++k) v[k]->SetFirstOutHalfEdge(h[k]);
+  face->Initialize(h[0], eFaceTypeSource);
+  if (thread) thread->IncreaseThreadOutputTrianglesCount(1, face->GetTriangleArea());
+  m_OriginalFaces.SetRenderedFaceVertexIndices(face);
+  return true;
+}
+
+bool CGeoMeshTriangles::CreateFaceRM2(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c, CGeoHalfEdgeMap* map,
+                                      CDXThread* thread, SGeoMadeCounts* made) {
+  ASSERT(a != b && b != c && c != a);
+  ASSERT(!a->IsDisabled() && !b->IsDisabled() && !c->IsDisabled());
+  CGeoFace* face = m_NewFaces.NewFace();
+  CGeoHalfEdge* h[3];
+  for (auto& e : h) e = m_HalfEdgesRM.NewHalfEdge();
+  CGeoVertex* const v[3] = {a, b, c};
+  if (LinkFaceHalfEdges(face, h, v, map)) {
+    if (made)
+      made->halfEdges += 3;
+    else if (thread)
+      thread->IncreaseThreadOutputHalfEdgesCount(3);
+    for (int k = 0; k < 3; ++k) v[k]->SetFirstOutHalfEdgeRM(h[k]);
+  }
+  face->Initialize(h[0], eFaceTypeContraction);
+  if (thread) thread->IncreaseThreadOutputTrianglesCount(1, face->GetTriangleArea());
+  m_NewFaces.SetRenderedFaceVertexIndices(face);
+  return true;
+}
+
+bool CGeoMeshTriangles::AddHalfEdge2(CGeoHalfEdge* h, CGeoHalfEdgeMap* map, ULONGLONG& key) {
+  return AddEitherWay(h, map, key);
 }
 
 bool CGeoMeshTriangles::AddSurroundingHalfEdge(CGeoHalfEdge* h, CGeoHalfEdgeMap* map) {
@@ -232,22 +280,30 @@ CGeoHalfEdge* CGeoMeshTriangles::FindMate2(const CGeoHalfEdge* h, const CGeoHalf
   return FindEntryAndMate(h, map, entered);
 }
 
-CGeoHalfEdge* CGeoMeshTriangles::FindEntryAndMate(const CGeoHalfEdge* h, const CGeoHalfEdgeMap* map,
-                                                  bool& entered) const {
+template <class Map>
+CGeoHalfEdge* CGeoMeshTriangles::FindEntryAndMate(const CGeoHalfEdge* h, const Map* map, bool& entered) const {
   const CGeoVertex* start = h->GetStartVertex();
   const CGeoVertex* end = h->GetEndVertex();
-  CGeoHalfEdge* forward = FindHalfEdge2(start, end, map);
-  CGeoHalfEdge* reversed = FindHalfEdge2(end, start, map);
+  CGeoHalfEdge* forward = map->Find(GetHalfEdgeKey2(start, end));
+  CGeoHalfEdge* reversed = map->Find(GetHalfEdgeKey2(end, start));
   entered = forward == h || reversed == h;
   if (reversed && reversed != h) return reversed;
   return forward != h ? forward : nullptr;
 }
 
+bool CGeoMeshTriangles::CreateEdges3(CDXThread* thread, CGeoHalfEdgeMap* map) { return PairHalfEdges(thread, map); }
+
 // The map's entries are visited in the order the half edges were made, so the
 // edge pool's order does not depend on the hashing.
-bool CGeoMeshTriangles::CreateEdges3(CDXThread* thread, CGeoHalfEdgeMap* map) {
+template <class Map>
+bool CGeoMeshTriangles::PairHalfEdges(CDXThread* thread, Map* map) {
+  SGeoMadeCounts made;
   for (DWORD i = 0; i < m_dwNextAvailableHalfEdgeIndex; ++i) {
-    if (thread && !thread->WaitForThreadPlayingEvent()) return false;
+    if (i % 4096 == 0) made.Report(thread);
+    if (thread && !thread->WaitForThreadPlayingEvent()) {
+      made.Report(thread);
+      return false;
+    }
     CGeoHalfEdge* h = &m_pHalfEdges[i];
     if (h->GetEdge()) continue;
     bool entered = false;
@@ -261,12 +317,23 @@ bool CGeoMeshTriangles::CreateEdges3(CDXThread* thread, CGeoHalfEdgeMap* map) {
       edge->Initialize(h, m);
       h->GetStartVertex()->IncreaseOutEdgesCount();
       h->GetEndVertex()->IncreaseOutEdgesCount();
-      if (thread) thread->IncreaseThreadOutputEdgesCount(1, edge->GetEdgeMagnitude());
+      ++made.edges;
+      made.edgesLength += edge->GetEdgeMagnitude();
     }
     h->SetEdge(edge);
     if (m && !m->GetEdge()) m->SetEdge(edge);
   }
+  made.Report(thread);
   return true;
+}
+
+void SGeoMadeCounts::Report(CDXThread* thread) {
+  if (thread) {
+    if (vertices) thread->IncreaseThreadOutputVerticesCount(vertices);
+    if (halfEdges) thread->IncreaseThreadOutputHalfEdgesCount(halfEdges);
+    if (edges) thread->IncreaseThreadOutputEdgesCount(edges, static_cast<float>(edgesLength));
+  }
+  *this = {};
 }
 
 // Registers e at its end points when it is a border edge.

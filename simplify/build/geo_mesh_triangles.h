@@ -32,6 +32,19 @@ class CGeoVisitedVertexMap {
  private:
   CGeoKeyTable<CGeoVertex*, CGeoVertex, SGeoPointerHash> m_Table;
 };
+// Elements made by a build or a contraction and not yet reported to the job:
+// they go in one call per kind, so that the job's progress clock is read
+// once per batch rather than once per element. Triangles are reported one by
+// one, with their areas, as the job's mean triangle area is summed.
+struct SGeoMadeCounts {
+  DWORD vertices = 0;
+  DWORD halfEdges = 0;
+  DWORD edges = 0;
+  double edgesLength = 0.0;
+  // Reports the counts to the job, if any, and clears them.
+  void Report(CDXThread* thread);
+};
+
 // Edges waiting for their turn in a reduction wave.
 using CGeoEdgeList = std::deque<CGeoEdge*>;
 
@@ -63,13 +76,16 @@ class CGeoMeshTriangles {
   bool DestroyContent();
 
   // The vertex of a record: the welded one of its position, or a new one.
+  // With made, a new vertex is counted there instead of reported to the job.
   void CreateVertex(CGeoVertex*& vertex, const D3DVERTEX* record, DWORD recordIndex, WORD groupIndex,
-                    CGeoVertexArray* pool, CGeoVertexMap* map, CDXThread* thread);
+                    CGeoVertexArray* pool, CGeoVertexMap* map, CDXThread* thread, SGeoMadeCounts* made = nullptr);
   // A source face on a, b, c with its three half edges.
   bool InitializeFaceWithHalfEdges2(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c, CGeoHalfEdgeMap* map,
                                     CDXThread* thread);
-  // A face made by a contraction, on the reduced-mesh links.
-  bool CreateFaceRM2(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c, CGeoHalfEdgeMap* map, CDXThread* thread);
+  // A face made by a contraction, on the reduced-mesh links. With made, its
+  // half edges are counted there instead of reported to the job.
+  bool CreateFaceRM2(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c, CGeoHalfEdgeMap* map, CDXThread* thread,
+                     SGeoMadeCounts* made = nullptr);
   // Pairs the half edges of the map into edges of the build.
   bool CreateEdges3(CDXThread* thread, CGeoHalfEdgeMap* map);
   // Pairs the half edges of the map into reduced-mesh edges; each new edge is
@@ -217,13 +233,25 @@ class CGeoMeshTriangles {
   // The triangle loop of the build, with the vertex buffer locked.
   bool BuildTriangles(const D3DVERTEX* records, DWORD nRecords, DWORD nIndices, const DWORD* indices,
                       CDXThread* thread);
+  // The steps of the build and of a contraction on a table of half edges by
+  // key: CGeoHalfEdgeMap, or the build's CGeoHalfEdgePairTable.
+  //
+  // A source face, as InitializeFaceWithHalfEdges2.
+  template <class Map>
+  bool BuildFace(CGeoVertex* a, CGeoVertex* b, CGeoVertex* c, Map* map, CDXThread* thread, SGeoMadeCounts* made);
+  // Pairs the half edges into edges of the build, as CreateEdges3.
+  template <class Map>
+  bool PairHalfEdges(CDXThread* thread, Map* map);
   // Links h as the cycle of face on the corners v and enters it in the map;
   // false, with the corners made unremovable, when an edge is already full.
-  bool LinkFaceHalfEdges(CGeoFace* face, CGeoHalfEdge* const h[3], CGeoVertex* const v[3], CGeoHalfEdgeMap* map);
+  template <class Map>
+  bool LinkFaceHalfEdges(CGeoFace* face, CGeoHalfEdge* const h[3], CGeoVertex* const v[3], Map* map);
   // Enters a face's three half edges; on a failure none stays entered.
-  bool AddFaceHalfEdges(CGeoHalfEdge* const h[3], CGeoHalfEdgeMap* map);
+  template <class Map>
+  bool AddFaceHalfEdges(CGeoHalfEdge* const h[3], Map* map);
   // The mate of h, as FindMate2; entered tells whether h itself is in the map.
-  CGeoHalfEdge* FindEntryAndMate(const CGeoHalfEdge* h, const CGeoHalfEdgeMap* map, bool& entered) const;
+  template <class Map>
+  CGeoHalfEdge* FindEntryAndMate(const CGeoHalfEdge* h, const Map* map, bool& entered) const;
 
   // Scratch of CreateEdgesRM3, kept between contractions for its room.
   std::vector<CGeoHalfEdge*> m_EnteredHalfEdges;

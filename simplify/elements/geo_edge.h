@@ -83,21 +83,21 @@ class CGeoEdge {
   void ClearContent() {
     m_pHalfEdge1 = nullptr;
     m_pHalfEdge2 = nullptr;
-    m_bDisabled = false;
-    m_fEdgeContractionCost = 0.0f;
-    m_bOutdatedCost = true;
     m_pLeastRemovalCostVertex = nullptr;
+    m_pSelectedVertex = nullptr;
+    m_vOptimalMidPointPosition = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    m_fEdgeContractionCost = 0.0f;
+    m_fEdgeMagnitude = 0.0f;
+    m_dwEdgeHandleFirstIndex = 0;
+    m_dwEdgeHandleBufferIndex = 0;
+    m_bDisabled = false;
+    m_bOutdatedCost = true;
     m_eEdgeContractionType = eEdgeContractionTypeNone;
     m_eSelectedVertexRemovalValidity = eValidityUnknown;
     m_eOtherVertexRemovalValidity = eValidityUnknown;
     m_eBothEndPointsRemovalValidity = eValidityUnknown;
     m_eLowestCostEdgeContraction = eQualificationReset;
-    m_pSelectedVertex = nullptr;
-    m_vOptimalMidPointPosition = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
     m_eMidPointCreationMethod = eMidPointCreationNone;
-    m_dwEdgeHandleFirstIndex = 0;
-    m_dwEdgeHandleBufferIndex = 0;
-    m_fEdgeMagnitude = 0.0f;
   }
 
  private:
@@ -106,22 +106,23 @@ class CGeoEdge {
 
   static DWORD m_dwEdgeNextAvailableId;
 
+  // Widest first, the states in a byte each: a reduction makes many edges.
   CGeoHalfEdge* m_pHalfEdge1;
   CGeoHalfEdge* m_pHalfEdge2;
-  bool m_bDisabled;
-  float m_fEdgeContractionCost;
-  bool m_bOutdatedCost;
   CGeoVertex* m_pLeastRemovalCostVertex;
-  EEdgeContractionType m_eEdgeContractionType;
-  EValidityStatus m_eSelectedVertexRemovalValidity;
-  EValidityStatus m_eOtherVertexRemovalValidity;
-  EValidityStatus m_eBothEndPointsRemovalValidity;
-  EQualificationStatus m_eLowestCostEdgeContraction;
   CGeoVertex* m_pSelectedVertex;
   D3DXVECTOR3 m_vOptimalMidPointPosition;
-  EMidPointCreationMethod m_eMidPointCreationMethod;
+  float m_fEdgeContractionCost;
+  float m_fEdgeMagnitude;
   DWORD m_dwEdgeId;
   DWORD m_dwEdgeHandleFirstIndex;
   DWORD m_dwEdgeHandleBufferIndex;
-  float m_fEdgeMagnitude;
+  bool m_bDisabled;
+  bool m_bOutdatedCost;
+  CGeoByteEnum<EEdgeContractionType> m_eEdgeContractionType;
+  CGeoByteEnum<EValidityStatus> m_eSelectedVertexRemovalValidity;
+  CGeoByteEnum<EValidityStatus> m_eOtherVertexRemovalValidity;
+  CGeoByteEnum<EValidityStatus> m_eBothEndPointsRemovalValidity;
+  CGeoByteEnum<EQualificationStatus> m_eLowestCostEdgeContraction;
+  CGeoByteEnum<EMidPointCreationMethod> m_eMidPointCreationMethod;
 };

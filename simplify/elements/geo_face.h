@@ -54,11 +54,11 @@ class CGeoFace {
   }
 
  private:
-  DWORD m_dwRenderedFacePosition;
   CGeoHalfEdge* m_pFirstHalfEdge;
-  bool m_bDisabled;
-  EFaceType m_eFaceType;
+  DWORD m_dwRenderedFacePosition;
   float m_fTriangleArea;
+  bool m_bDisabled;
+  CGeoByteEnum<EFaceType> m_eFaceType;
 };
 
 // The members that every walk calls, here so that they inline.

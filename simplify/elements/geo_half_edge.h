@@ -25,7 +25,8 @@ class CGeoHalfEdge {
   CGeoVertex* GetStartVertex() const { return m_pStartVertex; }
   CGeoVertex* GetEndVertex() const;
   CGeoHalfEdge* GetNextHalfEdge() const { return m_pNextHalfEdge; }
-  CGeoHalfEdge* GetPrevHalfEdge() const { return m_pPrevHalfEdge; }
+  // Half edges go round triangles: the previous one is the next's next.
+  CGeoHalfEdge* GetPrevHalfEdge() const { return m_pNextHalfEdge ? m_pNextHalfEdge->m_pNextHalfEdge : nullptr; }
   bool IsDisabled() const { return m_bDisabled; }
 
   // The other half edge of the (reduced-mesh) edge; NULL at a border.
@@ -61,7 +62,6 @@ class CGeoHalfEdge {
     m_pFace = nullptr;
     m_pStartVertex = nullptr;
     m_pNextHalfEdge = nullptr;
-    m_pPrevHalfEdge = nullptr;
     m_bDisabled = false;
     m_pEdgeRM = nullptr;
   }
@@ -72,7 +72,6 @@ class CGeoHalfEdge {
   CGeoFace* m_pFace;
   CGeoVertex* m_pStartVertex;
   CGeoHalfEdge* m_pNextHalfEdge;
-  CGeoHalfEdge* m_pPrevHalfEdge;
   bool m_bDisabled;
   CGeoEdge* m_pEdgeRM;
 };
@@ -81,11 +80,12 @@ class CGeoHalfEdge {
 
 #include "geo_edge.h"
 
-inline bool CGeoHalfEdge::Initialize(CGeoVertex* start, CGeoHalfEdge* next, CGeoHalfEdge* prev, CGeoFace* face) {
+// prev is the next's next once the face's three half edges are linked; it is
+// not stored.
+inline bool CGeoHalfEdge::Initialize(CGeoVertex* start, CGeoHalfEdge* next, CGeoHalfEdge* /*prev*/, CGeoFace* face) {
   DestroyContent();
   m_pStartVertex = start;
   m_pNextHalfEdge = next;
-  m_pPrevHalfEdge = prev;
   m_pFace = face;
   return true;
 }

@@ -16,6 +16,12 @@
 #include "geo_half_edge.h"
 #include "geo_vertex.h"
 
+// The element sizes that docs/reduction.md counts per face (64-bit build).
+static_assert(sizeof(void*) != 8 || sizeof(CGeoVertex) <= 104, "a vertex grew");
+static_assert(sizeof(void*) != 8 || sizeof(CGeoEdge) <= 72, "an edge grew");
+static_assert(sizeof(void*) != 8 || sizeof(CGeoHalfEdge) <= 48, "a half edge grew");
+static_assert(sizeof(void*) != 8 || sizeof(CGeoFace) <= 24, "a face grew");
+
 // Uninitialised memory for the elements of a pool. A large block is laid out
 // on huge pages where the system offers them, so that filling it costs few
 // page faults. FreeGeoBlock takes NULL.

@@ -48,5 +48,18 @@ enum EMidPointCreationMethod : DWORD {
 enum ERemovalCategory : DWORD { eRemovalCategoryNone = 0 };
 enum EEdgeContractionType : DWORD { eEdgeContractionTypeNone = 0 };
 
+// An element's state of enumeration E held in one byte: the elements are
+// many, and every value of these enumerations fits.
+template <class E>
+class CGeoByteEnum {
+ public:
+  CGeoByteEnum() = default;
+  CGeoByteEnum(E e) : m_value(static_cast<BYTE>(e)) { ASSERT(static_cast<DWORD>(e) <= 0xFF); }
+  operator E() const { return static_cast<E>(m_value); }
+
+ private:
+  BYTE m_value = 0;
+};
+
 // The vertex format of every buffer of the connectivity mesh: D3DVERTEX.
 inline constexpr DWORD kGeoVertexFVF = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;

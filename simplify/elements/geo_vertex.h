@@ -105,27 +105,27 @@ class CGeoVertex {
 
  protected:
   void ClearContent() {
-    m_dwVerticesMapIndex = 0;
-    m_wGeoMeshTrianglesIndex = 0;
     m_pFirstOutHalfEdge = nullptr;
+    m_pFirstOutHalfEdgeRM = nullptr;
+    m_pReplacingVertex = nullptr;
+    m_pFirstOutEdgeNoMate = nullptr;
+    m_pSecondOutEdgeNoMate = nullptr;
     m_vPosition = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
     m_vNormal = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
     m_fTextureU = 0.0f;
     m_fTextureV = 0.0f;
-    m_bDisabled = false;
-    m_pFirstOutHalfEdgeRM = nullptr;
-    m_pReplacingVertex = nullptr;
-    m_eVertexType = eVertexTypeNone;
-    m_eRemovalCategory = eRemovalCategoryNone;
+    m_dwVerticesMapIndex = 0;
     m_dwOutEdgesNoMateCount = 0;
-    m_pFirstOutEdgeNoMate = nullptr;
-    m_pSecondOutEdgeNoMate = nullptr;
     m_dwVertexHandleIndex = 0;
     m_dwOutEdgesCount = 0;
     m_dwVertexUniqueId = 0;
-    m_bCannotRemove = false;
-    m_eMidPointCreationMethod = eMidPointCreationNone;
     m_dwRetainedModeMeshVertexIndex = 0;
+    m_wGeoMeshTrianglesIndex = 0;
+    m_bDisabled = false;
+    m_bCannotRemove = false;
+    m_eVertexType = eVertexTypeNone;
+    m_eRemovalCategory = eRemovalCategoryNone;
+    m_eMidPointCreationMethod = eMidPointCreationNone;
   }
 
  private:
@@ -134,25 +134,26 @@ class CGeoVertex {
 
   static DWORD m_dwVertexNextAvailableUniqueId;
 
-  DWORD m_dwVerticesMapIndex;
-  WORD m_wGeoMeshTrianglesIndex;
+  // Widest first, the states in a byte each.
   CGeoHalfEdge* m_pFirstOutHalfEdge;
+  CGeoHalfEdge* m_pFirstOutHalfEdgeRM;
+  CGeoVertex* m_pReplacingVertex;
+  CGeoEdge* m_pFirstOutEdgeNoMate;
+  CGeoEdge* m_pSecondOutEdgeNoMate;
   D3DXVECTOR3 m_vPosition;
   D3DXVECTOR3 m_vNormal;
   float m_fTextureU;
   float m_fTextureV;
-  bool m_bDisabled;
-  CGeoHalfEdge* m_pFirstOutHalfEdgeRM;
-  CGeoVertex* m_pReplacingVertex;
-  EVertexType m_eVertexType;
-  ERemovalCategory m_eRemovalCategory;
+  DWORD m_dwVerticesMapIndex;
   DWORD m_dwOutEdgesNoMateCount;
-  CGeoEdge* m_pFirstOutEdgeNoMate;
-  CGeoEdge* m_pSecondOutEdgeNoMate;
   DWORD m_dwVertexHandleIndex;
   DWORD m_dwOutEdgesCount;
   DWORD m_dwVertexUniqueId;
-  bool m_bCannotRemove;
-  EMidPointCreationMethod m_eMidPointCreationMethod;
   DWORD m_dwRetainedModeMeshVertexIndex;
+  WORD m_wGeoMeshTrianglesIndex;
+  bool m_bDisabled;
+  bool m_bCannotRemove;
+  CGeoByteEnum<EVertexType> m_eVertexType;
+  CGeoByteEnum<ERemovalCategory> m_eRemovalCategory;
+  CGeoByteEnum<EMidPointCreationMethod> m_eMidPointCreationMethod;
 };

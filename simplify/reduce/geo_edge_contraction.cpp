@@ -13,7 +13,9 @@ void SGeoNeighbourhood::Clear() {
   faces.clear();
   ring.clear();
   ringMatesCollected = false;
+  ringMateWalk.clear();
   ringMateSet.clear();
+  ringMatesMapped = false;
   removalRefused = false;
 }
 
@@ -80,7 +82,7 @@ bool CGeoEdgeContraction::AttemptEdgeContraction(bool& contracted, CGeoEdge* edg
   if (edge->GetLowestCostEdgeContraction() == eQualificationSkip || edge->IsDisabled() || AllInvalid(edge) ||
       !selected || !other)
     return true;
-  const bool valid = ValidateEdgeContraction2(edge, selected, other);
+  const bool valid = ValidateEdgeContraction(edge, selected, other, m_pOptions && m_pOptions->allowMidpoint);
   if (m_bFailed) return false;
   if (!valid) return true;
   const bool linked = EndPointsShareOnlyEdgeApexes(edge, selected, other);
@@ -98,6 +100,11 @@ bool CGeoEdgeContraction::AttemptEdgeContraction(bool& contracted, CGeoEdge* edg
 // Validity.
 
 bool CGeoEdgeContraction::ValidateEdgeContraction2(CGeoEdge* edge, CGeoVertex* selected, CGeoVertex* other) {
+  return ValidateEdgeContraction(edge, selected, other, true);
+}
+
+bool CGeoEdgeContraction::ValidateEdgeContraction(CGeoEdge* edge, CGeoVertex* selected, CGeoVertex* other,
+                                                  bool withMidpoint) {
   if (edge->IsDisabled() || AllInvalid(edge)) return false;
   if (selected->CannotRemove() && other->CannotRemove()) {
     edge->SetSelectedVertexRemovalValidity(eValidityInvalid);
@@ -122,6 +129,9 @@ bool CGeoEdgeContraction::ValidateEdgeContraction2(CGeoEdge* edge, CGeoVertex* s
     bool removable = false;
     if (edge->GetSelectedVertexRemovalValidity() == eValidityValid &&
         edge->GetOtherVertexRemovalValidity() == eValidityValid) {
+      // Only a midpoint removes both: without one the state stays as it is,
+      // and the edge is valid through its single removals.
+      if (!withMidpoint) return true;
       removable = ValidateVerticesRemovalRM2(selected, other);
       if (m_bFailed) return false;
     }
@@ -162,7 +172,9 @@ bool CGeoEdgeContraction::TryDisableFaceRM(const CGeoFace* face, const std::vect
 
 bool CGeoEdgeContraction::GetVertexSurroundingHalfEdgesMate2(CGeoVertex* vertex, SGeoNeighbourhood& n) {
   // Room for the ring mates and the half edges of the faces that replace the fan.
-  n.ringMates.Reset(4 * static_cast<size_t>(vertex->GetOutEdgesCount()));
+  n.ringMatesRoom = 4 * static_cast<size_t>(vertex->GetOutEdgesCount());
+  n.ringMatesMapped = false;
+  n.ringMateWalk.clear();
   n.ringMateSet.clear();
   CGeoHalfEdge* h = nullptr;
   CGeoHalfEdge* first = vertex->GetFirstSurroundingHalfEdgeRM(h);
@@ -171,17 +183,39 @@ bool CGeoEdgeContraction::GetVertexSurroundingHalfEdgesMate2(CGeoVertex* vertex,
   const size_t bound = WalkBound(vertex);
   for (size_t steps = 0;; ++steps) {
     if (!Poll() || steps > bound) return false;
-    if (CGeoHalfEdge* mate = opposite->GetMateRM()) {
-      if (!m_pGroup->AddSurroundingHalfEdge(mate, &n.ringMates)) return false;
-      n.ringMateSet.push_back(mate);
-    }
+    if (CGeoHalfEdge* mate = opposite->GetMateRM()) n.ringMateWalk.push_back(mate);
     opposite = vertex->GetNextSurroundingHalfEdgeRM(h);
     if (!opposite || !h) return false;
     if (opposite == first) break;
   }
+  // Two ring mates from the same start to the same end share a key: the
+  // ring is tangled.
+  if (RepeatsAHalfEdge(n.ringMateWalk)) return false;
+  n.ringMateSet = n.ringMateWalk;
   std::sort(n.ringMateSet.begin(), n.ringMateSet.end());
   n.ringMatesCollected = true;
   return true;
+}
+
+bool CGeoEdgeContraction::RepeatsAHalfEdge(const std::vector<CGeoHalfEdge*>& halfEdges) {
+  m_HalfEdgeEnds.clear();
+  for (const CGeoHalfEdge* h : halfEdges) m_HalfEdgeEnds.emplace_back(h->GetStartVertex(), h->GetEndVertex());
+  if (m_HalfEdgeEnds.size() <= 16) {  // a ring of a few: pair by pair
+    for (size_t i = 1; i < m_HalfEdgeEnds.size(); ++i)
+      for (size_t j = 0; j < i; ++j)
+        if (m_HalfEdgeEnds[i] == m_HalfEdgeEnds[j]) return true;
+    return false;
+  }
+  std::sort(m_HalfEdgeEnds.begin(), m_HalfEdgeEnds.end());
+  return std::adjacent_find(m_HalfEdgeEnds.begin(), m_HalfEdgeEnds.end()) != m_HalfEdgeEnds.end();
+}
+
+void CGeoEdgeContraction::MapRingMates(SGeoNeighbourhood& n) {
+  if (n.ringMatesMapped) return;
+  n.ringMates.Reset(n.ringMatesRoom);
+  for (CGeoHalfEdge* mate : n.ringMateWalk)
+    n.ringMates.Add(GetHalfEdgeKey2(mate->GetStartVertex(), mate->GetEndVertex()), mate);
+  n.ringMatesMapped = true;
 }
 
 // The ring mates of both end points but those on the edge's own faces; the
@@ -189,6 +223,8 @@ bool CGeoEdgeContraction::GetVertexSurroundingHalfEdgesMate2(CGeoVertex* vertex,
 bool CGeoEdgeContraction::GetEdgeSurroundingHalfEdgesMate2(CGeoVertex* a, CGeoVertex* b) {
   m_EdgeRingMates.Reset(4 * static_cast<size_t>(a->GetOutEdgesCount() + b->GetOutEdgesCount()));
   m_EdgeRingMateSet.clear();
+  MapRingMates(m_Selected);
+  MapRingMates(m_Other);
   bool entered = true;
   m_Selected.ringMates.ForEach([&](ULONGLONG, CGeoHalfEdge* h) {
     if (!entered || h->GetEdgeRM()->InEdge(b)) return;
@@ -585,6 +621,7 @@ bool CGeoEdgeContraction::ContractEdgeQuick2(bool& contracted, CGeoEdge* edge, C
 }
 
 bool CGeoEdgeContraction::RemoveVertex3(CGeoVertex* removed, CGeoVertex* kept, SGeoNeighbourhood& n) {
+  MapRingMates(n);
   DisableVertexRM2(removed, n.faces);
   CreateNewVertexSurroundingFaces3(kept, removed, kept, n.faces, n.ringMates);
   if (!CreateEdges(n.ringMates)) return false;
@@ -646,6 +683,7 @@ bool CGeoEdgeContraction::CreateNewVertexSurroundingFaces3(CGeoVertex* newVertex
                                                            CGeoVertex* skip, const std::vector<CGeoFace*>& faces,
                                                            CGeoHalfEdgeMap& map) {
   if (faces.size() < 2) return false;
+  SGeoMadeCounts made;
   for (const CGeoFace* face : faces) {
     if (face->InTriangleFace(skip)) continue;
     CGeoVertex* c[3];
@@ -655,8 +693,9 @@ bool CGeoEdgeContraction::CreateNewVertexSurroundingFaces3(CGeoVertex* newVertex
         corner = newVertex;
         break;
       }
-    m_pGroup->CreateFaceRM2(c[0], c[1], c[2], &map, m_pThread);
+    m_pGroup->CreateFaceRM2(c[0], c[1], c[2], &map, m_pThread, &made);
   }
+  made.Report(m_pThread);
   return true;
 }
 

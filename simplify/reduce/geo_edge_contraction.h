@@ -4,6 +4,7 @@
 // itself share them.
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "geo_mesh_triangles.h"
@@ -15,9 +16,15 @@ struct SGeoNeighbourhood {
   std::vector<CGeoEdge*> outEdges;  // in the order of the out-half-edge walk
   std::vector<CGeoFace*> faces;     // in the order of the face walk
   std::vector<CGeoVertex*> ring;    // from the edge's other end point round the vertex
-  CGeoHalfEdgeMap ringMates;        // mates of the half edges across the ring, by key
-  std::vector<CGeoHalfEdge*> ringMateSet;  // the same half edges, sorted by address
+  std::vector<CGeoHalfEdge*> ringMateWalk;  // mates of the half edges across the ring, in walk order
+  std::vector<CGeoHalfEdge*> ringMateSet;   // the same half edges, sorted by address
   bool ringMatesCollected = false;
+  // The same half edges by key, entered in walk order into a table sized for
+  // ringMatesRoom entries: made only for a contraction, which pairs the new
+  // half edges through it, or for the test of removing both end points.
+  CGeoHalfEdgeMap ringMates;
+  size_t ringMatesRoom = 0;
+  bool ringMatesMapped = false;
   // Removing this end point onto the other would make a face or an edge
   // that the mesh has already: this attempt does not remove it.
   bool removalRefused = false;
@@ -81,6 +88,9 @@ class CGeoEdgeContraction {
  private:
   // False, and the attempt failed, once the job is to stop.
   bool Poll();
+  // ValidateEdgeContraction2; the removal of both end points is tested only
+  // withMidpoint, as only a midpoint contraction needs it.
+  bool ValidateEdgeContraction(CGeoEdge* edge, CGeoVertex* selected, CGeoVertex* other, bool withMidpoint);
   void ClearNeighbourhoods();
 
   // Validity.
@@ -89,6 +99,10 @@ class CGeoEdgeContraction {
   bool TryDisableVertexRM2(CGeoVertex* vertex, SGeoNeighbourhood& n);
   static bool TryDisableFaceRM(const CGeoFace* face, const std::vector<CGeoHalfEdge*>& ringMateSet);
   bool GetVertexSurroundingHalfEdgesMate2(CGeoVertex* vertex, SGeoNeighbourhood& n);
+  // Enters the collected ring mates in n.ringMates, once per attempt.
+  static void MapRingMates(SGeoNeighbourhood& n);
+  // Whether two of the half edges join the same start to the same end.
+  bool RepeatsAHalfEdge(const std::vector<CGeoHalfEdge*>& halfEdges);
   bool GetEdgeSurroundingHalfEdgesMate2(CGeoVertex* a, CGeoVertex* b);
   bool GetSurroundingFaces2(CGeoVertex* vertex, std::vector<CGeoFace*>& faces);
   // Every vertex joined to vertex by an edge, sorted: from its out edges when
@@ -163,4 +177,5 @@ class CGeoEdgeContraction {
   std::vector<CGeoVertex*> m_NeighboursB;
   std::vector<CGeoHalfEdge*> m_NewSides;        // scratch of the repeated-element test
   std::vector<CGeoFace*> m_CoincidentFaces;
+  std::vector<std::pair<CGeoVertex*, CGeoVertex*>> m_HalfEdgeEnds;  // scratch of RepeatsAHalfEdge
 };
