@@ -44,22 +44,22 @@ ON_BN_CLICKED(IDC_LIGHT_FROM_LEFT, OnCheckDirectionalLightFromLeft)
 ON_BN_CLICKED(IDC_LIGHT_FROM_RIGHT, OnCheckDirectionalLightFromRight)
 ON_BN_CLICKED(IDC_DIFFUSE_FOR_AMBIENT, OnObjectDiffuseForAmbientCheck)
 ON_BN_CLICKED(IDC_RESET_LIGHTS, OnResetDefaultLightOptionsButton)
-ON_COMMAND(ID_LIGHT_FIRST, OnButtonFirst)
-ON_COMMAND(ID_LIGHT_PREV, OnButtonPrev)
-ON_COMMAND(ID_LIGHT_NEXT, OnButtonNext)
-ON_COMMAND(ID_LIGHT_LAST, OnButtonLast)
-ON_COMMAND(ID_LIGHT_CREATE, OnButtonCreate)
-ON_COMMAND(ID_LIGHT_DELETE, OnButtonDelete)
-ON_COMMAND(ID_LIGHT_SAVE, OnButtonUpdate)
-ON_COMMAND(ID_LIGHT_CANCEL, OnButtonCancelChanges)
-ON_UPDATE_COMMAND_UI(ID_LIGHT_FIRST, OnUpdateAnyNavigatorButton)
-ON_UPDATE_COMMAND_UI(ID_LIGHT_PREV, OnUpdateAnyNavigatorButton)
-ON_UPDATE_COMMAND_UI(ID_LIGHT_NEXT, OnUpdateAnyNavigatorButton)
-ON_UPDATE_COMMAND_UI(ID_LIGHT_LAST, OnUpdateAnyNavigatorButton)
-ON_UPDATE_COMMAND_UI(ID_LIGHT_CREATE, OnUpdateAnyNavigatorButton)
-ON_UPDATE_COMMAND_UI(ID_LIGHT_DELETE, OnUpdateAnyNavigatorButton)
-ON_UPDATE_COMMAND_UI(ID_LIGHT_SAVE, OnUpdateAnyNavigatorButton)
-ON_UPDATE_COMMAND_UI(ID_LIGHT_CANCEL, OnUpdateAnyNavigatorButton)
+ON_COMMAND(ID_NAVIGATION_FIRST, OnButtonFirst)
+ON_COMMAND(ID_NAVIGATION_PREVIOUS, OnButtonPrev)
+ON_COMMAND(ID_NAVIGATION_NEXT, OnButtonNext)
+ON_COMMAND(ID_NAVIGATION_LAST, OnButtonLast)
+ON_COMMAND(ID_NAVIGATION_CREATE, OnButtonCreate)
+ON_COMMAND(ID_NAVIGATION_DELETE, OnButtonDelete)
+ON_COMMAND(ID_NAVIGATION_SAVE, OnButtonUpdate)
+ON_COMMAND(ID_NAVIGATION_CANCEL, OnButtonCancelChanges)
+ON_UPDATE_COMMAND_UI(ID_NAVIGATION_FIRST, OnUpdateAnyNavigatorButton)
+ON_UPDATE_COMMAND_UI(ID_NAVIGATION_PREVIOUS, OnUpdateAnyNavigatorButton)
+ON_UPDATE_COMMAND_UI(ID_NAVIGATION_NEXT, OnUpdateAnyNavigatorButton)
+ON_UPDATE_COMMAND_UI(ID_NAVIGATION_LAST, OnUpdateAnyNavigatorButton)
+ON_UPDATE_COMMAND_UI(ID_NAVIGATION_CREATE, OnUpdateAnyNavigatorButton)
+ON_UPDATE_COMMAND_UI(ID_NAVIGATION_DELETE, OnUpdateAnyNavigatorButton)
+ON_UPDATE_COMMAND_UI(ID_NAVIGATION_SAVE, OnUpdateAnyNavigatorButton)
+ON_UPDATE_COMMAND_UI(ID_NAVIGATION_CANCEL, OnUpdateAnyNavigatorButton)
 ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
@@ -680,13 +680,13 @@ void CZUVidovsFormView::DisplayMessage(UINT stringId) {
 
 void CZUVidovsFormView::OnUpdateAnyNavigatorButton(CCmdUI* cmdUI) {
   switch (cmdUI->m_nID) {
-    case ID_LIGHT_CREATE:
-    case ID_LIGHT_FIRST:
-    case ID_LIGHT_LAST:
+    case ID_NAVIGATION_CREATE:
+    case ID_NAVIGATION_FIRST:
+    case ID_NAVIGATION_LAST:
       cmdUI->Enable(TRUE);
       break;
-    case ID_LIGHT_SAVE:
-    case ID_LIGHT_CANCEL:
+    case ID_NAVIGATION_SAVE:
+    case ID_NAVIGATION_CANCEL:
       cmdUI->Enable(m_bLightModified);
       break;
     default:
@@ -712,7 +712,7 @@ int CZUVidovsFormChildFrame::OnCreate(LPCREATESTRUCT create) {
                              WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS | CBRS_FLYBY |
                                  CBRS_SIZE_DYNAMIC,
                              RECT{0, 0, 0, 0}, AFX_IDW_TOOLBAR) ||
-      !m_wndToolBar.LoadToolBar(IDR_LIGHTS_NAVIGATION)) {
+      !m_wndToolBar.LoadToolBar(IDR_NAVIGATION_TOOLBAR)) {
     return -1;
   }
   m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);

@@ -12,14 +12,6 @@ namespace {
 void RegisterStrings() {
   AfxRegisterString(ID_HELP_BACK, "Back\nBack");
   AfxRegisterString(ID_HELP_FORWARD, "Forward\nForward");
-  AfxRegisterString(ID_LIGHT_FIRST, "Display the first one\nFirst");
-  AfxRegisterString(ID_LIGHT_PREV, "Display the previous one\nPrevious");
-  AfxRegisterString(ID_LIGHT_NEXT, "Display the next one\nNext");
-  AfxRegisterString(ID_LIGHT_LAST, "Display the last one\nLast");
-  AfxRegisterString(ID_LIGHT_CREATE, "Create a new one\nCreate");
-  AfxRegisterString(ID_LIGHT_DELETE, "Delete the current one\nDelete");
-  AfxRegisterString(ID_LIGHT_SAVE, "Save the changes\nSave");
-  AfxRegisterString(ID_LIGHT_CANCEL, "Cancel the changes\nCancel");
   AfxRegisterString(IDS_LIGHT_CREATED, "A new light is created.");
   AfxRegisterString(IDS_LIGHT_DELETED, "The light is successfully deleted");
   AfxRegisterString(IDS_LIGHT_SAVED, "The light properties are saved.");
@@ -39,15 +31,6 @@ void RegisterStrings() {
 
 void RegisterToolBars() {
   AfxRegisterToolBar(IDR_HELP_TOOLBAR, {{ID_HELP_BACK, nullptr}, {ID_HELP_FORWARD, nullptr}});
-  AfxRegisterToolBar(IDR_LIGHTS_NAVIGATION, {{ID_LIGHT_FIRST, nullptr},
-                                             {ID_LIGHT_PREV, nullptr},
-                                             {ID_LIGHT_NEXT, nullptr},
-                                             {ID_LIGHT_LAST, nullptr},
-                                             {ID_SEPARATOR, nullptr},
-                                             {ID_LIGHT_CREATE, nullptr},
-                                             {ID_LIGHT_DELETE, nullptr},
-                                             {ID_LIGHT_SAVE, nullptr},
-                                             {ID_LIGHT_CANCEL, nullptr}});
 }
 
 // One colour group of the lights form at (x, y): its frame, the large

@@ -1,5 +1,6 @@
 #include "vorever_dll.h"
 
+#include "cmesh_options_form.h"
 #include "device_log_view.h"
 #include "dx_3d_child_frame.h"
 #include "dx_doc.h"
@@ -10,7 +11,10 @@
 #include "help_views.h"
 #include "lights_form_view.h"
 #include "main_frame.h"
+#include "pmesh_options_form.h"
+#include "reduction_methods_form.h"
 #include "resource.h"
+#include "threads_views.h"
 
 namespace {
 
@@ -36,8 +40,13 @@ void InitVoreverDLL() {
   if (app == NULL || g_pMainFrame != NULL) return;
   g_pMainFrame = new CDXMainFrame;
   if (!g_pMainFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, NULL, NULL)) return;
-  // The 3D-view window comes with its own frame; until then it opens a
-  // splitter frame.
+  // The tools that the document frame's tool pane shows.
+  CDXSplitterFrame::SetToolPaneViewClasses(CDXSplitterFrame::eToolSceneTree, RUNTIME_CLASS(CDXFileTreeView));
+  CDXSplitterFrame::SetToolPaneViewClasses(CDXSplitterFrame::eToolLightsForm, RUNTIME_CLASS(CZUVidovsFormView));
+  CDXSplitterFrame::SetToolPaneViewClasses(CDXSplitterFrame::eToolTasks, RUNTIME_CLASS(CThreadFormView),
+                                           RUNTIME_CLASS(CThreadsListView), RUNTIME_CLASS(CDXFileTraceView));
+  CDXSplitterFrame::SetToolPaneViewClasses(CDXSplitterFrame::eToolReduction, RUNTIME_CLASS(CReductionMethodsFormView),
+                                           RUNTIME_CLASS(CPMeshOptionsFormView), RUNTIME_CLASS(CCMeshOptionsFormView));
   CRuntimeClass* doc = RUNTIME_CLASS(CDXDoc);
   CRuntimeClass* view = RUNTIME_CLASS(CDXFile3DView);
   CRuntimeClass* child = RUNTIME_CLASS(CDXSplitterFrame);
