@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "desktop_test.h"
+#include "program_test.h"
 
 namespace fs = std::filesystem;
 
@@ -82,7 +83,7 @@ class CLockHolder {
 
 // The system as the host starts it, with the device or without, and the
 // program folder's "Config.dat" kept and put back.
-class DocumentTest : public ::testing::Test {
+class DocumentTest : public ProgramTest {
  protected:
   void SetUp() override {
     m_hadConfig = fs::exists(ConfigPath());
@@ -90,21 +91,9 @@ class DocumentTest : public ::testing::Test {
     fs::remove_all(ConfigPath());
   }
   void TearDown() override {
-    ExitVoreverDLL();
-    theApp.SetDocumentManager(nullptr);
-    m_device.reset();
+    StopProgram();
     fs::remove_all(ConfigPath());
     if (m_hadConfig) WriteBytes(ConfigPath(), m_savedConfig);
-  }
-  void Start(bool withDevice) {
-    m_manager.Initialize();
-    theApp.SetDocumentManager(&m_manager);
-    if (withDevice) m_device = std::make_unique<CDXWindowedDevice>();
-    InitVoreverDLL();
-    m_frame = GetMainFrame();
-    ASSERT_NE(m_frame, nullptr);
-    theApp.m_pMainWnd = m_frame;
-    m_frame->ShowWindow(SW_SHOW);
   }
   // A document in its window, as the "new" command makes it; NULL when none.
   CDXDoc* OpenWindow() {
@@ -112,9 +101,6 @@ class DocumentTest : public ::testing::Test {
     return m_manager.GetDocList()->GetTail();
   }
 
-  CDocumentManager m_manager;
-  std::unique_ptr<CDXWindowedDevice> m_device;
-  CDXMainFrame* m_frame = nullptr;
 
  private:
   bool m_hadConfig = false;
@@ -122,7 +108,7 @@ class DocumentTest : public ::testing::Test {
 };
 
 TEST_F(DocumentTest, TheSettingsFileIsTakenWhenWholeAndReplacedByTheDefaultsOtherwise) {
-  Start(true);
+  StartProgram(true);
   CONFIGFILE mine = Defaults();
   mine.fReductionPercent = 42.0f;
   mine.fMaxNormalAngle = 33.0f;
@@ -159,7 +145,7 @@ TEST_F(DocumentTest, TheSettingsFileIsTakenWhenWholeAndReplacedByTheDefaultsOthe
 }
 
 TEST_F(DocumentTest, AnUnwritableSettingsFileLeavesTheDocumentOnTheDefaults) {
-  Start(true);
+  StartProgram(true);
   fs::create_directory(ConfigPath());  // neither readable as a record nor writable as a file
   const DWORD boxes = GetLastMessageBox().count;
   CDXDoc document;
@@ -239,7 +225,7 @@ TEST_F(DocumentTest, OnlyTheMidpointByteTurnsMidpointsOn) {
 }
 
 TEST_F(DocumentTest, AFailedStepDropsTheDocumentAndLeavesNoWorld) {
-  Start(false);  // without a device the world cannot be built
+  StartProgram(false);  // without a device the world cannot be built
   CDXDoc document;
   EXPECT_FALSE(document.Initialize());
   EXPECT_EQ(document.GetRenderFrame(), nullptr);
@@ -251,7 +237,7 @@ TEST_F(DocumentTest, AFailedStepDropsTheDocumentAndLeavesNoWorld) {
 }
 
 TEST_F(DocumentTest, TheDisplayOptionsLockIsTriedByReadersAndWaitedForByWriters) {
-  Start(true);
+  StartProgram(true);
   CDXDoc document;
   ASSERT_TRUE(document.Initialize());
   DISPLAYOPTIONS options;
@@ -280,7 +266,7 @@ TEST_F(DocumentTest, TheDisplayOptionsLockIsTriedByReadersAndWaitedForByWriters)
 }
 
 TEST_F(DocumentTest, AMeshSelectionMadeWhileTheLockIsBusyIsCarriedOutOnTheNextFrame) {
-  Start(true);
+  StartProgram(true);
   CDXDoc document;
   ASSERT_TRUE(document.Initialize());
   auto* first = reinterpret_cast<CDXPMesh*>(0x1000);  // never dereferenced by the selection
@@ -307,7 +293,7 @@ TEST_F(DocumentTest, AMeshSelectionMadeWhileTheLockIsBusyIsCarriedOutOnTheNextFr
 }
 
 TEST_F(DocumentTest, AFrameSelectionWaitsOnJobsAndIsRequestedOnTheMainThread) {
-  Start(true);
+  StartProgram(true);
   CDXDoc document;
   ASSERT_TRUE(document.Initialize());
   CFrame* content = document.GetWorldContentFrame();
@@ -331,7 +317,7 @@ TEST_F(DocumentTest, AFrameSelectionWaitsOnJobsAndIsRequestedOnTheMainThread) {
 }
 
 TEST_F(DocumentTest, ARenderMadeWhileTheViewListIsBusyIsDoneOnTheNextFrame) {
-  Start(true);
+  StartProgram(true);
   CDXDoc* document = OpenWindow();
   ASSERT_NE(document, nullptr);
   CDXFile3DView* view = m_frame->GetActive3DView();
@@ -358,7 +344,7 @@ TEST_F(DocumentTest, ARenderMadeWhileTheViewListIsBusyIsDoneOnTheNextFrame) {
 }
 
 TEST_F(DocumentTest, ADocumentWithoutAFrameIsNeverRendered) {
-  Start(true);
+  StartProgram(true);
   CDXDoc document;
   ASSERT_TRUE(document.Initialize());
   EXPECT_FALSE(document.Is3DViewVisible(true));
@@ -366,7 +352,7 @@ TEST_F(DocumentTest, ADocumentWithoutAFrameIsNeverRendered) {
 }
 
 TEST_F(DocumentTest, AFileThatFailsToLoadWithoutAJobIsToldOnTheStatusBar) {
-  Start(true);
+  StartProgram(true);
   CDXDoc document;
   ASSERT_TRUE(document.Initialize());
   CXFile loader;

@@ -29,6 +29,7 @@
 #include <thread>
 
 #include "desktop_test.h"
+#include "program_test.h"
 #include "temp_folder.h"
 
 namespace {
@@ -55,23 +56,14 @@ class CTracingDoc : public CDXDoc {
 };
 IMPLEMENT_DYNCREATE(CTracingDoc, CDXDoc)
 
-class DocumentWindowsTest : public ::testing::Test {
+class DocumentWindowsTest : public ProgramTest {
  protected:
   void SetUp() override {
-    m_manager.Initialize();
-    theApp.SetDocumentManager(&m_manager);
-    m_device = std::make_unique<CDXWindowedDevice>();
-    InitVoreverDLL();
-    m_frame = GetMainFrame();
-    ASSERT_NE(m_frame, nullptr);
-    theApp.m_pMainWnd = m_frame;
-    m_frame->ShowWindow(SW_SHOW);
+    StartProgram();
   }
   void TearDown() override {
     m_templates.clear();
-    ExitVoreverDLL();
-    theApp.SetDocumentManager(nullptr);
-    m_device.reset();
+    StopProgram();
   }
 
   // A window of viewClass for document, from a template of the test.
@@ -84,9 +76,6 @@ class DocumentWindowsTest : public ::testing::Test {
     return frame->GetActiveView();
   }
 
-  CDocumentManager m_manager;
-  std::unique_ptr<CDXWindowedDevice> m_device;
-  CDXMainFrame* m_frame = nullptr;
   std::vector<std::unique_ptr<CMultiDocTemplate>> m_templates;
 };
 

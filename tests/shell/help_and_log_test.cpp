@@ -21,26 +21,13 @@
 #include <vector>
 
 #include "desktop_test.h"
+#include "program_test.h"
 
 namespace {
 
-class HelpAndLogTest : public ::testing::Test {
+class HelpAndLogTest : public ProgramTest {
  protected:
-  void SetUp() override {
-    m_manager.Initialize();
-    theApp.SetDocumentManager(&m_manager);
-    m_device = std::make_unique<CDXWindowedDevice>();
-    InitVoreverDLL();
-    m_frame = GetMainFrame();
-    ASSERT_NE(m_frame, nullptr);
-    theApp.m_pMainWnd = m_frame;
-    m_frame->ShowWindow(SW_SHOW);
-  }
-  void TearDown() override {
-    ExitVoreverDLL();
-    theApp.SetDocumentManager(nullptr);
-    m_device.reset();
-  }
+  void SetUp() override { StartProgram(); }
 
   std::vector<CHelpDocument*> HelpDocuments() {
     std::vector<CHelpDocument*> documents;
@@ -56,9 +43,6 @@ class HelpAndLogTest : public ::testing::Test {
     return url.substr(url.find_last_of('/') + 1);
   }
 
-  CDocumentManager m_manager;
-  std::unique_ptr<CDXWindowedDevice> m_device;
-  CDXMainFrame* m_frame = nullptr;
 };
 
 TEST_F(HelpAndLogTest, EachHelpCommandOpensItsOwnTitledWindowOnItsPage) {

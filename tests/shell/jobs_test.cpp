@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "desktop_test.h"
+#include "program_test.h"
 #include "geo_test_meshes.h"
 #include "temp_folder.h"
 
@@ -62,17 +63,10 @@ std::vector<CFrame*> ChildFrames(CFrame* parent) {
 
 // The system as the host starts it, with Direct3D meshes loaded from .x
 // files (the progressive road needs them).
-class JobsTest : public ::testing::Test {
+class JobsTest : public ProgramTest {
  protected:
   void SetUp() override {
-    m_manager.Initialize();
-    theApp.SetDocumentManager(&m_manager);
-    m_device = std::make_unique<CDXWindowedDevice>();
-    InitVoreverDLL();
-    m_frame = GetMainFrame();
-    ASSERT_NE(m_frame, nullptr);
-    theApp.m_pMainWnd = m_frame;
-    m_frame->ShowWindow(SW_SHOW);
+    StartProgram();
     m_savedLoadDXMeshes = g_appOptions.bLoadDXMeshes;
     m_savedFormat = g_appOptions.dwXFileFormat;
     m_savedLoadingMethod = g_appOptions.dw3dsLoadingMethod;
@@ -82,9 +76,7 @@ class JobsTest : public ::testing::Test {
   }
   void TearDown() override {
     AfxSetModalDialogHook(nullptr);
-    ExitVoreverDLL();
-    theApp.SetDocumentManager(nullptr);
-    m_device.reset();
+    StopProgram();
     g_appOptions.bLoadDXMeshes = m_savedLoadDXMeshes;
     g_appOptions.dwXFileFormat = m_savedFormat;
     g_appOptions.dw3dsLoadingMethod = m_savedLoadingMethod;
@@ -150,9 +142,6 @@ class JobsTest : public ::testing::Test {
     return static_cast<LPCSTR>(triangles);
   }
 
-  CDocumentManager m_manager;
-  std::unique_ptr<CDXWindowedDevice> m_device;
-  CDXMainFrame* m_frame = nullptr;
   TempFolder m_folder;
   std::string m_sphere;
   BYTE m_savedLoadDXMeshes = 0;

@@ -19,33 +19,15 @@
 #include <vector>
 
 #include "desktop_test.h"
+#include "program_test.h"
 
 namespace {
 
 // The system as the host starts it: the document manager, the device object
 // (or none) and the library's main frame and templates.
-class MainFrameTest : public ::testing::Test {
+class MainFrameTest : public ProgramTest {
  protected:
-  void Start(bool withDevice) {
-    m_manager.Initialize();
-    theApp.SetDocumentManager(&m_manager);
-    if (withDevice) m_device = std::make_unique<CDXWindowedDevice>();
-    InitVoreverDLL();
-    m_frame = GetMainFrame();
-    ASSERT_NE(m_frame, nullptr);
-    ASSERT_NE(m_frame->GetSafeHwnd(), nullptr);
-    theApp.m_pMainWnd = m_frame;
-    m_frame->ShowWindow(SW_SHOW);
-  }
-  void TearDown() override {
-    ExitVoreverDLL();
-    theApp.SetDocumentManager(nullptr);
-    m_device.reset();
-  }
 
-  CDocumentManager m_manager;
-  std::unique_ptr<CDXWindowedDevice> m_device;
-  CDXMainFrame* m_frame = nullptr;
 };
 
 std::vector<std::string> Texts(const std::vector<CString>& texts) {
@@ -55,7 +37,7 @@ std::vector<std::string> Texts(const std::vector<CString>& texts) {
 }
 
 TEST_F(MainFrameTest, TheMainWindowHasItsTitleMenusStatusAndReductionToolbar) {
-  Start(true);
+  StartProgram(true);
   EXPECT_STREQ(m_frame->GetWindowTextString(), "Qorvex Vorever");
   EXPECT_EQ(Texts(m_frame->GetMenuTitles()), (std::vector<std::string>{"&File", "&View", "&Window", "&Help"}));
   EXPECT_EQ(Texts(m_frame->GetMenuItemTexts(0)), (std::vector<std::string>{"&Import...", "", "E&xit"}));
@@ -80,7 +62,7 @@ TEST_F(MainFrameTest, TheMainWindowHasItsTitleMenusStatusAndReductionToolbar) {
 }
 
 TEST_F(MainFrameTest, UpdateHandlersEnableAndCheckTheMenuItems) {
-  Start(true);
+  StartProgram(true);
   m_frame->OnUpdateCmdUI();
   BOOL enabled = FALSE, checked = FALSE;
   ASSERT_TRUE(m_frame->GetMenuItemState(ID_VIEW_REDUCTION_STEPS_TOOLBAR, &enabled, &checked));
@@ -97,7 +79,7 @@ TEST_F(MainFrameTest, UpdateHandlersEnableAndCheckTheMenuItems) {
 
 TEST_F(MainFrameTest, AFailedDeviceShowsTheStopBox) {
   DWORD before = GetLastMessageBox().count;
-  Start(false);
+  StartProgram(false);
   MessageBoxRecord box = GetLastMessageBox();
   ASSERT_GT(box.count, before);
   EXPECT_EQ(box.caption, "Creation of a Direct3D device");
@@ -111,7 +93,7 @@ TEST_F(MainFrameTest, AFailedDeviceShowsTheStopBox) {
 }
 
 TEST_F(MainFrameTest, ADocumentWindowOpensDrawsAndCloses) {
-  Start(true);
+  StartProgram(true);
   ASSERT_TRUE(m_frame->CreateDocument());
   CDXDoc* document = m_frame->GetActiveDXDocument();
   ASSERT_NE(document, nullptr);
@@ -142,7 +124,7 @@ class CWaitingDoc : public CDXDoc {
 IMPLEMENT_DYNCREATE(CWaitingDoc, CDXDoc)
 
 TEST_F(MainFrameTest, ClosingADocumentWindowWithAPausedJobReturns) {
-  Start(true);
+  StartProgram(true);
   CMultiDocTemplate docTemplate(IDR_SPLITTERFRAME, RUNTIME_CLASS(CWaitingDoc), RUNTIME_CLASS(CDXSplitterFrame),
                                 RUNTIME_CLASS(CDXFile3DView));
   auto* document = static_cast<CWaitingDoc*>(docTemplate.OpenDocumentFile(nullptr));

@@ -33,6 +33,8 @@
 #include <string>
 
 
+#include "program_test.h"
+
 namespace {
 
 constexpr UINT kHostFrame = 9500;
@@ -60,14 +62,10 @@ CONFIGFILE SavedConfig() {
 
 // The main frame as the host makes it, a document, and a plain frame that
 // holds one form of the document.
-class OptionFormsTest : public ::testing::Test {
+class OptionFormsTest : public ProgramTest {
  protected:
   void SetUp() override {
-    m_manager.Initialize();
-    theApp.SetDocumentManager(&m_manager);
-    m_device = std::make_unique<CDXWindowedDevice>();
-    InitVoreverDLL();
-    theApp.m_pMainWnd = GetMainFrame();
+    StartProgram();
     m_document = new CDXDoc;
     ASSERT_TRUE(m_document->OnNewDocument());
     CONFIGFILE defaults;
@@ -80,10 +78,7 @@ class OptionFormsTest : public ::testing::Test {
   void TearDown() override {
     if (m_host) m_host->DestroyWindow();
     if (m_document) m_document->OnCloseDocument();
-    ExitVoreverDLL();
-    theApp.m_pMainWnd = nullptr;
-    theApp.SetDocumentManager(nullptr);
-    m_device.reset();
+    StopProgram();
   }
   // A form of viewClass on the document, initialised as the frame would.
   CView* MakeView(CRuntimeClass* viewClass) {
@@ -95,8 +90,6 @@ class OptionFormsTest : public ::testing::Test {
     return view;
   }
 
-  CDocumentManager m_manager;
-  std::unique_ptr<CDXWindowedDevice> m_device;
   CDXDoc* m_document = nullptr;
   CFrameWnd* m_host = nullptr;
 };

@@ -34,33 +34,20 @@
 #include <vector>
 
 #include "desktop_test.h"
+#include "program_test.h"
 
 namespace {
 
-class PanesTest : public ::testing::Test {
+class PanesTest : public ProgramTest {
  protected:
   void SetUp() override {
-    m_manager.Initialize();
-    theApp.SetDocumentManager(&m_manager);
-    m_device = std::make_unique<CDXWindowedDevice>();
-    InitVoreverDLL();
-    m_main = GetMainFrame();
-    ASSERT_NE(m_main, nullptr);
-    theApp.m_pMainWnd = m_main;
-    m_main->MoveWindow(0, 0, 1600, 900);
-    m_main->ShowWindow(SW_SHOW);
+    StartProgram();
+    m_frame->MoveWindow(0, 0, 1600, 900);
   }
-  void TearDown() override {
-    g_pInputManager->ForgetHeldInput();
-    ExitVoreverDLL();
-    theApp.SetDocumentManager(nullptr);
-    m_device.reset();
-  }
-
   // A new document in its splitter frame, shown large.
   CDXSplitterFrame* OpenDocument() {
-    if (!m_main->CreateDocument()) return nullptr;
-    m_document = m_main->GetActiveDXDocument();
+    if (!m_frame->CreateDocument()) return nullptr;
+    m_document = m_frame->GetActiveDXDocument();
     if (m_document == nullptr) return nullptr;
     CDXSplitterFrame* frame = m_document->GetSplitterFrame();
     if (frame != nullptr) {
@@ -122,9 +109,6 @@ class PanesTest : public ::testing::Test {
     return views;
   }
 
-  CDocumentManager m_manager;
-  std::unique_ptr<CDXWindowedDevice> m_device;
-  CDXMainFrame* m_main = nullptr;
   CDXDoc* m_document = nullptr;
 };
 
@@ -335,7 +319,9 @@ TEST_F(PanesTest, DraggingTheToolPaneBarPausesEveryViewUntilTheBarsAreDrawnAgain
   CDXLeftRightCompositeSplitterWnd* splitter = frame->GetLeftRightSplitter();
   for (bool (CDXSplitterFrame::*layout)() : {&CDXSplitterFrame::CreateOneView2, &CDXSplitterFrame::Create4Views2,
                                              &CDXSplitterFrame::Create2Views}) {
-    if (layout != &CDXSplitterFrame::CreateOneView2) ASSERT_TRUE((frame->*layout)());
+    if (layout != &CDXSplitterFrame::CreateOneView2) {
+      ASSERT_TRUE((frame->*layout)());
+    }
     CDXFile3DView* views[4];
     int count = frame->Get3DViews(views);
     SCOPED_TRACE(count);
@@ -448,8 +434,8 @@ TEST_F(PanesTest, TheAnimationToolbarPlaysPausesStopsAndSetsTheTimeOfTheChosenSe
 TEST_F(PanesTest, TheThreeDViewWindowSwitchesBetweenOneAndFourViewsKeepingTheCamera) {
   CDXSplitterFrame* documentFrame = OpenDocument();
   ASSERT_NE(documentFrame, nullptr);
-  ASSERT_TRUE(m_main->TriggerCommand(ID_WINDOW_NEW_3DVIEW));
-  auto* frame = DYNAMIC_DOWNCAST(CDX3DChildFrame, m_main->MDIGetActive());
+  ASSERT_TRUE(m_frame->TriggerCommand(ID_WINDOW_NEW_3DVIEW));
+  auto* frame = DYNAMIC_DOWNCAST(CDX3DChildFrame, m_frame->MDIGetActive());
   ASSERT_NE(frame, nullptr);
   frame->GetWidget()->window()->showMaximized();
   QCoreApplication::processEvents();

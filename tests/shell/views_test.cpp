@@ -36,29 +36,16 @@
 #include <vector>
 
 #include "desktop_test.h"
+#include "program_test.h"
 
 namespace {
 
-class ViewsTest : public ::testing::Test {
+class ViewsTest : public ProgramTest {
  protected:
   void SetUp() override {
-    m_manager.Initialize();
-    theApp.SetDocumentManager(&m_manager);
-    m_device = std::make_unique<CDXWindowedDevice>();
-    InitVoreverDLL();
-    m_frame = GetMainFrame();
-    ASSERT_NE(m_frame, nullptr);
-    theApp.m_pMainWnd = m_frame;
+    StartProgram();
     m_frame->MoveWindow(0, 0, 900, 600);
-    m_frame->ShowWindow(SW_SHOW);
   }
-  void TearDown() override {
-    g_pInputManager->ForgetHeldInput();
-    ExitVoreverDLL();
-    theApp.SetDocumentManager(nullptr);
-    m_device.reset();
-  }
-
   // A new document with a glowing red box at the origin of its world.
   CDXDoc* OpenDocumentWithBox() {
     if (!m_frame->CreateDocument()) return nullptr;
@@ -102,9 +89,6 @@ class ViewsTest : public ::testing::Test {
 
   static QImage Picture(CDXFile3DView* view) { return view->GetWidget()->grab().toImage(); }
 
-  CDocumentManager m_manager;
-  std::unique_ptr<CDXWindowedDevice> m_device;
-  CDXMainFrame* m_frame = nullptr;
   CFrame* m_box = nullptr;
 };
 
