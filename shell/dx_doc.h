@@ -274,6 +274,10 @@ class CDXDoc : public CDocument {
   void FinishImport(CFrame* frame, CCameraFrame* camera, CDXThread* thread);
   void UndoImport(CFrame* frame, CCameraFrame* camera);
   void BeginFrameJob(CFrame* frame);
+  // Converts frame's meshes in place by convert; on failure or stop undo
+  // (when given) converts back, and the frame keeps its kind and is shown.
+  using FrameConversion = void (CFrame::*)(IDirect3DDevice8*, REDUCTIONOPTIONS*, CDXThread*);
+  bool ConvertFrameInPlace(CFrame* frame, CDXThread* thread, FrameConversion convert, FrameConversion undo);
   void AttachBesideSource(CFrame* frame, CFrame* source, D3DXMATRIX* transform, CCameraFrame* camera);
   void UndoBesideSource(CFrame* frame, CCameraFrame* camera);
   void ForgetJobFrame(CFrame* frame);

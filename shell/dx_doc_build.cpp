@@ -88,19 +88,18 @@ bool CDXDoc::CreateConnectivityMeshFrame(CFrame* source, CCameraFrame* camera, C
   return built;
 }
 
-bool CDXDoc::ConvertIntoPMeshFrame(CFrame* frame, CCameraFrame*, CDXThread* thread) {
+bool CDXDoc::ConvertFrameInPlace(CFrame* frame, CDXThread* thread, FrameConversion convert, FrameConversion undo) {
   BeginFrameJob(frame);
   if (thread != NULL) thread->SetThreadOutput(frame->GetName());
   const CFrame::EFrameType type = frame->GetFrameType();
   const bool converted = GuardedCall([&] {
-    frame->ConvertIntoPMeshFrameH(Device(), &m_ReductionOptions, thread);
+    (frame->*convert)(Device(), &m_ReductionOptions, thread);
     m_pLastWorkedFrame = frame;
     frame->SetPickableCapability(true);
     SetSelectedFrameL(frame);
   });
   if (!converted) {
-    // The meshes already converted become Direct3D meshes again.
-    GuardedCall([&] { frame->ConvertIntoDXMeshFrameH(Device(), &m_ReductionOptions, NULL); });
+    if (undo != NULL) GuardedCall([&] { (frame->*undo)(Device(), &m_ReductionOptions, NULL); });
     frame->SetFrameType(type);
     frame->Show();
     frame->SetPickableCapability(true);
@@ -108,24 +107,16 @@ bool CDXDoc::ConvertIntoPMeshFrame(CFrame* frame, CCameraFrame*, CDXThread* thre
   return converted;
 }
 
+// A failed or stopped conversion turns the meshes already converted back into
+// Direct3D meshes.
+bool CDXDoc::ConvertIntoPMeshFrame(CFrame* frame, CCameraFrame*, CDXThread* thread) {
+  return ConvertFrameInPlace(frame, thread, &CFrame::ConvertIntoPMeshFrameH, &CFrame::ConvertIntoDXMeshFrameH);
+}
+
+// The meshes already written are those of the level shown: a failed or
+// stopped conversion leaves the frame its kind and looks.
 bool CDXDoc::ConvertIntoDXMeshFrame(CFrame* frame, CCameraFrame*, CDXThread* thread) {
-  BeginFrameJob(frame);
-  if (thread != NULL) thread->SetThreadOutput(frame->GetName());
-  const CFrame::EFrameType type = frame->GetFrameType();
-  const bool converted = GuardedCall([&] {
-    frame->ConvertIntoDXMeshFrameH(Device(), &m_ReductionOptions, thread);
-    m_pLastWorkedFrame = frame;
-    frame->SetPickableCapability(true);
-    SetSelectedFrameL(frame);
-  });
-  if (!converted) {
-    // The meshes already written are those of the level shown: the frame
-    // keeps its kind and looks as before.
-    frame->SetFrameType(type);
-    frame->Show();
-    frame->SetPickableCapability(true);
-  }
-  return converted;
+  return ConvertFrameInPlace(frame, thread, &CFrame::ConvertIntoDXMeshFrameH, NULL);
 }
 
 bool CDXDoc::ApplyPMeshDisplayOptions(CFrame* frame, CCameraFrame*, CDXThread* thread, float percentage) {
