@@ -11,50 +11,22 @@
 #include <string>
 #include <vector>
 
+#include "settings_file.h"
+
 namespace fs = std::filesystem;
 
+using namespace settings_file;
+
 namespace {
-
-fs::path ConfigPath() { return fs::read_symlink("/proc/self/exe").parent_path() / "Config.dat"; }
-
-std::vector<char> FileBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<char>(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const fs::path& path, const std::vector<char>& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc)
-      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<char> RecordBytes(const CONFIGFILE& cf) {
-  const char* p = reinterpret_cast<const char*>(&cf);
-  return std::vector<char>(p, p + sizeof(cf));
-}
-
-CONFIGFILE Defaults() {
-  CONFIGFILE cf;
-  std::memset(&cf, 0, sizeof(cf));
-  SetDefaultConfigData(cf);
-  return cf;
-}
 
 // Keeps whatever "Config.dat" the program folder held and puts it back.
 class ConfigFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    m_had = fs::exists(ConfigPath());
-    if (m_had) m_saved = FileBytes(ConfigPath());
-    fs::remove_all(ConfigPath());
-  }
-  void TearDown() override {
-    fs::remove_all(ConfigPath());
-    if (m_had) WriteBytes(ConfigPath(), m_saved);
-  }
+  void SetUp() override { m_keeper.Keep(); }
+  void TearDown() override { m_keeper.PutBack(); }
 
  private:
-  bool m_had = false;
-  std::vector<char> m_saved;
+  CSettingsFileKeeper m_keeper;
 };
 
 TEST(ConfigRecord, Defaults) {

@@ -26,34 +26,13 @@
 
 #include "desktop_test.h"
 #include "program_test.h"
+#include "settings_file.h"
 
 namespace fs = std::filesystem;
 
+using namespace settings_file;
+
 namespace {
-
-fs::path ConfigPath() { return fs::read_symlink("/proc/self/exe").parent_path() / "Config.dat"; }
-
-std::vector<char> FileBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<char>(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const fs::path& path, const std::vector<char>& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc)
-      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<char> RecordBytes(const CONFIGFILE& config) {
-  const char* p = reinterpret_cast<const char*>(&config);
-  return std::vector<char>(p, p + sizeof config);
-}
-
-CONFIGFILE Defaults() {
-  CONFIGFILE config;
-  std::memset(&config, 0, sizeof config);
-  SetDefaultConfigData(config);
-  return config;
-}
 
 // Holds a lock on a thread of its own (a job's) until released.
 class CLockHolder {
@@ -85,15 +64,10 @@ class CLockHolder {
 // program folder's "Config.dat" kept and put back.
 class DocumentTest : public ProgramTest {
  protected:
-  void SetUp() override {
-    m_hadConfig = fs::exists(ConfigPath());
-    if (m_hadConfig) m_savedConfig = FileBytes(ConfigPath());
-    fs::remove_all(ConfigPath());
-  }
+  void SetUp() override { m_keeper.Keep(); }
   void TearDown() override {
     StopProgram();
-    fs::remove_all(ConfigPath());
-    if (m_hadConfig) WriteBytes(ConfigPath(), m_savedConfig);
+    m_keeper.PutBack();
   }
   // A document in its window, as the "new" command makes it; NULL when none.
   CDXDoc* OpenWindow() {
@@ -103,8 +77,7 @@ class DocumentTest : public ProgramTest {
 
 
  private:
-  bool m_hadConfig = false;
-  std::vector<char> m_savedConfig;
+  CSettingsFileKeeper m_keeper;
 };
 
 TEST_F(DocumentTest, TheSettingsFileIsTakenWhenWholeAndReplacedByTheDefaultsOtherwise) {

@@ -5,13 +5,12 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include <unistd.h>
 
 #include "desktop_test.h"
+#include "settings_file.h"
 
 CAfxDesktop* g_testDesktop = nullptr;
 
@@ -20,35 +19,20 @@ namespace {
 // Each window test starts on the default settings: the program folder's
 // "Config.dat" is set aside for the test and put back after it, so that what
 // one test saves there cannot change what the next one draws.
-class CSettingsFileKeeper : public ::testing::EmptyTestEventListener {
+class CSettingsForEachTest : public ::testing::EmptyTestEventListener {
  public:
-  void OnTestStart(const ::testing::TestInfo&) override {
-    m_path = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "Config.dat";
-    std::error_code error;
-    m_kept = std::filesystem::is_regular_file(m_path, error);
-    if (m_kept) {
-      std::ifstream in(m_path, std::ios::binary);
-      m_bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    std::filesystem::remove_all(m_path, error);
-  }
-  void OnTestEnd(const ::testing::TestInfo&) override {
-    std::error_code error;
-    std::filesystem::remove_all(m_path, error);
-    if (m_kept) std::ofstream(m_path, std::ios::binary).write(m_bytes.data(), static_cast<std::streamsize>(m_bytes.size()));
-  }
+  void OnTestStart(const ::testing::TestInfo&) override { m_keeper.Keep(); }
+  void OnTestEnd(const ::testing::TestInfo&) override { m_keeper.PutBack(); }
 
  private:
-  std::filesystem::path m_path;
-  bool m_kept = false;
-  std::string m_bytes;
+  settings_file::CSettingsFileKeeper m_keeper;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  ::testing::UnitTest::GetInstance()->listeners().Append(new CSettingsFileKeeper);
+  ::testing::UnitTest::GetInstance()->listeners().Append(new CSettingsForEachTest);
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
   setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
   std::string runtime =
