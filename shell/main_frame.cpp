@@ -660,36 +660,30 @@ LRESULT CDXMainFrame::OnCreateProgressBar(WPARAM, LPARAM) {
 
 LRESULT CDXMainFrame::OnDisplayTrace(WPARAM, LPARAM) { return 0; }
 
-LRESULT CDXMainFrame::OnReadThreadInfo(WPARAM, LPARAM lParam) {
+// A job's news goes to its document while the document is open; each
+// message steps the progress bar.
+LRESULT CDXMainFrame::ForwardToDocument(LPARAM lParam, void (CDXDoc::*forward)(CDXThread*)) {
   CDXThread* job = JobOf(lParam);
   if (job == NULL || !DocumentOpen(job->GetDXDoc())) return 0;
-  job->GetDXDoc()->OnReadThreadInfo(job);
+  (job->GetDXDoc()->*forward)(job);
   StepProgressBarOnce();
   return 0;
+}
+
+LRESULT CDXMainFrame::OnReadThreadInfo(WPARAM, LPARAM lParam) {
+  return ForwardToDocument(lParam, &CDXDoc::OnReadThreadInfo);
 }
 
 LRESULT CDXMainFrame::OnThreadTraceFileCreated(WPARAM, LPARAM lParam) {
-  CDXThread* job = JobOf(lParam);
-  if (job == NULL || !DocumentOpen(job->GetDXDoc())) return 0;
-  job->GetDXDoc()->OnThreadTraceFileCreated(job);
-  StepProgressBarOnce();
-  return 0;
+  return ForwardToDocument(lParam, &CDXDoc::OnThreadTraceFileCreated);
 }
 
 LRESULT CDXMainFrame::OnReadThreadTraceFile(WPARAM, LPARAM lParam) {
-  CDXThread* job = JobOf(lParam);
-  if (job == NULL || !DocumentOpen(job->GetDXDoc())) return 0;
-  job->GetDXDoc()->OnReadThreadTraceFile(job);
-  StepProgressBarOnce();
-  return 0;
+  return ForwardToDocument(lParam, &CDXDoc::OnReadThreadTraceFile);
 }
 
 LRESULT CDXMainFrame::OnThreadCreated(WPARAM, LPARAM lParam) {
-  CDXThread* job = JobOf(lParam);
-  if (job == NULL || !DocumentOpen(job->GetDXDoc())) return 0;
-  job->GetDXDoc()->OnThreadCreated(job);
-  StepProgressBarOnce();
-  return 0;
+  return ForwardToDocument(lParam, &CDXDoc::OnThreadCreated);
 }
 
 LRESULT CDXMainFrame::OnStepProgressBar(WPARAM, LPARAM) {

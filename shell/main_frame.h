@@ -149,6 +149,7 @@ class CDXMainFrame : public CMDIFrameWnd {
   bool CreateReductionToolbar(UINT resourceId);
   // One step of the progress control when there is one.
   void StepProgressBarOnce();
+  LRESULT ForwardToDocument(LPARAM lParam, void (CDXDoc::*forward)(CDXThread*));
   void DestroyContent();
 
   HWND m_hRenderWindow = nullptr;

@@ -1,5 +1,6 @@
 #include "numeric_edit.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -34,6 +35,15 @@ SEditState ClearSelection(CEdit* edit) {
 bool SignBefore(const CString& text, char sign, DWORD caret) {
   int at = text.Find(sign);
   return at < static_cast<int>(caret);
+}
+
+// The value one step further in the direction the up-down was pressed, held
+// below its upper bound going up and above its lower bound going down.
+double Stepped(double value, CSpinButtonCtrl* spin, const NM_UPDOWN* notification, double step) {
+  int lower = 0, upper = 0;
+  spin->GetRange32(lower, upper);
+  if (notification->iDelta >= 0) return std::min(value + step, static_cast<double>(upper));
+  return std::max(value - step, static_cast<double>(lower));
 }
 
 bool IsDigit(signed char character) { return isalnum(static_cast<unsigned char>(character)) && !isalpha(static_cast<unsigned char>(character)); }
@@ -72,17 +82,7 @@ void CFloatEdit::OnChar(UINT character, UINT repeat, UINT flags) {
 void CFloatEdit::IncrementContent(CSpinButtonCtrl* spin, NM_UPDOWN* notification, float step) {
   CString text;
   GetWindowText(text);
-  double value = atof(text);
-  int lower = 0, upper = 0;
-  spin->GetRange32(lower, upper);
-  if (notification->iDelta >= 0) {
-    value += step;
-    if (value > upper) value = upper;
-  } else {
-    value -= step;
-    if (value < lower) value = lower;
-  }
-  text.Format("%3.1f", value);
+  text.Format("%3.1f", Stepped(atof(text), spin, notification, step));
   SetWindowText(text);
 }
 
@@ -117,16 +117,7 @@ void CDWORDEdit::OnChar(UINT character, UINT repeat, UINT flags) {
 void CDWORDEdit::IncrementContent(CSpinButtonCtrl* spin, NM_UPDOWN* notification, long step) {
   CString text;
   GetWindowText(text);
-  long value = atol(text);
-  int lower = 0, upper = 0;
-  spin->GetRange32(lower, upper);
-  if (notification->iDelta >= 0) {
-    value += step;
-    if (value > upper) value = upper;
-  } else {
-    value -= step;
-    if (value < lower) value = lower;
-  }
-  text.Format("%d", static_cast<int>(value));
+  text.Format("%d", static_cast<int>(Stepped(static_cast<double>(atol(text)), spin, notification,
+                                               static_cast<double>(step))));
   SetWindowText(text);
 }

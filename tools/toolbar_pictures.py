@@ -131,14 +131,6 @@ def view_picture(side):
     return draw
 
 
-def perspective(c):
-    c.poly([(2, 13), (7, 3), (9, 3), (14, 13)], SKY)
-    c.line(2, 13, 7, 3, INK)
-    c.line(14, 13, 9, 3, INK)
-    c.line(2, 13, 14, 13, INK)
-    c.line(5, 8, 11, 8, INK)
-
-
 def panes(left, right):
     def draw(c):
         c.rect(1, 2, 14, 13, WHITE)
@@ -360,14 +352,13 @@ def turbo(c):
 
 
 PICTURES = {
-    # 3D views toolbar and the perspective preset
+    # 3D views toolbar
     "view_back.png": view_picture("back"),
     "view_front.png": view_picture("front"),
     "view_left.png": view_picture("left"),
     "view_right.png": view_picture("right"),
     "view_top.png": view_picture("top"),
     "view_bottom.png": view_picture("bottom"),
-    "view_perspective.png": perspective,
     # panes toolbar
     "panes_both.png": panes(True, True),
     "panes_hide_tool.png": panes(False, True),
