@@ -3,40 +3,26 @@
 // connectivity mesh. Every change goes at once into the document's settings.
 #pragma once
 
-#include <afxext.h>
-#include <configfile.h>
-
 #include "numeric_edit.h"
+#include "option_forms.h"
 
-class CDXDoc;
-class CDXSplitterFrame;
-
-class CCMeshOptionsFormView : public CFormView {
+class CCMeshOptionsFormView : public COptionFormView {
   DECLARE_DYNCREATE(CCMeshOptionsFormView)
 
  public:
   CCMeshOptionsFormView();
   ~CCMeshOptionsFormView() override;
 
-  void ClearContent();
-  void DestroyContent();
-  bool Initialize();
-  // The five values from config (NULL: the document's settings) into the
-  // members and the controls.
-  void FillForm(CONFIGFILE* config);
-  // The controls into the document's settings, spread and saved.
-  void SetInDocument();
-  bool IsInitialized() const { return m_bInitialized; }
-  CDXDoc* GetDXDoc() const;
-
-  void OnInitialUpdate() override;
-
  protected:
+  void SetFormInDocument(CDXDoc* document, bool present) override;
+  void AttachControls() override;
+  // The five values of the form.
+  void ValuesFrom(const CONFIGFILE& config) override;
+  void ValuesInto(CONFIGFILE& config) override;
   void DoDataExchange(CDataExchange* exchange) override;
-  void OnChangeAnyEdit();
-  void OnDeltaposAllSpinners(NMHDR* header, LRESULT* result);
   void OnSinglePointPositionEdgeMidpointCheck();
   void OnResetDefaultReductionOptionsButton();
+  // An initialised form commits and saves the settings once more.
   void OnDestroy();
 
   DECLARE_MESSAGE_MAP()
@@ -46,9 +32,6 @@ class CCMeshOptionsFormView : public CFormView {
   CFloatEdit m_MaxNormalAngleEdit;
   CFloatEdit m_MaxAreaChangeEdit;
   CFloatEdit m_FaceAreaFactorEdit;
-  CDXSplitterFrame* m_pSplitterFrame;
-  bool m_bInitialized;
-  bool m_bFilling = false;  // FillForm writes the controls: no commit meanwhile
   int m_bAllowMidpoint;
   float m_fMaxNormalAngle;
   float m_fMaxAreaChangePercent;

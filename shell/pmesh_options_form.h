@@ -5,44 +5,30 @@
 // document's settings.
 #pragma once
 
-#include <afxext.h>
-#include <configfile.h>
-
 #include "numeric_edit.h"
+#include "option_forms.h"
 
-class CDXDoc;
-class CDXSplitterFrame;
-
-class CPMeshOptionsFormView : public CFormView {
+class CPMeshOptionsFormView : public COptionFormView {
   DECLARE_DYNCREATE(CPMeshOptionsFormView)
 
  public:
   CPMeshOptionsFormView();
   ~CPMeshOptionsFormView() override;
 
-  void ClearContent();
-  void DestroyContent();
-  bool Initialize();
-  // The seven values from config (NULL: the document's settings) into the
-  // members and the controls.
-  void FillForm(CONFIGFILE* config);
-  void SetInDocument();
   // 0 faces, 1 vertices.
   int GetSimplificationOption() const { return m_nSimplification; }
   bool TriangleSimplification() const { return m_nSimplification == 0; }
-  bool IsInitialized() const { return m_bInitialized; }
-  CDXDoc* GetDXDoc() const;
-
-  void OnInitialUpdate() override;
 
  protected:
+  void SetFormInDocument(CDXDoc* document, bool present) override;
+  void AttachControls() override;
+  // The seven values of the form.
+  void ValuesFrom(const CONFIGFILE& config) override;
+  void ValuesInto(CONFIGFILE& config) override;
   void DoDataExchange(CDataExchange* exchange) override;
   void OnSimplifyMeshFacesRadio();
   void OnSimplifyMeshVerticesRadio();
-  void OnChangeAnyEdit();
-  void OnDeltaposAllSpinners(NMHDR* header, LRESULT* result);
   void OnResetDefaultReductionOptionsButton();
-  void OnDestroy();
 
   DECLARE_MESSAGE_MAP()
 
@@ -57,9 +43,6 @@ class CPMeshOptionsFormView : public CFormView {
   CFloatEdit m_PositionEdit;
   CFloatEdit m_SpecularEdit;
   CFloatEdit m_TextureEdit;
-  CDXSplitterFrame* m_pSplitterFrame;
-  bool m_bInitialized;
-  bool m_bFilling = false;  // FillForm writes the controls: no commit meanwhile
   int m_nSimplification;
   float m_fBoundary;
   float m_fDiffuse;

@@ -3,7 +3,6 @@
 #include <basemesh.h>
 #include <dxpmesh.h>
 #include <garbagelist.h>
-#include <materialpresets.h>
 #include <tracelog.h>
 
 #include <algorithm>
@@ -11,12 +10,11 @@
 #include "dx_doc.h"
 #include "dx_splitter_frame.h"
 #include "main_frame.h"
-#include "option_forms.h"
 #include "resource.h"
 
-IMPLEMENT_DYNCREATE(CReductionMethodsFormView, CFormView)
+IMPLEMENT_DYNCREATE(CReductionMethodsFormView, COptionFormView)
 
-BEGIN_MESSAGE_MAP(CReductionMethodsFormView, CFormView)
+BEGIN_MESSAGE_MAP(CReductionMethodsFormView, COptionFormView)
 ON_CBN_SELCHANGE(IDC_PMESH_COMBO, OnSelchangeComboSelectedPmesh)
 ON_WM_HSCROLL()
 ON_EN_CHANGE(IDC_PERCENT_DISPLAYED, OnChangeDesiredPercentageDisplayedEdit)
@@ -44,7 +42,6 @@ ON_BN_CLICKED(IDC_RESET_DISPLAY_OPTIONS, OnResetDefaultDisplayOptionsButton)
 ON_BN_CLICKED(IDC_METHOD_PMESH, OnProgressiveMeshMethodRadio)
 ON_BN_CLICKED(IDC_METHOD_CMESH, OnConnectivityMeshMethodRadio)
 ON_WM_CTLCOLOR()
-ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 namespace {
@@ -72,7 +69,7 @@ struct SHeldLocks {
 }  // namespace
 
 CReductionMethodsFormView::CReductionMethodsFormView()
-    : CFormView(IDD_REDUCTION_METHODS_FORM),
+    : COptionFormView(IDD_REDUCTION_METHODS_FORM, "reduction methods"),
       m_cvActiveEdges{},
       m_cvActiveVertices{},
       m_cvRemovedVertices{},
@@ -96,7 +93,7 @@ CReductionMethodsFormView::CReductionMethodsFormView()
 CReductionMethodsFormView::~CReductionMethodsFormView() { DestroyContent(); }
 
 void CReductionMethodsFormView::ClearContent() {
-  m_pSplitterFrame = NULL;
+  COptionFormView::ClearContent();
   m_pShownPMesh = NULL;
   m_pShownFrame = NULL;
   m_eShownFrameType = CFrame::ePlainFrame;
@@ -104,52 +101,23 @@ void CReductionMethodsFormView::ClearContent() {
   m_cvSelectedPMesh = D3DCOLORVALUE{};
 }
 
-void CReductionMethodsFormView::DestroyContent() {
-  CDXDoc* document = GetDXDoc();
-  if (document != NULL && document->GetReductionMethodsFormView() == this) {
-    document->SetReductionMethodsFormView(NULL);
+void CReductionMethodsFormView::SetFormInDocument(CDXDoc* document, bool present) {
+  if (present || document->GetReductionMethodsFormView() == this) {
+    document->SetReductionMethodsFormView(present ? this : NULL);
   }
-  ClearContent();
 }
 
-CDXDoc* CReductionMethodsFormView::GetDXDoc() const { return DYNAMIC_DOWNCAST(CDXDoc, GetDocument()); }
-
-void CReductionMethodsFormView::OnInitialUpdate() {
-  Initialize();
-  CFormView::OnInitialUpdate();
-}
-
-bool CReductionMethodsFormView::Initialize() {
-  try {
-    CDXDoc* document = GetDXDoc();
-    if (document == NULL) throw "\nError: The reduction methods form has no document.";
-    m_bFilling = true;
-    UpdateData(FALSE);
-    m_bFilling = false;
-    document->SetReductionMethodsFormView(this);
-    m_pSplitterFrame = document->GetSplitterFrame();
-    m_PercentageSlider.SetRange(0, 100);
-    m_PercentageSlider.SetTicFreq(10);
-    m_PercentageSlider.SetPageSize(10);
-    if (!m_PercentageDisplayedEdit.SubclassDlgItem(IDC_PERCENT_DISPLAYED, this) ||
-        !m_AreaToleranceEdit.SubclassDlgItem(IDC_AREA_TOLERANCE, this) ||
-        !m_VolumeToleranceEdit.SubclassDlgItem(IDC_VOLUME_TOLERANCE, this)) {
-      throw "\nError: SubclassDlgItem() failed in CReductionMethodsFormView::Initialize().";
-    }
-    static_cast<CSpinButtonCtrl*>(GetDlgItem(IDC_SPIN_AREA_TOLERANCE))->SetRange32(0, 32767);
-    static_cast<CSpinButtonCtrl*>(GetDlgItem(IDC_SPIN_VOLUME_TOLERANCE))->SetRange32(0, 32767);
-    FillForm(NULL);
-  } catch (const char* message) {
-    m_bFilling = false;
-    DEBUG_TRACE("%s", message);
-    DestroyContent();
-    return false;
-  }
-  return true;
+void CReductionMethodsFormView::AttachControls() {
+  m_PercentageSlider.SetRange(0, 100);
+  m_PercentageSlider.SetTicFreq(10);
+  m_PercentageSlider.SetPageSize(10);
+  AttachFloatEdits({{&m_PercentageDisplayedEdit, IDC_PERCENT_DISPLAYED, 0, 0},
+                    {&m_AreaToleranceEdit, IDC_AREA_TOLERANCE, IDC_SPIN_AREA_TOLERANCE, 32767},
+                    {&m_VolumeToleranceEdit, IDC_VOLUME_TOLERANCE, IDC_SPIN_VOLUME_TOLERANCE, 32767}});
 }
 
 void CReductionMethodsFormView::DoDataExchange(CDataExchange* exchange) {
-  CFormView::DoDataExchange(exchange);
+  COptionFormView::DoDataExchange(exchange);
   DDX_Control(exchange, IDC_PMESH_COMBO, m_PMeshCombo);
   DDX_Control(exchange, IDC_PERCENT_SLIDER, m_PercentageSlider);
   DDX_Radio(exchange, IDC_SHADING_GOURAUD, m_nShading);
@@ -166,34 +134,27 @@ void CReductionMethodsFormView::DoDataExchange(CDataExchange* exchange) {
   DDX_Check(exchange, IDC_AREA_CHECK, m_bAreaCheck);
 }
 
-void CReductionMethodsFormView::UpdateControls() {
-  m_bFilling = true;
-  UpdateData(FALSE);
-  m_bFilling = false;
+void CReductionMethodsFormView::ValuesFrom(const CONFIGFILE& config) {
+  m_nShading = config.dwShadeMode == 0 ? 0 : 1;
+  m_nFilling = config.dwFillMode == 0 ? 0 : 1;
+  m_bShowActiveEdges = config.bShowActiveEdges != 0;
+  m_bShowActiveVertices = config.bShowActiveVertices != 0;
+  m_bShowRemovedVertices = config.bShowRemovedVertices != 0;
+  m_bColorNewFaces = config.bColorCreatedTriangles != 0;
+  m_nReductionMethod = config.dwReductionMethod == 0 ? 0 : 1;
+  m_fPercentageDisplayed = config.fPMeshPercent;
+  m_cvActiveEdges = config.cvActiveEdges;
+  m_cvActiveVertices = config.cvActiveVertices;
+  m_cvRemovedVertices = config.cvRemovedVertices;
+  m_cvCreatedTriangles = config.cvCreatedTriangles;
+  m_cvSelectedPMesh = config.cvSelectedPMesh;
+  m_bVolumeCheck = config.bVolumeCheck != 0;
+  m_fVolumeTolerance = config.fVolumeTolerancePercent;
+  m_fAreaTolerance = config.fAreaTolerancePercent;
+  m_bAreaCheck = config.bAreaCheck != 0;
 }
 
-void CReductionMethodsFormView::FillForm(CONFIGFILE* config) {
-  CDXDoc* document = GetDXDoc();
-  if (config == NULL && document != NULL) config = document->GetConfig();
-  if (config == NULL) return;
-  m_nShading = config->dwShadeMode == 0 ? 0 : 1;
-  m_nFilling = config->dwFillMode == 0 ? 0 : 1;
-  m_bShowActiveEdges = config->bShowActiveEdges != 0;
-  m_bShowActiveVertices = config->bShowActiveVertices != 0;
-  m_bShowRemovedVertices = config->bShowRemovedVertices != 0;
-  m_bColorNewFaces = config->bColorCreatedTriangles != 0;
-  m_nReductionMethod = config->dwReductionMethod == 0 ? 0 : 1;
-  m_fPercentageDisplayed = config->fPMeshPercent;
-  m_cvActiveEdges = config->cvActiveEdges;
-  m_cvActiveVertices = config->cvActiveVertices;
-  m_cvRemovedVertices = config->cvRemovedVertices;
-  m_cvCreatedTriangles = config->cvCreatedTriangles;
-  m_cvSelectedPMesh = config->cvSelectedPMesh;
-  m_bVolumeCheck = config->bVolumeCheck != 0;
-  m_fVolumeTolerance = config->fVolumeTolerancePercent;
-  m_fAreaTolerance = config->fAreaTolerancePercent;
-  m_bAreaCheck = config->bAreaCheck != 0;
-  UpdateControls();
+void CReductionMethodsFormView::OnFormFilled() {
   if (m_PercentageSlider.m_hWnd != NULL) m_PercentageSlider.SetPos(static_cast<int>(m_fPercentageDisplayed));
   InvalidateActiveEdgesColorSample();
   InvalidateSelectedPMeshColorSample();
@@ -214,11 +175,7 @@ void CReductionMethodsFormView::ShowMethodTools() {
   }
 }
 
-void CReductionMethodsFormView::SetInDocument() {
-  CDXDoc* document = GetDXDoc();
-  if (document == NULL) return;
-  UpdateData(TRUE);  // a control that cannot be read keeps its previous value
-  CONFIGFILE config = *document->GetConfig();
+void CReductionMethodsFormView::ValuesInto(CONFIGFILE& config) {
   config.dwShadeMode = static_cast<DWORD>(m_nShading == 1 ? 1 : 0);
   config.dwFillMode = static_cast<DWORD>(m_nFilling == 1 ? 1 : 0);
   config.bShowActiveEdges = m_bShowActiveEdges != 0 ? 1 : 0;
@@ -236,7 +193,6 @@ void CReductionMethodsFormView::SetInDocument() {
   config.bVolumeCheck = m_bVolumeCheck != 0 ? 1 : 0;
   config.fVolumeTolerancePercent = m_fVolumeTolerance;
   config.cvSelectedPMesh = m_cvSelectedPMesh;
-  document->SetConfig(&config);
 }
 
 void CReductionMethodsFormView::SetPMeshCreationDisplayOptions() {
@@ -486,15 +442,6 @@ void CReductionMethodsFormView::SetSelectedPMeshVtoD(CDXPMesh* pmesh) {
 // ---------------------------------------------------------------------------
 // Handlers
 
-void CReductionMethodsFormView::FocusActive3DView() {
-  if (m_pSplitterFrame != NULL) m_pSplitterFrame->SetFocusOnActive3DView();
-}
-
-void CReductionMethodsFormView::CommitAndFocus() {
-  SetInDocument();
-  FocusActive3DView();
-}
-
 void CReductionMethodsFormView::OnSelchangeComboSelectedPmesh() {
   int index = m_PMeshCombo.GetCurSel();
   m_pShownPMesh = index < 0 ? NULL : reinterpret_cast<CDXPMesh*>(m_PMeshCombo.GetItemData(index));
@@ -512,17 +459,7 @@ void CReductionMethodsFormView::OnHScroll(UINT code, UINT position, CWnd* scroll
   if (CDXDoc* document = GetDXDoc()) document->SetSelectedPMeshPercentageDisplayedRTL();
 }
 
-void CReductionMethodsFormView::OnChangeDesiredPercentageDisplayedEdit() {
-  if (!m_bFilling) SetInDocument();
-}
-
-void CReductionMethodsFormView::OnChangeAnyEdit() {
-  if (!m_bFilling) SetInDocument();
-}
-
-void CReductionMethodsFormView::OnDeltaposAllSpinners(NMHDR* header, LRESULT* result) {
-  StepBuddyEdit(this, header, result, 1.0f);
-}
+void CReductionMethodsFormView::OnChangeDesiredPercentageDisplayedEdit() { OnChangeAnyEdit(); }
 
 void CReductionMethodsFormView::OnMaximumMeshDeltaSurfaceCheck() { CommitAndFocus(); }
 void CReductionMethodsFormView::OnMaximumMeshDeltaBoundingBoxCheck() { CommitAndFocus(); }
@@ -531,55 +468,11 @@ void CReductionMethodsFormView::OnShowActiveVertices() { CommitAndFocus(); }
 void CReductionMethodsFormView::OnShowRemovedVertices() { CommitAndFocus(); }
 void CReductionMethodsFormView::OnColorNewFaces() { CommitAndFocus(); }
 
-void CReductionMethodsFormView::OnFillingSolidRadio() {
-  CheckRadioButton(IDC_FILLING_WIREFRAME, IDC_FILLING_SOLID, IDC_FILLING_SOLID);
-  SetInDocument();
-  SetDeviceFilling(0);
-  FocusActive3DView();
-}
-
-void CReductionMethodsFormView::OnFillingWireframeRadio() {
-  CheckRadioButton(IDC_FILLING_WIREFRAME, IDC_FILLING_SOLID, IDC_FILLING_WIREFRAME);
-  SetInDocument();
-  SetDeviceFilling(1);
-  FocusActive3DView();
-}
-
-void CReductionMethodsFormView::OnShadingGouraudRadio() {
-  CheckRadioButton(IDC_SHADING_FLAT, IDC_SHADING_GOURAUD, IDC_SHADING_GOURAUD);
-  SetInDocument();
-  SetDeviceShading(0);
-  FocusActive3DView();
-}
-
-void CReductionMethodsFormView::OnShadingFlatRadio() {
-  CheckRadioButton(IDC_SHADING_FLAT, IDC_SHADING_GOURAUD, IDC_SHADING_FLAT);
-  SetInDocument();
-  SetDeviceShading(1);
-  FocusActive3DView();
-}
-
-void CReductionMethodsFormView::ChooseColor(D3DCOLORVALUE& colour, int sample) {
-  if (!ChooseSampleColor(this, colour)) return;
-  if (CWnd* control = GetDlgItem(sample)) control->Invalidate();
-  CommitAndFocus();
-}
-
-void CReductionMethodsFormView::OnPictureActiveEdgesColorSample() {
-  ChooseColor(m_cvActiveEdges, IDC_SAMPLE_ACTIVE_EDGES);
-}
-void CReductionMethodsFormView::OnPictureSelectedPmeshColor() {
-  ChooseColor(m_cvSelectedPMesh, IDC_SAMPLE_SELECTED_PMESH);
-}
-void CReductionMethodsFormView::OnPictureActiveVerticesColorSample() {
-  ChooseColor(m_cvActiveVertices, IDC_SAMPLE_ACTIVE_VERTICES);
-}
-void CReductionMethodsFormView::OnPictureRemovedVerticesColorSample() {
-  ChooseColor(m_cvRemovedVertices, IDC_SAMPLE_REMOVED_VERTICES);
-}
-void CReductionMethodsFormView::OnPictureCreatedTrianglesColorSample() {
-  ChooseColor(m_cvCreatedTriangles, IDC_SAMPLE_CREATED_TRIANGLES);
-}
+void CReductionMethodsFormView::OnPictureActiveEdgesColorSample() { ChooseColor(IDC_SAMPLE_ACTIVE_EDGES); }
+void CReductionMethodsFormView::OnPictureSelectedPmeshColor() { ChooseColor(IDC_SAMPLE_SELECTED_PMESH); }
+void CReductionMethodsFormView::OnPictureActiveVerticesColorSample() { ChooseColor(IDC_SAMPLE_ACTIVE_VERTICES); }
+void CReductionMethodsFormView::OnPictureRemovedVerticesColorSample() { ChooseColor(IDC_SAMPLE_REMOVED_VERTICES); }
+void CReductionMethodsFormView::OnPictureCreatedTrianglesColorSample() { ChooseColor(IDC_SAMPLE_CREATED_TRIANGLES); }
 
 void CReductionMethodsFormView::OnApplyPmeshDisplayOptionsButton() {
   UpdateData(TRUE);
@@ -590,10 +483,7 @@ void CReductionMethodsFormView::OnApplyPmeshDisplayOptionsButton() {
 }
 
 void CReductionMethodsFormView::OnResetDefaultDisplayOptionsButton() {
-  CONFIGFILE defaults;
-  SetDefaultConfigData(defaults);
-  FillForm(&defaults);
-  SetInDocument();
+  ResetToDefaults();
   if (CDXDoc* document = GetDXDoc()) document->ResetSelectedPMeshPercentageDisplayedRTL(NULL);
 }
 
@@ -609,50 +499,18 @@ void CReductionMethodsFormView::OnConnectivityMeshMethodRadio() {
   ShowMethodTools();
 }
 
-HBRUSH CReductionMethodsFormView::OnCtlColor(CDC* dc, CWnd* control, UINT kind) {
-  HBRUSH brush = CFormView::OnCtlColor(dc, control, kind);
-  if (control == NULL) return brush;
-  const D3DCOLORVALUE* colour = NULL;
-  switch (control->GetDlgCtrlID()) {
-    case IDC_SAMPLE_ACTIVE_EDGES:
-      colour = &m_cvActiveEdges;
-      break;
-    case IDC_SAMPLE_ACTIVE_VERTICES:
-      colour = &m_cvActiveVertices;
-      break;
-    case IDC_SAMPLE_CREATED_TRIANGLES:
-      colour = &m_cvCreatedTriangles;
-      break;
-    case IDC_SAMPLE_REMOVED_VERTICES:
-      colour = &m_cvRemovedVertices;
-      break;
-    case IDC_SAMPLE_SELECTED_PMESH:
-      colour = &m_cvSelectedPMesh;
-      break;
-    default:
-      break;
-  }
-  if (colour != NULL) DrawColorSample(dc, control, ConvertD3DColor(*colour));
-  return brush;
+D3DCOLORVALUE* CReductionMethodsFormView::SampleColor(int sample) {
+  return FindSampleColor(sample, {{IDC_SAMPLE_ACTIVE_EDGES, &m_cvActiveEdges},
+                                  {IDC_SAMPLE_ACTIVE_VERTICES, &m_cvActiveVertices},
+                                  {IDC_SAMPLE_CREATED_TRIANGLES, &m_cvCreatedTriangles},
+                                  {IDC_SAMPLE_REMOVED_VERTICES, &m_cvRemovedVertices},
+                                  {IDC_SAMPLE_SELECTED_PMESH, &m_cvSelectedPMesh}});
 }
 
-void CReductionMethodsFormView::InvalidateActiveEdgesColorSample() {
-  if (CWnd* sample = GetDlgItem(IDC_SAMPLE_ACTIVE_EDGES)) sample->Invalidate();
-}
-void CReductionMethodsFormView::InvalidateSelectedPMeshColorSample() {
-  if (CWnd* sample = GetDlgItem(IDC_SAMPLE_SELECTED_PMESH)) sample->Invalidate();
-}
-void CReductionMethodsFormView::InvalidateActiveVerticesColorSample() {
-  if (CWnd* sample = GetDlgItem(IDC_SAMPLE_ACTIVE_VERTICES)) sample->Invalidate();
-}
-void CReductionMethodsFormView::InvalidateRemovedVerticesColorSample() {
-  if (CWnd* sample = GetDlgItem(IDC_SAMPLE_REMOVED_VERTICES)) sample->Invalidate();
-}
+void CReductionMethodsFormView::InvalidateActiveEdgesColorSample() { InvalidateSample(IDC_SAMPLE_ACTIVE_EDGES); }
+void CReductionMethodsFormView::InvalidateSelectedPMeshColorSample() { InvalidateSample(IDC_SAMPLE_SELECTED_PMESH); }
+void CReductionMethodsFormView::InvalidateActiveVerticesColorSample() { InvalidateSample(IDC_SAMPLE_ACTIVE_VERTICES); }
+void CReductionMethodsFormView::InvalidateRemovedVerticesColorSample() { InvalidateSample(IDC_SAMPLE_REMOVED_VERTICES); }
 void CReductionMethodsFormView::InvalidateCreatedTrianglesColorSample() {
-  if (CWnd* sample = GetDlgItem(IDC_SAMPLE_CREATED_TRIANGLES)) sample->Invalidate();
-}
-
-void CReductionMethodsFormView::OnDestroy() {
-  DestroyContent();
-  CFormView::OnDestroy();
+  InvalidateSample(IDC_SAMPLE_CREATED_TRIANGLES);
 }

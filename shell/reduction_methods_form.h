@@ -7,32 +7,23 @@
 // toolbar and the options form below this one.
 #pragma once
 
-#include <afxcmn.h>
-#include <afxext.h>
-#include <configfile.h>
 #include <frame.h>
 
 #include "numeric_edit.h"
+#include "option_forms.h"
 
-class CDXDoc;
 class CDXPMesh;
-class CDXSplitterFrame;
 
-class CReductionMethodsFormView : public CFormView {
+class CReductionMethodsFormView : public COptionFormView {
   DECLARE_DYNCREATE(CReductionMethodsFormView)
 
  public:
   CReductionMethodsFormView();
   ~CReductionMethodsFormView() override;
 
-  void ClearContent();
-  void DestroyContent();
-  bool Initialize();
-  // Takes config (NULL: the document's settings) into the members and the
-  // controls, opens the toolbar and options form of the method, sets the
-  // device's shading and filling and rebuilds the combo and slider.
-  void FillForm(CONFIGFILE* config);
-  void SetInDocument();
+  // Forgets the shown frame and progressive mesh, the pending display and
+  // the selected-mesh colour too.
+  void ClearContent() override;
   // A progressive mesh was just created: shown at half its faces, no limits.
   void SetPMeshCreationDisplayOptions();
 
@@ -69,7 +60,6 @@ class CReductionMethodsFormView : public CFormView {
   CDXPMesh* GetShownPMesh() const { return m_pShownPMesh; }
   CComboBox& GetPMeshCombo() { return m_PMeshCombo; }
   CSliderCtrl& GetPercentageSlider() { return m_PercentageSlider; }
-  CDXDoc* GetDXDoc() const;
 
   void InvalidateActiveEdgesColorSample();
   void InvalidateSelectedPMeshColorSample();
@@ -77,25 +67,27 @@ class CReductionMethodsFormView : public CFormView {
   void InvalidateRemovedVerticesColorSample();
   void InvalidateCreatedTrianglesColorSample();
 
-  void OnInitialUpdate() override;
-
  protected:
+  void SetFormInDocument(CDXDoc* document, bool present) override;
+  // The slider set up, the edits attached.
+  void AttachControls() override;
+  void ValuesFrom(const CONFIGFILE& config) override;
+  void ValuesInto(CONFIGFILE& config) override;
+  // The slider at the percentage, the samples repainted, the toolbar and
+  // options form of the method, the device's shading and filling, the combo
+  // and slider rebuilt.
+  void OnFormFilled() override;
+  D3DCOLORVALUE* SampleColor(int sample) override;
   void DoDataExchange(CDataExchange* exchange) override;
   void OnSelchangeComboSelectedPmesh();
   void OnHScroll(UINT code, UINT position, CWnd* scrollBar);
   void OnChangeDesiredPercentageDisplayedEdit();
-  void OnChangeAnyEdit();
-  void OnDeltaposAllSpinners(NMHDR* header, LRESULT* result);
   void OnMaximumMeshDeltaSurfaceCheck();
   void OnMaximumMeshDeltaBoundingBoxCheck();
   void OnShowActiveEdges();
   void OnShowActiveVertices();
   void OnShowRemovedVertices();
   void OnColorNewFaces();
-  void OnFillingSolidRadio();
-  void OnFillingWireframeRadio();
-  void OnShadingGouraudRadio();
-  void OnShadingFlatRadio();
   void OnPictureActiveEdgesColorSample();
   void OnPictureSelectedPmeshColor();
   void OnPictureActiveVerticesColorSample();
@@ -105,20 +97,13 @@ class CReductionMethodsFormView : public CFormView {
   void OnResetDefaultDisplayOptionsButton();
   void OnProgressiveMeshMethodRadio();
   void OnConnectivityMeshMethodRadio();
-  HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind);
-  void OnDestroy();
 
   DECLARE_MESSAGE_MAP()
 
  private:
   // The toolbar and options form of the stored method.
   void ShowMethodTools();
-  void CommitAndFocus();
-  void ChooseColor(D3DCOLORVALUE& colour, int sample);
-  void FocusActive3DView();
-  void UpdateControls();
 
-  CDXSplitterFrame* m_pSplitterFrame;
   D3DCOLORVALUE m_cvActiveEdges;
   D3DCOLORVALUE m_cvActiveVertices;
   D3DCOLORVALUE m_cvRemovedVertices;
@@ -131,7 +116,6 @@ class CReductionMethodsFormView : public CFormView {
   CFrame* m_pShownFrame;
   CFrame::EFrameType m_eShownFrameType;
   bool m_bDisplayPending;
-  bool m_bFilling = false;  // the controls are being filled: no commit meanwhile
   CComboBox m_PMeshCombo;
   CSliderCtrl m_PercentageSlider;
   int m_nShading;

@@ -1,18 +1,16 @@
 #include "reduction_options_form.h"
 
 #include <materialpresets.h>
-#include <tracelog.h>
 
 #include <cstring>
 
 #include "dx_doc.h"
 #include "dx_splitter_frame.h"
-#include "option_forms.h"
 #include "resource.h"
 
-IMPLEMENT_DYNCREATE(CReductionOptionsFormView, CFormView)
+IMPLEMENT_DYNCREATE(CReductionOptionsFormView, COptionFormView)
 
-BEGIN_MESSAGE_MAP(CReductionOptionsFormView, CFormView)
+BEGIN_MESSAGE_MAP(CReductionOptionsFormView, COptionFormView)
 ON_NOTIFY(UDN_DELTAPOS, IDC_SPIN_REDUCTION_PERCENT, OnDeltaposAllSpinners)
 ON_NOTIFY(UDN_DELTAPOS, IDC_SPIN_MAX_NORMAL_ANGLE, OnDeltaposAllSpinners)
 ON_NOTIFY(UDN_DELTAPOS, IDC_SPIN_MAX_AREA_CHANGE, OnDeltaposAllSpinners)
@@ -31,10 +29,9 @@ ON_STN_CLICKED(IDC_SAMPLE_ACTIVE_VERTICES, OnPictureActiveVerticesColorSample)
 ON_STN_CLICKED(IDC_SAMPLE_REMOVED_VERTICES, OnPictureRemovedVerticesColorSample)
 ON_STN_CLICKED(IDC_SAMPLE_CREATED_TRIANGLES, OnPictureCreatedTrianglesColorSample)
 ON_WM_CTLCOLOR()
-ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
-CReductionOptionsFormView::CReductionOptionsFormView() : CFormView(IDD_REDUCTION_OPTIONS_FORM) {
+CReductionOptionsFormView::CReductionOptionsFormView() : COptionFormView(IDD_REDUCTION_OPTIONS_FORM, "reduction options") {
   m_bShowActiveEdges = m_bShowActiveVertices = m_bShowRemovedVertices = m_bColorNewFaces = 0;
   m_nShading = m_nFilling = -1;
   ClearContent();
@@ -43,7 +40,7 @@ CReductionOptionsFormView::CReductionOptionsFormView() : CFormView(IDD_REDUCTION
 CReductionOptionsFormView::~CReductionOptionsFormView() { DestroyContent(); }
 
 void CReductionOptionsFormView::ClearContent() {
-  m_pParentFrame = NULL;
+  COptionFormView::ClearContent();
   m_cvActiveEdges = m_cvActiveVertices = m_cvRemovedVertices = m_cvCreatedTriangles = D3DCOLORVALUE{};
   m_bAllowMidpoint = 0;
   m_fMaxNormalAngle = m_fMaxAreaChangePercent = m_fFaceAreaFactor = m_fReductionPercent = 0.0f;
@@ -51,49 +48,25 @@ void CReductionOptionsFormView::ClearContent() {
   m_nShading = m_nFilling = 0;
 }
 
-void CReductionOptionsFormView::DestroyContent() {
-  CDXDoc* document = GetDXDoc();
-  if (document != NULL && document->GetReductionOptionsFormView() == this) {
-    document->SetReductionOptionsFormView(NULL);
+void CReductionOptionsFormView::SetFormInDocument(CDXDoc* document, bool present) {
+  if (present || document->GetReductionOptionsFormView() == this) {
+    document->SetReductionOptionsFormView(present ? this : NULL);
   }
-  ClearContent();
 }
 
-CDXDoc* CReductionOptionsFormView::GetDXDoc() const { return DYNAMIC_DOWNCAST(CDXDoc, GetDocument()); }
-
-void CReductionOptionsFormView::OnInitialUpdate() {
-  Initialize();
-  CFormView::OnInitialUpdate();
+CDXSplitterFrame* CReductionOptionsFormView::FindSplitterFrame(CDXDoc*) {
+  return DYNAMIC_DOWNCAST(CDXSplitterFrame, GetParentFrame());
 }
 
-bool CReductionOptionsFormView::Initialize() {
-  try {
-    CDXDoc* document = GetDXDoc();
-    if (document == NULL) throw "\nError: The reduction options form has no document.";
-    UpdateData(FALSE);
-    document->SetReductionOptionsFormView(this);
-    m_pParentFrame = DYNAMIC_DOWNCAST(CDXSplitterFrame, GetParentFrame());
-    if (!m_ReductionPercentEdit.SubclassDlgItem(IDC_REDUCTION_PERCENT, this) ||
-        !m_MaxNormalAngleEdit.SubclassDlgItem(IDC_MAX_NORMAL_ANGLE, this) ||
-        !m_MaxAreaChangeEdit.SubclassDlgItem(IDC_MAX_AREA_CHANGE, this) ||
-        !m_FaceAreaFactorEdit.SubclassDlgItem(IDC_FACE_AREA_FACTOR, this)) {
-      throw "\nError: SubclassDlgItem() failed in CReductionOptionsFormView::Initialize().";
-    }
-    static_cast<CSpinButtonCtrl*>(GetDlgItem(IDC_SPIN_REDUCTION_PERCENT))->SetRange32(0, 100);
-    for (int spin : {IDC_SPIN_MAX_NORMAL_ANGLE, IDC_SPIN_MAX_AREA_CHANGE, IDC_SPIN_FACE_AREA_FACTOR}) {
-      static_cast<CSpinButtonCtrl*>(GetDlgItem(spin))->SetRange32(0, 32767);
-    }
-    FillForm();
-  } catch (const char* message) {
-    DEBUG_TRACE("%s", message);
-    DestroyContent();
-    return false;
-  }
-  return true;
+void CReductionOptionsFormView::AttachControls() {
+  AttachFloatEdits({{&m_ReductionPercentEdit, IDC_REDUCTION_PERCENT, IDC_SPIN_REDUCTION_PERCENT, 100},
+                    {&m_MaxNormalAngleEdit, IDC_MAX_NORMAL_ANGLE, IDC_SPIN_MAX_NORMAL_ANGLE, 32767},
+                    {&m_MaxAreaChangeEdit, IDC_MAX_AREA_CHANGE, IDC_SPIN_MAX_AREA_CHANGE, 32767},
+                    {&m_FaceAreaFactorEdit, IDC_FACE_AREA_FACTOR, IDC_SPIN_FACE_AREA_FACTOR, 32767}});
 }
 
 void CReductionOptionsFormView::DoDataExchange(CDataExchange* exchange) {
-  CFormView::DoDataExchange(exchange);
+  COptionFormView::DoDataExchange(exchange);
   DDX_Check(exchange, IDC_ALLOW_MIDPOINT, m_bAllowMidpoint);
   DDX_Text(exchange, IDC_MAX_NORMAL_ANGLE, m_fMaxNormalAngle);
   DDX_Text(exchange, IDC_MAX_AREA_CHANGE, m_fMaxAreaChangePercent);
@@ -107,39 +80,32 @@ void CReductionOptionsFormView::DoDataExchange(CDataExchange* exchange) {
   DDX_Radio(exchange, IDC_FILLING_SOLID, m_nFilling);
 }
 
-void CReductionOptionsFormView::UpdateControls() { UpdateData(FALSE); }
+void CReductionOptionsFormView::ValuesFrom(const CONFIGFILE& config) {
+  m_fReductionPercent = config.fReductionPercent;
+  m_bAllowMidpoint = config.bAllowMidpoint != 0;
+  m_fMaxNormalAngle = config.fMaxNormalAngle;
+  m_fMaxAreaChangePercent = config.fMaxAreaChangePercent;
+  m_fFaceAreaFactor = config.fFaceAreaFactor;
+  m_nShading = config.dwShadeMode == 0 ? 0 : 1;
+  m_nFilling = config.dwFillMode == 0 ? 0 : 1;
+  m_bShowActiveEdges = config.bShowActiveEdges != 0;
+  m_bShowActiveVertices = config.bShowActiveVertices != 0;
+  m_bShowRemovedVertices = config.bShowRemovedVertices != 0;
+  m_bColorNewFaces = config.bColorCreatedTriangles != 0;
+  m_cvActiveEdges = config.cvActiveEdges;
+  m_cvActiveVertices = config.cvActiveVertices;
+  m_cvRemovedVertices = config.cvRemovedVertices;
+  m_cvCreatedTriangles = config.cvCreatedTriangles;
+}
 
-void CReductionOptionsFormView::FillForm() {
-  CDXDoc* document = GetDXDoc();
-  if (document == NULL) return;
-  const CONFIGFILE* config = document->GetConfig();
-  m_fReductionPercent = config->fReductionPercent;
-  m_bAllowMidpoint = config->bAllowMidpoint != 0;
-  m_fMaxNormalAngle = config->fMaxNormalAngle;
-  m_fMaxAreaChangePercent = config->fMaxAreaChangePercent;
-  m_fFaceAreaFactor = config->fFaceAreaFactor;
-  m_nShading = config->dwShadeMode == 0 ? 0 : 1;
-  m_nFilling = config->dwFillMode == 0 ? 0 : 1;
-  m_bShowActiveEdges = config->bShowActiveEdges != 0;
-  m_bShowActiveVertices = config->bShowActiveVertices != 0;
-  m_bShowRemovedVertices = config->bShowRemovedVertices != 0;
-  m_bColorNewFaces = config->bColorCreatedTriangles != 0;
-  m_cvActiveEdges = config->cvActiveEdges;
-  m_cvActiveVertices = config->cvActiveVertices;
-  m_cvRemovedVertices = config->cvRemovedVertices;
-  m_cvCreatedTriangles = config->cvCreatedTriangles;
-  UpdateControls();
+void CReductionOptionsFormView::OnFormFilled() {
   InvalidateActiveEdgesColorSample();
   InvalidateActiveVerticesColorSample();
   InvalidateRemovedVerticesColorSample();
   InvalidateCreatedTrianglesColorSample();
 }
 
-void CReductionOptionsFormView::SetInDocument() {
-  CDXDoc* document = GetDXDoc();
-  if (document == NULL) return;
-  UpdateData(TRUE);  // a control that cannot be read keeps its previous value
-  CONFIGFILE config = *document->GetConfig();
+void CReductionOptionsFormView::ValuesInto(CONFIGFILE& config) {
   config.fReductionPercent = m_fReductionPercent;
   config.bAllowMidpoint = m_bAllowMidpoint != 0 ? 1 : 0;
   config.fMaxNormalAngle = m_fMaxNormalAngle;
@@ -155,7 +121,6 @@ void CReductionOptionsFormView::SetInDocument() {
   config.cvActiveVertices = m_cvActiveVertices;
   config.cvRemovedVertices = m_cvRemovedVertices;
   config.cvCreatedTriangles = m_cvCreatedTriangles;
-  document->SetConfig(&config);
 }
 
 // ---------------------------------------------------------------------------
@@ -244,102 +209,27 @@ void CReductionOptionsFormView::SetVertexHandleColor(D3DCOLORVALUE&) { Invalidat
 // ---------------------------------------------------------------------------
 // Handlers
 
-void CReductionOptionsFormView::CommitAndFocus() {
-  SetInDocument();
-  if (m_pParentFrame != NULL) m_pParentFrame->SetFocusOnActive3DView();
-}
-
-void CReductionOptionsFormView::OnDeltaposAllSpinners(NMHDR* header, LRESULT* result) {
-  StepBuddyEdit(this, header, result, 1.0f);
-}
-
 void CReductionOptionsFormView::OnSinglePointPositionEdgeMidpointCheck() { CommitAndFocus(); }
 void CReductionOptionsFormView::OnShowActiveEdges() { CommitAndFocus(); }
 void CReductionOptionsFormView::OnShowActiveVertices() { CommitAndFocus(); }
 void CReductionOptionsFormView::OnShowRemovedVertices() { CommitAndFocus(); }
 void CReductionOptionsFormView::OnColorNewFaces() { CommitAndFocus(); }
 
-void CReductionOptionsFormView::OnShadingGouraudRadio() {
-  CheckRadioButton(IDC_SHADING_FLAT, IDC_SHADING_GOURAUD, IDC_SHADING_GOURAUD);
-  SetDeviceShading(0);
-  CommitAndFocus();
+void CReductionOptionsFormView::OnPictureActiveEdgesColorSample() { ChooseColor(IDC_SAMPLE_ACTIVE_EDGES); }
+void CReductionOptionsFormView::OnPictureActiveVerticesColorSample() { ChooseColor(IDC_SAMPLE_ACTIVE_VERTICES); }
+void CReductionOptionsFormView::OnPictureRemovedVerticesColorSample() { ChooseColor(IDC_SAMPLE_REMOVED_VERTICES); }
+void CReductionOptionsFormView::OnPictureCreatedTrianglesColorSample() { ChooseColor(IDC_SAMPLE_CREATED_TRIANGLES); }
+
+D3DCOLORVALUE* CReductionOptionsFormView::SampleColor(int sample) {
+  return FindSampleColor(sample, {{IDC_SAMPLE_ACTIVE_EDGES, &m_cvActiveEdges},
+                                  {IDC_SAMPLE_ACTIVE_VERTICES, &m_cvActiveVertices},
+                                  {IDC_SAMPLE_CREATED_TRIANGLES, &m_cvCreatedTriangles},
+                                  {IDC_SAMPLE_REMOVED_VERTICES, &m_cvRemovedVertices}});
 }
 
-void CReductionOptionsFormView::OnShadingFlatRadio() {
-  CheckRadioButton(IDC_SHADING_FLAT, IDC_SHADING_GOURAUD, IDC_SHADING_FLAT);
-  SetDeviceShading(1);
-  CommitAndFocus();
-}
-
-void CReductionOptionsFormView::OnFillingSolidRadio() {
-  CheckRadioButton(IDC_FILLING_WIREFRAME, IDC_FILLING_SOLID, IDC_FILLING_SOLID);
-  SetDeviceFilling(0);
-  CommitAndFocus();
-}
-
-void CReductionOptionsFormView::OnFillingWireframeRadio() {
-  CheckRadioButton(IDC_FILLING_WIREFRAME, IDC_FILLING_SOLID, IDC_FILLING_WIREFRAME);
-  SetDeviceFilling(1);
-  CommitAndFocus();
-}
-
-void CReductionOptionsFormView::ChooseColor(D3DCOLORVALUE& colour, int sample) {
-  if (!ChooseSampleColor(this, colour)) return;
-  if (CWnd* control = GetDlgItem(sample)) control->Invalidate();
-  CommitAndFocus();
-}
-
-void CReductionOptionsFormView::OnPictureActiveEdgesColorSample() {
-  ChooseColor(m_cvActiveEdges, IDC_SAMPLE_ACTIVE_EDGES);
-}
-void CReductionOptionsFormView::OnPictureActiveVerticesColorSample() {
-  ChooseColor(m_cvActiveVertices, IDC_SAMPLE_ACTIVE_VERTICES);
-}
-void CReductionOptionsFormView::OnPictureRemovedVerticesColorSample() {
-  ChooseColor(m_cvRemovedVertices, IDC_SAMPLE_REMOVED_VERTICES);
-}
-void CReductionOptionsFormView::OnPictureCreatedTrianglesColorSample() {
-  ChooseColor(m_cvCreatedTriangles, IDC_SAMPLE_CREATED_TRIANGLES);
-}
-
-HBRUSH CReductionOptionsFormView::OnCtlColor(CDC* dc, CWnd* control, UINT kind) {
-  HBRUSH brush = CFormView::OnCtlColor(dc, control, kind);
-  if (control == NULL) return brush;
-  const D3DCOLORVALUE* colour = NULL;
-  switch (control->GetDlgCtrlID()) {
-    case IDC_SAMPLE_ACTIVE_EDGES:
-      colour = &m_cvActiveEdges;
-      break;
-    case IDC_SAMPLE_ACTIVE_VERTICES:
-      colour = &m_cvActiveVertices;
-      break;
-    case IDC_SAMPLE_CREATED_TRIANGLES:
-      colour = &m_cvCreatedTriangles;
-      break;
-    case IDC_SAMPLE_REMOVED_VERTICES:
-      colour = &m_cvRemovedVertices;
-      break;
-    default:
-      break;
-  }
-  if (colour != NULL) DrawColorSample(dc, control, ConvertD3DColor(*colour));
-  return brush;
-}
-
-void CReductionOptionsFormView::InvalidateActiveEdgesColorSample() {
-  if (CWnd* sample = GetDlgItem(IDC_SAMPLE_ACTIVE_EDGES)) sample->Invalidate();
-}
-void CReductionOptionsFormView::InvalidateActiveVerticesColorSample() {
-  if (CWnd* sample = GetDlgItem(IDC_SAMPLE_ACTIVE_VERTICES)) sample->Invalidate();
-}
-void CReductionOptionsFormView::InvalidateRemovedVerticesColorSample() {
-  if (CWnd* sample = GetDlgItem(IDC_SAMPLE_REMOVED_VERTICES)) sample->Invalidate();
-}
+void CReductionOptionsFormView::InvalidateActiveEdgesColorSample() { InvalidateSample(IDC_SAMPLE_ACTIVE_EDGES); }
+void CReductionOptionsFormView::InvalidateActiveVerticesColorSample() { InvalidateSample(IDC_SAMPLE_ACTIVE_VERTICES); }
+void CReductionOptionsFormView::InvalidateRemovedVerticesColorSample() { InvalidateSample(IDC_SAMPLE_REMOVED_VERTICES); }
 void CReductionOptionsFormView::InvalidateCreatedTrianglesColorSample() {
-  if (CWnd* sample = GetDlgItem(IDC_SAMPLE_CREATED_TRIANGLES)) sample->Invalidate();
-}
-
-void CReductionOptionsFormView::OnDestroy() {
-  DestroyContent();
-  CFormView::OnDestroy();
+  InvalidateSample(IDC_SAMPLE_CREATED_TRIANGLES);
 }

@@ -5,30 +5,20 @@
 // job is set up (it commits the form before it copies the options).
 #pragma once
 
-#include <afxext.h>
-#include <configfile.h>
-
 #include "display_options.h"
 #include "numeric_edit.h"
+#include "option_forms.h"
 #include "reduction_options.h"
 
-class CDXDoc;
-class CDXSplitterFrame;
-
-class CReductionOptionsFormView : public CFormView {
+class CReductionOptionsFormView : public COptionFormView {
   DECLARE_DYNCREATE(CReductionOptionsFormView)
 
  public:
   CReductionOptionsFormView();
   ~CReductionOptionsFormView() override;
 
-  void ClearContent();
-  void DestroyContent();
-  bool Initialize();
-  // The document's settings into the members, the controls and the samples.
-  void FillForm();
-  // The controls into the document's settings, spread and saved.
-  void SetInDocument();
+  // Zeroes the form's values and colours too.
+  void ClearContent() override;
 
   // The form's values as option records (zero but for what the form holds);
   // the first of each pair reads the controls first.
@@ -55,41 +45,35 @@ class CReductionOptionsFormView : public CFormView {
   void InvalidateActiveVerticesColorSample();
   void InvalidateRemovedVerticesColorSample();
   void InvalidateCreatedTrianglesColorSample();
-  CDXDoc* GetDXDoc() const;
-
-  void OnInitialUpdate() override;
 
  protected:
+  void SetFormInDocument(CDXDoc* document, bool present) override;
+  // The parent frame, expected to be a CDXSplitterFrame.
+  CDXSplitterFrame* FindSplitterFrame(CDXDoc* document) override;
+  void AttachControls() override;
+  void ValuesFrom(const CONFIGFILE& config) override;
+  void ValuesInto(CONFIGFILE& config) override;
+  // Repaints the four colour samples.
+  void OnFormFilled() override;
+  D3DCOLORVALUE* SampleColor(int sample) override;
   void DoDataExchange(CDataExchange* exchange) override;
-  void OnDeltaposAllSpinners(NMHDR* header, LRESULT* result);
   void OnSinglePointPositionEdgeMidpointCheck();
   void OnShowActiveEdges();
   void OnShowActiveVertices();
   void OnShowRemovedVertices();
   void OnColorNewFaces();
-  void OnShadingGouraudRadio();
-  void OnShadingFlatRadio();
-  void OnFillingSolidRadio();
-  void OnFillingWireframeRadio();
   void OnPictureActiveEdgesColorSample();
   void OnPictureActiveVerticesColorSample();
   void OnPictureRemovedVerticesColorSample();
   void OnPictureCreatedTrianglesColorSample();
-  HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind);
-  void OnDestroy();
 
   DECLARE_MESSAGE_MAP()
 
  private:
-  void CommitAndFocus();
-  void ChooseColor(D3DCOLORVALUE& colour, int sample);
-  void UpdateControls();
-
   CFloatEdit m_ReductionPercentEdit;
   CFloatEdit m_MaxNormalAngleEdit;
   CFloatEdit m_MaxAreaChangeEdit;
   CFloatEdit m_FaceAreaFactorEdit;
-  CDXSplitterFrame* m_pParentFrame;
   D3DCOLORVALUE m_cvActiveEdges;
   D3DCOLORVALUE m_cvActiveVertices;
   D3DCOLORVALUE m_cvRemovedVertices;
