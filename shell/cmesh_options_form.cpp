@@ -20,12 +20,7 @@ ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 CCMeshOptionsFormView::CCMeshOptionsFormView()
-    : COptionFormView(IDD_CMESH_OPTIONS_FORM, "connectivity mesh options"),
-      m_bAllowMidpoint(0),
-      m_fMaxNormalAngle(0.0f),
-      m_fMaxAreaChangePercent(0.0f),
-      m_fFaceAreaFactor(0.0f),
-      m_fReductionPercent(0.0f) {}
+    : COptionFormView(IDD_CMESH_OPTIONS_FORM, "connectivity mesh options") {}
 
 CCMeshOptionsFormView::~CCMeshOptionsFormView() { DestroyContent(); }
 
@@ -33,37 +28,16 @@ void CCMeshOptionsFormView::SetFormInDocument(CDXDoc* document, bool present) {
   if (present || document->GetCMeshOptionsFormView() == this) document->SetCMeshOptionsFormView(present ? this : NULL);
 }
 
-void CCMeshOptionsFormView::AttachControls() {
-  AttachFloatEdits({{&m_ReductionPercentEdit, IDC_REDUCTION_PERCENT, IDC_SPIN_REDUCTION_PERCENT, 100},
-                    {&m_MaxNormalAngleEdit, IDC_MAX_NORMAL_ANGLE, IDC_SPIN_MAX_NORMAL_ANGLE, 32767},
-                    {&m_MaxAreaChangeEdit, IDC_MAX_AREA_CHANGE, IDC_SPIN_MAX_AREA_CHANGE, 32767},
-                    {&m_FaceAreaFactorEdit, IDC_FACE_AREA_FACTOR, IDC_SPIN_FACE_AREA_FACTOR, 32767}});
-}
+void CCMeshOptionsFormView::AttachControls() { AttachTolerances(m_Tolerances); }
 
 void CCMeshOptionsFormView::DoDataExchange(CDataExchange* exchange) {
   COptionFormView::DoDataExchange(exchange);
-  DDX_Check(exchange, IDC_ALLOW_MIDPOINT, m_bAllowMidpoint);
-  DDX_Text(exchange, IDC_MAX_NORMAL_ANGLE, m_fMaxNormalAngle);
-  DDX_Text(exchange, IDC_MAX_AREA_CHANGE, m_fMaxAreaChangePercent);
-  DDX_Text(exchange, IDC_FACE_AREA_FACTOR, m_fFaceAreaFactor);
-  DDX_Text(exchange, IDC_REDUCTION_PERCENT, m_fReductionPercent);
+  m_Tolerances.Exchange(exchange);
 }
 
-void CCMeshOptionsFormView::ValuesFrom(const CONFIGFILE& config) {
-  m_fReductionPercent = config.fReductionPercent;
-  m_bAllowMidpoint = config.bAllowMidpoint != 0;
-  m_fMaxNormalAngle = config.fMaxNormalAngle;
-  m_fMaxAreaChangePercent = config.fMaxAreaChangePercent;
-  m_fFaceAreaFactor = config.fFaceAreaFactor;
-}
+void CCMeshOptionsFormView::ValuesFrom(const CONFIGFILE& config) { m_Tolerances.From(config); }
 
-void CCMeshOptionsFormView::ValuesInto(CONFIGFILE& config) {
-  config.fReductionPercent = m_fReductionPercent;
-  config.bAllowMidpoint = m_bAllowMidpoint != 0 ? 1 : 0;
-  config.fMaxNormalAngle = m_fMaxNormalAngle;
-  config.fMaxAreaChangePercent = m_fMaxAreaChangePercent;
-  config.fFaceAreaFactor = m_fFaceAreaFactor;
-}
+void CCMeshOptionsFormView::ValuesInto(CONFIGFILE& config) { m_Tolerances.Into(config); }
 
 void CCMeshOptionsFormView::OnSinglePointPositionEdgeMidpointCheck() { CommitAndFocus(); }
 

@@ -3,7 +3,6 @@
 // connectivity mesh. Every change goes at once into the document's settings.
 #pragma once
 
-#include "numeric_edit.h"
 #include "option_forms.h"
 
 class CCMeshOptionsFormView : public COptionFormView {
@@ -28,13 +27,5 @@ class CCMeshOptionsFormView : public COptionFormView {
   DECLARE_MESSAGE_MAP()
 
  private:
-  CFloatEdit m_ReductionPercentEdit;
-  CFloatEdit m_MaxNormalAngleEdit;
-  CFloatEdit m_MaxAreaChangeEdit;
-  CFloatEdit m_FaceAreaFactorEdit;
-  int m_bAllowMidpoint;
-  float m_fMaxNormalAngle;
-  float m_fMaxAreaChangePercent;
-  float m_fFaceAreaFactor;
-  float m_fReductionPercent;
+  SReductionTolerances m_Tolerances;
 };

@@ -89,6 +89,13 @@ void COptionFormView::AttachFloatEdits(std::initializer_list<SFloatEditSpin> edi
   }
 }
 
+void COptionFormView::AttachTolerances(SReductionTolerances& tolerances) {
+  AttachFloatEdits({{&tolerances.percentEdit, IDC_REDUCTION_PERCENT, IDC_SPIN_REDUCTION_PERCENT, 100},
+                    {&tolerances.normalAngleEdit, IDC_MAX_NORMAL_ANGLE, IDC_SPIN_MAX_NORMAL_ANGLE, 32767},
+                    {&tolerances.areaChangeEdit, IDC_MAX_AREA_CHANGE, IDC_SPIN_MAX_AREA_CHANGE, 32767},
+                    {&tolerances.faceAreaFactorEdit, IDC_FACE_AREA_FACTOR, IDC_SPIN_FACE_AREA_FACTOR, 32767}});
+}
+
 void COptionFormView::UpdateControls() {
   m_bFilling = true;
   UpdateData(FALSE);
@@ -200,11 +207,92 @@ void COptionFormView::OnDestroy() {
   CFormView::OnDestroy();
 }
 
-D3DCOLORVALUE* FindSampleColor(int sample, std::initializer_list<SSampleColor> samples) {
-  for (const SSampleColor& entry : samples) {
-    if (entry.sample == sample) return entry.colour;
+// ---------------------------------------------------------------------------
+// The groups that two forms share
+
+void SReductionTolerances::Exchange(CDataExchange* exchange) {
+  DDX_Check(exchange, IDC_ALLOW_MIDPOINT, allowMidpoint);
+  DDX_Text(exchange, IDC_MAX_NORMAL_ANGLE, maxNormalAngle);
+  DDX_Text(exchange, IDC_MAX_AREA_CHANGE, maxAreaChangePercent);
+  DDX_Text(exchange, IDC_FACE_AREA_FACTOR, faceAreaFactor);
+  DDX_Text(exchange, IDC_REDUCTION_PERCENT, reductionPercent);
+}
+
+void SReductionTolerances::From(const CONFIGFILE& config) {
+  reductionPercent = config.fReductionPercent;
+  allowMidpoint = config.bAllowMidpoint != 0;
+  maxNormalAngle = config.fMaxNormalAngle;
+  maxAreaChangePercent = config.fMaxAreaChangePercent;
+  faceAreaFactor = config.fFaceAreaFactor;
+}
+
+void SReductionTolerances::Into(CONFIGFILE& config) const {
+  config.fReductionPercent = reductionPercent;
+  config.bAllowMidpoint = allowMidpoint != 0 ? 1 : 0;
+  config.fMaxNormalAngle = maxNormalAngle;
+  config.fMaxAreaChangePercent = maxAreaChangePercent;
+  config.fFaceAreaFactor = faceAreaFactor;
+}
+
+void SReductionTolerances::Clear() {
+  allowMidpoint = 0;
+  maxNormalAngle = maxAreaChangePercent = faceAreaFactor = reductionPercent = 0.0f;
+}
+
+void SDisplayChoices::Exchange(CDataExchange* exchange) {
+  DDX_Check(exchange, IDC_SHOW_ACTIVE_EDGES, showActiveEdges);
+  DDX_Check(exchange, IDC_SHOW_ACTIVE_VERTICES, showActiveVertices);
+  DDX_Check(exchange, IDC_SHOW_REMOVED_VERTICES, showRemovedVertices);
+  DDX_Check(exchange, IDC_COLOR_NEW_TRIANGLES, colorNewFaces);
+  DDX_Radio(exchange, IDC_SHADING_GOURAUD, shading);
+  DDX_Radio(exchange, IDC_FILLING_SOLID, filling);
+}
+
+void SDisplayChoices::From(const CONFIGFILE& config) {
+  shading = config.dwShadeMode == 0 ? 0 : 1;
+  filling = config.dwFillMode == 0 ? 0 : 1;
+  showActiveEdges = config.bShowActiveEdges != 0;
+  showActiveVertices = config.bShowActiveVertices != 0;
+  showRemovedVertices = config.bShowRemovedVertices != 0;
+  colorNewFaces = config.bColorCreatedTriangles != 0;
+  activeEdges = config.cvActiveEdges;
+  activeVertices = config.cvActiveVertices;
+  removedVertices = config.cvRemovedVertices;
+  createdTriangles = config.cvCreatedTriangles;
+}
+
+void SDisplayChoices::Into(CONFIGFILE& config) const {
+  config.dwShadeMode = static_cast<DWORD>(shading == 1 ? 1 : 0);
+  config.dwFillMode = static_cast<DWORD>(filling == 1 ? 1 : 0);
+  config.bShowActiveEdges = showActiveEdges != 0 ? 1 : 0;
+  config.bShowActiveVertices = showActiveVertices != 0 ? 1 : 0;
+  config.bShowRemovedVertices = showRemovedVertices != 0 ? 1 : 0;
+  config.bColorCreatedTriangles = colorNewFaces != 0 ? 1 : 0;
+  config.cvActiveEdges = activeEdges;
+  config.cvActiveVertices = activeVertices;
+  config.cvRemovedVertices = removedVertices;
+  config.cvCreatedTriangles = createdTriangles;
+}
+
+void SDisplayChoices::Clear() {
+  shading = filling = 0;
+  showActiveEdges = showActiveVertices = showRemovedVertices = colorNewFaces = 0;
+  activeEdges = activeVertices = removedVertices = createdTriangles = D3DCOLORVALUE{};
+}
+
+D3DCOLORVALUE* SDisplayChoices::SampleColor(int sample) {
+  switch (sample) {
+    case IDC_SAMPLE_ACTIVE_EDGES:
+      return &activeEdges;
+    case IDC_SAMPLE_ACTIVE_VERTICES:
+      return &activeVertices;
+    case IDC_SAMPLE_CREATED_TRIANGLES:
+      return &createdTriangles;
+    case IDC_SAMPLE_REMOVED_VERTICES:
+      return &removedVertices;
+    default:
+      return NULL;
   }
-  return NULL;
 }
 
 void SetDeviceShading(DWORD choice) {

@@ -12,9 +12,59 @@
 #include <initializer_list>
 #include <vector>
 
+#include "numeric_edit.h"
+
 class CDXDoc;
 class CDXSplitterFrame;
-class CFloatEdit;
+
+// The edge-contraction tolerances that the reduction options form and the
+// connectivity-mesh options form show: the percentage of triangles to
+// remove (1118), the midpoint check (1110), the largest change of face
+// normals in degrees (1092), of surrounding area in percent (1093) and the
+// face-area factor (1094), with the edits that show them.
+struct SReductionTolerances {
+  CFloatEdit percentEdit;
+  CFloatEdit normalAngleEdit;
+  CFloatEdit areaChangeEdit;
+  CFloatEdit faceAreaFactorEdit;
+  int allowMidpoint = 0;
+  float maxNormalAngle = 0.0f;
+  float maxAreaChangePercent = 0.0f;
+  float faceAreaFactor = 0.0f;
+  float reductionPercent = 0.0f;
+
+  void Exchange(CDataExchange* exchange);
+  void From(const CONFIGFILE& config);
+  void Into(CONFIGFILE& config) const;
+  void Clear();
+};
+
+// How all objects are drawn, as the reduction options form and the
+// reduction methods form show it: the shading choice (radio group 1129: 0
+// Gouraud, 1 flat), the filling choice (radio group 1131: 0 solid, 1
+// wireframe), the display checks 1132 to 1135 and the colours of active
+// edges, active vertices, removed vertices and created triangles.
+struct SDisplayChoices {
+  int shading = -1;
+  int filling = -1;
+  int showActiveEdges = 0;
+  int showActiveVertices = 0;
+  int showRemovedVertices = 0;
+  int colorNewFaces = 0;
+  D3DCOLORVALUE activeEdges{};
+  D3DCOLORVALUE activeVertices{};
+  D3DCOLORVALUE removedVertices{};
+  D3DCOLORVALUE createdTriangles{};
+
+  void Exchange(CDataExchange* exchange);
+  void From(const CONFIGFILE& config);
+  void Into(CONFIGFILE& config) const;
+  // The colour behind the sample 1036, 1035, 1034 or 1102; NULL for any
+  // other control.
+  D3DCOLORVALUE* SampleColor(int sample);
+  // Every value zero, both choices included.
+  void Clear();
+};
 
 // COptionFormView: a form of the tool pane bound to one CDXDoc whose values
 // live in the document's settings (CONFIGFILE): filled from them, committed
@@ -76,6 +126,9 @@ class COptionFormView : public CFormView {
   // Subclasses each edit and sets its up-down's range; throws an error
   // message when a control is missing.
   void AttachFloatEdits(std::initializer_list<SFloatEditSpin> edits);
+  // The tolerances' edits with their up-downs: 1119 from 0 to 100, 1115 to
+  // 1117 from 0 to 32767.
+  void AttachTolerances(SReductionTolerances& tolerances);
   // The members into the controls; the edits' changes meanwhile are no
   // changes of the user and are not committed.
   void UpdateControls();
@@ -120,13 +173,6 @@ class COptionFormView : public CFormView {
   bool m_bInitialized = false;
   bool m_bFilling = false;
 };
-
-// The colour member of sample in the table, NULL when it has none.
-struct SSampleColor {
-  int sample;
-  D3DCOLORVALUE* colour;
-};
-D3DCOLORVALUE* FindSampleColor(int sample, std::initializer_list<SSampleColor> samples);
 
 // Sets the device's shade mode (0 Gouraud, else flat) and fill mode (0
 // solid, else wireframe), each only when it differs; nothing without a device.

@@ -70,17 +70,7 @@ struct SHeldLocks {
 
 CReductionMethodsFormView::CReductionMethodsFormView()
     : COptionFormView(IDD_REDUCTION_METHODS_FORM, "reduction methods"),
-      m_cvActiveEdges{},
-      m_cvActiveVertices{},
-      m_cvRemovedVertices{},
-      m_cvCreatedTriangles{},
       m_cvSelectedPMesh{},
-      m_nShading(-1),
-      m_nFilling(-1),
-      m_bColorNewFaces(0),
-      m_bShowRemovedVertices(0),
-      m_bShowActiveVertices(0),
-      m_bShowActiveEdges(0),
       m_nReductionMethod(-1),
       m_fPercentageDisplayed(0.0f),
       m_bVolumeCheck(0),
@@ -120,12 +110,7 @@ void CReductionMethodsFormView::DoDataExchange(CDataExchange* exchange) {
   COptionFormView::DoDataExchange(exchange);
   DDX_Control(exchange, IDC_PMESH_COMBO, m_PMeshCombo);
   DDX_Control(exchange, IDC_PERCENT_SLIDER, m_PercentageSlider);
-  DDX_Radio(exchange, IDC_SHADING_GOURAUD, m_nShading);
-  DDX_Radio(exchange, IDC_FILLING_SOLID, m_nFilling);
-  DDX_Check(exchange, IDC_COLOR_NEW_TRIANGLES, m_bColorNewFaces);
-  DDX_Check(exchange, IDC_SHOW_REMOVED_VERTICES, m_bShowRemovedVertices);
-  DDX_Check(exchange, IDC_SHOW_ACTIVE_VERTICES, m_bShowActiveVertices);
-  DDX_Check(exchange, IDC_SHOW_ACTIVE_EDGES, m_bShowActiveEdges);
+  m_Display.Exchange(exchange);
   DDX_Radio(exchange, IDC_METHOD_PMESH, m_nReductionMethod);
   DDX_Text(exchange, IDC_PERCENT_DISPLAYED, m_fPercentageDisplayed);
   DDX_Check(exchange, IDC_VOLUME_CHECK, m_bVolumeCheck);
@@ -135,18 +120,9 @@ void CReductionMethodsFormView::DoDataExchange(CDataExchange* exchange) {
 }
 
 void CReductionMethodsFormView::ValuesFrom(const CONFIGFILE& config) {
-  m_nShading = config.dwShadeMode == 0 ? 0 : 1;
-  m_nFilling = config.dwFillMode == 0 ? 0 : 1;
-  m_bShowActiveEdges = config.bShowActiveEdges != 0;
-  m_bShowActiveVertices = config.bShowActiveVertices != 0;
-  m_bShowRemovedVertices = config.bShowRemovedVertices != 0;
-  m_bColorNewFaces = config.bColorCreatedTriangles != 0;
+  m_Display.From(config);
   m_nReductionMethod = config.dwReductionMethod == 0 ? 0 : 1;
   m_fPercentageDisplayed = config.fPMeshPercent;
-  m_cvActiveEdges = config.cvActiveEdges;
-  m_cvActiveVertices = config.cvActiveVertices;
-  m_cvRemovedVertices = config.cvRemovedVertices;
-  m_cvCreatedTriangles = config.cvCreatedTriangles;
   m_cvSelectedPMesh = config.cvSelectedPMesh;
   m_bVolumeCheck = config.bVolumeCheck != 0;
   m_fVolumeTolerance = config.fVolumeTolerancePercent;
@@ -159,8 +135,8 @@ void CReductionMethodsFormView::OnFormFilled() {
   InvalidateActiveEdgesColorSample();
   InvalidateSelectedPMeshColorSample();
   ShowMethodTools();
-  SetDeviceShading(static_cast<DWORD>(m_nShading));
-  SetDeviceFilling(static_cast<DWORD>(m_nFilling));
+  SetDeviceShading(static_cast<DWORD>(m_Display.shading));
+  SetDeviceFilling(static_cast<DWORD>(m_Display.filling));
   DisplaySharedObjectsRTL();
 }
 
@@ -176,16 +152,7 @@ void CReductionMethodsFormView::ShowMethodTools() {
 }
 
 void CReductionMethodsFormView::ValuesInto(CONFIGFILE& config) {
-  config.dwShadeMode = static_cast<DWORD>(m_nShading == 1 ? 1 : 0);
-  config.dwFillMode = static_cast<DWORD>(m_nFilling == 1 ? 1 : 0);
-  config.bShowActiveEdges = m_bShowActiveEdges != 0 ? 1 : 0;
-  config.bShowActiveVertices = m_bShowActiveVertices != 0 ? 1 : 0;
-  config.bShowRemovedVertices = m_bShowRemovedVertices != 0 ? 1 : 0;
-  config.bColorCreatedTriangles = m_bColorNewFaces != 0 ? 1 : 0;
-  config.cvActiveEdges = m_cvActiveEdges;
-  config.cvActiveVertices = m_cvActiveVertices;
-  config.cvRemovedVertices = m_cvRemovedVertices;
-  config.cvCreatedTriangles = m_cvCreatedTriangles;
+  m_Display.Into(config);
   config.dwReductionMethod = static_cast<DWORD>(m_nReductionMethod == 1 ? 1 : 0);
   config.fPMeshPercent = m_fPercentageDisplayed;
   config.bAreaCheck = m_bAreaCheck != 0 ? 1 : 0;
@@ -500,11 +467,7 @@ void CReductionMethodsFormView::OnConnectivityMeshMethodRadio() {
 }
 
 D3DCOLORVALUE* CReductionMethodsFormView::SampleColor(int sample) {
-  return FindSampleColor(sample, {{IDC_SAMPLE_ACTIVE_EDGES, &m_cvActiveEdges},
-                                  {IDC_SAMPLE_ACTIVE_VERTICES, &m_cvActiveVertices},
-                                  {IDC_SAMPLE_CREATED_TRIANGLES, &m_cvCreatedTriangles},
-                                  {IDC_SAMPLE_REMOVED_VERTICES, &m_cvRemovedVertices},
-                                  {IDC_SAMPLE_SELECTED_PMESH, &m_cvSelectedPMesh}});
+  return sample == IDC_SAMPLE_SELECTED_PMESH ? &m_cvSelectedPMesh : m_Display.SampleColor(sample);
 }
 
 void CReductionMethodsFormView::InvalidateActiveEdgesColorSample() { InvalidateSample(IDC_SAMPLE_ACTIVE_EDGES); }

@@ -9,7 +9,6 @@
 
 #include <frame.h>
 
-#include "numeric_edit.h"
 #include "option_forms.h"
 
 class CDXPMesh;
@@ -104,10 +103,7 @@ class CReductionMethodsFormView : public COptionFormView {
   // The toolbar and options form of the stored method.
   void ShowMethodTools();
 
-  D3DCOLORVALUE m_cvActiveEdges;
-  D3DCOLORVALUE m_cvActiveVertices;
-  D3DCOLORVALUE m_cvRemovedVertices;
-  D3DCOLORVALUE m_cvCreatedTriangles;
+  SDisplayChoices m_Display;
   D3DCOLORVALUE m_cvSelectedPMesh;
   CFloatEdit m_PercentageDisplayedEdit;
   CFloatEdit m_AreaToleranceEdit;
@@ -118,12 +114,6 @@ class CReductionMethodsFormView : public COptionFormView {
   bool m_bDisplayPending;
   CComboBox m_PMeshCombo;
   CSliderCtrl m_PercentageSlider;
-  int m_nShading;
-  int m_nFilling;
-  int m_bColorNewFaces;
-  int m_bShowRemovedVertices;
-  int m_bShowActiveVertices;
-  int m_bShowActiveEdges;
   int m_nReductionMethod;
   float m_fPercentageDisplayed;
   int m_bVolumeCheck;

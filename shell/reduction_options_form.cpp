@@ -31,9 +31,8 @@ ON_STN_CLICKED(IDC_SAMPLE_CREATED_TRIANGLES, OnPictureCreatedTrianglesColorSampl
 ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
-CReductionOptionsFormView::CReductionOptionsFormView() : COptionFormView(IDD_REDUCTION_OPTIONS_FORM, "reduction options") {
-  m_bShowActiveEdges = m_bShowActiveVertices = m_bShowRemovedVertices = m_bColorNewFaces = 0;
-  m_nShading = m_nFilling = -1;
+CReductionOptionsFormView::CReductionOptionsFormView()
+    : COptionFormView(IDD_REDUCTION_OPTIONS_FORM, "reduction options") {
   ClearContent();
 }
 
@@ -41,11 +40,8 @@ CReductionOptionsFormView::~CReductionOptionsFormView() { DestroyContent(); }
 
 void CReductionOptionsFormView::ClearContent() {
   COptionFormView::ClearContent();
-  m_cvActiveEdges = m_cvActiveVertices = m_cvRemovedVertices = m_cvCreatedTriangles = D3DCOLORVALUE{};
-  m_bAllowMidpoint = 0;
-  m_fMaxNormalAngle = m_fMaxAreaChangePercent = m_fFaceAreaFactor = m_fReductionPercent = 0.0f;
-  m_bShowActiveEdges = m_bShowActiveVertices = m_bShowRemovedVertices = m_bColorNewFaces = 0;
-  m_nShading = m_nFilling = 0;
+  m_Tolerances.Clear();
+  m_Display.Clear();
 }
 
 void CReductionOptionsFormView::SetFormInDocument(CDXDoc* document, bool present) {
@@ -58,44 +54,17 @@ CDXSplitterFrame* CReductionOptionsFormView::FindSplitterFrame(CDXDoc*) {
   return DYNAMIC_DOWNCAST(CDXSplitterFrame, GetParentFrame());
 }
 
-void CReductionOptionsFormView::AttachControls() {
-  AttachFloatEdits({{&m_ReductionPercentEdit, IDC_REDUCTION_PERCENT, IDC_SPIN_REDUCTION_PERCENT, 100},
-                    {&m_MaxNormalAngleEdit, IDC_MAX_NORMAL_ANGLE, IDC_SPIN_MAX_NORMAL_ANGLE, 32767},
-                    {&m_MaxAreaChangeEdit, IDC_MAX_AREA_CHANGE, IDC_SPIN_MAX_AREA_CHANGE, 32767},
-                    {&m_FaceAreaFactorEdit, IDC_FACE_AREA_FACTOR, IDC_SPIN_FACE_AREA_FACTOR, 32767}});
-}
+void CReductionOptionsFormView::AttachControls() { AttachTolerances(m_Tolerances); }
 
 void CReductionOptionsFormView::DoDataExchange(CDataExchange* exchange) {
   COptionFormView::DoDataExchange(exchange);
-  DDX_Check(exchange, IDC_ALLOW_MIDPOINT, m_bAllowMidpoint);
-  DDX_Text(exchange, IDC_MAX_NORMAL_ANGLE, m_fMaxNormalAngle);
-  DDX_Text(exchange, IDC_MAX_AREA_CHANGE, m_fMaxAreaChangePercent);
-  DDX_Text(exchange, IDC_FACE_AREA_FACTOR, m_fFaceAreaFactor);
-  DDX_Text(exchange, IDC_REDUCTION_PERCENT, m_fReductionPercent);
-  DDX_Check(exchange, IDC_SHOW_ACTIVE_EDGES, m_bShowActiveEdges);
-  DDX_Check(exchange, IDC_SHOW_ACTIVE_VERTICES, m_bShowActiveVertices);
-  DDX_Check(exchange, IDC_SHOW_REMOVED_VERTICES, m_bShowRemovedVertices);
-  DDX_Check(exchange, IDC_COLOR_NEW_TRIANGLES, m_bColorNewFaces);
-  DDX_Radio(exchange, IDC_SHADING_GOURAUD, m_nShading);
-  DDX_Radio(exchange, IDC_FILLING_SOLID, m_nFilling);
+  m_Tolerances.Exchange(exchange);
+  m_Display.Exchange(exchange);
 }
 
 void CReductionOptionsFormView::ValuesFrom(const CONFIGFILE& config) {
-  m_fReductionPercent = config.fReductionPercent;
-  m_bAllowMidpoint = config.bAllowMidpoint != 0;
-  m_fMaxNormalAngle = config.fMaxNormalAngle;
-  m_fMaxAreaChangePercent = config.fMaxAreaChangePercent;
-  m_fFaceAreaFactor = config.fFaceAreaFactor;
-  m_nShading = config.dwShadeMode == 0 ? 0 : 1;
-  m_nFilling = config.dwFillMode == 0 ? 0 : 1;
-  m_bShowActiveEdges = config.bShowActiveEdges != 0;
-  m_bShowActiveVertices = config.bShowActiveVertices != 0;
-  m_bShowRemovedVertices = config.bShowRemovedVertices != 0;
-  m_bColorNewFaces = config.bColorCreatedTriangles != 0;
-  m_cvActiveEdges = config.cvActiveEdges;
-  m_cvActiveVertices = config.cvActiveVertices;
-  m_cvRemovedVertices = config.cvRemovedVertices;
-  m_cvCreatedTriangles = config.cvCreatedTriangles;
+  m_Tolerances.From(config);
+  m_Display.From(config);
 }
 
 void CReductionOptionsFormView::OnFormFilled() {
@@ -106,21 +75,8 @@ void CReductionOptionsFormView::OnFormFilled() {
 }
 
 void CReductionOptionsFormView::ValuesInto(CONFIGFILE& config) {
-  config.fReductionPercent = m_fReductionPercent;
-  config.bAllowMidpoint = m_bAllowMidpoint != 0 ? 1 : 0;
-  config.fMaxNormalAngle = m_fMaxNormalAngle;
-  config.fMaxAreaChangePercent = m_fMaxAreaChangePercent;
-  config.fFaceAreaFactor = m_fFaceAreaFactor;
-  config.dwShadeMode = static_cast<DWORD>(m_nShading == 1 ? 1 : 0);
-  config.dwFillMode = static_cast<DWORD>(m_nFilling == 1 ? 1 : 0);
-  config.bShowActiveEdges = m_bShowActiveEdges != 0 ? 1 : 0;
-  config.bShowActiveVertices = m_bShowActiveVertices != 0 ? 1 : 0;
-  config.bShowRemovedVertices = m_bShowRemovedVertices != 0 ? 1 : 0;
-  config.bColorCreatedTriangles = m_bColorNewFaces != 0 ? 1 : 0;
-  config.cvActiveEdges = m_cvActiveEdges;
-  config.cvActiveVertices = m_cvActiveVertices;
-  config.cvRemovedVertices = m_cvRemovedVertices;
-  config.cvCreatedTriangles = m_cvCreatedTriangles;
+  m_Tolerances.Into(config);
+  m_Display.Into(config);
 }
 
 // ---------------------------------------------------------------------------
@@ -134,10 +90,10 @@ REDUCTIONOPTIONS CReductionOptionsFormView::GetReductionOptions() {
 REDUCTIONOPTIONS CReductionOptionsFormView::GetClassMembersReductionOptions() {
   REDUCTIONOPTIONS options;
   std::memset(&options, 0, sizeof options);
-  options.maxNormalAngle = m_fMaxNormalAngle;
-  options.maxAreaChangePercent = m_fMaxAreaChangePercent;
-  options.faceAreaFactor = m_fFaceAreaFactor;
-  options.removedVerticesMaterial = GetDefaultMaterial(m_cvRemovedVertices);
+  options.maxNormalAngle = m_Tolerances.maxNormalAngle;
+  options.maxAreaChangePercent = m_Tolerances.maxAreaChangePercent;
+  options.faceAreaFactor = m_Tolerances.faceAreaFactor;
+  options.removedVerticesMaterial = GetDefaultMaterial(m_Display.removedVertices);
   return options;
 }
 
@@ -149,7 +105,7 @@ DISPLAYOPTIONS CReductionOptionsFormView::GetDisplayOptions() {
 DISPLAYOPTIONS CReductionOptionsFormView::GetClassMembersDisplayOptions() {
   DISPLAYOPTIONS options;
   std::memset(&options, 0, sizeof options);
-  options.newFacesMaterial = GetDefaultMaterial(m_cvCreatedTriangles);
+  options.newFacesMaterial = GetDefaultMaterial(m_Display.createdTriangles);
   return options;
 }
 
@@ -161,36 +117,36 @@ FORMREDUCTIONOPTIONS CReductionOptionsFormView::GetFormReductionOptions() {
 FORMREDUCTIONOPTIONS CReductionOptionsFormView::GetClassMembersFormReductionOptions() {
   FORMREDUCTIONOPTIONS options;
   std::memset(&options, 0, sizeof options);
-  options.removedVerticesColor = m_cvRemovedVertices;
-  options.allowMidpoint = m_bAllowMidpoint != 0 ? 1 : 0;
-  options.maxNormalAngle = m_fMaxNormalAngle;
-  options.maxAreaChangePercent = m_fMaxAreaChangePercent;
-  options.faceAreaFactor = m_fFaceAreaFactor;
-  options.createdTrianglesColor = m_cvCreatedTriangles;
+  options.removedVerticesColor = m_Display.removedVertices;
+  options.allowMidpoint = m_Tolerances.allowMidpoint != 0 ? 1 : 0;
+  options.maxNormalAngle = m_Tolerances.maxNormalAngle;
+  options.maxAreaChangePercent = m_Tolerances.maxAreaChangePercent;
+  options.faceAreaFactor = m_Tolerances.faceAreaFactor;
+  options.createdTrianglesColor = m_Display.createdTriangles;
   return options;
 }
 
 void CReductionOptionsFormView::SetReductionOptions(REDUCTIONOPTIONS& options) {
-  m_cvRemovedVertices = options.removedVerticesMaterial.Diffuse;
-  m_bAllowMidpoint = options.allowMidpoint != 0;
-  m_fMaxNormalAngle = options.maxNormalAngle;
-  m_fMaxAreaChangePercent = options.maxAreaChangePercent;
-  m_fFaceAreaFactor = options.faceAreaFactor;
+  m_Display.removedVertices = options.removedVerticesMaterial.Diffuse;
+  m_Tolerances.allowMidpoint = options.allowMidpoint != 0;
+  m_Tolerances.maxNormalAngle = options.maxNormalAngle;
+  m_Tolerances.maxAreaChangePercent = options.maxAreaChangePercent;
+  m_Tolerances.faceAreaFactor = options.faceAreaFactor;
   UpdateControls();
 }
 
 void CReductionOptionsFormView::SetDisplayOptions(DISPLAYOPTIONS& options) {
-  m_cvCreatedTriangles = options.newFacesMaterial.Diffuse;
+  m_Display.createdTriangles = options.newFacesMaterial.Diffuse;
   InvalidateActiveVerticesColorSample();
   UpdateControls();
 }
 
 void CReductionOptionsFormView::SetFormReductionOptions(FORMREDUCTIONOPTIONS& options) {
-  m_cvRemovedVertices = options.removedVerticesColor;
-  m_bAllowMidpoint = options.allowMidpoint != 0;
-  m_fMaxNormalAngle = options.maxNormalAngle;
-  m_fMaxAreaChangePercent = options.maxAreaChangePercent;
-  m_cvCreatedTriangles = options.createdTrianglesColor;
+  m_Display.removedVertices = options.removedVerticesColor;
+  m_Tolerances.allowMidpoint = options.allowMidpoint != 0;
+  m_Tolerances.maxNormalAngle = options.maxNormalAngle;
+  m_Tolerances.maxAreaChangePercent = options.maxAreaChangePercent;
+  m_Display.createdTriangles = options.createdTrianglesColor;
   InvalidateActiveVerticesColorSample();
   UpdateControls();
 }
@@ -220,12 +176,7 @@ void CReductionOptionsFormView::OnPictureActiveVerticesColorSample() { ChooseCol
 void CReductionOptionsFormView::OnPictureRemovedVerticesColorSample() { ChooseColor(IDC_SAMPLE_REMOVED_VERTICES); }
 void CReductionOptionsFormView::OnPictureCreatedTrianglesColorSample() { ChooseColor(IDC_SAMPLE_CREATED_TRIANGLES); }
 
-D3DCOLORVALUE* CReductionOptionsFormView::SampleColor(int sample) {
-  return FindSampleColor(sample, {{IDC_SAMPLE_ACTIVE_EDGES, &m_cvActiveEdges},
-                                  {IDC_SAMPLE_ACTIVE_VERTICES, &m_cvActiveVertices},
-                                  {IDC_SAMPLE_CREATED_TRIANGLES, &m_cvCreatedTriangles},
-                                  {IDC_SAMPLE_REMOVED_VERTICES, &m_cvRemovedVertices}});
-}
+D3DCOLORVALUE* CReductionOptionsFormView::SampleColor(int sample) { return m_Display.SampleColor(sample); }
 
 void CReductionOptionsFormView::InvalidateActiveEdgesColorSample() { InvalidateSample(IDC_SAMPLE_ACTIVE_EDGES); }
 void CReductionOptionsFormView::InvalidateActiveVerticesColorSample() { InvalidateSample(IDC_SAMPLE_ACTIVE_VERTICES); }

@@ -6,7 +6,6 @@
 #pragma once
 
 #include "display_options.h"
-#include "numeric_edit.h"
 #include "option_forms.h"
 #include "reduction_options.h"
 
@@ -70,23 +69,6 @@ class CReductionOptionsFormView : public COptionFormView {
   DECLARE_MESSAGE_MAP()
 
  private:
-  CFloatEdit m_ReductionPercentEdit;
-  CFloatEdit m_MaxNormalAngleEdit;
-  CFloatEdit m_MaxAreaChangeEdit;
-  CFloatEdit m_FaceAreaFactorEdit;
-  D3DCOLORVALUE m_cvActiveEdges;
-  D3DCOLORVALUE m_cvActiveVertices;
-  D3DCOLORVALUE m_cvRemovedVertices;
-  D3DCOLORVALUE m_cvCreatedTriangles;
-  int m_bAllowMidpoint;
-  float m_fMaxNormalAngle;
-  float m_fMaxAreaChangePercent;
-  float m_fFaceAreaFactor;
-  float m_fReductionPercent;
-  int m_bShowActiveEdges;
-  int m_bShowActiveVertices;
-  int m_bShowRemovedVertices;
-  int m_bColorNewFaces;
-  int m_nShading;
-  int m_nFilling;
+  SReductionTolerances m_Tolerances;
+  SDisplayChoices m_Display;
 };
