@@ -205,6 +205,34 @@ TEST_F(OptionFormsTest, TheProgressiveMeshOptionsGoToTheSettingsAndResetRestores
   EXPECT_TRUE(form->TriangleSimplification());
 }
 
+TEST_F(OptionFormsTest, OnlyTheTolerancesFormCommitsAndSavesWhatItShowsWhenItGoes) {
+  struct Case {
+    CRuntimeClass* form;
+    float CONFIGFILE::*field;
+    float shown;  // the default the form filled in
+    bool commits;
+  } cases[] = {
+      {RUNTIME_CLASS(CCMeshOptionsFormView), &CONFIGFILE::fMaxNormalAngle, 6.0f, true},
+      {RUNTIME_CLASS(CPMeshOptionsFormView), &CONFIGFILE::fWeightBoundary, 1.0f, false},
+  };
+  for (const Case& test : cases) {
+    CView* form = MakeView(test.form);
+    ASSERT_NE(form, nullptr);
+    // Changed behind the form's back.
+    CONFIGFILE config = *m_document->GetConfig();
+    config.*test.field = 42.0f;
+    m_document->SetConfig(&config);
+    DWORD boxes = GetLastMessageBox().count;
+    form->DestroyWindow();
+    float expected = test.commits ? test.shown : 42.0f;
+    EXPECT_FLOAT_EQ(m_document->GetConfig()->*test.field, expected) << test.form->m_lpszClassName;
+    EXPECT_FLOAT_EQ(SavedConfig().*test.field, expected) << test.form->m_lpszClassName;
+    EXPECT_EQ(GetLastMessageBox().count, boxes) << "controls that are gone are not read";
+  }
+  EXPECT_EQ(m_document->GetCMeshOptionsFormView(), nullptr);
+  EXPECT_EQ(m_document->GetPMeshOptionsFormView(), nullptr);
+}
+
 TEST_F(OptionFormsTest, TheMethodRadiosSwitchTheSettingsAndTheMainFramesReductionToolbar) {
   auto* form = static_cast<CReductionMethodsFormView*>(MakeView(RUNTIME_CLASS(CReductionMethodsFormView)));
   ASSERT_NE(form, nullptr);
