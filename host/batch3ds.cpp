@@ -88,7 +88,7 @@ bool CBatchDocument::Export3dObjectIn3dsFile(CFrame* frame, char* pathName, CDXT
     if (!converted) throw m_failureText;
     g_appOptions.bLoadDXMeshes = 1;
     CXFile reader;
-    const bool loaded = reader.LoadXfile(temporary.Path(), converted, m_world, m_fileFolder.GetBuffer(0), nullptr);
+    const bool loaded = reader.LoadXfile(temporary.Path(), converted, GetWorld(), m_fileFolder.GetBuffer(0), nullptr);
     g_appOptions.bLoadDXMeshes = loadDXMeshes;
     if (!loaded) throw reader.GetFailureText();
     saved = SaveFrameIn3dsFile(converted, pathName, thread);
@@ -99,6 +99,6 @@ bool CBatchDocument::Export3dObjectIn3dsFile(CFrame* frame, char* pathName, CDXT
     m_failureText = message;
   }
   g_appOptions.bLoadDXMeshes = loadDXMeshes;
-  if (converted) m_world.DeleteWorldRenderFrame(converted, false);
+  if (converted) GetWorld().DeleteWorldRenderFrame(converted, false);
   return saved;
 }

@@ -230,16 +230,12 @@ CBatchDocument::~CBatchDocument() {
 }
 
 bool CBatchDocument::InitializeBatch(CString& error) {
-  if (!Initialize()) {
-    error = "the threads manager could not be made";
+  if (!g_pWindowedDevice || !g_pWindowedDevice->IsReady()) {
+    error = "the Direct3D device is not ready";
     return false;
   }
-  try {
-    if (m_world.Initialize(this, false)) return true;
-    error = "the Direct3D device is not ready";
-  } catch (const char* message) {
-    error = message + 1;
-  }
+  if (Initialize()) return true;
+  error = "the document's world and threads manager could not be made";
   return false;
 }
 
@@ -250,7 +246,7 @@ CFrame* CBatchDocument::NewFileFrame(char* fileName) {
   D3DXMatrixIdentity(&identity);
   try {
     frame->Initialize(&identity, fileName, CFrame::ePlainFrame, false);
-    m_world.GetWorldContentFrame()->AddChildRenderFrame(eOwnedChild, frame, false);
+    GetWorld().GetWorldContentFrame()->AddChildRenderFrame(eOwnedChild, frame, false);
   } catch (const char* message) {
     m_failureText = message + 1;
     delete frame;
@@ -268,7 +264,7 @@ bool CBatchDocument::FinishImport(CFrame* frame, bool loaded) {
   }
   if (!loaded) {
     // A failed import leaves nothing in the world.
-    m_world.DeleteWorldRenderFrame(frame, false);
+    GetWorld().DeleteWorldRenderFrame(frame, false);
     return false;
   }
   m_fileFrame = frame;
@@ -281,7 +277,7 @@ bool CBatchDocument::InsertXFileObjects(char* fileName, char* pathName, char* fo
   if (!frame) return false;
   m_fileFolder = folder;
   CXFile file;
-  const bool loaded = file.LoadXfile(pathName, frame, m_world, folder, thread);
+  const bool loaded = file.LoadXfile(pathName, frame, GetWorld(), folder, thread);
   if (!loaded) m_failureText = file.GetFailureText();
   return FinishImport(frame, loaded);
 }
@@ -295,27 +291,40 @@ bool CBatchDocument::Export3dObject(CFrame* frame, char* pathName, CDXThread* th
   return false;
 }
 
-// Every Direct3D mesh of the file becomes a progressive mesh, is set to the
-// share of its faces, and is written back as a Direct3D mesh of that level.
-static bool RunBatchPMesh(CBatchDocument& document, const SBatchOptions& options, std::FILE* out, std::FILE* err) {
+// Every Direct3D mesh of the file takes the road of the document's jobs: the
+// progressive-mesh job makes it a progressive mesh in place, the
+// display-options job sets its level to the share of the faces, and the
+// snapshot job writes it back in place as a Direct3D mesh of that level.
+// jobs counts the jobs that the manager started before.
+static bool RunBatchPMesh(CBatchDocument& document, const SBatchOptions& options, INT_PTR& jobs, std::FILE* out,
+                          std::FILE* err) {
+  CThreadsManager& manager = *document.GetThreadsManager();
   CFrame* frame = document.GetFileFrame();
-  REDUCTIONOPTIONS reduction = document.GetReductionOptions();
-  IDirect3DDevice8* device = g_pWindowedDevice ? g_pWindowedDevice->GetD3DDevice() : nullptr;
+  // The level counts faces, whatever the settings count.
+  document.GetConfig()->dwPMeshByVertices = 0;
   std::fprintf(err, "Progressive meshes at %g %% of the faces\n", options.pmeshPercent);
   const DWORD start = timeGetTime();
-  DWORD vertices = 0, faces = 0;
-  try {
-    frame->ConvertIntoPMeshFrameH(device, &reduction, nullptr);
-    std::fprintf(out, "progressive full triangles: %u\n", frame->GetMaxTrianglesCount(false));
-    frame->SetNumFaces(options.pmeshPercent, vertices, faces, document.GetConfig(), false, nullptr, nullptr, false);
-    frame->ConvertIntoDXMeshFrameH(device, &reduction, nullptr);
-  } catch (const char* message) {
-    std::fprintf(err, "vorever: cannot make progressive meshes of %s:%s\n", static_cast<LPCSTR>(options.input),
-                 message);
+  const auto run = [&](const char* stage, const std::function<void()>& launch) {
+    launch();
+    CDXThread* job = WaitForJob(manager, jobs++, Stage(stage), err);
+    if (job && job->GetEThreadStatus() == CDXThread::eThreadCompleted) return true;
+    std::fprintf(err, "vorever: cannot make progressive meshes of %s: %s %s\n", static_cast<LPCSTR>(options.input),
+                 stage, job ? "failed" : "did not run");
     return false;
-  }
-  std::fprintf(out, "progressive vertices: %u\n", vertices);
-  std::fprintf(out, "progressive triangles: %u\n", faces);
+  };
+  if (!run("creating progressive meshes", [&] { manager.CreateProgressiveMeshFrame(&document, frame, nullptr); }))
+    return false;
+  std::fprintf(out, "progressive full triangles: %u\n", frame->GetMaxTrianglesCount(false));
+  if (!run("setting the level",
+           [&] { manager.ApplyPMeshDisplayOptions(&document, frame, nullptr, options.pmeshPercent); }) ||
+      !run("taking the snapshot", [&] { manager.CreateRetainedModeMeshFrame(&document, frame, nullptr); }))
+    return false;
+  // The jobs leave the frame selected, with the handles of the selection:
+  // neither is part of the scene that is saved.
+  document.GetWorld().UnselectSelectedFrame();
+  const SSceneSummary level = SummarizeScene(frame);
+  std::fprintf(out, "progressive vertices: %u\n", level.vertices);
+  std::fprintf(out, "progressive triangles: %u\n", level.triangles);
   std::fprintf(out, "progressive seconds: %.3f\n", SecondsSince(start));
   return true;
 }
@@ -398,7 +407,7 @@ int RunBatch(const SBatchOptions& options, std::FILE* out, std::FILE* err) {
     std::fprintf(out, "reduced triangles: %u\n", reduced.triangles);
     std::fprintf(out, "reduce seconds: %.3f\n", SecondsSince(reduceStart));
   }
-  if (options.pmeshPercent >= 0.0f && !RunBatchPMesh(document, options, out, err)) return 1;
+  if (options.pmeshPercent >= 0.0f && !RunBatchPMesh(document, options, jobs, out, err)) return 1;
   if (options.output.IsEmpty()) return 0;
 
   CString outName, outFolder;

@@ -60,7 +60,8 @@ class CBatchDocument : public CDXDoc {
   CBatchDocument() = default;
   ~CBatchDocument() override;
 
-  // Makes the threads manager and the world (the device must be ready).
+  // Makes the threads manager and the document's world (the device must be
+  // ready).
   bool InitializeBatch(CString& error);
 
   bool InsertXFileObjects(char* fileName, char* pathName, char* folder, CCameraFrame* camera,
@@ -78,7 +79,7 @@ class CBatchDocument : public CDXDoc {
   // in its place.
   bool ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* options, CDXThread* thread) override;
 
-  CXFileDataList& GetWorld() { return m_world; }
+  CXFileDataList& GetWorld() { return *GetWorldDataList(); }
   // The frame that holds the imported file, NULL before a successful import.
   CFrame* GetFileFrame() const { return m_fileFrame; }
   // Why the last import or export failed.
@@ -102,7 +103,6 @@ class CBatchDocument : public CDXDoc {
   // import leaves nothing in the world.
   bool FinishImport(CFrame* frame, bool loaded);
 
-  CXFileDataList m_world;
   CFrame* m_fileFrame = nullptr;
   CString m_fileFolder;  // the loaded file's folder, where its textures are
   CString m_failureText;

@@ -15,6 +15,7 @@
 #include <windows.h>
 #include <xfiledatalist.h>
 
+#include <functional>
 #include <memory>
 
 #include "display_options.h"
@@ -280,6 +281,8 @@ class CDXDoc : public CDocument {
   bool ConvertFrameInPlace(CFrame* frame, CDXThread* thread, FrameConversion convert, FrameConversion undo);
   void AttachBesideSource(CFrame* frame, CFrame* source, D3DXMATRIX* transform, CCameraFrame* camera);
   void UndoBesideSource(CFrame* frame, CCameraFrame* camera);
+  bool BuildInPlaceOfSource(CFrame*& result, CFrame* source, CCameraFrame* camera, CDXThread* thread,
+                            const std::function<void(CFrame*&)>& shell, const std::function<void(CFrame*)>& content);
   void ForgetJobFrame(CFrame* frame);
   void RemoveJobFrame(CFrame* frame);
   // Helpers of the commands.

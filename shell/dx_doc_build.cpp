@@ -11,6 +11,7 @@
 #include <frame.h>
 
 #include <cstdlib>
+#include <functional>
 
 #include "dx_doc.h"
 
@@ -163,25 +164,22 @@ bool CDXDoc::ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* options, CDXT
   return reduced;
 }
 
-bool CDXDoc::CreateProgressiveMeshFrame(CDXPMeshFrame*& result, CFrame* source, CCameraFrame* camera,
-                                        CDXThread* thread) {
+// The frames built in the place of their source: the source is hidden and
+// unpickable while shell makes the new frame and content fills it; a failure
+// takes the new frame out again and brings the source back.
+bool CDXDoc::BuildInPlaceOfSource(CFrame*& result, CFrame* source, CCameraFrame* camera, CDXThread* thread,
+                                  const std::function<void(CFrame*&)>& shell,
+                                  const std::function<void(CFrame*)>& content) {
   result = NULL;
   BeginFrameJob(source);
   source->Hide();
-  CDXPMeshFrame* frame = NULL;
+  CFrame* frame = NULL;
   const bool built = GuardedCall([&] {
-    frame = new CDXPMeshFrame;
-    if (!frame->InitializeShell(source)) throw "\nError: CDXPMeshFrame::Initialize() failed.";
+    shell(frame);
     if (thread != NULL) thread->SetThreadOutput(frame->GetName());
-    frame->SetPickableCapability(false);
     D3DXMATRIX transform = source->GetTransformMatrix(false);
     AttachBesideSource(frame, source, &transform, camera);
-    CDataObjectMap map(10);
-    map.InitHashTable(100);
-    DWORD vertices = 0, triangles = 0;
-    if (!frame->InitializeProgressiveMeshFrame(source, map, vertices, triangles, Device(), &m_ReductionOptions,
-                                               thread))
-      throw "\nError: CFrame::InitializeRetainedModeMeshFrame() failed.";
+    content(frame);
     if (!frame->ComputeBoundingObjectsHierarchy(false, false, false))
       throw "\nError: CFrame::ComputeBoundingObjectsHierarchy() failed.";
     m_pLastWorkedFrame = frame;
@@ -198,37 +196,45 @@ bool CDXDoc::CreateProgressiveMeshFrame(CDXPMeshFrame*& result, CFrame* source, 
   return true;
 }
 
-bool CDXDoc::CreateRetainedModeMeshFrame(CFrame*& result, CFrame* source, CCameraFrame* camera, CDXThread* thread) {
+bool CDXDoc::CreateProgressiveMeshFrame(CDXPMeshFrame*& result, CFrame* source, CCameraFrame* camera,
+                                        CDXThread* thread) {
   result = NULL;
-  BeginFrameJob(source);
-  source->Hide();
+  CDXPMeshFrame* progressive = NULL;
   CFrame* frame = NULL;
-  const bool built = GuardedCall([&] {
-    frame = new CFrame;
-    if (!frame->InitializeShell(source)) throw "\nError: CFrame::InitializeShell() failed.";
-    if (thread != NULL) thread->SetThreadOutput(frame->GetName());
-    D3DXMATRIX transform = source->GetTransformMatrix(false);
-    AttachBesideSource(frame, source, &transform, camera);
-    const CFrame::EFrameType type = source->GetFrameType();
-    if (type == CFrame::eConnectivityMeshFrame || type == CFrame::eDXPMeshFrame) {
-      CDataObjectMap map(10);
-      map.InitHashTable(100);
-      DWORD vertices = 0, triangles = 0;
-      if (!frame->InitializeDXMeshFrame(source, map, vertices, triangles, Device(), &m_ReductionOptions, thread))
-        throw "\nError: CFrame::InitializeDXMeshFrame() failed.";
-    }
-    if (!frame->ComputeBoundingObjectsHierarchy(false, false, false))
-      throw "\nError: CFrame::ComputeBoundingObjectsHierarchy() failed.";
-    m_pLastWorkedFrame = frame;
-    frame->SetPickableCapability(true);
-    SetSelectedFrameL(frame);
-  });
-  if (!built) {
-    UndoBesideSource(frame, camera);
-    source->Show();
-    source->SetPickableCapability(true);
-    return false;
-  }
-  result = frame;
+  // The new frame cannot be picked while it is built.
+  const auto shell = [&](CFrame*& made) {
+    made = progressive = new CDXPMeshFrame;
+    if (!progressive->InitializeShell(source)) throw "\nError: CDXPMeshFrame::Initialize() failed.";
+    progressive->SetPickableCapability(false);
+  };
+  const auto content = [&](CFrame*) {
+    CDataObjectMap map(10);
+    map.InitHashTable(100);
+    DWORD vertices = 0, triangles = 0;
+    if (!progressive->InitializeProgressiveMeshFrame(source, map, vertices, triangles, Device(), &m_ReductionOptions,
+                                                     thread))
+      throw "\nError: CFrame::InitializeRetainedModeMeshFrame() failed.";
+  };
+  if (!BuildInPlaceOfSource(frame, source, camera, thread, shell, content)) return false;
+  result = progressive;
   return true;
+}
+
+bool CDXDoc::CreateRetainedModeMeshFrame(CFrame*& result, CFrame* source, CCameraFrame* camera, CDXThread* thread) {
+  const auto shell = [&](CFrame*& made) {
+    made = new CFrame;
+    if (!made->InitializeShell(source)) throw "\nError: CFrame::InitializeShell() failed.";
+  };
+  // Only connectivity and progressive-mesh frames give content; other kinds
+  // leave the new frame empty.
+  const auto content = [&](CFrame* frame) {
+    const CFrame::EFrameType type = source->GetFrameType();
+    if (type != CFrame::eConnectivityMeshFrame && type != CFrame::eDXPMeshFrame) return;
+    CDataObjectMap map(10);
+    map.InitHashTable(100);
+    DWORD vertices = 0, triangles = 0;
+    if (!frame->InitializeDXMeshFrame(source, map, vertices, triangles, Device(), &m_ReductionOptions, thread))
+      throw "\nError: CFrame::InitializeDXMeshFrame() failed.";
+  };
+  return BuildInPlaceOfSource(result, source, camera, thread, shell, content);
 }

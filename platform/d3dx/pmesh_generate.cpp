@@ -54,7 +54,7 @@ struct Quadric {
     const double az = a02 * v.x + a12 * v.y + a22 * v.z;
     return v.x * ax + v.y * ay + v.z * az + 2 * (b0 * v.x + b1 * v.y + b2 * v.z) + c;
   }
-  // The sum of the plane weights: the area that the quadric stands for.
+  // The sum of the plane weights, in units of area.
   double Weight() const { return a00 + a11 + a22; }
   // The parameter in [0, 1] of the least error on the segment from p along d.
   double LineMinimum(const Vec& p, const Vec& d) const {
@@ -392,16 +392,27 @@ void Simplifier::Build(const DWORD* adjacency) {
     std::memcpy(m_bytes.data() + static_cast<size_t>(v) * stride, &q, sizeof(q));
   }
 
+  // Each face's plane weighs the geometric mean of its area and the mean
+  // face area. By area alone, small faces (fine detail, thin folds of a
+  // scan) weigh little and go first, and the largest distance to the source
+  // grows; alike for all, the integral error grows where faces are large.
   m_faces.resize(points);
   m_quadric.resize(points);
+  std::vector<double> areas(faces, 0.0);
+  double totalArea = 0;
+  for (DWORD f = 0; f < faces; ++f) {
+    if (!m_faceGood[f]) continue;
+    areas[f] = 0.5 * std::sqrt(Norm2(FaceNormal(f, kNone, kNone, Vec())));
+    totalArea += areas[f];
+  }
+  const double meanArea = m_faceCount > 0 ? totalArea / m_faceCount : 0.0;
   for (DWORD f = 0; f < faces; ++f) {
     if (!m_faceGood[f]) continue;
     for (DWORD k = 0; k < 3; ++k) m_faces[PointOfCorner(f, k)].push_back(f);
-    const Vec n = FaceNormal(f, kNone, kNone, Vec());
-    const double twiceArea = std::sqrt(Norm2(n));
-    if (!(twiceArea > 0)) continue;
+    if (!(areas[f] > 0)) continue;
     Quadric q;
-    q.AddPlane(n * (1.0 / twiceArea), m_pos[PointOfCorner(f, 0)], 0.5 * twiceArea);
+    q.AddPlane(FaceNormal(f, kNone, kNone, Vec()) * (0.5 / areas[f]), m_pos[PointOfCorner(f, 0)],
+               std::sqrt(areas[f] * meanArea));
     for (DWORD k = 0; k < 3; ++k) m_quadric[PointOfCorner(f, k)] += q;
   }
   m_kind.resize(points);

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -37,6 +36,34 @@ TEST(BatchPMeshArguments, ReadThePercentAndRefuseWhatTheyCannotUse) {
   }
 }
 
+// The batch run on input, saved as text to output: its exit code and the
+// triangles before and after.
+struct SBatchPMeshRun {
+  int exitCode = -1;
+  DWORD before = 0, after = 0;
+};
+
+SBatchPMeshRun RunPMesh(const std::string& input, const std::string& output, float percent) {
+  SBatchOptions options;
+  options.input = input.c_str();
+  options.output = output.c_str();
+  options.format = 1;
+  options.pmeshPercent = percent;
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  SBatchPMeshRun run;
+  run.exitCode = RunBatch(options, out, err);
+  std::rewind(out);
+  char line[256];
+  while (std::fgets(line, sizeof line, out)) {
+    std::sscanf(line, "progressive full triangles: %u", &run.before);
+    std::sscanf(line, "progressive triangles: %u", &run.after);
+  }
+  std::fclose(out);
+  std::fclose(err);
+  return run;
+}
+
 TEST(BatchPMeshRun, KeepsHalfTheFacesAndSavesWhatLoadsAgain) {
   TempFolder scratch;
   const std::string input = scratch.Path() + "/hills.x", output = scratch.Path() + "/hills_half.x";
@@ -53,33 +80,16 @@ TEST(BatchPMeshRun, KeepsHalfTheFacesAndSavesWhatLoadsAgain) {
     WriteXMeshFaces(f, mesh);
     f << " }\n}\n";
   }
-  SBatchOptions options;
-  options.input = input.c_str();
-  options.output = output.c_str();
-  options.format = 1;
-  options.pmeshPercent = 50.0f;
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  ASSERT_EQ(RunBatch(options, out, err), 0);
-  std::rewind(out);
-  char line[256];
-  DWORD before = 0, after = 0;
-  while (std::fgets(line, sizeof line, out)) {
-    std::sscanf(line, "progressive full triangles: %u", &before);
-    std::sscanf(line, "progressive triangles: %u", &after);
-  }
-  std::fclose(out);
-  std::fclose(err);
+  const SBatchPMeshRun run = RunPMesh(input, output, 50.0f);
+  ASSERT_EQ(run.exitCode, 0);
+  const DWORD before = run.before, after = run.after;
   EXPECT_EQ(before, 2u * 16 * 16);
   EXPECT_LE(after, before / 2);
   EXPECT_GE(after + 1, before / 2);
 
   CDXWindowedDevice device;
   ASSERT_EQ(device.CreateD3DDevice(nullptr), S_OK);
-  std::ifstream in(output, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  XFileObjects objects(content.str());
+  XFileObjects objects(FileContents(output));
   int meshes = 0;
   for (size_t i = 0; i < objects.size(); ++i)
     ForEachDataObject(objects[i], TID_D3DRMMesh, [&](IDirectXFileData* data) {
@@ -90,6 +100,41 @@ TEST(BatchPMeshRun, KeepsHalfTheFacesAndSavesWhatLoadsAgain) {
       EXPECT_EQ(mesh.GetFacesCount(), after);
     });
   EXPECT_EQ(meshes, 1);
+}
+
+// A skinned mesh becomes a progressive mesh with its skin, and its level
+// is saved with its skin weights; the file gets no frame that it did not
+// have.
+TEST(BatchPMeshRun, ASkinnedMeshKeepsItsSkin) {
+  TempFolder scratch;
+  const std::string input = std::string(VOREVER_FIXTURES) + "/skin_two_bones.x";
+  const std::string output = scratch.Path() + "/strip_half.x";
+  const SBatchPMeshRun run = RunPMesh(input, output, 50.0f);
+  ASSERT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.before, 4u);
+  EXPECT_LE(run.after, 2u);
+
+  CDXWindowedDevice device;
+  ASSERT_EQ(device.CreateD3DDevice(nullptr), S_OK);
+  XFileObjects objects(FileContents(output));
+  int meshes = 0, frames = 0;  // frames: those at the top
+  bool weighted = false;
+  for (size_t i = 0; i < objects.size(); ++i) {
+    ForEachDataObject(objects[i], TID_D3DRMMesh, [&](IDirectXFileData* data) {
+      ++meshes;
+      CMesh mesh;
+      ASSERT_TRUE(LoadMeshTree(mesh, data));
+      ASSERT_TRUE(PrepareMesh(mesh));
+      EXPECT_EQ(mesh.GetFacesCount(), run.after);
+      weighted = mesh.GetChildXfileDataObject(&DXFILEOBJ_SkinWeights, false, true) != nullptr;
+    });
+    const GUID* type = nullptr;
+    objects[i]->GetType(&type);
+    if (*type == TID_D3DRMFrame) ++frames;
+  }
+  EXPECT_EQ(meshes, 1);
+  EXPECT_TRUE(weighted);
+  EXPECT_EQ(frames, 1);  // Root, which holds the bones
 }
 
 }  // namespace
