@@ -8,6 +8,7 @@
 #include <afxdlgs.h>
 #include <appoptions.h>
 #include <batchmode.h>
+#include <cameraframe.h>
 #include <cmesh_options_form.h>
 #include <dx_doc.h>
 #include <dx_file_3dview.h>
@@ -26,6 +27,7 @@
 #include <QtGui/QImage>
 #include <QtGui/QPixmap>
 #include <QtGui/QScreen>
+#include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QWidget>
 
 #include <chrono>
@@ -223,6 +225,14 @@ class WindowModeTest : public ::testing::Test {
     });
   }
 
+  // What the overlay of the master camera shows of the frame it views.
+  static std::string OverlayTriangles(CDXDoc* document) {
+    CString triangles, vertices, kind, percent;
+    CCameraFrame* camera = document->GetMasterCamera();
+    if (camera == nullptr || !camera->GetViewAllFrameMetrics(triangles, vertices, kind, percent, false)) return "";
+    return static_cast<LPCSTR>(triangles);
+  }
+
   CDXMainFrame* Frame() const { return m_program->GetMainFrame(); }
   static CThreadsManager* Jobs(CDXDoc* document) { return document->GetThreadsManager(); }
   static CDXThread::EThreadStatus LastStatus(CDXDoc* document) {
@@ -264,7 +274,9 @@ TEST_F(WindowModeTest, TheSampleIsReducedThroughTheCommandsAndExportedWithItsCou
   ASSERT_NE(methods, nullptr);
   CWnd* radio = methods->GetDlgItem(IDC_METHOD_CMESH);
   ASSERT_NE(radio, nullptr);
-  methods->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_METHOD_CMESH, BN_CLICKED), reinterpret_cast<LPARAM>(radio->m_hWnd));
+  auto* button = qobject_cast<QAbstractButton*>(radio->GetWidget());
+  ASSERT_NE(button, nullptr);
+  button->click();
   EXPECT_EQ(document->GetConfig()->dwReductionMethod, 1u);
   auto* tolerances = DYNAMIC_DOWNCAST(CCMeshOptionsFormView, splitter->GetToolPaneSplitter()->GetPane(1, 0));
   ASSERT_NE(tolerances, nullptr);
@@ -308,6 +320,7 @@ TEST_F(WindowModeTest, TheSampleIsReducedThroughTheCommandsAndExportedWithItsCou
   ASSERT_EQ(connectivity->GetFrameType(), CFrame::eDXMeshFrame);
   const SSceneSummary reduced = SummarizeScene(connectivity);
   EXPECT_EQ(reduced.triangles, triangles);
+  EXPECT_EQ(OverlayTriangles(document), std::to_string(reduced.triangles) + " triangles");
   Photograph("5-retained-mode");
 
   // The export command, its dialog answered with a .x file.
