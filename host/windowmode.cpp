@@ -45,40 +45,56 @@ bool FrameTick(CDXMainFrame* frame) {
 }  // namespace
 
 int RunWindow(int argc, char** argv, const SWindowOptions& options) {
-  CAfxDesktop desktop(argc, argv, options.screenshot == nullptr);
-  auto manager = std::make_unique<CDocumentManager>();
-  manager->Initialize();
-  theApp.SetDocumentManager(manager.get());
-  CDXWindowedDevice device;
+  CWindowProgram program(argc, argv, options);
+  return program.Run();
+}
+
+CWindowProgram::CWindowProgram(int& argc, char** argv, const SWindowOptions& options)
+    : m_options(options), m_pDesktop(std::make_unique<CAfxDesktop>(argc, argv, options.screenshot == nullptr)) {
+  m_pManager = std::make_unique<CDocumentManager>();
+  m_pManager->Initialize();
+  theApp.SetDocumentManager(m_pManager.get());
+  m_pDevice = std::make_unique<CDXWindowedDevice>();
   InitVoreverDLL();
-  CDXMainFrame* frame = GetMainFrame();
-  int status = 1;
-  if (frame != nullptr && frame->GetSafeHwnd() != nullptr) {
-    theApp.m_pMainWnd = frame;
-    frame->ShowWindow(SW_SHOW);
-    frame->MoveWindow(0, 0, 1024, 720);
-    // The file of the command line comes in as the import command brings it.
-    if (options.file != nullptr) frame->ImportFile(options.file);
-    desktop.SetFrameTick([frame, &desktop, &options]() {
-      bool moving = FrameTick(frame);
-      if (options.screenshot != nullptr && frame->GetSafeHwnd() != nullptr) {
-        CDXFile3DView* view = frame->GetActive3DView();
-        // With a file: once its import has ended and the view has drawn it.
-        CDXDoc* document = frame->GetActiveDXDocument();
-        const bool imported = document != nullptr && !document->GetThreadsManager()->ActiveThread() &&
-                              document->GetThreadsManager()->GetThreadList()->GetCount() > 0;
-        if (options.file == nullptr || (imported && view != nullptr && view->GetPresentedFrames() >= 3)) {
-          CAfxDesktop::SaveWindowPicture(frame, options.screenshot);
-          frame->PostMessage(WM_CLOSE);
-        }
+  CDXMainFrame* frame = ::GetMainFrame();
+  if (frame == nullptr || frame->GetSafeHwnd() == nullptr) return;
+  m_pFrame = frame;
+  theApp.m_pMainWnd = frame;
+  frame->ShowWindow(SW_SHOW);
+  frame->MoveWindow(0, 0, 1024, 720);
+  // The file of the command line comes in as the import command brings it.
+  if (m_options.file != nullptr) frame->ImportFile(m_options.file);
+  m_pDesktop->SetFrameTick([this]() {
+    CDXMainFrame* frame = m_pFrame;
+    bool moving = FrameTick(frame);
+    if (m_options.screenshot != nullptr && frame->GetSafeHwnd() != nullptr) {
+      CDXFile3DView* view = frame->GetActive3DView();
+      // With a file: once its import has ended and the view has drawn it.
+      CDXDoc* document = frame->GetActiveDXDocument();
+      const bool imported = document != nullptr && !document->GetThreadsManager()->ActiveThread() &&
+                            document->GetThreadsManager()->GetThreadList()->GetCount() > 0;
+      if (m_options.file == nullptr || (imported && view != nullptr && view->GetPresentedFrames() >= 3)) {
+        CAfxDesktop::SaveWindowPicture(frame, m_options.screenshot);
+        frame->PostMessage(WM_CLOSE);
       }
-      return moving;
-    });
-    status = desktop.Run();
-  } else {
-    std::fprintf(stderr, "vorever: the main window could not be made\n");
-  }
+    }
+    return moving;
+  });
+}
+
+CWindowProgram::~CWindowProgram() {
   ExitVoreverDLL();
+  theApp.m_pMainWnd = nullptr;
   theApp.SetDocumentManager(nullptr);
-  return status;
+  m_pDevice.reset();
+  m_pManager.reset();
+  m_pDesktop.reset();
+}
+
+int CWindowProgram::Run() {
+  if (m_pFrame == nullptr) {
+    std::fprintf(stderr, "vorever: the main window could not be made\n");
+    return 1;
+  }
+  return m_pDesktop->Run();
 }

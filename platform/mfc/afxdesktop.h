@@ -18,7 +18,8 @@ class CAfxDesktop {
 
   // Runs the event loop until WM_QUIT arrives; its exit code.
   int Run();
-  // Called about every intervalMs milliseconds while the loop runs; a tick
+  // Called about every intervalMs milliseconds while the event loop runs
+  // (Run, WaitFor), from now on; a tick
   // that answers false (nothing moves) slows the ticks to idleMs until the
   // next tick that answers true.
   void SetFrameTick(std::function<bool()> tick, int intervalMs = 16, int idleMs = 200);

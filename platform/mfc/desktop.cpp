@@ -140,7 +140,6 @@ void CAfxDesktop::PumpMessages() {
 }
 
 int CAfxDesktop::Run() {
-  if (m_impl->tick) m_impl->frameTimer.start(m_impl->intervalMs);
   PumpMessages();
   return QApplication::exec();
 }
@@ -149,7 +148,7 @@ void CAfxDesktop::SetFrameTick(std::function<bool()> tick, int intervalMs, int i
   m_impl->tick = std::move(tick);
   m_impl->intervalMs = intervalMs;
   m_impl->idleMs = idleMs;
-  m_impl->frameTimer.setInterval(intervalMs);
+  m_impl->frameTimer.start(intervalMs);
 }
 
 bool CAfxDesktop::WaitFor(const std::function<bool()>& condition, int timeoutMs) {

@@ -148,8 +148,8 @@ class CFrame : public CXFileDataObject {
   bool SetDXMeshFrameMetrics(DWORD& vertices, DWORD& faces, CDXThread* thread);
 
   // Progressive-mesh walks. The in-place conversions replace every Direct3D mesh of the tree by a progressive
-  // mesh, or every progressive mesh by a Direct3D mesh of its current level
-  // (a mesh that fails stays as it was); the H forms do it for the whole
+  // mesh, or every progressive or connectivity mesh by a Direct3D mesh of its
+  // current level (a mesh that fails stays as it was); the H forms do it for the whole
   // hierarchy and re-point references. Their failures are thrown.
   void ConvertIntoPMeshFrame(CDataObjectMap& map, IDirect3DDevice8* device, REDUCTIONOPTIONS* options,
                              CDXThread* thread, DWORD* vertices, DWORD* faces);

@@ -4,8 +4,10 @@
 #include <dx_thread.h>
 #include <dxmesh.h>
 #include <dxpmesh.h>
+#include <geo_mesh.h>
 
 #include <memory>
+#include <set>
 
 #include "basemesh.h"
 #include "failureguard.h"
@@ -85,8 +87,11 @@ void CFrame::ConvertIntoDXMeshFrame(CDataObjectMap& map, IDirect3DDevice8* devic
     AddDeltaActiveVerticesCount(static_cast<LONG>(v));
     AddDeltaActiveTrianglesCount(static_cast<LONG>(f));
   };
+  // The meshes made here join the end of the list that the walk goes on
+  // through: they were counted when made.
+  std::set<CXFileDataObject*> made;
   WalkChildEntries(this, thread, kKilling, [&](CChildObject* entry, CXFileDataObject* child) {
-    if (entry->IsReference()) return true;
+    if (entry->IsReference() || made.count(child) != 0) return true;
     SHeld childLock(child);
     if (child->IsDeleted()) return true;
     if (IsBaseMeshOfType(child, eBaseMeshTypeDXPMesh)) {
@@ -96,13 +101,30 @@ void CFrame::ConvertIntoDXMeshFrame(CDataObjectMap& map, IDirect3DDevice8* devic
         mesh->DeleteContent(false);
         return true;
       }
-      CDXMesh* made = mesh.release();
-      SHeld madeLock(made);
-      count(made->GetNumVertices(false), made->GetNumFaces(false));
-      made->AcquireChildObjectList(pmesh);
-      AddChildObject(eOwnedChild, made, false);
-      map.SetAt(pmesh, made);
+      CDXMesh* snapshot = mesh.release();
+      SHeld snapshotLock(snapshot);
+      count(snapshot->GetNumVertices(false), snapshot->GetNumFaces(false));
+      snapshot->AcquireChildObjectList(pmesh);
+      AddChildObject(eOwnedChild, snapshot, false);
+      made.insert(snapshot);
+      map.SetAt(pmesh, snapshot);
       pmesh->DeleteContent(false);
+    } else if (IsBaseMeshOfType(child, eBaseMeshTypeGeoMesh)) {
+      // A connectivity mesh is written back as its reduction left it.
+      auto* geo = static_cast<CGeoMesh*>(child);
+      if (geo->GetOriginalCurrentVerticesCount() == 0) return true;
+      auto mesh = std::make_unique<CDXMesh>();
+      if (!geo->InitializeClone(mesh.get(), this, device, options, thread)) {
+        mesh->DeleteContent(false);
+        return true;
+      }
+      CDXMesh* snapshot = mesh.release();
+      SHeld snapshotLock(snapshot);
+      count(snapshot->GetNumVertices(false), snapshot->GetNumFaces(false));
+      AddChildObject(eOwnedChild, snapshot, false);
+      made.insert(snapshot);
+      map.SetAt(geo, snapshot);
+      geo->DeleteContent(false);
     } else if (IsBaseMeshOfType(child, eBaseMeshTypeDXMesh)) {
       count(static_cast<CDXMesh*>(child)->GetNumVertices(false), static_cast<CDXMesh*>(child)->GetNumFaces(false));
     } else if (child->IsAFrame() && static_cast<CFrame*>(child)->IsOriginalFrame()) {

@@ -4,6 +4,7 @@
 #include <appoptions.h>
 #include <basemesh.h>
 #include <dx_doc.h>
+#include <dxmesh.h>
 #include <geo_mesh.h>
 #include <gtest/gtest.h>
 #include <xfiletemplates.h>
@@ -145,6 +146,35 @@ TEST_F(FrameConversionTest, ReducesTwoMeshesToOneTargetAndSavesWhatLoadsAgain) {
     if (!entry->IsReference()) faces += static_cast<CMesh*>(object)->GetFacesCount();
   });
   EXPECT_EQ(meshes, (std::vector<std::string>{"Ground/Big", "Stone/Small", "Shadow/Big&"}));
+  EXPECT_EQ(faces, reduced);
+}
+
+// The snapshot in place turns a reduced connectivity frame into Direct3D
+// meshes of what the reduction left, the shared mesh still shared.
+TEST_F(FrameConversionTest, ASnapshotInPlaceWritesTheReducedConnectivityMeshes) {
+  CFrameReductionThread job;
+  job.SetThreadOutputTrianglesCount(0, 0.0f);
+  std::unique_ptr<CFrame> geo = Convert(&job);
+  job.SetInputTrianglesCount(CountGeoMeshes(geo.get()).triangles);
+  ASSERT_TRUE(geo->ReduceTrianglesCount(&m_options, &job));
+  const DWORD reduced = CountGeoMeshes(geo.get()).triangles;
+  ASSERT_GT(reduced, 0u);
+
+  geo->ConvertIntoDXMeshFrameH(Device(), &m_options, nullptr);
+  EXPECT_EQ(geo->GetFrameType(), CFrame::eDXMeshFrame);
+  EXPECT_EQ(geo->GetActiveTrianglesCount(false), reduced);
+  std::vector<std::string> meshes;
+  DWORD faces = 0;
+  ForEachEntry(geo.get(), [&](CXFileDataObject* parent, CChildObject* entry) {
+    CXFileDataObject* object = entry->GetXfileDataObject();
+    if (object->IsDeleted() || !object->IsATemplateGUID(&GUID_BaseMesh)) return;
+    auto* mesh = static_cast<CBaseMesh*>(object);
+    ASSERT_EQ(mesh->GetMeshType(), eBaseMeshTypeDXMesh) << object->GetName();
+    meshes.push_back(std::string(parent->GetName()) + "/" + object->GetName() + (entry->IsReference() ? "&" : ""));
+    if (!entry->IsReference()) faces += static_cast<CDXMesh*>(object)->GetNumFaces(false);
+  });
+  // Each snapshot takes the place of its mesh at the end of its frame's list.
+  EXPECT_EQ(meshes, (std::vector<std::string>{"Stone/Small", "Shadow/Big&", "Ground/Big"}));
   EXPECT_EQ(faces, reduced);
 }
 
