@@ -5,6 +5,11 @@
 // handed out. Each object is constructed (cleared) when it is handed out, so
 // block memory that is never used is never touched, and dropping a pool
 // touches no object: elements own nothing.
+//
+// An object that nothing reads any more can be given back (Recycle): once
+// ReleaseRecycled has run, NewElement hands it out again, the last given back
+// first, before it takes new room. It keeps its number; the count does not
+// change.
 #pragma once
 
 #include <new>
@@ -53,7 +58,18 @@ class CGeoElementPool {
     FreeGeoBlock(m_pPreallocatedBlock);
     for (T* block : m_OverflowBlocks) FreeGeoBlock(block);
     m_OverflowBlocks.clear();
+    m_Recycled.clear();
+    m_Reusable.clear();
     ClearContent();
+  }
+
+  // Gives back an object of this pool. Until ReleaseRecycled it keeps its
+  // content, so the step that let it go can still read it.
+  void Recycle(T* object) { m_Recycled.push_back(object); }
+  // The objects given back so far may be handed out again.
+  void ReleaseRecycled() {
+    m_Reusable.insert(m_Reusable.end(), m_Recycled.begin(), m_Recycled.end());
+    m_Recycled.clear();
   }
 
   // Object number i, for i below the current count.
@@ -70,6 +86,11 @@ class CGeoElementPool {
 
  protected:
   T* NewElement() {
+    if (!m_Reusable.empty()) {
+      T* object = m_Reusable.back();
+      m_Reusable.pop_back();
+      return new (object) T;
+    }
     const DWORD i = m_dwCurrentCount++;
     if (i < m_dwPreallocatedCount) return new (&m_pPreallocatedBlock[i]) T;
     const DWORD past = i - m_dwPreallocatedCount;
@@ -93,6 +114,8 @@ class CGeoElementPool {
   T* m_pPreallocatedBlock = nullptr;
   DWORD m_dwOverflowShift = 12;  // blocks past the first hold 2^shift objects
   std::vector<T*> m_OverflowBlocks;
+  std::vector<T*> m_Recycled;  // given back, not yet to be handed out
+  std::vector<T*> m_Reusable;  // handed out again before new room
 };
 
 class CGeoVertexArray : public CGeoElementPool<CGeoVertex> {
