@@ -12,6 +12,7 @@
 // change.
 #pragma once
 
+#include <functional>
 #include <new>
 #include <type_traits>
 #include <vector>
@@ -79,6 +80,13 @@ class CGeoElementPool {
     return &m_OverflowBlocks[i >> m_dwOverflowShift][i & OverflowMask()];
   }
   DWORD GetCurrentCount() const { return m_dwCurrentCount; }
+  // Whether the object lies in one of the pool's blocks.
+  bool Owns(const T* object) const {
+    if (InBlock(object, m_pPreallocatedBlock, m_dwPreallocatedCount)) return true;
+    for (const T* block : m_OverflowBlocks)
+      if (InBlock(object, block, OverflowMask() + size_t(1))) return true;
+    return false;
+  }
   DWORD GetPreallocatedCount() const { return m_dwPreallocatedCount; }
 
   // Releases the spare room of the list of blocks.
@@ -101,6 +109,10 @@ class CGeoElementPool {
 
  private:
   DWORD OverflowMask() const { return (DWORD(1) << m_dwOverflowShift) - 1; }
+  static bool InBlock(const T* object, const T* block, size_t n) {
+    const std::less<const T*> less;
+    return block && !less(object, block) && less(object, block + n);
+  }
 
   void ClearContent() {
     m_dwOverflowShift = 12;

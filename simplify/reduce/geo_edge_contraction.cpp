@@ -618,6 +618,7 @@ bool CGeoEdgeContraction::ContractEdgeQuick2(bool& contracted, CGeoEdge* edge, C
       m_bFailed = true;
   }
   m_pGroup->GetHalfEdgesRMArray()->ReleaseRecycled();
+  m_pGroup->GetEdgesRMArray()->ReleaseRecycled();
   return !m_bFailed;
 }
 

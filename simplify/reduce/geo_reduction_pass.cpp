@@ -65,7 +65,12 @@ bool CGeoMeshTriangles::ContractEdgesFirstInFirstOutOrder(REDUCTIONOPTIONS* opti
       wave.pop_front();
       if (!thread->WaitForThreadPlayingEvent()) return false;
       if (thread->GetCurrentThreadOutputTrianglesCount() <= target) return true;
-      if (edge->IsDisabled()) continue;
+      if (edge->IsDisabled()) {
+        // Out of the queues, a disabled edge that a contraction made is read
+        // by nothing: later contractions take it again.
+        if (m_EdgesRM.Owns(edge)) m_EdgesRM.Recycle(edge);
+        continue;
+      }
       if (!edge->GetSelectedVertex()) edge->SetSelectedVertex2();
       CGeoVertex* selected = edge->GetSelectedVertex();
       CGeoVertex* other = edge->GetOtherVertex(selected);
