@@ -117,7 +117,8 @@ bool CGeoMeshTriangles::Initialize3(DWORD nVertices, IDirect3DVertexBuffer8* ver
 bool CGeoMeshTriangles::BuildTriangles(const D3DVERTEX* records, DWORD nRecords, DWORD nIndices,
                                        const DWORD* indices, CDXThread* thread) {
   CGeoVertexMap vertexMap(std::min(nRecords, nIndices));
-  CGeoHalfEdgePairTable halfEdgeMap(nIndices);
+  // The group's vertices take the next ids, one per record at most.
+  CGeoHalfEdgePairTable halfEdgeMap(nIndices, CGeoVertex::GetUpcomingUniqueId(), std::min(nRecords, nIndices));
   // The vertex of each record met so far: a record's position is looked up
   // in the vertex map once, not at every corner that names it. Zero-filled
   // memory that only the records of the group touch.
