@@ -80,12 +80,16 @@ class CGeoElementPool {
     return &m_OverflowBlocks[i >> m_dwOverflowShift][i & OverflowMask()];
   }
   DWORD GetCurrentCount() const { return m_dwCurrentCount; }
-  // Whether the object lies in one of the pool's blocks.
-  bool Owns(const T* object) const {
-    if (InBlock(object, m_pPreallocatedBlock, m_dwPreallocatedCount)) return true;
-    for (const T* block : m_OverflowBlocks)
-      if (InBlock(object, block, OverflowMask() + size_t(1))) return true;
-    return false;
+  // The number of an object of the pool, or kNone for any other object.
+  static constexpr DWORD kNone = ~DWORD(0);
+  DWORD IndexOf(const T* object) const {
+    if (InBlock(object, m_pPreallocatedBlock, m_dwPreallocatedCount))
+      return static_cast<DWORD>(object - m_pPreallocatedBlock);
+    const size_t perBlock = OverflowMask() + size_t(1);
+    for (size_t b = 0; b < m_OverflowBlocks.size(); ++b)
+      if (InBlock(object, m_OverflowBlocks[b], perBlock))
+        return m_dwPreallocatedCount + static_cast<DWORD>(b * perBlock + (object - m_OverflowBlocks[b]));
+    return kNone;
   }
   DWORD GetPreallocatedCount() const { return m_dwPreallocatedCount; }
 

@@ -733,6 +733,7 @@ void CGeoEdgeContraction::DisableFaceRM2(CGeoFace* face, SGeoDisabledCounts& cou
       e->DisableRM(nullptr);
       ++counts.edges;
       counts.edgesLength += e->GetEdgeMagnitude();
+      m_pGroup->ReleaseDisabledEdge(e);
     }
   }
   if (face->GetType() == eFaceTypeContraction)
