@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "geo_vertex.h"
+#include "largepages.h"
 
 struct SGeoVertexKey {
   DWORD x, y, z;
@@ -41,7 +42,8 @@ struct SGeoHalfEdgeKeyHash {
 
 // A hash table from keys to element pointers, held in one array (open
 // addressing, linear probing), so that a build makes no allocation per entry.
-// A NULL value marks a free slot: entered values are never NULL.
+// A NULL value marks a free slot: entered values are never NULL. A large
+// array lies on huge pages, as its slots are met in no order.
 template <class Key, class Value, class Hash>
 class CGeoKeyTable {
  public:
@@ -96,7 +98,7 @@ class CGeoKeyTable {
 
   // Empties the table and releases its memory.
   void RemoveAll() {
-    std::vector<SSlot>().swap(m_slots);
+    CSlots().swap(m_slots);
     m_count = 0;
     Rehash(16);
   }
@@ -111,7 +113,7 @@ class CGeoKeyTable {
       if (m_count) std::fill(m_slots.begin(), m_slots.end(), SSlot{});
       m_count = 0;
     } else {
-      std::vector<SSlot>().swap(m_slots);
+      CSlots().swap(m_slots);
       Rehash(capacity);
     }
   }
@@ -136,9 +138,10 @@ class CGeoKeyTable {
     Key key{};
     Value* value = nullptr;
   };
+  using CSlots = std::vector<SSlot, win32::LargePageAllocator<SSlot>>;
 
   void Rehash(size_t capacity) {
-    std::vector<SSlot> old;
+    CSlots old;
     old.swap(m_slots);
     m_slots.resize(std::bit_ceil(std::max<size_t>(capacity, 16)));
     m_mask = m_slots.size() - 1;
@@ -147,7 +150,7 @@ class CGeoKeyTable {
       if (slot.value) Add(slot.key, slot.value);
   }
 
-  std::vector<SSlot> m_slots;
+  CSlots m_slots;
   size_t m_mask = 0;
   size_t m_count = 0;
 };
@@ -163,51 +166,119 @@ struct SGeoPointerHash {
 // pair of vertices: the two half edges of an edge share an entry, so that
 // entering a half edge and finding its mate look at one place, and the table
 // holds half as many entries.
+//
+// An entry's place follows the lower vertex id of its pair, spread evenly
+// over the table (open addressing, linear probing): a build makes its
+// vertices in the order of its faces, so the faces it enters one after the
+// other look at neighbouring places, not at places all over the table.
 class CGeoHalfEdgePairTable {
  public:
   // Room for as many pairs as half edges: each half edge makes at most one.
-  explicit CGeoHalfEdgePairTable(size_t halfEdges) : m_pairs(halfEdges / 2) { m_slots.reserve(halfEdges); }
+  // The ids of the vertices that the half edges join are expected in
+  // [firstId, firstId + ids); other ids still work, they only cost probes.
+  CGeoHalfEdgePairTable(size_t halfEdges, DWORD firstId, DWORD ids)
+      : m_firstId(firstId), m_ids(std::max<DWORD>(ids, 1)) {
+    Rehash(std::bit_ceil(halfEdges / 2 + halfEdges / 8 + 16));
+  }
 
   CGeoHalfEdge* Find(ULONGLONG key) const {
-    const SSlots* slots = m_pairs.Find(PairKey(key));
-    return slots ? slots->h[Side(key)] : nullptr;
+    const SPair* pair = FindPair(PairKey(key));
+    return pair ? pair->h[Side(key)] : nullptr;
   }
   // Enters h under key unless the key is taken; true when entered.
   bool Add(ULONGLONG key, CGeoHalfEdge* h) {
-    SSlots* slots = m_pairs.FindOrAdd(PairKey(key), [this] {
-      ASSERT(m_slots.size() < m_slots.capacity());  // entered slots never move
-      return &m_slots.emplace_back();
-    }).first;
-    CGeoHalfEdge*& slot = slots->h[Side(key)];
+    if (8 * (m_count + 1) > 7 * m_pairs.size()) Rehash(2 * m_pairs.size());
+    const ULONGLONG pairKey = PairKey(key);
+    size_t i = Home(pairKey);
+    for (; m_pairs[i].key; i = (i + 1) & m_mask)
+      if (m_pairs[i].key == pairKey) break;
+    SPair& pair = m_pairs[i];
+    if (!pair.key) {
+      pair.key = pairKey;
+      ++m_count;
+    }
+    CGeoHalfEdge*& slot = pair.h[Side(key)];
     if (slot) return false;
     slot = h;
     return true;
   }
-  // Takes the half edge under key out; a pair left empty leaves the table.
+  // Takes the half edge under key out; a pair left empty leaves the table,
+  // and the entries after it in its run move back into place.
   void Remove(ULONGLONG key) {
-    SSlots* slots = m_pairs.Find(PairKey(key));
-    if (!slots) return;
-    slots->h[Side(key)] = nullptr;
-    if (!slots->h[0] && !slots->h[1]) m_pairs.Remove(PairKey(key));
+    SPair* pair = FindPair(PairKey(key));
+    if (!pair) return;
+    pair->h[Side(key)] = nullptr;
+    if (pair->h[0] || pair->h[1]) return;
+    size_t i = static_cast<size_t>(pair - m_pairs.data());
+    for (size_t j = (i + 1) & m_mask; m_pairs[j].key; j = (j + 1) & m_mask) {
+      const size_t home = Home(m_pairs[j].key);
+      // Move j back to i unless its home lies cyclically in (i, j].
+      if (((j - home) & m_mask) >= ((j - i) & m_mask)) {
+        m_pairs[i] = m_pairs[j];
+        i = j;
+      }
+    }
+    m_pairs[i] = {};
+    --m_count;
   }
   // Empties the table and releases its memory.
   void RemoveAll() {
-    m_pairs.RemoveAll();
-    std::vector<SSlots>().swap(m_slots);
+    CPairs().swap(m_pairs);
+    m_mask = 0;
+    m_count = 0;
   }
 
  private:
-  struct SSlots {
+  // Free while its key is 0: vertex ids start at 1.
+  struct SPair {
+    ULONGLONG key = 0;                        // (lower id, higher id)
     CGeoHalfEdge* h[2] = {nullptr, nullptr};  // entered under (lower id, higher id), under (higher, lower)
   };
+  using CPairs = std::vector<SPair, win32::LargePageAllocator<SPair>>;
+
   static ULONGLONG PairKey(ULONGLONG key) {
     const ULONGLONG start = key >> 32, end = key & 0xFFFFFFFFull;
     return start < end ? key : (end << 32) | start;
   }
   static int Side(ULONGLONG key) { return (key >> 32) < (key & 0xFFFFFFFFull) ? 0 : 1; }
 
-  CGeoKeyTable<ULONGLONG, SSlots, SGeoHalfEdgeKeyHash> m_pairs;
-  std::vector<SSlots> m_slots;
+  size_t Home(ULONGLONG pairKey) const {
+    const ULONGLONG lower = static_cast<DWORD>((pairKey >> 32) - m_firstId);
+    return static_cast<size_t>((lower * m_step) >> 16) & m_mask;
+  }
+  const SPair* FindPair(ULONGLONG pairKey) const {
+    if (m_pairs.empty()) return nullptr;
+    for (size_t i = Home(pairKey);; i = (i + 1) & m_mask) {
+      const SPair& pair = m_pairs[i];
+      if (!pair.key) return nullptr;
+      if (pair.key == pairKey) return &pair;
+    }
+  }
+  SPair* FindPair(ULONGLONG pairKey) {
+    return const_cast<SPair*>(static_cast<const CGeoHalfEdgePairTable*>(this)->FindPair(pairKey));
+  }
+  void Rehash(size_t capacity) {
+    CPairs old(capacity);
+    old.swap(m_pairs);
+    m_mask = capacity - 1;
+    // Places per id, in 1/65536ths: the expected ids cover the table once.
+    m_step = (static_cast<ULONGLONG>(capacity) << 16) / m_ids;
+    m_count = 0;
+    for (const SPair& pair : old) {
+      if (!pair.key) continue;
+      size_t i = Home(pair.key);
+      while (m_pairs[i].key) i = (i + 1) & m_mask;
+      m_pairs[i] = pair;
+      ++m_count;
+    }
+  }
+
+  DWORD m_firstId;
+  DWORD m_ids;
+  ULONGLONG m_step = 0;
+  CPairs m_pairs;
+  size_t m_mask = 0;
+  size_t m_count = 0;
 };
 
 using CGeoVertexMap = CGeoKeyTable<SGeoVertexKey, CGeoVertex, SGeoVertexKeyHash>;

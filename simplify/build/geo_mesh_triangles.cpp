@@ -117,7 +117,8 @@ bool CGeoMeshTriangles::Initialize3(DWORD nVertices, IDirect3DVertexBuffer8* ver
 bool CGeoMeshTriangles::BuildTriangles(const D3DVERTEX* records, DWORD nRecords, DWORD nIndices,
                                        const DWORD* indices, CDXThread* thread) {
   CGeoVertexMap vertexMap(std::min(nRecords, nIndices));
-  CGeoHalfEdgePairTable halfEdgeMap(nIndices);
+  // The group's vertices take the next ids, one per record at most.
+  CGeoHalfEdgePairTable halfEdgeMap(nIndices, CGeoVertex::GetUpcomingUniqueId(), std::min(nRecords, nIndices));
   // The vertex of each record met so far: a record's position is looked up
   // in the vertex map once, not at every corner that names it. Zero-filled
   // memory that only the records of the group touch.
@@ -359,7 +360,7 @@ bool CGeoMeshTriangles::CreateEdgesRM3(CGeoHalfEdgeMap* map, CGeoEdgeList* edges
     }
     CGeoEdge* edge = m_EdgesRM.NewEdge();
     edge->Initialize(h, m);
-    edges->push_back(edge);
+    QueueEdge(edges, edge);
     CGeoVertex* start = h->GetStartVertex();
     CGeoVertex* end = h->GetEndVertex();
     start->IncreaseOutEdgesCount();
@@ -376,6 +377,33 @@ bool CGeoMeshTriangles::CreateEdgesRM3(CGeoHalfEdgeMap* map, CGeoEdgeList* edges
   // One report for all: the job's counters are read only between contractions.
   if (thread && created) thread->IncreaseThreadOutputEdgesCount(created, length);
   return true;
+}
+
+void CGeoMeshTriangles::MarkEdgeRMQueued(const CGeoEdge* edge, bool queued) {
+  const DWORD i = m_EdgesRM.IndexOf(edge);
+  if (i == CGeoEdgesArray::kNone) return;
+  if (i >= m_EdgesRMQueued.size()) m_EdgesRMQueued.resize(std::max<size_t>(i + 1, m_EdgesRM.GetCurrentEdgesCount()), 0);
+  m_EdgesRMQueued[i] = queued;
+}
+
+void CGeoMeshTriangles::QueueEdge(CGeoEdgeList* queue, CGeoEdge* edge) {
+  queue->push_back(edge);
+  MarkEdgeRMQueued(edge, true);
+}
+
+CGeoEdge* CGeoMeshTriangles::TakeQueuedEdge(CGeoEdgeList* queue) {
+  CGeoEdge* edge = queue->front();
+  queue->pop_front();
+  MarkEdgeRMQueued(edge, false);
+  if (!edge->IsDisabled()) return edge;
+  ReleaseDisabledEdge(edge);
+  return nullptr;
+}
+
+void CGeoMeshTriangles::ReleaseDisabledEdge(CGeoEdge* edge) {
+  const DWORD i = m_EdgesRM.IndexOf(edge);
+  if (i == CGeoEdgesArray::kNone || (i < m_EdgesRMQueued.size() && m_EdgesRMQueued[i])) return;
+  m_EdgesRM.Recycle(edge);
 }
 
 bool CGeoMeshTriangles::SetVerticesOutEdgesNoMate(CGeoEdgesArray* edges, CDXThread* thread) {

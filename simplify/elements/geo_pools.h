@@ -5,8 +5,14 @@
 // handed out. Each object is constructed (cleared) when it is handed out, so
 // block memory that is never used is never touched, and dropping a pool
 // touches no object: elements own nothing.
+//
+// An object that nothing reads any more can be given back (Recycle): once
+// ReleaseRecycled has run, NewElement hands it out again, the last given back
+// first, before it takes new room. It keeps its number; the count does not
+// change.
 #pragma once
 
+#include <functional>
 #include <new>
 #include <type_traits>
 #include <vector>
@@ -53,7 +59,18 @@ class CGeoElementPool {
     FreeGeoBlock(m_pPreallocatedBlock);
     for (T* block : m_OverflowBlocks) FreeGeoBlock(block);
     m_OverflowBlocks.clear();
+    m_Recycled.clear();
+    m_Reusable.clear();
     ClearContent();
+  }
+
+  // Gives back an object of this pool. Until ReleaseRecycled it keeps its
+  // content, so the step that let it go can still read it.
+  void Recycle(T* object) { m_Recycled.push_back(object); }
+  // The objects given back so far may be handed out again.
+  void ReleaseRecycled() {
+    m_Reusable.insert(m_Reusable.end(), m_Recycled.begin(), m_Recycled.end());
+    m_Recycled.clear();
   }
 
   // Object number i, for i below the current count.
@@ -63,6 +80,17 @@ class CGeoElementPool {
     return &m_OverflowBlocks[i >> m_dwOverflowShift][i & OverflowMask()];
   }
   DWORD GetCurrentCount() const { return m_dwCurrentCount; }
+  // The number of an object of the pool, or kNone for any other object.
+  static constexpr DWORD kNone = ~DWORD(0);
+  DWORD IndexOf(const T* object) const {
+    if (InBlock(object, m_pPreallocatedBlock, m_dwPreallocatedCount))
+      return static_cast<DWORD>(object - m_pPreallocatedBlock);
+    const size_t perBlock = OverflowMask() + size_t(1);
+    for (size_t b = 0; b < m_OverflowBlocks.size(); ++b)
+      if (InBlock(object, m_OverflowBlocks[b], perBlock))
+        return m_dwPreallocatedCount + static_cast<DWORD>(b * perBlock + (object - m_OverflowBlocks[b]));
+    return kNone;
+  }
   DWORD GetPreallocatedCount() const { return m_dwPreallocatedCount; }
 
   // Releases the spare room of the list of blocks.
@@ -70,6 +98,11 @@ class CGeoElementPool {
 
  protected:
   T* NewElement() {
+    if (!m_Reusable.empty()) {
+      T* object = m_Reusable.back();
+      m_Reusable.pop_back();
+      return new (object) T;
+    }
     const DWORD i = m_dwCurrentCount++;
     if (i < m_dwPreallocatedCount) return new (&m_pPreallocatedBlock[i]) T;
     const DWORD past = i - m_dwPreallocatedCount;
@@ -80,6 +113,10 @@ class CGeoElementPool {
 
  private:
   DWORD OverflowMask() const { return (DWORD(1) << m_dwOverflowShift) - 1; }
+  static bool InBlock(const T* object, const T* block, size_t n) {
+    const std::less<const T*> less;
+    return block && !less(object, block) && less(object, block + n);
+  }
 
   void ClearContent() {
     m_dwOverflowShift = 12;
@@ -93,6 +130,8 @@ class CGeoElementPool {
   T* m_pPreallocatedBlock = nullptr;
   DWORD m_dwOverflowShift = 12;  // blocks past the first hold 2^shift objects
   std::vector<T*> m_OverflowBlocks;
+  std::vector<T*> m_Recycled;  // given back, not yet to be handed out
+  std::vector<T*> m_Reusable;  // handed out again before new room
 };
 
 class CGeoVertexArray : public CGeoElementPool<CGeoVertex> {

@@ -20,6 +20,8 @@ class CGeoVertex {
   void Initialize(const D3DXVECTOR3* position, const D3DXVECTOR3* normal, float u, float v, DWORD mapIndex);
 
   static DWORD GetNextAvailableUniqueId() { return ++m_dwVertexNextAvailableUniqueId; }
+  // The id that the next vertex to be initialised will take.
+  static DWORD GetUpcomingUniqueId() { return m_dwVertexNextAvailableUniqueId + 1; }
   // position(b) - position(a)
   static D3DXVECTOR3 Vector(const CGeoVertex* a, const CGeoVertex* b) { return b->m_vPosition - a->m_vPosition; }
 

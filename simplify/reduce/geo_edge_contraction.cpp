@@ -617,6 +617,8 @@ bool CGeoEdgeContraction::ContractEdgeQuick2(bool& contracted, CGeoEdge* edge, C
     default:
       m_bFailed = true;
   }
+  m_pGroup->GetHalfEdgesRMArray()->ReleaseRecycled();
+  m_pGroup->GetEdgesRMArray()->ReleaseRecycled();
   return !m_bFailed;
 }
 
@@ -714,17 +716,24 @@ void CGeoEdgeContraction::DisableVertexRM2(CGeoVertex* vertex, const std::vector
 void CGeoEdgeContraction::DisableFaceRM2(CGeoFace* face, SGeoDisabledCounts& counts) {
   if (face->IsDisabled()) return;
   face->DisableRM(m_pThread);
+  // The half edges of a face that a contraction made go back to their pool
+  // for the faces of later contractions: nothing reads them once the face is
+  // gone, and the fans of this contraction are read before the pool hands
+  // them out again (ContractEdgeQuick2).
+  const bool made = face->GetType() == eFaceTypeContraction;
   CGeoHalfEdge* h = face->GetFirstHalfEdge();
   for (int k = 0; k < 3; ++k, h = h->GetNextHalfEdge()) {
     if (!h->IsDisabled()) {
       h->Disable(nullptr);
       ++counts.halfEdges;
+      if (made) m_pGroup->GetHalfEdgesRMArray()->Recycle(h);
     }
     CGeoEdge* e = h->GetEdgeRM();
     if (e && !e->IsDisabled()) {
       e->DisableRM(nullptr);
       ++counts.edges;
       counts.edgesLength += e->GetEdgeMagnitude();
+      m_pGroup->ReleaseDisabledEdge(e);
     }
   }
   if (face->GetType() == eFaceTypeContraction)

@@ -47,13 +47,14 @@ bool CGeoMeshTriangles::ContractEdgesFirstInFirstOutOrder(REDUCTIONOPTIONS* opti
   if (!GetTarget(target, options, thread)) return false;
 
   CGeoEdgeList wave, nextWave;
+  m_EdgesRMQueued.assign(m_EdgesRM.GetCurrentEdgesCount(), 0);
   for (CGeoEdgesArray* pool : {&m_OriginalEdges, &m_EdgesRM})
     for (DWORD i = 0; i < pool->GetCurrentEdgesCount(); ++i) {
       if (!thread->WaitForThreadPlayingEvent()) return false;
       CGeoEdge* edge = pool->GetAt(i);
       if (edge->IsDisabled()) continue;
       edge->ResetEdgeQualificationStatus();
-      wave.push_back(edge);
+      QueueEdge(&wave, edge);
     }
 
   CGeoVisitedVertexMap visited;
@@ -61,16 +62,15 @@ bool CGeoMeshTriangles::ContractEdgesFirstInFirstOutOrder(REDUCTIONOPTIONS* opti
   while (!wave.empty()) {
     visited.clear();
     while (!wave.empty()) {
-      CGeoEdge* edge = wave.front();
-      wave.pop_front();
+      CGeoEdge* edge = TakeQueuedEdge(&wave);
       if (!thread->WaitForThreadPlayingEvent()) return false;
       if (thread->GetCurrentThreadOutputTrianglesCount() <= target) return true;
-      if (edge->IsDisabled()) continue;
+      if (!edge) continue;  // disabled
       if (!edge->GetSelectedVertex()) edge->SetSelectedVertex2();
       CGeoVertex* selected = edge->GetSelectedVertex();
       CGeoVertex* other = edge->GetOtherVertex(selected);
       if (visited.count(selected) || visited.count(other)) {
-        nextWave.push_back(edge);
+        QueueEdge(&nextWave, edge);
         continue;
       }
       [[maybe_unused]] const DWORD before = thread->GetCurrentThreadOutputTrianglesCount();

@@ -1,6 +1,8 @@
 // Element pools and the rendered-face lists.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "geo_pools.h"
 
 namespace {
@@ -23,6 +25,27 @@ TEST(GeoPools, BlockThenOverflowKeepPointersValid) {
   for (DWORD i = 0; i < 100; ++i) EXPECT_EQ(vertices.GetAt(i), made[i]);
   vertices.DestroyContent();
   EXPECT_EQ(vertices.GetCurrentVerticesCount(), 0u);
+}
+
+// Objects given back are handed out again only after the release, the last
+// given back first, and keep their numbers; the count stays.
+TEST(GeoPools, RecycledObjectsComeBackAfterTheReleaseLastFirst) {
+  CGeoHalfEdgesArray halfEdges;
+  halfEdges.Initialize(2);
+  std::vector<CGeoHalfEdge*> made;
+  for (int i = 0; i < 5000; ++i) made.push_back(halfEdges.NewHalfEdge());  // into an overflow block
+  halfEdges.Recycle(made[1]);
+  halfEdges.Recycle(made[4321]);
+  CGeoHalfEdge* fresh = halfEdges.NewHalfEdge();
+  EXPECT_EQ(fresh, halfEdges.GetAt(5000));  // not yet released: new room
+  halfEdges.ReleaseRecycled();
+  EXPECT_EQ(halfEdges.NewHalfEdge(), made[4321]);
+  EXPECT_EQ(halfEdges.NewHalfEdge(), made[1]);
+  EXPECT_EQ(halfEdges.NewHalfEdge(), halfEdges.GetAt(5001));
+  EXPECT_EQ(halfEdges.GetCurrentHalfEdgesCount(), 5002u);
+  for (DWORD i : {0u, 1u, 2u, 4321u, 5001u}) EXPECT_EQ(halfEdges.IndexOf(halfEdges.GetAt(i)), i);
+  CGeoHalfEdge elsewhere;
+  EXPECT_EQ(halfEdges.IndexOf(&elsewhere), CGeoHalfEdgesArray::kNone);
 }
 
 TEST(GeoPools, NewFacePastTheBlockGrowsTheRenderedList) {
