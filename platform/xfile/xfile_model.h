@@ -7,6 +7,7 @@
 #include "dxfile.h"
 #include "largepages.h"
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -218,8 +219,13 @@ class Document {
   // given, that identifier; null when none.
   NodePtr Find(std::string_view name, const GUID* id) const;
 
+  // Objects were added to its objects after the read.
+  void MarkChanged() const { m_changed.store(true, std::memory_order_relaxed); }
+  bool Changed() const { return m_changed.load(std::memory_order_relaxed); }
+
  private:
   void BuildIndex() const;
+  mutable std::atomic<bool> m_changed{false};
   mutable std::once_flag m_indexed;
   mutable std::unordered_map<std::string, std::vector<NodePtr>> m_byName;
   mutable std::vector<NodePtr> m_all;
