@@ -357,7 +357,7 @@ class SaveObject final : public TComObject<IDirectXFileSaveObject, &IID_IDirectX
     if (FAILED(hr)) m_failed = true;
     return hr;
   }
-  HRESULT Emit(const std::string& body);
+  HRESULT Emit(std::string_view body);
   HRESULT Write(std::string_view bytes);
   HRESULT Deflate(std::string_view blocks);
   // Writes what is left and flushes the file to the disk.
@@ -581,7 +581,7 @@ HRESULT SaveObject::Deflate(std::string_view blocks) {
   return Write(bytes);
 }
 
-HRESULT SaveObject::Emit(const std::string& body) {
+HRESULT SaveObject::Emit(std::string_view body) {
   if (!m_stream) return DXFILEERR_BADFILE;
   if (!m_compressed) return Write(body);
   m_bodySize += body.size();
@@ -691,7 +691,8 @@ HRESULT SaveObject::SaveData(LPDIRECTXFILEDATA dataObject) {
 HRESULT SaveObject::SaveDataUnguarded(LPDIRECTXFILEDATA dataObject) {
   DataObject* data = AsDataObject(dataObject);
   if (!data) return Checked(DXFILEERR_BADVALUE);
-  Writer writer(m_encoding);
+  // A large object goes to the file as it is written, not held whole.
+  Writer writer(m_encoding, [this](std::string_view part) { return Emit(part); });
   HRESULT hr = writer.WriteObject(*data->node());
   if (FAILED(hr)) return Checked(hr);
   return Checked(Emit(writer.Output()));

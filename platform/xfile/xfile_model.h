@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -246,7 +247,10 @@ enum class Encoding : std::uint8_t { Text, Binary };
 
 class Writer {
  public:
-  explicit Writer(Encoding encoding) : m_encoding(encoding) {}
+  // What takes the output written so far, given when an object is too large
+  // to be held whole.
+  using Sink = std::function<HRESULT(std::string_view)>;
+  explicit Writer(Encoding encoding, Sink sink = nullptr) : m_encoding(encoding), m_sink(std::move(sink)) {}
   // "xof 0303txt 0032" or its binary/compressed counterparts.
   static std::string Header(Encoding encoding, bool compressed);
   void WriteTemplate(const Template& t);
@@ -265,8 +269,11 @@ class Writer {
   void ListInteger(DWORD value);
   void ListFloat(float value);
   void Indent(int indent);
+  // Hands the output to the sink once it has grown large.
+  HRESULT Drain();
 
   Encoding m_encoding;
+  Sink m_sink;
   std::string m_out;
   // Binary: the integer or float list being gathered.
   std::vector<DWORD> m_list;
