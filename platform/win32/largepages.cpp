@@ -12,12 +12,21 @@ namespace {
 constexpr std::size_t kLargePage = std::size_t{2} << 20;
 constexpr std::size_t kPage = 4096;
 
-std::size_t MappedLength(std::size_t size) { return (size + kPage - 1) & ~(kPage - 1); }
+// Whole pages; a buffer short of a whole number of large pages by at most a
+// sixteenth of its size is given them, so that a buffer made to just fit a
+// large page (a chunk of a mesh's edge lines) is backed by one.
+std::size_t MappedLength(std::size_t size) {
+  const std::size_t pages = (size + kPage - 1) & ~(kPage - 1);
+  const std::size_t large = (size + kLargePage - 1) & ~(kLargePage - 1);
+  return large >= size && large - size <= size / 16 ? large : pages;
+}
+
+bool FromHeap(std::size_t size) { return MappedLength(size) < kLargePage; }
 
 }  // namespace
 
 void* AllocateLarge(std::size_t size) {
-  if (size < kLargePage) {
+  if (FromHeap(size)) {
     if (void* memory = std::calloc(size ? size : 1, 1)) return memory;
     throw std::bad_alloc();
   }
@@ -38,7 +47,7 @@ void* AllocateLarge(std::size_t size) {
 
 void FreeLarge(void* memory, std::size_t size) noexcept {
   if (!memory) return;
-  if (size < kLargePage) {
+  if (FromHeap(size)) {
     std::free(memory);
   } else {
     ::munmap(memory, MappedLength(size));

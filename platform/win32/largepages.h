@@ -1,4 +1,5 @@
-// Memory for large buffers. From 2 MiB up, a buffer is mapped from the system
+// Memory for large buffers. From 2 MiB up (or a sixteenth short of a whole
+// number of 2 MiB, made up to it), a buffer is mapped from the system
 // on its own, starting on a 2 MiB boundary, and the system is asked to back
 // it with pages of that size where it has them: filling a buffer then costs
 // one page fault every 2 MiB instead of one every 4 KiB, which on a virtual

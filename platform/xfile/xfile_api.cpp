@@ -121,6 +121,11 @@ class DataObject final : public FileObject<IDirectXFileData, &IID_IDirectXFileDa
       : m_node(std::move(node)), m_document(std::move(document)) {}
 
   const NodePtr& node() const { return m_node; }
+  // Something is added to this object: its file's document is no longer the
+  // file as read.
+  void Changed() {
+    if (m_document) m_document->MarkChanged();
+  }
 
   HRESULT GetName(LPSTR name, LPDWORD length) override { return CopyName(m_node->name, name, length); }
   HRESULT GetId(LPGUID id) override { return CopyId(m_node->hasId, m_node->id, id); }
@@ -176,6 +181,8 @@ class DataObject final : public FileObject<IDirectXFileData, &IID_IDirectXFileDa
       if (up == node) return DXFILEERR_BADVALUE;
     }
     if (!m_node->type || !m_node->type->Allows(node->type.get(), node->typeName)) return DXFILEERR_BADOBJECT;
+    Changed();
+    child->Changed();
     node->parent = m_node;
     Child entry;
     entry.node = node;
@@ -193,6 +200,7 @@ class DataObject final : public FileObject<IDirectXFileData, &IID_IDirectXFileDa
       entry.referenceId = *id;
       entry.referenceHasId = true;
     }
+    Changed();
     m_node->children.push_back(std::move(entry));
     return DXFILE_OK;
   }
@@ -212,6 +220,7 @@ class DataObject final : public FileObject<IDirectXFileData, &IID_IDirectXFileDa
     Child entry;
     entry.kind = Child::Kind::Binary;
     entry.binary = std::move(binary);
+    Changed();
     m_node->children.push_back(std::move(entry));
     return DXFILE_OK;
   }
@@ -267,9 +276,30 @@ class EnumObject final : public TComObject<IDirectXFileEnumObject, &IID_IDirectX
 
 class File;
 
+// What tells one state of a file from another: the same file, unchanged since.
+struct FileState {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = -1;
+  timespec modified{};
+  timespec changed{};
+
+  static FileState Of(const struct stat& status) {
+    if (!S_ISREG(status.st_mode)) return FileState{};
+    return FileState{status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
+  }
+  // A state that is not known (no regular file) equals none.
+  bool operator==(const FileState& other) const {
+    auto same = [](const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; };
+    return size >= 0 && device == other.device && inode == other.inode && size == other.size &&
+           same(modified, other.modified) && same(changed, other.changed);
+  }
+};
+
 // The whole file at path, read in one go at the size it has, then on to its
-// end should it have grown meanwhile (or have no size, as a pipe).
-HRESULT ReadWholeFile(const char* path, Bytes* bytes) {
+// end should it have grown meanwhile (or have no size, as a pipe). *state is
+// the file's state before the read.
+HRESULT ReadWholeFile(const char* path, Bytes* bytes, FileState* state) {
   const int descriptor = ::open(path, O_RDONLY | O_CLOEXEC);
   if (descriptor < 0) return DXFILEERR_FILENOTFOUND;
   struct Closer {
@@ -278,6 +308,7 @@ HRESULT ReadWholeFile(const char* path, Bytes* bytes) {
   } closer{descriptor};
   struct stat status{};
   if (::fstat(descriptor, &status) != 0) return DXFILEERR_BADFILE;
+  *state = FileState::Of(status);
   constexpr std::size_t kLeast = 65536;
   std::size_t expected = S_ISREG(status.st_mode) && status.st_size > 0 ? static_cast<std::size_t>(status.st_size) : 0;
   // A byte more than the file has, so that the read that finds its end needs no room.
@@ -326,7 +357,7 @@ class SaveObject final : public TComObject<IDirectXFileSaveObject, &IID_IDirectX
     if (FAILED(hr)) m_failed = true;
     return hr;
   }
-  HRESULT Emit(const std::string& body);
+  HRESULT Emit(std::string_view body);
   HRESULT Write(std::string_view bytes);
   HRESULT Deflate(std::string_view blocks);
   // Writes what is left and flushes the file to the disk.
@@ -378,11 +409,17 @@ class File final : public TComObject<IDirectXFile, &IID_IDirectXFile> {
     Bytes bytes;
     const BYTE* data = nullptr;
     std::size_t size = 0;
+    FileState state;
     if (options == DXFILELOAD_FROMFILE) {
+      const char* path = static_cast<const char*>(source);
       // A folder opens as a stream on some systems; it is no file to read.
       std::error_code error;
-      if (std::filesystem::is_directory(static_cast<const char*>(source), error)) return DXFILEERR_BADFILETYPE;
-      HRESULT hr = ReadWholeFile(static_cast<const char*>(source), &bytes);
+      if (std::filesystem::is_directory(path, error)) return DXFILEERR_BADFILETYPE;
+      if (std::shared_ptr<const Document> document = LastRead(path)) {
+        *enumObject = new EnumObject(std::move(document));
+        return DXFILE_OK;
+      }
+      HRESULT hr = ReadWholeFile(path, &bytes, &state);
       if (FAILED(hr)) return hr;
       data = bytes.data();
       size = bytes.size();
@@ -401,9 +438,31 @@ class File final : public TComObject<IDirectXFile, &IID_IDirectXFile> {
     {
       std::lock_guard lock(m_mutex);
       m_templates.AddAll(declared);
+      if (!declared.empty()) ++m_templatesVersion;
+      if (options == DXFILELOAD_FROMFILE) {
+        m_lastRead = document;
+        m_lastReadState = state;
+        m_lastReadTemplates = m_templatesVersion;
+      }
     }
     *enumObject = new EnumObject(std::move(document));
     return DXFILE_OK;
+  }
+
+  // The document of the file last read, while an enumeration still walks it,
+  // the file is as it was then, the templates are those it was read with,
+  // and nothing was added to its objects: a second enumeration of the same
+  // file (the scene loader walks two side by side) shares it instead of
+  // reading and holding the file twice. Null otherwise.
+  std::shared_ptr<const Document> LastRead(const char* path) {
+    struct stat status{};
+    if (::stat(path, &status) != 0) return nullptr;
+    std::lock_guard lock(m_mutex);
+    std::shared_ptr<const Document> document = m_lastRead.lock();
+    if (!document || document->Changed() || m_lastReadTemplates != m_templatesVersion ||
+        !(m_lastReadState == FileState::Of(status)))
+      return nullptr;
+    return document;
   }
 
   HRESULT Register(LPVOID data, DWORD size) {
@@ -413,11 +472,16 @@ class File final : public TComObject<IDirectXFile, &IID_IDirectXFile> {
     if (FAILED(hr)) return hr;
     std::lock_guard lock(m_mutex);
     m_templates = std::move(templates);
+    ++m_templatesVersion;
     return DXFILE_OK;
   }
 
   std::mutex m_mutex;
   TemplateSet m_templates;
+  std::uint64_t m_templatesVersion = 0;  // counts the changes of m_templates
+  std::weak_ptr<const Document> m_lastRead;
+  FileState m_lastReadState;
+  std::uint64_t m_lastReadTemplates = 0;
 };
 
 HRESULT File::CreateSaveObject(LPCSTR fileName, DXFILEFORMAT format, LPDIRECTXFILESAVEOBJECT* saveObject) {
@@ -517,7 +581,7 @@ HRESULT SaveObject::Deflate(std::string_view blocks) {
   return Write(bytes);
 }
 
-HRESULT SaveObject::Emit(const std::string& body) {
+HRESULT SaveObject::Emit(std::string_view body) {
   if (!m_stream) return DXFILEERR_BADFILE;
   if (!m_compressed) return Write(body);
   m_bodySize += body.size();
@@ -627,7 +691,8 @@ HRESULT SaveObject::SaveData(LPDIRECTXFILEDATA dataObject) {
 HRESULT SaveObject::SaveDataUnguarded(LPDIRECTXFILEDATA dataObject) {
   DataObject* data = AsDataObject(dataObject);
   if (!data) return Checked(DXFILEERR_BADVALUE);
-  Writer writer(m_encoding);
+  // A large object goes to the file as it is written, not held whole.
+  Writer writer(m_encoding, [this](std::string_view part) { return Emit(part); });
   HRESULT hr = writer.WriteObject(*data->node());
   if (FAILED(hr)) return Checked(hr);
   return Checked(Emit(writer.Output()));

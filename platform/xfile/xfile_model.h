@@ -7,7 +7,9 @@
 #include "dxfile.h"
 #include "largepages.h"
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -218,8 +220,13 @@ class Document {
   // given, that identifier; null when none.
   NodePtr Find(std::string_view name, const GUID* id) const;
 
+  // Objects were added to its objects after the read.
+  void MarkChanged() const { m_changed.store(true, std::memory_order_relaxed); }
+  bool Changed() const { return m_changed.load(std::memory_order_relaxed); }
+
  private:
   void BuildIndex() const;
+  mutable std::atomic<bool> m_changed{false};
   mutable std::once_flag m_indexed;
   mutable std::unordered_map<std::string, std::vector<NodePtr>> m_byName;
   mutable std::vector<NodePtr> m_all;
@@ -240,7 +247,10 @@ enum class Encoding : std::uint8_t { Text, Binary };
 
 class Writer {
  public:
-  explicit Writer(Encoding encoding) : m_encoding(encoding) {}
+  // What takes the output written so far, given when an object is too large
+  // to be held whole.
+  using Sink = std::function<HRESULT(std::string_view)>;
+  explicit Writer(Encoding encoding, Sink sink = nullptr) : m_encoding(encoding), m_sink(std::move(sink)) {}
   // "xof 0303txt 0032" or its binary/compressed counterparts.
   static std::string Header(Encoding encoding, bool compressed);
   void WriteTemplate(const Template& t);
@@ -259,8 +269,11 @@ class Writer {
   void ListInteger(DWORD value);
   void ListFloat(float value);
   void Indent(int indent);
+  // Hands the output to the sink once it has grown large.
+  HRESULT Drain();
 
   Encoding m_encoding;
+  Sink m_sink;
   std::string m_out;
   // Binary: the integer or float list being gathered.
   std::vector<DWORD> m_list;

@@ -65,6 +65,33 @@ void CopyFloats(const BYTE* from, std::size_t n, BYTE* out) {
   }
 }
 
+struct Value {
+  std::int64_t integer = 0;
+  double real = 0;
+  std::string_view text;
+};
+
+// Stores a number as primitive p (PrimitiveSize(p) bytes at out); an integer
+// outside the primitive's range fails.
+HRESULT StoreNumber(Primitive p, const Value& v, BYTE* out) {
+  if (IsReal(p)) {
+    if (p == Primitive::Float) {
+      const float f = ToFloat(v.real);
+      std::memcpy(out, &f, sizeof f);
+    } else {
+      std::memcpy(out, &v.real, sizeof v.real);
+    }
+    return S_OK;
+  }
+  const std::size_t size = PrimitiveSize(p);
+  const std::int64_t low = -(std::int64_t{1} << (size * 8 - 1));
+  const std::int64_t high = (std::int64_t{1} << (size * 8)) - 1;
+  if (v.integer < low || v.integer > high) return DXFILEERR_BADVALUE;
+  const std::uint64_t bits = static_cast<std::uint64_t>(v.integer);
+  for (std::size_t i = 0; i < size; ++i) out[i] = static_cast<BYTE>(bits >> (8 * i));
+  return S_OK;
+}
+
 // One token of look-ahead over a lexer's Read (Derived).
 template <class Derived>
 class Lexer {
@@ -109,9 +136,38 @@ class TextLexer final : public Lexer<TextLexer> {
   TextLexer(const char* begin, const char* end) : m_p(begin), m_end(end) {}
 
   std::size_t Remaining() const { return static_cast<std::size_t>(m_end - m_p); }
-  // Text has no lists of raw values: every number is a token.
-  HRESULT ReadList(Primitive, std::size_t, BYTE*, std::size_t* done) {
+  // Up to n numbers of primitive p (not a string) read straight into out,
+  // with the separators and blanks between them, as Read would give them;
+  // *done tells how many. It stops before anything but a number, which the
+  // token road then reads (or fails) as it stands.
+  HRESULT ReadList(Primitive p, std::size_t n, BYTE* out, std::size_t* done) {
     *done = 0;
+    if (Peeked()) return S_OK;
+    const bool real = IsReal(p);
+    const std::size_t size = PrimitiveSize(p);
+    Token t;
+    Value v;
+    for (std::size_t k = 0; k < n; ++k) {
+      for (;;) {
+        SkipBlanks();
+        if (m_p == m_end || (*m_p != ',' && *m_p != ';')) break;
+        ++m_p;
+      }
+      if (!AtNumber()) return S_OK;
+      HRESULT hr = Number(t);
+      if (FAILED(hr)) return hr;
+      if (t.kind == Tok::Integer) {
+        v.integer = t.integer;
+        v.real = t.real;
+      } else if (t.kind == Tok::Real && real) {
+        v.real = t.real;
+      } else {
+        return DXFILEERR_PARSEERROR;
+      }
+      hr = StoreNumber(p, v, out + k * size);
+      if (FAILED(hr)) return hr;
+      *done = k + 1;
+    }
     return S_OK;
   }
 
@@ -135,7 +191,7 @@ class TextLexer final : public Lexer<TextLexer> {
     }
     if (c == '.' && !(m_end - m_p > 1 && IsDigit(static_cast<unsigned char>(m_p[1])))) return Punct(t, Tok::Dot);
     if (IsHex(c) && BareGuid(t)) return S_OK;
-    if (IsDigit(static_cast<unsigned char>(c)) || c == '-' || c == '+' || c == '.') return Number(t);
+    if (IsNumberStart(c)) return Number(t);
     if (IsNameStart(static_cast<unsigned char>(c))) {
       const char* start = m_p;
       while (m_p != m_end && IsNameChar(static_cast<unsigned char>(*m_p))) ++m_p;
@@ -147,6 +203,16 @@ class TextLexer final : public Lexer<TextLexer> {
   }
 
  private:
+  static bool IsNumberStart(char c) { return IsDigit(static_cast<unsigned char>(c)) || c == '-' || c == '+' || c == '.'; }
+
+  // Whether Read, at the current place, would read a number (or fail one).
+  bool AtNumber() const {
+    if (m_p == m_end || !IsNumberStart(*m_p)) return false;
+    if (*m_p == '.' && !(m_end - m_p > 1 && IsDigit(static_cast<unsigned char>(m_p[1])))) return false;
+    // What may be an identifier written without brackets goes the token road.
+    return !(IsHex(*m_p) && static_cast<std::size_t>(m_end - m_p) >= kGuidLength && m_p[8] == '-');
+  }
+
   void SkipBlanks() {
     while (m_p != m_end) {
       unsigned char c = static_cast<unsigned char>(*m_p);
@@ -181,8 +247,9 @@ class TextLexer final : public Lexer<TextLexer> {
   }
 
   // An identifier written without angle brackets, as a reference may hold.
+  static constexpr std::size_t kGuidLength = 36;
   bool BareGuid(Token& t) {
-    constexpr std::size_t kLength = 36;
+    constexpr std::size_t kLength = kGuidLength;
     if (static_cast<std::size_t>(m_end - m_p) < kLength || m_p[8] != '-') return false;
     for (std::size_t i = 0; i < kLength; ++i) {
       bool dash = i == 8 || i == 13 || i == 18 || i == 23;
@@ -460,33 +527,6 @@ class BinaryLexer final : public Lexer<BinaryLexer> {
     HRESULT hr_ = (expr);            \
     if (FAILED(hr_)) return hr_;     \
   } while (false)
-
-struct Value {
-  std::int64_t integer = 0;
-  double real = 0;
-  std::string_view text;
-};
-
-// Stores a number as primitive p (PrimitiveSize(p) bytes at out); an integer
-// outside the primitive's range fails.
-HRESULT StoreNumber(Primitive p, const Value& v, BYTE* out) {
-  if (IsReal(p)) {
-    if (p == Primitive::Float) {
-      const float f = ToFloat(v.real);
-      std::memcpy(out, &f, sizeof f);
-    } else {
-      std::memcpy(out, &v.real, sizeof v.real);
-    }
-    return S_OK;
-  }
-  const std::size_t size = PrimitiveSize(p);
-  const std::int64_t low = -(std::int64_t{1} << (size * 8 - 1));
-  const std::int64_t high = (std::int64_t{1} << (size * 8)) - 1;
-  if (v.integer < low || v.integer > high) return DXFILEERR_BADVALUE;
-  const std::uint64_t bits = static_cast<std::uint64_t>(v.integer);
-  for (std::size_t i = 0; i < size; ++i) out[i] = static_cast<BYTE>(bits >> (8 * i));
-  return S_OK;
-}
 
 // Appends values to a node's block by the template's layout. Budget bounds the
 // values and array elements one fill may produce. Arrays are sized before they

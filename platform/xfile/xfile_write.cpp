@@ -128,6 +128,14 @@ void Writer::ListFloat(float value) {
   m_list.push_back(bits);
 }
 
+HRESULT Writer::Drain() {
+  constexpr std::size_t kDrainSize = std::size_t{1} << 20;
+  if (!m_sink || m_out.size() < kDrainSize) return S_OK;
+  HRESULT hr = m_sink(m_out);
+  m_out.clear();
+  return hr;
+}
+
 void Writer::Indent(int indent) {
   if (m_encoding == Encoding::Text) m_out.append(static_cast<std::size_t>(indent), ' ');
 }
@@ -315,6 +323,7 @@ HRESULT Writer::WriteValues(const Template& t, const BYTE*& p, const BYTE* end, 
     std::uint64_t count = ElementCount(m, counts);
     if (top && text) Indent(indent);
     for (std::uint64_t k = 0; k < count; ++k) {
+      RETURN_IF_FAILED(Drain());
       if (k > 0 && text) {
         m_out += ",";
         if (m.type || k % 16 == 0) {
@@ -364,7 +373,9 @@ HRESULT Writer::WriteValues(const Template& t, const BYTE*& p, const BYTE* end, 
       }
       if (m.dimensions.empty()) counts[i] = static_cast<DWORD>(value);
       if (text) {
-        m_out += std::to_string(value);
+        char digits[24];
+        const auto written = std::to_chars(digits, digits + sizeof(digits), value);
+        m_out.append(digits, static_cast<std::size_t>(written.ptr - digits));
       } else {
         ListInteger(static_cast<DWORD>(value));
       }

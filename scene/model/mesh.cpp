@@ -27,6 +27,26 @@ void CheckPlaying(CDXThread* thread) {
   if (thread && !thread->WaitForThreadPlayingEvent()) throw kExitRequested;
 }
 
+// The triangles a job has made, told to it in batches: a count per face
+// would cost a clock read per face.
+class CTrianglesProgress {
+ public:
+  explicit CTrianglesProgress(CDXThread* thread) : m_thread(thread) {}
+  void Add(DWORD triangles) {
+    m_pending += triangles;
+    if (m_pending >= kBatch) Flush();
+  }
+  void Flush() {
+    if (m_thread && m_pending) m_thread->IncreaseThreadOutputTrianglesCount(m_pending, 0);
+    m_pending = 0;
+  }
+
+ private:
+  static constexpr DWORD kBatch = 4096;
+  CDXThread* m_thread;
+  DWORD m_pending = 0;
+};
+
 IDirect3DDevice8* GetDevice() { return g_pWindowedDevice ? g_pWindowedDevice->GetD3DDevice() : nullptr; }
 
 // A whole buffer locked for the scope; a failed lock throws failure.
@@ -236,10 +256,9 @@ HRESULT CMesh::CreateOneVerticesGroup(CMaterial* material, CDXThread* thread) {
       throw "\nCreateIndexBuffer() failed.";
     group.SetMaterial(material);
     group.SetReadyForRenderingFlag(true);
-    for (DWORD i = 0; i < m_nFaces; ++i) {
-      const DWORD triangles = group.AddFace(m_faces[i]);
-      if (thread) thread->IncreaseThreadOutputTrianglesCount(triangles, 0);
-    }
+    CTrianglesProgress progress(thread);
+    for (DWORD i = 0; i < m_nFaces; ++i) progress.Add(group.AddFace(m_faces[i]));
+    progress.Flush();
     group.EndFilling();
   });
   if (!created) DestroyGroups();
@@ -303,10 +322,9 @@ HRESULT CMesh::CreateMeshVerticesGroups(CDXThread* thread) {
       m_groups[m].SetMaterial(materials[m]);
       m_groups[m].SetReadyForRenderingFlag(true);
     }
-    for (DWORD i = 0; i < m_nFaces; ++i) {
-      const DWORD triangles = m_groups[materialOf(i)].AddFace(m_faces[i]);
-      if (thread) thread->IncreaseThreadOutputTrianglesCount(triangles, 0);
-    }
+    CTrianglesProgress progress(thread);
+    for (DWORD i = 0; i < m_nFaces; ++i) progress.Add(m_groups[materialOf(i)].AddFace(m_faces[i]));
+    progress.Flush();
     for (DWORD m = 0; m < nMaterials; ++m) m_groups[m].EndFilling();
   });
   if (!created) DestroyGroups();

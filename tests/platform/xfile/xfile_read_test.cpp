@@ -374,6 +374,53 @@ TEST(XFileRead, BinaryListsGiveTheBlocksAndErrorsOfTheSameText) {
   }
 }
 
+// The bytes of values as a block holds them.
+template <class T>
+std::string BlockOf(std::initializer_list<T> values) {
+  std::string bytes;
+  for (T v : values) bytes.append(reinterpret_cast<const char*>(&v), sizeof v);
+  return bytes;
+}
+
+TEST(XFileRead, TextNumbersInEveryWrittenFormGiveTheirValuesAndErrors) {
+  struct Case {
+    const char* what;
+    const char* text;
+    HRESULT expected;
+    std::string block;
+  };
+  const float inf = HUGE_VALF;
+  const Case cases[] = {
+      {"signs, exponents and a leading point", "Vector { 1.5; -2e3 ;+.25; }", S_OK, BlockOf({1.5f, -2000.0f, 0.25f})},
+      {"comments and blank lines between values", "Vector { 1; # one\n\n 2, // two\n 3; }", S_OK,
+       BlockOf({1.0f, 2.0f, 3.0f})},
+      {"separators doubled and missing", "Vector { 1;; 2 3,; }", S_OK, BlockOf({1.0f, 2.0f, 3.0f})},
+      {"the special values of other writers", "Vector { 1.#INF00; -1.#INF00; 0; }", S_OK, BlockOf({inf, -inf, 0.0f})},
+      // Read as a double first, then rounded to a float: just above half
+      // a float step over 1 becomes exactly half a step, which rounds to 1.
+      {"a float read through a double", "Vector { 1.00000005960464477539062500000000001; 0; 0; }", S_OK,
+       BlockOf({1.0f, 0.0f, 0.0f})},
+      {"integers of a face", "MeshFace { 3; 0, 4294967295, 7; }", S_OK, BlockOf<DWORD>({3, 0, 4294967295u, 7})},
+      {"a real where an integer belongs", "MeshFace { 3; 0, 1.5, 2; }", DXFILEERR_PARSEERROR, ""},
+      {"an integer beyond its type", "MeshFace { 3; 0, 1, 4294967296; }", DXFILEERR_BADVALUE, ""},
+      {"an integer beyond any type", "MeshFace { 3; 0, 1, 99999999999999999999; }", DXFILEERR_PARSEERROR, ""},
+      {"a name among the numbers", "Vector { 1; 2; 01_x; }", DXFILEERR_PARSEERROR, ""},
+      {"an identifier among the numbers", "Vector { 1; 2; 12345678-1234-1234-1234-123456789abc; }",
+       DXFILEERR_PARSEERROR, ""},
+      {"a string among the numbers", "Vector { 1; \"2\"; 3; }", DXFILEERR_PARSEERROR, ""},
+      {"a lone sign", "Vector { 1; -; 3; }", DXFILEERR_PARSEERROR, ""},
+      {"fewer values than the template", "Vector { 1; 2; }", DXFILEERR_PARSEERROR, ""},
+  };
+  for (const Case& c : cases) {
+    HRESULT open = S_OK;
+    const std::string block = FirstBlock(std::string("xof 0303txt 0032\n") + c.text, "", &open);
+    EXPECT_EQ(open, c.expected) << c.what;
+    if (c.expected == S_OK) {
+      EXPECT_EQ(block, c.block) << c.what;
+    }
+  }
+}
+
 TEST(XFileRead, ASignallingNaNInAFloatListIsReadQuiet) {
   float signalling;
   const std::uint32_t bits = 0x7f800001u;
@@ -514,6 +561,44 @@ TEST(XFileRead, AFileWithoutASizeIsReadToItsEnd) {
   writer.join();
   EXPECT_EQ(failure, S_OK);
   EXPECT_NE(dump.find(GuidToString(TID_D3DRMVector)), std::string::npos) << dump;
+}
+
+using XFileReadFolder = XFileFolderTest;
+
+// Enumerations of one file opened side by side walk the same objects; one
+// opened after objects were added to what an earlier one read, or after the
+// file changed, reads the file as it is then.
+TEST_F(XFileReadFolder, EachEnumerationSeesTheFileAsItIsWhenOpened) {
+  const std::string path = PathOf("frames.x");
+  auto write = [&](const std::string& body) {
+    std::ofstream(path, std::ios::binary) << "xof 0303txt 0032\n" << body;
+  };
+  auto open = [&](Com<IDirectXFileEnumObject>& enumObject) {
+    return m_file->CreateEnumObject(const_cast<char*>(path.c_str()), DXFILELOAD_FROMFILE, &enumObject);
+  };
+  write("Frame A { Frame B { } }\n");
+  Com<IDirectXFileEnumObject> first, second;
+  ASSERT_EQ(open(first), S_OK);
+  ASSERT_EQ(open(second), S_OK);
+  HRESULT failure = S_OK;
+  const std::string dump = DumpAll(first.get(), &failure);
+  EXPECT_EQ(DumpAll(second.get(), &failure), dump);
+  EXPECT_EQ(failure, S_OK);
+  EXPECT_NE(dump.find("'B'"), std::string::npos) << dump;
+
+  Com<IDirectXFileData> frame;
+  ASSERT_EQ(second->GetDataObjectByName("A", &frame), S_OK);
+  ASSERT_EQ(frame->AddDataReference("B", nullptr), S_OK);
+  Com<IDirectXFileEnumObject> third;
+  ASSERT_EQ(open(third), S_OK);
+  EXPECT_EQ(DumpAll(third.get(), &failure), dump) << "without the reference added to the second";
+
+  write("Frame A { Frame Changed { } }\n");
+  Com<IDirectXFileEnumObject> fourth;
+  ASSERT_EQ(open(fourth), S_OK);
+  const std::string changed = DumpAll(fourth.get(), &failure);
+  EXPECT_NE(changed.find("'Changed'"), std::string::npos) << changed;
+  EXPECT_EQ(failure, S_OK);
 }
 
 TEST(XFileRead, SavedFuzzInputsFailOrReadWithoutHarm) {

@@ -159,6 +159,34 @@ TEST_F(XFileWrite, CreatedObjectsAreReadByTheirLayoutAndSavedWithChildren) {
   }
 }
 
+// An object of several megabytes goes to the file in parts as it is
+// written; read back, it is the object that was saved, in every format.
+TEST_F(XFileWrite, AnObjectLargerThanWhatIsHeldAtOnceReadsBackWhole) {
+  constexpr DWORD kTriangles = 60000;
+  const std::vector<BYTE> saved = MeshBlock(kTriangles);
+  const std::pair<DXFILEFORMAT, const char*> formats[] = {
+      {DXFILEFORMAT_TEXT, "text"},
+      {DXFILEFORMAT_BINARY, "binary"},
+      {DXFILEFORMAT_TEXT | DXFILEFORMAT_COMPRESSED, "compressed text"},
+      {DXFILEFORMAT_BINARY | DXFILEFORMAT_COMPRESSED, "compressed binary"},
+  };
+  for (const auto& [format, name] : formats) {
+    SCOPED_TRACE(name);
+    const std::string path = PathOf("big.x");
+    ASSERT_EQ(SaveMeshFile(m_file.get(), path, format, kTriangles), S_OK);
+    EXPECT_GT(std::filesystem::file_size(path), (format & DXFILEFORMAT_COMPRESSED) ? 0u : 2u << 20);
+    Com<IDirectXFileEnumObject> enumObject;
+    ASSERT_EQ(m_file->CreateEnumObject(const_cast<char*>(path.c_str()), DXFILELOAD_FROMFILE, &enumObject), S_OK);
+    Com<IDirectXFileData> mesh;
+    ASSERT_EQ(enumObject->GetDataObjectByName("Big", &mesh), S_OK);
+    DWORD size = 0;
+    BYTE* block = nullptr;
+    ASSERT_EQ(mesh->GetData(nullptr, &size, reinterpret_cast<void**>(&block)), S_OK);
+    ASSERT_EQ(size, saved.size());
+    EXPECT_EQ(std::memcmp(block, saved.data(), size), 0);
+  }
+}
+
 TEST_F(XFileWrite, RefusesWhatCannotBeWrittenOrReadBack) {
   std::string path = PathOf("refused.x");
   Com<IDirectXFileSaveObject> text;
