@@ -140,7 +140,7 @@ class Simplifier {
   Kind ClassifyPoint(DWORD p);
   double AttributeDistance(DWORD va, DWORD vb) const;
   bool Cost(DWORD a, DWORD b, Vec* x, double* cost) const;
-  void PushEdges(DWORD p);
+  void PushEdges(DWORD p, const std::vector<DWORD>& around);
   bool WedgeMap(DWORD r, DWORD k, const std::vector<DWORD>& shared, std::vector<std::pair<DWORD, DWORD>>* map) const;
   bool CanCollapse(DWORD r, DWORD k, const Vec& x, std::vector<std::pair<DWORD, DWORD>>* map);
   void Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<std::pair<DWORD, DWORD>>& map);
@@ -191,8 +191,10 @@ class Simplifier {
   std::vector<size_t> m_logStart;
   std::vector<DWORD> m_removedFaceCount, m_removedVertexCount;
 
-  // Scratch.
-  std::vector<DWORD> m_scratchA, m_scratchB, m_scratchShared;
+  // Scratch, kept between calls so that collapses allocate nothing.
+  std::vector<DWORD> m_scratchA, m_scratchB, m_scratchShared, m_scratchCommon, m_scratchGone, m_scratchAround,
+      m_scratchPush;
+  std::vector<BYTE> m_scratchBytes;
 };
 
 void Simplifier::Neighbours(DWORD p, std::vector<DWORD>* out) const {
@@ -308,9 +310,8 @@ bool Simplifier::Cost(DWORD a, DWORD b, Vec* x, double* cost) const {
   return std::isfinite(*cost);
 }
 
-void Simplifier::PushEdges(DWORD p) {
-  std::vector<DWORD> around;
-  Neighbours(p, &around);
+// The edges of p to the points around it (its neighbours, as Neighbours gives them).
+void Simplifier::PushEdges(DWORD p, const std::vector<DWORD>& around) {
   for (DWORD q : around) {
     Vec x;
     double cost;
@@ -406,6 +407,13 @@ void Simplifier::Build(const DWORD* adjacency) {
     totalArea += areas[f];
   }
   const double meanArea = m_faceCount > 0 ? totalArea / m_faceCount : 0.0;
+  {
+    std::vector<DWORD> valence(points, 0);
+    for (DWORD f = 0; f < faces; ++f)
+      if (m_faceGood[f])
+        for (DWORD k = 0; k < 3; ++k) ++valence[PointOfCorner(f, k)];
+    for (DWORD p = 0; p < points; ++p) m_faces[p].reserve(valence[p]);
+  }
   for (DWORD f = 0; f < faces; ++f) {
     if (!m_faceGood[f]) continue;
     for (DWORD k = 0; k < 3; ++k) m_faces[PointOfCorner(f, k)].push_back(f);
@@ -512,7 +520,8 @@ bool Simplifier::CanCollapse(DWORD r, DWORD k, const Vec& x, std::vector<std::pa
     for (DWORD g : shared) inShared += FaceHas(g, opposite[i]) ? 1 : 0;
     if (m_faces[opposite[i]].size() <= inShared) return false;
   }
-  std::vector<DWORD> common;
+  std::vector<DWORD>& common = m_scratchCommon;
+  common.clear();
   std::set_intersection(nr.begin(), nr.end(), nk.begin(), nk.end(), std::back_inserter(common));
   for (DWORD p : common)
     if (p != opposite[0] && p != opposite[1]) return false;
@@ -591,7 +600,7 @@ void Simplifier::Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<std:
   m_logStart.push_back(m_log.size());
 
   // Faces on the edge go.
-  std::vector<DWORD> shared;
+  std::vector<DWORD>& shared = m_scratchGone;
   SharedFaces(r, k, &shared);
   m_log.push_back(static_cast<DWORD>(shared.size()));
   for (DWORD f : shared) {
@@ -631,7 +640,8 @@ void Simplifier::Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<std:
   const D3DXVECTOR3 position(static_cast<float>(x.x), static_cast<float>(x.y), static_cast<float>(x.z));
   const size_t vertexCount = m_log.size();
   m_log.push_back(0);
-  std::vector<BYTE> next(stride);
+  std::vector<BYTE>& next = m_scratchBytes;
+  next.resize(stride);
   for (DWORD i = m_wedgeStart[k]; i < m_wedgeStart[k + 1]; ++i) {
     const DWORD w = m_wedges[i];
     BYTE* bytes = m_bytes.data() + static_cast<size_t>(w) * stride;
@@ -671,10 +681,10 @@ void Simplifier::Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<std:
 
   // The neighbourhood of k: its kinds may change, and edges that failed
   // their checks may pass now.
-  std::vector<DWORD> around;
+  std::vector<DWORD>& around = m_scratchAround;
   Neighbours(k, &around);
   m_kind[k] = ClassifyPoint(k);
-  PushEdges(k);
+  PushEdges(k, around);
   for (DWORD n : around) {
     // A free point stays free: its new edge to k has the faces and wedges
     // its edge to r had.
@@ -683,7 +693,8 @@ void Simplifier::Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<std:
       m_kind[n] = kind;
       m_blocked[n] = false;
       ++m_version[n];
-      PushEdges(n);
+      Neighbours(n, &m_scratchPush);
+      PushEdges(n, m_scratchPush);
     }
   }
 #ifndef NDEBUG
