@@ -97,6 +97,12 @@ struct Channel {
   double weight;
 };
 
+// A corner of a face around a point p, other than p's own: the point there,
+// the face, and the wedges of p and of the corner.
+struct FarCorner {
+  DWORD point, face, wedgeP, wedgeQ;
+};
+
 struct Candidate {
   float cost;
   DWORD a, b;
@@ -195,17 +201,23 @@ class Simplifier {
   std::vector<DWORD> m_scratchA, m_scratchB, m_scratchShared, m_scratchCommon, m_scratchGone, m_scratchAround,
       m_scratchPush;
   std::vector<BYTE> m_scratchBytes;
+  std::vector<FarCorner> m_scratchFar;
 };
 
 void Simplifier::Neighbours(DWORD p, std::vector<DWORD>* out) const {
+  // A handful of points: kept once as they come, then sorted by insertion.
   out->clear();
   for (DWORD f : m_faces[p])
     for (DWORD k = 0; k < 3; ++k) {
       const DWORD q = PointOfCorner(f, k);
-      if (q != p) out->push_back(q);
+      if (q != p && std::find(out->begin(), out->end(), q) == out->end()) out->push_back(q);
     }
-  std::sort(out->begin(), out->end());
-  out->erase(std::unique(out->begin(), out->end()), out->end());
+  for (size_t i = 1; i < out->size(); ++i) {
+    const DWORD q = (*out)[i];
+    size_t j = i;
+    for (; j > 0 && (*out)[j - 1] > q; --j) (*out)[j] = (*out)[j - 1];
+    (*out)[j] = q;
+  }
 }
 
 void Simplifier::SharedFaces(DWORD a, DWORD b, std::vector<DWORD>* out) const {
@@ -223,15 +235,32 @@ bool Simplifier::IsFeatureEdge(DWORD a, DWORD b, const std::vector<DWORD>& share
 }
 
 Kind Simplifier::ClassifyPoint(DWORD p) {
-  std::vector<DWORD>& around = m_scratchA;
-  std::vector<DWORD>& shared = m_scratchShared;
-  Neighbours(p, &around);
+  // The far corners of p's faces with the wedges at both ends of their
+  // edges to p; an edge to q has the faces where q is a far corner.
+  std::vector<FarCorner>& far = m_scratchFar;
+  far.clear();
+  for (DWORD f : m_faces[p]) {
+    const DWORD c = CornerOf(f, p);
+    for (DWORD k = 0; k < 3; ++k)
+      if (k != c) far.push_back({PointOfCorner(f, k), f, m_corner[3 * f + c], m_corner[3 * f + k]});
+  }
   size_t features = 0, links = 0, borders = 0;
-  for (DWORD q : around) {
-    SharedFaces(p, q, &shared);
-    if (shared.size() > 2) return kLocked;
-    (shared.size() == 2 ? links : borders) += 1;
-    if (IsFeatureEdge(p, q, shared)) ++features;
+  for (size_t i = 0; i < far.size(); ++i) {
+    const DWORD q = far[i].point;
+    bool seen = false;
+    for (size_t j = 0; j < i && !seen; ++j) seen = far[j].point == q;
+    if (seen) continue;
+    // The edge to q, as IsFeatureEdge judges it.
+    const FarCorner* first = &far[i];
+    const FarCorner* second = nullptr;
+    size_t shared = 1;
+    for (size_t j = i + 1; j < far.size(); ++j)
+      if (far[j].point == q && ++shared == 2) second = &far[j];
+    if (shared > 2) return kLocked;
+    (shared == 2 ? links : borders) += 1;
+    if (shared != 2 || m_in.attributes[first->face] != m_in.attributes[second->face] ||
+        first->wedgeP != second->wedgeP || first->wedgeQ != second->wedgeQ)
+      ++features;
   }
   // One fan of faces: a closed fan has as many faces as links between
   // them, an open one one more.
