@@ -460,11 +460,15 @@ void Simplifier::Build(const DWORD* adjacency) {
 
   // Planes through each feature edge, upright on its faces, hold borders and
   // seams where they are.
+  // The edges, each once, are kept for the queue below.
   std::vector<DWORD> around, shared;
+  std::vector<std::pair<DWORD, DWORD>> edges;
+  edges.reserve(3 * static_cast<size_t>(m_faceCount) / 2 + points);
   for (DWORD p = 0; p < points; ++p) {
     Neighbours(p, &around);
     for (DWORD q : around) {
       if (q < p) continue;
+      edges.push_back({p, q});
       SharedFaces(p, q, &shared);
       if (!IsFeatureEdge(p, q, shared)) continue;
       const Vec e = m_pos[q] - m_pos[p];
@@ -484,16 +488,12 @@ void Simplifier::Build(const DWORD* adjacency) {
   }
   m_queue.reserve(3 * static_cast<size_t>(m_faceCount));
   m_log.reserve(12 * static_cast<size_t>(m_faceCount));
-  for (DWORD p = 0; p < points; ++p) {
-    Neighbours(p, &around);
-    for (DWORD q : around) {
-      if (q < p) continue;
-      Vec x;
-      double cost;
-      if (!Cost(p, q, &x, &cost)) continue;
-      m_queue.push_back({static_cast<float>(std::min(cost, 1e37)), p, q, 0, 0, static_cast<float>(x.x),
-                         static_cast<float>(x.y), static_cast<float>(x.z)});
-    }
+  for (const auto& [p, q] : edges) {
+    Vec x;
+    double cost;
+    if (!Cost(p, q, &x, &cost)) continue;
+    m_queue.push_back({static_cast<float>(std::min(cost, 1e37)), p, q, 0, 0, static_cast<float>(x.x),
+                       static_cast<float>(x.y), static_cast<float>(x.z)});
   }
   std::make_heap(m_queue.begin(), m_queue.end(), std::greater<Candidate>());
 }
