@@ -97,6 +97,12 @@ struct Channel {
   double weight;
 };
 
+// A corner of a face around a point p, other than p's own: the point there,
+// the face, and the wedges of p and of the corner.
+struct FarCorner {
+  DWORD point, face, wedgeP, wedgeQ;
+};
+
 struct Candidate {
   float cost;
   DWORD a, b;
@@ -140,7 +146,7 @@ class Simplifier {
   Kind ClassifyPoint(DWORD p);
   double AttributeDistance(DWORD va, DWORD vb) const;
   bool Cost(DWORD a, DWORD b, Vec* x, double* cost) const;
-  void PushEdges(DWORD p);
+  void PushEdges(DWORD p, const std::vector<DWORD>& around);
   bool WedgeMap(DWORD r, DWORD k, const std::vector<DWORD>& shared, std::vector<std::pair<DWORD, DWORD>>* map) const;
   bool CanCollapse(DWORD r, DWORD k, const Vec& x, std::vector<std::pair<DWORD, DWORD>>* map);
   void Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<std::pair<DWORD, DWORD>>& map);
@@ -191,19 +197,27 @@ class Simplifier {
   std::vector<size_t> m_logStart;
   std::vector<DWORD> m_removedFaceCount, m_removedVertexCount;
 
-  // Scratch.
-  std::vector<DWORD> m_scratchA, m_scratchB, m_scratchShared;
+  // Scratch, kept between calls so that collapses allocate nothing.
+  std::vector<DWORD> m_scratchA, m_scratchB, m_scratchShared, m_scratchCommon, m_scratchGone, m_scratchAround,
+      m_scratchPush;
+  std::vector<BYTE> m_scratchBytes;
+  std::vector<FarCorner> m_scratchFar;
 };
 
 void Simplifier::Neighbours(DWORD p, std::vector<DWORD>* out) const {
+  // A handful of points: kept once as they come, then sorted by insertion.
   out->clear();
   for (DWORD f : m_faces[p])
     for (DWORD k = 0; k < 3; ++k) {
       const DWORD q = PointOfCorner(f, k);
-      if (q != p) out->push_back(q);
+      if (q != p && std::find(out->begin(), out->end(), q) == out->end()) out->push_back(q);
     }
-  std::sort(out->begin(), out->end());
-  out->erase(std::unique(out->begin(), out->end()), out->end());
+  for (size_t i = 1; i < out->size(); ++i) {
+    const DWORD q = (*out)[i];
+    size_t j = i;
+    for (; j > 0 && (*out)[j - 1] > q; --j) (*out)[j] = (*out)[j - 1];
+    (*out)[j] = q;
+  }
 }
 
 void Simplifier::SharedFaces(DWORD a, DWORD b, std::vector<DWORD>* out) const {
@@ -221,15 +235,32 @@ bool Simplifier::IsFeatureEdge(DWORD a, DWORD b, const std::vector<DWORD>& share
 }
 
 Kind Simplifier::ClassifyPoint(DWORD p) {
-  std::vector<DWORD>& around = m_scratchA;
-  std::vector<DWORD>& shared = m_scratchShared;
-  Neighbours(p, &around);
+  // The far corners of p's faces with the wedges at both ends of their
+  // edges to p; an edge to q has the faces where q is a far corner.
+  std::vector<FarCorner>& far = m_scratchFar;
+  far.clear();
+  for (DWORD f : m_faces[p]) {
+    const DWORD c = CornerOf(f, p);
+    for (DWORD k = 0; k < 3; ++k)
+      if (k != c) far.push_back({PointOfCorner(f, k), f, m_corner[3 * f + c], m_corner[3 * f + k]});
+  }
   size_t features = 0, links = 0, borders = 0;
-  for (DWORD q : around) {
-    SharedFaces(p, q, &shared);
-    if (shared.size() > 2) return kLocked;
-    (shared.size() == 2 ? links : borders) += 1;
-    if (IsFeatureEdge(p, q, shared)) ++features;
+  for (size_t i = 0; i < far.size(); ++i) {
+    const DWORD q = far[i].point;
+    bool seen = false;
+    for (size_t j = 0; j < i && !seen; ++j) seen = far[j].point == q;
+    if (seen) continue;
+    // The edge to q, as IsFeatureEdge judges it.
+    const FarCorner* first = &far[i];
+    const FarCorner* second = nullptr;
+    size_t shared = 1;
+    for (size_t j = i + 1; j < far.size(); ++j)
+      if (far[j].point == q && ++shared == 2) second = &far[j];
+    if (shared > 2) return kLocked;
+    (shared == 2 ? links : borders) += 1;
+    if (shared != 2 || m_in.attributes[first->face] != m_in.attributes[second->face] ||
+        first->wedgeP != second->wedgeP || first->wedgeQ != second->wedgeQ)
+      ++features;
   }
   // One fan of faces: a closed fan has as many faces as links between
   // them, an open one one more.
@@ -308,9 +339,8 @@ bool Simplifier::Cost(DWORD a, DWORD b, Vec* x, double* cost) const {
   return std::isfinite(*cost);
 }
 
-void Simplifier::PushEdges(DWORD p) {
-  std::vector<DWORD> around;
-  Neighbours(p, &around);
+// The edges of p to the points around it (its neighbours, as Neighbours gives them).
+void Simplifier::PushEdges(DWORD p, const std::vector<DWORD>& around) {
   for (DWORD q : around) {
     Vec x;
     double cost;
@@ -406,6 +436,13 @@ void Simplifier::Build(const DWORD* adjacency) {
     totalArea += areas[f];
   }
   const double meanArea = m_faceCount > 0 ? totalArea / m_faceCount : 0.0;
+  {
+    std::vector<DWORD> valence(points, 0);
+    for (DWORD f = 0; f < faces; ++f)
+      if (m_faceGood[f])
+        for (DWORD k = 0; k < 3; ++k) ++valence[PointOfCorner(f, k)];
+    for (DWORD p = 0; p < points; ++p) m_faces[p].reserve(valence[p]);
+  }
   for (DWORD f = 0; f < faces; ++f) {
     if (!m_faceGood[f]) continue;
     for (DWORD k = 0; k < 3; ++k) m_faces[PointOfCorner(f, k)].push_back(f);
@@ -423,11 +460,15 @@ void Simplifier::Build(const DWORD* adjacency) {
 
   // Planes through each feature edge, upright on its faces, hold borders and
   // seams where they are.
+  // The edges, each once, are kept for the queue below.
   std::vector<DWORD> around, shared;
+  std::vector<std::pair<DWORD, DWORD>> edges;
+  edges.reserve(3 * static_cast<size_t>(m_faceCount) / 2 + points);
   for (DWORD p = 0; p < points; ++p) {
     Neighbours(p, &around);
     for (DWORD q : around) {
       if (q < p) continue;
+      edges.push_back({p, q});
       SharedFaces(p, q, &shared);
       if (!IsFeatureEdge(p, q, shared)) continue;
       const Vec e = m_pos[q] - m_pos[p];
@@ -447,16 +488,12 @@ void Simplifier::Build(const DWORD* adjacency) {
   }
   m_queue.reserve(3 * static_cast<size_t>(m_faceCount));
   m_log.reserve(12 * static_cast<size_t>(m_faceCount));
-  for (DWORD p = 0; p < points; ++p) {
-    Neighbours(p, &around);
-    for (DWORD q : around) {
-      if (q < p) continue;
-      Vec x;
-      double cost;
-      if (!Cost(p, q, &x, &cost)) continue;
-      m_queue.push_back({static_cast<float>(std::min(cost, 1e37)), p, q, 0, 0, static_cast<float>(x.x),
-                         static_cast<float>(x.y), static_cast<float>(x.z)});
-    }
+  for (const auto& [p, q] : edges) {
+    Vec x;
+    double cost;
+    if (!Cost(p, q, &x, &cost)) continue;
+    m_queue.push_back({static_cast<float>(std::min(cost, 1e37)), p, q, 0, 0, static_cast<float>(x.x),
+                       static_cast<float>(x.y), static_cast<float>(x.z)});
   }
   std::make_heap(m_queue.begin(), m_queue.end(), std::greater<Candidate>());
 }
@@ -512,7 +549,8 @@ bool Simplifier::CanCollapse(DWORD r, DWORD k, const Vec& x, std::vector<std::pa
     for (DWORD g : shared) inShared += FaceHas(g, opposite[i]) ? 1 : 0;
     if (m_faces[opposite[i]].size() <= inShared) return false;
   }
-  std::vector<DWORD> common;
+  std::vector<DWORD>& common = m_scratchCommon;
+  common.clear();
   std::set_intersection(nr.begin(), nr.end(), nk.begin(), nk.end(), std::back_inserter(common));
   for (DWORD p : common)
     if (p != opposite[0] && p != opposite[1]) return false;
@@ -591,7 +629,7 @@ void Simplifier::Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<std:
   m_logStart.push_back(m_log.size());
 
   // Faces on the edge go.
-  std::vector<DWORD> shared;
+  std::vector<DWORD>& shared = m_scratchGone;
   SharedFaces(r, k, &shared);
   m_log.push_back(static_cast<DWORD>(shared.size()));
   for (DWORD f : shared) {
@@ -631,7 +669,8 @@ void Simplifier::Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<std:
   const D3DXVECTOR3 position(static_cast<float>(x.x), static_cast<float>(x.y), static_cast<float>(x.z));
   const size_t vertexCount = m_log.size();
   m_log.push_back(0);
-  std::vector<BYTE> next(stride);
+  std::vector<BYTE>& next = m_scratchBytes;
+  next.resize(stride);
   for (DWORD i = m_wedgeStart[k]; i < m_wedgeStart[k + 1]; ++i) {
     const DWORD w = m_wedges[i];
     BYTE* bytes = m_bytes.data() + static_cast<size_t>(w) * stride;
@@ -671,10 +710,10 @@ void Simplifier::Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<std:
 
   // The neighbourhood of k: its kinds may change, and edges that failed
   // their checks may pass now.
-  std::vector<DWORD> around;
+  std::vector<DWORD>& around = m_scratchAround;
   Neighbours(k, &around);
   m_kind[k] = ClassifyPoint(k);
-  PushEdges(k);
+  PushEdges(k, around);
   for (DWORD n : around) {
     // A free point stays free: its new edge to k has the faces and wedges
     // its edge to r had.
@@ -683,7 +722,8 @@ void Simplifier::Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<std:
       m_kind[n] = kind;
       m_blocked[n] = false;
       ++m_version[n];
-      PushEdges(n);
+      Neighbours(n, &m_scratchPush);
+      PushEdges(n, m_scratchPush);
     }
   }
 #ifndef NDEBUG
