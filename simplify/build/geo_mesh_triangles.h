@@ -20,17 +20,29 @@ class CGeoMesh;
 class CGroupedTrianglesVertexIndices;
 class CMaterial;
 
-// Vertices touched by the contractions of a reduction wave: a set of
-// pointers in one array, emptied between waves without giving back its room.
+// Vertices touched by the contractions of a reduction wave: a flag in each
+// vertex, with the flagged vertices listed so that emptying the set between
+// waves clears just those. The vertices must outlive the set.
 class CGeoVisitedVertexMap {
  public:
-  size_t size() const { return m_Table.GetCount(); }
-  bool count(const CGeoVertex* v) const { return m_Table.Find(const_cast<CGeoVertex*>(v)) != nullptr; }
-  void insert(CGeoVertex* v) { m_Table.Add(v, v); }
-  void clear() { m_Table.Clear(); }
+  CGeoVisitedVertexMap() = default;
+  CGeoVisitedVertexMap(const CGeoVisitedVertexMap&) = delete;
+  CGeoVisitedVertexMap& operator=(const CGeoVisitedVertexMap&) = delete;
+  ~CGeoVisitedVertexMap() { clear(); }
+  size_t size() const { return m_Vertices.size(); }
+  bool count(const CGeoVertex* v) const { return v->IsVisited(); }
+  void insert(CGeoVertex* v) {
+    if (v->IsVisited()) return;
+    v->SetVisited(true);
+    m_Vertices.push_back(v);
+  }
+  void clear() {
+    for (CGeoVertex* v : m_Vertices) v->SetVisited(false);
+    m_Vertices.clear();
+  }
 
  private:
-  CGeoKeyTable<CGeoVertex*, CGeoVertex, SGeoPointerHash> m_Table;
+  std::vector<CGeoVertex*> m_Vertices;
 };
 // Elements made by a build or a contraction and not yet reported to the job:
 // they go in one call per kind, so that the job's progress clock is read

@@ -14,6 +14,9 @@ void CGeoMesh::AddVertexToOriginaHandlesMap(CGeoVertex* vertex) {
 }
 
 bool CGeoMesh::ComputeHandleVerticesFS(CGeoVertex* vertex, D3DVERTEX out[3], REDUCTIONOPTIONS*, CDXThread* thread) {
+  // A removed vertex's links may lead to half edges that the reduction has
+  // given back to its pools: its handle was made while it was in the mesh.
+  if (vertex->IsDisabled()) return false;
   CGeoHalfEdge* first = vertex->GetFirstOutHalfEdgeRM();
   if (!first) return false;
   float shortest = FLT_MAX;

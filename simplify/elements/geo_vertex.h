@@ -61,6 +61,10 @@ class CGeoVertex {
   void IncreaseOutEdgesCount() { ++m_dwOutEdgesCount; }
   void DecreaseOutEdgesCount() { --m_dwOutEdgesCount; }
   bool CannotRemove() const { return m_bCannotRemove; }
+  // Whether a contraction of the running wave made an edge at the vertex; set
+  // and cleared by the pass's visited list (CGeoVisitedVertexMap) only.
+  bool IsVisited() const { return m_bVisited; }
+  void SetVisited(bool visited) { m_bVisited = visited; }
   void SetCannotRemoveFlag() { m_bCannotRemove = true; }
   EMidPointCreationMethod GetMidPointCreationMethod() const { return m_eMidPointCreationMethod; }
   void SetMidPointCreationMethod(EMidPointCreationMethod m) { m_eMidPointCreationMethod = m; }
@@ -125,6 +129,7 @@ class CGeoVertex {
     m_wGeoMeshTrianglesIndex = 0;
     m_bDisabled = false;
     m_bCannotRemove = false;
+    m_bVisited = false;
     m_eVertexType = eVertexTypeNone;
     m_eRemovalCategory = eRemovalCategoryNone;
     m_eMidPointCreationMethod = eMidPointCreationNone;
@@ -155,6 +160,7 @@ class CGeoVertex {
   WORD m_wGeoMeshTrianglesIndex;
   bool m_bDisabled;
   bool m_bCannotRemove;
+  bool m_bVisited;
   CGeoByteEnum<EVertexType> m_eVertexType;
   CGeoByteEnum<ERemovalCategory> m_eRemovalCategory;
   CGeoByteEnum<EMidPointCreationMethod> m_eMidPointCreationMethod;

@@ -86,6 +86,20 @@ TEST_F(GeoMeshTest, MeshesPastSixteenBitIndicesBuildWhole) {
   geo.GetActiveHandlesIB()->Unlock();
 }
 
+TEST_F(GeoMeshTest, RemovedVertexIsNotWalkedForAHandle) {
+  CGeoMesh geo;
+  ASSERT_TRUE(BuildGeoMesh(geo, m_device.get(), MakeGridMesh(2, 2)));
+  CGeoVertex* centre = nullptr;
+  for (DWORD i = 0; i < geo.GetOriginalCurrentVerticesCount(); ++i)
+    if (*geo.GetGeoVertexArray()->GetAt(i)->GetPosition() == D3DXVECTOR3(1, 1, 0))
+      centre = geo.GetGeoVertexArray()->GetAt(i);
+  ASSERT_NE(centre, nullptr);
+  D3DVERTEX handle[3];
+  ASSERT_TRUE(geo.ComputeHandleVerticesFS(centre, handle, nullptr, nullptr));
+  centre->DisableRM(nullptr, nullptr);
+  EXPECT_FALSE(geo.ComputeHandleVerticesFS(centre, handle, nullptr, nullptr));
+}
+
 TEST_F(GeoMeshTest, HandleIsATriangleCentredOnItsVertex) {
   CGeoMesh geo;
   ASSERT_TRUE(BuildGeoMesh(geo, m_device.get(), MakeGridMesh(2, 2)));
