@@ -7,7 +7,16 @@
 
 namespace {
 
-class GeoMeshTest : public DeviceTest {};
+class GeoMeshTest : public DeviceTest {
+ protected:
+  // The inner vertex (1, 1, 0) of a 2x2 grid; null when it is missing.
+  static CGeoVertex* GridCentre(CGeoMesh& geo) {
+    for (DWORD i = 0; i < geo.GetOriginalCurrentVerticesCount(); ++i)
+      if (*geo.GetGeoVertexArray()->GetAt(i)->GetPosition() == D3DXVECTOR3(1, 1, 0))
+        return geo.GetGeoVertexArray()->GetAt(i);
+    return nullptr;
+  }
+};
 
 TEST_F(GeoMeshTest, EachMaterialGetsItsOwnGroup) {
   const SGeoTestMesh mesh = MakeGridMesh(3, 2);  // 12 triangles
@@ -89,10 +98,7 @@ TEST_F(GeoMeshTest, MeshesPastSixteenBitIndicesBuildWhole) {
 TEST_F(GeoMeshTest, RemovedVertexIsNotWalkedForAHandle) {
   CGeoMesh geo;
   ASSERT_TRUE(BuildGeoMesh(geo, m_device.get(), MakeGridMesh(2, 2)));
-  CGeoVertex* centre = nullptr;
-  for (DWORD i = 0; i < geo.GetOriginalCurrentVerticesCount(); ++i)
-    if (*geo.GetGeoVertexArray()->GetAt(i)->GetPosition() == D3DXVECTOR3(1, 1, 0))
-      centre = geo.GetGeoVertexArray()->GetAt(i);
+  CGeoVertex* centre = GridCentre(geo);
   ASSERT_NE(centre, nullptr);
   D3DVERTEX handle[3];
   ASSERT_TRUE(geo.ComputeHandleVerticesFS(centre, handle, nullptr, nullptr));
@@ -103,10 +109,7 @@ TEST_F(GeoMeshTest, RemovedVertexIsNotWalkedForAHandle) {
 TEST_F(GeoMeshTest, HandleIsATriangleCentredOnItsVertex) {
   CGeoMesh geo;
   ASSERT_TRUE(BuildGeoMesh(geo, m_device.get(), MakeGridMesh(2, 2)));
-  CGeoVertex* centre = nullptr;
-  for (DWORD i = 0; i < geo.GetOriginalCurrentVerticesCount(); ++i)
-    if (*geo.GetGeoVertexArray()->GetAt(i)->GetPosition() == D3DXVECTOR3(1, 1, 0))
-      centre = geo.GetGeoVertexArray()->GetAt(i);
+  CGeoVertex* centre = GridCentre(geo);
   ASSERT_NE(centre, nullptr);
   D3DVERTEX handle[3];
   ASSERT_TRUE(geo.ComputeHandleVerticesFS(centre, handle, nullptr, nullptr));
