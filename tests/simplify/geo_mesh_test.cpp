@@ -95,18 +95,8 @@ TEST_F(GeoMeshTest, MeshesPastSixteenBitIndicesBuildWhole) {
   geo.GetActiveHandlesIB()->Unlock();
 }
 
-TEST_F(GeoMeshTest, RemovedVertexIsNotWalkedForAHandle) {
-  CGeoMesh geo;
-  ASSERT_TRUE(BuildGeoMesh(geo, m_device.get(), MakeGridMesh(2, 2)));
-  CGeoVertex* centre = GridCentre(geo);
-  ASSERT_NE(centre, nullptr);
-  D3DVERTEX handle[3];
-  ASSERT_TRUE(geo.ComputeHandleVerticesFS(centre, handle, nullptr, nullptr));
-  centre->DisableRM(nullptr, nullptr);
-  EXPECT_FALSE(geo.ComputeHandleVerticesFS(centre, handle, nullptr, nullptr));
-}
-
-TEST_F(GeoMeshTest, HandleIsATriangleCentredOnItsVertex) {
+// A removed vertex gets no handle: its links may lead to recycled half edges.
+TEST_F(GeoMeshTest, HandleIsATriangleCentredOnItsVertexUntilItIsRemoved) {
   CGeoMesh geo;
   ASSERT_TRUE(BuildGeoMesh(geo, m_device.get(), MakeGridMesh(2, 2)));
   CGeoVertex* centre = GridCentre(geo);
@@ -124,6 +114,9 @@ TEST_F(GeoMeshTest, HandleIsATriangleCentredOnItsVertex) {
   const D3DXVECTOR3 base = p[2] - p[1];
   EXPECT_NEAR(D3DXVec3Length(&base), 0.5f, 1e-6f);
   EXPECT_NEAR(p[0].y - p[1].y, 0.375f, 1e-6f);
+
+  centre->DisableRM(nullptr, nullptr);
+  EXPECT_FALSE(geo.ComputeHandleVerticesFS(centre, handle, nullptr, nullptr));
 }
 
 // Three triangles meeting only at vertex 0: it has six border edges and no handle.
