@@ -151,7 +151,10 @@ TEST_F(ViewsTest, OneTwoAndFourViewsShowTheBackgroundAndTheSceneWithMasterOnlyWh
       QImage image = Picture(view);
       ASSERT_FALSE(image.isNull());
       EXPECT_TRUE(IsBox(image.pixelColor(image.width() / 2, image.height() / 2))) << "the box in the middle";
-      EXPECT_TRUE(IsBackground(image.pixelColor(image.width() / 2, 2))) << "the background above it in a view of " << image.width() << "x" << image.height();
+      const QColor top = image.pixelColor(image.width() / 2, 2);
+      EXPECT_TRUE(IsBackground(top)) << "the background above it in a view of " << image.width() << "x"
+                                     << image.height() << ", not " << top.red() << "," << top.green() << ","
+                                     << top.blue();
       const bool master = layout.views > 1 && view == frame->GetActive3DView();
       EXPECT_EQ(view->IsMasterView(), master);
       if (master) {
