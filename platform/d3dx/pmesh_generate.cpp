@@ -223,6 +223,10 @@ class Simplifier {
     if (!m_queue.empty()) SiftDown(0, last);
     return top;
   }
+  // An entry is stale once either end has changed or gone since.
+  bool Stale(const Candidate& c) const {
+    return m_dead[c.a] || m_dead[c.b] || m_version[c.a] != c.versionA || m_version[c.b] != c.versionB;
+  }
   void MakeHeap() {
     for (size_t i = (m_queue.size() + 2) / 4; i-- > 0;) SiftDown(i, m_queue[i]);
   }
@@ -524,6 +528,8 @@ void Simplifier::Build(const DWORD* adjacency) {
     for (DWORD q : around) {
       if (q < p) continue;
       edges.push_back({p, q});
+      // A free point has no feature edge.
+      if (m_kind[p] == kFree || m_kind[q] == kFree) continue;
       SharedFaces(p, q, &shared);
       if (!IsFeatureEdge(p, q, shared)) continue;
       const Vec e = m_pos[q] - m_pos[p];
@@ -816,9 +822,15 @@ void Simplifier::Run(DWORD minValue, DWORD options) {
   std::vector<std::pair<DWORD, DWORD>> map;
   while (!m_queue.empty()) {
     if ((byVertices ? m_vertexCount : m_faceCount) <= minValue) break;
+    // Stale entries pile up as collapses queue the edges around them again;
+    // when they are most of the queue, it is rebuilt without them.
+    if (m_queue.size() > 3 * static_cast<size_t>(m_faceCount) + 64) {
+      std::erase_if(m_queue, [this](const Candidate& c) { return Stale(c); });
+      MakeHeap();
+    }
     const Candidate top = Pop();
     const DWORD a = top.a, b = top.b;
-    if (m_dead[a] || m_dead[b] || m_version[a] != top.versionA || m_version[b] != top.versionB) continue;
+    if (Stale(top)) continue;
     const Vec x(top.x, top.y, top.z);
     // Remove the end that has the fewer constraints; the other way round
     // when that end may not go. The shape after the collapse is the same
