@@ -153,10 +153,15 @@ class Simplifier {
   // Whether r may go into k at x by the kinds and wedges of both ends.
   bool MayRemove(DWORD r, DWORD k, const Vec& x, const std::vector<DWORD>& shared,
                  std::vector<std::pair<DWORD, DWORD>>* map) const;
-  // Whether the faces around the edge stay a valid surface after it
-  // collapses to x: the same for both directions.
-  bool ShapeAllows(DWORD r, DWORD k, const Vec& x, const std::vector<DWORD>& shared);
-  void Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<std::pair<DWORD, DWORD>>& map);
+  // Whether the faces around the edge stay a manifold surface after it
+  // collapses; the same for both directions.
+  bool LinkAllows(DWORD r, DWORD k, const std::vector<DWORD>& shared);
+  // Whether no face around the edge folds over or becomes a line when it
+  // collapses to x; the same for both directions.
+  bool FoldAllows(DWORD r, DWORD k, const Vec& x) const;
+  // Removes r into k at x; shared holds the faces on the edge.
+  void Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<DWORD>& shared,
+                const std::vector<std::pair<DWORD, DWORD>>& map);
   void Interpolate(DWORD keep, DWORD gone, double t, BYTE* out) const;
   void CheckPoint(DWORD p) const;
 
@@ -239,7 +244,7 @@ class Simplifier {
   std::vector<DWORD> m_removedFaceCount, m_removedVertexCount;
 
   // Scratch, kept between calls so that collapses allocate nothing.
-  std::vector<DWORD> m_scratchShared, m_scratchGone, m_scratchAround, m_scratchPush;
+  std::vector<DWORD> m_scratchShared, m_scratchAround, m_scratchPush;
   std::vector<BYTE> m_scratchBytes;
   std::vector<FarCorner> m_scratchFar;
 };
@@ -591,7 +596,7 @@ bool Simplifier::MayRemove(DWORD r, DWORD k, const Vec& x, const std::vector<DWO
   return WedgeMap(r, k, shared, map);
 }
 
-bool Simplifier::ShapeAllows(DWORD r, DWORD k, const Vec& x, const std::vector<DWORD>& shared) {
+bool Simplifier::LinkAllows(DWORD r, DWORD k, const std::vector<DWORD>& shared) {
   if (m_faces[r].size() + m_faces[k].size() <= 2 * shared.size()) return false;
   DWORD opposite[2] = {kNone, kNone};
   for (size_t i = 0; i < shared.size(); ++i) {
@@ -631,7 +636,10 @@ bool Simplifier::ShapeAllows(DWORD r, DWORD k, const Vec& x, const std::vector<D
         if (FaceHas(g, others[0]) && FaceHas(g, others[1])) return false;
   }
 
-  // No face may fold over or collapse to a line.
+  return true;
+}
+
+bool Simplifier::FoldAllows(DWORD r, DWORD k, const Vec& x) const {
   for (int side = 0; side < 2; ++side)
     for (DWORD f : m_faces[side ? k : r]) {
       if (side == 0 && FaceHas(f, k)) continue;
@@ -688,13 +696,12 @@ void Simplifier::Interpolate(DWORD keep, DWORD gone, double t, BYTE* out) const 
   for (UINT s = 0; s < l.texCount; ++s) floats(l.texOffset[s], l.texSize[s] / 4);
 }
 
-void Simplifier::Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<std::pair<DWORD, DWORD>>& map) {
+void Simplifier::Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<DWORD>& shared,
+                          const std::vector<std::pair<DWORD, DWORD>>& map) {
   const UINT stride = m_in.layout.stride;
   m_logStart.push_back(m_log.size());
 
   // Faces on the edge go.
-  std::vector<DWORD>& shared = m_scratchGone;
-  SharedFaces(r, k, &shared);
   m_log.push_back(static_cast<DWORD>(shared.size()));
   for (DWORD f : shared) {
     m_log.push_back(f);
@@ -846,8 +853,8 @@ void Simplifier::Run(DWORD minValue, DWORD options) {
         std::swap(r, k);
         may = MayRemove(r, k, x, shared, &map);
       }
-      if (may && ShapeAllows(r, k, x, shared)) {
-        Collapse(r, k, x, map);
+      if (may && FoldAllows(r, k, x) && LinkAllows(r, k, shared)) {
+        Collapse(r, k, x, shared, map);
         done = true;
       }
     }
