@@ -635,7 +635,6 @@ bool Simplifier::LinkAllows(DWORD r, DWORD k, const std::vector<DWORD>& shared) 
       for (DWORD g : m_faces[k])
         if (FaceHas(g, others[0]) && FaceHas(g, others[1])) return false;
   }
-
   return true;
 }
 
