@@ -3,7 +3,7 @@
 # quadric decimater, in one run.
 #
 #   bench/pmesh_compare.sh [--meshes "horse head rs1 horse_loop2"] [--percents "50 10 1"]
-#                          [--placement optimal|halfedge]
+#                          [--placement optimal|halfedge] [--samples 200000]
 #
 # Needs the meshes and tools of ../shared/yardsticks/get-large.sh (LARGE,
 # default /tmp/large; YARDSTICKS, default /tmp/bench-build) and bench_pmesh
@@ -13,9 +13,10 @@
 # Ours: one generation of every level (seconds), then the level at each share
 # of the faces; the peers simplify to each share anew (seconds of each). The
 # surface error (meshdist: symmetric Hausdorff and RMS distance over the
-# bounding-box diagonal) of each result against its source; time and error
-# ratios are ours / peer. Also the time of a 1 % level change and the memory
-# of the progressive mesh over that of the plain mesh with its adjacency.
+# bounding-box diagonal, from --samples points a side) of each result against
+# its source; time and error ratios are ours / peer. Also the time of a 1 %
+# level change and the memory of the progressive mesh over that of the plain
+# mesh with its adjacency.
 set -eu
 
 HERE=$(cd "$(dirname "$0")" && pwd)
@@ -25,12 +26,15 @@ BENCH_PMESH=${BENCH_PMESH:-$HERE/../build/bench/bin/bench_pmesh}
 MESHES="horse head rs1 horse_loop2"
 PERCENTS="50 10 1"
 PLACEMENT=optimal
+SAMPLES=200000
 while [ $# -gt 0 ]; do
     case $1 in
         --meshes) MESHES=$2; shift ;;
         --percents) PERCENTS=$2; shift ;;
         --placement) PLACEMENT=$2; shift ;;
-        *) echo "usage: $0 [--meshes LIST] [--percents LIST] [--placement optimal|halfedge]" >&2; exit 2 ;;
+        --samples) SAMPLES=$2; shift ;;
+        *) echo "usage: $0 [--meshes LIST] [--percents LIST] [--placement optimal|halfedge] [--samples N]" >&2
+           exit 2 ;;
     esac
     shift
 done
@@ -55,12 +59,12 @@ for m in $MESHES; do
         keep=$(awk -v p="$p" 'BEGIN { printf "%g", p / 100 }')
         ours=$(grep "^percent=$p " "$WORK/ours")
         echo "$ours" > "$WORK/line"
-        "$YARDSTICKS/meshdist" "$WORK/${m}_bin32_source.obj" "$(field out "$WORK/line")" > "$WORK/dist_ours"
+        "$YARDSTICKS/meshdist" "$WORK/${m}_bin32_source.obj" "$(field out "$WORK/line")" "$SAMPLES" > "$WORK/dist_ours"
         for tool in cgal openmesh; do
             rm -rf "$WORK/peer_out"
             "$YARDSTICKS/simplify" "$file" --ratios "$keep" --tools "$tool" --runs 1 --out "$WORK/peer_out" \
                 > "$WORK/peer_$tool"
-            "$YARDSTICKS/meshdist" "$file" "$(field out "$WORK/peer_$tool")" > "$WORK/dist_$tool"
+            "$YARDSTICKS/meshdist" "$file" "$(field out "$WORK/peer_$tool")" "$SAMPLES" > "$WORK/dist_$tool"
         done
         cgal_s=$(field seconds_median "$WORK/peer_cgal")
         cgal_h=$(field hausdorff "$WORK/dist_cgal")

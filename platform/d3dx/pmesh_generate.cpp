@@ -98,9 +98,11 @@ struct Channel {
 };
 
 // A corner of a face around a point p, other than p's own: the point there,
-// the face, and the wedges of p and of the corner.
+// the face, and the wedges of p and of the corner. The first far corner at a
+// point also counts the faces of p's edge to it and names the second.
 struct FarCorner {
   DWORD point, face, wedgeP, wedgeQ;
+  DWORD faces = 0, second = 0;
 };
 
 struct Candidate {
@@ -108,7 +110,6 @@ struct Candidate {
   DWORD a, b;
   DWORD versionA, versionB;
   float x, y, z;
-  bool operator>(const Candidate& o) const { return cost > o.cost; }
 };
 
 class Simplifier {
@@ -140,7 +141,8 @@ class Simplifier {
     }
     return Cross(c[1] - c[0], c[2] - c[0]);
   }
-  void Neighbours(DWORD p, std::vector<DWORD>* out) const;
+  void Neighbours(DWORD p, std::vector<DWORD>* out);
+  DWORD NextStamp();
   void SharedFaces(DWORD a, DWORD b, std::vector<DWORD>* out) const;
   bool IsFeatureEdge(DWORD a, DWORD b, const std::vector<DWORD>& shared) const;
   Kind ClassifyPoint(DWORD p);
@@ -148,8 +150,18 @@ class Simplifier {
   bool Cost(DWORD a, DWORD b, Vec* x, double* cost) const;
   void PushEdges(DWORD p, const std::vector<DWORD>& around);
   bool WedgeMap(DWORD r, DWORD k, const std::vector<DWORD>& shared, std::vector<std::pair<DWORD, DWORD>>* map) const;
-  bool CanCollapse(DWORD r, DWORD k, const Vec& x, std::vector<std::pair<DWORD, DWORD>>* map);
-  void Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<std::pair<DWORD, DWORD>>& map);
+  // Whether r may go into k at x by the kinds and wedges of both ends.
+  bool MayRemove(DWORD r, DWORD k, const Vec& x, const std::vector<DWORD>& shared,
+                 std::vector<std::pair<DWORD, DWORD>>* map) const;
+  // Whether the faces around the edge stay a manifold surface after it
+  // collapses; the same for both directions.
+  bool LinkAllows(DWORD r, DWORD k, const std::vector<DWORD>& shared);
+  // Whether no face around the edge folds over or becomes a line when it
+  // collapses to x; the same for both directions.
+  bool FoldAllows(DWORD r, DWORD k, const Vec& x) const;
+  // Removes r into k at x; shared holds the faces on the edge.
+  void Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<DWORD>& shared,
+                const std::vector<std::pair<DWORD, DWORD>>& map);
   void Interpolate(DWORD keep, DWORD gone, double t, BYTE* out) const;
   void CheckPoint(DWORD p) const;
 
@@ -172,22 +184,56 @@ class Simplifier {
   std::vector<DWORD> m_version;
   std::vector<bool> m_dead, m_blocked;
   std::vector<float> m_pointWeight;
+  // Marks of points met in a neighbourhood walk: those equal to m_stamp; and
+  // a number for each marked point.
+  std::vector<DWORD> m_mark, m_slot;
+  DWORD m_stamp = 0;
   // Faces.
   std::vector<DWORD> m_corner;
   std::vector<bool> m_faceDead, m_faceGood;
   DWORD m_faceCount = 0, m_vertexCount = 0;
 
-  // A binary heap, cheapest on top.
+  // A 4-ary heap, cheapest on top: half the depth of a binary heap, with
+  // the children of a node side by side in memory.
   std::vector<Candidate> m_queue;
   void Push(const Candidate& c) {
+    size_t i = m_queue.size();
     m_queue.push_back(c);
-    std::push_heap(m_queue.begin(), m_queue.end(), std::greater<Candidate>());
+    for (; i > 0 && m_queue[(i - 1) / 4].cost > c.cost; i = (i - 1) / 4) m_queue[i] = m_queue[(i - 1) / 4];
+    m_queue[i] = c;
+  }
+  // Puts c at i or below it, where the heap order holds.
+  void SiftDown(size_t i, Candidate c) {
+    const size_t n = m_queue.size();
+    for (size_t first = 4 * i + 1; first < n; first = 4 * i + 1) {
+      size_t least = first;
+      if (first + 3 < n) {
+        const size_t a = m_queue[first + 1].cost < m_queue[first].cost ? first + 1 : first;
+        const size_t b = m_queue[first + 3].cost < m_queue[first + 2].cost ? first + 3 : first + 2;
+        least = m_queue[b].cost < m_queue[a].cost ? b : a;
+      } else {
+        for (size_t j = first + 1; j < n; ++j)
+          if (m_queue[j].cost < m_queue[least].cost) least = j;
+      }
+      if (!(m_queue[least].cost < c.cost)) break;
+      m_queue[i] = m_queue[least];
+      i = least;
+    }
+    m_queue[i] = c;
   }
   Candidate Pop() {
-    std::pop_heap(m_queue.begin(), m_queue.end(), std::greater<Candidate>());
-    const Candidate top = m_queue.back();
+    const Candidate top = m_queue.front();
+    const Candidate last = m_queue.back();
     m_queue.pop_back();
+    if (!m_queue.empty()) SiftDown(0, last);
     return top;
+  }
+  // An entry is stale once either end has changed or gone since.
+  bool Stale(const Candidate& c) const {
+    return m_dead[c.a] || m_dead[c.b] || m_version[c.a] != c.versionA || m_version[c.b] != c.versionB;
+  }
+  void MakeHeap() {
+    for (size_t i = (m_queue.size() + 2) / 4; i-- > 0;) SiftDown(i, m_queue[i]);
   }
 
   // The collapses in original numbers: per collapse [removed faces …],
@@ -198,26 +244,32 @@ class Simplifier {
   std::vector<DWORD> m_removedFaceCount, m_removedVertexCount;
 
   // Scratch, kept between calls so that collapses allocate nothing.
-  std::vector<DWORD> m_scratchA, m_scratchB, m_scratchShared, m_scratchCommon, m_scratchGone, m_scratchAround,
-      m_scratchPush;
+  std::vector<DWORD> m_scratchShared, m_scratchAround, m_scratchPush;
   std::vector<BYTE> m_scratchBytes;
   std::vector<FarCorner> m_scratchFar;
 };
 
-void Simplifier::Neighbours(DWORD p, std::vector<DWORD>* out) const {
-  // A handful of points: kept once as they come, then sorted by insertion.
+void Simplifier::Neighbours(DWORD p, std::vector<DWORD>* out) {
+  // Each point once, in the order its faces give them.
   out->clear();
+  const DWORD stamp = NextStamp();
+  m_mark[p] = stamp;
   for (DWORD f : m_faces[p])
     for (DWORD k = 0; k < 3; ++k) {
       const DWORD q = PointOfCorner(f, k);
-      if (q != p && std::find(out->begin(), out->end(), q) == out->end()) out->push_back(q);
+      if (m_mark[q] != stamp) {
+        m_mark[q] = stamp;
+        out->push_back(q);
+      }
     }
-  for (size_t i = 1; i < out->size(); ++i) {
-    const DWORD q = (*out)[i];
-    size_t j = i;
-    for (; j > 0 && (*out)[j - 1] > q; --j) (*out)[j] = (*out)[j - 1];
-    (*out)[j] = q;
+}
+
+DWORD Simplifier::NextStamp() {
+  if (++m_stamp == 0) {
+    std::fill(m_mark.begin(), m_mark.end(), 0);
+    m_stamp = 1;
   }
+  return m_stamp;
 }
 
 void Simplifier::SharedFaces(DWORD a, DWORD b, std::vector<DWORD>* out) const {
@@ -244,22 +296,32 @@ Kind Simplifier::ClassifyPoint(DWORD p) {
     for (DWORD k = 0; k < 3; ++k)
       if (k != c) far.push_back({PointOfCorner(f, k), f, m_corner[3 * f + c], m_corner[3 * f + k]});
   }
-  size_t features = 0, links = 0, borders = 0;
-  for (size_t i = 0; i < far.size(); ++i) {
+  // The edge to q, as IsFeatureEdge judges it, from the first far corner at
+  // q: how many faces it has, and the second of them.
+  const DWORD stamp = NextStamp();
+  for (DWORD i = 0; i < far.size(); ++i) {
     const DWORD q = far[i].point;
-    bool seen = false;
-    for (size_t j = 0; j < i && !seen; ++j) seen = far[j].point == q;
-    if (seen) continue;
-    // The edge to q, as IsFeatureEdge judges it.
-    const FarCorner* first = &far[i];
-    const FarCorner* second = nullptr;
-    size_t shared = 1;
-    for (size_t j = i + 1; j < far.size(); ++j)
-      if (far[j].point == q && ++shared == 2) second = &far[j];
-    if (shared > 2) return kLocked;
-    (shared == 2 ? links : borders) += 1;
-    if (shared != 2 || m_in.attributes[first->face] != m_in.attributes[second->face] ||
-        first->wedgeP != second->wedgeP || first->wedgeQ != second->wedgeQ)
+    if (m_mark[q] != stamp) {
+      m_mark[q] = stamp;
+      m_slot[q] = i;
+      far[i].faces = 1;
+    } else if (++far[m_slot[q]].faces == 2) {
+      far[m_slot[q]].second = i;
+    }
+  }
+  size_t features = 0, links = 0, borders = 0;
+  for (DWORD i = 0; i < far.size(); ++i) {
+    const FarCorner& first = far[i];
+    if (m_slot[first.point] != i) continue;
+    if (first.faces > 2) return kLocked;
+    (first.faces == 2 ? links : borders) += 1;
+    if (first.faces != 2) {
+      ++features;
+      continue;
+    }
+    const FarCorner& second = far[first.second];
+    if (m_in.attributes[first.face] != m_in.attributes[second.face] || first.wedgeP != second.wedgeP ||
+        first.wedgeQ != second.wedgeQ)
       ++features;
   }
   // One fan of faces: a closed fan has as many faces as links between
@@ -456,6 +518,8 @@ void Simplifier::Build(const DWORD* adjacency) {
   m_version.assign(points, 0);
   m_dead.assign(points, false);
   m_blocked.assign(points, false);
+  m_mark.assign(points, 0);
+  m_slot.assign(points, 0);
   for (DWORD p = 0; p < points; ++p) m_kind[p] = ClassifyPoint(p);
 
   // Planes through each feature edge, upright on its faces, hold borders and
@@ -469,6 +533,8 @@ void Simplifier::Build(const DWORD* adjacency) {
     for (DWORD q : around) {
       if (q < p) continue;
       edges.push_back({p, q});
+      // A free point has no feature edge.
+      if (m_kind[p] == kFree || m_kind[q] == kFree) continue;
       SharedFaces(p, q, &shared);
       if (!IsFeatureEdge(p, q, shared)) continue;
       const Vec e = m_pos[q] - m_pos[p];
@@ -495,7 +561,7 @@ void Simplifier::Build(const DWORD* adjacency) {
     m_queue.push_back({static_cast<float>(std::min(cost, 1e37)), p, q, 0, 0, static_cast<float>(x.x),
                        static_cast<float>(x.y), static_cast<float>(x.z)});
   }
-  std::make_heap(m_queue.begin(), m_queue.end(), std::greater<Candidate>());
+  MakeHeap();
 }
 
 bool Simplifier::WedgeMap(DWORD r, DWORD k, const std::vector<DWORD>& shared,
@@ -522,21 +588,16 @@ bool Simplifier::WedgeMap(DWORD r, DWORD k, const std::vector<DWORD>& shared,
   return true;
 }
 
-bool Simplifier::CanCollapse(DWORD r, DWORD k, const Vec& x, std::vector<std::pair<DWORD, DWORD>>* map) {
+bool Simplifier::MayRemove(DWORD r, DWORD k, const Vec& x, const std::vector<DWORD>& shared,
+                           std::vector<std::pair<DWORD, DWORD>>* map) const {
   if (m_kind[r] == kLocked) return false;
   if (m_kind[k] == kLocked && Norm2(x - m_pos[k]) > 0) return false;
-  std::vector<DWORD>& shared = m_scratchShared;
-  SharedFaces(r, k, &shared);
-  if (shared.empty() || shared.size() > 2) return false;
   if (m_kind[r] == kFeature && !IsFeatureEdge(r, k, shared)) return false;
-  if (!WedgeMap(r, k, shared, map)) return false;
+  return WedgeMap(r, k, shared, map);
+}
 
-  // Link condition: the points next to both ends are the far corners of the
-  // faces on the edge, so no edge gets more than two faces.
-  std::vector<DWORD>& nr = m_scratchA;
-  std::vector<DWORD>& nk = m_scratchB;
-  Neighbours(r, &nr);
-  Neighbours(k, &nk);
+bool Simplifier::LinkAllows(DWORD r, DWORD k, const std::vector<DWORD>& shared) {
+  if (m_faces[r].size() + m_faces[k].size() <= 2 * shared.size()) return false;
   DWORD opposite[2] = {kNone, kNone};
   for (size_t i = 0; i < shared.size(); ++i) {
     const DWORD f = shared[i];
@@ -549,25 +610,35 @@ bool Simplifier::CanCollapse(DWORD r, DWORD k, const Vec& x, std::vector<std::pa
     for (DWORD g : shared) inShared += FaceHas(g, opposite[i]) ? 1 : 0;
     if (m_faces[opposite[i]].size() <= inShared) return false;
   }
-  std::vector<DWORD>& common = m_scratchCommon;
-  common.clear();
-  std::set_intersection(nr.begin(), nr.end(), nk.begin(), nk.end(), std::back_inserter(common));
-  for (DWORD p : common)
-    if (p != opposite[0] && p != opposite[1]) return false;
-  if (m_faces[r].size() + m_faces[k].size() <= 2 * shared.size()) return false;
 
-  // No face may come to repeat another, fold over or collapse to a line.
+  // Link condition: the points next to both ends are the far corners of the
+  // faces on the edge, so no edge gets more than two faces. The points next
+  // to k are marked; those next to r lie on its faces off the edge.
+  const DWORD stamp = NextStamp();
+  for (DWORD f : m_faces[k])
+    for (DWORD c = 0; c < 3; ++c) m_mark[PointOfCorner(f, c)] = stamp;
   for (DWORD f : m_faces[r]) {
     if (FaceHas(f, k)) continue;
     DWORD others[2], n = 0;
     for (DWORD c = 0; c < 3; ++c)
       if (PointOfCorner(f, c) != r) others[n++] = PointOfCorner(f, c);
-    const bool bothCommon = std::binary_search(common.begin(), common.end(), others[0]) &&
-                            std::binary_search(common.begin(), common.end(), others[1]);
+    bool bothCommon = true;
+    for (DWORD q : others) {
+      if (m_mark[q] != stamp) {
+        bothCommon = false;
+        continue;
+      }
+      if (q != opposite[0] && q != opposite[1]) return false;
+    }
+    // No face may come to repeat another.
     if (bothCommon)
       for (DWORD g : m_faces[k])
         if (FaceHas(g, others[0]) && FaceHas(g, others[1])) return false;
   }
+  return true;
+}
+
+bool Simplifier::FoldAllows(DWORD r, DWORD k, const Vec& x) const {
   for (int side = 0; side < 2; ++side)
     for (DWORD f : m_faces[side ? k : r]) {
       if (side == 0 && FaceHas(f, k)) continue;
@@ -624,13 +695,12 @@ void Simplifier::Interpolate(DWORD keep, DWORD gone, double t, BYTE* out) const 
   for (UINT s = 0; s < l.texCount; ++s) floats(l.texOffset[s], l.texSize[s] / 4);
 }
 
-void Simplifier::Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<std::pair<DWORD, DWORD>>& map) {
+void Simplifier::Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<DWORD>& shared,
+                          const std::vector<std::pair<DWORD, DWORD>>& map) {
   const UINT stride = m_in.layout.stride;
   m_logStart.push_back(m_log.size());
 
   // Faces on the edge go.
-  std::vector<DWORD>& shared = m_scratchGone;
-  SharedFaces(r, k, &shared);
   m_log.push_back(static_cast<DWORD>(shared.size()));
   for (DWORD f : shared) {
     m_log.push_back(f);
@@ -712,7 +782,10 @@ void Simplifier::Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<std:
   // their checks may pass now.
   std::vector<DWORD>& around = m_scratchAround;
   Neighbours(k, &around);
-  m_kind[k] = ClassifyPoint(k);
+  // Two free ends make a free point, as the faces and wedges of r's edges
+  // pass to k unchanged.
+  if (m_kind[k] != kFree || m_kind[r] != kFree) m_kind[k] = ClassifyPoint(k);
+  assert(m_kind[k] != kFree || ClassifyPoint(k) == kFree);
   PushEdges(k, around);
   for (DWORD n : around) {
     // A free point stays free: its new edge to k has the faces and wedges
@@ -755,20 +828,34 @@ void Simplifier::Run(DWORD minValue, DWORD options) {
   std::vector<std::pair<DWORD, DWORD>> map;
   while (!m_queue.empty()) {
     if ((byVertices ? m_vertexCount : m_faceCount) <= minValue) break;
+    // Stale entries pile up as collapses queue the edges around them again;
+    // when they are most of the queue, it is rebuilt without them.
+    if (m_queue.size() > 3 * static_cast<size_t>(m_faceCount) + 64) {
+      std::erase_if(m_queue, [this](const Candidate& c) { return Stale(c); });
+      MakeHeap();
+    }
     const Candidate top = Pop();
     const DWORD a = top.a, b = top.b;
-    if (m_dead[a] || m_dead[b] || m_version[a] != top.versionA || m_version[b] != top.versionB) continue;
+    if (Stale(top)) continue;
     const Vec x(top.x, top.y, top.z);
-    // Remove the end that has the fewer constraints.
-    DWORD r = m_kind[a] <= m_kind[b] ? a : b;
-    DWORD k = r == a ? b : a;
+    // Remove the end that has the fewer constraints; the other way round
+    // when that end may not go. The shape after the collapse is the same
+    // either way.
+    std::vector<DWORD>& shared = m_scratchShared;
+    SharedFaces(a, b, &shared);
     bool done = false;
-    for (int attempt = 0; attempt < 2 && !done; ++attempt) {
-      if (CanCollapse(r, k, x, &map)) {
-        Collapse(r, k, x, map);
+    if (!shared.empty() && shared.size() <= 2) {
+      DWORD r = m_kind[a] <= m_kind[b] ? a : b;
+      DWORD k = r == a ? b : a;
+      bool may = MayRemove(r, k, x, shared, &map);
+      if (!may) {
+        std::swap(r, k);
+        may = MayRemove(r, k, x, shared, &map);
+      }
+      if (may && FoldAllows(r, k, x) && LinkAllows(r, k, shared)) {
+        Collapse(r, k, x, shared, map);
         done = true;
       }
-      std::swap(r, k);
     }
     if (!done) {
       m_blocked[a] = true;
@@ -812,7 +899,7 @@ void Simplifier::Output(PMeshData* out) {
   // end, then those of later collapses before those of earlier ones.
   std::vector<DWORD> ids;
   for (DWORD f = 0; f < faces; ++f)
-    if (m_faceGood[f]) ids.push_back(m_in.attributes[f]);
+    if (m_faceGood[f] && (ids.empty() || ids.back() != m_in.attributes[f])) ids.push_back(m_in.attributes[f]);
   std::sort(ids.begin(), ids.end());
   ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
   auto rangeOf = [&](DWORD f) {
