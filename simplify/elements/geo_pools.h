@@ -23,9 +23,11 @@
 #include "geo_vertex.h"
 
 // The element sizes that docs/reduction.md counts per face (64-bit build).
-static_assert(sizeof(void*) != 8 || sizeof(CGeoVertex) <= 104, "a vertex grew");
-static_assert(sizeof(void*) != 8 || sizeof(CGeoEdge) <= 72, "an edge grew");
-static_assert(sizeof(void*) != 8 || sizeof(CGeoHalfEdge) <= 48, "a half edge grew");
+static_assert(sizeof(void*) != 8 || sizeof(CGeoVertex) <= 96, "a vertex grew");
+static_assert(sizeof(void*) != 8 || sizeof(CGeoEdge) <= 48, "an edge grew");
+static_assert(sizeof(void*) != 8 || sizeof(CGeoHalfEdge) <= 40, "a half edge grew");
+// A half edge keeps its disabled flag in the lowest bit of its edge's address.
+static_assert(alignof(CGeoEdge) > 1, "an edge's address has a clear lowest bit");
 static_assert(sizeof(void*) != 8 || sizeof(CGeoFace) <= 24, "a face grew");
 
 // Uninitialised memory for the elements of a pool. A large block is laid out

@@ -43,9 +43,6 @@ class CGeoVertex {
   CGeoHalfEdge* GetFirstOutHalfEdge() const { return m_pFirstOutHalfEdge; }
   CGeoHalfEdge* GetFirstOutHalfEdgeRM() const { return m_pFirstOutHalfEdgeRM; }
 
-  void SetReplacingVertex(CGeoVertex* v) { m_pReplacingVertex = v; }
-  CGeoVertex* GetReplacingVertex() const { return m_pReplacingVertex; }
-
   // Border edges registered at the vertex: all are counted, the first two kept.
   void SetOutEdgeNoMate(CGeoEdge* e);
   void ResetOutEdgeNoMate(CGeoEdge* e);
@@ -113,7 +110,6 @@ class CGeoVertex {
   void ClearContent() {
     m_pFirstOutHalfEdge = nullptr;
     m_pFirstOutHalfEdgeRM = nullptr;
-    m_pReplacingVertex = nullptr;
     m_pFirstOutEdgeNoMate = nullptr;
     m_pSecondOutEdgeNoMate = nullptr;
     m_vPosition = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
@@ -131,7 +127,6 @@ class CGeoVertex {
     m_bCannotRemove = false;
     m_bVisited = false;
     m_eVertexType = eVertexTypeNone;
-    m_eRemovalCategory = eRemovalCategoryNone;
     m_eMidPointCreationMethod = eMidPointCreationNone;
   }
 
@@ -144,7 +139,6 @@ class CGeoVertex {
   // Widest first, the states in a byte each.
   CGeoHalfEdge* m_pFirstOutHalfEdge;
   CGeoHalfEdge* m_pFirstOutHalfEdgeRM;
-  CGeoVertex* m_pReplacingVertex;
   CGeoEdge* m_pFirstOutEdgeNoMate;
   CGeoEdge* m_pSecondOutEdgeNoMate;
   D3DXVECTOR3 m_vPosition;
@@ -162,6 +156,5 @@ class CGeoVertex {
   bool m_bCannotRemove;
   bool m_bVisited;
   CGeoByteEnum<EVertexType> m_eVertexType;
-  CGeoByteEnum<ERemovalCategory> m_eRemovalCategory;
   CGeoByteEnum<EMidPointCreationMethod> m_eMidPointCreationMethod;
 };

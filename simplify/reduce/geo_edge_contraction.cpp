@@ -627,7 +627,6 @@ bool CGeoEdgeContraction::RemoveVertex3(CGeoVertex* removed, CGeoVertex* kept, S
   DisableVertexRM2(removed, n.faces);
   CreateNewVertexSurroundingFaces3(kept, removed, kept, n.faces, n.ringMates);
   if (!CreateEdges(n.ringMates)) return false;
-  removed->SetReplacingVertex(kept);
   return true;
 }
 
@@ -640,8 +639,6 @@ bool CGeoEdgeContraction::RemoveEdgeVertices2(CGeoVertex*& midPointVertex, const
   CreateNewVertexSurroundingFaces3(midPointVertex, a, b, m_Selected.faces, m_EdgeRingMates);
   CreateNewVertexSurroundingFaces3(midPointVertex, b, a, m_Other.faces, m_EdgeRingMates);
   if (!CreateEdges(m_EdgeRingMates)) return false;
-  a->SetReplacingVertex(midPointVertex);
-  b->SetReplacingVertex(midPointVertex);
   // Its handle only shows the vertex: a handle that cannot be made is no
   // failure of the contraction.
   m_pGroup->GetGeoMesh()->CreateNewMidPointVertexHandle(midPointVertex, m_pOptions, m_pThread);

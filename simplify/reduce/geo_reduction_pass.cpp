@@ -66,7 +66,6 @@ bool CGeoMeshTriangles::ContractEdgesFirstInFirstOutOrder(REDUCTIONOPTIONS* opti
       if (!thread->WaitForThreadPlayingEvent()) return false;
       if (thread->GetCurrentThreadOutputTrianglesCount() <= target) return true;
       if (!edge) continue;  // disabled
-      if (!edge->GetSelectedVertex()) edge->SetSelectedVertex2();
       CGeoVertex* selected = edge->GetSelectedVertex();
       CGeoVertex* other = edge->GetOtherVertex(selected);
       if (visited.count(selected) || visited.count(other)) {
