@@ -28,6 +28,9 @@ CGeoEdgeContraction::CGeoEdgeContraction(CGeoMeshTriangles* group, CGeoEdgeList*
       m_pThread(thread),
       m_bFailed(false) {}
 
+// Walks and loops over a fan poll once before they start: they are bounded by
+// the vertex's edges, so a stop is still taken at once, and the job's state
+// is not read at every step.
 bool CGeoEdgeContraction::Poll() {
   if (!m_bFailed && m_pThread && !m_pThread->WaitForThreadPlayingEvent()) m_bFailed = true;
   return !m_bFailed;
@@ -181,8 +184,9 @@ bool CGeoEdgeContraction::GetVertexSurroundingHalfEdgesMate2(CGeoVertex* vertex,
   if (!first) return false;
   CGeoHalfEdge* opposite = first;
   const size_t bound = WalkBound(vertex);
+  if (!Poll()) return false;
   for (size_t steps = 0;; ++steps) {
-    if (!Poll() || steps > bound) return false;
+    if (steps > bound) return false;
     if (CGeoHalfEdge* mate = opposite->GetMateRM()) n.ringMateWalk.push_back(mate);
     opposite = vertex->GetNextSurroundingHalfEdgeRM(h);
     if (!opposite || !h) return false;
@@ -253,8 +257,9 @@ bool CGeoEdgeContraction::GetOutEdges3(CGeoVertex* vertex, std::vector<CGeoEdge*
   if (!first) return false;
   CGeoHalfEdge* h = first;
   bool crossed = false;
+  if (!Poll()) return false;
   do {
-    if (!Poll() || outEdges.size() >= vertex->GetOutEdgesCount()) return false;
+    if (outEdges.size() >= vertex->GetOutEdgesCount()) return false;
     outEdges.push_back(h->GetEdgeRM());
     h = vertex->GetNextOutHalfEdgeRM(h, crossed);
     if (!h) return false;
@@ -269,8 +274,9 @@ bool CGeoEdgeContraction::GetSurroundingFaces2(CGeoVertex* vertex, std::vector<C
   if (!first) return false;
   CGeoFace* face = first;
   const size_t bound = WalkBound(vertex);
+  if (!Poll()) return false;
   do {
-    if (!Poll() || faces.size() > bound) return false;
+    if (faces.size() > bound) return false;
     faces.push_back(face);
     face = vertex->GetNextSurroundingFaceRM(h);
     if (!face || !h) return false;
@@ -286,8 +292,9 @@ bool CGeoEdgeContraction::GetSurroundingVertices2(CGeoVertex* vertex, CGeoVertex
   ring.push_back(start);
   bool crossed = false;
   const size_t bound = WalkBound(vertex);
+  if (!Poll()) return false;
   for (;;) {
-    if (!Poll() || ring.size() > bound) return false;
+    if (ring.size() > bound) return false;
     CGeoVertex* w = vertex->GetNextSurroundingVertexRM(h, crossed);
     if (!w || !h) return false;
     if (w == start) return true;
@@ -308,8 +315,9 @@ bool CGeoEdgeContraction::GetNeighbours(CGeoVertex* vertex, const std::vector<CG
   CGeoHalfEdge* h = first;
   bool crossed = false;
   const size_t bound = WalkBound(vertex);
+  if (!Poll()) return false;
   do {
-    if (!Poll() || neighbours.size() > bound) return false;
+    if (neighbours.size() > bound) return false;
     neighbours.push_back(h->GetOtherVertex(vertex));
     h = vertex->GetNextOutHalfEdgeRM(h, crossed);
     if (!h) return false;
@@ -488,8 +496,8 @@ bool CGeoEdgeContraction::ComputeLargestOldNewFacesDeltaNormalAngle(float& large
                                                                    const std::vector<CGeoFace*>& faces) {
   largest = 0.0f;
   if (faces.size() < 2) return false;
+  if (!Poll()) return false;
   for (const CGeoFace* face : faces) {
-    if (!Poll()) return false;
     if (face->InTriangleFace(kept)) continue;  // it goes with the edge
     CGeoVertex* c[3];
     face->GetTriangleVertices(c[0], c[1], c[2]);
@@ -558,8 +566,8 @@ bool CGeoEdgeContraction::ComputeTriangleArea(float& area, const D3DXVECTOR3& p1
 bool CGeoEdgeContraction::ComputeSurroundingFacesArea(float& area, const std::vector<CGeoFace*>& faces,
                                                       const CGeoVertex* skipA, const CGeoVertex* skipB) {
   area = 0.0f;
+  if (!Poll()) return false;
   for (const CGeoFace* face : faces) {
-    if (!Poll()) return false;
     if (skipA && face->InTriangleFace(skipA, skipB)) continue;
     float faceArea = 0.0f;
     if (!face->ComputeTriangleArea(faceArea)) return false;
@@ -573,8 +581,8 @@ bool CGeoEdgeContraction::ComputeNewFanArea(double& total, float& smallest, cons
   total = 0.0;
   smallest = 0.0f;
   if (ring.size() < 3) return false;
+  if (!Poll()) return false;
   for (size_t k = 2; k < ring.size(); ++k) {
-    if (!Poll()) return false;
     float area = 0.0f;
     if (!ComputeTriangleArea(area, position, *ring[k]->GetPosition(), *ring[k - 1]->GetPosition()) || area == 0.0f)
       return false;  // a new triangle without area is never made
