@@ -277,10 +277,6 @@ class CGeoMeshTriangles {
 
   // Scratch of CreateEdgesRM3, kept between contractions for its room.
   std::vector<CGeoHalfEdge*> m_EnteredHalfEdges;
-  // Per edge of m_EdgesRM, by its number there: whether it waits in a queue
-  // of the current pass.
-  std::vector<BYTE> m_EdgesRMQueued;
-  void MarkEdgeRMQueued(const CGeoEdge* edge, bool queued);
 
   DWORD m_dwHalfEdgesCount;
   CGeoHalfEdge* m_pHalfEdges;

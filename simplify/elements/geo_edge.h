@@ -25,6 +25,10 @@ class CGeoEdge {
   CGeoHalfEdge* GetHalfEdge1() const { return m_pHalfEdge1; }
   CGeoHalfEdge* GetHalfEdge2() const { return m_pHalfEdge2; }
   bool IsDisabled() const { return m_bDisabled; }
+  // Whether the edge waits in a queue of the running reduction pass; set and
+  // cleared by the pass's queues only (CGeoMeshTriangles::QueueEdge).
+  bool IsQueued() const { return m_bQueued; }
+  void SetQueued(bool queued) { m_bQueued = queued; }
   // The length of the edge, from its end points' positions, which never move.
   float GetEdgeMagnitude() const;
 
@@ -86,6 +90,7 @@ class CGeoEdge {
     m_dwEdgeHandleFirstIndex = 0;
     m_dwEdgeHandleBufferIndex = 0;
     m_bDisabled = false;
+    m_bQueued = false;
     m_eSelectedVertexRemovalValidity = eValidityUnknown;
     m_eOtherVertexRemovalValidity = eValidityUnknown;
     m_eBothEndPointsRemovalValidity = eValidityUnknown;
@@ -108,6 +113,7 @@ class CGeoEdge {
   DWORD m_dwEdgeHandleFirstIndex;
   DWORD m_dwEdgeHandleBufferIndex;
   bool m_bDisabled;
+  bool m_bQueued;
   CGeoByteEnum<EValidityStatus> m_eSelectedVertexRemovalValidity;
   CGeoByteEnum<EValidityStatus> m_eOtherVertexRemovalValidity;
   CGeoByteEnum<EValidityStatus> m_eBothEndPointsRemovalValidity;

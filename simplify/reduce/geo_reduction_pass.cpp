@@ -47,11 +47,11 @@ bool CGeoMeshTriangles::ContractEdgesFirstInFirstOutOrder(REDUCTIONOPTIONS* opti
   if (!GetTarget(target, options, thread)) return false;
 
   CGeoEdgeList wave, nextWave;
-  m_EdgesRMQueued.assign(m_EdgesRM.GetCurrentEdgesCount(), 0);
   for (CGeoEdgesArray* pool : {&m_OriginalEdges, &m_EdgesRM})
     for (DWORD i = 0; i < pool->GetCurrentEdgesCount(); ++i) {
       if (!thread->WaitForThreadPlayingEvent()) return false;
       CGeoEdge* edge = pool->GetAt(i);
+      edge->SetQueued(false);  // an earlier pass may have ended with it queued
       if (edge->IsDisabled()) continue;
       edge->ResetEdgeQualificationStatus();
       QueueEdge(&wave, edge);
