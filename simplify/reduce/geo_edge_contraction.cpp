@@ -14,7 +14,6 @@ void SGeoNeighbourhood::Clear() {
   ring.clear();
   ringMatesCollected = false;
   ringMateWalk.clear();
-  ringMateSet.clear();
   ringMatesMapped = false;
   removalRefused = false;
 }
@@ -53,10 +52,6 @@ EValidityStatus Validity(bool valid) { return valid ? eValidityValid : eValidity
 
 // A walk round a vertex meets each of its edges at most twice.
 size_t WalkBound(const CGeoVertex* v) { return 2 * static_cast<size_t>(v->GetOutEdgesCount()) + 4; }
-
-bool Contains(const std::vector<CGeoHalfEdge*>& sorted, CGeoHalfEdge* h) {
-  return std::binary_search(sorted.begin(), sorted.end(), h);
-}
 
 // The corner of face that is neither a nor b.
 CGeoVertex* ThirdCorner(const CGeoFace* face, const CGeoVertex* a, const CGeoVertex* b) {
@@ -159,18 +154,23 @@ bool CGeoEdgeContraction::ValidateVertexRemovalRM4(CGeoVertex* vertex, SGeoNeigh
 bool CGeoEdgeContraction::TryDisableVertexRM2(CGeoVertex* vertex, SGeoNeighbourhood& n) {
   if (n.faces.empty() && !GetSurroundingFaces2(vertex, n.faces)) return false;
   if (!n.ringMatesCollected && !GetVertexSurroundingHalfEdgesMate2(vertex, n)) return false;
-  for (const CGeoFace* face : n.faces)
-    if (!TryDisableFaceRM(face, n.ringMateSet)) return false;
-  return true;
+  return !RingMateOnFaces(n.ringMateWalk, n.faces);
 }
 
-// False when a half edge of the face lies across the ring: the fan would
-// fold onto itself.
-bool CGeoEdgeContraction::TryDisableFaceRM(const CGeoFace* face, const std::vector<CGeoHalfEdge*>& ringMateSet) {
-  CGeoHalfEdge* h = face->GetFirstHalfEdge();
-  for (int k = 0; k < 3; ++k, h = h->GetNextHalfEdge())
-    if (Contains(ringMateSet, h)) return false;
-  return true;
+// A half edge lies on the face it was linked into, so a ring mate is a half
+// edge of a fan face exactly when its face is one of the fan's.
+bool CGeoEdgeContraction::RingMateOnFaces(const std::vector<CGeoHalfEdge*>& ringMates,
+                                          const std::vector<CGeoFace*>& faces) {
+  if (faces.size() <= 16) {  // a fan of a few: face by face
+    for (const CGeoHalfEdge* mate : ringMates)
+      if (std::find(faces.begin(), faces.end(), mate->GetFace()) != faces.end()) return true;
+    return false;
+  }
+  m_SortedFaces.assign(faces.begin(), faces.end());
+  std::sort(m_SortedFaces.begin(), m_SortedFaces.end());
+  for (const CGeoHalfEdge* mate : ringMates)
+    if (std::binary_search(m_SortedFaces.begin(), m_SortedFaces.end(), mate->GetFace())) return true;
+  return false;
 }
 
 bool CGeoEdgeContraction::GetVertexSurroundingHalfEdgesMate2(CGeoVertex* vertex, SGeoNeighbourhood& n) {
@@ -178,7 +178,6 @@ bool CGeoEdgeContraction::GetVertexSurroundingHalfEdgesMate2(CGeoVertex* vertex,
   n.ringMatesRoom = 4 * static_cast<size_t>(vertex->GetOutEdgesCount());
   n.ringMatesMapped = false;
   n.ringMateWalk.clear();
-  n.ringMateSet.clear();
   CGeoHalfEdge* h = nullptr;
   CGeoHalfEdge* first = vertex->GetFirstSurroundingHalfEdgeRM(h);
   if (!first) return false;
@@ -195,8 +194,6 @@ bool CGeoEdgeContraction::GetVertexSurroundingHalfEdgesMate2(CGeoVertex* vertex,
   // Two ring mates from the same start to the same end share a key: the
   // ring is tangled.
   if (RepeatsAHalfEdge(n.ringMateWalk)) return false;
-  n.ringMateSet = n.ringMateWalk;
-  std::sort(n.ringMateSet.begin(), n.ringMateSet.end());
   n.ringMatesCollected = true;
   return true;
 }
@@ -226,29 +223,26 @@ void CGeoEdgeContraction::MapRingMates(SGeoNeighbourhood& n) {
 // set keeps the selected vertex's part only.
 bool CGeoEdgeContraction::GetEdgeSurroundingHalfEdgesMate2(CGeoVertex* a, CGeoVertex* b) {
   m_EdgeRingMates.Reset(4 * static_cast<size_t>(a->GetOutEdgesCount() + b->GetOutEdgesCount()));
-  m_EdgeRingMateSet.clear();
+  m_SelectedEdgeRingMates.clear();
   MapRingMates(m_Selected);
   MapRingMates(m_Other);
   bool entered = true;
   m_Selected.ringMates.ForEach([&](ULONGLONG, CGeoHalfEdge* h) {
     if (!entered || h->GetEdgeRM()->InEdge(b)) return;
     entered = m_pGroup->AddSurroundingHalfEdge(h, &m_EdgeRingMates);
-    m_EdgeRingMateSet.push_back(h);
+    m_SelectedEdgeRingMates.push_back(h);
   });
   m_Other.ringMates.ForEach([&](ULONGLONG, CGeoHalfEdge* h) {
     if (entered && !h->GetEdgeRM()->InEdge(a)) entered = m_pGroup->AddSurroundingHalfEdge(h, &m_EdgeRingMates);
   });
-  std::sort(m_EdgeRingMateSet.begin(), m_EdgeRingMateSet.end());
   return entered;
 }
 
 bool CGeoEdgeContraction::ValidateVerticesRemovalRM2(CGeoVertex* a, CGeoVertex* b) {
   if (a->GetOutEdgesNoMateCount() > 0 || b->GetOutEdgesNoMateCount() > 0) return false;
   if (!GetEdgeSurroundingHalfEdgesMate2(a, b)) return false;
-  for (const SGeoNeighbourhood* n : {&m_Selected, &m_Other})
-    for (const CGeoFace* face : n->faces)
-      if (!TryDisableFaceRM(face, m_EdgeRingMateSet)) return false;
-  return true;
+  return !RingMateOnFaces(m_SelectedEdgeRingMates, m_Selected.faces) &&
+         !RingMateOnFaces(m_SelectedEdgeRingMates, m_Other.faces);
 }
 
 bool CGeoEdgeContraction::GetOutEdges3(CGeoVertex* vertex, std::vector<CGeoEdge*>& outEdges) {
