@@ -394,7 +394,7 @@ CGeoEdge* CGeoMeshTriangles::TakeQueuedEdge(CGeoEdgeList* queue) {
 }
 
 void CGeoMeshTriangles::ReleaseDisabledEdge(CGeoEdge* edge) {
-  if (!edge->IsQueued() && m_EdgesRM.IndexOf(edge) != CGeoEdgesArray::kNone) m_EdgesRM.Recycle(edge);
+  if (!edge->IsQueued()) m_EdgesRM.Recycle(edge);
 }
 
 bool CGeoMeshTriangles::SetVerticesOutEdgesNoMate(CGeoEdgesArray* edges, CDXThread* thread) {

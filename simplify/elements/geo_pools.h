@@ -9,7 +9,9 @@
 // An object that nothing reads any more can be given back (Recycle): once
 // ReleaseRecycled has run, NewElement hands it out again, the last given back
 // first, before it takes new room. It keeps its number; the count does not
-// change.
+// change. An object of the same type held elsewhere, in memory that outlives
+// the pool's use, can be given to the pool the same way: it is handed out,
+// but has no number in the pool.
 #pragma once
 
 #include <functional>
@@ -66,8 +68,9 @@ class CGeoElementPool {
     ClearContent();
   }
 
-  // Gives back an object of this pool. Until ReleaseRecycled it keeps its
-  // content, so the step that let it go can still read it.
+  // Gives back an object of this pool, or gives it one from elsewhere. Until
+  // ReleaseRecycled it keeps its content, so the step that let it go can
+  // still read it.
   void Recycle(T* object) { m_Recycled.push_back(object); }
   // The objects given back so far may be handed out again.
   void ReleaseRecycled() {

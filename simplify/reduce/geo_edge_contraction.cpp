@@ -715,17 +715,17 @@ void CGeoEdgeContraction::DisableVertexRM2(CGeoVertex* vertex, const std::vector
 void CGeoEdgeContraction::DisableFaceRM2(CGeoFace* face, SGeoDisabledCounts& counts) {
   if (face->IsDisabled()) return;
   face->DisableRM(m_pThread);
-  // The half edges of a face that a contraction made go back to their pool
-  // for the faces of later contractions: nothing reads them once the face is
-  // gone, and the fans of this contraction are read before the pool hands
-  // them out again (ContractEdgeQuick2).
-  const bool made = face->GetType() == eFaceTypeContraction;
+  // The face's half edges, the build's as well as those a contraction made,
+  // go to the reduction pool for the faces of later contractions: nothing
+  // reads them once the face is gone (the half edges across the fan are
+  // paired anew by this contraction), and the fans of this contraction are
+  // read before the pool hands them out again (ContractEdgeQuick2).
   CGeoHalfEdge* h = face->GetFirstHalfEdge();
   for (int k = 0; k < 3; ++k, h = h->GetNextHalfEdge()) {
     if (!h->IsDisabled()) {
       h->Disable(nullptr);
       ++counts.halfEdges;
-      if (made) m_pGroup->GetHalfEdgesRMArray()->Recycle(h);
+      m_pGroup->GetHalfEdgesRMArray()->Recycle(h);
     }
     CGeoEdge* e = h->GetEdgeRM();
     if (e && !e->IsDisabled()) {

@@ -20,8 +20,10 @@ bool CGeoMeshTriangles::ReduceTrianglesCount(REDUCTIONOPTIONS* options, CDXThrea
   if (m_NewFaces.GetCurrentFacesCount() == 0) m_NewFaces.Initialize(nSourceFaces);
   m_bReadyForRenderingRM = true;
   const DWORD nEdges = m_OriginalEdges.GetCurrentEdgesCount();
-  if (m_EdgesRM.GetCurrentEdgesCount() == 0) m_EdgesRM.Initialize(nEdges);
-  if (m_HalfEdgesRM.GetCurrentHalfEdgesCount() == 0) m_HalfEdgesRM.Initialize(m_dwHalfEdgesCount);
+  // These two pools hand out the build's disabled elements too, before they
+  // take room of their own.
+  if (m_EdgesRM.GetPreallocatedCount() == 0) m_EdgesRM.Initialize(nEdges);
+  if (m_HalfEdgesRM.GetPreallocatedCount() == 0) m_HalfEdgesRM.Initialize(m_dwHalfEdgesCount);
   if (m_NewVertices.GetCurrentVerticesCount() == 0) m_NewVertices.Initialize(nEdges);
   return ContractEdgesFirstInFirstOutOrder(options, thread);
 }
