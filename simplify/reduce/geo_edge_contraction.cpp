@@ -563,8 +563,10 @@ bool CGeoEdgeContraction::ComputeSurroundingFacesArea(float& area, const std::ve
   if (!Poll()) return false;
   for (const CGeoFace* face : faces) {
     if (skipA && face->InTriangleFace(skipA, skipB)) continue;
-    float faceArea = 0.0f;
-    if (!face->ComputeTriangleArea(faceArea)) return false;
+    // The area the face took when it was made, as its corners never move;
+    // only a face without one is measured again, to tell whether it has any.
+    float faceArea = face->GetTriangleArea();
+    if (faceArea == 0.0f && !face->ComputeTriangleArea(faceArea)) return false;
     area += faceArea;
   }
   return true;
