@@ -379,31 +379,22 @@ bool CGeoMeshTriangles::CreateEdgesRM3(CGeoHalfEdgeMap* map, CGeoEdgeList* edges
   return true;
 }
 
-void CGeoMeshTriangles::MarkEdgeRMQueued(const CGeoEdge* edge, bool queued) {
-  const DWORD i = m_EdgesRM.IndexOf(edge);
-  if (i == CGeoEdgesArray::kNone) return;
-  if (i >= m_EdgesRMQueued.size()) m_EdgesRMQueued.resize(std::max<size_t>(i + 1, m_EdgesRM.GetCurrentEdgesCount()), 0);
-  m_EdgesRMQueued[i] = queued;
-}
-
 void CGeoMeshTriangles::QueueEdge(CGeoEdgeList* queue, CGeoEdge* edge) {
   queue->push_back(edge);
-  MarkEdgeRMQueued(edge, true);
+  edge->SetQueued(true);
 }
 
 CGeoEdge* CGeoMeshTriangles::TakeQueuedEdge(CGeoEdgeList* queue) {
   CGeoEdge* edge = queue->front();
   queue->pop_front();
-  MarkEdgeRMQueued(edge, false);
+  edge->SetQueued(false);
   if (!edge->IsDisabled()) return edge;
   ReleaseDisabledEdge(edge);
   return nullptr;
 }
 
 void CGeoMeshTriangles::ReleaseDisabledEdge(CGeoEdge* edge) {
-  const DWORD i = m_EdgesRM.IndexOf(edge);
-  if (i == CGeoEdgesArray::kNone || (i < m_EdgesRMQueued.size() && m_EdgesRMQueued[i])) return;
-  m_EdgesRM.Recycle(edge);
+  if (!edge->IsQueued()) m_EdgesRM.Recycle(edge);
 }
 
 bool CGeoMeshTriangles::SetVerticesOutEdgesNoMate(CGeoEdgesArray* edges, CDXThread* thread) {

@@ -105,10 +105,11 @@ class CGeoMeshTriangles {
   // a contraction, which once begun runs whole: it does not poll the job.
   bool CreateEdgesRM3(CGeoHalfEdgeMap* map, CGeoEdgeList* edges, CGeoVisitedVertexMap* visited,
                       REDUCTIONOPTIONS* options, CDXThread* thread);
-  // The queues of a reduction pass. An edge that a contraction made goes back
-  // to its pool once it is disabled and waits in no queue: when the pass
-  // takes it off a queue disabled, or when a contraction disables it after
-  // its turn. Handed out again, it is queued as a new edge.
+  // The queues of a reduction pass. An edge, the build's or one that a
+  // contraction made, goes to the reduction edge pool once it is disabled and
+  // waits in no queue: when the pass takes it off a queue disabled, or when a
+  // contraction disables it after its turn. Handed out again, it is queued as
+  // a new edge.
   void QueueEdge(CGeoEdgeList* queue, CGeoEdge* edge);
   // The edge at the front of the queue, taken off it; NULL for a disabled
   // one.
@@ -277,10 +278,6 @@ class CGeoMeshTriangles {
 
   // Scratch of CreateEdgesRM3, kept between contractions for its room.
   std::vector<CGeoHalfEdge*> m_EnteredHalfEdges;
-  // Per edge of m_EdgesRM, by its number there: whether it waits in a queue
-  // of the current pass.
-  std::vector<BYTE> m_EdgesRMQueued;
-  void MarkEdgeRMQueued(const CGeoEdge* edge, bool queued);
 
   DWORD m_dwHalfEdgesCount;
   CGeoHalfEdge* m_pHalfEdges;

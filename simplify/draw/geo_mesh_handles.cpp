@@ -23,8 +23,10 @@ bool CGeoMesh::ComputeHandleVerticesFS(CGeoVertex* vertex, D3DVERTEX out[3], RED
   bool crossed = false;
   CGeoHalfEdge* h = first;
   DWORD steps = 0;
+  // The walk is bounded by the vertex's edges: one poll before it keeps a
+  // stop prompt.
+  if (thread && !thread->WaitForThreadPlayingEvent()) return false;
   do {
-    if (thread && !thread->WaitForThreadPlayingEvent()) return false;
     shortest = std::min(shortest, h->Magnitude());
     h = vertex->GetNextOutHalfEdgeRM(h, crossed);
     if (!h || ++steps > vertex->GetWalkLimit()) return false;

@@ -11,7 +11,6 @@ bool CGeoEdge::Initialize(CGeoHalfEdge* h1, CGeoHalfEdge* h2) {
   m_pHalfEdge1 = h1;
   m_pHalfEdge2 = h2;
   m_dwEdgeId = m_dwEdgeNextAvailableId++;
-  if (CGeoHalfEdge* h = AnyHalfEdge()) m_fEdgeMagnitude = h->Magnitude();
   return true;
 }
 
@@ -67,23 +66,17 @@ void CGeoEdge::GetEdgeFaces(CGeoFace*& f1, CGeoFace*& f2) const {
   f2 = m_pHalfEdge2 ? m_pHalfEdge2->GetFace() : nullptr;
 }
 
-void CGeoEdge::SetSelectedVertex2() {
+float CGeoEdge::GetEdgeMagnitude() const {
   CGeoHalfEdge* h = AnyHalfEdge();
-  m_pSelectedVertex = h ? h->GetStartVertex() : nullptr;
+  return h ? h->Magnitude() : 0.0f;
 }
 
-void CGeoEdge::SetEdgeContractionCost(float cost, CGeoVertex* v, EEdgeContractionType type) {
-  m_fEdgeContractionCost = cost;
-  m_pLeastRemovalCostVertex = v;
-  m_eEdgeContractionType = type;
-  m_bOutdatedCost = false;
+CGeoVertex* CGeoEdge::GetSelectedVertex() const {
+  CGeoHalfEdge* h = AnyHalfEdge();
+  return h ? h->GetStartVertex() : nullptr;
 }
 
-void CGeoEdge::SetLowestCostEdgeContraction(EQualificationStatus s, float cost) {
-  m_fEdgeContractionCost = cost;
-  m_eLowestCostEdgeContraction = s;
-  m_bOutdatedCost = false;
-}
+void CGeoEdge::SetLowestCostEdgeContraction(EQualificationStatus s, float /*cost*/) { m_eLowestCostEdgeContraction = s; }
 
 CString CGeoEdge::GetInfo() const {
   const CString first = m_pHalfEdge1 ? m_pHalfEdge1->GetInfo() : CString("NULL");
@@ -105,5 +98,5 @@ void CGeoEdge::DisableRM(CDXThread* thread) {
     if (a) a->ResetOutEdgeNoMate(this);
     if (b) b->ResetOutEdgeNoMate(this);
   }
-  if (thread) thread->DecreaseThreadOutputEdgesCount(1, m_fEdgeMagnitude);
+  if (thread) thread->DecreaseThreadOutputEdgesCount(1, GetEdgeMagnitude());
 }

@@ -25,7 +25,12 @@ class CGeoEdge {
   CGeoHalfEdge* GetHalfEdge1() const { return m_pHalfEdge1; }
   CGeoHalfEdge* GetHalfEdge2() const { return m_pHalfEdge2; }
   bool IsDisabled() const { return m_bDisabled; }
-  float GetEdgeMagnitude() const { return m_fEdgeMagnitude; }
+  // Whether the edge waits in a queue of the running reduction pass; set and
+  // cleared by the pass's queues only (CGeoMeshTriangles::QueueEdge).
+  bool IsQueued() const { return m_bQueued; }
+  void SetQueued(bool queued) { m_bQueued = queued; }
+  // The length of the edge, from its end points' positions, which never move.
+  float GetEdgeMagnitude() const;
 
   bool WithUniqueHalfEdge() const { return (m_pHalfEdge1 == nullptr) != (m_pHalfEdge2 == nullptr); }
   CGeoHalfEdge* GetUniqueHalfEdge() const;
@@ -36,17 +41,15 @@ class CGeoEdge {
   void GetFacesApexPosition(D3DXVECTOR3*& pa, D3DXVECTOR3*& pb) const;
   void GetEdgeFaces(CGeoFace*& f1, CGeoFace*& f2) const;
 
-  void SetSelectedVertex2();
-  void SetSelectedVertex(CGeoVertex* v) { m_pSelectedVertex = v; }
-  CGeoVertex* GetSelectedVertex() const { return m_pSelectedVertex; }
+  // The end point whose removal an attempt tries first: the start of the
+  // first half edge. An edge's half edges never change once it is made, so
+  // it is the same vertex at every attempt.
+  CGeoVertex* GetSelectedVertex() const;
 
-  void SetEdgeContractionCost(float cost, CGeoVertex* v, EEdgeContractionType type);
+  // Stores the contraction that an attempt chose. Its cost only ranked it
+  // against the other kinds of the same attempt: nothing reads it later.
   void SetLowestCostEdgeContraction(EQualificationStatus s, float cost);
   void ResetEdgeQualificationStatus() { m_eLowestCostEdgeContraction = eQualificationReset; }
-  void SetOutdatedCost() { m_bOutdatedCost = true; }
-  bool HavingOutdatedCost() const { return m_bOutdatedCost; }
-  float GetEdgeContractionCost() const { return m_fEdgeContractionCost; }
-  CGeoVertex* GetLeastRemovalCostVertex() const { return m_pLeastRemovalCostVertex; }
   EQualificationStatus GetLowestCostEdgeContraction() const { return m_eLowestCostEdgeContraction; }
 
   EValidityStatus GetSelectedVertexRemovalValidity() const { return m_eSelectedVertexRemovalValidity; }
@@ -79,20 +82,15 @@ class CGeoEdge {
   CString GetInfo() const;
 
  protected:
-  // Clears every field but the id; the cost starts outdated.
+  // Clears every field but the id.
   void ClearContent() {
     m_pHalfEdge1 = nullptr;
     m_pHalfEdge2 = nullptr;
-    m_pLeastRemovalCostVertex = nullptr;
-    m_pSelectedVertex = nullptr;
     m_vOptimalMidPointPosition = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
-    m_fEdgeContractionCost = 0.0f;
-    m_fEdgeMagnitude = 0.0f;
     m_dwEdgeHandleFirstIndex = 0;
     m_dwEdgeHandleBufferIndex = 0;
     m_bDisabled = false;
-    m_bOutdatedCost = true;
-    m_eEdgeContractionType = eEdgeContractionTypeNone;
+    m_bQueued = false;
     m_eSelectedVertexRemovalValidity = eValidityUnknown;
     m_eOtherVertexRemovalValidity = eValidityUnknown;
     m_eBothEndPointsRemovalValidity = eValidityUnknown;
@@ -106,20 +104,16 @@ class CGeoEdge {
 
   static DWORD m_dwEdgeNextAvailableId;
 
-  // Widest first, the states in a byte each: a reduction makes many edges.
+  // Widest first, the states in a byte each: a reduction makes many edges,
+  // so what can be derived from the half edges is not stored.
   CGeoHalfEdge* m_pHalfEdge1;
   CGeoHalfEdge* m_pHalfEdge2;
-  CGeoVertex* m_pLeastRemovalCostVertex;
-  CGeoVertex* m_pSelectedVertex;
   D3DXVECTOR3 m_vOptimalMidPointPosition;
-  float m_fEdgeContractionCost;
-  float m_fEdgeMagnitude;
   DWORD m_dwEdgeId;
   DWORD m_dwEdgeHandleFirstIndex;
   DWORD m_dwEdgeHandleBufferIndex;
   bool m_bDisabled;
-  bool m_bOutdatedCost;
-  CGeoByteEnum<EEdgeContractionType> m_eEdgeContractionType;
+  bool m_bQueued;
   CGeoByteEnum<EValidityStatus> m_eSelectedVertexRemovalValidity;
   CGeoByteEnum<EValidityStatus> m_eOtherVertexRemovalValidity;
   CGeoByteEnum<EValidityStatus> m_eBothEndPointsRemovalValidity;

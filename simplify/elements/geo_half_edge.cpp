@@ -51,7 +51,7 @@ CString CGeoHalfEdge::GetInfo() const {
 }
 
 void CGeoHalfEdge::Disable(CDXThread* thread) {
-  if (m_bDisabled) return;
-  m_bDisabled = true;
+  if (IsDisabled()) return;
+  m_uEdgeAndDisabled |= kDisabledBit;
   if (thread) thread->DecreaseThreadOutputHalfEdgesCount(1);
 }

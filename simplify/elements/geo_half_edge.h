@@ -2,6 +2,8 @@
 // are never re-linked; only their reduced-mesh edge changes.
 #pragma once
 
+#include <cstdint>
+
 #include "geo_types.h"
 
 class CGeoHalfEdge {
@@ -17,9 +19,12 @@ class CGeoHalfEdge {
   bool Initialize(CGeoVertex* start, CGeoHalfEdge* next, CGeoHalfEdge* prev, CGeoFace* face);
 
   // Sets the original and the reduced-mesh edge.
-  void SetEdge(CGeoEdge* e) { m_pEdge = m_pEdgeRM = e; }
+  void SetEdge(CGeoEdge* e) {
+    m_uEdgeAndDisabled = reinterpret_cast<std::uintptr_t>(e) | (m_uEdgeAndDisabled & kDisabledBit);
+    m_pEdgeRM = e;
+  }
   void SetEdgeRM(CGeoEdge* e) { m_pEdgeRM = e; }
-  CGeoEdge* GetEdge() const { return m_pEdge; }
+  CGeoEdge* GetEdge() const { return reinterpret_cast<CGeoEdge*>(m_uEdgeAndDisabled & ~kDisabledBit); }
   CGeoEdge* GetEdgeRM() const { return m_pEdgeRM; }
   CGeoFace* GetFace() const { return m_pFace; }
   CGeoVertex* GetStartVertex() const { return m_pStartVertex; }
@@ -27,7 +32,7 @@ class CGeoHalfEdge {
   CGeoHalfEdge* GetNextHalfEdge() const { return m_pNextHalfEdge; }
   // Half edges go round triangles: the previous one is the next's next.
   CGeoHalfEdge* GetPrevHalfEdge() const { return m_pNextHalfEdge ? m_pNextHalfEdge->m_pNextHalfEdge : nullptr; }
-  bool IsDisabled() const { return m_bDisabled; }
+  bool IsDisabled() const { return (m_uEdgeAndDisabled & kDisabledBit) != 0; }
 
   // The other half edge of the (reduced-mesh) edge; NULL at a border.
   CGeoHalfEdge* GetMate() const;
@@ -58,21 +63,23 @@ class CGeoHalfEdge {
 
  protected:
   void ClearContent() {
-    m_pEdge = nullptr;
+    m_uEdgeAndDisabled = 0;
     m_pFace = nullptr;
     m_pStartVertex = nullptr;
     m_pNextHalfEdge = nullptr;
-    m_bDisabled = false;
     m_pEdgeRM = nullptr;
   }
 
  private:
   static CGeoHalfEdge* OtherOf(const CGeoEdge* e, const CGeoHalfEdge* h);
-  CGeoEdge* m_pEdge;
+  // Three half edges per face make a byte of state cost 24 bytes a face, so
+  // the disabled flag lies in the lowest bit of the original edge's address,
+  // which an edge's alignment keeps clear.
+  static constexpr std::uintptr_t kDisabledBit = 1;
+  std::uintptr_t m_uEdgeAndDisabled;  // the original edge | kDisabledBit
   CGeoFace* m_pFace;
   CGeoVertex* m_pStartVertex;
   CGeoHalfEdge* m_pNextHalfEdge;
-  bool m_bDisabled;
   CGeoEdge* m_pEdgeRM;
 };
 
@@ -97,7 +104,7 @@ inline CGeoHalfEdge* CGeoHalfEdge::OtherOf(const CGeoEdge* e, const CGeoHalfEdge
   return e->GetHalfEdge1() == h ? e->GetHalfEdge2() : e->GetHalfEdge1();
 }
 
-inline CGeoHalfEdge* CGeoHalfEdge::GetMate() const { return OtherOf(m_pEdge, this); }
+inline CGeoHalfEdge* CGeoHalfEdge::GetMate() const { return OtherOf(GetEdge(), this); }
 inline CGeoHalfEdge* CGeoHalfEdge::GetMateRM() const { return OtherOf(m_pEdgeRM, this); }
 
 inline bool CGeoHalfEdge::InHalfEdge(const CGeoVertex* v) const { return v == m_pStartVertex || v == GetEndVertex(); }

@@ -30,7 +30,9 @@ void FreeGeoBlock(void* block) { std::free(block); }
 bool CGeoFacesArray::Initialize(DWORD n) {
   DestroyContent();
   CGeoElementPool<CGeoFace>::Initialize(n);
-  m_TrianglesVertexIndices.assign(3 * static_cast<size_t>(n), 0);
+  // Room only: the list is written as faces are handed out, and a reduction
+  // pool's list stays shorter than its faces (the disabled ones leave it).
+  m_TrianglesVertexIndices.reserve(3 * static_cast<size_t>(n));
   m_RenderedFacesMap.reserve(n);
   return true;
 }

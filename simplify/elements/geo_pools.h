@@ -9,7 +9,11 @@
 // An object that nothing reads any more can be given back (Recycle): once
 // ReleaseRecycled has run, NewElement hands it out again, the last given back
 // first, before it takes new room. It keeps its number; the count does not
-// change.
+// change. An object of the same type held elsewhere, in memory that outlives
+// the pool's use, can be given to the pool the same way: it is handed out,
+// but has no number in the pool. Released objects wait in a list linked
+// through their own room, so that the pool keeps nothing per object: a
+// reduction gives back millions of them.
 #pragma once
 
 #include <functional>
@@ -23,9 +27,11 @@
 #include "geo_vertex.h"
 
 // The element sizes that docs/reduction.md counts per face (64-bit build).
-static_assert(sizeof(void*) != 8 || sizeof(CGeoVertex) <= 104, "a vertex grew");
-static_assert(sizeof(void*) != 8 || sizeof(CGeoEdge) <= 72, "an edge grew");
-static_assert(sizeof(void*) != 8 || sizeof(CGeoHalfEdge) <= 48, "a half edge grew");
+static_assert(sizeof(void*) != 8 || sizeof(CGeoVertex) <= 96, "a vertex grew");
+static_assert(sizeof(void*) != 8 || sizeof(CGeoEdge) <= 48, "an edge grew");
+static_assert(sizeof(void*) != 8 || sizeof(CGeoHalfEdge) <= 40, "a half edge grew");
+// A half edge keeps its disabled flag in the lowest bit of its edge's address.
+static_assert(alignof(CGeoEdge) > 1, "an edge's address has a clear lowest bit");
 static_assert(sizeof(void*) != 8 || sizeof(CGeoFace) <= 24, "a face grew");
 
 // Uninitialised memory for the elements of a pool. A large block is laid out
@@ -60,16 +66,20 @@ class CGeoElementPool {
     for (T* block : m_OverflowBlocks) FreeGeoBlock(block);
     m_OverflowBlocks.clear();
     m_Recycled.clear();
-    m_Reusable.clear();
+    m_pReusable = nullptr;
     ClearContent();
   }
 
-  // Gives back an object of this pool. Until ReleaseRecycled it keeps its
-  // content, so the step that let it go can still read it.
+  // Gives back an object of this pool, or gives it one from elsewhere. Until
+  // ReleaseRecycled it keeps its content, so the step that let it go can
+  // still read it.
   void Recycle(T* object) { m_Recycled.push_back(object); }
   // The objects given back so far may be handed out again.
   void ReleaseRecycled() {
-    m_Reusable.insert(m_Reusable.end(), m_Recycled.begin(), m_Recycled.end());
+    for (T* object : m_Recycled) {
+      new (object) SReusable{m_pReusable};
+      m_pReusable = object;
+    }
     m_Recycled.clear();
   }
 
@@ -98,9 +108,9 @@ class CGeoElementPool {
 
  protected:
   T* NewElement() {
-    if (!m_Reusable.empty()) {
-      T* object = m_Reusable.back();
-      m_Reusable.pop_back();
+    if (m_pReusable) {
+      T* object = m_pReusable;
+      m_pReusable = std::launder(reinterpret_cast<SReusable*>(object))->next;
       return new (object) T;
     }
     const DWORD i = m_dwCurrentCount++;
@@ -130,8 +140,13 @@ class CGeoElementPool {
   T* m_pPreallocatedBlock = nullptr;
   DWORD m_dwOverflowShift = 12;  // blocks past the first hold 2^shift objects
   std::vector<T*> m_OverflowBlocks;
+  // What a released object's room holds: the object released before it.
+  struct SReusable {
+    T* next;
+  };
+  static_assert(sizeof(T) >= sizeof(SReusable) && alignof(T) >= alignof(SReusable));
   std::vector<T*> m_Recycled;  // given back, not yet to be handed out
-  std::vector<T*> m_Reusable;  // handed out again before new room
+  T* m_pReusable = nullptr;    // handed out again before new room, the last released first
 };
 
 class CGeoVertexArray : public CGeoElementPool<CGeoVertex> {

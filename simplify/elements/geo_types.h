@@ -45,8 +45,6 @@ enum EMidPointCreationMethod : DWORD {
   eMidPointCreationMethod2 = 2,
 };
 
-enum ERemovalCategory : DWORD { eRemovalCategoryNone = 0 };
-enum EEdgeContractionType : DWORD { eEdgeContractionTypeNone = 0 };
 
 // An element's state of enumeration E held in one byte: the elements are
 // many, and every value of these enumerations fits.

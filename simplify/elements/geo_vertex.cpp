@@ -41,13 +41,6 @@ void CGeoVertex::ResetOutEdgeNoMate(CGeoEdge* e) {
   if (m_pSecondOutEdgeNoMate == e) m_pSecondOutEdgeNoMate = nullptr;
 }
 
-CGeoEdge* CGeoVertex::GetOtherOutEdgeNoMateRM(const CGeoEdge* e) const {
-  if (m_dwOutEdgesNoMateCount != 2) return nullptr;
-  if (m_pFirstOutEdgeNoMate != e) return m_pFirstOutEdgeNoMate;
-  if (m_pSecondOutEdgeNoMate != e) return m_pSecondOutEdgeNoMate;
-  return nullptr;
-}
-
 void CGeoVertex::DisableRM(REDUCTIONOPTIONS*, CDXThread* thread) {
   if (m_bDisabled) return;
   m_bDisabled = true;
@@ -107,57 +100,6 @@ CGeoEdge* CGeoVertex::GetNextSurroundingEdge(CGeoEdge* e) const {
 
 // Reduced-mesh links.
 
-CGeoHalfEdge* CGeoVertex::OtherBorderHalfEdge(const CGeoHalfEdge* h) const {
-  CGeoEdge* e = GetOtherOutEdgeNoMateRM(h->GetEdgeRM());
-  return e ? e->GetUniqueHalfEdge() : nullptr;
-}
-
-CGeoHalfEdge* CGeoVertex::GetNextOutHalfEdgeRM(CGeoHalfEdge* h, bool& crossed) const {
-  if (!crossed) {
-    CGeoHalfEdge* x = h->GetOtherHalfEdgeWithVertex(this);
-    if (!x) return nullptr;
-    if (CGeoHalfEdge* mate = x->GetMateRM()) return mate;
-    crossed = true;
-    return x;
-  }
-  crossed = false;
-  return OtherBorderHalfEdge(h);
-}
-
-CGeoFace* CGeoVertex::GetFirstSurroundingFaceRM(CGeoHalfEdge*& h) const {
-  h = m_pFirstOutHalfEdgeRM;
-  return h ? h->GetFace() : nullptr;
-}
-
-CGeoFace* CGeoVertex::GetNextSurroundingFaceRM(CGeoHalfEdge*& h) const {
-  CGeoHalfEdge* across = h->GetMateRM();
-  if (!across) across = OtherBorderHalfEdge(h);
-  h = across ? across->GetOtherHalfEdgeWithVertex(this) : nullptr;
-  return h ? h->GetFace() : nullptr;
-}
-
-CGeoVertex* CGeoVertex::GetFirstSurroundingVertexRM(CGeoHalfEdge*& h) const {
-  h = m_pFirstOutHalfEdgeRM;
-  return h ? h->GetEndVertex() : nullptr;
-}
-
-CGeoVertex* CGeoVertex::GetNextSurroundingVertexRM(CGeoHalfEdge*& h, bool& crossed) const {
-  if (!crossed) {
-    if (CGeoHalfEdge* mate = h->GetMateRM()) {
-      h = mate;
-    } else {
-      h = OtherBorderHalfEdge(h);
-      if (!h) return nullptr;
-      crossed = true;
-      return h->GetOtherVertex(this);
-    }
-  } else {
-    crossed = false;
-  }
-  h = h->GetOtherHalfEdgeWithVertex(this);
-  return h ? h->GetOtherVertex(this) : nullptr;
-}
-
 CGeoVertex* CGeoVertex::GetNextSurroundingVertexRM(CGeoHalfEdge*& h) const {
   h = h->GetMateRM();
   if (!h) return nullptr;
@@ -200,27 +142,6 @@ CGeoVertex* CGeoVertex::GetNextNeighborVertexRM(const CGeoVertex* u) const {
     h = next;
   }
   return nullptr;
-}
-
-CGeoHalfEdge* CGeoVertex::GetFirstSurroundingHalfEdgeRM(CGeoHalfEdge*& h) const {
-  h = m_pFirstOutHalfEdgeRM;
-  return h ? h->GetNextHalfEdge() : nullptr;
-}
-
-CGeoHalfEdge* CGeoVertex::GetNextSurroundingHalfEdgeRM(CGeoHalfEdge*& h) const {
-  CGeoVertex* w = h->GetOtherVertex(this);
-  CGeoHalfEdge* across = h->GetMateRM();
-  if (!across) {
-    across = OtherBorderHalfEdge(h);
-    if (!across) {
-      h = nullptr;
-      return nullptr;
-    }
-    w = across->GetOtherVertex(this);
-  }
-  CGeoHalfEdge* opposite = across->GetOtherHalfEdgeWithVertex(w);
-  h = across->GetOtherHalfEdgeWithVertex(this);
-  return opposite;
 }
 
 CGeoHalfEdge* CGeoVertex::GetNextSurroundingHalfEdgeRMV2(CGeoHalfEdge*& h) const {

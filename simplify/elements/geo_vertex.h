@@ -43,9 +43,6 @@ class CGeoVertex {
   CGeoHalfEdge* GetFirstOutHalfEdge() const { return m_pFirstOutHalfEdge; }
   CGeoHalfEdge* GetFirstOutHalfEdgeRM() const { return m_pFirstOutHalfEdgeRM; }
 
-  void SetReplacingVertex(CGeoVertex* v) { m_pReplacingVertex = v; }
-  CGeoVertex* GetReplacingVertex() const { return m_pReplacingVertex; }
-
   // Border edges registered at the vertex: all are counted, the first two kept.
   void SetOutEdgeNoMate(CGeoEdge* e);
   void ResetOutEdgeNoMate(CGeoEdge* e);
@@ -113,7 +110,6 @@ class CGeoVertex {
   void ClearContent() {
     m_pFirstOutHalfEdge = nullptr;
     m_pFirstOutHalfEdgeRM = nullptr;
-    m_pReplacingVertex = nullptr;
     m_pFirstOutEdgeNoMate = nullptr;
     m_pSecondOutEdgeNoMate = nullptr;
     m_vPosition = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
@@ -131,7 +127,6 @@ class CGeoVertex {
     m_bCannotRemove = false;
     m_bVisited = false;
     m_eVertexType = eVertexTypeNone;
-    m_eRemovalCategory = eRemovalCategoryNone;
     m_eMidPointCreationMethod = eMidPointCreationNone;
   }
 
@@ -144,7 +139,6 @@ class CGeoVertex {
   // Widest first, the states in a byte each.
   CGeoHalfEdge* m_pFirstOutHalfEdge;
   CGeoHalfEdge* m_pFirstOutHalfEdgeRM;
-  CGeoVertex* m_pReplacingVertex;
   CGeoEdge* m_pFirstOutEdgeNoMate;
   CGeoEdge* m_pSecondOutEdgeNoMate;
   D3DXVECTOR3 m_vPosition;
@@ -162,6 +156,89 @@ class CGeoVertex {
   bool m_bCannotRemove;
   bool m_bVisited;
   CGeoByteEnum<EVertexType> m_eVertexType;
-  CGeoByteEnum<ERemovalCategory> m_eRemovalCategory;
   CGeoByteEnum<EMidPointCreationMethod> m_eMidPointCreationMethod;
 };
+
+// The steps of the reduced-mesh walks, here so that they inline: every
+// attempt of a reduction walks round both end points several times.
+
+#include "geo_half_edge.h"
+
+inline CGeoEdge* CGeoVertex::GetOtherOutEdgeNoMateRM(const CGeoEdge* e) const {
+  if (m_dwOutEdgesNoMateCount != 2) return nullptr;
+  if (m_pFirstOutEdgeNoMate != e) return m_pFirstOutEdgeNoMate;
+  if (m_pSecondOutEdgeNoMate != e) return m_pSecondOutEdgeNoMate;
+  return nullptr;
+}
+
+inline CGeoHalfEdge* CGeoVertex::OtherBorderHalfEdge(const CGeoHalfEdge* h) const {
+  CGeoEdge* e = GetOtherOutEdgeNoMateRM(h->GetEdgeRM());
+  return e ? e->GetUniqueHalfEdge() : nullptr;
+}
+
+inline CGeoHalfEdge* CGeoVertex::GetNextOutHalfEdgeRM(CGeoHalfEdge* h, bool& crossed) const {
+  if (!crossed) {
+    CGeoHalfEdge* x = h->GetOtherHalfEdgeWithVertex(this);
+    if (!x) return nullptr;
+    if (CGeoHalfEdge* mate = x->GetMateRM()) return mate;
+    crossed = true;
+    return x;
+  }
+  crossed = false;
+  return OtherBorderHalfEdge(h);
+}
+
+inline CGeoFace* CGeoVertex::GetFirstSurroundingFaceRM(CGeoHalfEdge*& h) const {
+  h = m_pFirstOutHalfEdgeRM;
+  return h ? h->GetFace() : nullptr;
+}
+
+inline CGeoFace* CGeoVertex::GetNextSurroundingFaceRM(CGeoHalfEdge*& h) const {
+  CGeoHalfEdge* across = h->GetMateRM();
+  if (!across) across = OtherBorderHalfEdge(h);
+  h = across ? across->GetOtherHalfEdgeWithVertex(this) : nullptr;
+  return h ? h->GetFace() : nullptr;
+}
+
+inline CGeoVertex* CGeoVertex::GetFirstSurroundingVertexRM(CGeoHalfEdge*& h) const {
+  h = m_pFirstOutHalfEdgeRM;
+  return h ? h->GetEndVertex() : nullptr;
+}
+
+inline CGeoVertex* CGeoVertex::GetNextSurroundingVertexRM(CGeoHalfEdge*& h, bool& crossed) const {
+  if (!crossed) {
+    if (CGeoHalfEdge* mate = h->GetMateRM()) {
+      h = mate;
+    } else {
+      h = OtherBorderHalfEdge(h);
+      if (!h) return nullptr;
+      crossed = true;
+      return h->GetOtherVertex(this);
+    }
+  } else {
+    crossed = false;
+  }
+  h = h->GetOtherHalfEdgeWithVertex(this);
+  return h ? h->GetOtherVertex(this) : nullptr;
+}
+
+inline CGeoHalfEdge* CGeoVertex::GetFirstSurroundingHalfEdgeRM(CGeoHalfEdge*& h) const {
+  h = m_pFirstOutHalfEdgeRM;
+  return h ? h->GetNextHalfEdge() : nullptr;
+}
+
+inline CGeoHalfEdge* CGeoVertex::GetNextSurroundingHalfEdgeRM(CGeoHalfEdge*& h) const {
+  CGeoVertex* w = h->GetOtherVertex(this);
+  CGeoHalfEdge* across = h->GetMateRM();
+  if (!across) {
+    across = OtherBorderHalfEdge(h);
+    if (!across) {
+      h = nullptr;
+      return nullptr;
+    }
+    w = across->GetOtherVertex(this);
+  }
+  CGeoHalfEdge* opposite = across->GetOtherHalfEdgeWithVertex(w);
+  h = across->GetOtherHalfEdgeWithVertex(this);
+  return opposite;
+}

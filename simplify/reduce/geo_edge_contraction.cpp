@@ -14,7 +14,6 @@ void SGeoNeighbourhood::Clear() {
   ring.clear();
   ringMatesCollected = false;
   ringMateWalk.clear();
-  ringMateSet.clear();
   ringMatesMapped = false;
   removalRefused = false;
 }
@@ -28,6 +27,9 @@ CGeoEdgeContraction::CGeoEdgeContraction(CGeoMeshTriangles* group, CGeoEdgeList*
       m_pThread(thread),
       m_bFailed(false) {}
 
+// Walks and loops over a fan poll once before they start: they are bounded by
+// the vertex's edges, so a stop is still taken at once, and the job's state
+// is not read at every step.
 bool CGeoEdgeContraction::Poll() {
   if (!m_bFailed && m_pThread && !m_pThread->WaitForThreadPlayingEvent()) m_bFailed = true;
   return !m_bFailed;
@@ -50,10 +52,6 @@ EValidityStatus Validity(bool valid) { return valid ? eValidityValid : eValidity
 
 // A walk round a vertex meets each of its edges at most twice.
 size_t WalkBound(const CGeoVertex* v) { return 2 * static_cast<size_t>(v->GetOutEdgesCount()) + 4; }
-
-bool Contains(const std::vector<CGeoHalfEdge*>& sorted, CGeoHalfEdge* h) {
-  return std::binary_search(sorted.begin(), sorted.end(), h);
-}
 
 // The corner of face that is neither a nor b.
 CGeoVertex* ThirdCorner(const CGeoFace* face, const CGeoVertex* a, const CGeoVertex* b) {
@@ -156,18 +154,23 @@ bool CGeoEdgeContraction::ValidateVertexRemovalRM4(CGeoVertex* vertex, SGeoNeigh
 bool CGeoEdgeContraction::TryDisableVertexRM2(CGeoVertex* vertex, SGeoNeighbourhood& n) {
   if (n.faces.empty() && !GetSurroundingFaces2(vertex, n.faces)) return false;
   if (!n.ringMatesCollected && !GetVertexSurroundingHalfEdgesMate2(vertex, n)) return false;
-  for (const CGeoFace* face : n.faces)
-    if (!TryDisableFaceRM(face, n.ringMateSet)) return false;
-  return true;
+  return !RingMateOnFaces(n.ringMateWalk, n.faces);
 }
 
-// False when a half edge of the face lies across the ring: the fan would
-// fold onto itself.
-bool CGeoEdgeContraction::TryDisableFaceRM(const CGeoFace* face, const std::vector<CGeoHalfEdge*>& ringMateSet) {
-  CGeoHalfEdge* h = face->GetFirstHalfEdge();
-  for (int k = 0; k < 3; ++k, h = h->GetNextHalfEdge())
-    if (Contains(ringMateSet, h)) return false;
-  return true;
+// A half edge lies on the face it was linked into, so a ring mate is a half
+// edge of a fan face exactly when its face is one of the fan's.
+bool CGeoEdgeContraction::RingMateOnFaces(const std::vector<CGeoHalfEdge*>& ringMates,
+                                          const std::vector<CGeoFace*>& faces) {
+  if (faces.size() <= 16) {  // a fan of a few: face by face
+    for (const CGeoHalfEdge* mate : ringMates)
+      if (std::find(faces.begin(), faces.end(), mate->GetFace()) != faces.end()) return true;
+    return false;
+  }
+  m_SortedFaces.assign(faces.begin(), faces.end());
+  std::sort(m_SortedFaces.begin(), m_SortedFaces.end());
+  for (const CGeoHalfEdge* mate : ringMates)
+    if (std::binary_search(m_SortedFaces.begin(), m_SortedFaces.end(), mate->GetFace())) return true;
+  return false;
 }
 
 bool CGeoEdgeContraction::GetVertexSurroundingHalfEdgesMate2(CGeoVertex* vertex, SGeoNeighbourhood& n) {
@@ -175,14 +178,14 @@ bool CGeoEdgeContraction::GetVertexSurroundingHalfEdgesMate2(CGeoVertex* vertex,
   n.ringMatesRoom = 4 * static_cast<size_t>(vertex->GetOutEdgesCount());
   n.ringMatesMapped = false;
   n.ringMateWalk.clear();
-  n.ringMateSet.clear();
   CGeoHalfEdge* h = nullptr;
   CGeoHalfEdge* first = vertex->GetFirstSurroundingHalfEdgeRM(h);
   if (!first) return false;
   CGeoHalfEdge* opposite = first;
   const size_t bound = WalkBound(vertex);
+  if (!Poll()) return false;
   for (size_t steps = 0;; ++steps) {
-    if (!Poll() || steps > bound) return false;
+    if (steps > bound) return false;
     if (CGeoHalfEdge* mate = opposite->GetMateRM()) n.ringMateWalk.push_back(mate);
     opposite = vertex->GetNextSurroundingHalfEdgeRM(h);
     if (!opposite || !h) return false;
@@ -191,8 +194,6 @@ bool CGeoEdgeContraction::GetVertexSurroundingHalfEdgesMate2(CGeoVertex* vertex,
   // Two ring mates from the same start to the same end share a key: the
   // ring is tangled.
   if (RepeatsAHalfEdge(n.ringMateWalk)) return false;
-  n.ringMateSet = n.ringMateWalk;
-  std::sort(n.ringMateSet.begin(), n.ringMateSet.end());
   n.ringMatesCollected = true;
   return true;
 }
@@ -222,29 +223,26 @@ void CGeoEdgeContraction::MapRingMates(SGeoNeighbourhood& n) {
 // set keeps the selected vertex's part only.
 bool CGeoEdgeContraction::GetEdgeSurroundingHalfEdgesMate2(CGeoVertex* a, CGeoVertex* b) {
   m_EdgeRingMates.Reset(4 * static_cast<size_t>(a->GetOutEdgesCount() + b->GetOutEdgesCount()));
-  m_EdgeRingMateSet.clear();
+  m_SelectedEdgeRingMates.clear();
   MapRingMates(m_Selected);
   MapRingMates(m_Other);
   bool entered = true;
   m_Selected.ringMates.ForEach([&](ULONGLONG, CGeoHalfEdge* h) {
     if (!entered || h->GetEdgeRM()->InEdge(b)) return;
     entered = m_pGroup->AddSurroundingHalfEdge(h, &m_EdgeRingMates);
-    m_EdgeRingMateSet.push_back(h);
+    m_SelectedEdgeRingMates.push_back(h);
   });
   m_Other.ringMates.ForEach([&](ULONGLONG, CGeoHalfEdge* h) {
     if (entered && !h->GetEdgeRM()->InEdge(a)) entered = m_pGroup->AddSurroundingHalfEdge(h, &m_EdgeRingMates);
   });
-  std::sort(m_EdgeRingMateSet.begin(), m_EdgeRingMateSet.end());
   return entered;
 }
 
 bool CGeoEdgeContraction::ValidateVerticesRemovalRM2(CGeoVertex* a, CGeoVertex* b) {
   if (a->GetOutEdgesNoMateCount() > 0 || b->GetOutEdgesNoMateCount() > 0) return false;
   if (!GetEdgeSurroundingHalfEdgesMate2(a, b)) return false;
-  for (const SGeoNeighbourhood* n : {&m_Selected, &m_Other})
-    for (const CGeoFace* face : n->faces)
-      if (!TryDisableFaceRM(face, m_EdgeRingMateSet)) return false;
-  return true;
+  return !RingMateOnFaces(m_SelectedEdgeRingMates, m_Selected.faces) &&
+         !RingMateOnFaces(m_SelectedEdgeRingMates, m_Other.faces);
 }
 
 bool CGeoEdgeContraction::GetOutEdges3(CGeoVertex* vertex, std::vector<CGeoEdge*>& outEdges) {
@@ -253,8 +251,9 @@ bool CGeoEdgeContraction::GetOutEdges3(CGeoVertex* vertex, std::vector<CGeoEdge*
   if (!first) return false;
   CGeoHalfEdge* h = first;
   bool crossed = false;
+  if (!Poll()) return false;
   do {
-    if (!Poll() || outEdges.size() >= vertex->GetOutEdgesCount()) return false;
+    if (outEdges.size() >= vertex->GetOutEdgesCount()) return false;
     outEdges.push_back(h->GetEdgeRM());
     h = vertex->GetNextOutHalfEdgeRM(h, crossed);
     if (!h) return false;
@@ -269,8 +268,9 @@ bool CGeoEdgeContraction::GetSurroundingFaces2(CGeoVertex* vertex, std::vector<C
   if (!first) return false;
   CGeoFace* face = first;
   const size_t bound = WalkBound(vertex);
+  if (!Poll()) return false;
   do {
-    if (!Poll() || faces.size() > bound) return false;
+    if (faces.size() > bound) return false;
     faces.push_back(face);
     face = vertex->GetNextSurroundingFaceRM(h);
     if (!face || !h) return false;
@@ -286,8 +286,9 @@ bool CGeoEdgeContraction::GetSurroundingVertices2(CGeoVertex* vertex, CGeoVertex
   ring.push_back(start);
   bool crossed = false;
   const size_t bound = WalkBound(vertex);
+  if (!Poll()) return false;
   for (;;) {
-    if (!Poll() || ring.size() > bound) return false;
+    if (ring.size() > bound) return false;
     CGeoVertex* w = vertex->GetNextSurroundingVertexRM(h, crossed);
     if (!w || !h) return false;
     if (w == start) return true;
@@ -308,8 +309,9 @@ bool CGeoEdgeContraction::GetNeighbours(CGeoVertex* vertex, const std::vector<CG
   CGeoHalfEdge* h = first;
   bool crossed = false;
   const size_t bound = WalkBound(vertex);
+  if (!Poll()) return false;
   do {
-    if (!Poll() || neighbours.size() > bound) return false;
+    if (neighbours.size() > bound) return false;
     neighbours.push_back(h->GetOtherVertex(vertex));
     h = vertex->GetNextOutHalfEdgeRM(h, crossed);
     if (!h) return false;
@@ -488,8 +490,8 @@ bool CGeoEdgeContraction::ComputeLargestOldNewFacesDeltaNormalAngle(float& large
                                                                    const std::vector<CGeoFace*>& faces) {
   largest = 0.0f;
   if (faces.size() < 2) return false;
+  if (!Poll()) return false;
   for (const CGeoFace* face : faces) {
-    if (!Poll()) return false;
     if (face->InTriangleFace(kept)) continue;  // it goes with the edge
     CGeoVertex* c[3];
     face->GetTriangleVertices(c[0], c[1], c[2]);
@@ -558,11 +560,13 @@ bool CGeoEdgeContraction::ComputeTriangleArea(float& area, const D3DXVECTOR3& p1
 bool CGeoEdgeContraction::ComputeSurroundingFacesArea(float& area, const std::vector<CGeoFace*>& faces,
                                                       const CGeoVertex* skipA, const CGeoVertex* skipB) {
   area = 0.0f;
+  if (!Poll()) return false;
   for (const CGeoFace* face : faces) {
-    if (!Poll()) return false;
     if (skipA && face->InTriangleFace(skipA, skipB)) continue;
-    float faceArea = 0.0f;
-    if (!face->ComputeTriangleArea(faceArea)) return false;
+    // The area the face took when it was made, as its corners never move;
+    // only a face without one is measured again, to tell whether it has any.
+    float faceArea = face->GetTriangleArea();
+    if (faceArea == 0.0f && !face->ComputeTriangleArea(faceArea)) return false;
     area += faceArea;
   }
   return true;
@@ -573,8 +577,8 @@ bool CGeoEdgeContraction::ComputeNewFanArea(double& total, float& smallest, cons
   total = 0.0;
   smallest = 0.0f;
   if (ring.size() < 3) return false;
+  if (!Poll()) return false;
   for (size_t k = 2; k < ring.size(); ++k) {
-    if (!Poll()) return false;
     float area = 0.0f;
     if (!ComputeTriangleArea(area, position, *ring[k]->GetPosition(), *ring[k - 1]->GetPosition()) || area == 0.0f)
       return false;  // a new triangle without area is never made
@@ -627,7 +631,6 @@ bool CGeoEdgeContraction::RemoveVertex3(CGeoVertex* removed, CGeoVertex* kept, S
   DisableVertexRM2(removed, n.faces);
   CreateNewVertexSurroundingFaces3(kept, removed, kept, n.faces, n.ringMates);
   if (!CreateEdges(n.ringMates)) return false;
-  removed->SetReplacingVertex(kept);
   return true;
 }
 
@@ -640,8 +643,6 @@ bool CGeoEdgeContraction::RemoveEdgeVertices2(CGeoVertex*& midPointVertex, const
   CreateNewVertexSurroundingFaces3(midPointVertex, a, b, m_Selected.faces, m_EdgeRingMates);
   CreateNewVertexSurroundingFaces3(midPointVertex, b, a, m_Other.faces, m_EdgeRingMates);
   if (!CreateEdges(m_EdgeRingMates)) return false;
-  a->SetReplacingVertex(midPointVertex);
-  b->SetReplacingVertex(midPointVertex);
   // Its handle only shows the vertex: a handle that cannot be made is no
   // failure of the contraction.
   m_pGroup->GetGeoMesh()->CreateNewMidPointVertexHandle(midPointVertex, m_pOptions, m_pThread);
@@ -716,17 +717,17 @@ void CGeoEdgeContraction::DisableVertexRM2(CGeoVertex* vertex, const std::vector
 void CGeoEdgeContraction::DisableFaceRM2(CGeoFace* face, SGeoDisabledCounts& counts) {
   if (face->IsDisabled()) return;
   face->DisableRM(m_pThread);
-  // The half edges of a face that a contraction made go back to their pool
-  // for the faces of later contractions: nothing reads them once the face is
-  // gone, and the fans of this contraction are read before the pool hands
-  // them out again (ContractEdgeQuick2).
-  const bool made = face->GetType() == eFaceTypeContraction;
+  // The face's half edges, the build's as well as those a contraction made,
+  // go to the reduction pool for the faces of later contractions: nothing
+  // reads them once the face is gone (the half edges across the fan are
+  // paired anew by this contraction), and the fans of this contraction are
+  // read before the pool hands them out again (ContractEdgeQuick2).
   CGeoHalfEdge* h = face->GetFirstHalfEdge();
   for (int k = 0; k < 3; ++k, h = h->GetNextHalfEdge()) {
     if (!h->IsDisabled()) {
       h->Disable(nullptr);
       ++counts.halfEdges;
-      if (made) m_pGroup->GetHalfEdgesRMArray()->Recycle(h);
+      m_pGroup->GetHalfEdgesRMArray()->Recycle(h);
     }
     CGeoEdge* e = h->GetEdgeRM();
     if (e && !e->IsDisabled()) {

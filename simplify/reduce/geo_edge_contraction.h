@@ -17,7 +17,6 @@ struct SGeoNeighbourhood {
   std::vector<CGeoFace*> faces;     // in the order of the face walk
   std::vector<CGeoVertex*> ring;    // from the edge's other end point round the vertex
   std::vector<CGeoHalfEdge*> ringMateWalk;  // mates of the half edges across the ring, in walk order
-  std::vector<CGeoHalfEdge*> ringMateSet;   // the same half edges, sorted by address
   bool ringMatesCollected = false;
   // The same half edges by key, entered in walk order into a table sized for
   // ringMatesRoom entries: made only for a contraction, which pairs the new
@@ -97,7 +96,9 @@ class CGeoEdgeContraction {
   bool ValidateVertexRemovalRM4(CGeoVertex* vertex, SGeoNeighbourhood& n);
   bool ValidateVerticesRemovalRM2(CGeoVertex* a, CGeoVertex* b);
   bool TryDisableVertexRM2(CGeoVertex* vertex, SGeoNeighbourhood& n);
-  static bool TryDisableFaceRM(const CGeoFace* face, const std::vector<CGeoHalfEdge*>& ringMateSet);
+  // Whether one of the ring mates lies on one of the faces: a fan face then
+  // lies across a ring edge from another, and the fan would fold onto itself.
+  bool RingMateOnFaces(const std::vector<CGeoHalfEdge*>& ringMates, const std::vector<CGeoFace*>& faces);
   bool GetVertexSurroundingHalfEdgesMate2(CGeoVertex* vertex, SGeoNeighbourhood& n);
   // Enters the collected ring mates in n.ringMates, once per attempt.
   static void MapRingMates(SGeoNeighbourhood& n);
@@ -172,7 +173,8 @@ class CGeoEdgeContraction {
   // Both end points' ring mates off the edge's faces, made anew by each
   // attempt that tests the removal of both.
   CGeoHalfEdgeMap m_EdgeRingMates;
-  std::vector<CGeoHalfEdge*> m_EdgeRingMateSet;  // the selected vertex's part of them, sorted
+  std::vector<CGeoHalfEdge*> m_SelectedEdgeRingMates;  // the selected vertex's part of them
+  std::vector<CGeoFace*> m_SortedFaces;                 // scratch of RingMateOnFaces
   std::vector<CGeoVertex*> m_NeighboursA;        // scratch of the common-neighbour test
   std::vector<CGeoVertex*> m_NeighboursB;
   std::vector<CGeoHalfEdge*> m_NewSides;        // scratch of the repeated-element test

@@ -20,8 +20,10 @@ bool CGeoMeshTriangles::ReduceTrianglesCount(REDUCTIONOPTIONS* options, CDXThrea
   if (m_NewFaces.GetCurrentFacesCount() == 0) m_NewFaces.Initialize(nSourceFaces);
   m_bReadyForRenderingRM = true;
   const DWORD nEdges = m_OriginalEdges.GetCurrentEdgesCount();
-  if (m_EdgesRM.GetCurrentEdgesCount() == 0) m_EdgesRM.Initialize(nEdges);
-  if (m_HalfEdgesRM.GetCurrentHalfEdgesCount() == 0) m_HalfEdgesRM.Initialize(m_dwHalfEdgesCount);
+  // These two pools hand out the build's disabled elements too, before they
+  // take room of their own.
+  if (m_EdgesRM.GetPreallocatedCount() == 0) m_EdgesRM.Initialize(nEdges);
+  if (m_HalfEdgesRM.GetPreallocatedCount() == 0) m_HalfEdgesRM.Initialize(m_dwHalfEdgesCount);
   if (m_NewVertices.GetCurrentVerticesCount() == 0) m_NewVertices.Initialize(nEdges);
   return ContractEdgesFirstInFirstOutOrder(options, thread);
 }
@@ -46,39 +48,59 @@ bool CGeoMeshTriangles::ContractEdgesFirstInFirstOutOrder(REDUCTIONOPTIONS* opti
   DWORD target = 0;
   if (!GetTarget(target, options, thread)) return false;
 
-  CGeoEdgeList wave, nextWave;
-  m_EdgesRMQueued.assign(m_EdgesRM.GetCurrentEdgesCount(), 0);
-  for (CGeoEdgesArray* pool : {&m_OriginalEdges, &m_EdgesRM})
-    for (DWORD i = 0; i < pool->GetCurrentEdgesCount(); ++i) {
+  // The first wave is every edge enabled now, the build's in pool order, then
+  // those of earlier reductions. It is read off the pools rather than queued,
+  // so that its edges go back to the pool as soon as a contraction disables
+  // them: an edge met there that is queued (waiting for the next wave, or
+  // handed out again as a new edge) is not its turn.
+  CGeoEdgesArray* const pools[2] = {&m_OriginalEdges, &m_EdgesRM};
+  DWORD firstWaveCounts[2] = {};
+  for (int p = 0; p < 2; ++p) {
+    firstWaveCounts[p] = pools[p]->GetCurrentEdgesCount();
+    for (DWORD i = 0; i < firstWaveCounts[p]; ++i) {
       if (!thread->WaitForThreadPlayingEvent()) return false;
-      CGeoEdge* edge = pool->GetAt(i);
-      if (edge->IsDisabled()) continue;
-      edge->ResetEdgeQualificationStatus();
-      QueueEdge(&wave, edge);
+      CGeoEdge* edge = pools[p]->GetAt(i);
+      edge->SetQueued(false);  // an earlier pass may have ended with it queued
+      if (!edge->IsDisabled()) edge->ResetEdgeQualificationStatus();
     }
+  }
 
+  CGeoEdgeList wave, nextWave;
   CGeoVisitedVertexMap visited;
   CGeoEdgeContraction contraction(this, &nextWave, &visited, options, thread);
+  enum class EStep { kGoOn, kDone, kFailed };
+  // The turn of an edge taken off the wave; NULL for one that is not to be tried.
+  auto take = [&](CGeoEdge* edge) {
+    if (!thread->WaitForThreadPlayingEvent()) return EStep::kFailed;
+    if (thread->GetCurrentThreadOutputTrianglesCount() <= target) return EStep::kDone;
+    if (!edge) return EStep::kGoOn;
+    CGeoVertex* selected = edge->GetSelectedVertex();
+    CGeoVertex* other = edge->GetOtherVertex(selected);
+    if (visited.count(selected) || visited.count(other)) {
+      QueueEdge(&nextWave, edge);
+      return EStep::kGoOn;
+    }
+    [[maybe_unused]] const DWORD before = thread->GetCurrentThreadOutputTrianglesCount();
+    bool contracted = false;
+    if (!contraction.AttemptEdgeContraction(contracted, edge, selected, other)) return EStep::kFailed;
+    // Whatever its kind, a contraction takes away the edge's two faces and
+    // makes the rest of the fans again.
+    ASSERT(!contracted || thread->GetCurrentThreadOutputTrianglesCount() + 2 == before);
+    return EStep::kGoOn;
+  };
+
+  for (int p = 0; p < 2; ++p)
+    for (DWORD i = 0; i < firstWaveCounts[p]; ++i) {
+      CGeoEdge* edge = pools[p]->GetAt(i);
+      const EStep step = take(edge->IsDisabled() || edge->IsQueued() ? nullptr : edge);
+      if (step != EStep::kGoOn) return step == EStep::kDone;
+    }
+  std::swap(wave, nextWave);
   while (!wave.empty()) {
     visited.clear();
     while (!wave.empty()) {
-      CGeoEdge* edge = TakeQueuedEdge(&wave);
-      if (!thread->WaitForThreadPlayingEvent()) return false;
-      if (thread->GetCurrentThreadOutputTrianglesCount() <= target) return true;
-      if (!edge) continue;  // disabled
-      if (!edge->GetSelectedVertex()) edge->SetSelectedVertex2();
-      CGeoVertex* selected = edge->GetSelectedVertex();
-      CGeoVertex* other = edge->GetOtherVertex(selected);
-      if (visited.count(selected) || visited.count(other)) {
-        QueueEdge(&nextWave, edge);
-        continue;
-      }
-      [[maybe_unused]] const DWORD before = thread->GetCurrentThreadOutputTrianglesCount();
-      bool contracted = false;
-      if (!contraction.AttemptEdgeContraction(contracted, edge, selected, other)) return false;
-      // Whatever its kind, a contraction takes away the edge's two faces and
-      // makes the rest of the fans again.
-      ASSERT(!contracted || thread->GetCurrentThreadOutputTrianglesCount() + 2 == before);
+      const EStep step = take(TakeQueuedEdge(&wave));
+      if (step != EStep::kGoOn) return step == EStep::kDone;
     }
     std::swap(wave, nextWave);
   }
