@@ -148,8 +148,12 @@ struct Template {
   Primitive run = Primitive::None;
   std::uint64_t runValues = 0;
   std::uint64_t runCost = 0;
+  // An instance is a DWORD count and an array of that many DWORDs (a
+  // MeshFace): count and values lie in the block as they lie in a binary
+  // integer list.
+  bool countedDwords = false;
 
-  // Works out blockSize and the run from the members.
+  // Works out blockSize, the run and countedDwords from the members.
   void Measure();
 
   int MemberIndex(std::string_view memberName) const;

@@ -136,6 +136,8 @@ class TextLexer final : public Lexer<TextLexer> {
   TextLexer(const char* begin, const char* end) : m_p(begin), m_end(end) {}
 
   std::size_t Remaining() const { return static_cast<std::size_t>(m_end - m_p); }
+  // Text holds no lists of values that a count could be taken from whole.
+  bool PeekCountedList(DWORD*) const { return false; }
   // Up to n numbers of primitive p (not a string) read straight into out,
   // with the separators and blanks between them, as Read would give them;
   // *done tells how many. It stops before anything but a number, which the
@@ -346,6 +348,14 @@ class BinaryLexer final : public Lexer<BinaryLexer> {
       : m_p(begin), m_end(end), m_floatSize(floatSize) {}
 
   std::size_t Remaining() const { return Left(); }
+
+  // The value next in the integer list being read, when the list holds that
+  // many values after it (*count receives it; nothing is read).
+  bool PeekCountedList(DWORD* count) const {
+    if (Peeked() || m_listLeft == 0 || m_listIsFloat) return false;
+    *count = Read32(m_p);
+    return m_listLeft - 1 >= *count;
+  }
 
   // Up to n values of primitive p taken straight from the integer or float
   // list being read, as the token road would store them; *done tells how many
@@ -582,7 +592,7 @@ class BlockFiller {
     const std::size_t before = m_node.block.size();
     HRESULT hr = S_OK;
     for (std::uint64_t k = 0; k < count && SUCCEEDED(hr); ++k) {
-      hr = Single(m, nullptr);
+      if (!(type && type->countedDwords && TakeCountedDwords(&hr))) hr = Single(m, nullptr);
       // Elements whose size varies are sized like the first one.
       if (k == 0 && elementSize == Template::kVaries) Reserve(count - 1, m_node.block.size() - before);
     }
@@ -596,6 +606,23 @@ class BlockFiller {
     const std::uint64_t most = 8 * static_cast<std::uint64_t>(m_source.Remaining()) + 64;
     const std::uint64_t wanted = elementSize && count > most / elementSize ? most : count * elementSize;
     if (block.capacity() - block.size() < wanted) block.reserve(block.size() + static_cast<std::size_t>(wanted));
+  }
+
+  // An instance of a countedDwords template (a face) taken whole from the
+  // source's integer list that holds it: the block, budget and result that
+  // Single gives, in one copy. False, with nothing taken, when the list does
+  // not hold it or the budget is short: Single then reads it, or fails.
+  bool TakeCountedDwords(HRESULT* hr) {
+    DWORD n = 0;
+    if (!m_source.PeekCountedList(&n)) return false;
+    // The instance and its count cost one each, the array its elements twice
+    // (as elements and as the run's values).
+    const std::uint64_t cost = 2 + 2 * std::uint64_t{n};
+    if (cost > m_budget) return false;
+    m_budget -= cost;
+    *hr = Run(Primitive::Dword, std::size_t{n} + 1);
+    if (SUCCEEDED(*hr) && m_node.block.size() > std::numeric_limits<DWORD>::max()) *hr = DXFILEERR_BADARRAYSIZE;
+    return true;
   }
 
   // n values of numeric primitive p, stored one after another.
@@ -662,6 +689,7 @@ class TokenSource {
   explicit TokenSource(TokenLexer& lexer) : m_lexer(lexer) {}
 
   std::size_t Remaining() const { return m_lexer.Remaining(); }
+  bool PeekCountedList(DWORD* count) const { return m_lexer.PeekCountedList(count); }
 
   HRESULT Read(Primitive p, Value& v) {
     Token t;
@@ -713,6 +741,8 @@ class MemorySource {
   MemorySource(const BYTE* p, std::size_t size) : m_p(p), m_left(p ? size : 0) {}
 
   std::size_t Remaining() const { return m_left; }
+  // A block is read member by member.
+  bool PeekCountedList(DWORD*) const { return false; }
 
   HRESULT Read(Primitive p, Value& v) {
     bool read = false;

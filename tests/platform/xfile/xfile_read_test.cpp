@@ -346,6 +346,18 @@ TEST(XFileRead, BinaryListsGiveTheBlocksAndErrorsOfTheSameText) {
   const Case cases[] = {
       {"a mesh in one float list and one integer list", mesh(BinaryFile()), meshText, "", S_OK},
       {"the same with 64-bit floats", mesh(BinaryFile(true)), meshText, "", S_OK},
+      {"faces of four, three and no corners",
+       BinaryFile().Name("Mesh").Open().Integers({3}).Floats({0, 0, 0, 1, 0, 0, 1, 1, 0})
+           .Integers({3, 4, 0, 1, 2, 0, 3, 2, 1, 0, 0}).Close().bytes,
+       "Mesh { 3; 0;0;0;, 1;0;0;, 1;1;0;; 3; 4;0,1,2,0;, 3;2,1,0;, 0;;; }", "", S_OK},
+      {"a face split across two lists",
+       BinaryFile().Name("Mesh").Open().Integers({3}).Floats({0, 0, 0, 1, 0, 0, 1, 1, 0})
+           .Integers({2, 3, 0, 1}).Integers({2, 3, 2, 1, 0}).Close().bytes,
+       "Mesh { 3; 0;0;0;, 1;0;0;, 1;1;0;; 2; 3;0,1,2;, 3;2,1,0;; }", "", S_OK},
+      {"a face with more corners than the file holds",
+       BinaryFile().Name("Mesh").Open().Integers({3}).Floats({0, 0, 0, 1, 0, 0, 1, 1, 0})
+           .Integers({1, 5, 0, 1}).Close().bytes,
+       "Mesh { 3; 0;0;0;, 1;0;0;, 1;1;0;; 1; 5;0,1; }", "", DXFILEERR_PARSEERROR},
       {"vectors split across lists and separators",
        BinaryFile().Name("MeshNormals").Open().Integers({2}).Floats({1, 2}).Semicolon().Floats({3, 4, 5})
            .Floats({6}).Integers({1, 3, 0, 1, 1}).Close().bytes,
