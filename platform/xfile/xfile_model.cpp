@@ -119,6 +119,9 @@ void Template::Measure() {
   run = isRun ? primitive : Primitive::None;
   runValues = isRun ? values : 0;
   runCost = isRun ? cost : 0;
+  singleValues = isRun && std::all_of(members.begin(), members.end(), [](const Member& m) {
+                   return m.primitive != Primitive::None && m.dimensions.empty();
+                 });
   countedDwords = members.size() == 2 && members[0].primitive == Primitive::Dword && members[0].dimensions.empty() &&
                   members[1].primitive == Primitive::Dword && members[1].dimensions.size() == 1 &&
                   members[1].dimensions[0].member == 0;

@@ -148,12 +148,16 @@ struct Template {
   Primitive run = Primitive::None;
   std::uint64_t runValues = 0;
   std::uint64_t runCost = 0;
+  // Every member is a single number of the run's primitive (a Vector, a
+  // ColorRGBA): an instance is its run of values, each costing one.
+  bool singleValues = false;
   // An instance is a DWORD count and an array of that many DWORDs (a
   // MeshFace): count and values lie in the block as they lie in a binary
   // integer list.
   bool countedDwords = false;
 
-  // Works out blockSize, the run and countedDwords from the members.
+  // Works out blockSize, the run, singleValues and countedDwords from the
+  // members.
   void Measure();
 
   int MemberIndex(std::string_view memberName) const;
