@@ -12,20 +12,21 @@ void CIndexedColor::SetVertexColor(DWORD argb) {
 
 bool CMeshFace::SetMeshFace(DWORD count, const DWORD* indices) {
   DestroyContent();
-  DWORD* storage = count <= kInline ? m_inline : new (std::nothrow) DWORD[count];
-  if (!storage) return false;
-  m_indices = storage;
+  if (count > kInline) {
+    m_heap = new (std::nothrow) DWORD[count];
+    if (!m_heap) return false;
+  }
   m_count = count;
-  std::copy(indices, indices + count, m_indices);
+  std::copy(indices, indices + count, GetFaceVertexIndices());
   return true;
 }
 
 void CMeshFace::DestroyContent() {
-  if (m_indices != m_inline) delete[] m_indices;
-  m_indices = nullptr;
+  if (m_count > kInline) delete[] m_heap;
   m_count = 0;
 }
 
 bool CMeshFace::IndicesBelow(DWORD limit) const {
-  return std::all_of(m_indices, m_indices + m_count, [limit](DWORD i) { return i < limit; });
+  const DWORD* indices = GetFaceVertexIndices();
+  return std::all_of(indices, indices + m_count, [limit](DWORD i) { return i < limit; });
 }

@@ -73,7 +73,7 @@ class CMeshFace {
   static void operator delete[](void* memory, std::size_t size) noexcept { win32::FreeLarge(memory, size); }
 
   DWORD GetFaceVertexCount() const { return m_count; }
-  DWORD* GetFaceVertexIndices() const { return m_indices; }
+  DWORD* GetFaceVertexIndices() const { return m_count <= kInline ? const_cast<DWORD*>(m_inline) : m_heap; }
   // Stores a copy of count indices (a face of up to kInline corners inside
   // the record, a larger one in an array of its own); false, with the face
   // emptied, when memory runs out.
@@ -87,10 +87,13 @@ class CMeshFace {
   bool IndicesBelow(DWORD limit) const;
 
  private:
-  // Triangles and quads, most faces of most meshes, need no allocation.
+  // Triangles and quads, most faces of most meshes, need no allocation; a
+  // larger face's own array takes their place (24 bytes a record).
   static constexpr DWORD kInline = 4;
 
   DWORD m_count = 0;
-  DWORD* m_indices = nullptr;  // m_inline or an owned array
-  DWORD m_inline[kInline];
+  union {
+    DWORD m_inline[kInline];
+    DWORD* m_heap;  // owned, when m_count is above kInline
+  };
 };
