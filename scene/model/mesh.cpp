@@ -188,24 +188,21 @@ bool CMesh::Load(IDirectXFileData* data, DWORD size, BYTE* block, char* fileDire
       for (DWORD i = 0; i < nVertices; ++i) {
         CheckPlaying(thread);
         vertices[i] = D3DVERTEX{};
-        vertices[i].x = positions.ReadFloat();
-        vertices[i].y = positions.ReadFloat();
-        vertices[i].z = positions.ReadFloat();
+        positions.ReadArray(&vertices[i].x, 3, sizeof(float));
       }
     }
     if (thread) thread->IncreaseThreadOutputVerticesCount(nVertices);
 
     m_faces = new CMeshFace[nFaces];
     m_nFaces = nFaces;
-    std::vector<DWORD> indices;
     for (DWORD i = 0; i < nFaces; ++i) {
       CheckPlaying(thread);
       const DWORD corners = reader.ReadDword();
       if (corners < 3) throw "\nError: A face has fewer than three corners.";
       reader.Require(corners, sizeof(DWORD));
-      indices.resize(corners);
-      reader.ReadArray(indices.data(), corners, sizeof(DWORD));
-      if (!m_faces[i].SetMeshFace(corners, indices.data())) throw "\nSetMeshFace() failed";
+      DWORD* indices = m_faces[i].ResizeFace(corners);
+      if (!indices) throw "\nSetMeshFace() failed";
+      reader.ReadArray(indices, corners, sizeof(DWORD));
       if (!m_faces[i].IndicesBelow(nVertices)) throw "\nError: A face's vertex index is not below the vertex count.";
     }
 

@@ -11,22 +11,18 @@ void CIndexedColor::SetVertexColor(DWORD argb) {
 }
 
 bool CMeshFace::SetMeshFace(DWORD count, const DWORD* indices) {
-  DestroyContent();
-  if (count > kInline) {
-    m_heap = new (std::nothrow) DWORD[count];
-    if (!m_heap) return false;
-  }
-  m_count = count;
-  std::copy(indices, indices + count, GetFaceVertexIndices());
+  DWORD* corners = ResizeFace(count);
+  if (!corners) return false;
+  std::copy(indices, indices + count, corners);
   return true;
 }
 
-void CMeshFace::DestroyContent() {
-  if (m_count > kInline) delete[] m_heap;
-  m_count = 0;
-}
-
-bool CMeshFace::IndicesBelow(DWORD limit) const {
-  const DWORD* indices = GetFaceVertexIndices();
-  return std::all_of(indices, indices + m_count, [limit](DWORD i) { return i < limit; });
+DWORD* CMeshFace::ResizeFace(DWORD count) {
+  DestroyContent();
+  if (count > kInline) {
+    m_heap = new (std::nothrow) DWORD[count];
+    if (!m_heap) return nullptr;
+  }
+  m_count = count;
+  return GetFaceVertexIndices();
 }

@@ -78,13 +78,24 @@ class CMeshFace {
   // the record, a larger one in an array of its own); false, with the face
   // emptied, when memory runs out.
   bool SetMeshFace(DWORD count, const DWORD* indices);
-  void DestroyContent();
+  // Makes room for count corners, the old ones dropped, and gives it to be
+  // filled; null, with the face emptied, when memory runs out.
+  DWORD* ResizeFace(DWORD count);
+  void DestroyContent() {
+    if (m_count > kInline) delete[] m_heap;
+    m_count = 0;
+  }
   DWORD GetDataObjectSize() const { return 4 * m_count + 8; }
   // The number of triangle indices that fanning this face gives (3 per
   // triangle); 0 for a face of fewer than three corners.
   DWORD GetTriangleIndicesCount() const { return m_count < 3 ? 0 : 3 * (m_count - 2); }
   // True when every corner number is below limit.
-  bool IndicesBelow(DWORD limit) const;
+  bool IndicesBelow(DWORD limit) const {
+    const DWORD* indices = GetFaceVertexIndices();
+    for (DWORD i = 0; i < m_count; ++i)
+      if (indices[i] >= limit) return false;
+    return true;
+  }
 
  private:
   // Triangles and quads, most faces of most meshes, need no allocation; a
