@@ -122,6 +122,14 @@ void Template::Measure() {
   singleValues = isRun && std::all_of(members.begin(), members.end(), [](const Member& m) {
                    return m.primitive != Primitive::None && m.dimensions.empty();
                  });
+  singleMembers = !members.empty();
+  singleMembersCost = 0;
+  for (const Member& m : members) {
+    const bool number = m.primitive != Primitive::None && !IsString(m.primitive);
+    singleMembers = singleMembers && m.dimensions.empty() && (number || (m.type && m.type->singleValues));
+    singleMembersCost += m.type ? 1 + m.type->runCost : 1;
+  }
+  if (!singleMembers) singleMembersCost = 0;
   countedDwords = members.size() == 2 && members[0].primitive == Primitive::Dword && members[0].dimensions.empty() &&
                   members[1].primitive == Primitive::Dword && members[1].dimensions.size() == 1 &&
                   members[1].dimensions[0].member == 0;

@@ -651,8 +651,13 @@ class BlockFiller {
     }
     if (!used) return S_OK;
     m_budget -= cost;
-    RETURN_IF_FAILED(Run(Primitive::Dword, used));
-    return m_node.block.size() > std::numeric_limits<DWORD>::max() ? DXFILEERR_BADARRAYSIZE : S_OK;
+    return Stored(Run(Primitive::Dword, used));
+  }
+
+  // The result of storing values, or the block grown past what it may hold.
+  HRESULT Stored(HRESULT hr) const {
+    if (SUCCEEDED(hr) && m_node.block.size() > std::numeric_limits<DWORD>::max()) return DXFILEERR_BADARRAYSIZE;
+    return hr;
   }
 
   // n values of numeric primitive p, stored one after another.
@@ -673,11 +678,20 @@ class BlockFiller {
     --m_budget;
     if (m.primitive == Primitive::None) {
       const Template& type = *m.type;
-      // Its members one by one would store and charge the same.
-      if (!type.singleValues || type.runCost > m_budget) return Fill(type, false);
-      m_budget -= type.runCost;
-      RETURN_IF_FAILED(Run(type.run, static_cast<std::size_t>(type.runValues)));
-      return m_node.block.size() > std::numeric_limits<DWORD>::max() ? DXFILEERR_BADARRAYSIZE : S_OK;
+      // Its members one by one would store and charge the same: a run of all
+      // its values, or a run a member.
+      if (type.singleValues && type.runCost <= m_budget) {
+        m_budget -= type.runCost;
+        return Stored(Run(type.run, static_cast<std::size_t>(type.runValues)));
+      }
+      if (!type.singleMembers || type.singleMembersCost > m_budget) return Fill(type, false);
+      m_budget -= type.singleMembersCost;
+      for (const Member& member : type.members) {
+        const Template* values = member.type.get();
+        RETURN_IF_FAILED(Stored(values ? Run(values->run, static_cast<std::size_t>(values->runValues))
+                                       : Run(member.primitive, 1)));
+      }
+      return S_OK;
     }
     const bool counted = count && IsInteger(m.primitive);
     if (!IsString(m.primitive) && !(counted && PrimitiveSize(m.primitive) != 4)) {
