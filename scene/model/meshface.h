@@ -61,6 +61,9 @@ class CIndexedColor {
 };
 
 // One face: its corner count and the vertex (or normal) number of each corner.
+// Records are packed to 4 bytes, 20 a face: a mesh keeps one a face and its
+// normals another.
+#pragma pack(push, 4)
 class CMeshFace {
  public:
   CMeshFace() = default;
@@ -99,7 +102,7 @@ class CMeshFace {
 
  private:
   // Triangles and quads, most faces of most meshes, need no allocation; a
-  // larger face's own array takes their place (24 bytes a record).
+  // larger face's own array takes their place.
   static constexpr DWORD kInline = 4;
 
   DWORD m_count = 0;
@@ -108,3 +111,5 @@ class CMeshFace {
     DWORD* m_heap;  // owned, when m_count is above kInline
   };
 };
+#pragma pack(pop)
+static_assert(sizeof(CMeshFace) == 20);
