@@ -119,6 +119,20 @@ void Template::Measure() {
   run = isRun ? primitive : Primitive::None;
   runValues = isRun ? values : 0;
   runCost = isRun ? cost : 0;
+  singleValues = isRun && std::all_of(members.begin(), members.end(), [](const Member& m) {
+                   return m.primitive != Primitive::None && m.dimensions.empty();
+                 });
+  singleMembers = !members.empty();
+  singleMembersCost = 0;
+  for (const Member& m : members) {
+    const bool number = m.primitive != Primitive::None && !IsString(m.primitive);
+    singleMembers = singleMembers && m.dimensions.empty() && (number || (m.type && m.type->singleValues));
+    singleMembersCost += m.type ? 1 + m.type->runCost : 1;
+  }
+  if (!singleMembers) singleMembersCost = 0;
+  countedDwords = members.size() == 2 && members[0].primitive == Primitive::Dword && members[0].dimensions.empty() &&
+                  members[1].primitive == Primitive::Dword && members[1].dimensions.size() == 1 &&
+                  members[1].dimensions[0].member == 0;
 }
 
 bool Template::Allows(const Template* child, std::string_view childName) const {

@@ -148,8 +148,21 @@ struct Template {
   Primitive run = Primitive::None;
   std::uint64_t runValues = 0;
   std::uint64_t runCost = 0;
+  // Every member is a single number of the run's primitive (a Vector, a
+  // ColorRGBA): an instance is its run of values, each costing one.
+  bool singleValues = false;
+  // Every member is a single number or a single instance of a singleValues
+  // template (an IndexedColor): an instance is a run a member, and costs
+  // singleMembersCost (each member one, a template its values too).
+  bool singleMembers = false;
+  std::uint64_t singleMembersCost = 0;
+  // An instance is a DWORD count and an array of that many DWORDs (a
+  // MeshFace): count and values lie in the block as they lie in a binary
+  // integer list.
+  bool countedDwords = false;
 
-  // Works out blockSize and the run from the members.
+  // Works out blockSize, the run, singleValues, singleMembers and
+  // countedDwords from the members.
   void Measure();
 
   int MemberIndex(std::string_view memberName) const;

@@ -136,6 +136,8 @@ class TextLexer final : public Lexer<TextLexer> {
   TextLexer(const char* begin, const char* end) : m_p(begin), m_end(end) {}
 
   std::size_t Remaining() const { return static_cast<std::size_t>(m_end - m_p); }
+  // Text holds no lists of values.
+  std::size_t IntegersAhead(const BYTE**) const { return 0; }
   // Up to n numbers of primitive p (not a string) read straight into out,
   // with the separators and blanks between them, as Read would give them;
   // *done tells how many. It stops before anything but a number, which the
@@ -347,12 +349,32 @@ class BinaryLexer final : public Lexer<BinaryLexer> {
 
   std::size_t Remaining() const { return Left(); }
 
+  // The values left in the integer list being read (32-bit, little-endian,
+  // at *values); 0 outside one. Nothing is read.
+  std::size_t IntegersAhead(const BYTE** values) const {
+    if (Peeked() || m_listIsFloat) return 0;
+    *values = m_p;
+    return m_listLeft;
+  }
+
   // Up to n values of primitive p taken straight from the integer or float
   // list being read, as the token road would store them; *done tells how many
-  // (none outside a list, or when the list holds no values for p).
+  // (none outside a list, or when the list holds no values for p). At the end
+  // of a list, separators and the head of the next list are passed over as
+  // the token road passes them.
   HRESULT ReadList(Primitive p, std::size_t n, BYTE* out, std::size_t* done) {
     *done = 0;
-    if (Peeked() || m_listLeft == 0) return S_OK;
+    if (Peeked()) return S_OK;
+    while (m_listLeft == 0 && Left() >= 2) {
+      const WORD code = Read16(m_p);
+      if (code != 6 && code != 7 && code != 19 && code != 20) return S_OK;
+      m_p += 2;
+      if (code == 19 || code == 20) continue;
+      m_listIsFloat = code == 7;
+      HRESULT hr = Count(&m_listLeft, m_listIsFloat ? m_floatSize : 4);
+      if (FAILED(hr)) return hr;
+    }
+    if (m_listLeft == 0) return S_OK;
     const std::size_t k = std::min<std::size_t>(n, m_listLeft);
     if (m_listIsFloat) {
       if (p == xfile::Primitive::Float && m_floatSize == 4) {
@@ -581,10 +603,17 @@ class BlockFiller {
     if (elementSize != Template::kVaries) Reserve(count, elementSize);
     const std::size_t before = m_node.block.size();
     HRESULT hr = S_OK;
-    for (std::uint64_t k = 0; k < count && SUCCEEDED(hr); ++k) {
-      hr = Single(m, nullptr);
+    for (std::uint64_t k = 0; k < count && SUCCEEDED(hr);) {
+      // After the first, faces that a binary list holds whole come in one copy.
+      std::uint64_t taken = 0;
+      if (k > 0 && type && type->countedDwords) hr = TakeCountedDwords(count - k, &taken);
+      if (!taken && SUCCEEDED(hr)) {
+        hr = Single(m, nullptr);
+        taken = 1;
+      }
       // Elements whose size varies are sized like the first one.
       if (k == 0 && elementSize == Template::kVaries) Reserve(count - 1, m_node.block.size() - before);
+      k += taken;
     }
     return hr;
   }
@@ -596,6 +625,39 @@ class BlockFiller {
     const std::uint64_t most = 8 * static_cast<std::uint64_t>(m_source.Remaining()) + 64;
     const std::uint64_t wanted = elementSize && count > most / elementSize ? most : count * elementSize;
     if (block.capacity() - block.size() < wanted) block.reserve(block.size() + static_cast<std::size_t>(wanted));
+  }
+
+  // Up to most instances of a countedDwords template (faces), as many as the
+  // source's integer list holds whole one after another, taken in one copy:
+  // they lie in the block as in the list, and each costs the budget what
+  // Single charges it. *taken tells how many; none when the list does not
+  // hold the next one whole or the budget falls short, and Single then reads
+  // it, or fails, its own way.
+  HRESULT TakeCountedDwords(std::uint64_t most, std::uint64_t* taken) {
+    *taken = 0;
+    const BYTE* values = nullptr;
+    const std::size_t ahead = m_source.IntegersAhead(&values);
+    std::size_t used = 0;
+    std::uint64_t cost = 0;
+    while (*taken < most && used < ahead) {
+      const DWORD n = Read32(values + 4 * used);
+      // The instance and its count cost one each, the array its elements
+      // twice (as elements and as the run's values).
+      const std::uint64_t each = 2 + 2 * std::uint64_t{n};
+      if (n > ahead - used - 1 || each > m_budget - cost) break;
+      cost += each;
+      used += 1 + std::size_t{n};
+      ++*taken;
+    }
+    if (!used) return S_OK;
+    m_budget -= cost;
+    return Stored(Run(Primitive::Dword, used));
+  }
+
+  // The result of storing values, or the block grown past what it may hold.
+  HRESULT Stored(HRESULT hr) const {
+    if (SUCCEEDED(hr) && m_node.block.size() > std::numeric_limits<DWORD>::max()) return DXFILEERR_BADARRAYSIZE;
+    return hr;
   }
 
   // n values of numeric primitive p, stored one after another.
@@ -614,7 +676,23 @@ class BlockFiller {
     // of steps.
     if (m_budget == 0) return DXFILEERR_BADARRAYSIZE;
     --m_budget;
-    if (m.primitive == Primitive::None) return Fill(*m.type, false);
+    if (m.primitive == Primitive::None) {
+      const Template& type = *m.type;
+      // Its members one by one would store and charge the same: a run of all
+      // its values, or a run a member.
+      if (type.singleValues && type.runCost <= m_budget) {
+        m_budget -= type.runCost;
+        return Stored(Run(type.run, static_cast<std::size_t>(type.runValues)));
+      }
+      if (!type.singleMembers || type.singleMembersCost > m_budget) return Fill(type, false);
+      m_budget -= type.singleMembersCost;
+      for (const Member& member : type.members) {
+        const Template* values = member.type.get();
+        RETURN_IF_FAILED(Stored(values ? Run(values->run, static_cast<std::size_t>(values->runValues))
+                                       : Run(member.primitive, 1)));
+      }
+      return S_OK;
+    }
     const bool counted = count && IsInteger(m.primitive);
     if (!IsString(m.primitive) && !(counted && PrimitiveSize(m.primitive) != 4)) {
       // A run of one; a 4-byte count is the value stored.
@@ -662,6 +740,7 @@ class TokenSource {
   explicit TokenSource(TokenLexer& lexer) : m_lexer(lexer) {}
 
   std::size_t Remaining() const { return m_lexer.Remaining(); }
+  std::size_t IntegersAhead(const BYTE** values) const { return m_lexer.IntegersAhead(values); }
 
   HRESULT Read(Primitive p, Value& v) {
     Token t;
@@ -713,6 +792,8 @@ class MemorySource {
   MemorySource(const BYTE* p, std::size_t size) : m_p(p), m_left(p ? size : 0) {}
 
   std::size_t Remaining() const { return m_left; }
+  // A block is read member by member.
+  std::size_t IntegersAhead(const BYTE**) const { return 0; }
 
   HRESULT Read(Primitive p, Value& v) {
     bool read = false;

@@ -1,6 +1,7 @@
 #include "mesh.h"
 
 #include <appfiles.h>
+#include <dx_doc.h>
 #include <dx_thread.h>
 #include <dxwindoweddevice.h>
 #include <geo_mesh.h>
@@ -111,12 +112,14 @@ void CMesh::ClearContent() {
   m_boundingBox = nullptr;
   m_boundingSphere = nullptr;
   m_readyForRendering = false;
+  m_edgesLineBuilt = false;
 }
 
 void CMesh::DestroyGroups() {
   delete[] m_groups;
   m_groups = nullptr;
   m_groupCount = 0;
+  m_edgesLineBuilt = false;
 }
 
 bool CMesh::DestroyContent() {
@@ -185,24 +188,21 @@ bool CMesh::Load(IDirectXFileData* data, DWORD size, BYTE* block, char* fileDire
       for (DWORD i = 0; i < nVertices; ++i) {
         CheckPlaying(thread);
         vertices[i] = D3DVERTEX{};
-        vertices[i].x = positions.ReadFloat();
-        vertices[i].y = positions.ReadFloat();
-        vertices[i].z = positions.ReadFloat();
+        positions.ReadArray(&vertices[i].x, 3, sizeof(float));
       }
     }
     if (thread) thread->IncreaseThreadOutputVerticesCount(nVertices);
 
     m_faces = new CMeshFace[nFaces];
     m_nFaces = nFaces;
-    std::vector<DWORD> indices;
     for (DWORD i = 0; i < nFaces; ++i) {
       CheckPlaying(thread);
       const DWORD corners = reader.ReadDword();
       if (corners < 3) throw "\nError: A face has fewer than three corners.";
       reader.Require(corners, sizeof(DWORD));
-      indices.resize(corners);
-      reader.ReadArray(indices.data(), corners, sizeof(DWORD));
-      if (!m_faces[i].SetMeshFace(corners, indices.data())) throw "\nSetMeshFace() failed";
+      DWORD* indices = m_faces[i].ResizeFace(corners);
+      if (!indices) throw "\nSetMeshFace() failed";
+      reader.ReadArray(indices, corners, sizeof(DWORD));
       if (!m_faces[i].IndicesBelow(nVertices)) throw "\nError: A face's vertex index is not below the vertex count.";
     }
 
@@ -335,6 +335,7 @@ HRESULT CMesh::CreateMeshVerticesGroups(CDXThread* thread) {
 // Edge lines
 
 bool CMesh::CreateMeshEdgesLine(CDXThread* thread) {
+  m_edgesLineBuilt = true;
   for (DWORD m = 0; m < m_groupCount; ++m) {
     if (!m_groups[m].GetIndicesCount()) continue;
     if (!CreateVerticesGroupEdgesLine(m_groups[m], thread)) {
@@ -468,6 +469,10 @@ bool CMesh::SetMaterialsArray() {
 
 HRESULT CMesh::Render(IDirect3DDevice8* device, int opaqueOnly, int transparentOnly, CDXDoc* doc) {
   if (!m_readyForRendering) return S_OK;
+  // Edge lines cost about 108 bytes a triangle: they are built when first
+  // shown, once for the groups (a failed build is not tried again each frame).
+  if (doc && doc->GetDisplayOptions().showActiveEdges && !m_edgesLineBuilt && !CreateMeshEdgesLine(nullptr))
+    DEBUG_TRACE("\nCMesh::CreateMeshEdgesLine() failed: the edges of the mesh are not drawn.");
   HRESULT hr = S_OK;
   for (DWORD m = 0; m < m_groupCount; ++m) {
     if (!m_groups[m].GetIndicesCount()) continue;

@@ -3,7 +3,8 @@
 // normals, texture coordinates, vertex colours and face wraps are child data
 // objects. After loading, five preparation steps make it drawable: vertex
 // groups per material with their index buffers, edge-line buffers, vertex
-// normals, texture coordinates and the array of materials.
+// normals, texture coordinates and the array of materials. The loader leaves
+// out the edge lines: a mesh builds them when it is first drawn with them.
 #pragma once
 
 #include <d3d8.h>
@@ -42,6 +43,8 @@ class CMesh : public CXFileDataObject {
   HRESULT SetMeshTextureCoords();
   bool SetMaterialsArray();
 
+  // Draws the vertex groups; when the document shows active edges and the
+  // groups have no edge lines yet, builds them first.
   HRESULT Render(IDirect3DDevice8* device, int opaqueOnly, int transparentOnly, CDXDoc* doc);
   // Builds the connectivity mesh of this mesh: its vertices, its faces fanned
   // into triangles and their materials as the vertex groups take them.
@@ -95,6 +98,7 @@ class CMesh : public CXFileDataObject {
   CGBox* m_boundingBox;
   CGSphere* m_boundingSphere;
   bool m_readyForRendering;
+  bool m_edgesLineBuilt;  // CreateMeshEdgesLine ran over the current groups, well or not
 };
 
 // The three corners of a triangle lifted by offset along its unit normal,

@@ -11,21 +11,18 @@ void CIndexedColor::SetVertexColor(DWORD argb) {
 }
 
 bool CMeshFace::SetMeshFace(DWORD count, const DWORD* indices) {
-  DestroyContent();
-  DWORD* storage = count <= kInline ? m_inline : new (std::nothrow) DWORD[count];
-  if (!storage) return false;
-  m_indices = storage;
-  m_count = count;
-  std::copy(indices, indices + count, m_indices);
+  DWORD* corners = ResizeFace(count);
+  if (!corners) return false;
+  std::copy(indices, indices + count, corners);
   return true;
 }
 
-void CMeshFace::DestroyContent() {
-  if (m_indices != m_inline) delete[] m_indices;
-  m_indices = nullptr;
-  m_count = 0;
-}
-
-bool CMeshFace::IndicesBelow(DWORD limit) const {
-  return std::all_of(m_indices, m_indices + m_count, [limit](DWORD i) { return i < limit; });
+DWORD* CMeshFace::ResizeFace(DWORD count) {
+  DestroyContent();
+  if (count > kInline) {
+    m_heap = new (std::nothrow) DWORD[count];
+    if (!m_heap) return nullptr;
+  }
+  m_count = count;
+  return GetFaceVertexIndices();
 }

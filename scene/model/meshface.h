@@ -61,6 +61,9 @@ class CIndexedColor {
 };
 
 // One face: its corner count and the vertex (or normal) number of each corner.
+// Records are packed to 4 bytes, 20 a face: a mesh keeps one a face and its
+// normals another.
+#pragma pack(push, 4)
 class CMeshFace {
  public:
   CMeshFace() = default;
@@ -73,24 +76,40 @@ class CMeshFace {
   static void operator delete[](void* memory, std::size_t size) noexcept { win32::FreeLarge(memory, size); }
 
   DWORD GetFaceVertexCount() const { return m_count; }
-  DWORD* GetFaceVertexIndices() const { return m_indices; }
+  DWORD* GetFaceVertexIndices() const { return m_count <= kInline ? const_cast<DWORD*>(m_inline) : m_heap; }
   // Stores a copy of count indices (a face of up to kInline corners inside
   // the record, a larger one in an array of its own); false, with the face
   // emptied, when memory runs out.
   bool SetMeshFace(DWORD count, const DWORD* indices);
-  void DestroyContent();
+  // Makes room for count corners, the old ones dropped, and gives it to be
+  // filled; null, with the face emptied, when memory runs out.
+  DWORD* ResizeFace(DWORD count);
+  void DestroyContent() {
+    if (m_count > kInline) delete[] m_heap;
+    m_count = 0;
+  }
   DWORD GetDataObjectSize() const { return 4 * m_count + 8; }
   // The number of triangle indices that fanning this face gives (3 per
   // triangle); 0 for a face of fewer than three corners.
   DWORD GetTriangleIndicesCount() const { return m_count < 3 ? 0 : 3 * (m_count - 2); }
   // True when every corner number is below limit.
-  bool IndicesBelow(DWORD limit) const;
+  bool IndicesBelow(DWORD limit) const {
+    const DWORD* indices = GetFaceVertexIndices();
+    for (DWORD i = 0; i < m_count; ++i)
+      if (indices[i] >= limit) return false;
+    return true;
+  }
 
  private:
-  // Triangles and quads, most faces of most meshes, need no allocation.
+  // Triangles and quads, most faces of most meshes, need no allocation; a
+  // larger face's own array takes their place.
   static constexpr DWORD kInline = 4;
 
   DWORD m_count = 0;
-  DWORD* m_indices = nullptr;  // m_inline or an owned array
-  DWORD m_inline[kInline];
+  union {
+    DWORD m_inline[kInline];
+    DWORD* m_heap;  // owned, when m_count is above kInline
+  };
 };
+#pragma pack(pop)
+static_assert(sizeof(CMeshFace) == 20);

@@ -340,14 +340,13 @@ bool CMeshNormals::Load(IDirectXFileData* data, DWORD size, BYTE* block, char* f
     // Each record holds at least its corner count.
     reader.Require(nFaceNormals, sizeof(DWORD));
     auto records = std::make_unique<CMeshFace[]>(nFaceNormals);
-    std::vector<DWORD> indices;
     for (DWORD i = 0; i < nFaceNormals; ++i) {
       const DWORD count = reader.ReadDword();
       if (count < 3) throw "\nError: A face-normal record has fewer than three corners.";
       reader.Require(count, sizeof(DWORD));
-      indices.resize(count);
-      reader.ReadArray(indices.data(), count, sizeof(DWORD));
-      if (!records[i].SetMeshFace(count, indices.data())) throw "\nSetMeshFace() failed";
+      DWORD* indices = records[i].ResizeFace(count);
+      if (!indices) throw "\nSetMeshFace() failed";
+      reader.ReadArray(indices, count, sizeof(DWORD));
       if (!records[i].IndicesBelow(nNormals)) throw "\nError: A normal index is not below the normal count.";
     }
     SetMandatoryMembers(nNormals, normals.release(), nFaceNormals, records.release());

@@ -533,8 +533,8 @@ void CXFile::FinishObject(CXFileDataObject* object, CXFileDataObject* parent, CD
     CompleteMaterialList(static_cast<CMeshMaterialList*>(object));
   } else if (object->IsATemplateGUID(&TID_D3DRMMesh)) {
     auto* mesh = static_cast<CMesh*>(object);
-    if (FAILED(mesh->CreateMeshVerticesGroups(thread)) || !mesh->CreateMeshEdgesLine(thread) ||
-        FAILED(mesh->SetMeshVerticesNormal()) || FAILED(mesh->SetMeshTextureCoords()) || !mesh->SetMaterialsArray()) {
+    // The edge lines wait until the mesh is drawn with them (CMesh::Render).
+    if (FAILED(mesh->CreateMeshVerticesGroups(thread)) || FAILED(mesh->SetMeshVerticesNormal()) || FAILED(mesh->SetMeshTextureCoords()) || !mesh->SetMaterialsArray()) {
       // Its parts name materials, normals or vertices that it does not have.
       m_failureText.Format("Error: The mesh %s does not fit its materials, normals, texture coordinates or colours.",
                            mesh->GetName() && *mesh->GetName() ? mesh->GetName() : "without a name");

@@ -5,6 +5,8 @@
 #include <threads_manager.h>
 #include <xfiletemplates.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 
@@ -252,6 +254,49 @@ TEST_F(XFileLoadTest, AMaterialListThatClaimsMoreMaterialsThanItHoldsIsCorrected
   auto* mesh = static_cast<CMesh*>(Received(root.get()).at(0));
   EXPECT_EQ(mesh->GetMeshMaterialList()->GetMaterialsCount(), 2u);
   EXPECT_EQ(mesh->GetMaterialsCount(), 2u);
+}
+
+TEST_F(XFileLoadTest, AMeshBuildsItsEdgeLinesWhenFirstDrawnWithThem) {
+  auto root = NewRoot();
+  CXFileDataList world;
+  ASSERT_TRUE(Load(Fixture("mesh_cube_two_materials.x"), root.get(), world));
+  auto* mesh = static_cast<CMesh*>(Received(root.get()).at(0));
+  ASSERT_EQ(mesh->GetMeshVerticesGroupCount(), 2u);
+  auto built = [&] {
+    std::vector<bool> ready;
+    for (DWORD m = 0; m < mesh->GetMeshVerticesGroupCount(); ++m)
+      ready.push_back(mesh->GetMeshVerticesGroup()[m].IsEdgesLineReady());
+    return ready;
+  };
+  EXPECT_EQ(built(), (std::vector<bool>{false, false})) << "none after the load";
+
+  CDXDoc doc;
+  DISPLAYOPTIONS options{};
+  options.activeEdgesMaterial.Diffuse = {0.f, 0.f, 1.f, 1.f};
+  doc.SetDisplayOptions(options);
+  ASSERT_EQ(mesh->Render(Device(), 1, 0, &doc), S_OK);
+  EXPECT_EQ(built(), (std::vector<bool>{false, false})) << "none for a draw without edges";
+
+  options.showActiveEdges = 1;
+  doc.SetDisplayOptions(options);
+  ASSERT_EQ(mesh->Render(Device(), 1, 0, &doc), S_OK);
+  ASSERT_EQ(built(), (std::vector<bool>{true, true}));
+  D3DMATERIAL8 drawn{};
+  Device()->GetMaterial(&drawn);
+  EXPECT_EQ(std::memcmp(&drawn, &options.activeEdgesMaterial, sizeof drawn), 0) << "the edges are drawn at once";
+  CMeshVerticesGroup& red = mesh->GetMeshVerticesGroup()[0];
+  EXPECT_EQ(red.GetEdgesLineVerticesCount(), 18u);
+  // Lifted radius / 400 off the cube's faces, as a build at load made them.
+  const std::vector<D3DVERTEX> lines = ReadVertices(red.GetEdgesLineVertexBuffer(0));
+  ASSERT_EQ(lines.size(), 18u);
+  for (const D3DVERTEX& v : lines)
+    EXPECT_NEAR(std::max({std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)}), 1.0f + mesh->GetRadiusFS() / 400.0f,
+                1e-6f);
+
+  // Later draws keep the lines built once.
+  IDirect3DVertexBuffer8* first = red.GetEdgesLineVertexBuffer(0);
+  ASSERT_EQ(mesh->Render(Device(), 1, 0, &doc), S_OK);
+  EXPECT_EQ(red.GetEdgesLineVertexBuffer(0), first);
 }
 
 // A document whose import waits until its job is stopped and then loads.

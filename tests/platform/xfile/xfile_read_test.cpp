@@ -346,10 +346,29 @@ TEST(XFileRead, BinaryListsGiveTheBlocksAndErrorsOfTheSameText) {
   const Case cases[] = {
       {"a mesh in one float list and one integer list", mesh(BinaryFile()), meshText, "", S_OK},
       {"the same with 64-bit floats", mesh(BinaryFile(true)), meshText, "", S_OK},
+      {"faces of four, three and no corners",
+       BinaryFile().Name("Mesh").Open().Integers({3}).Floats({0, 0, 0, 1, 0, 0, 1, 1, 0})
+           .Integers({3, 4, 0, 1, 2, 0, 3, 2, 1, 0, 0}).Close().bytes,
+       "Mesh { 3; 0;0;0;, 1;0;0;, 1;1;0;; 3; 4;0,1,2,0;, 3;2,1,0;, 0;;; }", "", S_OK},
+      {"a face split across two lists",
+       BinaryFile().Name("Mesh").Open().Integers({3}).Floats({0, 0, 0, 1, 0, 0, 1, 1, 0})
+           .Integers({2, 3, 0, 1}).Integers({2, 3, 2, 1, 0}).Close().bytes,
+       "Mesh { 3; 0;0;0;, 1;0;0;, 1;1;0;; 2; 3;0,1,2;, 3;2,1,0;; }", "", S_OK},
+      {"a face with more corners than the file holds",
+       BinaryFile().Name("Mesh").Open().Integers({3}).Floats({0, 0, 0, 1, 0, 0, 1, 1, 0})
+           .Integers({1, 5, 0, 1}).Close().bytes,
+       "Mesh { 3; 0;0;0;, 1;0;0;, 1;1;0;; 1; 5;0,1; }", "", DXFILEERR_PARSEERROR},
       {"vectors split across lists and separators",
        BinaryFile().Name("MeshNormals").Open().Integers({2}).Floats({1, 2}).Semicolon().Floats({3, 4, 5})
            .Floats({6}).Integers({1, 3, 0, 1, 1}).Close().bytes,
        "MeshNormals { 2; 1;2;3;, 4;5;6;; 1; 3;0,1,1;; }", "", S_OK},
+      {"colours split across lists, an empty one and separators",
+       BinaryFile().Name("MeshVertexColors").Open().Integers({2, 0}).Floats({1, 0.5f}).Semicolon().Floats({0, 1})
+           .Integers({1}).Floats({0.25f, 0.75f, 1}).Floats({}).Semicolon().Integers({0}).Close().bytes,
+       "MeshVertexColors { 2; 0; 1;0.5;0;1;;, 1; 0.25;0.75;1;0;;; }", "", S_OK},
+      {"a colour short of a value",
+       BinaryFile().Name("MeshVertexColors").Open().Integers({1, 0}).Floats({1, 0.5f, 0}).Close().bytes,
+       "MeshVertexColors { 1; 0; 1;0.5;0;; }", "", DXFILEERR_PARSEERROR},
       {"integers where floats belong", BinaryFile().Name("Vector").Open().Integers({1, 2, 4000000000u}).Close().bytes,
        "Vector { 1; 2; 4000000000; }", "", S_OK},
       {"words", BinaryFile().Name("Words").Open().Integers({2, 5, 65535}).Close().bytes, "Words { 2; 5, 65535; }",
