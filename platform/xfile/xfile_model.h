@@ -262,12 +262,27 @@ class Writer {
  private:
   HRESULT WriteObject(const Node& node, int indent);
   HRESULT WriteValues(const Template& t, const BYTE*& p, const BYTE* end, int indent);
+  // The count elements of member m one by one; *value receives the value of
+  // a single integer member.
+  HRESULT WriteElements(const Member& m, std::uint64_t count, const BYTE*& p, const BYTE* end, int indent,
+                        DWORD* value);
+  // The elements of an array member all at once when its values are numbers
+  // of one primitive; S_FALSE, with nothing written, for other members and
+  // for a block too short for them.
+  HRESULT WriteNumbers(const Member& m, std::uint64_t count, const BYTE*& p, const BYTE* end, int indent);
+  // count instances of a template of numbers, arrays of numbers and records,
+  // elements of an array member.
+  HRESULT WriteFlat(const Template& t, std::uint64_t count, const BYTE*& p, const BYTE* end, int indent);
+  // One number of primitive p, read at `at`.
+  void Number(Primitive p, const BYTE* at);
   void Name(std::string_view name);
   void Token(WORD token);
   void Dword(DWORD value);
-  void FlushList();
-  void ListInteger(DWORD value);
-  void ListFloat(float value);
+  // Binary: room for n more values at the end of an integer list (of a
+  // float list when real), the list of the other kind ended first.
+  BYTE* ListValues(bool real, std::size_t n);
+  // Binary: ends the list being written, its count put in its header.
+  void EndList();
   void Indent(int indent);
   // Hands the output to the sink once it has grown large.
   HRESULT Drain();
@@ -275,8 +290,11 @@ class Writer {
   Encoding m_encoding;
   Sink m_sink;
   std::string m_out;
-  // Binary: the integer or float list being gathered.
-  std::vector<DWORD> m_list;
+  // Binary: where the integer or float list being written starts in m_out
+  // (its token), or kNoList. Its values follow in m_out; its count is written
+  // when it ends, so the output from there on is held until then.
+  static constexpr std::size_t kNoList = ~std::size_t{0};
+  std::size_t m_list = kNoList;
   bool m_listIsFloat = false;
 };
 
