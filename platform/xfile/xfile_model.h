@@ -245,6 +245,9 @@ HRESULT BuildBlockFromMemory(const Template& type, const void* data, std::size_t
 // Writing.
 enum class Encoding : std::uint8_t { Text, Binary };
 
+// What a writer makes: a large one on large pages.
+using OutputBuffer = std::basic_string<char, std::char_traits<char>, win32::LargePageAllocator<char>>;
+
 class Writer {
  public:
   // What takes the output written so far, given when an object is too large
@@ -257,7 +260,7 @@ class Writer {
   HRESULT WriteObject(const Node& node);
   // The values of the node's block alone.
   HRESULT WriteBlock(const Node& node);
-  std::string& Output() { return m_out; }
+  OutputBuffer& Output() { return m_out; }
 
  private:
   HRESULT WriteObject(const Node& node, int indent);
@@ -289,7 +292,7 @@ class Writer {
 
   Encoding m_encoding;
   Sink m_sink;
-  std::string m_out;
+  OutputBuffer m_out;
   // Binary: where the integer or float list being written starts in m_out
   // (its token), or kNoList. Its values follow in m_out; its count is written
   // when it ends, so the output from there on is held until then.

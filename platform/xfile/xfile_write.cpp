@@ -119,7 +119,7 @@ bool IsFlat(const Template& t) {
 // time.
 class TextPieces {
  public:
-  explicit TextPieces(std::string& out) : m_out(out) {}
+  explicit TextPieces(OutputBuffer& out) : m_out(out) {}
   ~TextPieces() { Flush(); }
   TextPieces(const TextPieces&) = delete;
   TextPieces& operator=(const TextPieces&) = delete;
@@ -171,7 +171,7 @@ class TextPieces {
     if (static_cast<std::size_t>(m_text + sizeof(m_text) - m_end) < n) Flush();
   }
 
-  std::string& m_out;
+  OutputBuffer& m_out;
   char m_text[4096];
   char* m_end = m_text;
 };

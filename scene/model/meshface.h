@@ -60,6 +60,8 @@ class CIndexedColor {
   D3DXCOLOR m_color;
 };
 
+class CDataBlockWriter;
+
 // One face: its corner count and the vertex (or normal) number of each corner.
 class CMeshFace {
  public:
@@ -94,3 +96,9 @@ class CMeshFace {
   DWORD* m_indices = nullptr;  // m_inline or an owned array
   DWORD m_inline[kInline];
 };
+
+// Writes count faces as a face array of a data block: their count, then each
+// face's corner count and corners.
+void WriteMeshFaces(CDataBlockWriter& writer, const CMeshFace* faces, DWORD count);
+// The bytes WriteMeshFaces writes.
+size_t MeshFacesBlockSize(const CMeshFace* faces, DWORD count);
