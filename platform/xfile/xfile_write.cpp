@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "dxfile.h"
 #include "xfile_model.h"
@@ -51,22 +52,24 @@ constexpr std::size_t kNumberText = 64;
 // output.
 constexpr std::uint64_t kDrainEvery = 1024;
 
-// The text of a real at out, which has kNumberText chars of room; returns
-// its end.
-char* RealText(char* out, double value, bool single) {
+// The text of a float or double at out, which has kNumberText chars of
+// room; returns its end.
+template <class Real>
+char* RealText(char* out, Real value) {
   auto put = [](char* at, std::string_view text) { return std::copy(text.begin(), text.end(), at); };
   if (std::isnan(value)) return put(out, "1.#QNAN0");
   if (std::isinf(value)) return put(out, value < 0 ? "-1.#INF00" : "1.#INF00");
+  const bool small = std::abs(value) < 10000;
   // A whole number below 10000 has no shorter text than its digits, which
   // are quicker to make.
-  if (std::abs(value) < 10000 && value == std::trunc(value)) {
+  if (small && value == std::trunc(value)) {
     if (std::signbit(value)) *out++ = '-';
     return put(std::to_chars(out, out + kNumberText, static_cast<int>(std::abs(value))).ptr, ".0");
   }
-  char* end = single ? std::to_chars(out, out + kNumberText, ToFloat(value)).ptr
-                     : std::to_chars(out, out + kNumberText, value).ptr;
-  // Keep the value a real number when read back.
-  if (std::none_of(out, end, [](char c) { return c == '.' || c == 'e'; })) end = put(end, ".0");
+  char* end = std::to_chars(out, out + kNumberText, value).ptr;
+  // Keep the value a real number when read back (the shortest text of one
+  // that is not whole has a point or an exponent).
+  if (!small && std::none_of(out, end, [](char c) { return c == '.' || c == 'e'; })) end = put(end, ".0");
   return end;
 }
 
@@ -89,13 +92,11 @@ std::int64_t IntegerAt(Primitive p, const BYTE* at) {
   }
 }
 
-// A real of primitive p read at `at`.
-double RealAt(Primitive p, const BYTE* at) { return p == Primitive::Float ? Load<float>(at) : Load<double>(at); }
-
 // The text of a number of primitive p read at `at`, at out (kNumberText
 // chars of room); returns its end.
 char* NumberText(char* out, Primitive p, const BYTE* at) {
-  if (IsReal(p)) return RealText(out, RealAt(p, at), p == Primitive::Float);
+  if (p == Primitive::Float) return RealText(out, Load<float>(at));
+  if (p == Primitive::Double) return RealText(out, Load<double>(at));
   return std::to_chars(out, out + kNumberText, IntegerAt(p, at)).ptr;
 }
 
@@ -593,6 +594,22 @@ HRESULT Writer::WriteFlat(const Template& t, std::uint64_t count, const BYTE*& p
     if (pendingCount) ListNumbers(pending, pendingFrom, pendingCount, ListValues(IsReal(pending), pendingCount));
     pendingCount = 0;
   };
+  // What each member is, worked out once for all the elements.
+  struct SMember {
+    const Member* member;
+    Primitive primitive;
+    std::uint64_t size;
+    std::uint64_t values;  // of a record or a single number; 0: an array, counted in each element
+    bool counts;           // a single integer, which a later array may be sized by
+  };
+  std::vector<SMember> members;
+  members.reserve(t.members.size());
+  for (const Member& m : t.members) {
+    const bool single = m.dimensions.empty();
+    const Primitive primitive = m.type ? m.type->run : m.primitive;
+    members.push_back({&m, primitive, PrimitiveSize(primitive), m.type ? m.type->runValues : single ? 1u : 0u,
+                       !m.type && single && IsInteger(primitive)});
+  }
   for (std::uint64_t k = 0; k < count; ++k) {
     if (k % kDrainEvery == 0) {
       pieces.Flush();
@@ -603,31 +620,28 @@ HRESULT Writer::WriteFlat(const Template& t, std::uint64_t count, const BYTE*& p
       pieces.Put('\n');
       pieces.Spaces(spaces);
     }
-    MemberValues counts(t.members.size());
-    for (std::size_t i = 0; i < t.members.size(); ++i) {
-      const Member& m = t.members[i];
-      const Primitive primitive = m.type ? m.type->run : m.primitive;
-      const std::uint64_t n = m.type ? m.type->runValues : ElementCount(m, counts);
-      const std::size_t size = PrimitiveSize(primitive);
-      if (n > static_cast<std::size_t>(end - p) / size) return DXFILEERR_BADVALUE;
-      if (!m.type && m.dimensions.empty() && IsInteger(primitive))
-        counts[i] = static_cast<DWORD>(IntegerAt(primitive, p));
+    MemberValues counts(members.size());
+    for (std::size_t i = 0; i < members.size(); ++i) {
+      const SMember& m = members[i];
+      const std::uint64_t n = m.values ? m.values : ElementCount(*m.member, counts);
+      if (n * m.size > static_cast<std::uint64_t>(end - p)) return DXFILEERR_BADVALUE;
+      if (m.counts) counts[i] = static_cast<DWORD>(IntegerAt(m.primitive, p));
       if (text) {
-        if (m.type) {
-          pieces.Record(primitive, p, n);
+        if (m.member->type) {
+          pieces.Record(m.primitive, p, n);
         } else {
-          pieces.Array(primitive, p, n, 0);
+          pieces.Array(m.primitive, p, n, 0);
         }
         pieces.Put(';');
         continue;
       }
-      if (pendingCount && primitive != pending) list();
+      if (pendingCount && m.primitive != pending) list();
       if (!pendingCount) {
-        pending = primitive;
+        pending = m.primitive;
         pendingFrom = p;
       }
       pendingCount += static_cast<std::size_t>(n);
-      p += n * size;
+      p += n * m.size;
     }
   }
   list();
