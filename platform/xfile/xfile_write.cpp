@@ -610,6 +610,8 @@ HRESULT Writer::WriteFlat(const Template& t, std::uint64_t count, const BYTE*& p
     members.push_back({&m, primitive, PrimitiveSize(primitive), m.type ? m.type->runValues : single ? 1u : 0u,
                        !m.type && single && IsInteger(primitive)});
   }
+  // Each element sets the counts before the arrays that they size.
+  MemberValues counts(members.size());
   for (std::uint64_t k = 0; k < count; ++k) {
     if (k % kDrainEvery == 0) {
       pieces.Flush();
@@ -620,7 +622,6 @@ HRESULT Writer::WriteFlat(const Template& t, std::uint64_t count, const BYTE*& p
       pieces.Put('\n');
       pieces.Spaces(spaces);
     }
-    MemberValues counts(members.size());
     for (std::size_t i = 0; i < members.size(); ++i) {
       const SMember& m = members[i];
       const std::uint64_t n = m.values ? m.values : ElementCount(*m.member, counts);
