@@ -117,11 +117,10 @@ bool IsFlat(const Template& t) {
 }
 
 // Text made in a buffer of its own and added to the output a piece at a
-// time.
+// time; what is not flushed is dropped (a write that fails half-way).
 class TextPieces {
  public:
   explicit TextPieces(OutputBuffer& out) : m_out(out) {}
-  ~TextPieces() { Flush(); }
   TextPieces(const TextPieces&) = delete;
   TextPieces& operator=(const TextPieces&) = delete;
 
@@ -551,7 +550,8 @@ HRESULT Writer::WriteNumbers(const Member& m, std::uint64_t count, const BYTE*& 
     p += values * size;
     return S_OK;
   }
-  // Text is handed on every so many elements, as one by one.
+  // The text goes to the sink every kDrainEvery elements, as it would
+  // element by element.
   TextPieces pieces(m_out);
   const int spaces = indent > 0 ? indent : 0;
   if (!type) {
@@ -565,6 +565,7 @@ HRESULT Writer::WriteNumbers(const Member& m, std::uint64_t count, const BYTE*& 
       }
       pieces.Array(run, p, std::min(count - done, kDrainEvery), spaces);
     }
+    pieces.Flush();
     return S_OK;
   }
   for (std::uint64_t k = 0; k < count; ++k) {
@@ -579,6 +580,7 @@ HRESULT Writer::WriteNumbers(const Member& m, std::uint64_t count, const BYTE*& 
     }
     pieces.Record(run, p, each);
   }
+  pieces.Flush();
   return S_OK;
 }
 
@@ -645,6 +647,7 @@ HRESULT Writer::WriteFlat(const Template& t, std::uint64_t count, const BYTE*& p
       p += n * m.size;
     }
   }
+  pieces.Flush();
   list();
   return S_OK;
 }
