@@ -97,6 +97,8 @@ std::int64_t IntegerAt(Primitive p, const BYTE* at) {
 char* NumberText(char* out, Primitive p, const BYTE* at) {
   if (p == Primitive::Float) return RealText(out, Load<float>(at));
   if (p == Primitive::Double) return RealText(out, Load<double>(at));
+  // 32-bit digits, the most common, are quicker to make as such.
+  if (p == Primitive::Dword) return std::to_chars(out, out + kNumberText, Load<DWORD>(at)).ptr;
   return std::to_chars(out, out + kNumberText, IntegerAt(p, at)).ptr;
 }
 
