@@ -105,8 +105,8 @@ char* NumberText(char* out, Primitive p, const BYTE* at) {
 // A template of single numbers of one primitive (a vector, a colour): an
 // instance is written as its numbers, each ending with ';' in text.
 bool IsRecord(const Template& t) {
-  return t.run != Primitive::None &&
-         std::all_of(t.members.begin(), t.members.end(), [](const Member& m) { return !m.type && m.dimensions.empty(); });
+  return t.run != Primitive::None && std::all_of(t.members.begin(), t.members.end(),
+                                                 [](const Member& m) { return !m.type && m.dimensions.empty(); });
 }
 
 // A template of numbers, arrays of numbers and single records (a face, an
@@ -611,8 +611,8 @@ HRESULT Writer::WriteFlat(const Template& t, std::uint64_t count, const BYTE*& p
   for (const Member& m : t.members) {
     const bool single = m.dimensions.empty();
     const Primitive primitive = m.type ? m.type->run : m.primitive;
-    members.push_back({&m, primitive, PrimitiveSize(primitive), m.type ? m.type->runValues : single ? 1u : 0u,
-                       !m.type && single && IsInteger(primitive)});
+    const std::uint64_t values = m.type ? m.type->runValues : (single ? 1 : 0);
+    members.push_back({&m, primitive, PrimitiveSize(primitive), values, !m.type && single && IsInteger(primitive)});
   }
   // Each element sets the counts before the arrays that they size.
   MemberValues counts(members.size());

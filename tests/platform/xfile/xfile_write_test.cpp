@@ -373,8 +373,9 @@ TEST_F(XFileWrite, NumbersAreWrittenInTheirExactForms) {
       {"words in binary", &TID_D3DRMMeshFaceWraps, wraps, DXFILEFORMAT_BINARY,
        name("MeshFaceWraps") + open + list(6, SBlock().Dwords({2, 1, 0, 0, 1})) + close},
       {"colours in binary", &TID_D3DRMMeshVertexColors, colors, DXFILEFORMAT_BINARY,
-       name("MeshVertexColors") + open + list(6, SBlock().Dwords({2, 7})) + list(7, SBlock().Floats({nan, inf, -inf, 0.25f})) +
-           list(6, SBlock().Dwords({8})) + list(7, SBlock().Floats({quietNaN, 1, 0.5f, 2})) + close},
+       name("MeshVertexColors") + open + list(6, SBlock().Dwords({2, 7})) +
+           list(7, SBlock().Floats({nan, inf, -inf, 0.25f})) + list(6, SBlock().Dwords({8})) +
+           list(7, SBlock().Floats({quietNaN, 1, 0.5f, 2})) + close},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
