@@ -13,7 +13,9 @@
 # and ours / peer. Times are medians of N runs (default 1); memory is the
 # largest peak of those runs.
 # - load: `vorever --batch FILE` ("load seconds") against assimp's ReadFile
-#   (`xload`), for the text and the 32-bit binary .x of each mesh.
+#   (`xload`), for the text and the 32-bit binary .x of each mesh. The same
+#   runs save the file again in its own format (--export, text or binary):
+#   "save seconds" is given beside, and our peak memory covers the save too.
 # - reduce: `vorever --batch MESH_bin32.x --reduce P` ("reduce seconds": the
 #   connectivity build, the contraction and the write-back) against
 #   OpenMesh's quadric decimater, CGAL's Garland-Heckbert and meshoptimizer
@@ -61,11 +63,13 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b + 0 > 0) printf "%.2f", a / b; 
 mb() { awk -v k="$1" 'BEGIN { printf "%.0f", k / 1024 }'; }
 
 # measure OUT SECONDS-KEY COMMAND...: runs COMMAND RUNS times; sets SECS (median of
-# the SECONDS-KEY values it prints) and KB (largest peak resident memory).
+# the SECONDS-KEY values it prints), SAVE_SECS (median of its "save seconds", nan
+# when it prints none) and KB (largest peak resident memory).
 measure() {
     out=$1 key=$2
     shift 2
     : > "$WORK/secs"
+    : > "$WORK/saves"
     KB=0
     i=0
     while [ $i -lt "$RUNS" ]; do
@@ -76,25 +80,30 @@ measure() {
             return 1
         fi
         field "$key" "$out" >> "$WORK/secs"
+        field "save seconds" "$out" >> "$WORK/saves"
         kb=$(field peak_kb "$WORK/time")
         [ "$kb" -gt "$KB" ] && KB=$kb
         i=$((i + 1))
     done
     SECS=$(median < "$WORK/secs")
+    SAVE_SECS=$(median < "$WORK/saves")
 }
 
 if [ $LOADS = 1 ]; then
-    echo "## load (seconds, peak MB; ratio = ours / assimp)"
-    printf '%-24s %8s %8s %7s %8s %8s %7s\n' file ours_s assimp_s ratio ours_MB assimp_MB ratio
+    echo "## load (seconds, peak MB; ratio = ours / assimp; ours_save_s: our save of the loaded file)"
+    printf '%-24s %8s %11s %8s %7s %8s %8s %7s\n' file ours_s ours_save_s assimp_s ratio ours_MB assimp_MB ratio
     for m in $MESHES; do
         for f in txt bin32; do
             file=$LARGE/${m}_$f.x
             [ -s "$file" ] || { echo "missing $file" >&2; continue; }
-            measure "$WORK/ours" "load seconds" "$VOREVER" --batch "$file" || continue
-            ours_s=$SECS ours_kb=$KB
+            format=binary
+            [ $f = txt ] && format=text
+            measure "$WORK/ours" "load seconds" "$VOREVER" --batch "$file" --export "$WORK/saved.x" --format $format ||
+                continue
+            ours_s=$SECS ours_save_s=$SAVE_SECS ours_kb=$KB
             measure "$WORK/peer" load_s_median "$YARDSTICKS/xload" "$file" 1 || continue
-            printf '%-24s %8s %8s %7s %8s %8s %7s\n' "${m}_$f.x" "$ours_s" "$SECS" "$(ratio "$ours_s" "$SECS")" \
-                "$(mb "$ours_kb")" "$(mb "$KB")" "$(ratio "$ours_kb" "$KB")"
+            printf '%-24s %8s %11s %8s %7s %8s %8s %7s\n' "${m}_$f.x" "$ours_s" "$ours_save_s" "$SECS" \
+                "$(ratio "$ours_s" "$SECS")" "$(mb "$ours_kb")" "$(mb "$KB")" "$(ratio "$ours_kb" "$KB")"
         done
     done
     echo

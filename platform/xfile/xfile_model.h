@@ -258,6 +258,9 @@ HRESULT BuildBlockFromMemory(const Template& type, const void* data, std::size_t
 // Writing.
 enum class Encoding : std::uint8_t { Text, Binary };
 
+// What a writer makes: a large one on large pages.
+using OutputBuffer = std::basic_string<char, std::char_traits<char>, win32::LargePageAllocator<char>>;
+
 class Writer {
  public:
   // What takes the output written so far, given when an object is too large
@@ -270,26 +273,44 @@ class Writer {
   HRESULT WriteObject(const Node& node);
   // The values of the node's block alone.
   HRESULT WriteBlock(const Node& node);
-  std::string& Output() { return m_out; }
+  OutputBuffer& Output() { return m_out; }
 
  private:
   HRESULT WriteObject(const Node& node, int indent);
   HRESULT WriteValues(const Template& t, const BYTE*& p, const BYTE* end, int indent);
+  // The count elements of member m one by one; *value receives the value of
+  // a single integer member.
+  HRESULT WriteElements(const Member& m, std::uint64_t count, const BYTE*& p, const BYTE* end, int indent,
+                        DWORD* value);
+  // The elements of an array member all at once when its values are numbers
+  // of one primitive; S_FALSE, with nothing written, for other members and
+  // for a block too short for them.
+  HRESULT WriteNumbers(const Member& m, std::uint64_t count, const BYTE*& p, const BYTE* end, int indent);
+  // count instances of a template of numbers, arrays of numbers and records,
+  // elements of an array member.
+  HRESULT WriteFlat(const Template& t, std::uint64_t count, const BYTE*& p, const BYTE* end, int indent);
+  // One number of primitive p, read at `at`.
+  void Number(Primitive p, const BYTE* at);
   void Name(std::string_view name);
   void Token(WORD token);
   void Dword(DWORD value);
-  void FlushList();
-  void ListInteger(DWORD value);
-  void ListFloat(float value);
+  // Binary: room for n more values at the end of an integer list (of a
+  // float list when real), the list of the other kind ended first.
+  BYTE* ListValues(bool real, std::size_t n);
+  // Binary: ends the list being written, its count put in its header.
+  void EndList();
   void Indent(int indent);
   // Hands the output to the sink once it has grown large.
   HRESULT Drain();
 
   Encoding m_encoding;
   Sink m_sink;
-  std::string m_out;
-  // Binary: the integer or float list being gathered.
-  std::vector<DWORD> m_list;
+  OutputBuffer m_out;
+  // Binary: where the integer or float list being written starts in m_out
+  // (its token), or kNoList. Its values follow in m_out; its count is written
+  // when it ends, so the output from there on is held until then.
+  static constexpr std::size_t kNoList = ~std::size_t{0};
+  std::size_t m_list = kNoList;
   bool m_listIsFloat = false;
 };
 

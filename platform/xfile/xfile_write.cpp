@@ -1,8 +1,10 @@
 // Writing templates and data objects as text or as binary tokens.
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "dxfile.h"
 #include "xfile_model.h"
@@ -43,30 +45,175 @@ std::string GuidText(const GUID& id) {
   return text;
 }
 
-void AppendReal(std::string& out, double value, bool single) {
-  if (std::isnan(value)) {
-    out += "1.#QNAN0";
-    return;
+// Room for the text of any number.
+constexpr std::size_t kNumberText = 64;
+
+// Elements of an array that are written between two looks at the size of the
+// output.
+constexpr std::uint64_t kDrainEvery = 1024;
+
+// The text of a float or double at out, which has kNumberText chars of
+// room; returns its end.
+template <class Real>
+char* RealText(char* out, Real value) {
+  auto put = [](char* at, std::string_view text) { return std::copy(text.begin(), text.end(), at); };
+  if (std::isnan(value)) return put(out, "1.#QNAN0");
+  if (std::isinf(value)) return put(out, value < 0 ? "-1.#INF00" : "1.#INF00");
+  const bool small = std::abs(value) < 10000;
+  // A whole number below 10000 has no shorter text than its digits, which
+  // are quicker to make.
+  if (small && value == std::trunc(value)) {
+    if (std::signbit(value)) *out++ = '-';
+    return put(std::to_chars(out, out + kNumberText, static_cast<int>(std::abs(value))).ptr, ".0");
   }
-  if (std::isinf(value)) {
-    out += value < 0 ? "-1.#INF00" : "1.#INF00";
-    return;
-  }
-  char text[64];
-  auto result = single ? std::to_chars(text, text + sizeof(text), ToFloat(value))
-                       : std::to_chars(text, text + sizeof(text), value);
-  std::string_view written(text, static_cast<std::size_t>(result.ptr - text));
-  out += written;
-  // Keep the value a real number when read back.
-  if (written.find_first_of(".e") == std::string_view::npos) out += ".0";
+  char* end = std::to_chars(out, out + kNumberText, value).ptr;
+  // Keep the value a real number when read back (the shortest text of one
+  // that is not whole has a point or an exponent).
+  if (!small && std::none_of(out, end, [](char c) { return c == '.' || c == 'e'; })) end = put(end, ".0");
+  return end;
 }
 
 template <class T>
-T Load(const BYTE*& p) {
+T Load(const BYTE* at) {
   T value;
-  std::memcpy(&value, p, sizeof(T));
-  p += sizeof(T);
+  std::memcpy(&value, at, sizeof(T));
   return value;
+}
+
+// An integer of primitive p read at `at`, widened by its own sign.
+std::int64_t IntegerAt(Primitive p, const BYTE* at) {
+  switch (p) {
+    case Primitive::Word: return Load<WORD>(at);
+    case Primitive::Sword: return Load<SHORT>(at);
+    case Primitive::Dword: return Load<DWORD>(at);
+    case Primitive::Sdword: return Load<LONG>(at);
+    case Primitive::Char: return Load<signed char>(at);
+    default: return Load<unsigned char>(at);
+  }
+}
+
+// The text of a number of primitive p read at `at`, at out (kNumberText
+// chars of room); returns its end.
+char* NumberText(char* out, Primitive p, const BYTE* at) {
+  if (p == Primitive::Float) return RealText(out, Load<float>(at));
+  if (p == Primitive::Double) return RealText(out, Load<double>(at));
+  // 32-bit digits, the most common, are quicker to make as such.
+  if (p == Primitive::Dword) return std::to_chars(out, out + kNumberText, Load<DWORD>(at)).ptr;
+  return std::to_chars(out, out + kNumberText, IntegerAt(p, at)).ptr;
+}
+
+// A template of single numbers of one primitive (a vector, a colour): an
+// instance is written as its numbers, each ending with ';' in text.
+bool IsRecord(const Template& t) {
+  return t.run != Primitive::None && std::all_of(t.members.begin(), t.members.end(),
+                                                 [](const Member& m) { return !m.type && m.dimensions.empty(); });
+}
+
+// A template of numbers, arrays of numbers and single records (a face, an
+// indexed colour): an instance is written without going down into the
+// templates of its members.
+bool IsFlat(const Template& t) {
+  return std::all_of(t.members.begin(), t.members.end(), [](const Member& m) {
+    return m.type ? m.dimensions.empty() && IsRecord(*m.type) : !IsString(m.primitive);
+  });
+}
+
+// Text made in a buffer of its own and added to the output a piece at a
+// time; what is not flushed is dropped (a write that fails half-way).
+class TextPieces {
+ public:
+  explicit TextPieces(OutputBuffer& out) : m_out(out) {}
+  TextPieces(const TextPieces&) = delete;
+  TextPieces& operator=(const TextPieces&) = delete;
+
+  void Put(char c) {
+    Room(1);
+    *m_end++ = c;
+  }
+  void Spaces(int count) {
+    const auto n = static_cast<std::size_t>(count);
+    Room(n);
+    if (n > sizeof(m_text)) {
+      m_out.append(n, ' ');
+      return;
+    }
+    m_end = std::fill_n(m_end, n, ' ');
+  }
+  void Number(Primitive p, const BYTE* at) {
+    Room(kNumberText);
+    m_end = NumberText(m_end, p, at);
+  }
+  // n numbers of primitive p from `at`, each ending with ';' (a record).
+  void Record(Primitive p, const BYTE*& at, std::uint64_t n) {
+    for (std::uint64_t v = 0; v < n; ++v, at += PrimitiveSize(p)) {
+      Number(p, at);
+      Put(';');
+    }
+  }
+  // n numbers of primitive p from `at`, as the elements of an array:
+  // separated by ',', every 16th on a new line after `indent` spaces.
+  void Array(Primitive p, const BYTE*& at, std::uint64_t n, int indent) {
+    for (std::uint64_t v = 0; v < n; ++v, at += PrimitiveSize(p)) {
+      if (v > 0) Put(',');
+      if (v > 0 && v % 16 == 0) {
+        Put('\n');
+        Spaces(indent);
+      }
+      Number(p, at);
+    }
+  }
+  // Everything so far into the output.
+  void Flush() {
+    m_out.append(m_text, m_end);
+    m_end = m_text;
+  }
+
+ private:
+  void Room(std::size_t n) {
+    if (static_cast<std::size_t>(m_text + sizeof(m_text) - m_end) < n) Flush();
+  }
+
+  OutputBuffer& m_out;
+  char m_text[4096];
+  char* m_end = m_text;
+};
+
+void StoreDword(BYTE* out, DWORD value) {
+  out[0] = static_cast<BYTE>(value);
+  out[1] = static_cast<BYTE>(value >> 8);
+  out[2] = static_cast<BYTE>(value >> 16);
+  out[3] = static_cast<BYTE>(value >> 24);
+}
+
+// n numbers of primitive p read from `from`, as the values of a binary list
+// at out: integers as 32 bits, reals as floats.
+void ListNumbers(Primitive p, const BYTE* from, std::size_t n, BYTE* out) {
+  const std::size_t size = PrimitiveSize(p);
+  switch (p) {
+    case Primitive::Dword:
+    case Primitive::Sdword:
+      for (std::size_t i = 0; i < n; ++i) StoreDword(out + 4 * i, Load<DWORD>(from + 4 * i));
+      return;
+    case Primitive::Float:
+      // As a float goes through a double: a signalling NaN becomes quiet.
+      for (std::size_t i = 0; i < n; ++i) {
+        DWORD bits = Load<DWORD>(from + 4 * i);
+        if ((bits & 0x7f800000u) == 0x7f800000u && (bits & 0x007fffffu) != 0) bits |= 0x00400000u;
+        StoreDword(out + 4 * i, bits);
+      }
+      return;
+    case Primitive::Double:
+      for (std::size_t i = 0; i < n; ++i) {
+        const float value = ToFloat(Load<double>(from + size * i));
+        DWORD bits;
+        std::memcpy(&bits, &value, 4);
+        StoreDword(out + 4 * i, bits);
+      }
+      return;
+    default:
+      for (std::size_t i = 0; i < n; ++i) StoreDword(out + 4 * i, static_cast<DWORD>(IntegerAt(p, from + size * i)));
+      return;
+  }
 }
 
 }  // namespace
@@ -83,15 +230,15 @@ std::string Writer::Header(Encoding encoding, bool compressed) {
 }
 
 void Writer::Token(WORD token) {
-  FlushList();
+  EndList();
   m_out.push_back(static_cast<char>(token));
   m_out.push_back(static_cast<char>(token >> 8));
 }
 
 void Writer::Dword(DWORD value) {
-  char bytes[4] = {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
-                   static_cast<char>(value >> 24)};
-  m_out.append(bytes, 4);
+  BYTE bytes[4];
+  StoreDword(bytes, value);
+  m_out.append(reinterpret_cast<const char*>(bytes), 4);
 }
 
 void Writer::Name(std::string_view name) {
@@ -104,36 +251,46 @@ void Writer::Name(std::string_view name) {
   m_out += name;
 }
 
-void Writer::FlushList() {
-  if (m_list.empty()) return;
-  WORD token = m_listIsFloat ? kFloatList : kIntegerList;
-  m_out.push_back(static_cast<char>(token));
-  m_out.push_back(static_cast<char>(token >> 8));
-  Dword(static_cast<DWORD>(m_list.size()));
-  for (DWORD v : m_list) Dword(v);
-  m_list.clear();
+BYTE* Writer::ListValues(bool real, std::size_t n) {
+  if (m_list != kNoList && m_listIsFloat != real) EndList();
+  if (m_list == kNoList) {
+    m_list = m_out.size();
+    m_listIsFloat = real;
+    const WORD token = real ? kFloatList : kIntegerList;
+    m_out.push_back(static_cast<char>(token));
+    m_out.push_back(static_cast<char>(token >> 8));
+    Dword(0);
+  }
+  const std::size_t at = m_out.size();
+  m_out.resize(at + 4 * n);
+  return reinterpret_cast<BYTE*>(m_out.data() + at);
 }
 
-void Writer::ListInteger(DWORD value) {
-  if (m_listIsFloat) FlushList();
-  m_listIsFloat = false;
-  m_list.push_back(value);
-}
-
-void Writer::ListFloat(float value) {
-  if (!m_listIsFloat) FlushList();
-  m_listIsFloat = true;
-  DWORD bits;
-  std::memcpy(&bits, &value, 4);
-  m_list.push_back(bits);
+void Writer::EndList() {
+  if (m_list == kNoList) return;
+  const std::size_t values = (m_out.size() - m_list - 6) / 4;
+  StoreDword(reinterpret_cast<BYTE*>(m_out.data() + m_list + 2), static_cast<DWORD>(values));
+  m_list = kNoList;
 }
 
 HRESULT Writer::Drain() {
   constexpr std::size_t kDrainSize = std::size_t{1} << 20;
-  if (!m_sink || m_out.size() < kDrainSize) return S_OK;
-  HRESULT hr = m_sink(m_out);
-  m_out.clear();
+  // An open list stays, with what follows it, until its count is known.
+  const std::size_t ready = m_list == kNoList ? m_out.size() : m_list;
+  if (!m_sink || ready < kDrainSize) return S_OK;
+  HRESULT hr = m_sink(std::string_view(m_out).substr(0, ready));
+  m_out.erase(0, ready);
+  if (m_list != kNoList) m_list = 0;
   return hr;
+}
+
+void Writer::Number(Primitive p, const BYTE* at) {
+  if (m_encoding == Encoding::Binary) {
+    ListNumbers(p, at, 1, ListValues(IsReal(p), 1));
+    return;
+  }
+  char text[kNumberText];
+  m_out.append(text, NumberText(text, p, at));
 }
 
 void Writer::Indent(int indent) {
@@ -231,7 +388,7 @@ void Writer::WriteTemplate(const Template& t) {
 
 HRESULT Writer::WriteObject(const Node& node) {
   HRESULT hr = WriteObject(node, 0);
-  FlushList();
+  EndList();
   if (m_encoding == Encoding::Text) m_out += "\n";
   return hr;
 }
@@ -322,69 +479,178 @@ HRESULT Writer::WriteValues(const Template& t, const BYTE*& p, const BYTE* end, 
     const Member& m = t.members[i];
     std::uint64_t count = ElementCount(m, counts);
     if (top && text) Indent(indent);
-    for (std::uint64_t k = 0; k < count; ++k) {
-      RETURN_IF_FAILED(Drain());
-      if (k > 0 && text) {
-        m_out += ",";
-        if (m.type || k % 16 == 0) {
-          m_out += "\n";
-          if (top) Indent(indent);
-        }
-      }
-      if (m.type) {
-        RETURN_IF_FAILED(WriteValues(*m.type, p, end, 0));
-        continue;
-      }
-      std::size_t size = PrimitiveSize(m.primitive);
-      if (static_cast<std::size_t>(end - p) < size) return DXFILEERR_BADVALUE;
-      if (IsString(m.primitive)) {
-        const char* s = Load<const char*>(p);
-        std::string_view value = s ? std::string_view(s) : std::string_view();
-        if (text) {
-          if (value.find('"') != std::string_view::npos) return DXFILEERR_BADVALUE;
-          m_out += "\"";
-          m_out += value;
-          m_out += "\"";
-        } else {
-          Token(kString);
-          Dword(static_cast<DWORD>(value.size()));
-          m_out += value;
-          m_out.append({static_cast<char>(kSemicolon), 0});
-        }
-        continue;
-      }
-      if (IsReal(m.primitive)) {
-        double value = m.primitive == Primitive::Float ? Load<float>(p) : Load<double>(p);
-        if (text) {
-          AppendReal(m_out, value, m.primitive == Primitive::Float);
-        } else {
-          ListFloat(ToFloat(value));
-        }
-        continue;
-      }
-      std::int64_t value = 0;
-      switch (m.primitive) {
-        case Primitive::Word: value = Load<WORD>(p); break;
-        case Primitive::Sword: value = Load<SHORT>(p); break;
-        case Primitive::Dword: value = Load<DWORD>(p); break;
-        case Primitive::Sdword: value = Load<LONG>(p); break;
-        case Primitive::Char: value = Load<signed char>(p); break;
-        default: value = Load<unsigned char>(p); break;
-      }
-      if (m.dimensions.empty()) counts[i] = static_cast<DWORD>(value);
-      if (text) {
-        char digits[24];
-        const auto written = std::to_chars(digits, digits + sizeof(digits), value);
-        m_out.append(digits, static_cast<std::size_t>(written.ptr - digits));
-      } else {
-        ListInteger(static_cast<DWORD>(value));
-      }
-    }
+    const HRESULT numbers = WriteNumbers(m, count, p, end, indent);
+    if (FAILED(numbers)) return numbers;
+    if (numbers == S_FALSE) RETURN_IF_FAILED(WriteElements(m, count, p, end, indent, &counts[i]));
     if (text) {
       m_out += ";";
       if (top) m_out += "\n";
     }
   }
+  return S_OK;
+}
+
+HRESULT Writer::WriteElements(const Member& m, std::uint64_t count, const BYTE*& p, const BYTE* end, int indent,
+                              DWORD* value) {
+  if (m.type && IsFlat(*m.type)) return WriteFlat(*m.type, count, p, end, indent);
+  bool text = m_encoding == Encoding::Text;
+  bool top = indent > 0;
+  for (std::uint64_t k = 0; k < count; ++k) {
+    RETURN_IF_FAILED(Drain());
+    if (k > 0 && text) {
+      m_out += ",";
+      if (m.type || k % 16 == 0) {
+        m_out += "\n";
+        if (top) Indent(indent);
+      }
+    }
+    if (m.type) {
+      RETURN_IF_FAILED(WriteValues(*m.type, p, end, 0));
+      continue;
+    }
+    std::size_t size = PrimitiveSize(m.primitive);
+    if (static_cast<std::size_t>(end - p) < size) return DXFILEERR_BADVALUE;
+    if (IsString(m.primitive)) {
+      const char* s = Load<const char*>(p);
+      p += size;
+      std::string_view string = s ? std::string_view(s) : std::string_view();
+      if (text) {
+        if (string.find('"') != std::string_view::npos) return DXFILEERR_BADVALUE;
+        m_out += "\"";
+        m_out += string;
+        m_out += "\"";
+      } else {
+        Token(kString);
+        Dword(static_cast<DWORD>(string.size()));
+        m_out += string;
+        m_out.append({static_cast<char>(kSemicolon), 0});
+      }
+      continue;
+    }
+    if (IsInteger(m.primitive) && m.dimensions.empty()) *value = static_cast<DWORD>(IntegerAt(m.primitive, p));
+    Number(m.primitive, p);
+    p += size;
+  }
+  return S_OK;
+}
+
+HRESULT Writer::WriteNumbers(const Member& m, std::uint64_t count, const BYTE*& p, const BYTE* end, int indent) {
+  if (m.dimensions.empty()) return S_FALSE;
+  if (count == 0) return S_OK;
+  const Template* type = m.type.get();
+  const Primitive run = type ? type->run : m.primitive;
+  if (run == Primitive::None || IsString(run)) return S_FALSE;
+  bool text = m_encoding == Encoding::Text;
+  // In text, a member that is an array has its own separators.
+  if (text && type && !IsRecord(*type)) return S_FALSE;
+  const std::uint64_t each = type ? type->runValues : 1;
+  const std::size_t size = PrimitiveSize(run);
+  if (count > static_cast<std::size_t>(end - p) / size / each) return S_FALSE;
+  if (!text) {
+    const std::size_t values = static_cast<std::size_t>(count * each);
+    ListNumbers(run, p, values, ListValues(IsReal(run), values));
+    p += values * size;
+    return S_OK;
+  }
+  // The text goes to the sink every kDrainEvery elements, as it would
+  // element by element.
+  TextPieces pieces(m_out);
+  const int spaces = indent > 0 ? indent : 0;
+  if (!type) {
+    for (std::uint64_t done = 0; done < count; done += kDrainEvery) {
+      pieces.Flush();
+      RETURN_IF_FAILED(Drain());
+      if (done > 0) pieces.Put(',');
+      if (done > 0 && done % 16 == 0) {
+        pieces.Put('\n');
+        pieces.Spaces(spaces);
+      }
+      pieces.Array(run, p, std::min(count - done, kDrainEvery), spaces);
+    }
+    pieces.Flush();
+    return S_OK;
+  }
+  for (std::uint64_t k = 0; k < count; ++k) {
+    if (k % kDrainEvery == 0) {
+      pieces.Flush();
+      RETURN_IF_FAILED(Drain());
+    }
+    if (k > 0) {
+      pieces.Put(',');
+      pieces.Put('\n');
+      pieces.Spaces(spaces);
+    }
+    pieces.Record(run, p, each);
+  }
+  pieces.Flush();
+  return S_OK;
+}
+
+HRESULT Writer::WriteFlat(const Template& t, std::uint64_t count, const BYTE*& p, const BYTE* end, int indent) {
+  bool text = m_encoding == Encoding::Text;
+  const int spaces = indent > 0 ? indent : 0;
+  TextPieces pieces(m_out);
+  // Binary: numbers passed over but not yet listed, all of one primitive.
+  Primitive pending = Primitive::None;
+  const BYTE* pendingFrom = p;
+  std::size_t pendingCount = 0;
+  auto list = [&] {
+    if (pendingCount) ListNumbers(pending, pendingFrom, pendingCount, ListValues(IsReal(pending), pendingCount));
+    pendingCount = 0;
+  };
+  // What each member is, worked out once for all the elements.
+  struct SMember {
+    const Member* member;
+    Primitive primitive;
+    std::uint64_t size;
+    std::uint64_t values;  // of a record or a single number; 0: an array, counted in each element
+    bool counts;           // a single integer, which a later array may be sized by
+  };
+  std::vector<SMember> members;
+  members.reserve(t.members.size());
+  for (const Member& m : t.members) {
+    const bool single = m.dimensions.empty();
+    const Primitive primitive = m.type ? m.type->run : m.primitive;
+    const std::uint64_t values = m.type ? m.type->runValues : (single ? 1 : 0);
+    members.push_back({&m, primitive, PrimitiveSize(primitive), values, !m.type && single && IsInteger(primitive)});
+  }
+  // Each element sets the counts before the arrays that they size.
+  MemberValues counts(members.size());
+  for (std::uint64_t k = 0; k < count; ++k) {
+    if (k % kDrainEvery == 0) {
+      pieces.Flush();
+      RETURN_IF_FAILED(Drain());
+    }
+    if (k > 0 && text) {
+      pieces.Put(',');
+      pieces.Put('\n');
+      pieces.Spaces(spaces);
+    }
+    for (std::size_t i = 0; i < members.size(); ++i) {
+      const SMember& m = members[i];
+      const std::uint64_t n = m.values ? m.values : ElementCount(*m.member, counts);
+      if (n * m.size > static_cast<std::uint64_t>(end - p)) return DXFILEERR_BADVALUE;
+      if (m.counts) counts[i] = static_cast<DWORD>(IntegerAt(m.primitive, p));
+      if (text) {
+        if (m.member->type) {
+          pieces.Record(m.primitive, p, n);
+        } else {
+          pieces.Array(m.primitive, p, n, 0);
+        }
+        pieces.Put(';');
+        continue;
+      }
+      if (pendingCount && m.primitive != pending) list();
+      if (!pendingCount) {
+        pending = m.primitive;
+        pendingFrom = p;
+      }
+      pendingCount += static_cast<std::size_t>(n);
+      p += n * m.size;
+    }
+  }
+  pieces.Flush();
+  list();
   return S_OK;
 }
 

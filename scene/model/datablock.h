@@ -4,6 +4,7 @@
 // never reads outside its memory.
 #pragma once
 
+#include <largepages.h>
 #include <windows.h>
 
 #include <cstddef>
@@ -67,5 +68,6 @@ class CDataBlockWriter {
   DWORD GetSize() const { return static_cast<DWORD>(m_block.size()); }
 
  private:
-  std::vector<BYTE> m_block;
+  // A large block on large pages.
+  std::vector<BYTE, win32::LargePageAllocator<BYTE>> m_block;
 };

@@ -218,18 +218,14 @@ bool CMesh::Load(IDirectXFileData* data, DWORD size, BYTE* block, char* fileDire
 HRESULT CMesh::Save(IDirectXFileSaveObject* saveObject, IDirectXFileData** out, CDXThread* thread) {
   *out = nullptr;
   const bool saved = GuardedCall([&] {
-    CDataBlockWriter writer(12 * static_cast<size_t>(m_nVertices) + 8);
+    CDataBlockWriter writer(4 + 12 * static_cast<size_t>(m_nVertices) + MeshFacesBlockSize(m_faces, m_nFaces));
     writer.Write(m_nVertices);
     {
       CLockedBuffer<IDirect3DVertexBuffer8> locked(m_vertices, D3DLOCK_READONLY, "\nLock() failed.");
       const D3DVERTEX* vertices = locked.As<D3DVERTEX>();
       for (DWORD i = 0; i < m_nVertices; ++i) writer.WriteArray(&vertices[i].x, 3, sizeof(float));
     }
-    writer.Write(m_nFaces);
-    for (DWORD i = 0; i < m_nFaces; ++i) {
-      writer.Write(m_faces[i].GetFaceVertexCount());
-      writer.WriteArray(m_faces[i].GetFaceVertexIndices(), m_faces[i].GetFaceVertexCount(), sizeof(DWORD));
-    }
+    WriteMeshFaces(writer, m_faces, m_nFaces);
     *out = CreateSaveData(saveObject, writer.GetSize(), writer.GetData(),
                           "Error: IDirectXFileSaveObject::CreateDataObject() failed.");
     if (thread) {

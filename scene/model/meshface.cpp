@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <new>
 
+#include "datablock.h"
+
 void CIndexedColor::SetVertexColor(DWORD argb) {
   m_color.r = static_cast<float>((argb >> 16) & 0xFF) / 255.0f;
   m_color.g = static_cast<float>((argb >> 8) & 0xFF) / 255.0f;
@@ -25,4 +27,18 @@ DWORD* CMeshFace::ResizeFace(DWORD count) {
   }
   m_count = count;
   return GetFaceVertexIndices();
+}
+
+void WriteMeshFaces(CDataBlockWriter& writer, const CMeshFace* faces, DWORD count) {
+  writer.Write(count);
+  for (DWORD i = 0; i < count; ++i) {
+    writer.Write(faces[i].GetFaceVertexCount());
+    writer.WriteArray(faces[i].GetFaceVertexIndices(), faces[i].GetFaceVertexCount(), sizeof(DWORD));
+  }
+}
+
+size_t MeshFacesBlockSize(const CMeshFace* faces, DWORD count) {
+  size_t size = sizeof(DWORD);
+  for (DWORD i = 0; i < count; ++i) size += sizeof(DWORD) * (1 + static_cast<size_t>(faces[i].GetFaceVertexCount()));
+  return size;
 }

@@ -60,6 +60,8 @@ class CIndexedColor {
   D3DXCOLOR m_color;
 };
 
+class CDataBlockWriter;
+
 // One face: its corner count and the vertex (or normal) number of each corner.
 // Records are packed to 4 bytes, 20 a face: a mesh keeps one a face and its
 // normals another.
@@ -113,3 +115,9 @@ class CMeshFace {
 };
 #pragma pack(pop)
 static_assert(sizeof(CMeshFace) == 20);
+
+// Writes count faces as a face array of a data block: their count, then each
+// face's corner count and corners.
+void WriteMeshFaces(CDataBlockWriter& writer, const CMeshFace* faces, DWORD count);
+// The bytes WriteMeshFaces writes.
+size_t MeshFacesBlockSize(const CMeshFace* faces, DWORD count);

@@ -358,14 +358,10 @@ bool CMeshNormals::Load(IDirectXFileData* data, DWORD size, BYTE* block, char* f
 HRESULT CMeshNormals::Save(IDirectXFileSaveObject* saveObject, IDirectXFileData** out, CDXThread*) {
   *out = nullptr;
   const bool saved = GuardedCall([&] {
-    CDataBlockWriter writer(12 * static_cast<size_t>(m_nNormals) + 8);
+    CDataBlockWriter writer(4 + 12 * static_cast<size_t>(m_nNormals) + MeshFacesBlockSize(m_records, m_nFaceNormals));
     writer.Write(m_nNormals);
     writer.WriteArray(m_normals, m_nNormals, sizeof(D3DXVECTOR3));
-    writer.Write(m_nFaceNormals);
-    for (DWORD i = 0; i < m_nFaceNormals; ++i) {
-      writer.Write(m_records[i].GetFaceVertexCount());
-      writer.WriteArray(m_records[i].GetFaceVertexIndices(), m_records[i].GetFaceVertexCount(), sizeof(DWORD));
-    }
+    WriteMeshFaces(writer, m_records, m_nFaceNormals);
     *out = CreateSaveData(saveObject, writer.GetSize(), writer.GetData(),
                           "Error: IDirectXFileSaveObject::CreateDataObject failed in CMeshNormals::Save");
   });

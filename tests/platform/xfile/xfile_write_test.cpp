@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <set>
 #include <vector>
 
@@ -289,6 +290,110 @@ TEST_F(XFileWrite, ABlockShorterThanItsLayoutIsRefused) {
               c.expected)
         << c.what;
     EXPECT_EQ(data.get() != nullptr, c.expected == S_OK) << c.what;
+  }
+}
+
+// The written form of numbers, as other readers take it: in text, array
+// elements separated by ',' with a new line before every 16th, reals always
+// with a point or an exponent, the special reals in the form other writers
+// use; in binary, integers (words included) and reals in lists of their own
+// kind, a list's count first, a signalling NaN made quiet.
+TEST_F(XFileWrite, NumbersAreWrittenInTheirExactForms) {
+  // A block of 32-bit values, words and float bit patterns as given.
+  struct SBlock {
+    std::vector<BYTE> bytes;
+    SBlock& Dwords(std::initializer_list<DWORD> values) {
+      for (DWORD v : values) Add(&v, 4);
+      return *this;
+    }
+    SBlock& Words(std::initializer_list<WORD> values) {
+      for (WORD v : values) Add(&v, 2);
+      return *this;
+    }
+    SBlock& Floats(std::initializer_list<float> values) {
+      for (float v : values) Add(&v, 4);
+      return *this;
+    }
+    void Add(const void* value, size_t size) {
+      const BYTE* at = static_cast<const BYTE*>(value);
+      bytes.insert(bytes.end(), at, at + size);
+    }
+  };
+  // Binary tokens: a name, a brace, an integer or float list of 32-bit values.
+  auto name = [](const std::string& text) {
+    SBlock token;
+    token.Words({1}).Dwords({static_cast<DWORD>(text.size())}).Add(text.data(), text.size());
+    return std::string(token.bytes.begin(), token.bytes.end());
+  };
+  auto list = [](WORD kind, const SBlock& values) {
+    SBlock token;
+    token.Words({kind}).Dwords({static_cast<DWORD>(values.bytes.size() / 4)});
+    return std::string(token.bytes.begin(), token.bytes.end()) + std::string(values.bytes.begin(), values.bytes.end());
+  };
+  const std::string open("\x0a\x00", 2), close("\x0b\x00", 2);
+  const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+  DWORD signalling = 0x7f800001, quiet = 0x7fc00001;
+  float signallingNaN, quietNaN;
+  std::memcpy(&signallingNaN, &signalling, 4);
+  std::memcpy(&quietNaN, &quiet, 4);
+
+  // A 17-corner face, and 17 material indices: one line break in each.
+  SBlock mesh;
+  mesh.Dwords({2}).Floats({0.1f, -0.0f, 100000.0f, 1e-7f, 9999.0f, 10000.0f}).Dwords({2, 3, 0, 1, 0, 17});
+  for (DWORD i = 0; i < 17; ++i) mesh.Dwords({i % 2});
+  SBlock materials;
+  materials.Dwords({1, 17});
+  for (DWORD i = 0; i < 17; ++i) materials.Dwords({i});
+  SBlock wraps;
+  wraps.Dwords({2}).Words({1, 0, 0, 1});
+  SBlock colors;
+  colors.Dwords({2, 7}).Floats({nan, inf, -inf, 0.25f}).Dwords({8}).Floats({signallingNaN, 1, 0.5f, 2});
+  SBlock triangle;
+  triangle.Dwords({1}).Floats({1, 2, 3}).Dwords({1, 3, 0, 0, 0});
+
+  const struct {
+    const char* what;
+    const GUID* type;
+    SBlock block;
+    DXFILEFORMAT format;
+    std::string body;  // after the header
+  } cases[] = {
+      {"a mesh in text", &TID_D3DRMMesh, mesh, DXFILEFORMAT_TEXT,
+       "Mesh {\n 2;\n 0.1;-0.0;1e+05;,\n 1e-07;9999.0;10000.0;;\n 2;\n 3;0,1,0;,\n"
+       " 17;0,1,0,1,0,1,0,1,0,1,0,1,0,1,0,1,\n0;;\n}\n\n"},
+      {"a material list in text", &TID_D3DRMMeshMaterialList, materials, DXFILEFORMAT_TEXT,
+       "MeshMaterialList {\n 1;\n 17;\n 0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,\n 16;\n}\n\n"},
+      {"face wraps in text", &TID_D3DRMMeshFaceWraps, wraps, DXFILEFORMAT_TEXT,
+       "MeshFaceWraps {\n 2;\n 1;;0;;,\n 0;;1;;;\n}\n\n"},
+      {"special reals in text", &TID_D3DRMMeshVertexColors, colors, DXFILEFORMAT_TEXT,
+       "MeshVertexColors {\n 2;\n 7;1.#QNAN0;1.#INF00;-1.#INF00;0.25;;,\n 8;1.#QNAN0;1.0;0.5;2.0;;;\n}\n\n"},
+      {"a mesh in binary", &TID_D3DRMMesh, triangle, DXFILEFORMAT_BINARY,
+       name("Mesh") + open + list(6, SBlock().Dwords({1})) + list(7, SBlock().Floats({1, 2, 3})) +
+           list(6, SBlock().Dwords({1, 3, 0, 0, 0})) + close},
+      {"words in binary", &TID_D3DRMMeshFaceWraps, wraps, DXFILEFORMAT_BINARY,
+       name("MeshFaceWraps") + open + list(6, SBlock().Dwords({2, 1, 0, 0, 1})) + close},
+      {"colours in binary", &TID_D3DRMMeshVertexColors, colors, DXFILEFORMAT_BINARY,
+       name("MeshVertexColors") + open + list(6, SBlock().Dwords({2, 7})) +
+           list(7, SBlock().Floats({nan, inf, -inf, 0.25f})) + list(6, SBlock().Dwords({8})) +
+           list(7, SBlock().Floats({quietNaN, 1, 0.5f, 2})) + close},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = PathOf("numbers.x");
+    {
+      Com<IDirectXFileSaveObject> save;
+      ASSERT_EQ(m_file->CreateSaveObject(path.c_str(), c.format, &save), S_OK);
+      Com<IDirectXFileData> data;
+      ASSERT_EQ(save->CreateDataObject(*c.type, nullptr, nullptr, static_cast<DWORD>(c.block.bytes.size()),
+                                       const_cast<BYTE*>(c.block.bytes.data()), &data),
+                S_OK);
+      ASSERT_EQ(save->SaveData(data.get()), S_OK);
+      ASSERT_EQ(FinishXFileSave(save.get(), TRUE), S_OK);
+    }
+    const std::string file = FileContents(path);
+    const size_t header = c.format == DXFILEFORMAT_TEXT ? 17 : 16;
+    ASSERT_GE(file.size(), header);
+    EXPECT_EQ(file.substr(header), c.body);
   }
 }
 
