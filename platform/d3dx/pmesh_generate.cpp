@@ -25,6 +25,28 @@ double Dot(const Vec& a, const Vec& b) { return a.x * b.x + a.y * b.y + a.z * b.
 Vec Cross(const Vec& a, const Vec& b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
 double Norm2(const Vec& a) { return Dot(a, a); }
 
+// The squared distance from p to the triangle abc.
+double TriangleDistance2(const Vec& p, const Vec& a, const Vec& b, const Vec& c) {
+  const Vec ab = b - a, ac = c - a, ap = p - a;
+  const double d1 = Dot(ab, ap), d2 = Dot(ac, ap);
+  if (d1 <= 0 && d2 <= 0) return Norm2(ap);
+  const Vec bp = p - b;
+  const double d3 = Dot(ab, bp), d4 = Dot(ac, bp);
+  if (d3 >= 0 && d4 <= d3) return Norm2(bp);
+  const double vc = d1 * d4 - d3 * d2;
+  if (vc <= 0 && d1 >= 0 && d3 <= 0) return Norm2(ap - ab * (d1 / (d1 - d3)));
+  const Vec cp = p - c;
+  const double d5 = Dot(ab, cp), d6 = Dot(ac, cp);
+  if (d6 >= 0 && d5 <= d6) return Norm2(cp);
+  const double vb = d5 * d2 - d1 * d6;
+  if (vb <= 0 && d2 >= 0 && d6 <= 0) return Norm2(ap - ac * (d2 / (d2 - d6)));
+  const double va = d3 * d6 - d5 * d4;
+  if (va <= 0 && (d4 - d3) >= 0 && (d5 - d6) >= 0)
+    return Norm2(bp - (c - b) * ((d4 - d3) / ((d4 - d3) + (d5 - d6))));
+  const double den = 1.0 / (va + vb + vc);
+  return Norm2(ap - ab * (vb * den) - ac * (vc * den));
+}
+
 // The squared distance to a set of weighted planes, as x·Ax + 2b·x + c.
 struct Quadric {
   double a00 = 0, a01 = 0, a02 = 0, a11 = 0, a12 = 0, a22 = 0, b0 = 0, b1 = 0, b2 = 0, c = 0;
@@ -83,6 +105,15 @@ struct Quadric {
 };
 
 constexpr DWORD kNone = 0xFFFFFFFF;
+
+// The quadric averages the squared distances over its planes, so a thin fold
+// or spike of the source (two nearly parallel planes) lets a point slide far
+// along it for little error. A collapse therefore also costs at least this
+// share of the quadric's weight times the squared largest departure (the
+// farthest original point of either end from the new faces, or the new point
+// from the original faces of either end); smaller shares leave the fold tips
+// of the scans further from the level, larger ones raise the RMS error.
+constexpr double kDepartureShare = 0.125;
 
 // What a point may do: anything; move only along its two feature edges
 // (border, seam between wedges or between materials); nothing.
@@ -164,6 +195,9 @@ class Simplifier {
                 const std::vector<std::pair<DWORD, DWORD>>& map);
   void Interpolate(DWORD keep, DWORD gone, double t, BYTE* out) const;
   void CheckPoint(DWORD p) const;
+  // The squared largest departure of a collapse of r into k at x; where it
+  // is not above enough, it may stop at any value not above enough.
+  double Departure2(DWORD r, DWORD k, const Vec& x, double enough);
 
   const MeshData& m_in;
   D3DXATTRIBUTEWEIGHTS m_weights;
@@ -184,6 +218,11 @@ class Simplifier {
   std::vector<DWORD> m_version;
   std::vector<bool> m_dead, m_blocked;
   std::vector<float> m_pointWeight;
+  // The original points merged into each point, as a list through
+  // m_memberNext; their original positions and faces.
+  std::vector<DWORD> m_memberHead, m_memberTail, m_memberNext;
+  std::vector<Vec> m_origin;
+  std::vector<DWORD> m_originFaceStart, m_originFaces;
   // Marks of points met in a neighbourhood walk: those equal to m_stamp; and
   // a number for each marked point.
   std::vector<DWORD> m_mark, m_slot;
@@ -247,6 +286,7 @@ class Simplifier {
   std::vector<DWORD> m_scratchShared, m_scratchAround, m_scratchPush;
   std::vector<BYTE> m_scratchBytes;
   std::vector<FarCorner> m_scratchFar;
+  std::vector<Vec> m_scratchFan;
 };
 
 void Simplifier::Neighbours(DWORD p, std::vector<DWORD>* out) {
@@ -514,6 +554,16 @@ void Simplifier::Build(const DWORD* adjacency) {
                std::sqrt(areas[f] * meanArea));
     for (DWORD k = 0; k < 3; ++k) m_quadric[PointOfCorner(f, k)] += q;
   }
+  m_memberHead.resize(points);
+  std::iota(m_memberHead.begin(), m_memberHead.end(), 0);
+  m_memberTail = m_memberHead;
+  m_memberNext.assign(points, kNone);
+  m_origin = m_pos;
+  m_originFaceStart.assign(points + 1, 0);
+  for (DWORD p = 0; p < points; ++p)
+    m_originFaceStart[p + 1] = m_originFaceStart[p] + static_cast<DWORD>(m_faces[p].size());
+  m_originFaces.reserve(m_originFaceStart[points]);
+  for (DWORD p = 0; p < points; ++p) m_originFaces.insert(m_originFaces.end(), m_faces[p].begin(), m_faces[p].end());
   m_kind.resize(points);
   m_version.assign(points, 0);
   m_dead.assign(points, false);
@@ -773,6 +823,9 @@ void Simplifier::Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<DWOR
   m_removedVertexCount.push_back(gone);
 
   m_quadric[k] += m_quadric[r];
+  // r's original points pass to k.
+  m_memberNext[m_memberTail[k]] = m_memberHead[r];
+  m_memberTail[k] = m_memberTail[r];
   m_pointWeight[k] = std::max(m_pointWeight[k], m_pointWeight[r]);
   m_dead[r] = true;
   ++m_version[k];
@@ -803,6 +856,49 @@ void Simplifier::Collapse(DWORD r, DWORD k, const Vec& x, const std::vector<DWOR
   CheckPoint(k);
   for (DWORD n : around) CheckPoint(n);
 #endif
+}
+
+double Simplifier::Departure2(DWORD r, DWORD k, const Vec& x, double enough) {
+  // The faces around x after the collapse: those of r and of k off the edge.
+  std::vector<Vec>& fan = m_scratchFan;
+  fan.clear();
+  size_t kStart = 0;
+  for (DWORD side : {r, k}) {
+    kStart = fan.size();
+    for (DWORD f : m_faces[side]) {
+      if (FaceHas(f, side == r ? k : r)) continue;
+      for (DWORD i = 0; i < 3; ++i) {
+        const DWORD p = PointOfCorner(f, i);
+        fan.push_back((p == r || p == k) ? x : m_pos[p]);
+      }
+    }
+  }
+  double worst = 0;
+  for (DWORD end : {r, k})
+    for (DWORD o = m_memberHead[end]; o != kNone; o = m_memberNext[o]) {
+      // x is a corner of the new faces, so o is no farther from them.
+      // The faces of its own end first, where it most likely lies.
+      double best = Norm2(m_origin[o] - x);
+      const size_t first = end == r ? 0 : kStart;
+      for (size_t n = 0; n < fan.size() && best > enough; n += 3) {
+        const size_t i = (first + n) % fan.size();
+        best = std::min(best, TriangleDistance2(m_origin[o], fan[i], fan[i + 1], fan[i + 2]));
+      }
+      worst = std::max(worst, best);
+    }
+  // Likewise the original points are corners of their faces.
+  double best = std::numeric_limits<double>::max();
+  for (DWORD end : {r, k})
+    for (DWORD o = m_memberHead[end]; o != kNone && best > enough; o = m_memberNext[o])
+      best = std::min(best, Norm2(x - m_origin[o]));
+  for (DWORD end : {r, k})
+    for (DWORD o = m_memberHead[end]; o != kNone && best > enough; o = m_memberNext[o])
+      for (DWORD i = m_originFaceStart[o]; i < m_originFaceStart[o + 1] && best > enough; ++i) {
+        const DWORD* corners = m_in.indices.data() + 3 * static_cast<size_t>(m_originFaces[i]);
+        best = std::min(best, TriangleDistance2(x, m_origin[m_pointOf[corners[0]]], m_origin[m_pointOf[corners[1]]],
+                                                m_origin[m_pointOf[corners[2]]]));
+      }
+  return std::max(worst, best);
 }
 
 // The invariants of a living point: its faces are alive and hold it once,
@@ -853,6 +949,21 @@ void Simplifier::Run(DWORD minValue, DWORD options) {
         may = MayRemove(r, k, x, shared, &map);
       }
       if (may && FoldAllows(r, k, x) && LinkAllows(r, k, shared)) {
+        // A departure the quadric missed queues the edge again at its
+        // cost; then it comes back with that cost and passes here.
+        Quadric q = m_quadric[a];
+        q += m_quadric[b];
+        const double scale = kDepartureShare * q.Weight() * std::max(m_pointWeight[a], m_pointWeight[b]);
+        if (scale > 0) {
+          const double departure = scale * Departure2(r, k, x, top.cost / scale);
+          const float raised = static_cast<float>(std::min(departure, 1e37));
+          if (raised > top.cost) {
+            Candidate again = top;
+            again.cost = raised;
+            Push(again);
+            continue;
+          }
+        }
         Collapse(r, k, x, shared, map);
         done = true;
       }

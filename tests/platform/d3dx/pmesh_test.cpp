@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <array>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <utility>
 #include <vector>
@@ -349,4 +351,49 @@ TEST_F(PMesh, RefusesWhatItCannotSimplify) {
   ComRef<ID3DXPMesh> joined;
   EXPECT_EQ(D3DXGeneratePMesh(s.mesh.get(), nullptr, nullptr, nullptr, 1, D3DXMESHSIMP_FACE, &joined), D3D_OK);
   EXPECT_LE(joined->GetMinFaces(), 8u);
+}
+
+TEST_F(PMesh, AThinSpikeOutlastsTheWavesAroundIt) {
+  // Waves over the unit square, n × n quads, with a spike five cells high on
+  // one vertex. The planes of the spike's steep sides barely change as its
+  // tip sinks, so the tip must hold on by its distance, not by them.
+  constexpr int n = 16;
+  constexpr float height = 5.0f / n;
+  std::vector<D3DXVECTOR3> positions;
+  for (int j = 0; j <= n; ++j)
+    for (int i = 0; i <= n; ++i) {
+      const float x = static_cast<float>(i) / n, y = static_cast<float>(j) / n;
+      positions.push_back({x, y, 0.1f * std::sin(12.0f * x) * std::sin(9.0f * y)});
+    }
+  const DWORD tip = (n / 2) * (n + 1) + n / 2;
+  positions[tip].z += height;
+  std::vector<DWORD> indices;
+  for (int j = 0; j < n; ++j)
+    for (int i = 0; i < n; ++i) {
+      const DWORD a = j * (n + 1) + i, b = a + 1, c = a + n + 1, d = c + 1;
+      indices.insert(indices.end(), {a, b, c, b, d, c});
+    }
+  ComRef<ID3DXMesh> mesh(MakeMesh(m_device.get(), positions, indices));
+  ASSERT_TRUE(mesh);
+  ComRef<ID3DXPMesh> pmesh(Generate(mesh.get(), Adjacency(mesh.get()), 1));
+  ASSERT_TRUE(pmesh);
+  const UINT stride = D3DXGetFVFVertexSize(pmesh->GetFVF());
+  // Down to 16 of the 512 faces the tip stays on the level (the quadric alone
+  // lets it sink most of the way at 32).
+  for (DWORD faces : {128u, 32u, 16u}) {
+    pmesh->SetNumFaces(faces);
+    const Level level = Read(pmesh.get());
+    // The tip's distance to the level, from points spread over its faces.
+    float nearest = std::numeric_limits<float>::max();
+    for (const auto& [id, f] : ActiveFaces(level)) {
+      const D3DXVECTOR3 a = PositionOf(level, stride, f[0]), b = PositionOf(level, stride, f[1]),
+                        c = PositionOf(level, stride, f[2]);
+      for (int u = 0; u <= 16; ++u)
+        for (int v = 0; u + v <= 16; ++v) {
+          D3DXVECTOR3 d = a + (b - a) * (u / 16.0f) + (c - a) * (v / 16.0f) - positions[tip];
+          nearest = std::min(nearest, D3DXVec3Length(&d));
+        }
+    }
+    EXPECT_LT(nearest, 0.1f * height) << faces << " faces";
+  }
 }
