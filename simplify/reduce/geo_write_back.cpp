@@ -196,7 +196,7 @@ bool CGeoMesh::InitializeMesh(CMesh* target, CFrame*, IDirect3DDevice8*, REDUCTI
   auto faces = MakeFaces(active.indices);
   IDirect3DVertexBuffer8* vb = faces ? MakeVertexBuffer(device, active.vertices) : nullptr;
   if (!vb) return false;
-  // Every part is made: the lists go before the vertex groups and edge lines
+  // All the pieces are made: the lists go before the vertex groups and edge lines
   // take their room.
   active = SActiveMesh();
   target->SetMandatoryMembers(nVertices, vb, nFaces, faces.release());
