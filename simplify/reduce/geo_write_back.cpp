@@ -321,6 +321,11 @@ bool CGeoMesh::InitializeClone(CDXMesh* target, CFrame*, IDirect3DDevice8* devic
     if (FAILED(parts.mesh->LockAttributeBuffer(0, &ab))) throw "\nError: LockAttributeBuffer() failed.";
     std::memcpy(ab, attributes, nFaces * sizeof(DWORD));
     parts.mesh->UnlockAttributeBuffer();
+    // The mesh holds them now: the lists go before the adjacency, the sorting
+    // and any cleaning take their room.
+    ownedVertices.reset();
+    ownedIndices.reset();
+    ownedAttributes.reset();
 
     parts.adjacency = new DWORD[3 * static_cast<size_t>(parts.mesh->GetNumFaces())];
     if (FAILED(parts.mesh->GenerateAdjacency(0.0f, parts.adjacency))) throw "\nError: GenerateAdjacency() failed.";
