@@ -133,6 +133,13 @@ bool CBatchDocument::ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* optio
     return false;
   }
 
+  // The connectivity meshes are dropped once written back: their edges go
+  // before the written meshes take room.
+  for (POSITION pos = toGeo.GetStartPosition(); pos;) {
+    CXFileDataObject *source = nullptr, *copy = nullptr;
+    toGeo.GetNextAssoc(pos, source, copy);
+    if (IsBaseMeshOfType(copy, eBaseMeshTypeGeoMesh)) static_cast<CGeoMesh*>(copy)->ReleaseEdges();
+  }
   // Written back without the job, whose counters keep the reduced count,
   // into meshes of the kind that the scene was loaded with.
   auto reduced = std::make_unique<CFrame>();

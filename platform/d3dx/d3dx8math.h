@@ -11,6 +11,8 @@
 #include <d3d8types.h>
 #include <windows.h>
 
+#include <cmath>
+
 inline constexpr float D3DX_PI = 3.141592654f;
 inline constexpr float D3DX_1BYPI = 0.318309886f;
 
@@ -334,21 +336,40 @@ static_assert(sizeof(D3DXQUATERNION) == 16);
 static_assert(sizeof(D3DXPLANE) == 16);
 static_assert(sizeof(D3DXCOLOR) == 16);
 
-// 3D vectors.
-float D3DXVec3Length(const D3DXVECTOR3* v);
-float D3DXVec3LengthSq(const D3DXVECTOR3* v);
-float D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b);
-D3DXVECTOR3* D3DXVec3Cross(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b);
-D3DXVECTOR3* D3DXVec3Add(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b);
-D3DXVECTOR3* D3DXVec3Subtract(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b);
-D3DXVECTOR3* D3DXVec3Scale(D3DXVECTOR3* out, const D3DXVECTOR3* v, float s);
+// 3D vectors. The small ones are inline: the reduction calls them in its
+// innermost loops.
+inline float D3DXVec3LengthSq(const D3DXVECTOR3* v) { return v->x * v->x + v->y * v->y + v->z * v->z; }
+inline float D3DXVec3Length(const D3DXVECTOR3* v) { return std::sqrt(D3DXVec3LengthSq(v)); }
+inline float D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b) {
+  return a->x * b->x + a->y * b->y + a->z * b->z;
+}
+inline D3DXVECTOR3* D3DXVec3Cross(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b) {
+  *out = D3DXVECTOR3(a->y * b->z - a->z * b->y, a->z * b->x - a->x * b->z, a->x * b->y - a->y * b->x);
+  return out;
+}
+inline D3DXVECTOR3* D3DXVec3Add(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b) {
+  *out = *a + *b;
+  return out;
+}
+inline D3DXVECTOR3* D3DXVec3Subtract(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b) {
+  *out = *a - *b;
+  return out;
+}
+inline D3DXVECTOR3* D3DXVec3Scale(D3DXVECTOR3* out, const D3DXVECTOR3* v, float s) {
+  *out = *v * s;
+  return out;
+}
 // a + s · (b − a).
 D3DXVECTOR3* D3DXVec3Lerp(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b, float s);
 // Per component.
 D3DXVECTOR3* D3DXVec3Maximize(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b);
 D3DXVECTOR3* D3DXVec3Minimize(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b);
 // A zero vector stays zero.
-D3DXVECTOR3* D3DXVec3Normalize(D3DXVECTOR3* out, const D3DXVECTOR3* v);
+inline D3DXVECTOR3* D3DXVec3Normalize(D3DXVECTOR3* out, const D3DXVECTOR3* v) {
+  const float length = D3DXVec3Length(v);
+  *out = length == 0.0f ? D3DXVECTOR3() : *v / length;
+  return out;
+}
 // (x, y, z, 1) × m.
 D3DXVECTOR4* D3DXVec3Transform(D3DXVECTOR4* out, const D3DXVECTOR3* v, const D3DXMATRIX* m);
 // (x, y, z, 1) × m, divided by its w.

@@ -229,6 +229,10 @@ bool CGeoMesh::ReduceTrianglesCount(REDUCTIONOPTIONS* options, CDXThread* thread
   return true;
 }
 
+void CGeoMesh::ReleaseEdges() {
+  for (DWORD i = 0; i < m_dwMaterialsCount; ++i) m_pGeoMeshTriangles[i].ReleaseEdges();
+}
+
 const std::vector<CGeoVertex*>* CGeoMesh::GetCoincidentVertices(const D3DXVECTOR3& position) {
   if (m_dwMaterialsCount < 2) return nullptr;  // one group welds all its vertices
   if (!m_bCoincidentVerticesMapped) {

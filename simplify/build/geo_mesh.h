@@ -69,6 +69,10 @@ class CGeoMesh : public CBaseMesh {
 
   // Reduces the mesh in place, group after group.
   bool ReduceTrianglesCount(REDUCTIONOPTIONS* options, CDXThread* thread);
+  // Frees the edges of every group, which writing the mesh back does not
+  // read: for a mesh that is written back and dropped, not shown, walked or
+  // reduced again.
+  void ReleaseEdges();
   // The source vertices of every group that lie at position, when there are
   // more than one (as where two material groups meet), else NULL. Each group
   // welds its own vertices, so that the groups of a surface join only through

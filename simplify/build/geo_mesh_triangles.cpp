@@ -47,6 +47,11 @@ bool CGeoMeshTriangles::DestroyContent() {
   return true;
 }
 
+void CGeoMeshTriangles::ReleaseEdges() {
+  m_OriginalEdges.DestroyContent();
+  m_EdgesRM.DestroyContent();
+}
+
 bool CGeoMeshTriangles::Initialize3(DWORD, IDirect3DVertexBuffer8* vertices, DWORD nIndices, const DWORD* indices,
                                     const D3DXMATERIAL* material, IDirect3DTexture8* texture, CGeoMesh* mesh,
                                     DWORD groupIndex, REDUCTIONOPTIONS*, CDXThread* thread) {

@@ -86,6 +86,8 @@ class CGeoMeshTriangles {
                    CGeoMesh* mesh, DWORD groupIndex, CMaterial* material, EChildObjectType materialType,
                    REDUCTIONOPTIONS* options, CDXThread* thread);
   bool DestroyContent();
+  // Frees the edge pools, as CGeoMesh::ReleaseEdges.
+  void ReleaseEdges();
 
   // The vertex of a record: the welded one of its position, or a new one.
   // With made, a new vertex is counted there instead of reported to the job.

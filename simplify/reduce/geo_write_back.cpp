@@ -29,8 +29,21 @@ struct SActiveMesh {
   std::vector<DWORD> faceMaterials;  // the group of each face
 };
 
+// The elements of a pool still in the mesh, so that the lists written are
+// sized once.
+template <class Pool>
+size_t CountEnabled(const Pool& pool) {
+  size_t n = 0;
+  for (DWORD i = 0; i < pool.GetCurrentCount(); ++i) n += pool.GetAt(i)->IsDisabled() ? 0 : 1;
+  return n;
+}
+
 // Numbers the active vertices in output order; false on a stop request.
 bool CollectActiveVertices(CGeoMesh& geo, SActiveMesh& out, CDXThread* thread) {
+  size_t n = CountEnabled(*geo.GetGeoVertexArray());
+  for (DWORD g = 0; g < geo.GetMaterialsCount(); ++g)
+    n += CountEnabled(*geo.GetGeoMeshTriangles(g)->GetNewVerticesArray());
+  out.vertices.reserve(n);
   auto collect = [&](CGeoVertexArray* pool) {
     for (DWORD i = 0; i < pool->GetCurrentVerticesCount(); ++i) {
       if (thread && !thread->WaitForThreadPlayingEvent()) return false;
@@ -50,6 +63,13 @@ bool CollectActiveVertices(CGeoMesh& geo, SActiveMesh& out, CDXThread* thread) {
 }
 
 bool CollectActiveFaces(CGeoMesh& geo, SActiveMesh& out, CDXThread* thread) {
+  size_t n = 0;
+  for (DWORD g = 0; g < geo.GetMaterialsCount(); ++g) {
+    CGeoMeshTriangles* group = geo.GetGeoMeshTriangles(g);
+    n += CountEnabled(*group->GetNewFacesArray()) + CountEnabled(*group->GetOriginalFacesArray());
+  }
+  out.indices.reserve(3 * n);
+  out.faceMaterials.reserve(n);
   for (DWORD g = 0; g < geo.GetMaterialsCount(); ++g) {
     CGeoMeshTriangles* group = geo.GetGeoMeshTriangles(g);
     for (CGeoFacesArray* pool : {group->GetNewFacesArray(), group->GetOriginalFacesArray()})
@@ -176,6 +196,9 @@ bool CGeoMesh::InitializeMesh(CMesh* target, CFrame*, IDirect3DDevice8*, REDUCTI
   auto faces = MakeFaces(active.indices);
   IDirect3DVertexBuffer8* vb = faces ? MakeVertexBuffer(device, active.vertices) : nullptr;
   if (!vb) return false;
+  // All the pieces are made: the lists go before the vertex groups and edge lines
+  // take their room.
+  active = SActiveMesh();
   target->SetMandatoryMembers(nVertices, vb, nFaces, faces.release());
   target->AddChildObject(eOwnedChild, normals.release(), false);
   // A source drawn with its default material gets it again, not a list.
@@ -298,6 +321,11 @@ bool CGeoMesh::InitializeClone(CDXMesh* target, CFrame*, IDirect3DDevice8* devic
     if (FAILED(parts.mesh->LockAttributeBuffer(0, &ab))) throw "\nError: LockAttributeBuffer() failed.";
     std::memcpy(ab, attributes, nFaces * sizeof(DWORD));
     parts.mesh->UnlockAttributeBuffer();
+    // The mesh holds them now: the lists go before the adjacency, the sorting
+    // and any cleaning take their room.
+    ownedVertices.reset();
+    ownedIndices.reset();
+    ownedAttributes.reset();
 
     parts.adjacency = new DWORD[3 * static_cast<size_t>(parts.mesh->GetNumFaces())];
     if (FAILED(parts.mesh->GenerateAdjacency(0.0f, parts.adjacency))) throw "\nError: GenerateAdjacency() failed.";
