@@ -127,6 +127,13 @@ bool CBatchDocument::ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* optio
     skinned->DeleteContent(false);
   }
   job->SetInputTrianglesCount(job->GetCurrentThreadOutputTrianglesCount());
+  // Nothing shows the connectivity meshes: their vertex handles go before the
+  // reduction takes room.
+  for (POSITION pos = toGeo.GetStartPosition(); pos;) {
+    CXFileDataObject *source = nullptr, *copy = nullptr;
+    toGeo.GetNextAssoc(pos, source, copy);
+    if (IsBaseMeshOfType(copy, eBaseMeshTypeGeoMesh)) static_cast<CGeoMesh*>(copy)->DestroyHandles();
+  }
 
   if (!geoFrame->ReduceTrianglesCount(options, thread)) {
     m_failureText = "the reduction was stopped or failed";

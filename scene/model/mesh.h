@@ -3,8 +3,9 @@
 // normals, texture coordinates, vertex colours and face wraps are child data
 // objects. After loading, five preparation steps make it drawable: vertex
 // groups per material with their index buffers, edge-line buffers, vertex
-// normals, texture coordinates and the array of materials. The loader leaves
-// out the edge lines: a mesh builds them when it is first drawn with them.
+// normals, texture coordinates and the array of materials. The loader and the
+// reduction's write-back leave out the edge lines: a mesh builds them when it
+// is first drawn with them.
 #pragma once
 
 #include <d3d8.h>

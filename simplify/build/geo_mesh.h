@@ -73,6 +73,10 @@ class CGeoMesh : public CBaseMesh {
   // read: for a mesh that is written back and dropped, not shown, walked or
   // reduced again.
   void ReleaseEdges();
+  // Frees the vertex handles, which only show the vertices: for a mesh that
+  // is reduced and written back, never shown. The reduction then has no
+  // handle to update.
+  void DestroyHandles();
   // The source vertices of every group that lie at position, when there are
   // more than one (as where two material groups meet), else NULL. Each group
   // welds its own vertices, so that the groups of a surface join only through
@@ -181,7 +185,6 @@ class CGeoMesh : public CBaseMesh {
   // Builds every group on the unlit vertices, then the vertex handles.
   bool BuildGroups(DWORD nVertices, IDirect3DVertexBuffer8* vertices, std::vector<SGeoTrianglesSource>& groups,
                    REDUCTIONOPTIONS* options, CDXThread* thread);
-  void DestroyHandles();
   // Frees what the connectivity mesh owns, leaving the base content.
   void DestroyGeoContent();
 

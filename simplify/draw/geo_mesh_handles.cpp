@@ -100,11 +100,14 @@ bool CGeoMesh::CreateVerticesHandles(REDUCTIONOPTIONS* options, CDXThread* threa
 }
 
 void CGeoMesh::DestroyHandles() {
+  m_bVerticesHandlesCreated = false;
   SafeRelease(&m_pHandlesVB);
   SafeRelease(&m_pActiveHandlesIB);
-  m_OriginalHandlesMap.clear();
+  std::vector<CGeoVertex*>().swap(m_OriginalHandlesMap);
   SafeRelease(&m_pRemovedHandlesIB);
   SafeRelease(&m_pMidPointHandlesVB);
   SafeRelease(&m_pMidPointHandlesIB);
-  m_MidPointHandlesMap.clear();
+  std::vector<CGeoVertex*>().swap(m_MidPointHandlesMap);
+  m_dwHandlesVerticesCount = m_dwActiveHandlesIndicesCount = m_dwRemovedHandlesIndicesCount = 0;
+  m_dwMidPointHandlesVerticesCount = m_dwMidPointHandlesIndicesCount = 0;
 }

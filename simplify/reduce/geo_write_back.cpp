@@ -196,8 +196,8 @@ bool CGeoMesh::InitializeMesh(CMesh* target, CFrame*, IDirect3DDevice8*, REDUCTI
   auto faces = MakeFaces(active.indices);
   IDirect3DVertexBuffer8* vb = faces ? MakeVertexBuffer(device, active.vertices) : nullptr;
   if (!vb) return false;
-  // All the pieces are made: the lists go before the vertex groups and edge lines
-  // take their room.
+  // All the pieces are made: the lists go before the vertex groups take their
+  // room.
   active = SActiveMesh();
   target->SetMandatoryMembers(nVertices, vb, nFaces, faces.release());
   target->AddChildObject(eOwnedChild, normals.release(), false);
@@ -206,7 +206,7 @@ bool CGeoMesh::InitializeMesh(CMesh* target, CFrame*, IDirect3DDevice8*, REDUCTI
   if (coords) target->AddChildObject(eOwnedChild, coords.release(), false);
   if (!target->SetMaterialsArray() || FAILED(target->CreateMeshVerticesGroups(nullptr))) return false;
   target->ComputeBoundingObjects();
-  if (!target->CreateMeshEdgesLine(thread)) return false;
+  // The edge lines wait until the mesh is drawn with them (CMesh::Render).
   if (thread) {
     thread->IncreaseThreadOutputVerticesCount(nVertices);
     thread->IncreaseThreadOutputTrianglesCount(nFaces, 0.0f);

@@ -2,6 +2,7 @@
 // objects go, references, the material-count correction and a stopped load.
 #include <dx_doc.h>
 #include <dx_thread.h>
+#include <geo_mesh.h>
 #include <threads_manager.h>
 #include <xfiletemplates.h>
 
@@ -256,47 +257,56 @@ TEST_F(XFileLoadTest, AMaterialListThatClaimsMoreMaterialsThanItHoldsIsCorrected
   EXPECT_EQ(mesh->GetMaterialsCount(), 2u);
 }
 
+// A loaded mesh and the same mesh written back from its connectivity mesh,
+// as a reduction writes it, build their edge lines when first drawn with them.
 TEST_F(XFileLoadTest, AMeshBuildsItsEdgeLinesWhenFirstDrawnWithThem) {
   auto root = NewRoot();
   CXFileDataList world;
   ASSERT_TRUE(Load(Fixture("mesh_cube_two_materials.x"), root.get(), world));
-  auto* mesh = static_cast<CMesh*>(Received(root.get()).at(0));
-  ASSERT_EQ(mesh->GetMeshVerticesGroupCount(), 2u);
-  auto built = [&] {
-    std::vector<bool> ready;
-    for (DWORD m = 0; m < mesh->GetMeshVerticesGroupCount(); ++m)
-      ready.push_back(mesh->GetMeshVerticesGroup()[m].IsEdgesLineReady());
-    return ready;
-  };
-  EXPECT_EQ(built(), (std::vector<bool>{false, false})) << "none after the load";
+  auto* loaded = static_cast<CMesh*>(Received(root.get()).at(0));
+  CGeoMesh geo;
+  CMesh written;
+  ASSERT_TRUE(loaded->InitializeClone(&geo, nullptr, nullptr, nullptr));
+  ASSERT_TRUE(geo.InitializeMesh(&written, nullptr, nullptr, nullptr, nullptr));
+  for (CMesh* mesh : {loaded, &written}) {
+    SCOPED_TRACE(mesh == loaded ? "loaded" : "written back");
+    ASSERT_EQ(mesh->GetMeshVerticesGroupCount(), 2u);
+    auto built = [&] {
+      std::vector<bool> ready;
+      for (DWORD m = 0; m < mesh->GetMeshVerticesGroupCount(); ++m)
+        ready.push_back(mesh->GetMeshVerticesGroup()[m].IsEdgesLineReady());
+      return ready;
+    };
+    EXPECT_EQ(built(), (std::vector<bool>{false, false})) << "none before the first draw";
 
-  CDXDoc doc;
-  DISPLAYOPTIONS options{};
-  options.activeEdgesMaterial.Diffuse = {0.f, 0.f, 1.f, 1.f};
-  doc.SetDisplayOptions(options);
-  ASSERT_EQ(mesh->Render(Device(), 1, 0, &doc), S_OK);
-  EXPECT_EQ(built(), (std::vector<bool>{false, false})) << "none for a draw without edges";
+    CDXDoc doc;
+    DISPLAYOPTIONS options{};
+    options.activeEdgesMaterial.Diffuse = {0.f, 0.f, 1.f, 1.f};
+    doc.SetDisplayOptions(options);
+    ASSERT_EQ(mesh->Render(Device(), 1, 0, &doc), S_OK);
+    EXPECT_EQ(built(), (std::vector<bool>{false, false})) << "none for a draw without edges";
 
-  options.showActiveEdges = 1;
-  doc.SetDisplayOptions(options);
-  ASSERT_EQ(mesh->Render(Device(), 1, 0, &doc), S_OK);
-  ASSERT_EQ(built(), (std::vector<bool>{true, true}));
-  D3DMATERIAL8 drawn{};
-  Device()->GetMaterial(&drawn);
-  EXPECT_EQ(std::memcmp(&drawn, &options.activeEdgesMaterial, sizeof drawn), 0) << "the edges are drawn at once";
-  CMeshVerticesGroup& red = mesh->GetMeshVerticesGroup()[0];
-  EXPECT_EQ(red.GetEdgesLineVerticesCount(), 18u);
-  // Lifted radius / 400 off the cube's faces, as a build at load made them.
-  const std::vector<D3DVERTEX> lines = ReadVertices(red.GetEdgesLineVertexBuffer(0));
-  ASSERT_EQ(lines.size(), 18u);
-  for (const D3DVERTEX& v : lines)
-    EXPECT_NEAR(std::max({std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)}), 1.0f + mesh->GetRadiusFS() / 400.0f,
-                1e-6f);
+    options.showActiveEdges = 1;
+    doc.SetDisplayOptions(options);
+    ASSERT_EQ(mesh->Render(Device(), 1, 0, &doc), S_OK);
+    ASSERT_EQ(built(), (std::vector<bool>{true, true}));
+    D3DMATERIAL8 drawn{};
+    Device()->GetMaterial(&drawn);
+    EXPECT_EQ(std::memcmp(&drawn, &options.activeEdgesMaterial, sizeof drawn), 0) << "the edges are drawn at once";
+    CMeshVerticesGroup& red = mesh->GetMeshVerticesGroup()[0];
+    EXPECT_EQ(red.GetEdgesLineVerticesCount(), 18u);
+    // Lifted radius / 400 off the cube's faces, as a build at load made them.
+    const std::vector<D3DVERTEX> lines = ReadVertices(red.GetEdgesLineVertexBuffer(0));
+    ASSERT_EQ(lines.size(), 18u);
+    for (const D3DVERTEX& v : lines)
+      EXPECT_NEAR(std::max({std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)}), 1.0f + mesh->GetRadiusFS() / 400.0f,
+                  1e-6f);
 
-  // Later draws keep the lines built once.
-  IDirect3DVertexBuffer8* first = red.GetEdgesLineVertexBuffer(0);
-  ASSERT_EQ(mesh->Render(Device(), 1, 0, &doc), S_OK);
-  EXPECT_EQ(red.GetEdgesLineVertexBuffer(0), first);
+    // Later draws keep the lines built once.
+    IDirect3DVertexBuffer8* first = red.GetEdgesLineVertexBuffer(0);
+    ASSERT_EQ(mesh->Render(Device(), 1, 0, &doc), S_OK);
+    EXPECT_EQ(red.GetEdgesLineVertexBuffer(0), first);
+  }
 }
 
 // A document whose import waits until its job is stopped and then loads.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <set>
 #include <tuple>
 
@@ -123,6 +124,30 @@ TEST_F(WriteBackTest, ReducedSphereWritesItsActiveElements) {
   }
   ExpectUnitNormals(target);
   EXPECT_EQ(target.GetMeshTextureCoords(), nullptr);  // the source had none
+}
+
+// The vertex handles only show the vertices: a reduction after they are
+// freed, which has none to update, writes back the same mesh.
+TEST_F(WriteBackTest, ReductionWithoutVertexHandlesWritesTheSameMesh) {
+  std::vector<D3DVERTEX> vertices[2];
+  std::vector<DWORD> corners[2];
+  for (int handles = 0; handles < 2; ++handles) {
+    SCOPED_TRACE(handles ? "with handles" : "without handles");
+    CGeoMesh geo;
+    REDUCTIONOPTIONS options{};
+    ASSERT_NO_FATAL_FAILURE(ReduceTwoGroupSphere(geo, Device(), options, handles != 0));
+    EXPECT_EQ(geo.AreVerticesHandlesCreated(), handles != 0);
+    CMesh target;
+    ASSERT_TRUE(geo.InitializeMesh(&target, nullptr, nullptr, &options, nullptr));
+    vertices[handles] = ReadVertices(target.GetVertexBuffer());
+    for (DWORD f = 0; f < target.GetFacesCount(); ++f) {
+      const DWORD* v = target.GetFaces()[f].GetFaceVertexIndices();
+      corners[handles].insert(corners[handles].end(), v, v + 3);
+    }
+  }
+  ASSERT_EQ(vertices[0].size(), vertices[1].size());
+  EXPECT_EQ(std::memcmp(vertices[0].data(), vertices[1].data(), vertices[0].size() * sizeof(D3DVERTEX)), 0);
+  EXPECT_EQ(corners[0], corners[1]);
 }
 
 // A material that no face uses has an empty group, which the reduction
