@@ -4,6 +4,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -552,9 +553,9 @@ class BinaryLexer final : public Lexer<BinaryLexer> {
 
 // Appends values to a node's block by the template's layout. Budget bounds the
 // values and array elements one fill may produce. Arrays are sized before they
-// are filled, and arrays of numbers are read as runs straight into the block;
-// both give the block, the errors and the budget that value-by-value reading
-// gives.
+// are filled, and arrays of numbers, of faces and of IndexedColors are read
+// as runs straight into the block; both give the block, the errors and the
+// budget that value-by-value reading gives.
 template <class Source>
 class BlockFiller {
  public:
@@ -597,6 +598,15 @@ class BlockFiller {
       if (cost <= m_budget && values <= m_source.Remaining()) {
         m_budget -= cost;
         return Run(run, static_cast<std::size_t>(values));
+      }
+    }
+    // Instances that are a run a member (IndexedColors) store and cost what
+    // Single gives them one by one; the source must hold their bytes.
+    if (type && type->singleMembers && !type->singleValues && type->blockSize != Template::kVaries) {
+      const std::uint64_t cost = count * (1 + type->singleMembersCost);
+      if (cost <= m_budget && count <= m_source.Remaining() / type->blockSize) {
+        m_budget -= cost;
+        return Stored(Members(*type, static_cast<std::size_t>(count)));
       }
     }
     const std::size_t elementSize = type ? type->blockSize : PrimitiveSize(m.primitive);
@@ -668,6 +678,29 @@ class BlockFiller {
     HRESULT hr = m_source.ReadRun(p, n, block.data() + at);
     if (FAILED(hr)) block.resize(at);
     return hr;
+  }
+
+  // count instances of a singleMembers template, each a run a member,
+  // stored one after another.
+  HRESULT Members(const Template& type, std::size_t count) {
+    Bytes& block = m_node.block;
+    const std::size_t at = block.size();
+    block.resize(at + count * type.blockSize);
+    BYTE* out = block.data() + at;
+    for (std::size_t k = 0; k < count; ++k) {
+      for (const Member& member : type.members) {
+        const Template* values = member.type.get();
+        const Primitive p = values ? values->run : member.primitive;
+        const std::size_t n = values ? static_cast<std::size_t>(values->runValues) : 1;
+        const HRESULT hr = m_source.ReadRun(p, n, out);
+        if (FAILED(hr)) {
+          block.resize(at);
+          return hr;
+        }
+        out += n * PrimitiveSize(p);
+      }
+    }
+    return S_OK;
   }
 
   HRESULT Single(const Member& m, DWORD* count) {
@@ -792,8 +825,14 @@ class MemorySource {
   MemorySource(const BYTE* p, std::size_t size) : m_p(p), m_left(p ? size : 0) {}
 
   std::size_t Remaining() const { return m_left; }
-  // A block is read member by member.
-  std::size_t IntegersAhead(const BYTE**) const { return 0; }
+  // Every whole 32-bit value left, at *values: faces lie in a block as in a
+  // file's integer list (this platform stores them little-endian), so they
+  // are taken in runs the same way.
+  std::size_t IntegersAhead(const BYTE** values) const {
+    static_assert(std::endian::native == std::endian::little);
+    *values = m_p;
+    return m_left / sizeof(DWORD);
+  }
 
   HRESULT Read(Primitive p, Value& v) {
     bool read = false;
