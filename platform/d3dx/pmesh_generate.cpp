@@ -897,17 +897,25 @@ double Simplifier::Departure2(DWORD r, DWORD k, const Vec& x, double enough) {
   }
   // Likewise the original points are corners of their faces.
   const double stop = std::max(enough, worst);
+  // The faces of the original point nearest x first, where x most likely lies.
   double best = std::numeric_limits<double>::max();
+  DWORD nearest = kNone;
+  for (DWORD end : {r, k})
+    for (DWORD o = m_memberHead[end]; o != kNone && best > stop; o = m_memberNext[o]) {
+      const double d = Norm2(x - m_origin[o]);
+      if (d < best) best = d, nearest = o;
+    }
+  auto faces = [&](DWORD o) {
+    for (DWORD i = m_originFaceStart[o]; i < m_originFaceStart[o + 1] && best > stop; ++i) {
+      const DWORD* corners = m_in.indices.data() + 3 * static_cast<size_t>(m_originFaces[i]);
+      best = std::min(best, TriangleDistance2(x, m_origin[m_pointOf[corners[0]]], m_origin[m_pointOf[corners[1]]],
+                                              m_origin[m_pointOf[corners[2]]]));
+    }
+  };
+  if (nearest != kNone) faces(nearest);
   for (DWORD end : {r, k})
     for (DWORD o = m_memberHead[end]; o != kNone && best > stop; o = m_memberNext[o])
-      best = std::min(best, Norm2(x - m_origin[o]));
-  for (DWORD end : {r, k})
-    for (DWORD o = m_memberHead[end]; o != kNone && best > stop; o = m_memberNext[o])
-      for (DWORD i = m_originFaceStart[o]; i < m_originFaceStart[o + 1] && best > stop; ++i) {
-        const DWORD* corners = m_in.indices.data() + 3 * static_cast<size_t>(m_originFaces[i]);
-        best = std::min(best, TriangleDistance2(x, m_origin[m_pointOf[corners[0]]], m_origin[m_pointOf[corners[1]]],
-                                                m_origin[m_pointOf[corners[2]]]));
-      }
+      if (o != nearest) faces(o);
   return std::max(worst, best);
 }
 
