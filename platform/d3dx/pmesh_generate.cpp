@@ -873,31 +873,49 @@ double Simplifier::Departure2(DWORD r, DWORD k, const Vec& x, double enough) {
       }
     }
   }
+  // A distance at or below the largest so far cannot change the result, so
+  // every search stops there as well as at enough.
   double worst = 0;
-  for (DWORD end : {r, k})
+  for (DWORD end : {r, k}) {
+    // The faces of its own end first, where it most likely lies; after the
+    // first point, the face nearest the point before, as the points of an
+    // end lie close together.
+    size_t start = end == r ? 0 : kStart;
     for (DWORD o = m_memberHead[end]; o != kNone; o = m_memberNext[o]) {
       // x is a corner of the new faces, so o is no farther from them.
-      // The faces of its own end first, where it most likely lies.
+      const double stop = std::max(enough, worst);
       double best = Norm2(m_origin[o] - x);
-      const size_t first = end == r ? 0 : kStart;
-      for (size_t n = 0; n < fan.size() && best > enough; n += 3) {
-        const size_t i = (first + n) % fan.size();
-        best = std::min(best, TriangleDistance2(m_origin[o], fan[i], fan[i + 1], fan[i + 2]));
+      size_t nearest = start;
+      for (size_t n = 0; n < fan.size() && best > stop; n += 3) {
+        const size_t i = start + n < fan.size() ? start + n : start + n - fan.size();
+        const double d = TriangleDistance2(m_origin[o], fan[i], fan[i + 1], fan[i + 2]);
+        if (d < best) best = d, nearest = i;
       }
+      start = nearest;
       worst = std::max(worst, best);
     }
+  }
   // Likewise the original points are corners of their faces.
+  const double stop = std::max(enough, worst);
+  // The faces of the original point nearest x first, where x most likely lies.
   double best = std::numeric_limits<double>::max();
+  DWORD nearest = kNone;
   for (DWORD end : {r, k})
-    for (DWORD o = m_memberHead[end]; o != kNone && best > enough; o = m_memberNext[o])
-      best = std::min(best, Norm2(x - m_origin[o]));
+    for (DWORD o = m_memberHead[end]; o != kNone && best > stop; o = m_memberNext[o]) {
+      const double d = Norm2(x - m_origin[o]);
+      if (d < best) best = d, nearest = o;
+    }
+  auto faces = [&](DWORD o) {
+    for (DWORD i = m_originFaceStart[o]; i < m_originFaceStart[o + 1] && best > stop; ++i) {
+      const DWORD* corners = m_in.indices.data() + 3 * static_cast<size_t>(m_originFaces[i]);
+      best = std::min(best, TriangleDistance2(x, m_origin[m_pointOf[corners[0]]], m_origin[m_pointOf[corners[1]]],
+                                              m_origin[m_pointOf[corners[2]]]));
+    }
+  };
+  if (nearest != kNone) faces(nearest);
   for (DWORD end : {r, k})
-    for (DWORD o = m_memberHead[end]; o != kNone && best > enough; o = m_memberNext[o])
-      for (DWORD i = m_originFaceStart[o]; i < m_originFaceStart[o + 1] && best > enough; ++i) {
-        const DWORD* corners = m_in.indices.data() + 3 * static_cast<size_t>(m_originFaces[i]);
-        best = std::min(best, TriangleDistance2(x, m_origin[m_pointOf[corners[0]]], m_origin[m_pointOf[corners[1]]],
-                                                m_origin[m_pointOf[corners[2]]]));
-      }
+    for (DWORD o = m_memberHead[end]; o != kNone && best > stop; o = m_memberNext[o])
+      if (o != nearest) faces(o);
   return std::max(worst, best);
 }
 
