@@ -52,13 +52,15 @@ void CollectMeshes(CXFileDataObject* object, std::vector<SMeshPlace>& places) {
   }
 }
 
-// The connectivity copies of the skinned meshes of the conversion.
-std::vector<CGeoMesh*> SkinnedCopies(CDataObjectMap& toGeo) {
+// The connectivity copies of the conversion, or of its skinned meshes only.
+std::vector<CGeoMesh*> ConnectivityCopies(CDataObjectMap& toGeo, bool skinnedOnly) {
   std::vector<CGeoMesh*> copies;
   for (POSITION pos = toGeo.GetStartPosition(); pos;) {
     CXFileDataObject *source = nullptr, *copy = nullptr;
     toGeo.GetNextAssoc(pos, source, copy);
-    if (IsSceneMesh(source) && IsSkinned(source)) copies.push_back(static_cast<CGeoMesh*>(copy));
+    if (!IsBaseMeshOfType(copy, eBaseMeshTypeGeoMesh)) continue;
+    if (skinnedOnly && !(IsSceneMesh(source) && IsSkinned(source))) continue;
+    copies.push_back(static_cast<CGeoMesh*>(copy));
   }
   return copies;
 }
@@ -117,7 +119,7 @@ bool CBatchDocument::ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* optio
   std::atomic_thread_fence(std::memory_order_release);
   std::vector<SMeshPlace> places;
   CollectMeshes(frame, places);
-  for (CGeoMesh* skinned : SkinnedCopies(toGeo)) {
+  for (CGeoMesh* skinned : ConnectivityCopies(toGeo, true)) {
     DWORD triangles = 0;
     if (!CountTriangles(skinned, triangles, thread)) {
       m_failureText = "the reduction was stopped or failed";
@@ -129,11 +131,7 @@ bool CBatchDocument::ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* optio
   job->SetInputTrianglesCount(job->GetCurrentThreadOutputTrianglesCount());
   // Nothing shows the connectivity meshes: their vertex handles go before the
   // reduction takes room.
-  for (POSITION pos = toGeo.GetStartPosition(); pos;) {
-    CXFileDataObject *source = nullptr, *copy = nullptr;
-    toGeo.GetNextAssoc(pos, source, copy);
-    if (IsBaseMeshOfType(copy, eBaseMeshTypeGeoMesh)) static_cast<CGeoMesh*>(copy)->DestroyHandles();
-  }
+  for (CGeoMesh* geo : ConnectivityCopies(toGeo, false)) geo->DestroyHandles();
 
   if (!geoFrame->ReduceTrianglesCount(options, thread)) {
     m_failureText = "the reduction was stopped or failed";
@@ -142,11 +140,7 @@ bool CBatchDocument::ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* optio
 
   // The connectivity meshes are dropped once written back: their edges go
   // before the written meshes take room.
-  for (POSITION pos = toGeo.GetStartPosition(); pos;) {
-    CXFileDataObject *source = nullptr, *copy = nullptr;
-    toGeo.GetNextAssoc(pos, source, copy);
-    if (IsBaseMeshOfType(copy, eBaseMeshTypeGeoMesh)) static_cast<CGeoMesh*>(copy)->ReleaseEdges();
-  }
+  for (CGeoMesh* geo : ConnectivityCopies(toGeo, false)) geo->ReleaseEdges();
   // Written back without the job, whose counters keep the reduced count,
   // into meshes of the kind that the scene was loaded with.
   auto reduced = std::make_unique<CFrame>();
