@@ -13,15 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "batch_run.h"
 #include "other_readers.h"
 #include "temp_folder.h"
 
 namespace {
-
-bool Parse(std::vector<const char*> args, SBatchOptions& options, CString& error) {
-  args.insert(args.begin(), "vorever");
-  return ParseBatchArguments(static_cast<int>(args.size()), const_cast<char**>(args.data()), options, error);
-}
 
 TEST(BatchArguments, ReadTheFileTheExportAndTheFormat) {
   struct {
@@ -39,7 +35,7 @@ TEST(BatchArguments, ReadTheFileTheExportAndTheFormat) {
   for (const auto& c : cases) {
     SBatchOptions options;
     CString error;
-    ASSERT_TRUE(Parse(c.args, options, error)) << error;
+    ASSERT_TRUE(ParseBatchWords(c.args, options, error)) << error;
     EXPECT_EQ(options.input, c.input);
     EXPECT_EQ(options.output, c.output);
     EXPECT_EQ(options.format, c.format);
@@ -52,38 +48,19 @@ TEST(BatchArguments, RefuseWhatTheyDoNotKnow) {
            {"--batch", "a.x", "--verbose"}, {"--batch", "a.x", "--batch", "c.x"}, {"--batch", "a.x", "--export"}}) {
     SBatchOptions options;
     CString error;
-    EXPECT_FALSE(Parse(args, options, error));
+    EXPECT_FALSE(ParseBatchWords(args, options, error));
     EXPECT_FALSE(error.IsEmpty());
   }
 }
 
-// Standard output and standard error of one run.
-struct SRun {
-  int status;
-  std::string out, err;
-};
-
-std::string ReadAll(std::FILE* file) {
-  std::rewind(file);
-  std::string text;
-  char buffer[4096];
-  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
-  std::fclose(file);
-  return text;
-}
+using SRun = SBatchOutput;
 
 SRun RunBatchOn(const std::string& input, const std::string& output = "", DWORD format = 2) {
   SBatchOptions options;
   options.input = input.c_str();
   options.output = output.c_str();
   options.format = format;
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  SRun run;
-  run.status = RunBatch(options, out, err);
-  run.out = ReadAll(out);
-  run.err = ReadAll(err);
-  return run;
+  return RunBatchCapturing(options);
 }
 
 // The summary lines, without the timings.
@@ -218,11 +195,9 @@ TEST(BatchRun, ReducesA3dsFileAndSavesItAs3ds) {
   options.input = input.c_str();
   options.output = folder.Path("reduced.3ds").c_str();
   options.reducePercent = 50;
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  ASSERT_EQ(RunBatch(options, out, err), 0) << ReadAll(err);
-  const std::string summary = ReadAll(out);
-  ReadAll(err);
+  const SRun run = RunBatchCapturing(options);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string& summary = run.out;
   std::smatch before, after;
   ASSERT_TRUE(std::regex_search(summary, before, std::regex("\ntriangles: ([0-9]+)")));
   ASSERT_TRUE(std::regex_search(summary, after, std::regex("reduced triangles: ([0-9]+)")));
@@ -281,18 +256,14 @@ TEST_F(BatchRunFolder, TheExportFollowsLinksAndReplacesOnlyRegularFiles) {
     std::filesystem::create_directories(folder);
     std::ofstream(real) << "old content";
     std::filesystem::create_symlink("real.x", link);
-    std::vector<const char*> args = {"vorever", "--batch", input.c_str()};
+    std::vector<const char*> args = {"--batch", input.c_str()};
     args.insert(args.end(), c.exportArgs.begin(), c.exportArgs.end());
     SBatchOptions options;
     CString error;
-    ASSERT_TRUE(ParseBatchArguments(static_cast<int>(args.size()), const_cast<char**>(args.data()), options, error))
-        << error;
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    const int status = RunBatch(options, out, err);
-    const std::string errText = ReadAll(err);
-    ReadAll(out);
-    EXPECT_EQ(status, c.status) << errText;
+    ASSERT_TRUE(ParseBatchWords(args, options, error)) << error;
+    const SRun run = RunBatchCapturing(options);
+    const std::string& errText = run.err;
+    EXPECT_EQ(run.status, c.status) << errText;
     EXPECT_NE(errText.find(c.message), std::string::npos) << errText;
     EXPECT_TRUE(std::filesystem::is_directory(folder));
     EXPECT_TRUE(std::filesystem::is_symlink(link));
@@ -322,7 +293,7 @@ TEST(BatchUsage, ListsEveryOptionOfTheReadme) {
 
   std::FILE* file = std::tmpfile();
   PrintBatchUsage(file);
-  std::string usage = ReadAll(file);
+  std::string usage = ReadAllAndClose(file);
   usage = std::regex_replace(usage, std::regex("\\s+"), " ");
 
   const std::regex option("(--[a-z-]+)( [A-Za-z|]+)?");

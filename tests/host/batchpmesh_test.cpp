@@ -10,28 +10,24 @@
 #include <vector>
 
 #include "../scene/mesh_test_support.h"
+#include "batch_run.h"
 #include "geo_test_meshes.h"
 #include "temp_folder.h"
 
 namespace {
 
-bool Parse(std::vector<const char*> args, SBatchOptions& options, CString& error) {
-  args.insert(args.begin(), "vorever");
-  return ParseBatchArguments(static_cast<int>(args.size()), const_cast<char**>(args.data()), options, error);
-}
-
 TEST(BatchPMeshArguments, ReadThePercentAndRefuseWhatTheyCannotUse) {
   SBatchOptions options;
   CString error;
-  ASSERT_TRUE(Parse({"--batch", "a.x", "--pmesh", "25"}, options, error)) << error;
+  ASSERT_TRUE(ParseBatchWords({"--batch", "a.x", "--pmesh", "25"}, options, error)) << error;
   EXPECT_EQ(options.pmeshPercent, 25.0f);
-  ASSERT_TRUE(Parse({"--batch", "a.x"}, options, error));
+  ASSERT_TRUE(ParseBatchWords({"--batch", "a.x"}, options, error));
   EXPECT_LT(options.pmeshPercent, 0.0f);
   for (const auto& args : std::vector<std::vector<const char*>>{{"--batch", "a.x", "--pmesh", "101"},
                                                                 {"--batch", "a.x", "--pmesh", "ten"},
                                                                 {"--batch", "a.x", "--pmesh"},
                                                                 {"--batch", "a.x", "--pmesh", "5", "--reduce", "5"}}) {
-    EXPECT_FALSE(Parse(args, options, error)) << args.back();
+    EXPECT_FALSE(ParseBatchWords(args, options, error)) << args.back();
     EXPECT_FALSE(error.IsEmpty());
   }
 }
@@ -49,18 +45,13 @@ SBatchPMeshRun RunPMesh(const std::string& input, const std::string& output, flo
   options.output = output.c_str();
   options.format = 1;
   options.pmeshPercent = percent;
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
+  const SBatchOutput printed = RunBatchCapturing(options);
   SBatchPMeshRun run;
-  run.exitCode = RunBatch(options, out, err);
-  std::rewind(out);
-  char line[256];
-  while (std::fgets(line, sizeof line, out)) {
-    std::sscanf(line, "progressive full triangles: %u", &run.before);
-    std::sscanf(line, "progressive triangles: %u", &run.after);
+  run.exitCode = printed.status;
+  for (const std::string& line : Lines(printed.out)) {
+    std::sscanf(line.c_str(), "progressive full triangles: %u", &run.before);
+    std::sscanf(line.c_str(), "progressive triangles: %u", &run.after);
   }
-  std::fclose(out);
-  std::fclose(err);
   return run;
 }
 

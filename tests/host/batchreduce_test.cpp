@@ -15,22 +15,18 @@
 #include <vector>
 
 #include "../scene/mesh_test_support.h"
+#include "batch_run.h"
 #include "geo_test_meshes.h"
 #include "temp_folder.h"
 
 namespace {
 
-bool Parse(std::vector<const char*> args, SBatchOptions& options, CString& error) {
-  args.insert(args.begin(), "vorever");
-  return ParseBatchArguments(static_cast<int>(args.size()), const_cast<char**>(args.data()), options, error);
-}
-
 TEST(BatchReduceArguments, ReadThePercentAndTheLimits) {
   SBatchOptions options;
   CString error;
-  ASSERT_TRUE(Parse({"--batch", "a.x", "--reduce", "50", "--max-normal-angle", "10", "--max-area-change", "5",
-                     "--face-area-factor", "4", "--midpoint", "on"},
-                    options, error))
+  ASSERT_TRUE(ParseBatchWords({"--batch", "a.x", "--reduce", "50", "--max-normal-angle", "10", "--max-area-change", "5",
+                               "--face-area-factor", "4", "--midpoint", "on"},
+                              options, error))
       << error;
   const REDUCTIONOPTIONS reduction = BatchReductionOptions(options);
   EXPECT_EQ(reduction.reductionPercent, 50.0f);
@@ -38,7 +34,7 @@ TEST(BatchReduceArguments, ReadThePercentAndTheLimits) {
   EXPECT_EQ(reduction.maxAreaChangePercent, 5.0f);
   EXPECT_EQ(reduction.faceAreaFactor, 4.0f);
   EXPECT_EQ(reduction.allowMidpoint, 1u);
-  ASSERT_TRUE(Parse({"--batch", "a.x"}, options, error));
+  ASSERT_TRUE(ParseBatchWords({"--batch", "a.x"}, options, error));
   EXPECT_LT(options.reducePercent, 0.0f);
 }
 
@@ -52,7 +48,7 @@ TEST(BatchReduceArguments, RefuseWhatTheyCannotUse) {
                                                                 {"--batch", "a.x", "--max-normal-angle", "5"}}) {
     SBatchOptions options;
     CString error;
-    EXPECT_FALSE(Parse(args, options, error)) << args.back();
+    EXPECT_FALSE(ParseBatchWords(args, options, error)) << args.back();
     EXPECT_FALSE(error.IsEmpty());
   }
 }
@@ -117,19 +113,14 @@ SBatchReduction RunHalving(const std::string& input, const std::string& output, 
   options.format = 1;
   options.reducePercent = percent;
   options.maxNormalAngle = 10.0f;
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
+  const SBatchOutput printed = RunBatchCapturing(options);
   SBatchReduction run;
-  run.exitCode = RunBatch(options, out, err);
-  std::rewind(out);
-  char line[256];
-  while (std::fgets(line, sizeof line, out)) {
-    std::sscanf(line, "triangles: %u", &run.before);
-    std::sscanf(line, "reduced triangles: %u", &run.after);
-    run.timed = run.timed || std::string(line).rfind("reduce seconds: ", 0) == 0;
+  run.exitCode = printed.status;
+  for (const std::string& line : Lines(printed.out)) {
+    std::sscanf(line.c_str(), "triangles: %u", &run.before);
+    std::sscanf(line.c_str(), "reduced triangles: %u", &run.after);
+    run.timed = run.timed || line.rfind("reduce seconds: ", 0) == 0;
   }
-  std::fclose(out);
-  std::fclose(err);
   return run;
 }
 
