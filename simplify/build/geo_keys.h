@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "geo_half_edge.h"
 #include "geo_vertex.h"
 #include "largepages.h"
 
@@ -161,128 +162,101 @@ struct SGeoPointerHash {
   }
 };
 
-// The build's table of half edges under the same keys as CGeoHalfEdgeMap
-// (start and end vertex ids), but with one entry for both directions of a
-// pair of vertices: the two half edges of an edge share an entry, so that
-// entering a half edge and finding its mate look at one place, and the table
-// holds half as many entries.
+// The build's table of half edges, with the entries of CGeoHalfEdgeMap (a
+// half edge under its start and end vertex) but looked up by the vertices.
 //
-// An entry's place follows the lower vertex id of its pair, spread evenly
-// over the table (open addressing, linear probing): a build makes its
-// vertices in the order of its faces, so the faces it enters one after the
-// other look at neighbouring places, not at places all over the table.
-class CGeoHalfEdgePairTable {
+// The half edges entered for a pair of vertices, in either direction, are
+// listed at the pair's vertex of the lower id, by the source record that
+// vertex was made from (GetVerticesMapIndex), and chained through one DWORD
+// per half edge of the group's array: 4 bytes a half edge and 4 a record,
+// where a hash table takes 24 bytes a slot. A list holds the few edges of its
+// vertex; its half edges lie near one another, as the build makes a vertex's
+// faces one after the other, and an entry is told by the vertices of its half
+// edge, which lie beside it, so a look-up reads no vertex.
+//
+// Which direction an entry stands for is kept with it, as a half edge may be
+// entered under the reverse of its own (a mate of the same direction).
+class CGeoHalfEdgeLists {
  public:
-  // Room for as many pairs as half edges: each half edge makes at most one.
-  // The ids of the vertices that the half edges join are expected in
-  // [firstId, firstId + ids); other ids still work, they only cost probes.
-  CGeoHalfEdgePairTable(size_t halfEdges, DWORD firstId, DWORD ids)
-      : m_firstId(firstId), m_ids(std::max<DWORD>(ids, 1)) {
-    Rehash(std::bit_ceil(halfEdges / 2 + halfEdges / 8 + 16));
-  }
+  static constexpr DWORD kMaxHalfEdges = 0x7FFFFFFEu;
 
-  CGeoHalfEdge* Find(ULONGLONG key) const {
-    const SPair* pair = FindPair(PairKey(key));
-    return pair ? pair->h[Side(key)] : nullptr;
+  // For the half edges of the array halfEdges (kMaxHalfEdges at most) that join
+  // vertices made from nRecords source records.
+  CGeoHalfEdgeLists(CGeoHalfEdge* halfEdges, DWORD nHalfEdges, DWORD nRecords)
+      : m_halfEdges(halfEdges), m_first(nRecords), m_links(nHalfEdges) {}
+
+  // The half edge entered from start to end, or NULL.
+  CGeoHalfEdge* Find(const CGeoVertex* start, const CGeoVertex* end) const {
+    const SPlace place(start, end);
+    for (DWORD e = m_first[place.list]; e; e = m_links[e - 1] & kNext)
+      if (Matches(e, place)) return &m_halfEdges[e - 1];
+    return nullptr;
   }
-  // Enters h under key unless the key is taken; true when entered.
-  bool Add(ULONGLONG key, CGeoHalfEdge* h) {
-    if (8 * (m_count + 1) > 7 * m_pairs.size()) Rehash(2 * m_pairs.size());
-    const ULONGLONG pairKey = PairKey(key);
-    size_t i = Home(pairKey);
-    for (; m_pairs[i].key; i = (i + 1) & m_mask)
-      if (m_pairs[i].key == pairKey) break;
-    SPair& pair = m_pairs[i];
-    if (!pair.key) {
-      pair.key = pairKey;
-      ++m_count;
-    }
-    CGeoHalfEdge*& slot = pair.h[Side(key)];
-    if (slot) return false;
-    slot = h;
+  // Enters h from start to end unless that direction is taken; true when
+  // entered.
+  bool Add(const CGeoVertex* start, const CGeoVertex* end, CGeoHalfEdge* h) {
+    if (Find(start, end)) return false;
+    const SPlace place(start, end);
+    const DWORD e = static_cast<DWORD>(h - m_halfEdges) + 1;
+    ASSERT(e - 1 < m_links.size() && place.list < m_first.size());
+    m_links[e - 1] = (place.reversed ? kReversed : 0) | m_first[place.list];
+    m_first[place.list] = e;
     return true;
   }
-  // Takes the half edge under key out; a pair left empty leaves the table,
-  // and the entries after it in its run move back into place.
-  void Remove(ULONGLONG key) {
-    SPair* pair = FindPair(PairKey(key));
-    if (!pair) return;
-    pair->h[Side(key)] = nullptr;
-    if (pair->h[0] || pair->h[1]) return;
-    size_t i = static_cast<size_t>(pair - m_pairs.data());
-    for (size_t j = (i + 1) & m_mask; m_pairs[j].key; j = (j + 1) & m_mask) {
-      const size_t home = Home(m_pairs[j].key);
-      // Move j back to i unless its home lies cyclically in (i, j].
-      if (((j - home) & m_mask) >= ((j - i) & m_mask)) {
-        m_pairs[i] = m_pairs[j];
-        i = j;
+  // Takes out the half edge entered from start to end.
+  void Remove(const CGeoVertex* start, const CGeoVertex* end) {
+    const SPlace place(start, end);
+    for (DWORD* at = &m_first[place.list];;) {
+      const DWORD e = *at & kNext;
+      if (!e) return;
+      if (Matches(e, place)) {
+        *at = (*at & kReversed) | (m_links[e - 1] & kNext);
+        return;
       }
+      at = &m_links[e - 1];
     }
-    m_pairs[i] = {};
-    --m_count;
   }
   // Empties the table and releases its memory.
   void RemoveAll() {
-    CPairs().swap(m_pairs);
-    m_mask = 0;
-    m_count = 0;
+    CLinks().swap(m_first);
+    CLinks().swap(m_links);
   }
 
  private:
-  // Free while its key is 0: vertex ids start at 1.
-  struct SPair {
-    ULONGLONG key = 0;                        // (lower id, higher id)
-    CGeoHalfEdge* h[2] = {nullptr, nullptr};  // entered under (lower id, higher id), under (higher, lower)
+  // A link: the next entry of the list (an index into the half edges, plus
+  // one; zero ends the list), and whether its own entry is the pair's higher
+  // id to lower one.
+  static constexpr DWORD kNext = 0x7FFFFFFFu, kReversed = 0x80000000u;
+  // Zero-filled, and only touched where entries are made.
+  using CLinks = std::vector<DWORD, win32::LargePageAllocator<DWORD>>;
+
+  struct SPlace {
+    SPlace(const CGeoVertex* start, const CGeoVertex* end)
+        : reversed(start->GetVertexUniqueId() > end->GetVertexUniqueId()),
+          lower(reversed ? end : start),
+          higher(reversed ? start : end),
+          list(lower->GetVerticesMapIndex()) {}
+    bool reversed;
+    const CGeoVertex* lower;
+    const CGeoVertex* higher;
+    DWORD list;
   };
-  using CPairs = std::vector<SPair, win32::LargePageAllocator<SPair>>;
 
-  static ULONGLONG PairKey(ULONGLONG key) {
-    const ULONGLONG start = key >> 32, end = key & 0xFFFFFFFFull;
-    return start < end ? key : (end << 32) | start;
-  }
-  static int Side(ULONGLONG key) { return (key >> 32) < (key & 0xFFFFFFFFull) ? 0 : 1; }
-
-  size_t Home(ULONGLONG pairKey) const {
-    const ULONGLONG lower = static_cast<DWORD>((pairKey >> 32) - m_firstId);
-    return static_cast<size_t>((lower * m_step) >> 16) & m_mask;
-  }
-  const SPair* FindPair(ULONGLONG pairKey) const {
-    if (m_pairs.empty()) return nullptr;
-    for (size_t i = Home(pairKey);; i = (i + 1) & m_mask) {
-      const SPair& pair = m_pairs[i];
-      if (!pair.key) return nullptr;
-      if (pair.key == pairKey) return &pair;
-    }
-  }
-  SPair* FindPair(ULONGLONG pairKey) {
-    return const_cast<SPair*>(static_cast<const CGeoHalfEdgePairTable*>(this)->FindPair(pairKey));
-  }
-  void Rehash(size_t capacity) {
-    CPairs old(capacity);
-    old.swap(m_pairs);
-    m_mask = capacity - 1;
-    // Places per id, in 1/65536ths: the expected ids cover the table once.
-    m_step = (static_cast<ULONGLONG>(capacity) << 16) / m_ids;
-    m_count = 0;
-    for (const SPair& pair : old) {
-      if (!pair.key) continue;
-      size_t i = Home(pair.key);
-      while (m_pairs[i].key) i = (i + 1) & m_mask;
-      m_pairs[i] = pair;
-      ++m_count;
-    }
+  // Whether entry e stands for the place's pair and direction: its half edge
+  // joins the list's vertex to another, which must be the place's other one.
+  bool Matches(DWORD e, const SPlace& place) const {
+    if (((m_links[e - 1] & kReversed) != 0) != place.reversed) return false;
+    const CGeoHalfEdge& h = m_halfEdges[e - 1];
+    const CGeoVertex* start = h.GetStartVertex();
+    return start == place.lower ? h.GetEndVertex() == place.higher : start == place.higher;
   }
 
-  DWORD m_firstId;
-  DWORD m_ids;
-  ULONGLONG m_step = 0;
-  CPairs m_pairs;
-  size_t m_mask = 0;
-  size_t m_count = 0;
+  CGeoHalfEdge* m_halfEdges;
+  CLinks m_first;  // per record: the first entry of its list
+  CLinks m_links;  // per half edge: the link of its entry
 };
 
 using CGeoVertexMap = CGeoKeyTable<SGeoVertexKey, CGeoVertex, SGeoVertexKeyHash>;
-using CGeoHalfEdgeMap = CGeoKeyTable<ULONGLONG, CGeoHalfEdge, SGeoHalfEdgeKeyHash>;
 
 inline DWORD GetCoordinateKey(float f) {
   if (std::isnan(f)) return std::signbit(f) ? 0xFFC00000u : 0x7FC00000u;
@@ -298,3 +272,21 @@ inline SGeoVertexKey GetVertexKey4(const D3DVERTEX* v) { return GetPositionKey(D
 inline ULONGLONG GetHalfEdgeKey2(const CGeoVertex* start, const CGeoVertex* end) {
   return (static_cast<ULONGLONG>(start->GetVertexUniqueId()) << 32) | end->GetVertexUniqueId();
 }
+
+// The half edges of the reductions' attempts, by key; the build's steps look
+// them up by their vertices, as in CGeoHalfEdgeLists.
+class CGeoHalfEdgeMap : public CGeoKeyTable<ULONGLONG, CGeoHalfEdge, SGeoHalfEdgeKeyHash> {
+ public:
+  using CGeoKeyTable::Add;
+  using CGeoKeyTable::CGeoKeyTable;
+  using CGeoKeyTable::Find;
+  using CGeoKeyTable::Remove;
+
+  CGeoHalfEdge* Find(const CGeoVertex* start, const CGeoVertex* end) const {
+    return Find(GetHalfEdgeKey2(start, end));
+  }
+  bool Add(const CGeoVertex* start, const CGeoVertex* end, CGeoHalfEdge* h) {
+    return Add(GetHalfEdgeKey2(start, end), h);
+  }
+  void Remove(const CGeoVertex* start, const CGeoVertex* end) { Remove(GetHalfEdgeKey2(start, end)); }
+};

@@ -121,9 +121,9 @@ bool CGeoMeshTriangles::Initialize3(DWORD nVertices, IDirect3DVertexBuffer8* ver
 
 bool CGeoMeshTriangles::BuildTriangles(const D3DVERTEX* records, DWORD nRecords, DWORD nIndices,
                                        const DWORD* indices, CDXThread* thread) {
+  if (nIndices > CGeoHalfEdgeLists::kMaxHalfEdges) return false;
   CGeoVertexMap vertexMap(std::min(nRecords, nIndices));
-  // The group's vertices take the next ids, one per record at most.
-  CGeoHalfEdgePairTable halfEdgeMap(nIndices, CGeoVertex::GetUpcomingUniqueId(), std::min(nRecords, nIndices));
+  CGeoHalfEdgeLists halfEdgeMap(m_pHalfEdges, nIndices, nRecords);
   // The vertex of each record met so far: a record's position is looked up
   // in the vertex map once, not at every corner that names it. Zero-filled
   // memory that only the records of the group touch.
@@ -184,29 +184,31 @@ void CGeoMeshTriangles::CreateVertex(CGeoVertex*& vertex, const D3DVERTEX* recor
 
 namespace {
 
-// Enters h under its key, or under the reversed key when that is free (a
-// mate of the same direction); false when both are taken.
+// Enters h from its start to its end, or the other way when that is free (a
+// mate of the same direction: reversed tells); false when both are taken.
 template <class Map>
-bool AddEitherWay(CGeoHalfEdge* h, Map* map, ULONGLONG& key) {
+bool AddEitherWay(CGeoHalfEdge* h, Map* map, bool& reversed) {
   const CGeoVertex* start = h->GetStartVertex();
   const CGeoVertex* end = h->GetEndVertex();
-  for (ULONGLONG k : {GetHalfEdgeKey2(start, end), GetHalfEdgeKey2(end, start)}) {
-    if (map->Add(k, h)) {
-      key = k;
-      return true;
-    }
-  }
-  return false;
+  reversed = false;
+  if (map->Add(start, end, h)) return true;
+  reversed = true;
+  return map->Add(end, start, h);
 }
 
 }  // namespace
 
 template <class Map>
 bool CGeoMeshTriangles::AddFaceHalfEdges(CGeoHalfEdge* const h[3], Map* map) {
-  ULONGLONG keys[3];
+  bool reversed[3];
   for (int k = 0; k < 3; ++k) {
-    if (!AddEitherWay(h[k], map, keys[k])) {
-      while (k-- > 0) map->Remove(keys[k]);
+    if (!AddEitherWay(h[k], map, reversed[k])) {
+      while (k-- > 0) {
+        const CGeoVertex* start = h[k]->GetStartVertex();
+        const CGeoVertex* end = h[k]->GetEndVertex();
+        if (reversed[k]) std::swap(start, end);
+        map->Remove(start, end);
+      }
       return false;
     }
   }
@@ -269,7 +271,12 @@ bool CGeoMeshTriangles::CreateFaceRM2(CGeoVertex* a, CGeoVertex* b, CGeoVertex* 
 }
 
 bool CGeoMeshTriangles::AddHalfEdge2(CGeoHalfEdge* h, CGeoHalfEdgeMap* map, ULONGLONG& key) {
-  return AddEitherWay(h, map, key);
+  bool reversed = false;
+  if (!AddEitherWay(h, map, reversed)) return false;
+  const CGeoVertex* start = h->GetStartVertex();
+  const CGeoVertex* end = h->GetEndVertex();
+  key = reversed ? GetHalfEdgeKey2(end, start) : GetHalfEdgeKey2(start, end);
+  return true;
 }
 
 bool CGeoMeshTriangles::AddSurroundingHalfEdge(CGeoHalfEdge* h, CGeoHalfEdgeMap* map) {
@@ -290,8 +297,8 @@ template <class Map>
 CGeoHalfEdge* CGeoMeshTriangles::FindEntryAndMate(const CGeoHalfEdge* h, const Map* map, bool& entered) const {
   const CGeoVertex* start = h->GetStartVertex();
   const CGeoVertex* end = h->GetEndVertex();
-  CGeoHalfEdge* forward = map->Find(GetHalfEdgeKey2(start, end));
-  CGeoHalfEdge* reversed = map->Find(GetHalfEdgeKey2(end, start));
+  CGeoHalfEdge* forward = map->Find(start, end);
+  CGeoHalfEdge* reversed = map->Find(end, start);
   entered = forward == h || reversed == h;
   if (reversed && reversed != h) return reversed;
   return forward != h ? forward : nullptr;

@@ -258,8 +258,9 @@ class CGeoMeshTriangles {
   // The triangle loop of the build, with the vertex buffer locked.
   bool BuildTriangles(const D3DVERTEX* records, DWORD nRecords, DWORD nIndices, const DWORD* indices,
                       CDXThread* thread);
-  // The steps of the build and of a contraction on a table of half edges by
-  // key: CGeoHalfEdgeMap, or the build's CGeoHalfEdgePairTable.
+  // The steps of the build and of a contraction on a table of half edges,
+  // looked up by their vertices: CGeoHalfEdgeMap, or the build's
+  // CGeoHalfEdgeLists.
   //
   // A source face, as InitializeFaceWithHalfEdges2.
   template <class Map>
