@@ -87,6 +87,7 @@ REDUCTIONOPTIONS BatchReductionOptions(const SBatchOptions& options) {
   reduction.maxAreaChangePercent =
       options.maxAreaChangePercent >= 0 ? options.maxAreaChangePercent : settings.fMaxAreaChangePercent;
   reduction.faceAreaFactor = options.faceAreaFactor >= 0 ? options.faceAreaFactor : settings.fFaceAreaFactor;
+  reduction.noVertexHandles = 1;  // the batch never shows its connectivity meshes
   return reduction;
 }
 
@@ -129,9 +130,6 @@ bool CBatchDocument::ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* optio
     skinned->DeleteContent(false);
   }
   job->SetInputTrianglesCount(job->GetCurrentThreadOutputTrianglesCount());
-  // Nothing shows the connectivity meshes: their vertex handles go before the
-  // reduction takes room.
-  for (CGeoMesh* geo : ConnectivityCopies(toGeo, false)) geo->DestroyHandles();
 
   if (!geoFrame->ReduceTrianglesCount(options, thread)) {
     m_failureText = "the reduction was stopped or failed";

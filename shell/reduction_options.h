@@ -36,6 +36,9 @@ struct REDUCTIONOPTIONS {
   float pmeshPositionWeight;
   float pmeshSpecularWeight;
   float pmeshTextureWeight;
+  // Set by a caller that never shows the connectivity meshes it builds (the
+  // batch): their builds make no vertex handles.
+  DWORD noVertexHandles;
 };
 
 // FORMREDUCTIONOPTIONS: the reduction options form's record, exchanged with

@@ -6,6 +6,7 @@
 
 #include "dx_thread.h"
 #include "qorcommon.h"
+#include "reduction_options.h"
 
 CGeoMesh::CGeoMesh() { ClearContent(); }
 
@@ -197,7 +198,7 @@ bool CGeoMesh::BuildGroups(DWORD nVertices, IDirect3DVertexBuffer8* vertices,
       return false;
     std::vector<DWORD>().swap(group.indices);
   }
-  if (!CreateVerticesHandles(options, thread)) return false;
+  if (!(options && options->noVertexHandles) && !CreateVerticesHandles(options, thread)) return false;
   m_GeoVertexArray.FreeUnusedSpace();
   SetInitialized(true);
   return true;

@@ -56,11 +56,12 @@ inline void RunStopped(const std::function<void(CDXThread*)>& body) {
 // Builds a connectivity mesh of the test mesh, one group per material when
 // faceMaterials is given.
 inline bool BuildGeoMesh(CGeoMesh& geo, IDirect3DDevice8* device, const SGeoTestMesh& mesh,
-                         CDXThread* job = nullptr, const DWORD* faceMaterials = nullptr, DWORD nMaterials = 1) {
+                         CDXThread* job = nullptr, const DWORD* faceMaterials = nullptr, DWORD nMaterials = 1,
+                         REDUCTIONOPTIONS* options = nullptr) {
   ComRef<IDirect3DVertexBuffer8> vb(MakeVertexBuffer(device, mesh));
   return geo.Initialize2(static_cast<DWORD>(mesh.vertices.size()), vb.get(), static_cast<DWORD>(mesh.indices.size()),
                          mesh.indices.data(), faceMaterials, nMaterials, nullptr, nullptr, nullptr, nullptr, device,
-                         nullptr, job);
+                         options, job);
 }
 
 // What a built group holds, with its links checked on the way.

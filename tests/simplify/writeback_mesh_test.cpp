@@ -126,8 +126,8 @@ TEST_F(WriteBackTest, ReducedSphereWritesItsActiveElements) {
   EXPECT_EQ(target.GetMeshTextureCoords(), nullptr);  // the source had none
 }
 
-// The vertex handles only show the vertices: a reduction after they are
-// freed, which has none to update, writes back the same mesh.
+// The vertex handles only show the vertices: a reduction of a build that made
+// none (as the batch's), which has none to update, writes back the same mesh.
 TEST_F(WriteBackTest, ReductionWithoutVertexHandlesWritesTheSameMesh) {
   std::vector<D3DVERTEX> vertices[2];
   std::vector<DWORD> corners[2];
