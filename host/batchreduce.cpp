@@ -87,7 +87,7 @@ REDUCTIONOPTIONS BatchReductionOptions(const SBatchOptions& options) {
   reduction.maxAreaChangePercent =
       options.maxAreaChangePercent >= 0 ? options.maxAreaChangePercent : settings.fMaxAreaChangePercent;
   reduction.faceAreaFactor = options.faceAreaFactor >= 0 ? options.faceAreaFactor : settings.fFaceAreaFactor;
-  reduction.noVertexHandles = 1;  // the batch never shows its connectivity meshes
+  reduction.connectivityNeverShown = 1;  // the batch never shows its connectivity meshes
   return reduction;
 }
 

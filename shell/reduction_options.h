@@ -37,8 +37,8 @@ struct REDUCTIONOPTIONS {
   float pmeshSpecularWeight;
   float pmeshTextureWeight;
   // Set by a caller that never shows the connectivity meshes it builds (the
-  // batch): their builds make no vertex handles.
-  DWORD noVertexHandles;
+  // batch): they get no vertex handles and no lists of rendered triangles.
+  DWORD connectivityNeverShown;
 };
 
 // FORMREDUCTIONOPTIONS: the reduction options form's record, exchanged with

@@ -198,7 +198,7 @@ bool CGeoMesh::BuildGroups(DWORD nVertices, IDirect3DVertexBuffer8* vertices,
       return false;
     std::vector<DWORD>().swap(group.indices);
   }
-  if (!(options && options->noVertexHandles) && !CreateVerticesHandles(options, thread)) return false;
+  if (!(options && options->connectivityNeverShown) && !CreateVerticesHandles(options, thread)) return false;
   m_GeoVertexArray.FreeUnusedSpace();
   SetInitialized(true);
   return true;

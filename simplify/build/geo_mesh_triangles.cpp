@@ -12,6 +12,7 @@
 #include "material.h"
 #include "meshgroups.h"
 #include "qorcommon.h"
+#include "reduction_options.h"
 #include "texturefile.h"
 
 CGeoMeshTriangles::CGeoMeshTriangles() { ClearContent(); }
@@ -54,7 +55,7 @@ void CGeoMeshTriangles::ReleaseEdges() {
 
 bool CGeoMeshTriangles::Initialize3(DWORD, IDirect3DVertexBuffer8* vertices, DWORD nIndices, const DWORD* indices,
                                     const D3DXMATERIAL* material, IDirect3DTexture8* texture, CGeoMesh* mesh,
-                                    DWORD groupIndex, REDUCTIONOPTIONS*, CDXThread* thread) {
+                                    DWORD groupIndex, REDUCTIONOPTIONS* options, CDXThread* thread) {
   DestroyContent();
   m_pGeoMesh = mesh;
   m_dwGeoMeshTrianglesIndex = groupIndex;
@@ -75,7 +76,7 @@ bool CGeoMeshTriangles::Initialize3(DWORD, IDirect3DVertexBuffer8* vertices, DWO
   m_dwHalfEdgesCount = nIndices;
   m_pHalfEdges = static_cast<CGeoHalfEdge*>(AllocateGeoBlock(nIndices * sizeof(CGeoHalfEdge)));
   for (DWORD i = 0; i < nIndices; ++i) new (&m_pHalfEdges[i]) CGeoHalfEdge;
-  m_OriginalFaces.Initialize(nFaces);
+  m_OriginalFaces.Initialize(nFaces, !(options && options->connectivityNeverShown));
   m_OriginalEdges.Initialize(nFaces * 3);
 
   D3DVERTEXBUFFER_DESC desc;

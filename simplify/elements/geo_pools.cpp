@@ -27,9 +27,11 @@ void* AllocateGeoBlock(size_t bytes) {
 
 void FreeGeoBlock(void* block) { std::free(block); }
 
-bool CGeoFacesArray::Initialize(DWORD n) {
+bool CGeoFacesArray::Initialize(DWORD n, bool drawn) {
   DestroyContent();
   CGeoElementPool<CGeoFace>::Initialize(n);
+  m_bDrawn = drawn;
+  if (!drawn) return true;
   // Room only: the list is written as faces are handed out, and a reduction
   // pool's list stays shorter than its faces (the disabled ones leave it).
   m_TrianglesVertexIndices.reserve(3 * static_cast<size_t>(n));
@@ -46,6 +48,7 @@ void CGeoFacesArray::DestroyContent() {
 }
 
 CGeoFace* CGeoFacesArray::NewFace() {
+  if (!m_bDrawn) return NewElement();
   ++m_dwCurrentRenderedFacesCount;
   const size_t needed = 3 * static_cast<size_t>(m_dwCurrentRenderedFacesCount);
   if (m_TrianglesVertexIndices.size() < needed) m_TrianglesVertexIndices.resize(needed, 0);
@@ -55,6 +58,7 @@ CGeoFace* CGeoFacesArray::NewFace() {
 }
 
 void CGeoFacesArray::SetRenderedFacePosition(CGeoFace* face, DWORD position) {
+  if (!m_bDrawn) return;
   face->SetRenderedFacePosition(position);
   AddRenderFaceToMap(face);
 }
@@ -66,11 +70,13 @@ void CGeoFacesArray::AddRenderFaceToMap(CGeoFace* face) {
 }
 
 void CGeoFacesArray::SetRenderedFaceVertexIndices(CGeoFace* face) {
+  if (!m_bDrawn) return;
   DWORD* t = &m_TrianglesVertexIndices[3 * static_cast<size_t>(face->GetRenderedFacePosition())];
   face->GetTriangleVerticesIndex(&t[0], &t[1], &t[2]);
 }
 
 void CGeoFacesArray::EraseRenderedFace(CGeoFace* face) {
+  if (!m_bDrawn) return;
   const DWORD position = face->GetRenderedFacePosition();
   DWORD* t = &m_TrianglesVertexIndices[3 * static_cast<size_t>(position)];
   t[0] = t[1] = t[2] = 0;

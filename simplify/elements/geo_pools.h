@@ -169,10 +169,13 @@ class CGeoHalfEdgesArray : public CGeoElementPool<CGeoHalfEdge> {
 
 // The faces pool also keeps the list of rendered triangles: three vertex
 // indices per rendered face, at the face's rendered position. Indices and
-// positions are 32-bit, so meshes of any size render without wrapping.
+// positions are 32-bit, so meshes of any size render without wrapping. A
+// pool of a mesh that is never drawn keeps no list: its faces have no
+// rendered position, and the list's steps do nothing.
 class CGeoFacesArray : public CGeoElementPool<CGeoFace> {
  public:
-  bool Initialize(DWORD n);
+  bool Initialize(DWORD n, bool drawn = true);
+  bool IsDrawn() const { return m_bDrawn; }
   void DestroyContent();
 
   // Hands out a face at the last rendered position.
@@ -198,6 +201,7 @@ class CGeoFacesArray : public CGeoElementPool<CGeoFace> {
   void MoveRenderedFace(DWORD from, DWORD to);
 
  private:
+  bool m_bDrawn = true;
   std::vector<DWORD> m_TrianglesVertexIndices;
   DWORD m_dwCurrentRenderedFacesCount = 0;
   // Rendered position to face; positions are dense, so a plain array.

@@ -17,7 +17,7 @@ bool CGeoMeshTriangles::ReduceTrianglesCount(REDUCTIONOPTIONS* options, CDXThrea
   const DWORD nSourceFaces = m_OriginalFaces.GetCurrentFacesCount();
   if (nSourceFaces == 0) return true;
   // The pools of an earlier reduction stay: a second one goes on from there.
-  if (m_NewFaces.GetCurrentFacesCount() == 0) m_NewFaces.Initialize(nSourceFaces);
+  if (m_NewFaces.GetCurrentFacesCount() == 0) m_NewFaces.Initialize(nSourceFaces, m_OriginalFaces.IsDrawn());
   m_bReadyForRenderingRM = true;
   const DWORD nEdges = m_OriginalEdges.GetCurrentEdgesCount();
   // These two pools hand out the build's disabled elements too, before they

@@ -66,14 +66,15 @@ inline void SetUpReductionJob(CFrameReductionThread& job, CGeoMesh& geo) {
 // The reduced mesh that the write-back tests write: a 24 x 32 sphere in two
 // groups (every third face in the second), halved with midpoints allowed and
 // normals kept within 25 degrees. options receives the limits used. Without
-// handles, the build makes no vertex handles, as the batch's does.
+// handles, the build makes no vertex handles and no rendered triangle lists,
+// as the batch's does.
 inline void ReduceTwoGroupSphere(CGeoMesh& geo, IDirect3DDevice8* device, REDUCTIONOPTIONS& options,
                                  bool handles = true) {
   const SGeoTestMesh mesh = MakeSphereMesh(24, 32);
   std::vector<DWORD> materials(mesh.TrianglesCount());
   for (DWORD f = 0; f < materials.size(); ++f) materials[f] = f % 3 == 0;
   REDUCTIONOPTIONS build{};
-  build.noVertexHandles = handles ? 0 : 1;
+  build.connectivityNeverShown = handles ? 0 : 1;
   ASSERT_TRUE(BuildGeoMesh(geo, device, mesh, nullptr, materials.data(), 2, &build));
   CFrameReductionThread job;
   SetUpReductionJob(job, geo);
