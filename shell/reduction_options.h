@@ -37,7 +37,8 @@ struct REDUCTIONOPTIONS {
   float pmeshSpecularWeight;
   float pmeshTextureWeight;
   // Set by a caller that never shows the connectivity meshes it builds (the
-  // batch): they get no vertex handles and no lists of rendered triangles.
+  // batch): they keep nothing that only drawing reads (vertex handles, lists
+  // of rendered triangles, unlit vertices).
   DWORD connectivityNeverShown;
 };
 

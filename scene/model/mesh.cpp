@@ -494,6 +494,10 @@ bool CMesh::InitializeClone(CGeoMesh* target, CFrame* frame, REDUCTIONOPTIONS* o
   const DWORD* faceIndexes = list ? list->GetFaceMaterialIndices() : nullptr;
   const bool perFace = faceIndexes && list->GetFacesCount() == m_nFaces && list->GetMaterialsCount() > 0;
   std::vector<DWORD> indices, triangleMaterials;
+  size_t triangles = 0;
+  for (DWORD i = 0; i < m_nFaces; ++i) triangles += m_faces[i].GetTriangleIndicesCount() / 3;
+  indices.reserve(3 * triangles);
+  if (perFace) triangleMaterials.reserve(triangles);
   for (DWORD i = 0; i < m_nFaces; ++i) {
     const DWORD* v = m_faces[i].GetFaceVertexIndices();
     for (DWORD j = 2; j < m_faces[i].GetFaceVertexCount(); ++j) {

@@ -35,6 +35,7 @@ void CGeoMesh::ClearContent() {
   m_bTextureCoords = false;
   m_pDevice = nullptr;
   m_bCoincidentVerticesMapped = false;
+  m_bShown = true;
 }
 
 void CGeoMesh::DestroyGeoContent() {
@@ -69,6 +70,7 @@ bool CGeoMesh::Initialize2(DWORD nVertices, IDirect3DVertexBuffer8* vertices, DW
                            REDUCTIONOPTIONS* options, CDXThread* thread) {
   if (!DestroyContent() || !InitializeBase(name)) return false;
   m_pParentFrame = parent;
+  m_bShown = !(options && options->connectivityNeverShown);
   if (nIndices && !indices) return false;
   const DWORD nFaces = nIndices / 3;
   const DWORD nGroups = faceMaterials ? nMaterials : 1;
@@ -89,10 +91,11 @@ bool CGeoMesh::Initialize2(DWORD nVertices, IDirect3DVertexBuffer8* vertices, DW
       groups[faceMaterials[f]].indices.insert(groups[faceMaterials[f]].indices.end(), &indices[3 * f],
                                               &indices[3 * f + 3]);
   } else {
-    groups[0].indices.assign(indices, indices + 3 * static_cast<size_t>(nFaces));
+    groups[0].borrowed = indices;
+    groups[0].borrowedCount = 3 * static_cast<size_t>(nFaces);
   }
   if (!InitializeUnlitVertices(nVertices, vertices, device)) return false;
-  ComputeBoundingObjects();
+  ComputeBoundingObjects(vertices);
   return BuildGroups(nVertices, vertices, groups, options, thread);
 }
 
@@ -115,6 +118,7 @@ bool CGeoMesh::Initialize2(ID3DXMesh* mesh, DWORD* adjacency, DWORD nMaterials, 
                            IDirect3DDevice8* device, REDUCTIONOPTIONS* options, CDXThread* thread) {
   if (!DestroyContent() || !InitializeBase(name)) return false;
   m_pParentFrame = parent;
+  m_bShown = !(options && options->connectivityNeverShown);
   SD3DXBuildResources held;
   try {
     if (!mesh) throw "\nError: NULL mesh.";
@@ -142,7 +146,7 @@ bool CGeoMesh::Initialize2(ID3DXMesh* mesh, DWORD* adjacency, DWORD nMaterials, 
       GetBoundingBox()->Initialize(box->GetMinFS(), box->GetMaxFS(), false);
       GetBoundingSphere()->Initialize(sphere->GetRadiusFS(), sphere->GetCenterFS());
     } else {
-      ComputeBoundingObjects();
+      ComputeBoundingObjects(held.vertices);
     }
     std::vector<SGeoTrianglesSource> groups;
     if (!CreateMaterialTrianglesGroups2(work, nMaterials, materials, textures, nRanges, table.data(), groups))
@@ -192,21 +196,21 @@ bool CGeoMesh::BuildGroups(DWORD nVertices, IDirect3DVertexBuffer8* vertices,
   for (DWORD i = 0; i < m_dwMaterialsCount; ++i) {
     if (thread && !thread->WaitForThreadPlayingEvent()) return false;
     SGeoTrianglesSource& group = groups[i];
-    if (!m_pGeoMeshTriangles[i].Initialize3(nVertices, vertices, static_cast<DWORD>(group.indices.size()),
-                                            group.indices.data(), group.material, group.texture, this, i, options,
+    if (!m_pGeoMeshTriangles[i].Initialize3(nVertices, vertices, static_cast<DWORD>(group.CornersCount()),
+                                            group.Corners(), group.material, group.texture, this, i, options,
                                             thread))
       return false;
     std::vector<DWORD>().swap(group.indices);
   }
-  if (!(options && options->connectivityNeverShown) && !CreateVerticesHandles(options, thread)) return false;
+  if (m_bShown && !CreateVerticesHandles(options, thread)) return false;
   m_GeoVertexArray.FreeUnusedSpace();
   SetInitialized(true);
   return true;
 }
 
-bool CGeoMesh::ComputeBoundingObjects() {
+bool CGeoMesh::ComputeBoundingObjects(IDirect3DVertexBuffer8* vertices) {
   D3DXVECTOR3 min, max, corners[8];
-  if (!ComputeBoundingBoxD3DVertexVB(m_pUnlitVB, &min, &max, corners)) return false;
+  if (!ComputeBoundingBoxD3DVertexVB(m_pUnlitVB ? m_pUnlitVB : vertices, &min, &max, corners)) return false;
   GetBoundingBox()->Initialize(&min, &max, corners, false);
   GetBoundingBox()->ComputeBoundingSphere(GetBoundingSphere(), false);
   return true;

@@ -24,9 +24,14 @@ class CMesh;
 
 // The triangles of one material group, before its connectivity is built.
 struct SGeoTrianglesSource {
-  std::vector<DWORD> indices;
+  std::vector<DWORD> indices;       // the corners, three a triangle, as the build sorted them
+  const DWORD* borrowed = nullptr;  // or the caller's, read in place (one group)
+  size_t borrowedCount = 0;
   const D3DXMATERIAL* material = nullptr;
   IDirect3DTexture8* texture = nullptr;
+
+  const DWORD* Corners() const { return borrowed ? borrowed : indices.data(); }
+  size_t CornersCount() const { return borrowed ? borrowedCount : indices.size(); }
 };
 
 // A frame holds it as a base mesh of kind eBaseMeshTypeGeoMesh; its name,
@@ -65,7 +70,8 @@ class CGeoMesh : public CBaseMesh {
   // could not be destroyed.
   bool DestroyContent();
   void DestroyVertices();
-  bool ComputeBoundingObjects();
+  // The bounds of the vertex buffer of the build.
+  bool ComputeBoundingObjects(IDirect3DVertexBuffer8* vertices);
 
   // Reduces the mesh in place, group after group.
   bool ReduceTrianglesCount(REDUCTIONOPTIONS* options, CDXThread* thread);
@@ -179,6 +185,8 @@ class CGeoMesh : public CBaseMesh {
   // Names the mesh (made unique without a name), with zero-size bounds; the
   // mesh counts as initialised only once its build is complete.
   bool InitializeBase(char* name);
+  // Copies the source records that draw the mesh; a mesh never shown keeps
+  // none.
   bool InitializeUnlitVertices(DWORD count, IDirect3DVertexBuffer8* source, IDirect3DDevice8* device);
 
  private:
@@ -218,4 +226,8 @@ class CGeoMesh : public CBaseMesh {
   // The positions of more than one source vertex, mapped on first use.
   std::unordered_map<SGeoVertexKey, std::vector<CGeoVertex*>, SGeoVertexKeyHash> m_CoincidentVertices;
   bool m_bCoincidentVerticesMapped;
+  // False for a mesh built for a caller that never shows it
+  // (REDUCTIONOPTIONS::connectivityNeverShown): it keeps nothing that only
+  // drawing reads.
+  bool m_bShown;
 };

@@ -22,6 +22,7 @@ bool CGeoMesh::InitializeUnlitVertices(DWORD count, IDirect3DVertexBuffer8* sour
   m_dwUnlitVerticesCount = count;
   D3DVERTEXBUFFER_DESC desc;
   if (!source || FAILED(source->GetDesc(&desc)) || desc.Size / sizeof(D3DVERTEX) < count) return false;
+  if (!m_bShown) return true;
   if (!CreateUnlitVerticesBuffer(count, m_pUnlitVB)) return false;
   BYTE* to = nullptr;
   BYTE* from = nullptr;
@@ -41,6 +42,7 @@ bool CGeoMesh::InitializeUnlitVertices(DWORD count, IDirect3DVertexBuffer8* sour
 }
 
 bool CGeoMesh::SetUnlitVertexPosition(DWORD index, const D3DXVECTOR3* position) {
+  if (!m_bShown) return true;  // nothing draws the mesh
   BYTE* data = nullptr;
   if (!m_pUnlitVB || index >= m_dwUnlitVerticesCount || FAILED(m_pUnlitVB->Lock(0, 0, &data, 0))) return false;
   D3DVERTEX& v = reinterpret_cast<D3DVERTEX*>(data)[index];

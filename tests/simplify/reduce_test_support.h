@@ -66,8 +66,8 @@ inline void SetUpReductionJob(CFrameReductionThread& job, CGeoMesh& geo) {
 // The reduced mesh that the write-back tests write: a 24 x 32 sphere in two
 // groups (every third face in the second), halved with midpoints allowed and
 // normals kept within 25 degrees. options receives the limits used. Without
-// handles, the build makes no vertex handles and no rendered triangle lists,
-// as the batch's does.
+// handles, the build keeps nothing for drawing (no vertex handles, rendered
+// triangle lists or unlit vertices), as the batch's does.
 inline void ReduceTwoGroupSphere(CGeoMesh& geo, IDirect3DDevice8* device, REDUCTIONOPTIONS& options,
                                  bool handles = true) {
   const SGeoTestMesh mesh = MakeSphereMesh(24, 32);

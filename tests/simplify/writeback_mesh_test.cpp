@@ -126,9 +126,9 @@ TEST_F(WriteBackTest, ReducedSphereWritesItsActiveElements) {
   EXPECT_EQ(target.GetMeshTextureCoords(), nullptr);  // the source had none
 }
 
-// The vertex handles and the rendered triangle lists only show the mesh: a
-// reduction of a build that made none (as the batch's), which has none to
-// update, writes back the same mesh.
+// The vertex handles, the rendered triangle lists and the unlit vertices only
+// show the mesh: a reduction of a build that made none (as the batch's), which
+// has none to update, writes back the same mesh (midpoints included).
 TEST_F(WriteBackTest, ReductionWithoutVertexHandlesWritesTheSameMesh) {
   std::vector<D3DVERTEX> vertices[2];
   std::vector<DWORD> corners[2];
@@ -138,6 +138,7 @@ TEST_F(WriteBackTest, ReductionWithoutVertexHandlesWritesTheSameMesh) {
     REDUCTIONOPTIONS options{};
     ASSERT_NO_FATAL_FAILURE(ReduceTwoGroupSphere(geo, Device(), options, handles != 0));
     EXPECT_EQ(geo.AreVerticesHandlesCreated(), handles != 0);
+    EXPECT_EQ(geo.GetUnlitVB() != nullptr, handles != 0);
     for (DWORD g = 0; g < geo.GetMaterialsCount(); ++g) {
       CGeoMeshTriangles* group = geo.GetGeoMeshTriangles(g);
       EXPECT_EQ(group->GetOriginalFacesArray()->GetCurrentRenderedFacesCount() > 0, handles != 0);
