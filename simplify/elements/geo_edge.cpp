@@ -4,13 +4,13 @@
 #include "geo_half_edge.h"
 #include "geo_vertex.h"
 
-DWORD CGeoEdge::m_dwEdgeNextAvailableId = 1;
+std::atomic<DWORD> CGeoEdge::m_dwEdgeNextAvailableId{1};
 
 bool CGeoEdge::Initialize(CGeoHalfEdge* h1, CGeoHalfEdge* h2) {
   DestroyContent();
   m_pHalfEdge1 = h1;
   m_pHalfEdge2 = h2;
-  m_dwEdgeId = m_dwEdgeNextAvailableId++;
+  m_dwEdgeId = m_dwEdgeNextAvailableId.fetch_add(1, std::memory_order_relaxed);
   return true;
 }
 

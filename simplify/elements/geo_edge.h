@@ -2,6 +2,8 @@
 // one), with the state the reduction keeps about contracting it.
 #pragma once
 
+#include <atomic>
+
 #include "geo_types.h"
 
 class CGeoEdge {
@@ -20,7 +22,7 @@ class CGeoEdge {
   // Fills an empty slot with h; false when both slots hold other half edges.
   bool SetHalfEdge(CGeoHalfEdge* h);
 
-  static DWORD GetEdgeNextAvailableId() { return m_dwEdgeNextAvailableId; }
+  static DWORD GetEdgeNextAvailableId() { return m_dwEdgeNextAvailableId.load(std::memory_order_relaxed); }
   DWORD GetEdgeId() const { return m_dwEdgeId; }
   CGeoHalfEdge* GetHalfEdge1() const { return m_pHalfEdge1; }
   CGeoHalfEdge* GetHalfEdge2() const { return m_pHalfEdge2; }
@@ -102,7 +104,8 @@ class CGeoEdge {
   // Half edge 1, or half edge 2 when there is no half edge 1.
   CGeoHalfEdge* AnyHalfEdge() const { return m_pHalfEdge1 ? m_pHalfEdge1 : m_pHalfEdge2; }
 
-  static DWORD m_dwEdgeNextAvailableId;
+  // Jobs of several documents build at once: ids are taken atomically.
+  static std::atomic<DWORD> m_dwEdgeNextAvailableId;
 
   // Widest first, the states in a byte each: a reduction makes many edges,
   // so what can be derived from the half edges is not stored.

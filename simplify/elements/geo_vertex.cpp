@@ -5,7 +5,7 @@
 #include "geo_half_edge.h"
 #include "geo_mesh_triangles.h"
 
-DWORD CGeoVertex::m_dwVertexNextAvailableUniqueId = 0;
+std::atomic<DWORD> CGeoVertex::m_dwVertexNextAvailableUniqueId{0};
 
 void CGeoVertex::Initialize(const D3DVERTEX* v, DWORD mapIndex, WORD groupIndex, EVertexType type) {
   m_vPosition = D3DXVECTOR3(v->x, v->y, v->z);

@@ -1,6 +1,8 @@
 // A vertex of the half-edge connectivity mesh.
 #pragma once
 
+#include <atomic>
+
 #include "geo_types.h"
 
 class CGeoVertex {
@@ -19,9 +21,10 @@ class CGeoVertex {
   void Initialize(const D3DVERTEX* v, DWORD mapIndex, WORD groupIndex, EVertexType type);
   void Initialize(const D3DXVECTOR3* position, const D3DXVECTOR3* normal, float u, float v, DWORD mapIndex);
 
-  static DWORD GetNextAvailableUniqueId() { return ++m_dwVertexNextAvailableUniqueId; }
-  // The id that the next vertex to be initialised will take.
-  static DWORD GetUpcomingUniqueId() { return m_dwVertexNextAvailableUniqueId + 1; }
+  // Jobs of several documents build at once: ids are taken atomically.
+  static DWORD GetNextAvailableUniqueId() {
+    return m_dwVertexNextAvailableUniqueId.fetch_add(1, std::memory_order_relaxed) + 1;
+  }
   // position(b) - position(a)
   static D3DXVECTOR3 Vector(const CGeoVertex* a, const CGeoVertex* b) { return b->m_vPosition - a->m_vPosition; }
 
@@ -134,7 +137,7 @@ class CGeoVertex {
   // The unique half edge of the vertex's other border edge than h's, or NULL.
   CGeoHalfEdge* OtherBorderHalfEdge(const CGeoHalfEdge* h) const;
 
-  static DWORD m_dwVertexNextAvailableUniqueId;
+  static std::atomic<DWORD> m_dwVertexNextAvailableUniqueId;
 
   // Widest first, the states in a byte each.
   CGeoHalfEdge* m_pFirstOutHalfEdge;

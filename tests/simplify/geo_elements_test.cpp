@@ -4,11 +4,16 @@
 #include <job_threads.h>
 
 #include <cstdio>
+#include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "geo_pools.h"
 
 namespace {
+
+const D3DVERTEX kOrigin{0, 0, 0, 0, 0, 1, 0, 0};
 
 // A triangle a, b, c with its half edges; edges are added by the tests.
 struct STriangle {
@@ -45,6 +50,32 @@ TEST(GeoElements, IdsFollowOnAcrossElementsAndReinitialisation) {
   edge.Initialize(&t.h[0], nullptr);
   EXPECT_EQ(edge.GetEdgeId(), first + 1);
   EXPECT_EQ(t.v[1].GetVertexUniqueId(), t.v[0].GetVertexUniqueId() + 1);
+}
+
+// Jobs of two documents build at once: no two vertices or edges share an id.
+TEST(GeoElements, IdsStayUniqueWhileTwoThreadsTakeThem) {
+  constexpr int kEach = 100000;
+  std::vector<DWORD> vertexIds[2], edgeIds[2];
+  {
+    std::vector<std::thread> threads;
+    for (int k = 0; k < 2; ++k)
+      threads.emplace_back([&, k] {
+        STriangle t;
+        CGeoEdge edge;
+        for (int i = 0; i < kEach; ++i) {
+          t.v[0].Initialize(&kOrigin, 0, 0, eVertexTypeSource);
+          vertexIds[k].push_back(t.v[0].GetVertexUniqueId());
+          edge.Initialize(&t.h[0], nullptr);
+          edgeIds[k].push_back(edge.GetEdgeId());
+        }
+      });
+    for (std::thread& thread : threads) thread.join();
+  }
+  for (auto* ids : {vertexIds, edgeIds}) {
+    std::set<DWORD> all(ids[0].begin(), ids[0].end());
+    all.insert(ids[1].begin(), ids[1].end());
+    EXPECT_EQ(all.size(), 2u * kEach);
+  }
 }
 
 TEST(GeoElements, OtherBorderEdgeOnlyWithExactlyTwo) {
