@@ -129,7 +129,7 @@ bool CGeoMeshTriangles::BuildTriangles(const D3DVERTEX* records, DWORD nRecords,
   // in the vertex map once, not at every corner that names it. Zero-filled
   // memory that only the records of the group touch.
   const size_t cacheBytes = static_cast<size_t>(nRecords) * sizeof(CGeoVertex*);
-  const std::unique_ptr<CGeoVertex*[], std::function<void(CGeoVertex**)>> byRecord(
+  std::unique_ptr<CGeoVertex*[], std::function<void(CGeoVertex**)>> byRecord(
       static_cast<CGeoVertex**>(win32::AllocateLarge(cacheBytes)),
       [cacheBytes](CGeoVertex** p) { win32::FreeLarge(p, cacheBytes); });
   CGeoVertexArray* pool = m_pGeoMesh->GetGeoVertexArray();
@@ -163,7 +163,9 @@ bool CGeoMeshTriangles::BuildTriangles(const D3DVERTEX* records, DWORD nRecords,
   }
   made.Report(thread);
 
+  // Only the half edges are looked up from here on.
   vertexMap.RemoveAll();
+  byRecord.reset();
   const bool paired = PairHalfEdges(thread, &halfEdgeMap);
   halfEdgeMap.RemoveAll();
   return paired && SetVerticesOutEdgesNoMate(&m_OriginalEdges, thread);
