@@ -52,6 +52,10 @@ constexpr std::size_t kNumberText = 64;
 // output.
 constexpr std::uint64_t kDrainEvery = 1024;
 
+// Binary: values of an array of numbers listed between two looks at the size
+// of the output.
+constexpr std::size_t kListPiece = std::size_t{1} << 18;
+
 // The text of a float or double at out, which has kNumberText chars of
 // room; returns its end.
 template <class Real>
@@ -254,7 +258,7 @@ void Writer::Name(std::string_view name) {
 BYTE* Writer::ListValues(bool real, std::size_t n) {
   if (m_list != kNoList && m_listIsFloat != real) EndList();
   if (m_list == kNoList) {
-    m_list = m_out.size();
+    m_list = m_drained + m_out.size();
     m_listIsFloat = real;
     const WORD token = real ? kFloatList : kIntegerList;
     m_out.push_back(static_cast<char>(token));
@@ -268,20 +272,31 @@ BYTE* Writer::ListValues(bool real, std::size_t n) {
 
 void Writer::EndList() {
   if (m_list == kNoList) return;
-  const std::size_t values = (m_out.size() - m_list - 6) / 4;
-  StoreDword(reinterpret_cast<BYTE*>(m_out.data() + m_list + 2), static_cast<DWORD>(values));
+  const std::uint64_t values = (m_drained + m_out.size() - m_list - 6) / 4;
+  const std::uint64_t count = m_list + 2;
   m_list = kNoList;
+  BYTE bytes[4];
+  StoreDword(bytes, static_cast<DWORD>(values));
+  // A list's header goes to the sink whole (a drain takes all there is).
+  if (count >= m_drained) {
+    std::memcpy(m_out.data() + (count - m_drained), bytes, 4);
+    return;
+  }
+  const HRESULT hr = m_patch(count, std::string_view(reinterpret_cast<const char*>(bytes), 4));
+  if (FAILED(hr) && SUCCEEDED(m_patchFailure)) m_patchFailure = hr;
 }
 
 HRESULT Writer::Drain() {
   constexpr std::size_t kDrainSize = std::size_t{1} << 20;
-  // An open list stays, with what follows it, until its count is known.
-  const std::size_t ready = m_list == kNoList ? m_out.size() : m_list;
-  if (!m_sink || ready < kDrainSize) return S_OK;
+  // Without a patch an open list stays, with what follows it, until its
+  // count is known.
+  const std::size_t ready =
+      m_list == kNoList || m_patch ? m_out.size() : static_cast<std::size_t>(m_list - m_drained);
+  if (!m_sink || ready < kDrainSize) return m_patchFailure;
   HRESULT hr = m_sink(std::string_view(m_out).substr(0, ready));
   m_out.erase(0, ready);
-  if (m_list != kNoList) m_list = 0;
-  return hr;
+  m_drained += ready;
+  return FAILED(hr) ? hr : m_patchFailure;
 }
 
 void Writer::Number(Primitive p, const BYTE* at) {
@@ -390,7 +405,7 @@ HRESULT Writer::WriteObject(const Node& node) {
   HRESULT hr = WriteObject(node, 0);
   EndList();
   if (m_encoding == Encoding::Text) m_out += "\n";
-  return hr;
+  return FAILED(hr) ? hr : m_patchFailure;
 }
 
 HRESULT Writer::WriteBlock(const Node& node) {
@@ -547,9 +562,15 @@ HRESULT Writer::WriteNumbers(const Member& m, std::uint64_t count, const BYTE*& 
   const std::size_t size = PrimitiveSize(run);
   if (count > static_cast<std::size_t>(end - p) / size / each) return S_FALSE;
   if (!text) {
+    // A piece at a time, each drained, so that the output stays small.
     const std::size_t values = static_cast<std::size_t>(count * each);
-    ListNumbers(run, p, values, ListValues(IsReal(run), values));
-    p += values * size;
+    for (std::size_t done = 0; done < values;) {
+      const std::size_t n = std::min(values - done, kListPiece);
+      ListNumbers(run, p, n, ListValues(IsReal(run), n));
+      p += n * size;
+      done += n;
+      RETURN_IF_FAILED(Drain());
+    }
     return S_OK;
   }
   // The text goes to the sink every kDrainEvery elements, as it would
@@ -588,6 +609,7 @@ HRESULT Writer::WriteNumbers(const Member& m, std::uint64_t count, const BYTE*& 
 
 HRESULT Writer::WriteFlat(const Template& t, std::uint64_t count, const BYTE*& p, const BYTE* end, int indent) {
   bool text = m_encoding == Encoding::Text;
+  if (!text && t.countedDwords) return WriteCountedDwords(count, p, end);
   const int spaces = indent > 0 ? indent : 0;
   TextPieces pieces(m_out);
   // Binary: numbers passed over but not yet listed, all of one primitive.
@@ -619,6 +641,7 @@ HRESULT Writer::WriteFlat(const Template& t, std::uint64_t count, const BYTE*& p
   for (std::uint64_t k = 0; k < count; ++k) {
     if (k % kDrainEvery == 0) {
       pieces.Flush();
+      list();
       RETURN_IF_FAILED(Drain());
     }
     if (k > 0 && text) {
@@ -651,6 +674,27 @@ HRESULT Writer::WriteFlat(const Template& t, std::uint64_t count, const BYTE*& p
   }
   pieces.Flush();
   list();
+  return S_OK;
+}
+
+// Binary: each instance's count and values are 32-bit integers that go into
+// the integer list as they lie in the block; the counts are only followed to
+// find where the instances end.
+HRESULT Writer::WriteCountedDwords(std::uint64_t count, const BYTE*& p, const BYTE* end) {
+  for (std::uint64_t k = 0; k < count;) {
+    const BYTE* from = p;
+    const std::uint64_t last = std::min(count, k + kDrainEvery);
+    for (; k < last; ++k) {
+      const std::size_t left = static_cast<std::size_t>(end - p) / 4;
+      if (left == 0) return DXFILEERR_BADVALUE;
+      const DWORD values = Load<DWORD>(p);
+      if (values > left - 1) return DXFILEERR_BADVALUE;
+      p += 4 * (std::size_t{1} + values);
+    }
+    const std::size_t values = static_cast<std::size_t>(p - from) / 4;
+    ListNumbers(Primitive::Dword, from, values, ListValues(false, values));
+    RETURN_IF_FAILED(Drain());
+  }
   return S_OK;
 }
 

@@ -9,6 +9,8 @@
 #include <set>
 #include <vector>
 
+#include <xfile_model.h>
+
 #include "other_readers.h"
 #include "xfile_helpers.h"
 
@@ -188,6 +190,51 @@ TEST_F(XFileWrite, AnObjectLargerThanWhatIsHeldAtOnceReadsBackWhole) {
   }
 }
 
+// A plain file takes a binary list before its count is known, the count
+// written in place once the list ends; a compressed file holds the list until
+// then. The bodies are the same, and the same again when the mesh's block is
+// handed over to the save object instead of copied.
+TEST_F(XFileWrite, AListWrittenBeforeItsCountIsKnownGivesTheSameFile) {
+  // Its faces alone take more than is held at once.
+  constexpr DWORD kTriangles = 150000;
+  const std::vector<BYTE> block = MeshBlock(kTriangles);
+  const std::pair<DXFILEFORMAT, const char*> encodings[] = {{DXFILEFORMAT_TEXT, "text"},
+                                                             {DXFILEFORMAT_BINARY, "binary"}};
+  for (const auto& [encoding, name] : encodings) {
+    SCOPED_TRACE(name);
+    auto saved = [&](DXFILEFORMAT format, bool handOver) {
+      const std::string path = PathOf("big.x");
+      Com<IDirectXFileSaveObject> save;
+      EXPECT_EQ(m_file->CreateSaveObject(path.c_str(), format, &save), S_OK);
+      EXPECT_EQ(SaveMeshTemplates(save.get()), S_OK);
+      Com<IDirectXFileData> mesh;
+      if (handOver) {
+        win32::LargeBytes bytes(block.begin(), block.end());
+        EXPECT_EQ(CreateXFileDataObject(save.get(), TID_D3DRMMesh, "Big", nullptr, bytes, &mesh), S_OK);
+        EXPECT_TRUE(bytes.empty());
+      } else {
+        EXPECT_EQ(save->CreateDataObject(TID_D3DRMMesh, "Big", nullptr, static_cast<DWORD>(block.size()),
+                                         const_cast<BYTE*>(block.data()), &mesh),
+                  S_OK);
+      }
+      EXPECT_EQ(save->SaveData(mesh.get()), S_OK);
+      EXPECT_EQ(FinishXFileSave(save.get(), TRUE), S_OK);
+      return FileContents(path);
+    };
+    const std::string copied = saved(encoding, false);
+    EXPECT_EQ(saved(encoding, true), copied);
+    const std::string compressed = saved(encoding | DXFILEFORMAT_COMPRESSED, false);
+    std::vector<BYTE> inflated;
+    ASSERT_GT(compressed.size(), 16u);
+    ASSERT_EQ(xfile::Inflate(reinterpret_cast<const BYTE*>(compressed.data()) + 16, compressed.size() - 16, &inflated),
+              S_OK);
+    // A plain text file's header line ends with a new line of its own.
+    const std::string body = copied.substr(encoding == DXFILEFORMAT_TEXT ? 17 : 16);
+    EXPECT_GT(body.size(), 4u << 20);
+    EXPECT_TRUE(std::string(inflated.begin(), inflated.end()) == body);
+  }
+}
+
 TEST_F(XFileWrite, RefusesWhatCannotBeWrittenOrReadBack) {
   std::string path = PathOf("refused.x");
   Com<IDirectXFileSaveObject> text;
@@ -290,6 +337,24 @@ TEST_F(XFileWrite, ABlockShorterThanItsLayoutIsRefused) {
               c.expected)
         << c.what;
     EXPECT_EQ(data.get() != nullptr, c.expected == S_OK) << c.what;
+    // The same block handed over is taken where it lies, or refused alike.
+    win32::LargeBytes handed(c.block.begin(), c.block.begin() + static_cast<std::ptrdiff_t>(c.size));
+    Com<IDirectXFileData> taken;
+    EXPECT_EQ(CreateXFileDataObject(save.get(), *c.type, nullptr, nullptr, handed, &taken), c.expected) << c.what;
+    EXPECT_TRUE(handed.empty()) << c.what;
+    if (!data.get() || !taken.get()) continue;
+    DWORD size = 0, takenSize = 0;
+    BYTE *bytes = nullptr, *takenBytes = nullptr;
+    ASSERT_EQ(data->GetData(nullptr, &size, reinterpret_cast<void**>(&bytes)), S_OK);
+    ASSERT_EQ(taken->GetData(nullptr, &takenSize, reinterpret_cast<void**>(&takenBytes)), S_OK);
+    ASSERT_EQ(takenSize, size) << c.what;
+    if (*c.type == TID_D3DRMTextureFilename) {
+      // A string is held by the object, whichever way its block came.
+      EXPECT_STREQ(*reinterpret_cast<char**>(takenBytes), texture) << c.what;
+      EXPECT_NE(*reinterpret_cast<char**>(takenBytes), texture) << c.what;
+    } else {
+      EXPECT_EQ(std::memcmp(takenBytes, bytes, size), 0) << c.what;
+    }
   }
 }
 
