@@ -251,8 +251,7 @@ class Writer {
   // from the first byte this writer gave it): a binary list's count, known
   // once the list ends. Without it an open list is held until it ends.
   using Patch = std::function<HRESULT(std::uint64_t offset, std::string_view bytes)>;
-  explicit Writer(Encoding encoding, Sink sink = nullptr, Patch patch = nullptr)
-      : m_encoding(encoding), m_sink(std::move(sink)), m_patch(std::move(patch)) {}
+  explicit Writer(Encoding encoding, Sink sink = nullptr, Patch patch = nullptr);
   // "xof 0303txt 0032" or its binary/compressed counterparts.
   static std::string Header(Encoding encoding, bool compressed);
   void WriteTemplate(const Template& t);
@@ -275,8 +274,9 @@ class Writer {
   // count instances of a template of numbers, arrays of numbers and records,
   // elements of an array member.
   HRESULT WriteFlat(const Template& t, std::uint64_t count, const BYTE*& p, const BYTE* end, int indent);
-  // Binary: count instances of a countedDwords template (faces).
-  HRESULT WriteCountedDwords(std::uint64_t count, const BYTE*& p, const BYTE* end);
+  // count instances of a countedDwords template (faces), as WriteFlat
+  // writes them.
+  HRESULT WriteCountedDwords(std::uint64_t count, const BYTE*& p, const BYTE* end, int indent);
   // One number of primitive p, read at `at`.
   void Number(Primitive p, const BYTE* at);
   void Name(std::string_view name);

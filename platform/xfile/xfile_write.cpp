@@ -52,9 +52,14 @@ constexpr std::size_t kNumberText = 64;
 // output.
 constexpr std::uint64_t kDrainEvery = 1024;
 
+// Output that a writer with a sink holds before handing it over: the sink
+// gets it in parts this large, and the output buffer, made once, is used
+// again for each part (fresh memory costs more to touch than to write).
+constexpr std::size_t kDrainSize = std::size_t{1} << 18;
+
 // Binary: values of an array of numbers listed between two looks at the size
 // of the output.
-constexpr std::size_t kListPiece = std::size_t{1} << 18;
+constexpr std::size_t kListPiece = kDrainSize / 4;
 
 // The text of a float or double at out, which has kNumberText chars of
 // room; returns its end.
@@ -165,6 +170,36 @@ class TextPieces {
       }
       Number(p, at);
     }
+  }
+  // An instance of a countedDwords template at `at` (its count, then that
+  // many values), as Array and Record write its members, each ending with
+  // ';'.
+  void CountedDwords(const BYTE* at) {
+    const DWORD n = Load<DWORD>(at);
+    // Each value with its ',' or ';', and a new line every 16 values.
+    constexpr std::size_t kEach = 12;
+    const std::uint64_t most = kEach * (std::uint64_t{n} + 1) + n / 16;
+    if (most > sizeof(m_text)) {
+      Number(Primitive::Dword, at);
+      Put(';');
+      at += 4;
+      Array(Primitive::Dword, at, n, 0);
+      Put(';');
+      return;
+    }
+    Room(static_cast<std::size_t>(most));
+    char* out = std::to_chars(m_end, m_end + kEach, n).ptr;
+    *out++ = ';';
+    at += 4;
+    for (DWORD v = 0; v < n; ++v, at += 4) {
+      if (v > 0) {
+        *out++ = ',';
+        if (v % 16 == 0) *out++ = '\n';
+      }
+      out = std::to_chars(out, out + kEach, Load<DWORD>(at)).ptr;
+    }
+    *out++ = ';';
+    m_end = out;
   }
   // Everything so far into the output.
   void Flush() {
@@ -286,8 +321,13 @@ void Writer::EndList() {
   if (FAILED(hr) && SUCCEEDED(m_patchFailure)) m_patchFailure = hr;
 }
 
+Writer::Writer(Encoding encoding, Sink sink, Patch patch)
+    : m_encoding(encoding), m_sink(std::move(sink)), m_patch(std::move(patch)) {
+  // A part, and as much again: what is written between two drains.
+  if (m_sink) m_out.reserve(2 * kDrainSize);
+}
+
 HRESULT Writer::Drain() {
-  constexpr std::size_t kDrainSize = std::size_t{1} << 20;
   // Without a patch an open list stays, with what follows it, until its
   // count is known.
   const std::size_t ready =
@@ -609,7 +649,7 @@ HRESULT Writer::WriteNumbers(const Member& m, std::uint64_t count, const BYTE*& 
 
 HRESULT Writer::WriteFlat(const Template& t, std::uint64_t count, const BYTE*& p, const BYTE* end, int indent) {
   bool text = m_encoding == Encoding::Text;
-  if (!text && t.countedDwords) return WriteCountedDwords(count, p, end);
+  if (t.countedDwords) return WriteCountedDwords(count, p, end, indent);
   const int spaces = indent > 0 ? indent : 0;
   TextPieces pieces(m_out);
   // Binary: numbers passed over but not yet listed, all of one primitive.
@@ -677,11 +717,17 @@ HRESULT Writer::WriteFlat(const Template& t, std::uint64_t count, const BYTE*& p
   return S_OK;
 }
 
-// Binary: each instance's count and values are 32-bit integers that go into
-// the integer list as they lie in the block; the counts are only followed to
-// find where the instances end.
-HRESULT Writer::WriteCountedDwords(std::uint64_t count, const BYTE*& p, const BYTE* end) {
+// Each instance's count and values are 32-bit integers, which in binary go
+// into the integer list as they lie in the block (the counts only followed
+// to find where the instances end), and in text are written as WriteFlat
+// writes them.
+HRESULT Writer::WriteCountedDwords(std::uint64_t count, const BYTE*& p, const BYTE* end, int indent) {
+  const bool text = m_encoding == Encoding::Text;
+  const int spaces = indent > 0 ? indent : 0;
+  TextPieces pieces(m_out);
   for (std::uint64_t k = 0; k < count;) {
+    pieces.Flush();
+    RETURN_IF_FAILED(Drain());
     const BYTE* from = p;
     const std::uint64_t last = std::min(count, k + kDrainEvery);
     for (; k < last; ++k) {
@@ -689,12 +735,22 @@ HRESULT Writer::WriteCountedDwords(std::uint64_t count, const BYTE*& p, const BY
       if (left == 0) return DXFILEERR_BADVALUE;
       const DWORD values = Load<DWORD>(p);
       if (values > left - 1) return DXFILEERR_BADVALUE;
+      if (text) {
+        if (k > 0) {
+          pieces.Put(',');
+          pieces.Put('\n');
+          pieces.Spaces(spaces);
+        }
+        pieces.CountedDwords(p);
+      }
       p += 4 * (std::size_t{1} + values);
     }
-    const std::size_t values = static_cast<std::size_t>(p - from) / 4;
-    ListNumbers(Primitive::Dword, from, values, ListValues(false, values));
-    RETURN_IF_FAILED(Drain());
+    if (!text) {
+      const std::size_t values = static_cast<std::size_t>(p - from) / 4;
+      ListNumbers(Primitive::Dword, from, values, ListValues(false, values));
+    }
   }
+  pieces.Flush();
   return S_OK;
 }
 
