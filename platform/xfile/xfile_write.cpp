@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <exception>
+#include <thread>
 #include <vector>
 
 #include "dxfile.h"
@@ -216,6 +218,62 @@ class TextPieces {
   char m_text[4096];
   char* m_end = m_text;
 };
+
+// Elements whose text is made in one go on one thread, and most threads that
+// make the text of one array side by side.
+constexpr std::uint64_t kTextPart = 4 * kDrainEvery;
+constexpr unsigned kMostTextThreads = 4;
+
+// The text of count elements added to out in order, drain called after each
+// part: make(first, last, pieces) writes elements first to last - 1, each
+// with what separates it from the one before, and is only given ranges that
+// start at a multiple of kDrainEvery. A long array's parts are made side by
+// side, each into a buffer of its own, a round of them at a time; the text
+// is the same.
+template <class Make, class Drain>
+HRESULT TextInParts(OutputBuffer& out, std::uint64_t count, const Make& make, const Drain& drain) {
+  const unsigned threads =
+      count < 2 * kTextPart ? 1 : std::clamp(std::thread::hardware_concurrency(), 1u, kMostTextThreads);
+  if (threads == 1) {
+    TextPieces pieces(out);
+    for (std::uint64_t first = 0; first < count; first += kDrainEvery) {
+      make(first, std::min(count, first + kDrainEvery), pieces);
+      pieces.Flush();
+      const HRESULT hr = drain();
+      if (FAILED(hr)) return hr;
+    }
+    return S_OK;
+  }
+  std::vector<OutputBuffer> texts(threads);
+  std::vector<std::exception_ptr> failures(threads);
+  for (std::uint64_t round = 0; round < count; round += threads * kTextPart) {
+    auto part = [&](unsigned i) {
+      const std::uint64_t first = round + i * kTextPart;
+      texts[i].clear();
+      if (first >= count) return;
+      try {
+        TextPieces pieces(texts[i]);
+        make(first, std::min(count, first + kTextPart), pieces);
+        pieces.Flush();
+      } catch (...) {
+        failures[i] = std::current_exception();
+      }
+    };
+    {
+      std::vector<std::jthread> helpers;
+      helpers.reserve(threads - 1);
+      for (unsigned i = 1; i < threads; ++i) helpers.emplace_back(part, i);
+      part(0);
+    }
+    for (unsigned i = 0; i < threads; ++i) {
+      if (failures[i]) std::rethrow_exception(failures[i]);
+      out += texts[i];
+      const HRESULT hr = drain();
+      if (FAILED(hr)) return hr;
+    }
+  }
+  return S_OK;
+}
 
 void StoreDword(BYTE* out, DWORD value) {
   out[0] = static_cast<BYTE>(value);
@@ -613,38 +671,43 @@ HRESULT Writer::WriteNumbers(const Member& m, std::uint64_t count, const BYTE*& 
     }
     return S_OK;
   }
-  // The text goes to the sink every kDrainEvery elements, as it would
-  // element by element.
-  TextPieces pieces(m_out);
+  // The text goes to the sink a part at a time, as it would element by
+  // element.
   const int spaces = indent > 0 ? indent : 0;
+  const BYTE* values = p;
+  const std::size_t stride = static_cast<std::size_t>(each) * size;
+  p += static_cast<std::size_t>(count) * stride;
+  auto drain = [this] { return Drain(); };
   if (!type) {
-    for (std::uint64_t done = 0; done < count; done += kDrainEvery) {
-      pieces.Flush();
-      RETURN_IF_FAILED(Drain());
-      if (done > 0) pieces.Put(',');
-      if (done > 0 && done % 16 == 0) {
-        pieces.Put('\n');
-        pieces.Spaces(spaces);
-      }
-      pieces.Array(run, p, std::min(count - done, kDrainEvery), spaces);
-    }
-    pieces.Flush();
-    return S_OK;
+    // Parts start at a multiple of 16: an element's new line goes by its
+    // place in the whole array.
+    return TextInParts(
+        m_out, count,
+        [&](std::uint64_t first, std::uint64_t last, TextPieces& pieces) {
+          if (first > 0) pieces.Put(',');
+          if (first > 0 && first % 16 == 0) {
+            pieces.Put('\n');
+            pieces.Spaces(spaces);
+          }
+          const BYTE* at = values + first * stride;
+          pieces.Array(run, at, last - first, spaces);
+        },
+        drain);
   }
-  for (std::uint64_t k = 0; k < count; ++k) {
-    if (k % kDrainEvery == 0) {
-      pieces.Flush();
-      RETURN_IF_FAILED(Drain());
-    }
-    if (k > 0) {
-      pieces.Put(',');
-      pieces.Put('\n');
-      pieces.Spaces(spaces);
-    }
-    pieces.Record(run, p, each);
-  }
-  pieces.Flush();
-  return S_OK;
+  return TextInParts(
+      m_out, count,
+      [&](std::uint64_t first, std::uint64_t last, TextPieces& pieces) {
+        const BYTE* at = values + first * stride;
+        for (std::uint64_t k = first; k < last; ++k) {
+          if (k > 0) {
+            pieces.Put(',');
+            pieces.Put('\n');
+            pieces.Spaces(spaces);
+          }
+          pieces.Record(run, at, each);
+        }
+      },
+      drain);
 }
 
 HRESULT Writer::WriteFlat(const Template& t, std::uint64_t count, const BYTE*& p, const BYTE* end, int indent) {
@@ -723,26 +786,18 @@ HRESULT Writer::WriteFlat(const Template& t, std::uint64_t count, const BYTE*& p
 // writes them.
 HRESULT Writer::WriteCountedDwords(std::uint64_t count, const BYTE*& p, const BYTE* end, int indent) {
   const bool text = m_encoding == Encoding::Text;
-  const int spaces = indent > 0 ? indent : 0;
-  TextPieces pieces(m_out);
+  // Text: where every kDrainEvery-th instance starts.
+  std::vector<const BYTE*> starts;
   for (std::uint64_t k = 0; k < count;) {
-    pieces.Flush();
-    RETURN_IF_FAILED(Drain());
+    if (!text) RETURN_IF_FAILED(Drain());
     const BYTE* from = p;
     const std::uint64_t last = std::min(count, k + kDrainEvery);
+    if (text) starts.push_back(p);
     for (; k < last; ++k) {
       const std::size_t left = static_cast<std::size_t>(end - p) / 4;
       if (left == 0) return DXFILEERR_BADVALUE;
       const DWORD values = Load<DWORD>(p);
       if (values > left - 1) return DXFILEERR_BADVALUE;
-      if (text) {
-        if (k > 0) {
-          pieces.Put(',');
-          pieces.Put('\n');
-          pieces.Spaces(spaces);
-        }
-        pieces.CountedDwords(p);
-      }
       p += 4 * (std::size_t{1} + values);
     }
     if (!text) {
@@ -750,8 +805,23 @@ HRESULT Writer::WriteCountedDwords(std::uint64_t count, const BYTE*& p, const BY
       ListNumbers(Primitive::Dword, from, values, ListValues(false, values));
     }
   }
-  pieces.Flush();
-  return S_OK;
+  if (!text) return S_OK;
+  const int spaces = indent > 0 ? indent : 0;
+  return TextInParts(
+      m_out, count,
+      [&](std::uint64_t first, std::uint64_t last, TextPieces& pieces) {
+        const BYTE* at = starts[first / kDrainEvery];
+        for (std::uint64_t k = first; k < last; ++k) {
+          if (k > 0) {
+            pieces.Put(',');
+            pieces.Put('\n');
+            pieces.Spaces(spaces);
+          }
+          pieces.CountedDwords(at);
+          at += 4 * (std::size_t{1} + Load<DWORD>(at));
+        }
+      },
+      [this] { return Drain(); });
 }
 
 }  // namespace xfile

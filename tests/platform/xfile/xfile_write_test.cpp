@@ -235,6 +235,60 @@ TEST_F(XFileWrite, AListWrittenBeforeItsCountIsKnownGivesTheSameFile) {
   }
 }
 
+// The text of a long array is made in parts, side by side: separators and
+// new lines go by each element's place in the whole array, across the parts.
+TEST_F(XFileWrite, ALongArrayIsWrittenInTextAsElementByElement) {
+  constexpr DWORD kCount = 20011;
+  auto dwords = [](std::vector<BYTE>& block, std::initializer_list<DWORD> values) {
+    for (DWORD v : values) block.insert(block.end(), reinterpret_cast<BYTE*>(&v), reinterpret_cast<BYTE*>(&v) + 4);
+  };
+  std::vector<BYTE> materials, mesh;
+  std::string indices, vertices, faces;
+  dwords(materials, {1, kCount});
+  dwords(mesh, {kCount});
+  for (DWORD i = 0; i < kCount; ++i) {
+    dwords(materials, {i % 7});
+    if (i > 0) indices += i % 16 == 0 ? ",\n " : ",";
+    indices += std::to_string(i % 7);
+    const float xyz[3] = {static_cast<float>(i % 1000), 1, 2};
+    mesh.insert(mesh.end(), reinterpret_cast<const BYTE*>(xyz), reinterpret_cast<const BYTE*>(xyz) + 12);
+    vertices += (i > 0 ? ",\n " : " ") + std::to_string(i % 1000) + ".0;1.0;2.0;";
+  }
+  dwords(mesh, {kCount});
+  for (DWORD i = 0; i < kCount; ++i) {
+    dwords(mesh, {3, i, (i + 1) % kCount, (i + 2) % kCount});
+    faces += (i > 0 ? ",\n " : " ") + std::string("3;") + std::to_string(i) + "," + std::to_string((i + 1) % kCount) +
+             "," + std::to_string((i + 2) % kCount) + ";";
+  }
+  const struct {
+    const char* what;
+    const GUID* type;
+    const std::vector<BYTE>& block;
+    std::string body;  // after the header
+  } cases[] = {
+      {"material indices", &TID_D3DRMMeshMaterialList, materials,
+       "MeshMaterialList {\n 1;\n " + std::to_string(kCount) + ";\n " + indices + ";\n}\n\n"},
+      {"vertices and faces", &TID_D3DRMMesh, mesh,
+       "Mesh {\n " + std::to_string(kCount) + ";\n" + vertices + ";\n " + std::to_string(kCount) + ";\n" + faces +
+           ";\n}\n\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = PathOf("long.x");
+    {
+      Com<IDirectXFileSaveObject> save;
+      ASSERT_EQ(m_file->CreateSaveObject(path.c_str(), DXFILEFORMAT_TEXT, &save), S_OK);
+      Com<IDirectXFileData> data;
+      ASSERT_EQ(save->CreateDataObject(*c.type, nullptr, nullptr, static_cast<DWORD>(c.block.size()),
+                                       const_cast<BYTE*>(c.block.data()), &data),
+                S_OK);
+      ASSERT_EQ(save->SaveData(data.get()), S_OK);
+      ASSERT_EQ(FinishXFileSave(save.get(), TRUE), S_OK);
+    }
+    EXPECT_TRUE(FileContents(path).substr(17) == c.body);
+  }
+}
+
 TEST_F(XFileWrite, RefusesWhatCannotBeWrittenOrReadBack) {
   std::string path = PathOf("refused.x");
   Com<IDirectXFileSaveObject> text;
