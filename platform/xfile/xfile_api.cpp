@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <new>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
 #include <set>
 
 #include "dxfile.h"
@@ -377,6 +379,9 @@ class SaveObject final : public TComObject<IDirectXFileSaveObject, &IID_IDirectX
   bool m_compressed;
   std::string m_target;     // the file replaced: the path with its links followed
   std::string m_temporary;  // beside the target
+  // Meanwhile the system lets go of the replaced file's cached pages, which
+  // would otherwise be freed, all at once, when the file is replaced.
+  std::jthread m_release;
   std::FILE* m_stream = nullptr;
   bool m_failed = false;
   std::uint64_t m_bodySize = 0;
@@ -554,6 +559,18 @@ HRESULT SaveObject::Open(const char* path) {
   int permissions = -1;
   HRESULT hr = SaveTarget(path, &m_target, &permissions);
   if (FAILED(hr)) return hr;
+  if (permissions >= 0) {
+    try {
+      m_release = std::jthread([target = m_target] {
+        const int old = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
+        if (old < 0) return;
+        (void)::posix_fadvise(old, 0, 0, POSIX_FADV_DONTNEED);
+        ::close(old);
+      });
+    } catch (const std::system_error&) {
+      // Without a thread the pages go when the file is replaced.
+    }
+  }
   m_temporary = m_target + ".partial";
   // Whatever an earlier save left there is not written through.
   ::unlink(m_temporary.c_str());
@@ -651,6 +668,7 @@ HRESULT SaveObject::Finish(bool keep) {
   if (keep) hr = m_failed ? DXFILEERR_BADFILE : Complete();
   const bool closed = std::fclose(m_stream) == 0;
   m_stream = nullptr;
+  if (m_release.joinable()) m_release.join();
   if (keep && SUCCEEDED(hr) && closed && std::rename(m_temporary.c_str(), m_target.c_str()) == 0) {
     // The new name reaches the disk too.
     const std::string folder = std::filesystem::path(m_target).parent_path().string();
