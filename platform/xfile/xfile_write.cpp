@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -262,8 +263,14 @@ HRESULT TextInParts(OutputBuffer& out, std::uint64_t count, const Make& make, co
     {
       std::vector<std::jthread> helpers;
       helpers.reserve(threads - 1);
-      for (unsigned i = 1; i < threads; ++i) helpers.emplace_back(part, i);
+      unsigned helped = 1;
+      try {
+        for (; helped < threads; ++helped) helpers.emplace_back(part, helped);
+      } catch (const std::system_error&) {
+        // The parts without a thread are made on this one.
+      }
       part(0);
+      for (unsigned i = helped; i < threads; ++i) part(i);
     }
     for (unsigned i = 0; i < threads; ++i) {
       if (failures[i]) std::rethrow_exception(failures[i]);
