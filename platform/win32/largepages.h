@@ -10,6 +10,8 @@
 
 #include <cstddef>
 #include <new>
+#include <utility>
+#include <vector>
 
 namespace win32 {
 
@@ -35,5 +37,31 @@ struct LargePageAllocator {
     return true;
   }
 };
+
+// An allocator that leaves the elements a vector grows by uninitialised, for
+// byte buffers whose every byte is written right after they grow; a large
+// buffer (a whole file, a mesh's block) comes on large pages.
+template <class T>
+struct UninitialisedAllocator : LargePageAllocator<T> {
+  template <class U>
+  struct rebind {
+    using other = UninitialisedAllocator<U>;
+  };
+  UninitialisedAllocator() = default;
+  template <class U>
+  UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
+// A byte buffer of that allocator: the data blocks of .x files, read or
+// made to be saved.
+using LargeBytes = std::vector<unsigned char, UninitialisedAllocator<unsigned char>>;
 
 }  // namespace win32

@@ -2,6 +2,7 @@
 // MSZIP-compressed) described by registered templates.
 #pragma once
 
+#include <largepages.h>
 #include <unknwn.h>
 #include <windows.h>
 
@@ -89,6 +90,12 @@ HRESULT DirectXFileCreate(LPDIRECTXFILE* file);
 // untouched. A save object released without it is kept when every save call
 // on it succeeded. Later save calls fail.
 HRESULT FinishXFileSave(LPDIRECTXFILESAVEOBJECT saveObject, BOOL keep);
+// IDirectXFileSaveObject::CreateDataObject for a block that the caller hands
+// over: a save object of this API makes it the data object's block where it
+// lies instead of copying it (a big mesh's block is not made twice). block
+// is left empty.
+HRESULT CreateXFileDataObject(LPDIRECTXFILESAVEOBJECT saveObject, REFGUID templateId, LPCSTR name, const GUID* id,
+                              win32::LargeBytes& block, LPDIRECTXFILEDATA* dataObject);
 
 struct IDirectXFile : IUnknown {
   // source: a path (FROMFILE) or a DXFILELOADMEMORY* (FROMMEMORY). The whole

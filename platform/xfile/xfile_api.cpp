@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <new>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
 #include <set>
 
 #include "dxfile.h"
@@ -345,12 +347,18 @@ class SaveObject final : public TComObject<IDirectXFileSaveObject, &IID_IDirectX
   HRESULT SaveTemplates(DWORD count, const GUID** templates) override;
   HRESULT CreateDataObject(REFGUID templateId, LPCSTR name, const GUID* id, DWORD size, LPVOID data,
                            LPDIRECTXFILEDATA* dataObject) override;
+  HRESULT CreateDataObject(REFGUID templateId, LPCSTR name, const GUID* id, Bytes& block,
+                           LPDIRECTXFILEDATA* dataObject) {
+    return Guarded([&] { return Create(templateId, name, id, 0, nullptr, &block, dataObject); });
+  }
   HRESULT SaveData(LPDIRECTXFILEDATA dataObject) override;
 
  private:
   HRESULT SaveTemplatesUnguarded(DWORD count, const GUID** templates);
   HRESULT SaveDataUnguarded(LPDIRECTXFILEDATA dataObject);
-  HRESULT Create(REFGUID templateId, LPCSTR name, const GUID* id, DWORD size, LPVOID data,
+  // A data object of the template whose block the handed-over *block
+  // becomes (left empty); block null: one built from size bytes at data.
+  HRESULT Create(REFGUID templateId, LPCSTR name, const GUID* id, DWORD size, LPVOID data, Bytes* block,
                  LPDIRECTXFILEDATA* dataObject);
   // A failed save call dooms the whole save.
   HRESULT Checked(HRESULT hr) {
@@ -359,6 +367,8 @@ class SaveObject final : public TComObject<IDirectXFileSaveObject, &IID_IDirectX
   }
   HRESULT Emit(std::string_view body);
   HRESULT Write(std::string_view bytes);
+  // Writes bytes over the file's from offset on (a plain file only).
+  HRESULT Overwrite(std::uint64_t offset, std::string_view bytes);
   HRESULT Deflate(std::string_view blocks);
   // Writes what is left and flushes the file to the disk.
   HRESULT Complete();
@@ -369,9 +379,13 @@ class SaveObject final : public TComObject<IDirectXFileSaveObject, &IID_IDirectX
   bool m_compressed;
   std::string m_target;     // the file replaced: the path with its links followed
   std::string m_temporary;  // beside the target
+  // Meanwhile the system lets go of the replaced file's cached pages, which
+  // would otherwise be freed, all at once, when the file is replaced.
+  std::jthread m_release;
   std::FILE* m_stream = nullptr;
   bool m_failed = false;
   std::uint64_t m_bodySize = 0;
+  std::uint64_t m_fileSize = 0;    // bytes written to the file so far
   std::uint64_t m_notStarted = 0;  // bytes written since the disk was last asked to start
   // Compressed files: the data not yet in a block (less than a block), and
   // the last block written, uncompressed, as the next one's dictionary.
@@ -545,6 +559,18 @@ HRESULT SaveObject::Open(const char* path) {
   int permissions = -1;
   HRESULT hr = SaveTarget(path, &m_target, &permissions);
   if (FAILED(hr)) return hr;
+  if (permissions >= 0) {
+    try {
+      m_release = std::jthread([target = m_target] {
+        const int old = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
+        if (old < 0) return;
+        (void)::posix_fadvise(old, 0, 0, POSIX_FADV_DONTNEED);
+        ::close(old);
+      });
+    } catch (const std::system_error&) {
+      // Without a thread the pages go when the file is replaced.
+    }
+  }
   m_temporary = m_target + ".partial";
   // Whatever an earlier save left there is not written through.
   ::unlink(m_temporary.c_str());
@@ -571,6 +597,7 @@ HRESULT SaveObject::Open(const char* path) {
 HRESULT SaveObject::Write(std::string_view bytes) {
   if (!m_stream) return DXFILEERR_BADFILE;
   if (std::fwrite(bytes.data(), 1, bytes.size(), m_stream) != bytes.size()) return DXFILEERR_BADFILE;
+  m_fileSize += bytes.size();
   // Every few megabytes the disk starts taking what is written while the
   // rest is made, so that the flush at the end has less to wait for (a
   // failure shows in that flush).
@@ -579,6 +606,19 @@ HRESULT SaveObject::Write(std::string_view bytes) {
   if (m_notStarted >= kStartWritingEvery) {
     (void)::sync_file_range(::fileno(m_stream), 0, 0, SYNC_FILE_RANGE_WRITE);
     m_notStarted = 0;
+  }
+  return DXFILE_OK;
+}
+
+HRESULT SaveObject::Overwrite(std::uint64_t offset, std::string_view bytes) {
+  if (!m_stream || m_compressed || offset > m_fileSize || bytes.size() > m_fileSize - offset) return DXFILEERR_BADFILE;
+  if (std::fflush(m_stream) != 0) return DXFILEERR_BADFILE;
+  const int descriptor = ::fileno(m_stream);
+  for (std::size_t done = 0; done < bytes.size();) {
+    const ssize_t put = ::pwrite(descriptor, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return DXFILEERR_BADFILE;
+    done += static_cast<std::size_t>(put);
   }
   return DXFILE_OK;
 }
@@ -628,6 +668,7 @@ HRESULT SaveObject::Finish(bool keep) {
   if (keep) hr = m_failed ? DXFILEERR_BADFILE : Complete();
   const bool closed = std::fclose(m_stream) == 0;
   m_stream = nullptr;
+  if (m_release.joinable()) m_release.join();
   if (keep && SUCCEEDED(hr) && closed && std::rename(m_temporary.c_str(), m_target.c_str()) == 0) {
     // The new name reaches the disk too.
     const std::string folder = std::filesystem::path(m_target).parent_path().string();
@@ -671,10 +712,10 @@ void SaveObject::WriteTemplate(Writer& writer, const Template& t) {
 
 HRESULT SaveObject::CreateDataObject(REFGUID templateId, LPCSTR name, const GUID* id, DWORD size, LPVOID data,
                                      LPDIRECTXFILEDATA* dataObject) {
-  return Guarded([&] { return Create(templateId, name, id, size, data, dataObject); });
+  return Guarded([&] { return Create(templateId, name, id, size, data, nullptr, dataObject); });
 }
 
-HRESULT SaveObject::Create(REFGUID templateId, LPCSTR name, const GUID* id, DWORD size, LPVOID data,
+HRESULT SaveObject::Create(REFGUID templateId, LPCSTR name, const GUID* id, DWORD size, LPVOID data, Bytes* block,
                            LPDIRECTXFILEDATA* dataObject) {
   if (!dataObject) return DXFILEERR_BADVALUE;
   *dataObject = nullptr;
@@ -688,7 +729,14 @@ HRESULT SaveObject::Create(REFGUID templateId, LPCSTR name, const GUID* id, DWOR
     node->id = *id;
     node->hasId = true;
   }
-  HRESULT hr = BuildBlockFromMemory(*t, data, size, node.get());
+  HRESULT hr = DXFILE_OK;
+  if (block) {
+    node->block = std::move(*block);
+    block->clear();
+    hr = BuildBlockInPlace(*t, node.get());
+  } else {
+    hr = BuildBlockFromMemory(*t, data, size, node.get());
+  }
   if (FAILED(hr)) return hr;
   *dataObject = new DataObject(std::move(node), nullptr);
   return DXFILE_OK;
@@ -701,8 +749,16 @@ HRESULT SaveObject::SaveData(LPDIRECTXFILEDATA dataObject) {
 HRESULT SaveObject::SaveDataUnguarded(LPDIRECTXFILEDATA dataObject) {
   DataObject* data = AsDataObject(dataObject);
   if (!data) return Checked(DXFILEERR_BADVALUE);
-  // A large object goes to the file as it is written, not held whole.
-  Writer writer(m_encoding, [this](std::string_view part) { return Emit(part); });
+  // A large object goes to the file as it is written, not held whole. In a
+  // plain file a list's count is put in place when the list ends, so that
+  // the list need not be held until then; a compressed file holds it.
+  Writer::Patch patch;
+  if (!m_compressed) {
+    patch = [this, start = m_fileSize](std::uint64_t offset, std::string_view bytes) {
+      return Overwrite(start + offset, bytes);
+    };
+  }
+  Writer writer(m_encoding, [this](std::string_view part) { return Emit(part); }, std::move(patch));
   HRESULT hr = writer.WriteObject(*data->node());
   if (FAILED(hr)) return Checked(hr);
   return Checked(Emit(writer.Output()));
@@ -725,6 +781,19 @@ HRESULT DirectXFileCreate(LPDIRECTXFILE* file) {
   if (!file) return DXFILEERR_BADVALUE;
   *file = new xfile::File();
   return DXFILE_OK;
+}
+
+HRESULT CreateXFileDataObject(LPDIRECTXFILESAVEOBJECT saveObject, REFGUID templateId, LPCSTR name, const GUID* id,
+                              win32::LargeBytes& block, LPDIRECTXFILEDATA* dataObject) {
+  if (!saveObject) return DXFILEERR_BADVALUE;
+  HRESULT hr = DXFILE_OK;
+  if (auto* save = dynamic_cast<xfile::SaveObject*>(saveObject)) {
+    hr = save->CreateDataObject(templateId, name, id, block, dataObject);
+  } else {
+    hr = saveObject->CreateDataObject(templateId, name, id, static_cast<DWORD>(block.size()), block.data(), dataObject);
+  }
+  block.clear();
+  return hr;
 }
 
 HRESULT FinishXFileSave(LPDIRECTXFILESAVEOBJECT saveObject, BOOL keep) {

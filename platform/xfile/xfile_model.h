@@ -21,29 +21,7 @@
 
 namespace xfile {
 
-// An allocator that leaves the elements a vector grows by uninitialised, for
-// byte buffers whose every byte is written right after they grow; a large
-// buffer (a whole file, a mesh's block) comes on large pages.
-template <class T>
-struct UninitialisedAllocator : win32::LargePageAllocator<T> {
-  template <class U>
-  struct rebind {
-    using other = UninitialisedAllocator<U>;
-  };
-  UninitialisedAllocator() = default;
-  template <class U>
-  UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
-  template <class U>
-  void construct(U* p) noexcept {
-    ::new (static_cast<void*>(p)) U;
-  }
-  template <class U, class... Args>
-  void construct(U* p, Args&&... args) {
-    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
-  }
-};
-
-using Bytes = std::vector<BYTE, UninitialisedAllocator<BYTE>>;
+using Bytes = win32::LargeBytes;
 
 enum class Primitive : std::uint8_t {
   Word, Dword, Float, Double, Char, Uchar, Byte, Sword, Sdword, String, Cstring, Unicode,
@@ -254,6 +232,9 @@ HRESULT ParseFile(const BYTE* data, std::size_t size, TemplateSet& templates,
 // size bytes (the caller's layout: values packed, strings as char*). A block
 // shorter than its layout, counts included, fails with DXFILEERR_BADVALUE.
 HRESULT BuildBlockFromMemory(const Template& type, const void* data, std::size_t size, Node* node);
+// The same, for a block handed over in node->block: it becomes the node's
+// block where it lies, without a copy (its bytes past the layout dropped).
+HRESULT BuildBlockInPlace(const Template& type, Node* node);
 
 // Writing.
 enum class Encoding : std::uint8_t { Text, Binary };
@@ -266,7 +247,11 @@ class Writer {
   // What takes the output written so far, given when an object is too large
   // to be held whole.
   using Sink = std::function<HRESULT(std::string_view)>;
-  explicit Writer(Encoding encoding, Sink sink = nullptr) : m_encoding(encoding), m_sink(std::move(sink)) {}
+  // What writes bytes over those given to the sink from offset on (counted
+  // from the first byte this writer gave it): a binary list's count, known
+  // once the list ends. Without it an open list is held until it ends.
+  using Patch = std::function<HRESULT(std::uint64_t offset, std::string_view bytes)>;
+  explicit Writer(Encoding encoding, Sink sink = nullptr, Patch patch = nullptr);
   // "xof 0303txt 0032" or its binary/compressed counterparts.
   static std::string Header(Encoding encoding, bool compressed);
   void WriteTemplate(const Template& t);
@@ -289,6 +274,9 @@ class Writer {
   // count instances of a template of numbers, arrays of numbers and records,
   // elements of an array member.
   HRESULT WriteFlat(const Template& t, std::uint64_t count, const BYTE*& p, const BYTE* end, int indent);
+  // count instances of a countedDwords template (faces), as WriteFlat
+  // writes them.
+  HRESULT WriteCountedDwords(std::uint64_t count, const BYTE*& p, const BYTE* end, int indent);
   // One number of primitive p, read at `at`.
   void Number(Primitive p, const BYTE* at);
   void Name(std::string_view name);
@@ -297,7 +285,8 @@ class Writer {
   // Binary: room for n more values at the end of an integer list (of a
   // float list when real), the list of the other kind ended first.
   BYTE* ListValues(bool real, std::size_t n);
-  // Binary: ends the list being written, its count put in its header.
+  // Binary: ends the list being written, its count put in its header;
+  // a failure of the patch is kept for the end of the object.
   void EndList();
   void Indent(int indent);
   // Hands the output to the sink once it has grown large.
@@ -305,13 +294,18 @@ class Writer {
 
   Encoding m_encoding;
   Sink m_sink;
+  Patch m_patch;
   OutputBuffer m_out;
-  // Binary: where the integer or float list being written starts in m_out
-  // (its token), or kNoList. Its values follow in m_out; its count is written
-  // when it ends, so the output from there on is held until then.
-  static constexpr std::size_t kNoList = ~std::size_t{0};
-  std::size_t m_list = kNoList;
+  // Bytes given to the sink so far: m_out follows them.
+  std::uint64_t m_drained = 0;
+  // Binary: where the integer or float list being written starts in the
+  // output (its token; m_drained + its place in m_out while there), or
+  // kNoList. Its count is written when it ends: without a patch the output
+  // from there on is held until then.
+  static constexpr std::uint64_t kNoList = ~std::uint64_t{0};
+  std::uint64_t m_list = kNoList;
   bool m_listIsFloat = false;
+  HRESULT m_patchFailure = S_OK;
 };
 
 // MSZIP: the body after the 16-byte header of a compressed file.

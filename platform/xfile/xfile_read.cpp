@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 #include "dxfile.h"
 #include "xfile_model.h"
@@ -55,7 +56,7 @@ WORD Read16(const BYTE* p) { return WORD(p[0] | p[1] << 8); }
 // Copies n floats as a float read into a double and stored back as a float
 // comes out: the same value, with a signalling NaN made quiet.
 void CopyFloats(const BYTE* from, std::size_t n, BYTE* out) {
-  std::memcpy(out, from, n * 4);
+  if (out != from) std::memcpy(out, from, n * 4);
   for (std::size_t i = 0; i < n; ++i) {
     std::uint32_t bits;
     std::memcpy(&bits, out + 4 * i, 4);
@@ -556,6 +557,8 @@ class BinaryLexer final : public Lexer<BinaryLexer> {
 // are filled, and arrays of numbers, of faces and of IndexedColors are read
 // as runs straight into the block; both give the block, the errors and the
 // budget that value-by-value reading gives.
+class InPlaceSource;
+
 template <class Source>
 class BlockFiller {
  public:
@@ -631,6 +634,8 @@ class BlockFiller {
   // Room for count more elements of elementSize bytes, as far as the source
   // can hold them (a value takes at most 8 bytes of a block).
   void Reserve(std::uint64_t count, std::size_t elementSize) {
+    // A block filled where it lies has its room, and must not move.
+    if constexpr (std::is_same_v<Source, InPlaceSource>) return;
     Bytes& block = m_node.block;
     const std::uint64_t most = 8 * static_cast<std::uint64_t>(m_source.Remaining()) + 64;
     const std::uint64_t wanted = elementSize && count > most / elementSize ? most : count * elementSize;
@@ -867,7 +872,7 @@ class MemorySource {
     if (n > m_left / size) return DXFILEERR_BADVALUE;
     if (p == Primitive::Float) {
       CopyFloats(m_p, n, out);
-    } else {
+    } else if (out != m_p) {
       std::memcpy(out, m_p, n * size);
     }
     m_p += n * size;
@@ -888,6 +893,14 @@ class MemorySource {
   }
   const BYTE* m_p;
   std::size_t m_left;
+};
+
+// The bytes of the block being filled, read from its start: every value is
+// as long in memory as in the block, so each one is stored where it was read
+// (in the bytes already read), and a run that lies where it goes stays.
+class InPlaceSource : public MemorySource {
+ public:
+  using MemorySource::MemorySource;
 };
 
 // A name token spelling the word in any case.
@@ -1190,6 +1203,20 @@ HRESULT ParseFile(const BYTE* data, std::size_t size, TemplateSet& templates, st
   }
   BinaryLexer lexer(body, body + bodySize, floatSize);
   return Parser<BinaryLexer>(lexer, templates, declared, document, budget).ParseAll();
+}
+
+HRESULT BuildBlockInPlace(const Template& type, Node* node) {
+  Bytes& block = node->block;
+  // As many bytes as a block handed over by its size in a DWORD.
+  const std::size_t size = static_cast<DWORD>(block.size());
+  if (block.empty() && !type.members.empty()) return DXFILEERR_BADVALUE;
+  // The block grows back over its own bytes, which stay as they are (its
+  // allocator leaves grown bytes unwritten) and within its capacity.
+  InPlaceSource source(block.data(), size);
+  block.clear();
+  std::uint64_t budget = std::uint64_t{1} << 31;
+  BlockFiller<InPlaceSource> filler(source, *node, budget);
+  return filler.Fill(type, true);
 }
 
 HRESULT BuildBlockFromMemory(const Template& type, const void* data, std::size_t size, Node* node) {

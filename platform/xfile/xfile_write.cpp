@@ -4,6 +4,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <exception>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "dxfile.h"
@@ -51,6 +54,15 @@ constexpr std::size_t kNumberText = 64;
 // Elements of an array that are written between two looks at the size of the
 // output.
 constexpr std::uint64_t kDrainEvery = 1024;
+
+// Output that a writer with a sink holds before handing it over: the sink
+// gets it in parts this large, and the output buffer, made once, is used
+// again for each part (fresh memory costs more to touch than to write).
+constexpr std::size_t kDrainSize = std::size_t{1} << 18;
+
+// Binary: values of an array of numbers listed between two looks at the size
+// of the output.
+constexpr std::size_t kListPiece = kDrainSize / 4;
 
 // The text of a float or double at out, which has kNumberText chars of
 // room; returns its end.
@@ -162,6 +174,36 @@ class TextPieces {
       Number(p, at);
     }
   }
+  // An instance of a countedDwords template at `at` (its count, then that
+  // many values), as Array and Record write its members, each ending with
+  // ';'.
+  void CountedDwords(const BYTE* at) {
+    const DWORD n = Load<DWORD>(at);
+    // Each value with its ',' or ';', and a new line every 16 values.
+    constexpr std::size_t kEach = 12;
+    const std::uint64_t most = kEach * (std::uint64_t{n} + 1) + n / 16;
+    if (most > sizeof(m_text)) {
+      Number(Primitive::Dword, at);
+      Put(';');
+      at += 4;
+      Array(Primitive::Dword, at, n, 0);
+      Put(';');
+      return;
+    }
+    Room(static_cast<std::size_t>(most));
+    char* out = std::to_chars(m_end, m_end + kEach, n).ptr;
+    *out++ = ';';
+    at += 4;
+    for (DWORD v = 0; v < n; ++v, at += 4) {
+      if (v > 0) {
+        *out++ = ',';
+        if (v % 16 == 0) *out++ = '\n';
+      }
+      out = std::to_chars(out, out + kEach, Load<DWORD>(at)).ptr;
+    }
+    *out++ = ';';
+    m_end = out;
+  }
   // Everything so far into the output.
   void Flush() {
     m_out.append(m_text, m_end);
@@ -177,6 +219,68 @@ class TextPieces {
   char m_text[4096];
   char* m_end = m_text;
 };
+
+// Elements whose text is made in one go on one thread, and most threads that
+// make the text of one array side by side.
+constexpr std::uint64_t kTextPart = 4 * kDrainEvery;
+constexpr unsigned kMostTextThreads = 4;
+
+// The text of count elements added to out in order, drain called after each
+// part: make(first, last, pieces) writes elements first to last - 1, each
+// with what separates it from the one before, and is only given ranges that
+// start at a multiple of kDrainEvery. A long array's parts are made side by
+// side, each into a buffer of its own, a round of them at a time; the text
+// is the same.
+template <class Make, class Drain>
+HRESULT TextInParts(OutputBuffer& out, std::uint64_t count, const Make& make, const Drain& drain) {
+  const unsigned threads =
+      count < 2 * kTextPart ? 1 : std::clamp(std::thread::hardware_concurrency(), 1u, kMostTextThreads);
+  if (threads == 1) {
+    TextPieces pieces(out);
+    for (std::uint64_t first = 0; first < count; first += kDrainEvery) {
+      make(first, std::min(count, first + kDrainEvery), pieces);
+      pieces.Flush();
+      const HRESULT hr = drain();
+      if (FAILED(hr)) return hr;
+    }
+    return S_OK;
+  }
+  std::vector<OutputBuffer> texts(threads);
+  std::vector<std::exception_ptr> failures(threads);
+  for (std::uint64_t round = 0; round < count; round += threads * kTextPart) {
+    auto part = [&](unsigned i) {
+      const std::uint64_t first = round + i * kTextPart;
+      texts[i].clear();
+      if (first >= count) return;
+      try {
+        TextPieces pieces(texts[i]);
+        make(first, std::min(count, first + kTextPart), pieces);
+        pieces.Flush();
+      } catch (...) {
+        failures[i] = std::current_exception();
+      }
+    };
+    {
+      std::vector<std::jthread> helpers;
+      helpers.reserve(threads - 1);
+      unsigned helped = 1;
+      try {
+        for (; helped < threads; ++helped) helpers.emplace_back(part, helped);
+      } catch (const std::system_error&) {
+        // The parts without a thread are made on this one.
+      }
+      part(0);
+      for (unsigned i = helped; i < threads; ++i) part(i);
+    }
+    for (unsigned i = 0; i < threads; ++i) {
+      if (failures[i]) std::rethrow_exception(failures[i]);
+      out += texts[i];
+      const HRESULT hr = drain();
+      if (FAILED(hr)) return hr;
+    }
+  }
+  return S_OK;
+}
 
 void StoreDword(BYTE* out, DWORD value) {
   out[0] = static_cast<BYTE>(value);
@@ -254,7 +358,7 @@ void Writer::Name(std::string_view name) {
 BYTE* Writer::ListValues(bool real, std::size_t n) {
   if (m_list != kNoList && m_listIsFloat != real) EndList();
   if (m_list == kNoList) {
-    m_list = m_out.size();
+    m_list = m_drained + m_out.size();
     m_listIsFloat = real;
     const WORD token = real ? kFloatList : kIntegerList;
     m_out.push_back(static_cast<char>(token));
@@ -268,20 +372,36 @@ BYTE* Writer::ListValues(bool real, std::size_t n) {
 
 void Writer::EndList() {
   if (m_list == kNoList) return;
-  const std::size_t values = (m_out.size() - m_list - 6) / 4;
-  StoreDword(reinterpret_cast<BYTE*>(m_out.data() + m_list + 2), static_cast<DWORD>(values));
+  const std::uint64_t values = (m_drained + m_out.size() - m_list - 6) / 4;
+  const std::uint64_t count = m_list + 2;
   m_list = kNoList;
+  BYTE bytes[4];
+  StoreDword(bytes, static_cast<DWORD>(values));
+  // A list's header goes to the sink whole (a drain takes all there is).
+  if (count >= m_drained) {
+    std::memcpy(m_out.data() + (count - m_drained), bytes, 4);
+    return;
+  }
+  const HRESULT hr = m_patch(count, std::string_view(reinterpret_cast<const char*>(bytes), 4));
+  if (FAILED(hr) && SUCCEEDED(m_patchFailure)) m_patchFailure = hr;
+}
+
+Writer::Writer(Encoding encoding, Sink sink, Patch patch)
+    : m_encoding(encoding), m_sink(std::move(sink)), m_patch(std::move(patch)) {
+  // A part, and as much again: what is written between two drains.
+  if (m_sink) m_out.reserve(2 * kDrainSize);
 }
 
 HRESULT Writer::Drain() {
-  constexpr std::size_t kDrainSize = std::size_t{1} << 20;
-  // An open list stays, with what follows it, until its count is known.
-  const std::size_t ready = m_list == kNoList ? m_out.size() : m_list;
-  if (!m_sink || ready < kDrainSize) return S_OK;
+  // Without a patch an open list stays, with what follows it, until its
+  // count is known.
+  const std::size_t ready =
+      m_list == kNoList || m_patch ? m_out.size() : static_cast<std::size_t>(m_list - m_drained);
+  if (!m_sink || ready < kDrainSize) return m_patchFailure;
   HRESULT hr = m_sink(std::string_view(m_out).substr(0, ready));
   m_out.erase(0, ready);
-  if (m_list != kNoList) m_list = 0;
-  return hr;
+  m_drained += ready;
+  return FAILED(hr) ? hr : m_patchFailure;
 }
 
 void Writer::Number(Primitive p, const BYTE* at) {
@@ -390,7 +510,7 @@ HRESULT Writer::WriteObject(const Node& node) {
   HRESULT hr = WriteObject(node, 0);
   EndList();
   if (m_encoding == Encoding::Text) m_out += "\n";
-  return hr;
+  return FAILED(hr) ? hr : m_patchFailure;
 }
 
 HRESULT Writer::WriteBlock(const Node& node) {
@@ -547,47 +667,59 @@ HRESULT Writer::WriteNumbers(const Member& m, std::uint64_t count, const BYTE*& 
   const std::size_t size = PrimitiveSize(run);
   if (count > static_cast<std::size_t>(end - p) / size / each) return S_FALSE;
   if (!text) {
+    // A piece at a time, each drained, so that the output stays small.
     const std::size_t values = static_cast<std::size_t>(count * each);
-    ListNumbers(run, p, values, ListValues(IsReal(run), values));
-    p += values * size;
+    for (std::size_t done = 0; done < values;) {
+      const std::size_t n = std::min(values - done, kListPiece);
+      ListNumbers(run, p, n, ListValues(IsReal(run), n));
+      p += n * size;
+      done += n;
+      RETURN_IF_FAILED(Drain());
+    }
     return S_OK;
   }
-  // The text goes to the sink every kDrainEvery elements, as it would
-  // element by element.
-  TextPieces pieces(m_out);
+  // The text goes to the sink a part at a time, as it would element by
+  // element.
   const int spaces = indent > 0 ? indent : 0;
+  const BYTE* values = p;
+  const std::size_t stride = static_cast<std::size_t>(each) * size;
+  p += static_cast<std::size_t>(count) * stride;
+  auto drain = [this] { return Drain(); };
   if (!type) {
-    for (std::uint64_t done = 0; done < count; done += kDrainEvery) {
-      pieces.Flush();
-      RETURN_IF_FAILED(Drain());
-      if (done > 0) pieces.Put(',');
-      if (done > 0 && done % 16 == 0) {
-        pieces.Put('\n');
-        pieces.Spaces(spaces);
-      }
-      pieces.Array(run, p, std::min(count - done, kDrainEvery), spaces);
-    }
-    pieces.Flush();
-    return S_OK;
+    // Parts start at a multiple of 16: an element's new line goes by its
+    // place in the whole array.
+    return TextInParts(
+        m_out, count,
+        [&](std::uint64_t first, std::uint64_t last, TextPieces& pieces) {
+          if (first > 0) pieces.Put(',');
+          if (first > 0 && first % 16 == 0) {
+            pieces.Put('\n');
+            pieces.Spaces(spaces);
+          }
+          const BYTE* at = values + first * stride;
+          pieces.Array(run, at, last - first, spaces);
+        },
+        drain);
   }
-  for (std::uint64_t k = 0; k < count; ++k) {
-    if (k % kDrainEvery == 0) {
-      pieces.Flush();
-      RETURN_IF_FAILED(Drain());
-    }
-    if (k > 0) {
-      pieces.Put(',');
-      pieces.Put('\n');
-      pieces.Spaces(spaces);
-    }
-    pieces.Record(run, p, each);
-  }
-  pieces.Flush();
-  return S_OK;
+  return TextInParts(
+      m_out, count,
+      [&](std::uint64_t first, std::uint64_t last, TextPieces& pieces) {
+        const BYTE* at = values + first * stride;
+        for (std::uint64_t k = first; k < last; ++k) {
+          if (k > 0) {
+            pieces.Put(',');
+            pieces.Put('\n');
+            pieces.Spaces(spaces);
+          }
+          pieces.Record(run, at, each);
+        }
+      },
+      drain);
 }
 
 HRESULT Writer::WriteFlat(const Template& t, std::uint64_t count, const BYTE*& p, const BYTE* end, int indent) {
   bool text = m_encoding == Encoding::Text;
+  if (t.countedDwords) return WriteCountedDwords(count, p, end, indent);
   const int spaces = indent > 0 ? indent : 0;
   TextPieces pieces(m_out);
   // Binary: numbers passed over but not yet listed, all of one primitive.
@@ -619,6 +751,7 @@ HRESULT Writer::WriteFlat(const Template& t, std::uint64_t count, const BYTE*& p
   for (std::uint64_t k = 0; k < count; ++k) {
     if (k % kDrainEvery == 0) {
       pieces.Flush();
+      list();
       RETURN_IF_FAILED(Drain());
     }
     if (k > 0 && text) {
@@ -652,6 +785,50 @@ HRESULT Writer::WriteFlat(const Template& t, std::uint64_t count, const BYTE*& p
   pieces.Flush();
   list();
   return S_OK;
+}
+
+// Each instance's count and values are 32-bit integers, which in binary go
+// into the integer list as they lie in the block (the counts only followed
+// to find where the instances end), and in text are written as WriteFlat
+// writes them.
+HRESULT Writer::WriteCountedDwords(std::uint64_t count, const BYTE*& p, const BYTE* end, int indent) {
+  const bool text = m_encoding == Encoding::Text;
+  // Text: where every kDrainEvery-th instance starts.
+  std::vector<const BYTE*> starts;
+  for (std::uint64_t k = 0; k < count;) {
+    if (!text) RETURN_IF_FAILED(Drain());
+    const BYTE* from = p;
+    const std::uint64_t last = std::min(count, k + kDrainEvery);
+    if (text) starts.push_back(p);
+    for (; k < last; ++k) {
+      const std::size_t left = static_cast<std::size_t>(end - p) / 4;
+      if (left == 0) return DXFILEERR_BADVALUE;
+      const DWORD values = Load<DWORD>(p);
+      if (values > left - 1) return DXFILEERR_BADVALUE;
+      p += 4 * (std::size_t{1} + values);
+    }
+    if (!text) {
+      const std::size_t values = static_cast<std::size_t>(p - from) / 4;
+      ListNumbers(Primitive::Dword, from, values, ListValues(false, values));
+    }
+  }
+  if (!text) return S_OK;
+  const int spaces = indent > 0 ? indent : 0;
+  return TextInParts(
+      m_out, count,
+      [&](std::uint64_t first, std::uint64_t last, TextPieces& pieces) {
+        const BYTE* at = starts[first / kDrainEvery];
+        for (std::uint64_t k = first; k < last; ++k) {
+          if (k > 0) {
+            pieces.Put(',');
+            pieces.Put('\n');
+            pieces.Spaces(spaces);
+          }
+          pieces.CountedDwords(at);
+          at += 4 * (std::size_t{1} + Load<DWORD>(at));
+        }
+      },
+      [this] { return Drain(); });
 }
 
 }  // namespace xfile

@@ -61,13 +61,22 @@ class CDataBlockWriter {
     WriteArray(&value, 1, sizeof(T));
   }
   void WriteArray(const void* values, size_t count, size_t elementSize) {
-    const BYTE* bytes = static_cast<const BYTE*>(values);
-    m_block.insert(m_block.end(), bytes, bytes + count * elementSize);
+    const size_t bytes = count * elementSize;
+    BYTE* out = Append(bytes);
+    if (bytes) std::memcpy(out, values, bytes);
+  }
+  // Room for bytes more at the end, left unwritten for the caller to fill.
+  BYTE* Append(size_t bytes) {
+    const size_t at = m_block.size();
+    m_block.resize(at + bytes);
+    return m_block.data() + at;
   }
   BYTE* GetData() { return m_block.data(); }
   DWORD GetSize() const { return static_cast<DWORD>(m_block.size()); }
+  // The block, for a save object to take over (see CreateXFileDataObject).
+  win32::LargeBytes& Block() { return m_block; }
 
  private:
   // A large block on large pages.
-  std::vector<BYTE, win32::LargePageAllocator<BYTE>> m_block;
+  win32::LargeBytes m_block;
 };

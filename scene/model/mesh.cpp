@@ -226,7 +226,7 @@ HRESULT CMesh::Save(IDirectXFileSaveObject* saveObject, IDirectXFileData** out, 
       for (DWORD i = 0; i < m_nVertices; ++i) writer.WriteArray(&vertices[i].x, 3, sizeof(float));
     }
     WriteMeshFaces(writer, m_faces, m_nFaces);
-    *out = CreateSaveData(saveObject, writer.GetSize(), writer.GetData(),
+    *out = CreateSaveData(saveObject, writer,
                           "Error: IDirectXFileSaveObject::CreateDataObject() failed.");
     if (thread) {
       thread->IncreaseThreadOutputVerticesCount(m_nVertices);

@@ -1,6 +1,7 @@
 #include "meshface.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "datablock.h"
@@ -30,10 +31,18 @@ DWORD* CMeshFace::ResizeFace(DWORD count) {
 }
 
 void WriteMeshFaces(CDataBlockWriter& writer, const CMeshFace* faces, DWORD count) {
-  writer.Write(count);
+  // The whole array's room at once, filled face by face.
+  BYTE* out = writer.Append(MeshFacesBlockSize(faces, count));
+  auto put = [&out](DWORD value) {
+    std::memcpy(out, &value, sizeof value);
+    out += sizeof value;
+  };
+  put(count);
   for (DWORD i = 0; i < count; ++i) {
-    writer.Write(faces[i].GetFaceVertexCount());
-    writer.WriteArray(faces[i].GetFaceVertexIndices(), faces[i].GetFaceVertexCount(), sizeof(DWORD));
+    const DWORD corners = faces[i].GetFaceVertexCount();
+    const DWORD* indices = faces[i].GetFaceVertexIndices();
+    put(corners);
+    for (DWORD k = 0; k < corners; ++k) put(indices[k]);
   }
 }
 

@@ -71,7 +71,7 @@ HRESULT CMeshFaceWraps::Save(IDirectXFileSaveObject* saveObject, IDirectXFileDat
       writer.Write<WORD>(m_values[i].GetU() ? 1 : 0);
       writer.Write<WORD>(m_values[i].GetV() ? 1 : 0);
     }
-    *out = CreateSaveData(saveObject, writer.GetSize(), writer.GetData(),
+    *out = CreateSaveData(saveObject, writer,
                           "IDirectXFileSaveObject::CreateDataObject failed in CMeshFaceWraps::Save");
   });
   return saved ? S_OK : E_FAIL;
@@ -109,7 +109,7 @@ HRESULT CMeshTextureCoords::Save(IDirectXFileSaveObject* saveObject, IDirectXFil
       writer.Write(m_values[i].GetU());
       writer.Write(m_values[i].GetV());
     }
-    *out = CreateSaveData(saveObject, writer.GetSize(), writer.GetData(),
+    *out = CreateSaveData(saveObject, writer,
                           "Error: IDirectXFileSaveObject::CreateDataObject failed in CMeshTextureCoords::Save");
   });
   return saved ? S_OK : E_FAIL;
@@ -149,7 +149,7 @@ HRESULT CMeshVertexColors::Save(IDirectXFileSaveObject* saveObject, IDirectXFile
       writer.Write(m_values[i].GetVertexIndex());
       writer.WriteArray(&m_values[i].GetVertexColor()->r, 4, sizeof(float));
     }
-    *out = CreateSaveData(saveObject, writer.GetSize(), writer.GetData(),
+    *out = CreateSaveData(saveObject, writer,
                           "Error: IDirectXFileSaveObject::CreateDataObject failed in CMeshVertexColors::Save");
   });
   return saved ? S_OK : E_FAIL;
@@ -261,7 +261,7 @@ HRESULT CMeshMaterialList::Save(IDirectXFileSaveObject* saveObject, IDirectXFile
     writer.Write(m_nMaterials);
     writer.Write(m_nFaceIndexes);
     for (DWORD i = 0; i < m_nFaceIndexes; ++i) writer.Write<DWORD>(m_faceIndexes ? m_faceIndexes[i] : 0);
-    *out = CreateSaveData(saveObject, writer.GetSize(), writer.GetData(),
+    *out = CreateSaveData(saveObject, writer,
                           "Error: IDirectXFileSaveObject::CreateDataObject failed in CMeshMaterialList::Save");
   });
   return saved ? S_OK : E_FAIL;
@@ -362,7 +362,7 @@ HRESULT CMeshNormals::Save(IDirectXFileSaveObject* saveObject, IDirectXFileData*
     writer.Write(m_nNormals);
     writer.WriteArray(m_normals, m_nNormals, sizeof(D3DXVECTOR3));
     WriteMeshFaces(writer, m_records, m_nFaceNormals);
-    *out = CreateSaveData(saveObject, writer.GetSize(), writer.GetData(),
+    *out = CreateSaveData(saveObject, writer,
                           "Error: IDirectXFileSaveObject::CreateDataObject failed in CMeshNormals::Save");
   });
   return saved ? S_OK : E_FAIL;

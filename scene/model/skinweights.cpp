@@ -83,7 +83,7 @@ HRESULT CSkinWeights::Save(IDirectXFileSaveObject* saveObject, IDirectXFileData*
     writer.WriteArray(m_vertexIndices.GetData(), m_count, sizeof(DWORD));
     writer.WriteArray(m_weights.GetData(), m_count, sizeof(float));
     writer.WriteArray(&m_matOffset, 1, sizeof(D3DXMATRIX));
-    *out = CreateSaveData(saveObject, writer.GetSize(), writer.GetData(),
+    *out = CreateSaveData(saveObject, writer,
                           "IDirectXFileSaveObject::CreateDataObject failed.");
   });
   return saved ? S_OK : E_FAIL;
@@ -205,7 +205,7 @@ HRESULT CSkinMeshHeader::Save(IDirectXFileSaveObject* saveObject, IDirectXFileDa
     writer.Write(m_maxSkinWeightsPerVertex);
     writer.Write(m_maxSkinWeightsPerFace);
     writer.Write(m_numBones);
-    *out = CreateSaveData(saveObject, writer.GetSize(), writer.GetData(),
+    *out = CreateSaveData(saveObject, writer,
                           "IDirectXFileSaveObject::CreateDataObject failed.");
   });
   return saved ? S_OK : E_FAIL;

@@ -1,6 +1,7 @@
 #include "xfiledataobject.h"
 
 #include "basemesh.h"
+#include "datablock.h"
 
 #include <appfiles.h>
 #include <appoptions.h>
@@ -362,6 +363,16 @@ IDirectXFileData* CXFileDataObject::CreateSaveData(IDirectXFileSaveObject* saveO
   IDirectXFileData* data = nullptr;
   HRESULT hr = saveObject->CreateDataObject(m_templateGuid, name.IsEmpty() ? nullptr : (const char*)name, nullptr, size,
                                             block, &data);
+  if (FAILED(hr) || !data) throw failureMessage;
+  return data;
+}
+
+IDirectXFileData* CXFileDataObject::CreateSaveData(IDirectXFileSaveObject* saveObject, CDataBlockWriter& writer,
+                                                   const char* failureMessage) {
+  CString name = GetSaveName();
+  IDirectXFileData* data = nullptr;
+  HRESULT hr = CreateXFileDataObject(saveObject, m_templateGuid, name.IsEmpty() ? nullptr : (const char*)name, nullptr,
+                                     writer.Block(), &data);
   if (FAILED(hr) || !data) throw failureMessage;
   return data;
 }

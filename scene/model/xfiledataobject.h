@@ -10,6 +10,7 @@
 
 class CDXDoc;
 class CDXThread;
+class CDataBlockWriter;
 class CXFileDataObject;
 struct IDirectXFileData;
 struct IDirectXFileSaveObject;
@@ -151,6 +152,10 @@ class CXFileDataObject {
   // Creates the data object of this object's template with the given block;
   // a failure throws failureMessage.
   IDirectXFileData* CreateSaveData(IDirectXFileSaveObject* saveObject, DWORD size, void* block,
+                                   const char* failureMessage);
+  // The same with the block that writer made, handed over to the save
+  // object (the writer is left empty).
+  IDirectXFileData* CreateSaveData(IDirectXFileSaveObject* saveObject, CDataBlockWriter& writer,
                                    const char* failureMessage);
 
  private:

@@ -27,7 +27,7 @@ void Release(Interface*& p) {
 HRESULT AddPart(IDirectXFileSaveObject* saveObject, const GUID& type, CDataBlockWriter& block,
                 IDirectXFileData* parent, IDirectXFileData** created = nullptr) {
   IDirectXFileData* data = nullptr;
-  HRESULT hr = saveObject->CreateDataObject(type, nullptr, nullptr, block.GetSize(), block.GetData(), &data);
+  HRESULT hr = CreateXFileDataObject(saveObject, type, nullptr, nullptr, block.Block(), &data);
   if (FAILED(hr)) {
     OutputDebugStringA("Failed to create x file data object!");
     return hr;
@@ -291,8 +291,7 @@ HRESULT D3DXSaveDXMeshToXofEx2(IDirectXFileSaveObject* saveObject, ID3DXMesh* me
     block.Write(count);
     for (DWORD i = 0; i < count; ++i) block.WriteArray(fvf.GetVertex(buffers.vertices, i), 3, sizeof(float));
     WriteFaces(block, mesh, buffers.indices);
-    hr = saveObject->CreateDataObject(TID_D3DRMMesh, name && *name ? name : nullptr, nullptr, block.GetSize(),
-                                      block.GetData(), &data);
+    hr = CreateXFileDataObject(saveObject, TID_D3DRMMesh, name && *name ? name : nullptr, nullptr, block.Block(), &data);
     if (FAILED(hr)) return hr;
   }
   if (fvf.HasNormal()) hr = DXMeshAddNormals(saveObject, mesh, buffers.vertices, buffers.indices, data);

@@ -9,6 +9,8 @@
 #include <set>
 #include <vector>
 
+#include <xfile_model.h>
+
 #include "other_readers.h"
 #include "xfile_helpers.h"
 
@@ -188,6 +190,105 @@ TEST_F(XFileWrite, AnObjectLargerThanWhatIsHeldAtOnceReadsBackWhole) {
   }
 }
 
+// A plain file takes a binary list before its count is known, the count
+// written in place once the list ends; a compressed file holds the list until
+// then. The bodies are the same, and the same again when the mesh's block is
+// handed over to the save object instead of copied.
+TEST_F(XFileWrite, AListWrittenBeforeItsCountIsKnownGivesTheSameFile) {
+  // Its faces alone take more than is held at once.
+  constexpr DWORD kTriangles = 150000;
+  const std::vector<BYTE> block = MeshBlock(kTriangles);
+  const std::pair<DXFILEFORMAT, const char*> encodings[] = {{DXFILEFORMAT_TEXT, "text"},
+                                                             {DXFILEFORMAT_BINARY, "binary"}};
+  for (const auto& [encoding, name] : encodings) {
+    SCOPED_TRACE(name);
+    auto saved = [&](DXFILEFORMAT format, bool handOver) {
+      const std::string path = PathOf("big.x");
+      Com<IDirectXFileSaveObject> save;
+      EXPECT_EQ(m_file->CreateSaveObject(path.c_str(), format, &save), S_OK);
+      EXPECT_EQ(SaveMeshTemplates(save.get()), S_OK);
+      Com<IDirectXFileData> mesh;
+      if (handOver) {
+        win32::LargeBytes bytes(block.begin(), block.end());
+        EXPECT_EQ(CreateXFileDataObject(save.get(), TID_D3DRMMesh, "Big", nullptr, bytes, &mesh), S_OK);
+        EXPECT_TRUE(bytes.empty());
+      } else {
+        EXPECT_EQ(save->CreateDataObject(TID_D3DRMMesh, "Big", nullptr, static_cast<DWORD>(block.size()),
+                                         const_cast<BYTE*>(block.data()), &mesh),
+                  S_OK);
+      }
+      EXPECT_EQ(save->SaveData(mesh.get()), S_OK);
+      EXPECT_EQ(FinishXFileSave(save.get(), TRUE), S_OK);
+      return FileContents(path);
+    };
+    const std::string copied = saved(encoding, false);
+    EXPECT_EQ(saved(encoding, true), copied);
+    const std::string compressed = saved(encoding | DXFILEFORMAT_COMPRESSED, false);
+    std::vector<BYTE> inflated;
+    ASSERT_GT(compressed.size(), 16u);
+    ASSERT_EQ(xfile::Inflate(reinterpret_cast<const BYTE*>(compressed.data()) + 16, compressed.size() - 16, &inflated),
+              S_OK);
+    // A plain text file's header line ends with a new line of its own.
+    const std::string body = copied.substr(encoding == DXFILEFORMAT_TEXT ? 17 : 16);
+    EXPECT_GT(body.size(), 4u << 20);
+    EXPECT_TRUE(std::string(inflated.begin(), inflated.end()) == body);
+  }
+}
+
+// The text of a long array is made in parts, side by side: separators and
+// new lines go by each element's place in the whole array, across the parts.
+TEST_F(XFileWrite, ALongArrayIsWrittenInTextAsElementByElement) {
+  constexpr DWORD kCount = 20011;
+  auto dwords = [](std::vector<BYTE>& block, std::initializer_list<DWORD> values) {
+    for (DWORD v : values) block.insert(block.end(), reinterpret_cast<BYTE*>(&v), reinterpret_cast<BYTE*>(&v) + 4);
+  };
+  std::vector<BYTE> materials, mesh;
+  std::string indices, vertices, faces;
+  dwords(materials, {1, kCount});
+  dwords(mesh, {kCount});
+  for (DWORD i = 0; i < kCount; ++i) {
+    dwords(materials, {i % 7});
+    if (i > 0) indices += i % 16 == 0 ? ",\n " : ",";
+    indices += std::to_string(i % 7);
+    const float xyz[3] = {static_cast<float>(i % 1000), 1, 2};
+    mesh.insert(mesh.end(), reinterpret_cast<const BYTE*>(xyz), reinterpret_cast<const BYTE*>(xyz) + 12);
+    vertices += (i > 0 ? ",\n " : " ") + std::to_string(i % 1000) + ".0;1.0;2.0;";
+  }
+  dwords(mesh, {kCount});
+  for (DWORD i = 0; i < kCount; ++i) {
+    dwords(mesh, {3, i, (i + 1) % kCount, (i + 2) % kCount});
+    faces += (i > 0 ? ",\n " : " ") + std::string("3;") + std::to_string(i) + "," + std::to_string((i + 1) % kCount) +
+             "," + std::to_string((i + 2) % kCount) + ";";
+  }
+  const struct {
+    const char* what;
+    const GUID* type;
+    const std::vector<BYTE>& block;
+    std::string body;  // after the header
+  } cases[] = {
+      {"material indices", &TID_D3DRMMeshMaterialList, materials,
+       "MeshMaterialList {\n 1;\n " + std::to_string(kCount) + ";\n " + indices + ";\n}\n\n"},
+      {"vertices and faces", &TID_D3DRMMesh, mesh,
+       "Mesh {\n " + std::to_string(kCount) + ";\n" + vertices + ";\n " + std::to_string(kCount) + ";\n" + faces +
+           ";\n}\n\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = PathOf("long.x");
+    {
+      Com<IDirectXFileSaveObject> save;
+      ASSERT_EQ(m_file->CreateSaveObject(path.c_str(), DXFILEFORMAT_TEXT, &save), S_OK);
+      Com<IDirectXFileData> data;
+      ASSERT_EQ(save->CreateDataObject(*c.type, nullptr, nullptr, static_cast<DWORD>(c.block.size()),
+                                       const_cast<BYTE*>(c.block.data()), &data),
+                S_OK);
+      ASSERT_EQ(save->SaveData(data.get()), S_OK);
+      ASSERT_EQ(FinishXFileSave(save.get(), TRUE), S_OK);
+    }
+    EXPECT_TRUE(FileContents(path).substr(17) == c.body);
+  }
+}
+
 TEST_F(XFileWrite, RefusesWhatCannotBeWrittenOrReadBack) {
   std::string path = PathOf("refused.x");
   Com<IDirectXFileSaveObject> text;
@@ -290,6 +391,24 @@ TEST_F(XFileWrite, ABlockShorterThanItsLayoutIsRefused) {
               c.expected)
         << c.what;
     EXPECT_EQ(data.get() != nullptr, c.expected == S_OK) << c.what;
+    // The same block handed over is taken where it lies, or refused alike.
+    win32::LargeBytes handed(c.block.begin(), c.block.begin() + static_cast<std::ptrdiff_t>(c.size));
+    Com<IDirectXFileData> taken;
+    EXPECT_EQ(CreateXFileDataObject(save.get(), *c.type, nullptr, nullptr, handed, &taken), c.expected) << c.what;
+    EXPECT_TRUE(handed.empty()) << c.what;
+    if (!data.get() || !taken.get()) continue;
+    DWORD size = 0, takenSize = 0;
+    BYTE *bytes = nullptr, *takenBytes = nullptr;
+    ASSERT_EQ(data->GetData(nullptr, &size, reinterpret_cast<void**>(&bytes)), S_OK);
+    ASSERT_EQ(taken->GetData(nullptr, &takenSize, reinterpret_cast<void**>(&takenBytes)), S_OK);
+    ASSERT_EQ(takenSize, size) << c.what;
+    if (*c.type == TID_D3DRMTextureFilename) {
+      // A string is held by the object, whichever way its block came.
+      EXPECT_STREQ(*reinterpret_cast<char**>(takenBytes), texture) << c.what;
+      EXPECT_NE(*reinterpret_cast<char**>(takenBytes), texture) << c.what;
+    } else {
+      EXPECT_EQ(std::memcmp(takenBytes, bytes, size), 0) << c.what;
+    }
   }
 }
 
