@@ -60,6 +60,7 @@ class CIndexedColor {
   D3DXCOLOR m_color;
 };
 
+class CDataBlockReader;
 class CDataBlockWriter;
 
 // One face: its corner count and the vertex (or normal) number of each corner.
@@ -116,6 +117,12 @@ class CMeshFace {
 #pragma pack(pop)
 static_assert(sizeof(CMeshFace) == 20);
 
+// Reads count faces of a face array from a data block into faces: each a
+// corner count of at least three (else throws fewCorners), then its corners,
+// each below limit (else throws badIndex). A block that ends before a face
+// does throws the reader's message. Checked face by face, in that order.
+void ReadMeshFaces(CDataBlockReader& reader, CMeshFace* faces, DWORD count, DWORD limit, const char* fewCorners,
+                   const char* badIndex);
 // Writes count faces as a face array of a data block: their count, then each
 // face's corner count and corners.
 void WriteMeshFaces(CDataBlockWriter& writer, const CMeshFace* faces, DWORD count);
