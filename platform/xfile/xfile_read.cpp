@@ -634,7 +634,13 @@ class BlockFiller {
     Bytes& block = m_node.block;
     const std::uint64_t most = 8 * static_cast<std::uint64_t>(m_source.Remaining()) + 64;
     const std::uint64_t wanted = elementSize && count > most / elementSize ? most : count * elementSize;
-    if (block.capacity() - block.size() < wanted) block.reserve(block.size() + static_cast<std::size_t>(wanted));
+    if (block.capacity() - block.size() >= wanted) return;
+    block.reserve(block.size() + static_cast<std::size_t>(wanted));
+    // The new room's pages come in one go, as far as the source has bytes
+    // left: the values of a binary source take as many in the block, and a
+    // false count costs no more memory than that.
+    win32::PrepareToFill(block.data(), block.capacity(), block.size(),
+                         std::min<std::uint64_t>(wanted, m_source.Remaining()));
   }
 
   // Up to most instances of a countedDwords template (faces), as many as the

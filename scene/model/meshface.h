@@ -47,6 +47,9 @@ class CIndexedColor {
   CIndexedColor(const CIndexedColor&) = default;
   CIndexedColor& operator=(const CIndexedColor&) = default;
   virtual ~CIndexedColor() = default;
+  // A mesh's colours are one array, as its faces are.
+  static void* operator new[](std::size_t size) { return win32::AllocateLarge(size); }
+  static void operator delete[](void* memory, std::size_t size) noexcept { win32::FreeLarge(memory, size); }
 
   DWORD GetVertexIndex() const { return m_index; }
   void SetVertexIndex(DWORD index) { m_index = index; }
