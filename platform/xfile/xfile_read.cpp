@@ -643,6 +643,16 @@ class BlockFiller {
                          std::min<std::uint64_t>(wanted, m_source.Remaining()));
   }
 
+  // Room for bytes more that are written at once (their values checked
+  // against the source), grown as a resize grows it; the new room's pages
+  // come in one go.
+  void Grow(std::size_t bytes) {
+    Bytes& block = m_node.block;
+    if (block.capacity() - block.size() >= bytes) return;
+    block.reserve(std::max(block.size() + bytes, 2 * block.size()));
+    win32::PrepareToFill(block.data(), block.capacity(), block.size(), bytes);
+  }
+
   // Up to most instances of a countedDwords template (faces), as many as the
   // source's integer list holds whole one after another, taken in one copy:
   // they lie in the block as in the list, and each costs the budget what
@@ -680,6 +690,7 @@ class BlockFiller {
   HRESULT Run(Primitive p, std::size_t n) {
     Bytes& block = m_node.block;
     const std::size_t at = block.size();
+    Grow(n * PrimitiveSize(p));
     block.resize(at + n * PrimitiveSize(p));
     HRESULT hr = m_source.ReadRun(p, n, block.data() + at);
     if (FAILED(hr)) block.resize(at);
@@ -691,6 +702,7 @@ class BlockFiller {
   HRESULT Members(const Template& type, std::size_t count) {
     Bytes& block = m_node.block;
     const std::size_t at = block.size();
+    Grow(count * type.blockSize);
     block.resize(at + count * type.blockSize);
     BYTE* out = block.data() + at;
     for (std::size_t k = 0; k < count; ++k) {
