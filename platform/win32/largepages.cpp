@@ -2,8 +2,13 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <map>
+#include <mutex>
 
 namespace win32 {
 
@@ -11,6 +16,10 @@ namespace {
 
 constexpr std::size_t kLargePage = std::size_t{2} << 20;
 constexpr std::size_t kPage = 4096;
+// Buffers from this size on are mapped (or taken from the freed ones).
+constexpr std::size_t kMappedFrom = std::size_t{256} << 10;
+// The most freed memory kept for reuse.
+constexpr std::size_t kMostKept = std::size_t{64} << 20;
 
 // Whole pages; a buffer short of a whole number of large pages by at most a
 // sixteenth of its size is given them, so that a buffer made to just fit a
@@ -21,7 +30,88 @@ std::size_t MappedLength(std::size_t size) {
   return large >= size && large - size <= size / 16 ? large : pages;
 }
 
-bool FromHeap(std::size_t size) { return MappedLength(size) < kLargePage; }
+bool FromHeap(std::size_t size) { return size < kMappedFrom; }
+
+std::uintptr_t AlignUp(std::uintptr_t at, std::size_t alignment) { return (at + alignment - 1) & ~(alignment - 1); }
+
+// Mapped memory that was freed, kept mapped for the next buffers: its pages
+// have been touched, so a buffer made there costs no page faults, only its
+// clearing. Ranges are whole pages, adjacent ones merged. A buffer that fits
+// none of them gets a fresh mapping, and the kept ranges are given back
+// first: the memory in use plus what is kept never exceeds what was once in
+// use.
+class CFreedRanges {
+ public:
+  // A range of length bytes starting on a multiple of alignment, or null.
+  void* Take(std::size_t length, std::size_t alignment) {
+    std::lock_guard lock(m_mutex);
+    auto best = m_ranges.end();
+    std::uintptr_t bestStart = 0;
+    for (auto it = m_ranges.begin(); it != m_ranges.end(); ++it) {
+      const std::uintptr_t start = AlignUp(it->first, alignment);
+      if (start < it->first || start - it->first > it->second || it->second - (start - it->first) < length) continue;
+      if (best == m_ranges.end() || it->second < best->second) {
+        best = it;
+        bestStart = start;
+      }
+    }
+    if (best == m_ranges.end()) {
+      ReleaseAll();
+      return nullptr;
+    }
+    const std::uintptr_t first = best->first;
+    const std::uintptr_t end = first + best->second;
+    m_ranges.erase(best);
+    if (bestStart > first) m_ranges.emplace(first, bestStart - first);
+    if (bestStart + length < end) m_ranges.emplace(bestStart + length, end - (bestStart + length));
+    m_kept -= length;
+    return reinterpret_cast<void*>(bestStart);
+  }
+
+  // Keeps [memory, memory + length) for reuse, or unmaps it when the kept
+  // memory would exceed kMostKept.
+  void Give(void* memory, std::size_t length) {
+    std::lock_guard lock(m_mutex);
+    if (length > kMostKept - m_kept) {
+      ::munmap(memory, length);
+      return;
+    }
+    std::uintptr_t start = reinterpret_cast<std::uintptr_t>(memory);
+    std::size_t size = length;
+    auto next = m_ranges.lower_bound(start);
+    if (next != m_ranges.end() && next->first == start + size) {
+      size += next->second;
+      next = m_ranges.erase(next);
+    }
+    if (next != m_ranges.begin()) {
+      auto before = std::prev(next);
+      if (before->first + before->second == start) {
+        start = before->first;
+        size += before->second;
+        m_ranges.erase(before);
+      }
+    }
+    m_ranges.emplace(start, size);
+    m_kept += length;
+  }
+
+ private:
+  void ReleaseAll() {
+    for (const auto& [start, size] : m_ranges) ::munmap(reinterpret_cast<void*>(start), size);
+    m_ranges.clear();
+    m_kept = 0;
+  }
+
+  std::mutex m_mutex;
+  std::map<std::uintptr_t, std::size_t> m_ranges;  // start, length
+  std::size_t m_kept = 0;
+};
+
+CFreedRanges& Freed() {
+  // Never destroyed: buffers may be freed while the process ends.
+  static auto* ranges = new CFreedRanges;
+  return *ranges;
+}
 
 }  // namespace
 
@@ -32,16 +122,20 @@ void* AllocateLarge(std::size_t size) {
   }
   const std::size_t length = MappedLength(size);
   if (length < size || length > static_cast<std::size_t>(-1) - kLargePage) throw std::bad_alloc();
+  if (void* reused = Freed().Take(length, length >= kLargePage ? kLargePage : kPage)) {
+    std::memset(reused, 0, size);
+    return reused;
+  }
   // Mapped a large page longer, then trimmed to start on a large page.
   void* raw = ::mmap(nullptr, length + kLargePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (raw == MAP_FAILED) throw std::bad_alloc();
   const auto first = reinterpret_cast<std::uintptr_t>(raw);
-  const std::uintptr_t start = (first + kLargePage - 1) & ~std::uintptr_t{kLargePage - 1};
+  const std::uintptr_t start = AlignUp(first, kLargePage);
   if (start > first) ::munmap(raw, start - first);
   const std::size_t after = first + length + kLargePage - (start + length);
   if (after) ::munmap(reinterpret_cast<void*>(start + length), after);
   // Advice only: without large pages the memory works all the same.
-  ::madvise(reinterpret_cast<void*>(start), length, MADV_HUGEPAGE);
+  if (length >= kLargePage) ::madvise(reinterpret_cast<void*>(start), length, MADV_HUGEPAGE);
   return reinterpret_cast<void*>(start);
 }
 
@@ -50,8 +144,16 @@ void FreeLarge(void* memory, std::size_t size) noexcept {
   if (FromHeap(size)) {
     std::free(memory);
   } else {
-    ::munmap(memory, MappedLength(size));
+    Freed().Give(memory, MappedLength(size));
   }
+}
+
+void PrepareToFill(void* memory, std::size_t size, std::size_t from, std::size_t length) noexcept {
+  if (!memory || FromHeap(size) || from >= size) return;
+  const std::size_t first = from & ~(kPage - 1);
+  const std::size_t end = std::min(size - from, length) + from;
+  // Systems before Linux 5.14 refuse the advice; the pages then come a fault each.
+  ::madvise(static_cast<char*>(memory) + first, ((end + kPage - 1) & ~(kPage - 1)) - first, MADV_POPULATE_WRITE);
 }
 
 }  // namespace win32

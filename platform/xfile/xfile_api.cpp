@@ -315,6 +315,7 @@ HRESULT ReadWholeFile(const char* path, Bytes* bytes, FileState* state) {
   std::size_t expected = S_ISREG(status.st_mode) && status.st_size > 0 ? static_cast<std::size_t>(status.st_size) : 0;
   // A byte more than the file has, so that the read that finds its end needs no room.
   bytes->resize(std::max(expected + 1, kLeast));
+  win32::PrepareToFill(bytes->data(), bytes->capacity(), 0, bytes->size());
   std::size_t have = 0;
   for (;;) {
     if (have == bytes->size()) bytes->resize(2 * have);

@@ -639,7 +639,23 @@ class BlockFiller {
     Bytes& block = m_node.block;
     const std::uint64_t most = 8 * static_cast<std::uint64_t>(m_source.Remaining()) + 64;
     const std::uint64_t wanted = elementSize && count > most / elementSize ? most : count * elementSize;
-    if (block.capacity() - block.size() < wanted) block.reserve(block.size() + static_cast<std::size_t>(wanted));
+    if (block.capacity() - block.size() >= wanted) return;
+    block.reserve(block.size() + static_cast<std::size_t>(wanted));
+    // The new room's pages come in one go, as far as the source has bytes
+    // left: the values of a binary source take as many in the block, and a
+    // false count costs no more memory than that.
+    win32::PrepareToFill(block.data(), block.capacity(), block.size(),
+                         std::min<std::uint64_t>(wanted, m_source.Remaining()));
+  }
+
+  // Room for bytes more that are written at once (their values checked
+  // against the source), grown as a resize grows it; the new room's pages
+  // come in one go.
+  void Grow(std::size_t bytes) {
+    Bytes& block = m_node.block;
+    if (block.capacity() - block.size() >= bytes) return;
+    block.reserve(std::max(block.size() + bytes, 2 * block.size()));
+    win32::PrepareToFill(block.data(), block.capacity(), block.size(), bytes);
   }
 
   // Up to most instances of a countedDwords template (faces), as many as the
@@ -679,6 +695,7 @@ class BlockFiller {
   HRESULT Run(Primitive p, std::size_t n) {
     Bytes& block = m_node.block;
     const std::size_t at = block.size();
+    Grow(n * PrimitiveSize(p));
     block.resize(at + n * PrimitiveSize(p));
     HRESULT hr = m_source.ReadRun(p, n, block.data() + at);
     if (FAILED(hr)) block.resize(at);
@@ -690,6 +707,7 @@ class BlockFiller {
   HRESULT Members(const Template& type, std::size_t count) {
     Bytes& block = m_node.block;
     const std::size_t at = block.size();
+    Grow(count * type.blockSize);
     block.resize(at + count * type.blockSize);
     BYTE* out = block.data() + at;
     for (std::size_t k = 0; k < count; ++k) {

@@ -22,15 +22,20 @@ class CDataBlockReader {
   // Copies count values of elementSize bytes; the count comes from the file
   // and is checked against what is left before anything is copied.
   void ReadArray(void* out, size_t count, size_t elementSize) {
+    const BYTE* values = Take(count, elementSize);
+    if (count) std::memcpy(out, values, count * elementSize);
+  }
+  // The next count values of elementSize bytes where they lie in the block,
+  // checked like ReadArray and passed over; for loops that convert or
+  // scatter many values without a check each.
+  const BYTE* Take(size_t count, size_t elementSize) {
     Require(count, elementSize);
-    if (count) std::memcpy(out, m_block + m_offset, count * elementSize);
+    const BYTE* values = m_block + m_offset;
     m_offset += count * elementSize;
+    return values;
   }
   // Passes over count values of elementSize bytes, checked like ReadArray.
-  void Skip(size_t count, size_t elementSize) {
-    Require(count, elementSize);
-    m_offset += count * elementSize;
-  }
+  void Skip(size_t count, size_t elementSize) { Take(count, elementSize); }
   // Throws unless count values of elementSize bytes are left to read.
   void Require(size_t count, size_t elementSize) const {
     if (elementSize && count > (m_size - m_offset) / elementSize) throw kShortBlock;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -22,6 +23,10 @@
 namespace {
 
 const char kExitRequested[] = "\nInfo: Requested to exit the thread.";
+
+// Loops over vertices and faces stop at the pause-and-stop point once per
+// kStep of them.
+constexpr DWORD kStep = 16384;
 
 // The pause-and-stop point of a job, once per step; no job, no stop.
 void CheckPlaying(CDXThread* thread) {
@@ -184,26 +189,25 @@ bool CMesh::Load(IDirectXFileData* data, DWORD size, BYTE* block, char* fileDire
     m_nVertices = nVertices;
     {
       CLockedBuffer<IDirect3DVertexBuffer8> locked(m_vertices, 0, "\nLock() failed.");
+      // A new vertex buffer comes zero-filled: only the positions are set.
       D3DVERTEX* vertices = locked.As<D3DVERTEX>();
-      for (DWORD i = 0; i < nVertices; ++i) {
+      const BYTE* position = positions.Take(nVertices, sizeof(D3DXVECTOR3));
+      for (DWORD first = 0; first < nVertices; first += kStep) {
         CheckPlaying(thread);
-        vertices[i] = D3DVERTEX{};
-        positions.ReadArray(&vertices[i].x, 3, sizeof(float));
+        const DWORD last = std::min(nVertices, first + kStep);
+        for (DWORD i = first; i < last; ++i, position += sizeof(D3DXVECTOR3))
+          std::memcpy(&vertices[i].x, position, sizeof(D3DXVECTOR3));
       }
     }
     if (thread) thread->IncreaseThreadOutputVerticesCount(nVertices);
 
     m_faces = new CMeshFace[nFaces];
     m_nFaces = nFaces;
-    for (DWORD i = 0; i < nFaces; ++i) {
+    for (DWORD first = 0; first < nFaces; first += kStep) {
       CheckPlaying(thread);
-      const DWORD corners = reader.ReadDword();
-      if (corners < 3) throw "\nError: A face has fewer than three corners.";
-      reader.Require(corners, sizeof(DWORD));
-      DWORD* indices = m_faces[i].ResizeFace(corners);
-      if (!indices) throw "\nSetMeshFace() failed";
-      reader.ReadArray(indices, corners, sizeof(DWORD));
-      if (!m_faces[i].IndicesBelow(nVertices)) throw "\nError: A face's vertex index is not below the vertex count.";
+      ReadMeshFaces(reader, m_faces + first, std::min(kStep, nFaces - first), nVertices,
+                    "\nError: A face has fewer than three corners.",
+                    "\nError: A face's vertex index is not below the vertex count.");
     }
 
     m_boundingBox = new CGBox;

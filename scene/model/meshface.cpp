@@ -30,6 +30,23 @@ DWORD* CMeshFace::ResizeFace(DWORD count) {
   return GetFaceVertexIndices();
 }
 
+void ReadMeshFaces(CDataBlockReader& reader, CMeshFace* faces, DWORD count, DWORD limit, const char* fewCorners,
+                   const char* badIndex) {
+  for (DWORD i = 0; i < count; ++i) {
+    const DWORD corners = reader.ReadDword();
+    if (corners < 3) throw fewCorners;
+    const BYTE* values = reader.Take(corners, sizeof(DWORD));
+    DWORD* indices = faces[i].ResizeFace(corners);
+    if (!indices) throw "\nSetMeshFace() failed";
+    // A triangle, most faces, is copied at a size the compiler knows.
+    if (corners == 3)
+      std::memcpy(indices, values, 3 * sizeof(DWORD));
+    else
+      std::memcpy(indices, values, corners * sizeof(DWORD));
+    if (!faces[i].IndicesBelow(limit)) throw badIndex;
+  }
+}
+
 void WriteMeshFaces(CDataBlockWriter& writer, const CMeshFace* faces, DWORD count) {
   // The whole array's room at once, filled face by face.
   BYTE* out = writer.Append(MeshFacesBlockSize(faces, count));

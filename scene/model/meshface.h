@@ -47,6 +47,9 @@ class CIndexedColor {
   CIndexedColor(const CIndexedColor&) = default;
   CIndexedColor& operator=(const CIndexedColor&) = default;
   virtual ~CIndexedColor() = default;
+  // A mesh's colours are one array, as its faces are.
+  static void* operator new[](std::size_t size) { return win32::AllocateLarge(size); }
+  static void operator delete[](void* memory, std::size_t size) noexcept { win32::FreeLarge(memory, size); }
 
   DWORD GetVertexIndex() const { return m_index; }
   void SetVertexIndex(DWORD index) { m_index = index; }
@@ -60,6 +63,7 @@ class CIndexedColor {
   D3DXCOLOR m_color;
 };
 
+class CDataBlockReader;
 class CDataBlockWriter;
 
 // One face: its corner count and the vertex (or normal) number of each corner.
@@ -116,6 +120,12 @@ class CMeshFace {
 #pragma pack(pop)
 static_assert(sizeof(CMeshFace) == 20);
 
+// Reads count faces of a face array from a data block into faces: each a
+// corner count of at least three (else throws fewCorners), then its corners,
+// each below limit (else throws badIndex). A block that ends before a face
+// does throws the reader's message. Checked face by face, in that order.
+void ReadMeshFaces(CDataBlockReader& reader, CMeshFace* faces, DWORD count, DWORD limit, const char* fewCorners,
+                   const char* badIndex);
 // Writes count faces as a face array of a data block: their count, then each
 // face's corner count and corners.
 void WriteMeshFaces(CDataBlockWriter& writer, const CMeshFace* faces, DWORD count);

@@ -2,6 +2,7 @@
 
 #include <rmxfguid.h>
 
+#include <cstring>
 #include <memory>
 
 #include "datablock.h"
@@ -128,13 +129,13 @@ bool CMeshVertexColors::Load(IDirectXFileData* data, DWORD size, BYTE* block, ch
     if (!CXFileDataObject::Load(data, size, block, fileDirectory, thread)) throw "\nCXFileDataObject::Load() failed.";
     CDataBlockReader reader(block, size);
     const DWORD count = reader.ReadDword();
-    reader.Require(count, sizeof(DWORD) + 4 * sizeof(float));
-    auto colors = std::make_unique<CIndexedColor[]>(count);
-    for (DWORD i = 0; i < count; ++i) {
-      colors[i].SetVertexIndex(reader.ReadDword());
-      D3DXCOLOR color;
-      reader.ReadArray(&color.r, 4, sizeof(float));
-      colors[i].SetVertexColor(color);
+    const BYTE* value = reader.Take(count, sizeof(DWORD) + 4 * sizeof(float));
+    std::unique_ptr<CIndexedColor[]> colors(new CIndexedColor[count]);
+    for (DWORD i = 0; i < count; ++i, value += sizeof(DWORD) + 4 * sizeof(float)) {
+      DWORD index;
+      std::memcpy(&index, value, sizeof index);
+      colors[i].SetVertexIndex(index);
+      std::memcpy(&colors[i].GetVertexColor()->r, value + sizeof index, 4 * sizeof(float));
     }
     SetArray(count, colors.release());
   });
@@ -339,16 +340,10 @@ bool CMeshNormals::Load(IDirectXFileData* data, DWORD size, BYTE* block, char* f
     const DWORD nFaceNormals = reader.ReadDword();
     // Each record holds at least its corner count.
     reader.Require(nFaceNormals, sizeof(DWORD));
-    auto records = std::make_unique<CMeshFace[]>(nFaceNormals);
-    for (DWORD i = 0; i < nFaceNormals; ++i) {
-      const DWORD count = reader.ReadDword();
-      if (count < 3) throw "\nError: A face-normal record has fewer than three corners.";
-      reader.Require(count, sizeof(DWORD));
-      DWORD* indices = records[i].ResizeFace(count);
-      if (!indices) throw "\nSetMeshFace() failed";
-      reader.ReadArray(indices, count, sizeof(DWORD));
-      if (!records[i].IndicesBelow(nNormals)) throw "\nError: A normal index is not below the normal count.";
-    }
+    std::unique_ptr<CMeshFace[]> records(new CMeshFace[nFaceNormals]);
+    ReadMeshFaces(reader, records.get(), nFaceNormals, nNormals,
+                  "\nError: A face-normal record has fewer than three corners.",
+                  "\nError: A normal index is not below the normal count.");
     SetMandatoryMembers(nNormals, normals.release(), nFaceNormals, records.release());
   });
   if (!done) DestroyContent();

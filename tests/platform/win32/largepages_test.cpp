@@ -1,10 +1,12 @@
 // Memory for large buffers: small and large sizes zero-filled, alignment of
-// large ones, and vectors that grow across the size where large pages begin.
+// large ones, vectors that grow across the size where large pages begin,
+// and freed buffers given out again.
 #include <gtest/gtest.h>
 #include <largepages.h>
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 TEST(LargePages, BuffersOfAnySizeComeZeroFilledAndLargeOnesStartOnALargePage) {
@@ -29,4 +31,40 @@ TEST(LargePages, AVectorKeepsItsValuesAsItGrowsOntoLargePages) {
   std::vector<std::uint32_t, win32::LargePageAllocator<std::uint32_t>> values;
   for (std::uint32_t i = 0; i < 3u << 20; ++i) values.push_back(i * 7);
   for (std::uint32_t i = 0; i < values.size(); i += 4099) ASSERT_EQ(values[i], i * 7);
+}
+
+// Freed buffers are kept and given out again: whatever was written in them,
+// a buffer comes zero-filled, a large one on a large page, and buffers in
+// use at once never share a byte. Filling after PrepareToFill (whole, part,
+// past the end, heap buffers) is the same as without.
+TEST(LargePages, ReusedMemoryComesZeroFilledAlignedAndUnshared) {
+  constexpr std::size_t kLargePage = std::size_t{2} << 20;
+  const std::size_t sizes[] = {6 * kLargePage + 5, 300 << 10, kLargePage + 7, 100, (1 << 20) + 3, 3 * kLargePage};
+  for (int round = 0; round < 3; ++round) {
+    std::vector<std::pair<unsigned char*, std::size_t>> live;
+    for (std::size_t size : sizes) {
+      auto* memory = static_cast<unsigned char*>(win32::AllocateLarge(size));
+      ASSERT_NE(memory, nullptr) << size;
+      if (size >= kLargePage) {
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(memory) % kLargePage, 0u) << size;
+      }
+      win32::PrepareToFill(memory, size, size / 3, size);
+      for (std::size_t at = 0; at < size; at += 4093) ASSERT_EQ(memory[at], 0) << size << " round " << round;
+      ASSERT_EQ(memory[size - 1], 0) << size;
+      for (const auto& [other, otherSize] : live)
+        EXPECT_TRUE(memory + size <= other || other + otherSize <= memory) << size << " and " << otherSize;
+      std::memset(memory, 0x5A, size);
+      live.emplace_back(memory, size);
+      // Every other buffer goes at once, so that later ones fit in the gaps.
+      if (live.size() % 2 == 0) {
+        win32::FreeLarge(live.front().first, live.front().second);
+        live.erase(live.begin());
+      }
+    }
+    for (const auto& [memory, size] : live) {
+      EXPECT_EQ(memory[size - 1], 0x5A) << size;
+      win32::FreeLarge(memory, size);
+    }
+  }
+  win32::PrepareToFill(nullptr, 0, 0, 0);
 }
