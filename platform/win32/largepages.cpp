@@ -68,11 +68,11 @@ class CFreedRanges {
     return reinterpret_cast<void*>(bestStart);
   }
 
-  // Keeps [memory, memory + length) for reuse, or unmaps it when the kept
-  // memory would exceed kMostKept.
+  // Keeps [memory, memory + length) for reuse, or unmaps it when no
+  // LargeBufferReuse lives or the kept memory would exceed kMostKept.
   void Give(void* memory, std::size_t length) {
     std::lock_guard lock(m_mutex);
-    if (length > kMostKept - m_kept) {
+    if (m_reusers == 0 || length > kMostKept - m_kept) {
       ::munmap(memory, length);
       return;
     }
@@ -95,6 +95,15 @@ class CFreedRanges {
     m_kept += length;
   }
 
+  void BeginReuse() {
+    std::lock_guard lock(m_mutex);
+    ++m_reusers;
+  }
+  void EndReuse() {
+    std::lock_guard lock(m_mutex);
+    if (--m_reusers == 0) ReleaseAll();
+  }
+
  private:
   void ReleaseAll() {
     for (const auto& [start, size] : m_ranges) ::munmap(reinterpret_cast<void*>(start), size);
@@ -105,6 +114,7 @@ class CFreedRanges {
   std::mutex m_mutex;
   std::map<std::uintptr_t, std::size_t> m_ranges;  // start, length
   std::size_t m_kept = 0;
+  std::size_t m_reusers = 0;  // the LargeBufferReuse objects alive
 };
 
 CFreedRanges& Freed() {
@@ -114,6 +124,10 @@ CFreedRanges& Freed() {
 }
 
 }  // namespace
+
+LargeBufferReuse::LargeBufferReuse() { Freed().BeginReuse(); }
+
+LargeBufferReuse::~LargeBufferReuse() { Freed().EndReuse(); }
 
 void* AllocateLarge(std::size_t size) {
   if (FromHeap(size)) {

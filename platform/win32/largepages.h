@@ -4,10 +4,11 @@
 // it with pages of that size where it has them: filling a buffer then costs
 // one page fault every 2 MiB instead of one every 4 KiB, which on a virtual
 // machine is most of the time spent filling fresh memory. From 256 KiB up a
-// buffer is mapped in whole pages. Mapped buffers that are freed are kept
-// (up to 64 MiB) and given out again, cleared, before anything is mapped
-// anew: touched memory costs no faults. Smaller buffers come from the heap.
-// Either way the memory comes zero-filled.
+// buffer is mapped in whole pages. Mapped buffers that are freed while a
+// LargeBufferReuse lives are kept (up to 64 MiB) and given out again,
+// cleared, before anything is mapped anew: touched memory costs no faults.
+// Smaller buffers come from the heap. Either way the memory comes
+// zero-filled.
 #pragma once
 
 #include <cstddef>
@@ -26,6 +27,20 @@ void FreeLarge(void* memory, std::size_t size) noexcept;
 // one call instead of a page fault each, which costs about half as much.
 // Advice only; a buffer from the heap is left as it is.
 void PrepareToFill(void* memory, std::size_t size, std::size_t from, std::size_t length) noexcept;
+
+// While one lives, on any thread, mapped buffers that are freed are kept for
+// the buffers to come; when the last one ends, what is kept goes back to the
+// system, as a freed buffer does at once while none lives. A load holds one:
+// the file's buffer, freed once it is parsed, becomes the scene's arrays.
+// Work that frees and allocates at its own pace (a reduction) holds none, so
+// that no kept memory adds to its peak.
+class LargeBufferReuse {
+ public:
+  LargeBufferReuse();
+  ~LargeBufferReuse();
+  LargeBufferReuse(const LargeBufferReuse&) = delete;
+  LargeBufferReuse& operator=(const LargeBufferReuse&) = delete;
+};
 
 // A standard allocator over AllocateLarge.
 template <class T>

@@ -3,6 +3,7 @@
 #include <dx_thread.h>
 #include <dxerr8.h>
 #include <dxwindoweddevice.h>
+#include <largepages.h>
 #include <main_frame.h>
 #include <rmxfguid.h>
 #include <tracelog.h>
@@ -193,6 +194,9 @@ bool CXFile::LoadXfile(const char* path, CFrame* root, CXFileDataList& world, ch
     m_failureText = "Error: The receiving frame is deleted.";
     return false;
   }
+  // The file's buffer, freed once it is parsed, and the blocks make room for
+  // the scene's arrays.
+  const win32::LargeBufferReuse reuse;
   ResetXfileLists();
   m_receivingRoot = root;
   m_framesByName.InitHashTable(100);

@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 #include <largepages.h>
 
+#include <sys/mman.h>
+
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -33,14 +37,18 @@ TEST(LargePages, AVectorKeepsItsValuesAsItGrowsOntoLargePages) {
   for (std::uint32_t i = 0; i < values.size(); i += 4099) ASSERT_EQ(values[i], i * 7);
 }
 
-// Freed buffers are kept and given out again: whatever was written in them,
-// a buffer comes zero-filled, a large one on a large page, and buffers in
-// use at once never share a byte. Filling after PrepareToFill (whole, part,
-// past the end, heap buffers) is the same as without.
+// Freed buffers are kept and given out again while a reuse lives (and not
+// when none does): whatever was written in them, a buffer comes zero-filled,
+// a large one on a large page, and buffers in use at once never share a
+// byte. Filling after PrepareToFill (whole, part, past the end, heap
+// buffers) is the same as without.
 TEST(LargePages, ReusedMemoryComesZeroFilledAlignedAndUnshared) {
   constexpr std::size_t kLargePage = std::size_t{2} << 20;
+  std::optional<win32::LargeBufferReuse> reuse;
   const std::size_t sizes[] = {6 * kLargePage + 5, 300 << 10, kLargePage + 7, 100, (1 << 20) + 3, 3 * kLargePage};
-  for (int round = 0; round < 3; ++round) {
+  for (int round = 0; round < 4; ++round) {
+    if (round == 1) reuse.emplace();
+    if (round == 3) reuse.reset();
     std::vector<std::pair<unsigned char*, std::size_t>> live;
     for (std::size_t size : sizes) {
       auto* memory = static_cast<unsigned char*>(win32::AllocateLarge(size));
@@ -67,4 +75,27 @@ TEST(LargePages, ReusedMemoryComesZeroFilledAlignedAndUnshared) {
     }
   }
   win32::PrepareToFill(nullptr, 0, 0, 0);
+}
+
+// A freed buffer stays mapped for reuse only while a reuse lives; when the
+// last one ends, what was kept goes back to the system.
+TEST(LargePages, FreedBuffersGoBackUnlessAReuseLives) {
+  constexpr std::size_t kSize = std::size_t{8} << 20;
+  auto mapped = [](void* memory) {
+    unsigned char pages[kSize / 4096];
+    return ::mincore(memory, kSize, pages) == 0 || errno != ENOMEM;
+  };
+  void* alone = win32::AllocateLarge(kSize);
+  std::memset(alone, 1, kSize);
+  win32::FreeLarge(alone, kSize);
+  EXPECT_FALSE(mapped(alone));
+  void* kept = nullptr;
+  {
+    win32::LargeBufferReuse reuse;
+    kept = win32::AllocateLarge(kSize);
+    std::memset(kept, 1, kSize);
+    win32::FreeLarge(kept, kSize);
+    EXPECT_TRUE(mapped(kept));
+  }
+  EXPECT_FALSE(mapped(kept));
 }
