@@ -186,17 +186,12 @@ class CGeoHalfEdgeLists {
       : m_halfEdges(halfEdges), m_first(nRecords), m_links(nHalfEdges) {}
 
   // The half edge entered from start to end, or NULL.
-  CGeoHalfEdge* Find(const CGeoVertex* start, const CGeoVertex* end) const {
-    const SPlace place(start, end);
-    for (DWORD e = m_first[place.list]; e; e = m_links[e - 1] & kNext)
-      if (Matches(e, place)) return &m_halfEdges[e - 1];
-    return nullptr;
-  }
+  CGeoHalfEdge* Find(const CGeoVertex* start, const CGeoVertex* end) const { return Find(SPlace(start, end)); }
   // Enters h from start to end unless that direction is taken; true when
   // entered.
   bool Add(const CGeoVertex* start, const CGeoVertex* end, CGeoHalfEdge* h) {
-    if (Find(start, end)) return false;
     const SPlace place(start, end);
+    if (Find(place)) return false;
     const DWORD e = static_cast<DWORD>(h - m_halfEdges) + 1;
     ASSERT(e - 1 < m_links.size() && place.list < m_first.size());
     m_links[e - 1] = (place.reversed ? kReversed : 0) | m_first[place.list];
@@ -241,6 +236,12 @@ class CGeoHalfEdgeLists {
     const CGeoVertex* higher;
     DWORD list;
   };
+
+  CGeoHalfEdge* Find(const SPlace& place) const {
+    for (DWORD e = m_first[place.list]; e; e = m_links[e - 1] & kNext)
+      if (Matches(e, place)) return &m_halfEdges[e - 1];
+    return nullptr;
+  }
 
   // Whether entry e stands for the place's pair and direction: its half edge
   // joins the list's vertex to another, which must be the place's other one.
