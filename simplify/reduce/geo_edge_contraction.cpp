@@ -623,6 +623,7 @@ bool CGeoEdgeContraction::ContractEdgeQuick2(bool& contracted, CGeoEdge* edge, C
   }
   m_pGroup->GetHalfEdgesRMArray()->ReleaseRecycled();
   m_pGroup->GetEdgesRMArray()->ReleaseRecycled();
+  m_pGroup->GetNewFacesArray()->ReleaseRecycled();
   return !m_bFailed;
 }
 
@@ -717,11 +718,11 @@ void CGeoEdgeContraction::DisableVertexRM2(CGeoVertex* vertex, const std::vector
 void CGeoEdgeContraction::DisableFaceRM2(CGeoFace* face, SGeoDisabledCounts& counts) {
   if (face->IsDisabled()) return;
   face->DisableRM(m_pThread);
-  // The face's half edges, the build's as well as those a contraction made,
-  // go to the reduction pool for the faces of later contractions: nothing
-  // reads them once the face is gone (the half edges across the fan are
-  // paired anew by this contraction), and the fans of this contraction are
-  // read before the pool hands them out again (ContractEdgeQuick2).
+  // The face and its half edges, the build's as well as those a contraction
+  // made, go to the reduction pools for the faces of later contractions:
+  // nothing reads them once the face is gone (the half edges across the fan
+  // are paired anew by this contraction), and the fans of this contraction
+  // are read before the pools hand them out again (ContractEdgeQuick2).
   CGeoHalfEdge* h = face->GetFirstHalfEdge();
   for (int k = 0; k < 3; ++k, h = h->GetNextHalfEdge()) {
     if (!h->IsDisabled()) {
@@ -741,6 +742,7 @@ void CGeoEdgeContraction::DisableFaceRM2(CGeoFace* face, SGeoDisabledCounts& cou
     m_pGroup->GetNewFacesArray()->DeleteRenderedFace(face);
   else
     m_pGroup->GetOriginalFacesArray()->EraseRenderedFace(face);
+  m_pGroup->GetNewFacesArray()->Recycle(face);
 }
 
 bool CGeoEdgeContraction::CreateEdges(CGeoHalfEdgeMap& map) {

@@ -17,11 +17,11 @@ bool CGeoMeshTriangles::ReduceTrianglesCount(REDUCTIONOPTIONS* options, CDXThrea
   const DWORD nSourceFaces = m_OriginalFaces.GetCurrentFacesCount();
   if (nSourceFaces == 0) return true;
   // The pools of an earlier reduction stay: a second one goes on from there.
-  if (m_NewFaces.GetCurrentFacesCount() == 0) m_NewFaces.Initialize(nSourceFaces, m_OriginalFaces.IsDrawn());
+  // The faces, edges and half-edge pools hand out the build's disabled
+  // elements too, before they take room of their own.
+  if (m_NewFaces.GetPreallocatedCount() == 0) m_NewFaces.Initialize(nSourceFaces, m_OriginalFaces.IsDrawn());
   m_bReadyForRenderingRM = true;
   const DWORD nEdges = m_OriginalEdges.GetCurrentEdgesCount();
-  // These two pools hand out the build's disabled elements too, before they
-  // take room of their own.
   if (m_EdgesRM.GetPreallocatedCount() == 0) m_EdgesRM.Initialize(nEdges);
   if (m_HalfEdgesRM.GetPreallocatedCount() == 0) m_HalfEdgesRM.Initialize(m_dwHalfEdgesCount);
   if (m_NewVertices.GetCurrentVerticesCount() == 0) m_NewVertices.Initialize(nEdges);

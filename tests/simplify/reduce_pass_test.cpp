@@ -70,6 +70,35 @@ INSTANTIATE_TEST_SUITE_P(Meshes, ReducePassCaseTest,
                            return std::string(info.param.mesh.name) + std::to_string(int(info.param.percent));
                          });
 
+// The faces that contractions make take the room of the faces they removed:
+// the pool of made faces grows by the first contraction's fan only, and every
+// face left is drawn, from the list of the pool whose kind it is.
+TEST_F(ReducePassTest, MadeFacesTakeTheRoomOfRemovedOnes) {
+  CGeoMesh geo;
+  ASSERT_TRUE(BuildGeoMesh(geo, m_device.get(), MakeSphereMesh(24, 32)));
+  const DWORD start = ActiveTrianglesCount(geo);
+  CFrameReductionThread job;
+  SetUpReductionJob(job, geo);
+  REDUCTIONOPTIONS options = DefaultReductionOptions(90);
+  options.allowMidpoint = 1;
+  options.maxNormalAngle = 25.0f;
+  ASSERT_TRUE(geo.ReduceTrianglesCount(&options, &job));
+  ASSERT_LT(ActiveTrianglesCount(geo), start / 4);
+  CGeoMeshTriangles* group = geo.GetGeoMeshTriangles(0);
+  CGeoFacesArray* made = group->GetNewFacesArray();
+  CGeoFacesArray* source = group->GetOriginalFacesArray();
+  EXPECT_LE(made->GetCurrentFacesCount(), 32u);
+  DWORD drawn = made->GetCurrentRenderedFacesCount();
+  for (DWORD p = 0; p < source->GetCurrentRenderedFacesCount(); ++p) drawn += source->GetRenderedFace(p) != nullptr;
+  const std::vector<CGeoFace*> active = ActiveFaces(geo, 0);
+  EXPECT_EQ(drawn, active.size());
+  for (CGeoFace* face : active) {
+    CGeoFacesArray* list = face->GetType() == eFaceTypeContraction ? made : source;
+    EXPECT_EQ(list->GetRenderedFace(face->GetRenderedFacePosition()), face);
+  }
+  ExpectSoundSurface(geo, 0, 2);
+}
+
 // A flat grid keeps its area, its outline and its normal however far it goes.
 TEST_F(ReducePassTest, FlatGridKeepsItsAreaAndOutline) {
   CGeoMesh geo;
