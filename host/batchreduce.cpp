@@ -7,6 +7,7 @@
 #include <rmxfguid.h>
 #include <xskinexp.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <vector>
@@ -30,6 +31,10 @@ struct SMeshPlace {
 // An X-file mesh or a Direct3D mesh.
 bool IsSceneMesh(CXFileDataObject* object) {
   return object->IsATemplateGUID(&TID_D3DRMMesh) || IsBaseMeshOfType(object, eBaseMeshTypeDXMesh);
+}
+
+CMesh* AsRetainedModeMesh(CXFileDataObject* object) {
+  return object->IsATemplateGUID(&TID_D3DRMMesh) ? static_cast<CMesh*>(object) : nullptr;
 }
 
 bool IsSkinned(CXFileDataObject* mesh) {
@@ -106,6 +111,12 @@ bool CBatchDocument::ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* optio
   job->SetThreadOutputTrianglesCount(0, 0.0f);
   job->SetThreadOutputHalfEdgesCount(0);
   job->SetThreadOutputEdgesCount(0, 0.0f);
+  // The batch never draws: the vertex groups of the meshes it reduces go
+  // before the connectivity meshes take their room.
+  std::vector<SMeshPlace> places;
+  CollectMeshes(frame, places);
+  for (const SMeshPlace& place : places)
+    if (CMesh* mesh = AsRetainedModeMesh(place.mesh)) mesh->DestroyGroups();
   auto geoFrame = std::make_unique<CFrame>();
   CDataObjectMap toGeo;
   if (!geoFrame->InitializeShell(frame) ||
@@ -113,13 +124,24 @@ bool CBatchDocument::ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* optio
     m_failureText = "the scene cannot be made connectivity meshes";
     return false;
   }
+  // A mesh whose connectivity copy has vertices is replaced by the copy
+  // written back, or the reduction fails: its own vertices and faces go now.
+  // One whose copy has none is kept as it is.
+  std::vector<CXFileDataObject*> released;
+  for (const SMeshPlace& place : places) {
+    CMesh* mesh = AsRetainedModeMesh(place.mesh);
+    CXFileDataObject* geo = nullptr;
+    if (!mesh || !toGeo.Lookup(place.mesh, geo) || !IsBaseMeshOfType(geo, eBaseMeshTypeGeoMesh) ||
+        static_cast<CGeoMesh*>(geo)->GetOriginalCurrentVerticesCount() == 0)
+      continue;
+    mesh->ReleaseGeometry();
+    released.push_back(place.mesh);
+  }
   // The counters fall from here on. The store publishes the build's counts
   // with the new stage; the fence orders the stage before every later
   // counter change, for the readers of GetReductionStage.
   m_reductionStage.store(kReducingStage, std::memory_order_release);
   std::atomic_thread_fence(std::memory_order_release);
-  std::vector<SMeshPlace> places;
-  CollectMeshes(frame, places);
   for (CGeoMesh* skinned : ConnectivityCopies(toGeo, true)) {
     DWORD triangles = 0;
     if (!CountTriangles(skinned, triangles, thread)) {
@@ -163,8 +185,11 @@ bool CBatchDocument::ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* optio
     CXFileDataObject *geo = nullptr, *mesh = nullptr, *owner = nullptr;
     if (!toGeo.Lookup(place.mesh, geo) || !toMesh.Lookup(geo, mesh) ||
         !toMesh.Lookup(static_cast<CGeoMesh*>(geo)->GetParentFrame(), owner) ||
-        !owner->DetachChild(nullptr, mesh, false))
-      continue;
+        !owner->DetachChild(nullptr, mesh, false)) {
+      if (std::find(released.begin(), released.end(), place.mesh) == released.end()) continue;
+      m_failureText = "the reduced meshes cannot be written back";
+      return false;
+    }
     replaced.SetAt(place.mesh, mesh);
     place.parent->AddChildObject(eOwnedChild, mesh, false);
     place.parent->DeleteDirectChildObject(place.mesh, false);

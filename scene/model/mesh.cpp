@@ -127,6 +127,16 @@ void CMesh::DestroyGroups() {
   m_edgesLineBuilt = false;
 }
 
+void CMesh::ReleaseGeometry() {
+  DestroyGroups();
+  SafeRelease(&m_vertices);
+  m_nVertices = 0;
+  delete[] m_faces;
+  m_faces = nullptr;
+  m_nFaces = 0;
+  m_readyForRendering = false;
+}
+
 bool CMesh::DestroyContent() {
   delete m_boundingBox;
   delete m_boundingSphere;
@@ -525,7 +535,7 @@ bool CMesh::InitializeClone(CGeoMesh* target, CFrame* frame, REDUCTIONOPTIONS* o
                            perFace ? static_cast<DWORD>(materials.size()) : 1,
                            d3dxMaterials.empty() ? nullptr : d3dxMaterials.data(),
                            textures.empty() ? nullptr : textures.data(), frame, GetName(), GetDevice(), options,
-                           thread))
+                           thread, &indices))
     return false;
   // The mesh written back names its parts as this one does.
   CMeshNormals* normals = GetMeshNormals();

@@ -44,6 +44,14 @@ class CMesh : public CXFileDataObject {
   HRESULT SetMeshTextureCoords();
   bool SetMaterialsArray();
 
+  // Frees the vertex groups, which only drawing reads: the mesh draws
+  // nothing until they are made again.
+  void DestroyGroups();
+  // Frees the vertex buffer, the faces and the vertex groups of a mesh whose
+  // connectivity copy is built and that is to be replaced by it; the object,
+  // its name and its child objects stay until it is.
+  void ReleaseGeometry();
+
   // Draws the vertex groups; when the document shows active edges and the
   // groups have no edge lines yet, builds them first.
   HRESULT Render(IDirect3DDevice8* device, int opaqueOnly, int transparentOnly, CDXDoc* doc);
@@ -81,7 +89,6 @@ class CMesh : public CXFileDataObject {
  private:
   // Index buffers number vertices in 16 bits unless the mesh needs more.
   bool NeedsWideIndices() const { return m_nVertices > 0x10000; }
-  void DestroyGroups();
   HRESULT CreateOneVerticesGroup(CMaterial* material, CDXThread* thread);
   bool CreateVerticesGroupEdgesLine(CMeshVerticesGroup& group, CDXThread* thread);
   void CreateEdgesLineHandlesVB(IDirect3DVertexBuffer8** vb, IDirect3DIndexBuffer8** ib, DWORD triangles,

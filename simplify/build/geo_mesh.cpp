@@ -67,7 +67,7 @@ void CGeoMesh::DestroyVertices() { SafeRelease(&m_pUnlitVB); }
 bool CGeoMesh::Initialize2(DWORD nVertices, IDirect3DVertexBuffer8* vertices, DWORD nIndices, const DWORD* indices,
                            const DWORD* faceMaterials, DWORD nMaterials, D3DXMATERIAL* materials,
                            IDirect3DTexture8** textures, CFrame* parent, char* name, IDirect3DDevice8* device,
-                           REDUCTIONOPTIONS* options, CDXThread* thread) {
+                           REDUCTIONOPTIONS* options, CDXThread* thread, std::vector<DWORD>* indicesOwner) {
   if (!DestroyContent() || !InitializeBase(name)) return false;
   m_pParentFrame = parent;
   m_bShown = !(options && options->connectivityNeverShown);
@@ -93,6 +93,7 @@ bool CGeoMesh::Initialize2(DWORD nVertices, IDirect3DVertexBuffer8* vertices, DW
   } else {
     groups[0].borrowed = indices;
     groups[0].borrowedCount = 3 * static_cast<size_t>(nFaces);
+    groups[0].borrowedOwner = indicesOwner;
   }
   if (!InitializeUnlitVertices(nVertices, vertices, device)) return false;
   ComputeBoundingObjects(vertices);
@@ -198,7 +199,7 @@ bool CGeoMesh::BuildGroups(DWORD nVertices, IDirect3DVertexBuffer8* vertices,
     SGeoTrianglesSource& group = groups[i];
     if (!m_pGeoMeshTriangles[i].Initialize3(nVertices, vertices, static_cast<DWORD>(group.CornersCount()),
                                             group.Corners(), group.material, group.texture, this, i, options,
-                                            thread))
+                                            thread, group.borrowed ? group.borrowedOwner : &group.indices))
       return false;
     std::vector<DWORD>().swap(group.indices);
   }

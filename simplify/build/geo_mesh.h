@@ -27,6 +27,7 @@ struct SGeoTrianglesSource {
   std::vector<DWORD> indices;       // the corners, three a triangle, as the build sorted them
   const DWORD* borrowed = nullptr;  // or the caller's, read in place (one group)
   size_t borrowedCount = 0;
+  std::vector<DWORD>* borrowedOwner = nullptr;  // the caller's list, when it may be freed once read
   const D3DXMATERIAL* material = nullptr;
   IDirect3DTexture8* texture = nullptr;
 
@@ -47,11 +48,12 @@ class CGeoMesh : public CBaseMesh {
   // 0x112) and a 32-bit index list, one group per material: faceMaterials
   // gives each triangle's material, below nMaterials; NULL makes one group of
   // every triangle. Materials and textures may be NULL. False when a material
-  // index is out of range, a step fails or the job stops.
+  // index is out of range, a step fails or the job stops. When the indices
+  // lie in indicesOwner, the build may free that list once it has read it.
   bool Initialize2(DWORD nVertices, IDirect3DVertexBuffer8* vertices, DWORD nIndices, const DWORD* indices,
                    const DWORD* faceMaterials, DWORD nMaterials, D3DXMATERIAL* materials,
                    IDirect3DTexture8** textures, CFrame* parent, char* name, IDirect3DDevice8* device,
-                   REDUCTIONOPTIONS* options, CDXThread* thread);
+                   REDUCTIONOPTIONS* options, CDXThread* thread, std::vector<DWORD>* indicesOwner = nullptr);
   // Builds the connectivity of a D3DX mesh, one group per attribute range.
   // The mesh is converted to format 0x112 when it has another one (normals
   // computed when it had none) and sorted by attribute in place; 16- and

@@ -55,7 +55,8 @@ void CGeoMeshTriangles::ReleaseEdges() {
 
 bool CGeoMeshTriangles::Initialize3(DWORD, IDirect3DVertexBuffer8* vertices, DWORD nIndices, const DWORD* indices,
                                     const D3DXMATERIAL* material, IDirect3DTexture8* texture, CGeoMesh* mesh,
-                                    DWORD groupIndex, REDUCTIONOPTIONS* options, CDXThread* thread) {
+                                    DWORD groupIndex, REDUCTIONOPTIONS* options, CDXThread* thread,
+                                    std::vector<DWORD>* cornersOwner) {
   DestroyContent();
   m_pGeoMesh = mesh;
   m_dwGeoMeshTrianglesIndex = groupIndex;
@@ -86,7 +87,7 @@ bool CGeoMeshTriangles::Initialize3(DWORD, IDirect3DVertexBuffer8* vertices, DWO
     return false;
   }
   const bool built = BuildTriangles(reinterpret_cast<const D3DVERTEX*>(data), desc.Size / sizeof(D3DVERTEX),
-                                    nIndices, indices, thread);
+                                    nIndices, indices, thread, cornersOwner);
   vertices->Unlock();
   return built;
 }
@@ -121,7 +122,8 @@ bool CGeoMeshTriangles::Initialize3(DWORD nVertices, IDirect3DVertexBuffer8* ver
 }
 
 bool CGeoMeshTriangles::BuildTriangles(const D3DVERTEX* records, DWORD nRecords, DWORD nIndices,
-                                       const DWORD* indices, CDXThread* thread) {
+                                       const DWORD* indices, CDXThread* thread,
+                                       std::vector<DWORD>* cornersOwner) {
   if (nIndices > CGeoHalfEdgeLists::kMaxHalfEdges) return false;
   CGeoVertexMap vertexMap(std::min(nRecords, nIndices));
   CGeoHalfEdgeLists halfEdgeMap(m_pHalfEdges, nIndices, nRecords);
@@ -166,6 +168,7 @@ bool CGeoMeshTriangles::BuildTriangles(const D3DVERTEX* records, DWORD nRecords,
   // Only the half edges are looked up from here on.
   vertexMap.RemoveAll();
   byRecord.reset();
+  if (cornersOwner) std::vector<DWORD>().swap(*cornersOwner);
   const bool paired = PairHalfEdges(thread, &halfEdgeMap);
   halfEdgeMap.RemoveAll();
   return paired && SetVerticesOutEdgesNoMate(&m_OriginalEdges, thread);

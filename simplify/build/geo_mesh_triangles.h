@@ -71,10 +71,12 @@ class CGeoMeshTriangles {
   // records of a vertex buffer of D3DVERTEX (format 0x112). Triangles with an
   // index past the buffer, repeated corner positions or no area are skipped.
   // Without a material the group takes the default one.
-  // False on a stop request (the buffer is unlocked) or a failed lock.
+  // False on a stop request (the buffer is unlocked) or a failed lock. When
+  // the indices lie in cornersOwner, the build frees that list once it has
+  // made the faces, before it pairs their half edges.
   bool Initialize3(DWORD nVertices, IDirect3DVertexBuffer8* vertices, DWORD nIndices, const DWORD* indices,
                    const D3DXMATERIAL* material, IDirect3DTexture8* texture, CGeoMesh* mesh, DWORD groupIndex,
-                   REDUCTIONOPTIONS* options, CDXThread* thread);
+                   REDUCTIONOPTIONS* options, CDXThread* thread, std::vector<DWORD>* cornersOwner = nullptr);
   // The same for a group of a scene mesh: its grouped triangle indices and
   // its scene material, which the group borrows when materialType is
   // eReferenceChild and otherwise copies and owns. The group's Direct3D
@@ -257,7 +259,7 @@ class CGeoMeshTriangles {
  private:
   // The triangle loop of the build, with the vertex buffer locked.
   bool BuildTriangles(const D3DVERTEX* records, DWORD nRecords, DWORD nIndices, const DWORD* indices,
-                      CDXThread* thread);
+                      CDXThread* thread, std::vector<DWORD>* cornersOwner);
   // The steps of the build and of a contraction on a table of half edges,
   // looked up by their vertices: CGeoHalfEdgeMap, or the build's
   // CGeoHalfEdgeLists.
