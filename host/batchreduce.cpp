@@ -33,10 +33,6 @@ bool IsSceneMesh(CXFileDataObject* object) {
   return object->IsATemplateGUID(&TID_D3DRMMesh) || IsBaseMeshOfType(object, eBaseMeshTypeDXMesh);
 }
 
-CMesh* AsRetainedModeMesh(CXFileDataObject* object) {
-  return object->IsATemplateGUID(&TID_D3DRMMesh) ? static_cast<CMesh*>(object) : nullptr;
-}
-
 bool IsSkinned(CXFileDataObject* mesh) {
   return mesh->GetChildXfileDataObject(&DXFILEOBJ_SkinWeights, false, true) != nullptr;
 }
@@ -111,12 +107,12 @@ bool CBatchDocument::ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* optio
   job->SetThreadOutputTrianglesCount(0, 0.0f);
   job->SetThreadOutputHalfEdgesCount(0);
   job->SetThreadOutputEdgesCount(0, 0.0f);
-  // The batch never draws: the vertex groups of the meshes it reduces go
-  // before the connectivity meshes take their room.
+  // The X-file meshes reduced here are replaced by their reduced copies:
+  // their builds free them.
   std::vector<SMeshPlace> places;
   CollectMeshes(frame, places);
   for (const SMeshPlace& place : places)
-    if (CMesh* mesh = AsRetainedModeMesh(place.mesh)) mesh->DestroyGroups();
+    if (place.mesh->IsATemplateGUID(&TID_D3DRMMesh)) static_cast<CMesh*>(place.mesh)->SetReplacedByReducedCopy(true);
   auto geoFrame = std::make_unique<CFrame>();
   CDataObjectMap toGeo;
   if (!geoFrame->InitializeShell(frame) ||
@@ -124,18 +120,15 @@ bool CBatchDocument::ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* optio
     m_failureText = "the scene cannot be made connectivity meshes";
     return false;
   }
-  // A mesh whose connectivity copy has vertices is replaced by the copy
-  // written back, or the reduction fails: its own vertices and faces go now.
-  // One whose copy has none is kept as it is.
+  // An X-file mesh whose connectivity copy has vertices freed its faces and
+  // vertices in the build: it must be replaced by the copy written back, or
+  // the reduction fails. One whose copy has none is kept as it is.
   std::vector<CXFileDataObject*> released;
   for (const SMeshPlace& place : places) {
-    CMesh* mesh = AsRetainedModeMesh(place.mesh);
     CXFileDataObject* geo = nullptr;
-    if (!mesh || !toGeo.Lookup(place.mesh, geo) || !IsBaseMeshOfType(geo, eBaseMeshTypeGeoMesh) ||
-        static_cast<CGeoMesh*>(geo)->GetOriginalCurrentVerticesCount() == 0)
-      continue;
-    mesh->ReleaseGeometry();
-    released.push_back(place.mesh);
+    if (place.mesh->IsATemplateGUID(&TID_D3DRMMesh) && toGeo.Lookup(place.mesh, geo) &&
+        IsBaseMeshOfType(geo, eBaseMeshTypeGeoMesh) && static_cast<CGeoMesh*>(geo)->GetOriginalCurrentVerticesCount())
+      released.push_back(place.mesh);
   }
   // The counters fall from here on. The store publishes the build's counts
   // with the new stage; the fence orders the stage before every later

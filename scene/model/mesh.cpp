@@ -118,6 +118,7 @@ void CMesh::ClearContent() {
   m_boundingSphere = nullptr;
   m_readyForRendering = false;
   m_edgesLineBuilt = false;
+  m_replacedByReducedCopy = false;
 }
 
 void CMesh::DestroyGroups() {
@@ -127,14 +128,18 @@ void CMesh::DestroyGroups() {
   m_edgesLineBuilt = false;
 }
 
-void CMesh::ReleaseGeometry() {
+void CMesh::ReleaseFaces() {
   DestroyGroups();
-  SafeRelease(&m_vertices);
-  m_nVertices = 0;
   delete[] m_faces;
   m_faces = nullptr;
   m_nFaces = 0;
   m_readyForRendering = false;
+  if (CMeshNormals* normals = GetMeshNormals()) normals->SetMandatoryMembers(0, nullptr, 0, nullptr);
+}
+
+void CMesh::ReleaseVertices() {
+  SafeRelease(&m_vertices);
+  m_nVertices = 0;
 }
 
 bool CMesh::DestroyContent() {
@@ -530,13 +535,18 @@ bool CMesh::InitializeClone(CGeoMesh* target, CFrame* frame, REDUCTIONOPTIONS* o
     d3dxMaterials[m].pTextureFilename = texture ? texture->GetFileName() : nullptr;
     textures[m] = materials[m]->GetTexture();
   }
-  if (!target->Initialize2(m_nVertices, m_vertices, static_cast<DWORD>(indices.size()), indices.data(),
-                           perFace ? triangleMaterials.data() : nullptr,
-                           perFace ? static_cast<DWORD>(materials.size()) : 1,
-                           d3dxMaterials.empty() ? nullptr : d3dxMaterials.data(),
-                           textures.empty() ? nullptr : textures.data(), frame, GetName(), GetDevice(), options,
-                           thread, &indices))
-    return false;
+  // A mesh that the reduced copy replaces frees what the build does not read
+  // before it, and its vertices after it.
+  const bool replaced =
+      m_replacedByReducedCopy && CGeoMesh::KeepsATriangle(m_vertices, indices.size(), indices.data());
+  if (replaced) ReleaseFaces();
+  const bool built = target->Initialize2(
+      m_nVertices, m_vertices, static_cast<DWORD>(indices.size()), indices.data(),
+      perFace ? triangleMaterials.data() : nullptr, perFace ? static_cast<DWORD>(materials.size()) : 1,
+      d3dxMaterials.empty() ? nullptr : d3dxMaterials.data(), textures.empty() ? nullptr : textures.data(), frame,
+      GetName(), GetDevice(), options, thread, &indices);
+  if (replaced) ReleaseVertices();
+  if (!built) return false;
   // The mesh written back names its parts as this one does.
   CMeshNormals* normals = GetMeshNormals();
   CMeshTextureCoords* coords = GetMeshTextureCoords();

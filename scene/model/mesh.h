@@ -44,20 +44,18 @@ class CMesh : public CXFileDataObject {
   HRESULT SetMeshTextureCoords();
   bool SetMaterialsArray();
 
-  // Frees the vertex groups, which only drawing reads: the mesh draws
-  // nothing until they are made again.
-  void DestroyGroups();
-  // Frees the vertex buffer, the faces and the vertex groups of a mesh whose
-  // connectivity copy is built and that is to be replaced by it; the object,
-  // its name and its child objects stay until it is.
-  void ReleaseGeometry();
-
   // Draws the vertex groups; when the document shows active edges and the
   // groups have no edge lines yet, builds them first.
   HRESULT Render(IDirect3DDevice8* device, int opaqueOnly, int transparentOnly, CDXDoc* doc);
   // Builds the connectivity mesh of this mesh: its vertices, its faces fanned
-  // into triangles and their materials as the vertex groups take them.
+  // into triangles and their materials as the vertex groups take them. A
+  // mesh marked replaced whose copy will have vertices frees its faces,
+  // vertex groups and normals' arrays before the build and its vertex buffer
+  // after it; its name and child objects stay.
   bool InitializeClone(CGeoMesh* target, CFrame* frame, REDUCTIONOPTIONS* options, CDXThread* thread);
+  // Marks the mesh as one that the reduced copy of its connectivity mesh is
+  // to replace (the batch's reduction), so that its build frees it.
+  void SetReplacedByReducedCopy(bool replaced) { m_replacedByReducedCopy = replaced; }
 
   CMeshMaterialList* GetMeshMaterialList();
   CMeshNormals* GetMeshNormals();
@@ -89,6 +87,10 @@ class CMesh : public CXFileDataObject {
  private:
   // Index buffers number vertices in 16 bits unless the mesh needs more.
   bool NeedsWideIndices() const { return m_nVertices > 0x10000; }
+  void DestroyGroups();
+  // The faces, the vertex groups and the normals' arrays; the vertex buffer.
+  void ReleaseFaces();
+  void ReleaseVertices();
   HRESULT CreateOneVerticesGroup(CMaterial* material, CDXThread* thread);
   bool CreateVerticesGroupEdgesLine(CMeshVerticesGroup& group, CDXThread* thread);
   void CreateEdgesLineHandlesVB(IDirect3DVertexBuffer8** vb, IDirect3DIndexBuffer8** ib, DWORD triangles,
@@ -107,6 +109,7 @@ class CMesh : public CXFileDataObject {
   CGSphere* m_boundingSphere;
   bool m_readyForRendering;
   bool m_edgesLineBuilt;  // CreateMeshEdgesLine ran over the current groups, well or not
+  bool m_replacedByReducedCopy;
 };
 
 // The three corners of a triangle lifted by offset along its unit normal,

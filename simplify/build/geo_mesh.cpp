@@ -100,6 +100,21 @@ bool CGeoMesh::Initialize2(DWORD nVertices, IDirect3DVertexBuffer8* vertices, DW
   return BuildGroups(nVertices, vertices, groups, options, thread);
 }
 
+bool CGeoMesh::KeepsATriangle(IDirect3DVertexBuffer8* vertices, size_t nIndices, const DWORD* indices) {
+  D3DVERTEXBUFFER_DESC desc;
+  BYTE* data = nullptr;
+  if (!vertices || FAILED(vertices->GetDesc(&desc)) || FAILED(vertices->Lock(0, 0, &data, 0))) return false;
+  const auto* records = reinterpret_cast<const D3DVERTEX*>(data);
+  const DWORD nRecords = desc.Size / sizeof(D3DVERTEX);
+  bool kept = false;
+  for (size_t t = 0; t + 2 < nIndices && !kept; t += 3) {
+    float area = 0.0f;
+    kept = CGeoMeshTriangles::KeepsTriangle(records, nRecords, &indices[t], area);
+  }
+  vertices->Unlock();
+  return kept;
+}
+
 namespace {
 
 // Releases on every way out the references that the D3DX build takes.

@@ -54,6 +54,9 @@ class CGeoMesh : public CBaseMesh {
                    const DWORD* faceMaterials, DWORD nMaterials, D3DXMATERIAL* materials,
                    IDirect3DTexture8** textures, CFrame* parent, char* name, IDirect3DDevice8* device,
                    REDUCTIONOPTIONS* options, CDXThread* thread, std::vector<DWORD>* indicesOwner = nullptr);
+  // Whether a build of the vertex buffer and index list keeps a triangle,
+  // that is, makes vertices. False too when the buffer cannot be read.
+  static bool KeepsATriangle(IDirect3DVertexBuffer8* vertices, size_t nIndices, const DWORD* indices);
   // Builds the connectivity of a D3DX mesh, one group per attribute range.
   // The mesh is converted to format 0x112 when it has another one (normals
   // computed when it had none) and sorted by attribute in place; 16- and

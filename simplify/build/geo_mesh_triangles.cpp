@@ -121,6 +121,17 @@ bool CGeoMeshTriangles::Initialize3(DWORD nVertices, IDirect3DVertexBuffer8* ver
   return built;
 }
 
+bool CGeoMeshTriangles::KeepsTriangle(const D3DVERTEX* records, DWORD nRecords, const DWORD i[3], float& area) {
+  if (i[0] >= nRecords || i[1] >= nRecords || i[2] >= nRecords) return false;
+  const D3DXVECTOR3 p0(records[i[0]].x, records[i[0]].y, records[i[0]].z);
+  const D3DXVECTOR3 p1(records[i[1]].x, records[i[1]].y, records[i[1]].z);
+  const D3DXVECTOR3 p2(records[i[2]].x, records[i[2]].y, records[i[2]].z);
+  if (p0 == p1 || p0 == p2 || p1 == p2) return false;
+  const D3DXVECTOR3 d10 = p1 - p0, d21 = p2 - p1, d02 = p0 - p2;
+  if (!ComputeTriangleArea(area, D3DXVec3Length(&d10), D3DXVec3Length(&d21), D3DXVec3Length(&d02))) return false;
+  return area != 0.0f && std::isfinite(area);
+}
+
 bool CGeoMeshTriangles::BuildTriangles(const D3DVERTEX* records, DWORD nRecords, DWORD nIndices,
                                        const DWORD* indices, CDXThread* thread,
                                        std::vector<DWORD>* cornersOwner) {
@@ -145,15 +156,8 @@ bool CGeoMeshTriangles::BuildTriangles(const D3DVERTEX* records, DWORD nRecords,
       return false;
     }
     const DWORD i[3] = {indices[t], indices[t + 1], indices[t + 2]};
-    if (i[0] >= nRecords || i[1] >= nRecords || i[2] >= nRecords) continue;
-    const D3DXVECTOR3 p0(records[i[0]].x, records[i[0]].y, records[i[0]].z);
-    const D3DXVECTOR3 p1(records[i[1]].x, records[i[1]].y, records[i[1]].z);
-    const D3DXVECTOR3 p2(records[i[2]].x, records[i[2]].y, records[i[2]].z);
-    if (p0 == p1 || p0 == p2 || p1 == p2) continue;
-    const D3DXVECTOR3 d10 = p1 - p0, d21 = p2 - p1, d02 = p0 - p2;
     float area = 0.0f;
-    if (!ComputeTriangleArea(area, D3DXVec3Length(&d10), D3DXVec3Length(&d21), D3DXVec3Length(&d02))) continue;
-    if (area == 0.0f || !std::isfinite(area)) continue;
+    if (!KeepsTriangle(records, nRecords, i, area)) continue;
     CGeoVertex* v[3];
     for (int k = 0; k < 3; ++k) {
       CGeoVertex*& known = byRecord[i[k]];

@@ -87,6 +87,10 @@ class CGeoMeshTriangles {
   bool Initialize3(DWORD nVertices, IDirect3DVertexBuffer8* vertices, CGroupedTrianglesVertexIndices* indices,
                    CGeoMesh* mesh, DWORD groupIndex, CMaterial* material, EChildObjectType materialType,
                    REDUCTIONOPTIONS* options, CDXThread* thread);
+  // Whether the build keeps the triangle of records i[0], i[1], i[2]: each
+  // is one of the nRecords records, their positions differ and the triangle
+  // has a finite area other than zero, which area receives.
+  static bool KeepsTriangle(const D3DVERTEX* records, DWORD nRecords, const DWORD i[3], float& area);
   bool DestroyContent();
   // Frees the edge pools, as CGeoMesh::ReleaseEdges.
   void ReleaseEdges();

@@ -218,6 +218,38 @@ TEST_F(MeshTest, HandsItsTrianglesAndMaterialsToTheConnectivityMesh) {
   EXPECT_FALSE(empty.InitializeClone(&geo, nullptr, nullptr, nullptr));
 }
 
+// A mesh that the reduced copy will replace frees its faces, vertices,
+// groups and normals' arrays in the build, and keeps its name and parts. One
+// that gives the build no triangle (it keeps its place) keeps all it has.
+TEST_F(MeshTest, AMeshThatTheReducedCopyReplacesFreesWhatTheBuildRead) {
+  const std::string line =
+      "xof 0302txt 0032\nMesh line {\n 3;\n 0.0;0.0;1.0;,\n 1.0;0.0;1.0;,\n 2.0;0.0;1.0;;\n 1;\n 3;0,1,2;;\n"
+      " MeshNormals {\n  1;\n  0.0;0.0;1.0;;\n  1;\n  3;0,0,0;;\n }\n}\n";
+  const struct {
+    std::string text;
+    bool replaced;
+  } cases[] = {{ReadFixture("mesh_cube_two_materials.x"), true}, {line, false}};
+  for (const auto& c : cases) {
+    CMesh mesh;
+    ASSERT_TRUE(LoadText(mesh, c.text));
+    ASSERT_TRUE(PrepareMesh(mesh));
+    mesh.SetReplacedByReducedCopy(true);
+    const std::string name = mesh.GetName();
+    const DWORD vertices = mesh.GetVerticesCount(), faces = mesh.GetFacesCount();
+    const DWORD normals = mesh.GetMeshNormals()->GetFacesCount();
+    CGeoMesh geo;
+    ASSERT_TRUE(mesh.InitializeClone(&geo, nullptr, nullptr, nullptr)) << name;
+    EXPECT_EQ(geo.GetOriginalCurrentVerticesCount() > 0, c.replaced) << name;
+    EXPECT_EQ(mesh.GetName(), name);
+    EXPECT_EQ(mesh.GetVerticesCount(), c.replaced ? 0 : vertices) << name;
+    EXPECT_EQ(mesh.GetVertexBuffer() != nullptr, !c.replaced) << name;
+    EXPECT_EQ(mesh.GetFacesCount(), c.replaced ? 0 : faces) << name;
+    EXPECT_EQ(mesh.GetMeshVerticesGroupCount() > 0, !c.replaced) << name;
+    ASSERT_NE(mesh.GetMeshNormals(), nullptr) << name;
+    EXPECT_EQ(mesh.GetMeshNormals()->GetFacesCount(), c.replaced ? 0 : normals) << name;
+  }
+}
+
 }  // namespace
 
 namespace {
