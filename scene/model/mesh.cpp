@@ -526,7 +526,7 @@ bool CMesh::InitializeClone(CGeoMesh* target, CFrame* frame, REDUCTIONOPTIONS* o
   }
   for (DWORD m : triangleMaterials)
     if (m >= materials.size() || m >= list->GetMaterialsCount()) return false;
-  if (!perFace && materials.size() > 1) materials.resize(1);
+  if (!perFace && materials.size() > 1) materials.erase(materials.begin() + 1, materials.end());
   std::vector<D3DXMATERIAL> d3dxMaterials(materials.size());
   std::vector<IDirect3DTexture8*> textures(materials.size());
   for (size_t m = 0; m < materials.size(); ++m) {
