@@ -170,4 +170,13 @@ void PrepareToFill(void* memory, std::size_t size, std::size_t from, std::size_t
   ::madvise(static_cast<char*>(memory) + first, ((end + kPage - 1) & ~(kPage - 1)) - first, MADV_POPULATE_WRITE);
 }
 
+void ReleasePages(void* memory, std::size_t size, std::size_t from, std::size_t length) noexcept {
+  if (!memory || FromHeap(size) || from >= size) return;
+  const std::size_t first = (from + kPage - 1) & ~(kPage - 1);
+  const std::size_t end = (std::min(size - from, length) + from) & ~(kPage - 1);
+  // Private anonymous pages given up this way come back zero-filled; a kept
+  // range cut from this buffer later is cleared all the same.
+  if (end > first) ::madvise(static_cast<char*>(memory) + first, end - first, MADV_DONTNEED);
+}
+
 }  // namespace win32

@@ -27,6 +27,12 @@ void FreeLarge(void* memory, std::size_t size) noexcept;
 // one call instead of a page fault each, which costs about half as much.
 // Advice only; a buffer from the heap is left as it is.
 void PrepareToFill(void* memory, std::size_t size, std::size_t from, std::size_t length) noexcept;
+// For length bytes from offset from of a buffer of AllocateLarge (of size
+// bytes) that are no longer needed: the whole pages among them go back to
+// the system at once, and read as zeros until written again (bytes of a page
+// partly outside the range keep their values). The buffer stays the
+// caller's, to free as ever. A buffer from the heap is left as it is.
+void ReleasePages(void* memory, std::size_t size, std::size_t from, std::size_t length) noexcept;
 
 // While one lives, on any thread, mapped buffers that are freed are kept for
 // the buffers to come; when the last one ends, what is kept goes back to the
