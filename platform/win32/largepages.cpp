@@ -9,6 +9,7 @@
 #include <iterator>
 #include <map>
 #include <mutex>
+#include <set>
 
 namespace win32 {
 
@@ -72,7 +73,8 @@ class CFreedRanges {
   // LargeBufferReuse lives or the kept memory would exceed kMostKept.
   void Give(void* memory, std::size_t length) {
     std::lock_guard lock(m_mutex);
-    if (m_reusers == 0 || length > kMostKept - m_kept) {
+    const bool spent = m_spent.erase(reinterpret_cast<std::uintptr_t>(memory)) > 0;
+    if (spent || m_reusers == 0 || length > kMostKept - m_kept) {
       ::munmap(memory, length);
       return;
     }
@@ -95,6 +97,18 @@ class CFreedRanges {
     m_kept += length;
   }
 
+  // The buffer at memory, its pages given back, is unmapped when freed:
+  // kept, it would save no faults, and its large pages, faulted in anew
+  // past the end of a smaller buffer cut from it, would only add memory.
+  void Spend(void* memory) noexcept {
+    std::lock_guard lock(m_mutex);
+    try {
+      m_spent.insert(reinterpret_cast<std::uintptr_t>(memory));
+    } catch (const std::bad_alloc&) {
+      // Then it is kept as any other: it works all the same.
+    }
+  }
+
   void BeginReuse() {
     std::lock_guard lock(m_mutex);
     ++m_reusers;
@@ -115,6 +129,7 @@ class CFreedRanges {
   std::map<std::uintptr_t, std::size_t> m_ranges;  // start, length
   std::size_t m_kept = 0;
   std::size_t m_reusers = 0;  // the LargeBufferReuse objects alive
+  std::set<std::uintptr_t> m_spent;  // buffers in use whose pages were all given back
 };
 
 CFreedRanges& Freed() {
@@ -168,6 +183,12 @@ void PrepareToFill(void* memory, std::size_t size, std::size_t from, std::size_t
   const std::size_t end = std::min(size - from, length) + from;
   // Systems before Linux 5.14 refuse the advice; the pages then come a fault each.
   ::madvise(static_cast<char*>(memory) + first, ((end + kPage - 1) & ~(kPage - 1)) - first, MADV_POPULATE_WRITE);
+}
+
+void ReleaseAllPages(void* memory, std::size_t size) noexcept {
+  if (!memory || FromHeap(size)) return;
+  ::madvise(memory, MappedLength(size), MADV_DONTNEED);
+  Freed().Spend(memory);
 }
 
 void ReleasePages(void* memory, std::size_t size, std::size_t from, std::size_t length) noexcept {

@@ -7,7 +7,9 @@
 // buffer is mapped in whole pages. Mapped buffers that are freed while a
 // LargeBufferReuse lives are kept (up to 64 MiB) and given out again,
 // cleared, before anything is mapped anew: touched memory costs no faults.
-// Smaller buffers come from the heap. Either way the memory comes
+// Pages of a mapped buffer whose bytes are spent can be given back while it
+// is in use (a text file as it is parsed). Smaller buffers come from the
+// heap. Either way the memory comes
 // zero-filled.
 #pragma once
 
@@ -33,6 +35,10 @@ void PrepareToFill(void* memory, std::size_t size, std::size_t from, std::size_t
 // partly outside the range keep their values). The buffer stays the
 // caller's, to free as ever. A buffer from the heap is left as it is.
 void ReleasePages(void* memory, std::size_t size, std::size_t from, std::size_t length) noexcept;
+// Every page of such a buffer, which is still the caller's but whose bytes
+// are all spent: they read as zeros until written, and the buffer, once
+// freed, goes back to the system even while a LargeBufferReuse lives.
+void ReleaseAllPages(void* memory, std::size_t size) noexcept;
 
 // While one lives, on any thread, mapped buffers that are freed are kept for
 // the buffers to come; when the last one ends, what is kept goes back to the

@@ -450,8 +450,8 @@ class File final : public TComObject<IDirectXFile, &IID_IDirectXFile> {
     std::vector<TemplatePtr> declared;
     auto document = std::make_shared<Document>();
     // The file's buffer is the parse's to use up; a caller's memory is not.
-    HRESULT hr = ParseFile(data, size, templates, &declared, document.get(),
-                           options == DXFILELOAD_FROMFILE ? &bytes : nullptr);
+    HRESULT hr =
+        ParseFile(data, size, templates, &declared, document.get(), options == DXFILELOAD_FROMFILE ? &bytes : nullptr);
     if (FAILED(hr)) return hr;
     {
       std::lock_guard lock(m_mutex);

@@ -1274,10 +1274,9 @@ HRESULT ParseFile(const BYTE* data, std::size_t size, TemplateSet& templates, st
     const char* begin = reinterpret_cast<const char*>(body);
     TextLexer lexer(begin, begin + bodySize, spent);
     const HRESULT hr = Parser<TextLexer>(lexer, templates, declared, document, budget).ParseAll();
-    // What the lexer held back goes too: the buffer, freed next, may be kept
-    // for the buffers to come, which clear what they take; pages still held
-    // there would only add to the peak of the load.
-    if (spent.memory) win32::ReleasePages(spent.memory, spent.size, 0, spent.size);
+    // What the lexer held back goes too, and the buffer, freed next, is not
+    // kept for the buffers to come: its pages would come anew all the same.
+    if (spent.memory) win32::ReleaseAllPages(spent.memory, spent.size);
     return hr;
   }
   BinaryLexer lexer(body, body + bodySize, floatSize);
