@@ -9,7 +9,6 @@
 #include <iterator>
 #include <map>
 #include <mutex>
-#include <set>
 
 namespace win32 {
 
@@ -73,8 +72,15 @@ class CFreedRanges {
   // LargeBufferReuse lives or the kept memory would exceed kMostKept.
   void Give(void* memory, std::size_t length) {
     std::lock_guard lock(m_mutex);
-    const bool spent = m_spent.erase(reinterpret_cast<std::uintptr_t>(memory)) > 0;
-    if (spent || m_reusers == 0 || length > kMostKept - m_kept) {
+    const auto spent = m_spent.find(reinterpret_cast<std::uintptr_t>(memory));
+    if (spent != m_spent.end()) {
+      const std::size_t keep = std::min(spent->second, length);
+      m_spent.erase(spent);
+      if (keep < length) ::munmap(static_cast<char*>(memory) + keep, length - keep);
+      length = keep;
+      if (length == 0) return;
+    }
+    if (m_reusers == 0 || length > kMostKept - m_kept) {
       ::munmap(memory, length);
       return;
     }
@@ -97,16 +103,20 @@ class CFreedRanges {
     m_kept += length;
   }
 
-  // The buffer at memory, its pages given back, is unmapped when freed:
-  // kept, it would save no faults, and its large pages, faulted in anew
-  // past the end of a smaller buffer cut from it, would only add memory.
-  void Spend(void* memory) noexcept {
+  // Of the buffer at memory, whose pages are given back, at most the first
+  // keep bytes are kept when it is freed, the rest unmapped: kept, pages
+  // given back would save no faults, and large pages faulted in anew past
+  // the end of a smaller buffer cut from them would only add memory. The
+  // bytes that will be kept, none when no reuse lives or they would not fit.
+  std::size_t Spend(void* memory, std::size_t keep) noexcept {
     std::lock_guard lock(m_mutex);
+    if (m_reusers == 0 || keep > kMostKept - m_kept) keep = 0;
     try {
-      m_spent.insert(reinterpret_cast<std::uintptr_t>(memory));
+      m_spent[reinterpret_cast<std::uintptr_t>(memory)] = keep;
     } catch (const std::bad_alloc&) {
-      // Then it is kept as any other: it works all the same.
+      // Then it is kept whole, as any other: it works all the same.
     }
+    return keep;
   }
 
   void BeginReuse() {
@@ -128,8 +138,8 @@ class CFreedRanges {
   std::mutex m_mutex;
   std::map<std::uintptr_t, std::size_t> m_ranges;  // start, length
   std::size_t m_kept = 0;
-  std::size_t m_reusers = 0;  // the LargeBufferReuse objects alive
-  std::set<std::uintptr_t> m_spent;  // buffers in use whose pages were all given back
+  std::size_t m_reusers = 0;                      // the LargeBufferReuse objects alive
+  std::map<std::uintptr_t, std::size_t> m_spent;  // spent buffers in use: the bytes to keep
 };
 
 CFreedRanges& Freed() {
@@ -185,10 +195,14 @@ void PrepareToFill(void* memory, std::size_t size, std::size_t from, std::size_t
   ::madvise(static_cast<char*>(memory) + first, ((end + kPage - 1) & ~(kPage - 1)) - first, MADV_POPULATE_WRITE);
 }
 
-void ReleaseAllPages(void* memory, std::size_t size) noexcept {
+void ReleaseAllPages(void* memory, std::size_t size, std::size_t reuse) noexcept {
   if (!memory || FromHeap(size)) return;
-  ::madvise(memory, MappedLength(size), MADV_DONTNEED);
-  Freed().Spend(memory);
+  const std::size_t length = MappedLength(size);
+  const std::size_t keep =
+      Freed().Spend(memory, std::min<std::size_t>(length, AlignUp(reuse, length >= kLargePage ? kLargePage : kPage)));
+  if (keep < length) ::madvise(static_cast<char*>(memory) + keep, length - keep, MADV_DONTNEED);
+  // In one call, on large pages where the system has them.
+  if (keep) ::madvise(memory, keep, MADV_POPULATE_WRITE);
 }
 
 void ReleasePages(void* memory, std::size_t size, std::size_t from, std::size_t length) noexcept {

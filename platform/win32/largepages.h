@@ -36,9 +36,13 @@ void PrepareToFill(void* memory, std::size_t size, std::size_t from, std::size_t
 // caller's, to free as ever. A buffer from the heap is left as it is.
 void ReleasePages(void* memory, std::size_t size, std::size_t from, std::size_t length) noexcept;
 // Every page of such a buffer, which is still the caller's but whose bytes
-// are all spent: they read as zeros until written, and the buffer, once
-// freed, goes back to the system even while a LargeBufferReuse lives.
-void ReleaseAllPages(void* memory, std::size_t size) noexcept;
+// are all spent and which is freed next: they go back to the system but for
+// the first reuse bytes (in whole pages), which are made resident when the
+// buffer is to be kept once freed (a LargeBufferReuse lives and they fit):
+// the buffers cut from it then find their pages there, as in a buffer
+// written whole. Only those are kept; the rest is unmapped when it is freed.
+// Until then, pages given back read as zeros until written.
+void ReleaseAllPages(void* memory, std::size_t size, std::size_t reuse) noexcept;
 
 // While one lives, on any thread, mapped buffers that are freed are kept for
 // the buffers to come; when the last one ends, what is kept goes back to the

@@ -992,6 +992,9 @@ class Parser {
          std::uint64_t budget)
       : m_lexer(lexer), m_templates(templates), m_declared(declared), m_document(document), m_budget(budget) {}
 
+  // The bytes of the blocks read so far.
+  std::size_t BlockBytes() const { return m_blockBytes; }
+
   HRESULT ParseAll() {
     for (;;) {
       Token t;
@@ -1161,6 +1164,7 @@ class Parser {
       TokenSource<TokenLexer> source(m_lexer);
       BlockFiller<TokenSource<TokenLexer>> filler(source, *node, m_budget);
       RETURN_IF_FAILED(filler.Fill(*node->type, true));
+      m_blockBytes += node->block.size();
     }
     RETURN_IF_FAILED(ParseChildren(*node, depth));
     *out = std::move(node);
@@ -1232,6 +1236,7 @@ class Parser {
   std::vector<TemplatePtr>* m_declared;
   Document* m_document;
   std::uint64_t m_budget;
+  std::size_t m_blockBytes = 0;
 };
 
 }  // namespace
@@ -1273,10 +1278,12 @@ HRESULT ParseFile(const BYTE* data, std::size_t size, TemplateSet& templates, st
   if (text) {
     const char* begin = reinterpret_cast<const char*>(body);
     TextLexer lexer(begin, begin + bodySize, spent);
-    const HRESULT hr = Parser<TextLexer>(lexer, templates, declared, document, budget).ParseAll();
-    // What the lexer held back goes too, and the buffer, freed next, is not
-    // kept for the buffers to come: its pages would come anew all the same.
-    if (spent.memory) win32::ReleaseAllPages(spent.memory, spent.size);
+    Parser<TextLexer> parser(lexer, templates, declared, document, budget);
+    const HRESULT hr = parser.ParseAll();
+    // What the lexer held back goes too, but for as many bytes as the blocks
+    // took: as a binary file's buffer, the buffer, freed next, then holds
+    // the pages of the arrays that the objects are loaded into.
+    if (spent.memory) win32::ReleaseAllPages(spent.memory, spent.size, SUCCEEDED(hr) ? parser.BlockBytes() : 0);
     return hr;
   }
   BinaryLexer lexer(body, body + bodySize, floatSize);

@@ -101,36 +101,53 @@ TEST(LargePages, FreedBuffersGoBackUnlessAReuseLives) {
   EXPECT_FALSE(mapped(kept));
 }
 
-// A buffer whose pages were all given back reads as zeros, can be written
-// again, and goes back to the system when freed, even while a reuse lives;
-// the next buffer freed at that place is kept again.
-TEST(LargePages, ABufferGivenBackWholeIsNotKept) {
-  constexpr std::size_t kSize = std::size_t{8} << 20;
-  auto mapped = [](void* memory) {
-    unsigned char pages[kSize / 4096];
-    return ::mincore(memory, kSize, pages) == 0 || errno != ENOMEM;
+// A buffer whose bytes are all spent: its pages go back to the system but
+// for the part to reuse, which stays resident, and only when a reuse lives.
+// What was given back reads as zeros and can be written again. Freed, the
+// buffer is kept for that part alone (the rest unmapped), or not at all with
+// no reuse; the next buffer freed at that place is kept whole again.
+TEST(LargePages, ASpentBufferIsKeptOnlyForThePartToReuse) {
+  constexpr std::size_t kLargePage = std::size_t{2} << 20;
+  constexpr std::size_t kSize = 4 * kLargePage;
+  auto pages = [](void* memory, std::size_t length, bool resident) {
+    std::vector<unsigned char> state(length / 4096);
+    if (::mincore(memory, length, state.data()) != 0) return !resident && errno == ENOMEM;
+    return std::all_of(state.begin(), state.end(), [&](unsigned char page) { return (page & 1) == resident; });
   };
-  win32::LargeBufferReuse reuse;
-  auto* spent = static_cast<unsigned char*>(win32::AllocateLarge(kSize));
-  std::memset(spent, 1, kSize);
-  win32::ReleaseAllPages(spent, kSize);
-  std::size_t zeros = 0;
-  while (zeros < kSize && spent[zeros] == 0) ++zeros;
-  EXPECT_EQ(zeros, kSize);
-  spent[kSize - 1] = 2;
-  EXPECT_EQ(spent[kSize - 1], 2);
-  win32::FreeLarge(spent, kSize);
-  EXPECT_FALSE(mapped(spent));
-  void* next = win32::AllocateLarge(kSize);
-  std::memset(next, 1, kSize);
-  win32::FreeLarge(next, kSize);
-  EXPECT_TRUE(mapped(next));
+  for (const bool reusing : {false, true}) {
+    std::optional<win32::LargeBufferReuse> reuse;
+    if (reusing) reuse.emplace();
+    auto* spent = static_cast<unsigned char*>(win32::AllocateLarge(kSize));
+    std::memset(spent, 1, kSize);
+    // A large page and a byte to reuse: two large pages stay.
+    win32::ReleaseAllPages(spent, kSize, kLargePage + 1);
+    const std::size_t kept = reusing ? 2 * kLargePage : 0;
+    if (kept) {
+      EXPECT_TRUE(pages(spent, kept, true));
+    }
+    EXPECT_TRUE(pages(spent + kept, kSize - kept, false)) << reusing;
+    std::size_t zeros = kept;
+    while (zeros < kSize && spent[zeros] == 0) ++zeros;
+    EXPECT_EQ(zeros, kSize) << reusing;
+    spent[kSize - 1] = 2;
+    EXPECT_EQ(spent[kSize - 1], 2);
+    win32::FreeLarge(spent, kSize);
+    std::vector<unsigned char> state(kSize / 4096);
+    EXPECT_EQ(::mincore(spent + kept, kSize - kept, state.data()), -1) << "unmapped, " << reusing;
+    if (kept) {
+      EXPECT_EQ(::mincore(spent, kept, state.data()), 0) << "kept";
+    }
+    void* next = win32::AllocateLarge(kSize);
+    std::memset(next, 1, kSize);
+    win32::FreeLarge(next, kSize);
+    EXPECT_EQ(::mincore(next, kSize, state.data()) == 0, reusing);
+  }
   auto* heap = static_cast<unsigned char*>(win32::AllocateLarge(100));
   heap[0] = 3;
-  win32::ReleaseAllPages(heap, 100);
+  win32::ReleaseAllPages(heap, 100, 0);
   EXPECT_EQ(heap[0], 3);
   win32::FreeLarge(heap, 100);
-  win32::ReleaseAllPages(nullptr, 0);
+  win32::ReleaseAllPages(nullptr, 0, 0);
 }
 
 // Pages given back while a buffer lives: the whole pages of the range read
