@@ -230,7 +230,7 @@ class TextLexer final : public Lexer<TextLexer> {
   static constexpr std::size_t kLargePage = std::size_t{2} << 20;
   static constexpr std::size_t kReleaseStep = kLargePage;
 
-  // p, or the end when it is nearer.
+  // bytes past from, or the end when it is nearer.
   const char* Ahead(const char* from, std::size_t bytes) const {
     return static_cast<std::size_t>(m_end - from) > bytes ? from + bytes : m_end;
   }
@@ -390,10 +390,10 @@ class TextLexer final : public Lexer<TextLexer> {
 
   const char* m_p;
   const char* m_end;
-  const char* m_last;  // where the last token read begins
-  const char* m_held;  // where the token before it begins
+  const char* m_last;          // where the last token read begins
+  const char* m_held;          // where the token before it begins
   SpentText m_spent;
-  const char* m_releaseAt;  // where a token starts the next release
+  const char* m_releaseAt;     // where a token starts the next release
   std::size_t m_released = 0;  // bytes of m_spent given back from its start
 };
 
