@@ -72,6 +72,14 @@ class CFreedRanges {
   // LargeBufferReuse lives or the kept memory would exceed kMostKept.
   void Give(void* memory, std::size_t length) {
     std::lock_guard lock(m_mutex);
+    const auto spent = m_spent.find(reinterpret_cast<std::uintptr_t>(memory));
+    if (spent != m_spent.end()) {
+      const std::size_t keep = std::min(spent->second, length);
+      m_spent.erase(spent);
+      if (keep < length) ::munmap(static_cast<char*>(memory) + keep, length - keep);
+      length = keep;
+      if (length == 0) return;
+    }
     if (m_reusers == 0 || length > kMostKept - m_kept) {
       ::munmap(memory, length);
       return;
@@ -95,6 +103,22 @@ class CFreedRanges {
     m_kept += length;
   }
 
+  // Of the buffer at memory, whose pages are given back, at most the first
+  // keep bytes are kept when it is freed, the rest unmapped: kept, pages
+  // given back would save no faults, and large pages faulted in anew past
+  // the end of a smaller buffer cut from them would only add memory. The
+  // bytes that will be kept, none when no reuse lives or they would not fit.
+  std::size_t Spend(void* memory, std::size_t keep) noexcept {
+    std::lock_guard lock(m_mutex);
+    if (m_reusers == 0 || keep > kMostKept - m_kept) keep = 0;
+    try {
+      m_spent[reinterpret_cast<std::uintptr_t>(memory)] = keep;
+    } catch (const std::bad_alloc&) {
+      // Then it is kept whole, as any other: it works all the same.
+    }
+    return keep;
+  }
+
   void BeginReuse() {
     std::lock_guard lock(m_mutex);
     ++m_reusers;
@@ -114,7 +138,8 @@ class CFreedRanges {
   std::mutex m_mutex;
   std::map<std::uintptr_t, std::size_t> m_ranges;  // start, length
   std::size_t m_kept = 0;
-  std::size_t m_reusers = 0;  // the LargeBufferReuse objects alive
+  std::size_t m_reusers = 0;                      // the LargeBufferReuse objects alive
+  std::map<std::uintptr_t, std::size_t> m_spent;  // spent buffers in use: the bytes to keep
 };
 
 CFreedRanges& Freed() {
@@ -168,6 +193,25 @@ void PrepareToFill(void* memory, std::size_t size, std::size_t from, std::size_t
   const std::size_t end = std::min(size - from, length) + from;
   // Systems before Linux 5.14 refuse the advice; the pages then come a fault each.
   ::madvise(static_cast<char*>(memory) + first, ((end + kPage - 1) & ~(kPage - 1)) - first, MADV_POPULATE_WRITE);
+}
+
+void ReleaseAllPages(void* memory, std::size_t size, std::size_t reuse) noexcept {
+  if (!memory || FromHeap(size)) return;
+  const std::size_t length = MappedLength(size);
+  const std::size_t keep =
+      Freed().Spend(memory, std::min<std::size_t>(length, AlignUp(reuse, length >= kLargePage ? kLargePage : kPage)));
+  if (keep < length) ::madvise(static_cast<char*>(memory) + keep, length - keep, MADV_DONTNEED);
+  // In one call, on large pages where the system has them.
+  if (keep) ::madvise(memory, keep, MADV_POPULATE_WRITE);
+}
+
+void ReleasePages(void* memory, std::size_t size, std::size_t from, std::size_t length) noexcept {
+  if (!memory || FromHeap(size) || from >= size) return;
+  const std::size_t first = (from + kPage - 1) & ~(kPage - 1);
+  const std::size_t end = (std::min(size - from, length) + from) & ~(kPage - 1);
+  // Private anonymous pages given up this way come back zero-filled; a kept
+  // range cut from this buffer later is cleared all the same.
+  if (end > first) ::madvise(static_cast<char*>(memory) + first, end - first, MADV_DONTNEED);
 }
 
 }  // namespace win32

@@ -7,7 +7,9 @@
 // buffer is mapped in whole pages. Mapped buffers that are freed while a
 // LargeBufferReuse lives are kept (up to 64 MiB) and given out again,
 // cleared, before anything is mapped anew: touched memory costs no faults.
-// Smaller buffers come from the heap. Either way the memory comes
+// Pages of a mapped buffer whose bytes are spent can be given back while it
+// is in use (a text file as it is parsed). Smaller buffers come from the
+// heap. Either way the memory comes
 // zero-filled.
 #pragma once
 
@@ -27,6 +29,20 @@ void FreeLarge(void* memory, std::size_t size) noexcept;
 // one call instead of a page fault each, which costs about half as much.
 // Advice only; a buffer from the heap is left as it is.
 void PrepareToFill(void* memory, std::size_t size, std::size_t from, std::size_t length) noexcept;
+// For length bytes from offset from of a buffer of AllocateLarge (of size
+// bytes) that are no longer needed: the whole pages among them go back to
+// the system at once, and read as zeros until written again (bytes of a page
+// partly outside the range keep their values). The buffer stays the
+// caller's, to free as ever. A buffer from the heap is left as it is.
+void ReleasePages(void* memory, std::size_t size, std::size_t from, std::size_t length) noexcept;
+// Every page of such a buffer, which is still the caller's but whose bytes
+// are all spent and which is freed next: they go back to the system but for
+// the first reuse bytes (in whole pages), which are made resident when the
+// buffer is to be kept once freed (a LargeBufferReuse lives and they fit):
+// the buffers cut from it then find their pages there, as in a buffer
+// written whole. Only those are kept; the rest is unmapped when it is freed.
+// Until then, pages given back read as zeros until written.
+void ReleaseAllPages(void* memory, std::size_t size, std::size_t reuse) noexcept;
 
 // While one lives, on any thread, mapped buffers that are freed are kept for
 // the buffers to come; when the last one ends, what is kept goes back to the

@@ -449,7 +449,9 @@ class File final : public TComObject<IDirectXFile, &IID_IDirectXFile> {
     TemplateSet templates = Templates();
     std::vector<TemplatePtr> declared;
     auto document = std::make_shared<Document>();
-    HRESULT hr = ParseFile(data, size, templates, &declared, document.get());
+    // The file's buffer is the parse's to use up; a caller's memory is not.
+    HRESULT hr =
+        ParseFile(data, size, templates, &declared, document.get(), options == DXFILELOAD_FROMFILE ? &bytes : nullptr);
     if (FAILED(hr)) return hr;
     {
       std::lock_guard lock(m_mutex);

@@ -224,9 +224,12 @@ class Document {
 };
 
 // Reading. `templates` receives the file's template declarations; on failure
-// it may hold part of them. Errors are DXFILEERR_ codes.
+// it may hold part of them. Errors are DXFILEERR_ codes. With spend, data is
+// spend's bytes, which the parse may use up: the pages of text it has passed
+// go back to the system and read as zeros afterwards (so do those of the
+// text a compressed file inflates to, a buffer of the parse's own).
 HRESULT ParseFile(const BYTE* data, std::size_t size, TemplateSet& templates,
-                  std::vector<TemplatePtr>* declared, Document* document);
+                  std::vector<TemplatePtr>* declared, Document* document, Bytes* spend = nullptr);
 
 // Builds a node's block by the template's layout from a block in memory of
 // size bytes (the caller's layout: values packed, strings as char*). A block
@@ -309,7 +312,7 @@ class Writer {
 };
 
 // MSZIP: the body after the 16-byte header of a compressed file.
-HRESULT Inflate(const BYTE* data, std::size_t size, std::vector<BYTE>* out);
+HRESULT Inflate(const BYTE* data, std::size_t size, Bytes* out);
 // The uncompressed data of one MSZIP block, each block but a file's last.
 inline constexpr std::size_t kCompressedBlockSize = 32768;
 // Compresses `body` as blocks of kCompressedBlockSize bytes (the last one

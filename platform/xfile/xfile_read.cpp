@@ -133,9 +133,25 @@ bool IsAlnum(unsigned char c) { return IsDigit(c) || IsLetter(c); }
 bool IsNameStart(unsigned char c) { return IsLetter(c) || c == '_' || c >= 0x80; }
 bool IsNameChar(unsigned char c) { return IsAlnum(c) || c == '_' || c == '-' || c == '.' || c >= 0x80; }
 
+// The buffer a file's text lies in when the parse may give back the pages it
+// has passed (a buffer of win32::AllocateLarge of size bytes), or none.
+struct SpentText {
+  BYTE* memory = nullptr;
+  std::size_t size = 0;
+};
+
 class TextLexer final : public Lexer<TextLexer> {
  public:
-  TextLexer(const char* begin, const char* end) : m_p(begin), m_end(end) {}
+  // The text of a token stays readable until two more tokens (or list
+  // values) have been read after it: what the parser keeps of a name or a
+  // string it copies before then. Text behind the older of the last two
+  // tokens read is given back to the system when spent names a buffer, in
+  // whole large pages and kReleaseStep at a time, so that a file's text is
+  // not held whole beside the blocks made of it.
+  TextLexer(const char* begin, const char* end, SpentText spent = {})
+      : m_p(begin), m_end(end), m_last(begin), m_held(begin), m_spent(spent) {
+    m_releaseAt = spent.memory ? Ahead(begin, kReleaseStep) : end;
+  }
 
   std::size_t Remaining() const { return static_cast<std::size_t>(m_end - m_p); }
   // Text holds no lists of values.
@@ -158,6 +174,7 @@ class TextLexer final : public Lexer<TextLexer> {
         ++m_p;
       }
       if (!AtNumber()) return S_OK;
+      Reached(m_p);
       HRESULT hr = Number(t);
       if (FAILED(hr)) return hr;
       if (t.kind == Tok::Integer) {
@@ -179,6 +196,7 @@ class TextLexer final : public Lexer<TextLexer> {
     SkipBlanks();
     t.Clear();
     if (m_p == m_end) return S_OK;
+    Reached(m_p);
     char c = *m_p;
     switch (c) {
       case '{': return Punct(t, Tok::OBrace);
@@ -207,6 +225,36 @@ class TextLexer final : public Lexer<TextLexer> {
   }
 
  private:
+  // Text is given back a large page at a time: the text the lexer has
+  // passed and still holds stays under two of them.
+  static constexpr std::size_t kLargePage = std::size_t{2} << 20;
+  static constexpr std::size_t kReleaseStep = kLargePage;
+
+  // bytes past from, or the end when it is nearer.
+  const char* Ahead(const char* from, std::size_t bytes) const {
+    return static_cast<std::size_t>(m_end - from) > bytes ? from + bytes : m_end;
+  }
+
+  // A token (or a list value) begins at start.
+  void Reached(const char* start) {
+    m_held = m_last;
+    m_last = start;
+    if (start >= m_releaseAt) Release();
+  }
+
+  // Gives back the whole large pages of the buffer before the older of the
+  // last two tokens read (a large page is also where the buffer's mapping is
+  // aligned, so no large page is split).
+  void Release() {
+    m_releaseAt = Ahead(m_last, kReleaseStep);
+    if (!m_spent.memory) return;
+    const auto* base = reinterpret_cast<const char*>(m_spent.memory);
+    const std::size_t upTo = static_cast<std::size_t>(m_held - base) & ~(kLargePage - 1);
+    if (upTo <= m_released) return;
+    win32::ReleasePages(m_spent.memory, m_spent.size, m_released, upTo - m_released);
+    m_released = upTo;
+  }
+
   static bool IsNumberStart(char c) { return IsDigit(static_cast<unsigned char>(c)) || c == '-' || c == '+' || c == '.'; }
 
   // Whether Read, at the current place, would read a number (or fail one).
@@ -342,6 +390,11 @@ class TextLexer final : public Lexer<TextLexer> {
 
   const char* m_p;
   const char* m_end;
+  const char* m_last;          // where the last token read begins
+  const char* m_held;          // where the token before it begins
+  SpentText m_spent;
+  const char* m_releaseAt;     // where a token starts the next release
+  std::size_t m_released = 0;  // bytes of m_spent given back from its start
 };
 
 class BinaryLexer final : public Lexer<BinaryLexer> {
@@ -939,6 +992,9 @@ class Parser {
          std::uint64_t budget)
       : m_lexer(lexer), m_templates(templates), m_declared(declared), m_document(document), m_budget(budget) {}
 
+  // The bytes of the blocks read so far.
+  std::size_t BlockBytes() const { return m_blockBytes; }
+
   HRESULT ParseAll() {
     for (;;) {
       Token t;
@@ -1108,6 +1164,7 @@ class Parser {
       TokenSource<TokenLexer> source(m_lexer);
       BlockFiller<TokenSource<TokenLexer>> filler(source, *node, m_budget);
       RETURN_IF_FAILED(filler.Fill(*node->type, true));
+      m_blockBytes += node->block.size();
     }
     RETURN_IF_FAILED(ParseChildren(*node, depth));
     *out = std::move(node);
@@ -1179,12 +1236,13 @@ class Parser {
   std::vector<TemplatePtr>* m_declared;
   Document* m_document;
   std::uint64_t m_budget;
+  std::size_t m_blockBytes = 0;
 };
 
 }  // namespace
 
 HRESULT ParseFile(const BYTE* data, std::size_t size, TemplateSet& templates, std::vector<TemplatePtr>* declared,
-                  Document* document) {
+                  Document* document, Bytes* spend) {
   constexpr std::size_t kHeader = 16;
   if (!data || size < 4 || std::memcmp(data, "xof ", 4) != 0) return DXFILEERR_BADFILETYPE;
   if (size < kHeader) return DXFILEERR_BADFILE;
@@ -1205,19 +1263,28 @@ HRESULT ParseFile(const BYTE* data, std::size_t size, TemplateSet& templates, st
 
   const BYTE* body = data + kHeader;
   std::size_t bodySize = size - kHeader;
-  std::vector<BYTE> inflated;
+  Bytes inflated;
+  SpentText spent;
+  if (spend) spent = SpentText{spend->data(), spend->capacity()};
   if (compressed) {
     RETURN_IF_FAILED(Inflate(body, bodySize, &inflated));
     body = inflated.data();
     bodySize = inflated.size();
+    spent = SpentText{inflated.data(), inflated.capacity()};
   }
   // Every value and array element costs at least one byte of input, apart
   // from elements of empty templates; this bounds the work on hostile counts.
   std::uint64_t budget = 2 * static_cast<std::uint64_t>(bodySize) + 4096;
   if (text) {
     const char* begin = reinterpret_cast<const char*>(body);
-    TextLexer lexer(begin, begin + bodySize);
-    return Parser<TextLexer>(lexer, templates, declared, document, budget).ParseAll();
+    TextLexer lexer(begin, begin + bodySize, spent);
+    Parser<TextLexer> parser(lexer, templates, declared, document, budget);
+    const HRESULT hr = parser.ParseAll();
+    // What the lexer held back goes too, but for as many bytes as the blocks
+    // took: as a binary file's buffer, the buffer, freed next, then holds
+    // the pages of the arrays that the objects are loaded into.
+    if (spent.memory) win32::ReleaseAllPages(spent.memory, spent.size, SUCCEEDED(hr) ? parser.BlockBytes() : 0);
+    return hr;
   }
   BinaryLexer lexer(body, body + bodySize, floatSize);
   return Parser<BinaryLexer>(lexer, templates, declared, document, budget).ParseAll();

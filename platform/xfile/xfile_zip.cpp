@@ -59,7 +59,7 @@ std::string_view Tail(std::string_view data, std::size_t size) {
 
 }  // namespace
 
-HRESULT Inflate(const BYTE* data, std::size_t size, std::vector<BYTE>* out) {
+HRESULT Inflate(const BYTE* data, std::size_t size, Bytes* out) {
   if (size < 4) return DXFILEERR_BADFILE;
   DWORD total = DWORD(data[0]) | DWORD(data[1]) << 8 | DWORD(data[2]) << 16 | DWORD(data[3]) << 24;
   if (total < kHeader) return DXFILEERR_BADFILE;

@@ -6,6 +6,7 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -98,4 +99,98 @@ TEST(LargePages, FreedBuffersGoBackUnlessAReuseLives) {
     EXPECT_TRUE(mapped(kept));
   }
   EXPECT_FALSE(mapped(kept));
+}
+
+// A buffer whose bytes are all spent: its pages go back to the system but
+// for the part to reuse, which stays resident, and only when a reuse lives.
+// What was given back reads as zeros and can be written again. Freed, the
+// buffer is kept for that part alone (the rest unmapped), or not at all with
+// no reuse; the next buffer freed at that place is kept whole again.
+TEST(LargePages, ASpentBufferIsKeptOnlyForThePartToReuse) {
+  constexpr std::size_t kLargePage = std::size_t{2} << 20;
+  constexpr std::size_t kSize = 4 * kLargePage;
+  auto pages = [](void* memory, std::size_t length, bool resident) {
+    std::vector<unsigned char> state(length / 4096);
+    if (::mincore(memory, length, state.data()) != 0) return !resident && errno == ENOMEM;
+    return std::all_of(state.begin(), state.end(), [&](unsigned char page) { return (page & 1) == resident; });
+  };
+  for (const bool reusing : {false, true}) {
+    std::optional<win32::LargeBufferReuse> reuse;
+    if (reusing) reuse.emplace();
+    auto* spent = static_cast<unsigned char*>(win32::AllocateLarge(kSize));
+    std::memset(spent, 1, kSize);
+    // A large page and a byte to reuse: two large pages stay.
+    win32::ReleaseAllPages(spent, kSize, kLargePage + 1);
+    const std::size_t kept = reusing ? 2 * kLargePage : 0;
+    if (kept) {
+      EXPECT_TRUE(pages(spent, kept, true));
+    }
+    EXPECT_TRUE(pages(spent + kept, kSize - kept, false)) << reusing;
+    std::size_t zeros = kept;
+    while (zeros < kSize && spent[zeros] == 0) ++zeros;
+    EXPECT_EQ(zeros, kSize) << reusing;
+    spent[kSize - 1] = 2;
+    EXPECT_EQ(spent[kSize - 1], 2);
+    win32::FreeLarge(spent, kSize);
+    std::vector<unsigned char> state(kSize / 4096);
+    EXPECT_EQ(::mincore(spent + kept, kSize - kept, state.data()), -1) << "unmapped, " << reusing;
+    if (kept) {
+      EXPECT_EQ(::mincore(spent, kept, state.data()), 0) << "kept";
+    }
+    void* next = win32::AllocateLarge(kSize);
+    std::memset(next, 1, kSize);
+    win32::FreeLarge(next, kSize);
+    EXPECT_EQ(::mincore(next, kSize, state.data()) == 0, reusing);
+  }
+  auto* heap = static_cast<unsigned char*>(win32::AllocateLarge(100));
+  heap[0] = 3;
+  win32::ReleaseAllPages(heap, 100, 0);
+  EXPECT_EQ(heap[0], 3);
+  win32::FreeLarge(heap, 100);
+  win32::ReleaseAllPages(nullptr, 0, 0);
+}
+
+// Pages given back while a buffer lives: the whole pages of the range read
+// as zeros (and are no longer resident), every other byte keeps its value,
+// the pages can be written again, and the buffer, freed and given out again
+// by a reuse, comes zero-filled. A heap buffer is left as it is.
+TEST(LargePages, ReleasedPagesReadAsZerosAndTheRestKeepsItsBytes) {
+  constexpr std::size_t kLargePage = std::size_t{2} << 20;
+  constexpr std::size_t kPage = 4096;
+  struct Case {
+    std::size_t size, from, length;
+  };
+  const Case cases[] = {
+      {3 * kLargePage + 5, kPage + 10, 2 * kLargePage},       // partial pages at both ends
+      {3 * kLargePage + 5, kLargePage, kLargePage},           // one whole large page
+      {3 * kLargePage + 5, kLargePage + 1, ~std::size_t{0}},  // to the end (its partial page stays)
+      {300 << 10, 0, 100 << 10},                              // small pages
+      {300 << 10, 10, 100},                                   // less than a page: nothing
+      {100, 0, 100},                                          // the heap
+  };
+  win32::LargeBufferReuse reuse;
+  for (const Case& c : cases) {
+    auto* memory = static_cast<unsigned char*>(win32::AllocateLarge(c.size));
+    std::memset(memory, 0x5A, c.size);
+    win32::ReleasePages(memory, c.size, c.from, c.length);
+    const bool heap = c.size < (256 << 10);
+    const std::size_t first = (c.from + kPage - 1) / kPage * kPage;
+    const std::size_t end = std::min(c.size, c.from + std::min(c.length, c.size)) / kPage * kPage;
+    // Residence first: reading a page given back maps it again.
+    if (!heap && end >= first + kLargePage) {
+      unsigned char resident[kLargePage / kPage];
+      ASSERT_EQ(::mincore(memory + first, kLargePage, resident), 0);
+      for (unsigned char page : resident) EXPECT_EQ(page & 1, 0) << c.size << " from " << c.from;
+    }
+    std::size_t wrong = 0;
+    while (wrong < c.size && memory[wrong] == (!heap && wrong >= first && wrong < end ? 0 : 0x5A)) ++wrong;
+    EXPECT_EQ(wrong, c.size) << c.size << " from " << c.from << ": the first byte not as expected";
+    std::memset(memory, 0xA5, c.size);
+    EXPECT_EQ(memory[c.size - 1], 0xA5);
+    win32::FreeLarge(memory, c.size);
+    memory = static_cast<unsigned char*>(win32::AllocateLarge(c.size));
+    for (std::size_t at = 0; at < c.size; at += 509) ASSERT_EQ(memory[at], 0) << c.size << " at " << at;
+    win32::FreeLarge(memory, c.size);
+  }
+  win32::ReleasePages(nullptr, 0, 0, 0);
 }

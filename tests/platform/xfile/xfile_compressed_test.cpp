@@ -115,7 +115,7 @@ TEST_F(XFileCompressed, FilesWithShorterBlocksStillRead) {
   const DWORD total = static_cast<DWORD>(16 + body.size());
   const std::string old = std::string("xof 0303bzip0032") + std::string(reinterpret_cast<const char*>(&total), 4) +
                           compressed;
-  std::vector<BYTE> inflated;
+  xfile::Bytes inflated;
   ASSERT_EQ(xfile::Inflate(reinterpret_cast<const BYTE*>(old.data()) + 16, old.size() - 16, &inflated), S_OK);
   EXPECT_EQ(std::string(inflated.begin(), inflated.end()), body);
   Com<IDirectXFileEnumObject> enumObject;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <xfile_model.h>
 
 #include <atomic>
 #include <cmath>
@@ -618,6 +619,82 @@ TEST_F(XFileReadFolder, EachEnumerationSeesTheFileAsItIsWhenOpened) {
   const std::string changed = DumpAll(fourth.get(), &failure);
   EXPECT_NE(changed.find("'Changed'"), std::string::npos) << changed;
   EXPECT_EQ(failure, S_OK);
+}
+
+// A text body whose tokens straddle the first large pages of the buffer it
+// is read from (before: the bytes ahead of it there) where the parser holds
+// them longest: a member name it peeks, an object's name, a string; then a
+// vertex list over several pages, a string and a name longer than a page.
+std::string TextAcrossPages(std::size_t before) {
+  constexpr std::size_t kPage = std::size_t{2} << 20;
+  std::string text = "\n";
+  // Comment lines up to place: a token that starts there at offset in its item
+  // begins three bytes before the page's end.
+  auto place = [&](std::size_t page, std::size_t offset, const std::string& item) {
+    const std::size_t here = before + text.size();
+    const std::size_t at = page * kPage - 3 - offset;
+    text += '#';
+    text.append(at - here - 2, ' ');
+    text += '\n';
+    text += item;
+  };
+  const std::string declaration =
+      "template Straddling {\n <0d8e4f1a-5b7c-4e2d-9a61-3c0f2b7e8d11>\n DWORD count;\n"
+      " array FLOAT values[count];\n STRING label;\n}\n";
+  place(1, declaration.find("values"), declaration);
+  const std::string frame = "Frame FrameAcrossTheSecondPage {\n}\n";
+  place(2, frame.find("FrameAcross"), frame);
+  const std::string labelled = "Straddling Labelled {\n 3;\n 1.5, 2.5, 3.5;\n \"a label across the third page\";\n}\n";
+  place(3, labelled.find('"'), labelled);
+  const int vertices = 150000;
+  text += "Mesh Big {\n " + std::to_string(vertices) + ";\n";
+  for (int i = 0; i < vertices; ++i) {
+    text += std::to_string(i) + ".25;" + std::to_string(i % 977) + ".5;-" + std::to_string(i % 31) + ".75;";
+    text += i + 1 < vertices ? ",\n" : ";\n";
+  }
+  text += " 1;\n 3;0,1,2;;\n}\n";
+  text += "TextureFilename {\n \"" + std::string(kPage + kPage / 2, 't') + "\";\n}\n";
+  text += "Frame N" + std::string(kPage + 77, 'n') + " {\n}\n";
+  text += "Frame Last {\n { FrameAcrossTheSecondPage }\n}\n";
+  return text;
+}
+
+// The pages of text the parse has passed go back to the system when the
+// buffer is the parse's own: a file it read, or the text of a compressed
+// file. Tokens across those pages read as they do from a caller's memory,
+// which is never given back, and a file that fails past them fails the same.
+TEST_F(XFileReadFolder, TextAcrossThePagesGivenBackReadsAsFromMemory) {
+  for (const char* tail : {"", "Frame Bad { ) }\n"}) {
+    const std::string plain = "xof 0303txt 0032" + TextAcrossPages(16) + tail;
+    const std::string body = TextAcrossPages(0) + tail;
+    std::string compressed;
+    ASSERT_EQ(xfile::DeflateBlocks(body, {}, &compressed), S_OK);
+    const DWORD total = static_cast<DWORD>(16 + body.size());
+    compressed = "xof 0303tzip0032" + std::string(reinterpret_cast<const char*>(&total), 4) + compressed;
+
+    Com<IDirectXFileEnumObject> fromMemory;
+    const HRESULT expected = OpenMemory(m_file.get(), plain, &fromMemory);
+    EXPECT_EQ(expected, *tail ? DXFILEERR_PARSEERROR : S_OK);
+    HRESULT failure = S_OK;
+    const std::string dump = SUCCEEDED(expected) ? DumpAll(fromMemory.get(), &failure) : std::string();
+    EXPECT_EQ(failure, S_OK);
+    if (SUCCEEDED(expected)) {
+      for (const char* name : {"'FrameAcrossTheSecondPage'", "a label across the third page", "'Last'", "'Big'"})
+        EXPECT_NE(dump.find(name), std::string::npos) << name;
+    }
+    for (const auto& [name, content] : {std::pair{"plain.x", plain}, std::pair{"compressed.x", compressed}}) {
+      const std::string path = PathOf(name);
+      std::ofstream(path, std::ios::binary) << content;
+      Com<IDirectXFileEnumObject> fromFile, again;
+      EXPECT_EQ(m_file->CreateEnumObject(const_cast<char*>(path.c_str()), DXFILELOAD_FROMFILE, &fromFile), expected)
+          << name;
+      EXPECT_EQ(OpenMemory(m_file.get(), content, &again), expected) << name;
+      if (FAILED(expected)) continue;
+      EXPECT_TRUE(DumpAll(fromFile.get(), &failure) == dump) << name;
+      EXPECT_TRUE(DumpAll(again.get(), &failure) == dump) << name;
+      EXPECT_EQ(failure, S_OK) << name;
+    }
+  }
 }
 
 TEST(XFileRead, SavedFuzzInputsFailOrReadWithoutHarm) {

@@ -224,7 +224,7 @@ TEST_F(XFileWrite, AListWrittenBeforeItsCountIsKnownGivesTheSameFile) {
     const std::string copied = saved(encoding, false);
     EXPECT_EQ(saved(encoding, true), copied);
     const std::string compressed = saved(encoding | DXFILEFORMAT_COMPRESSED, false);
-    std::vector<BYTE> inflated;
+    xfile::Bytes inflated;
     ASSERT_GT(compressed.size(), 16u);
     ASSERT_EQ(xfile::Inflate(reinterpret_cast<const BYTE*>(compressed.data()) + 16, compressed.size() - 16, &inflated),
               S_OK);
