@@ -484,7 +484,10 @@ void Writer::WriteTemplate(const Template& t) {
         }
         first = false;
         Name(name);
-        if (id && text) m_out += " " + GuidText(*id);
+        if (id && text) {
+          m_out += ' ';
+          m_out += GuidText(*id);
+        }
         if (id && !text) {
           Token(kGuid);
           Dword(id->Data1);
