@@ -33,6 +33,7 @@ std::size_t MappedLength(std::size_t size) {
 bool FromHeap(std::size_t size) { return size < kMappedFrom; }
 
 std::uintptr_t AlignUp(std::uintptr_t at, std::size_t alignment) { return (at + alignment - 1) & ~(alignment - 1); }
+std::uintptr_t AlignDown(std::uintptr_t at, std::size_t alignment) { return at & ~(alignment - 1); }
 
 // Mapped memory that was freed, kept mapped for the next buffers: its pages
 // have been touched, so a buffer made there costs no page faults, only its
@@ -189,10 +190,10 @@ void FreeLarge(void* memory, std::size_t size) noexcept {
 
 void PrepareToFill(void* memory, std::size_t size, std::size_t from, std::size_t length) noexcept {
   if (!memory || FromHeap(size) || from >= size) return;
-  const std::size_t first = from & ~(kPage - 1);
-  const std::size_t end = std::min(size - from, length) + from;
+  const std::size_t first = AlignDown(from, kPage);
+  const std::size_t end = AlignUp(std::min(size - from, length) + from, kPage);
   // Systems before Linux 5.14 refuse the advice; the pages then come a fault each.
-  ::madvise(static_cast<char*>(memory) + first, ((end + kPage - 1) & ~(kPage - 1)) - first, MADV_POPULATE_WRITE);
+  ::madvise(static_cast<char*>(memory) + first, end - first, MADV_POPULATE_WRITE);
 }
 
 void ReleaseAllPages(void* memory, std::size_t size, std::size_t reuse) noexcept {
@@ -207,8 +208,8 @@ void ReleaseAllPages(void* memory, std::size_t size, std::size_t reuse) noexcept
 
 void ReleasePages(void* memory, std::size_t size, std::size_t from, std::size_t length) noexcept {
   if (!memory || FromHeap(size) || from >= size) return;
-  const std::size_t first = (from + kPage - 1) & ~(kPage - 1);
-  const std::size_t end = (std::min(size - from, length) + from) & ~(kPage - 1);
+  const std::size_t first = AlignUp(from, kPage);
+  const std::size_t end = AlignDown(std::min(size - from, length) + from, kPage);
   // Private anonymous pages given up this way come back zero-filled; a kept
   // range cut from this buffer later is cleared all the same.
   if (end > first) ::madvise(static_cast<char*>(memory) + first, end - first, MADV_DONTNEED);

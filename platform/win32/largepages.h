@@ -9,8 +9,7 @@
 // cleared, before anything is mapped anew: touched memory costs no faults.
 // Pages of a mapped buffer whose bytes are spent can be given back while it
 // is in use (a text file as it is parsed). Smaller buffers come from the
-// heap. Either way the memory comes
-// zero-filled.
+// heap. Either way the memory comes zero-filled.
 #pragma once
 
 #include <cstddef>

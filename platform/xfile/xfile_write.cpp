@@ -151,6 +151,24 @@ class TextPieces {
     }
     m_end = std::fill_n(m_end, n, ' ');
   }
+  // What goes before element i of an array of numbers: ',' from the second
+  // on, and every 16th on a new line after `indent` spaces.
+  void BeforeValue(std::uint64_t i, int indent) {
+    if (i == 0) return;
+    Put(',');
+    if (i % 16 == 0) {
+      Put('\n');
+      Spaces(indent);
+    }
+  }
+  // What goes before element k of an array of records: ',' and a new line
+  // from the second on, after `indent` spaces.
+  void BeforeRecord(std::uint64_t k, int indent) {
+    if (k == 0) return;
+    Put(',');
+    Put('\n');
+    Spaces(indent);
+  }
   void Number(Primitive p, const BYTE* at) {
     Room(kNumberText);
     m_end = NumberText(m_end, p, at);
@@ -166,11 +184,7 @@ class TextPieces {
   // separated by ',', every 16th on a new line after `indent` spaces.
   void Array(Primitive p, const BYTE*& at, std::uint64_t n, int indent) {
     for (std::uint64_t v = 0; v < n; ++v, at += PrimitiveSize(p)) {
-      if (v > 0) Put(',');
-      if (v > 0 && v % 16 == 0) {
-        Put('\n');
-        Spaces(indent);
-      }
+      BeforeValue(v, indent);
       Number(p, at);
     }
   }
@@ -694,11 +708,7 @@ HRESULT Writer::WriteNumbers(const Member& m, std::uint64_t count, const BYTE*& 
     return TextInParts(
         m_out, count,
         [&](std::uint64_t first, std::uint64_t last, TextPieces& pieces) {
-          if (first > 0) pieces.Put(',');
-          if (first > 0 && first % 16 == 0) {
-            pieces.Put('\n');
-            pieces.Spaces(spaces);
-          }
+          pieces.BeforeValue(first, spaces);
           const BYTE* at = values + first * stride;
           pieces.Array(run, at, last - first, spaces);
         },
@@ -709,11 +719,7 @@ HRESULT Writer::WriteNumbers(const Member& m, std::uint64_t count, const BYTE*& 
       [&](std::uint64_t first, std::uint64_t last, TextPieces& pieces) {
         const BYTE* at = values + first * stride;
         for (std::uint64_t k = first; k < last; ++k) {
-          if (k > 0) {
-            pieces.Put(',');
-            pieces.Put('\n');
-            pieces.Spaces(spaces);
-          }
+          pieces.BeforeRecord(k, spaces);
           pieces.Record(run, at, each);
         }
       },
@@ -757,11 +763,7 @@ HRESULT Writer::WriteFlat(const Template& t, std::uint64_t count, const BYTE*& p
       list();
       RETURN_IF_FAILED(Drain());
     }
-    if (k > 0 && text) {
-      pieces.Put(',');
-      pieces.Put('\n');
-      pieces.Spaces(spaces);
-    }
+    if (text) pieces.BeforeRecord(k, spaces);
     for (std::size_t i = 0; i < members.size(); ++i) {
       const SMember& m = members[i];
       const std::uint64_t n = m.values ? m.values : ElementCount(*m.member, counts);
@@ -822,11 +824,7 @@ HRESULT Writer::WriteCountedDwords(std::uint64_t count, const BYTE*& p, const BY
       [&](std::uint64_t first, std::uint64_t last, TextPieces& pieces) {
         const BYTE* at = starts[first / kDrainEvery];
         for (std::uint64_t k = first; k < last; ++k) {
-          if (k > 0) {
-            pieces.Put(',');
-            pieces.Put('\n');
-            pieces.Spaces(spaces);
-          }
+          pieces.BeforeRecord(k, spaces);
           pieces.CountedDwords(at);
           at += 4 * (std::size_t{1} + Load<DWORD>(at));
         }

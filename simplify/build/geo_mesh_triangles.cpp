@@ -55,7 +55,7 @@ void CGeoMeshTriangles::ReleaseEdges() {
 
 bool CGeoMeshTriangles::Initialize3(DWORD, IDirect3DVertexBuffer8* vertices, DWORD nIndices, const DWORD* indices,
                                     const D3DXMATERIAL* material, IDirect3DTexture8* texture, CGeoMesh* mesh,
-                                    DWORD groupIndex, REDUCTIONOPTIONS* options, CDXThread* thread,
+                                    DWORD groupIndex, REDUCTIONOPTIONS*, CDXThread* thread,
                                     std::vector<DWORD>* cornersOwner) {
   DestroyContent();
   m_pGeoMesh = mesh;
@@ -77,7 +77,7 @@ bool CGeoMeshTriangles::Initialize3(DWORD, IDirect3DVertexBuffer8* vertices, DWO
   m_dwHalfEdgesCount = nIndices;
   m_pHalfEdges = static_cast<CGeoHalfEdge*>(AllocateGeoBlock(nIndices * sizeof(CGeoHalfEdge)));
   for (DWORD i = 0; i < nIndices; ++i) new (&m_pHalfEdges[i]) CGeoHalfEdge;
-  m_OriginalFaces.Initialize(nFaces, !(options && options->connectivityNeverShown));
+  m_OriginalFaces.Initialize(nFaces, mesh->IsShown());
   m_OriginalEdges.Initialize(nFaces * 3);
 
   D3DVERTEXBUFFER_DESC desc;
