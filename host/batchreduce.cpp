@@ -111,8 +111,12 @@ bool CBatchDocument::ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* optio
   // their builds free them.
   std::vector<SMeshPlace> places;
   CollectMeshes(frame, places);
-  for (const SMeshPlace& place : places)
-    if (place.mesh->IsATemplateGUID(&TID_D3DRMMesh)) static_cast<CMesh*>(place.mesh)->SetReplacedByReducedCopy(true);
+  std::vector<CXFileDataObject*> released;
+  for (const SMeshPlace& place : places) {
+    if (!place.mesh->IsATemplateGUID(&TID_D3DRMMesh)) continue;
+    static_cast<CMesh*>(place.mesh)->SetReplacedByReducedCopy(true);
+    released.push_back(place.mesh);
+  }
   auto geoFrame = std::make_unique<CFrame>();
   CDataObjectMap toGeo;
   if (!geoFrame->InitializeShell(frame) ||
@@ -120,16 +124,14 @@ bool CBatchDocument::ReduceTrianglesCount(CFrame* frame, REDUCTIONOPTIONS* optio
     m_failureText = "the scene cannot be made connectivity meshes";
     return false;
   }
-  // An X-file mesh whose connectivity copy has vertices freed its faces and
+  // A marked mesh whose connectivity copy has vertices freed its faces and
   // vertices in the build: it must be replaced by the copy written back, or
   // the reduction fails. One whose copy has none is kept as it is.
-  std::vector<CXFileDataObject*> released;
-  for (const SMeshPlace& place : places) {
+  std::erase_if(released, [&toGeo](CXFileDataObject* mesh) {
     CXFileDataObject* geo = nullptr;
-    if (place.mesh->IsATemplateGUID(&TID_D3DRMMesh) && toGeo.Lookup(place.mesh, geo) &&
-        IsBaseMeshOfType(geo, eBaseMeshTypeGeoMesh) && static_cast<CGeoMesh*>(geo)->GetOriginalCurrentVerticesCount())
-      released.push_back(place.mesh);
-  }
+    return !toGeo.Lookup(mesh, geo) || !IsBaseMeshOfType(geo, eBaseMeshTypeGeoMesh) ||
+           !static_cast<CGeoMesh*>(geo)->GetOriginalCurrentVerticesCount();
+  });
   // The counters fall from here on. The store publishes the build's counts
   // with the new stage; the fence orders the stage before every later
   // counter change, for the readers of GetReductionStage.

@@ -14,7 +14,6 @@ namespace win32 {
 
 namespace {
 
-constexpr std::size_t kLargePage = std::size_t{2} << 20;
 constexpr std::size_t kPage = 4096;
 // Buffers from this size on are mapped (or taken from the freed ones).
 constexpr std::size_t kMappedFrom = std::size_t{256} << 10;
@@ -26,7 +25,7 @@ constexpr std::size_t kMostKept = std::size_t{64} << 20;
 // large page (a chunk of a mesh's edge lines) is backed by one.
 std::size_t MappedLength(std::size_t size) {
   const std::size_t pages = (size + kPage - 1) & ~(kPage - 1);
-  const std::size_t large = (size + kLargePage - 1) & ~(kLargePage - 1);
+  const std::size_t large = (size + kLargePageSize - 1) & ~(kLargePageSize - 1);
   return large >= size && large - size <= size / 16 ? large : pages;
 }
 
@@ -34,6 +33,9 @@ bool FromHeap(std::size_t size) { return size < kMappedFrom; }
 
 std::uintptr_t AlignUp(std::uintptr_t at, std::size_t alignment) { return (at + alignment - 1) & ~(alignment - 1); }
 std::uintptr_t AlignDown(std::uintptr_t at, std::size_t alignment) { return at & ~(alignment - 1); }
+
+// The pages a mapping of length bytes is made of, and aligned to.
+std::size_t PageOf(std::size_t length) { return length >= kLargePageSize ? kLargePageSize : kPage; }
 
 // Mapped memory that was freed, kept mapped for the next buffers: its pages
 // have been touched, so a buffer made there costs no page faults, only its
@@ -161,21 +163,21 @@ void* AllocateLarge(std::size_t size) {
     throw std::bad_alloc();
   }
   const std::size_t length = MappedLength(size);
-  if (length < size || length > static_cast<std::size_t>(-1) - kLargePage) throw std::bad_alloc();
-  if (void* reused = Freed().Take(length, length >= kLargePage ? kLargePage : kPage)) {
+  if (length < size || length > static_cast<std::size_t>(-1) - kLargePageSize) throw std::bad_alloc();
+  if (void* reused = Freed().Take(length, PageOf(length))) {
     std::memset(reused, 0, size);
     return reused;
   }
   // Mapped a large page longer, then trimmed to start on a large page.
-  void* raw = ::mmap(nullptr, length + kLargePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  void* raw = ::mmap(nullptr, length + kLargePageSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (raw == MAP_FAILED) throw std::bad_alloc();
   const auto first = reinterpret_cast<std::uintptr_t>(raw);
-  const std::uintptr_t start = AlignUp(first, kLargePage);
+  const std::uintptr_t start = AlignUp(first, kLargePageSize);
   if (start > first) ::munmap(raw, start - first);
-  const std::size_t after = first + length + kLargePage - (start + length);
+  const std::size_t after = first + length + kLargePageSize - (start + length);
   if (after) ::munmap(reinterpret_cast<void*>(start + length), after);
   // Advice only: without large pages the memory works all the same.
-  if (length >= kLargePage) ::madvise(reinterpret_cast<void*>(start), length, MADV_HUGEPAGE);
+  if (PageOf(length) == kLargePageSize) ::madvise(reinterpret_cast<void*>(start), length, MADV_HUGEPAGE);
   return reinterpret_cast<void*>(start);
 }
 
@@ -200,7 +202,7 @@ void ReleaseAllPages(void* memory, std::size_t size, std::size_t reuse) noexcept
   if (!memory || FromHeap(size)) return;
   const std::size_t length = MappedLength(size);
   const std::size_t keep =
-      Freed().Spend(memory, std::min<std::size_t>(length, AlignUp(reuse, length >= kLargePage ? kLargePage : kPage)));
+      Freed().Spend(memory, std::min<std::size_t>(length, AlignUp(reuse, PageOf(length))));
   if (keep < length) ::madvise(static_cast<char*>(memory) + keep, length - keep, MADV_DONTNEED);
   // In one call, on large pages where the system has them.
   if (keep) ::madvise(memory, keep, MADV_POPULATE_WRITE);

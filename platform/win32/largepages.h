@@ -19,6 +19,9 @@
 
 namespace win32 {
 
+// The size of a large page, and the alignment of a buffer mapped as them.
+inline constexpr std::size_t kLargePageSize = std::size_t{2} << 20;
+
 // size zero-filled bytes; throws std::bad_alloc when there are none.
 void* AllocateLarge(std::size_t size);
 // Memory of AllocateLarge with the size it was asked for (null does nothing).

@@ -146,11 +146,12 @@ class TextLexer final : public Lexer<TextLexer> {
   // values) have been read after it: what the parser keeps of a name or a
   // string it copies before then. Text behind the older of the last two
   // tokens read is given back to the system when spent names a buffer, in
-  // whole large pages and kReleaseStep at a time, so that a file's text is
-  // not held whole beside the blocks made of it.
+  // whole large pages, one at a time, so that a file's text is not held
+  // whole beside the blocks made of it. Without a buffer no token reaches
+  // m_releaseAt, which is then the end.
   TextLexer(const char* begin, const char* end, SpentText spent = {})
       : m_p(begin), m_end(end), m_last(begin), m_held(begin), m_spent(spent) {
-    m_releaseAt = spent.memory ? Ahead(begin, kReleaseStep) : end;
+    m_releaseAt = spent.memory ? Ahead(begin, win32::kLargePageSize) : end;
   }
 
   std::size_t Remaining() const { return static_cast<std::size_t>(m_end - m_p); }
@@ -225,11 +226,6 @@ class TextLexer final : public Lexer<TextLexer> {
   }
 
  private:
-  // Text is given back a large page at a time: the text the lexer has
-  // passed and still holds stays under two of them.
-  static constexpr std::size_t kLargePage = std::size_t{2} << 20;
-  static constexpr std::size_t kReleaseStep = kLargePage;
-
   // bytes past from, or the end when it is nearer.
   const char* Ahead(const char* from, std::size_t bytes) const {
     return static_cast<std::size_t>(m_end - from) > bytes ? from + bytes : m_end;
@@ -246,10 +242,9 @@ class TextLexer final : public Lexer<TextLexer> {
   // last two tokens read (a large page is also where the buffer's mapping is
   // aligned, so no large page is split).
   void Release() {
-    m_releaseAt = Ahead(m_last, kReleaseStep);
-    if (!m_spent.memory) return;
+    m_releaseAt = Ahead(m_last, win32::kLargePageSize);
     const auto* base = reinterpret_cast<const char*>(m_spent.memory);
-    const std::size_t upTo = static_cast<std::size_t>(m_held - base) & ~(kLargePage - 1);
+    const std::size_t upTo = static_cast<std::size_t>(m_held - base) & ~(win32::kLargePageSize - 1);
     if (upTo <= m_released) return;
     win32::ReleasePages(m_spent.memory, m_spent.size, m_released, upTo - m_released);
     m_released = upTo;

@@ -133,10 +133,10 @@ class CGeoMesh : public CBaseMesh {
   bool IsReadyForRenderingRM() const { return m_bReadyForRenderingRM; }
   DWORD GetMaterialsCount() const { return m_dwMaterialsCount; }
   CGeoMeshTriangles* GetGeoMeshTriangles(DWORD i) const { return &m_pGeoMeshTriangles[i]; }
-  // Every vertex handed out, enabled or not.
   // False for a mesh built for a caller that never shows it: its groups keep
   // no rendered triangle lists either.
   bool IsShown() const { return m_bShown; }
+  // Every vertex handed out, enabled or not.
   DWORD GetOriginalCurrentVerticesCount() const { return m_GeoVertexArray.GetCurrentVerticesCount(); }
   // The vertices that are not disabled; false on a stop request.
   bool GetVerticesCount(DWORD& count, CDXThread* thread);

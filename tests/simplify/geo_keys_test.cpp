@@ -19,9 +19,9 @@ class GeoHalfEdgeListsTest : public testing::TestWithParam<SListsCase> {};
 
 // A fan of pairs (0, i) and a strip of pairs (i, i + 1), each entered in both
 // directions: the fan's centre, of the lowest id, lists the whole fan, under
-// its first record or its last. Each direction finds its own half edge, a taken direction refuses another,
-// and what is left after removals at the head, middle and tail of the lists
-// is still found.
+// its first record or its last. Each direction finds its own half edge, a
+// taken direction refuses another, and what is left after removals at the
+// head, middle and tail of the lists is still found.
 TEST_P(GeoHalfEdgeListsTest, EachDirectionFindsItsHalfEdge) {
   const DWORD n = 40;
   std::vector<CGeoVertex> vertices(n);

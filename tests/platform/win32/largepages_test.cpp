@@ -14,13 +14,14 @@
 #include <utility>
 #include <vector>
 
+using win32::kLargePageSize;
+
 TEST(LargePages, BuffersOfAnySizeComeZeroFilledAndLargeOnesStartOnALargePage) {
-  constexpr std::size_t kLargePage = std::size_t{2} << 20;
-  for (std::size_t size : {std::size_t{0}, std::size_t{100}, kLargePage - 1, kLargePage, 5 * kLargePage + 3}) {
+  for (std::size_t size : {std::size_t{0}, std::size_t{100}, kLargePageSize - 1, kLargePageSize, 5 * kLargePageSize + 3}) {
     auto* memory = static_cast<unsigned char*>(win32::AllocateLarge(size));
     ASSERT_NE(memory, nullptr) << size;
-    if (size >= kLargePage) {
-      EXPECT_EQ(reinterpret_cast<std::uintptr_t>(memory) % kLargePage, 0u) << size;
+    if (size >= kLargePageSize) {
+      EXPECT_EQ(reinterpret_cast<std::uintptr_t>(memory) % kLargePageSize, 0u) << size;
     }
     for (std::size_t at = 0; at < size; at += 4093) ASSERT_EQ(memory[at], 0) << size;
     std::memset(memory, 0xA5, size);
@@ -44,9 +45,8 @@ TEST(LargePages, AVectorKeepsItsValuesAsItGrowsOntoLargePages) {
 // byte. Filling after PrepareToFill (whole, part, past the end, heap
 // buffers) is the same as without.
 TEST(LargePages, ReusedMemoryComesZeroFilledAlignedAndUnshared) {
-  constexpr std::size_t kLargePage = std::size_t{2} << 20;
   std::optional<win32::LargeBufferReuse> reuse;
-  const std::size_t sizes[] = {6 * kLargePage + 5, 300 << 10, kLargePage + 7, 100, (1 << 20) + 3, 3 * kLargePage};
+  const std::size_t sizes[] = {6 * kLargePageSize + 5, 300 << 10, kLargePageSize + 7, 100, (1 << 20) + 3, 3 * kLargePageSize};
   for (int round = 0; round < 4; ++round) {
     if (round == 1) reuse.emplace();
     if (round == 3) reuse.reset();
@@ -54,8 +54,8 @@ TEST(LargePages, ReusedMemoryComesZeroFilledAlignedAndUnshared) {
     for (std::size_t size : sizes) {
       auto* memory = static_cast<unsigned char*>(win32::AllocateLarge(size));
       ASSERT_NE(memory, nullptr) << size;
-      if (size >= kLargePage) {
-        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(memory) % kLargePage, 0u) << size;
+      if (size >= kLargePageSize) {
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(memory) % kLargePageSize, 0u) << size;
       }
       win32::PrepareToFill(memory, size, size / 3, size);
       for (std::size_t at = 0; at < size; at += 4093) ASSERT_EQ(memory[at], 0) << size << " round " << round;
@@ -107,8 +107,7 @@ TEST(LargePages, FreedBuffersGoBackUnlessAReuseLives) {
 // buffer is kept for that part alone (the rest unmapped), or not at all with
 // no reuse; the next buffer freed at that place is kept whole again.
 TEST(LargePages, ASpentBufferIsKeptOnlyForThePartToReuse) {
-  constexpr std::size_t kLargePage = std::size_t{2} << 20;
-  constexpr std::size_t kSize = 4 * kLargePage;
+  constexpr std::size_t kSize = 4 * kLargePageSize;
   auto pages = [](void* memory, std::size_t length, bool resident) {
     std::vector<unsigned char> state(length / 4096);
     if (::mincore(memory, length, state.data()) != 0) return !resident && errno == ENOMEM;
@@ -120,8 +119,8 @@ TEST(LargePages, ASpentBufferIsKeptOnlyForThePartToReuse) {
     auto* spent = static_cast<unsigned char*>(win32::AllocateLarge(kSize));
     std::memset(spent, 1, kSize);
     // A large page and a byte to reuse: two large pages stay.
-    win32::ReleaseAllPages(spent, kSize, kLargePage + 1);
-    const std::size_t kept = reusing ? 2 * kLargePage : 0;
+    win32::ReleaseAllPages(spent, kSize, kLargePageSize + 1);
+    const std::size_t kept = reusing ? 2 * kLargePageSize : 0;
     if (kept) {
       EXPECT_TRUE(pages(spent, kept, true));
     }
@@ -155,15 +154,14 @@ TEST(LargePages, ASpentBufferIsKeptOnlyForThePartToReuse) {
 // the pages can be written again, and the buffer, freed and given out again
 // by a reuse, comes zero-filled. A heap buffer is left as it is.
 TEST(LargePages, ReleasedPagesReadAsZerosAndTheRestKeepsItsBytes) {
-  constexpr std::size_t kLargePage = std::size_t{2} << 20;
   constexpr std::size_t kPage = 4096;
   struct Case {
     std::size_t size, from, length;
   };
   const Case cases[] = {
-      {3 * kLargePage + 5, kPage + 10, 2 * kLargePage},       // partial pages at both ends
-      {3 * kLargePage + 5, kLargePage, kLargePage},           // one whole large page
-      {3 * kLargePage + 5, kLargePage + 1, ~std::size_t{0}},  // to the end (its partial page stays)
+      {3 * kLargePageSize + 5, kPage + 10, 2 * kLargePageSize},       // partial pages at both ends
+      {3 * kLargePageSize + 5, kLargePageSize, kLargePageSize},           // one whole large page
+      {3 * kLargePageSize + 5, kLargePageSize + 1, ~std::size_t{0}},  // to the end (its partial page stays)
       {300 << 10, 0, 100 << 10},                              // small pages
       {300 << 10, 10, 100},                                   // less than a page: nothing
       {100, 0, 100},                                          // the heap
@@ -177,9 +175,9 @@ TEST(LargePages, ReleasedPagesReadAsZerosAndTheRestKeepsItsBytes) {
     const std::size_t first = (c.from + kPage - 1) / kPage * kPage;
     const std::size_t end = std::min(c.size, c.from + std::min(c.length, c.size)) / kPage * kPage;
     // Residence first: reading a page given back maps it again.
-    if (!heap && end >= first + kLargePage) {
-      unsigned char resident[kLargePage / kPage];
-      ASSERT_EQ(::mincore(memory + first, kLargePage, resident), 0);
+    if (!heap && end >= first + kLargePageSize) {
+      unsigned char resident[kLargePageSize / kPage];
+      ASSERT_EQ(::mincore(memory + first, kLargePageSize, resident), 0);
       for (unsigned char page : resident) EXPECT_EQ(page & 1, 0) << c.size << " from " << c.from;
     }
     std::size_t wrong = 0;

@@ -626,7 +626,7 @@ TEST_F(XFileReadFolder, EachEnumerationSeesTheFileAsItIsWhenOpened) {
 // them longest: a member name it peeks, an object's name, a string; then a
 // vertex list over several pages, a string and a name longer than a page.
 std::string TextAcrossPages(std::size_t before) {
-  constexpr std::size_t kPage = std::size_t{2} << 20;
+  constexpr std::size_t kPage = win32::kLargePageSize;
   std::string text = "\n";
   // Comment lines up to place: a token that starts there at offset in its item
   // begins three bytes before the page's end.
